@@ -1,0 +1,56 @@
+// The batch run over a list of files, reporting to a front end (the window or the CLI).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "batch/ProcessSettings.h"
+#include "log/unit_logging.h"
+
+namespace tacetix {
+
+// What a run needs from its front end. Everything is called on the run's own thread.
+class RunFrontEnd {
+ public:
+  virtual ~RunFrontEnd() = default;
+  // The Status cell of a row.
+  virtual void SetRowStatus(int32_t row, const std::string& word) = 0;
+  // Status text with the progress bar back at 0, painted at once.
+  virtual void SetStatus(const std::string& text) = 0;
+  // Status text and progress percent (0..100), painted at the next pump.
+  virtual void SetStatusProgress(const std::string& text, int32_t percent) = 0;
+  virtual void SetProgress(int32_t percent) = 0;
+  // Lets the front end handle its events once; true when a cancel has been requested.
+  virtual bool Pump() = 0;
+  // The run becomes busy (clears any earlier cancel) / idle again. rowsTouched: some file started.
+  virtual void BeginBusy() {}
+  virtual void EndBusy(bool rowsTouched) { (void)rowsTouched; }
+};
+
+struct RunRequest {
+  std::vector<std::string> Files;  // full paths, in display order
+  ProcessSettings Settings;
+  LogSettings Log;
+  std::string LogName;
+  LogHeaderSnapshot Header;
+};
+
+struct RunResult {
+  bool Started = false;        // false: the log could not be opened, nothing happened
+  int32_t OkCount = 0;
+  int32_t ErrorCount = 0;
+  bool Cancelled = false;
+  bool LogWriteError = false;  // a write to the log failed after it was opened
+  std::string Summary;         // the final status text
+};
+
+constexpr int32_t BlockValues = 262144;  // doubles in the caller's sample buffer
+
+// Runs the whole batch. sampleBuffer holds BlockValues doubles and is owned by the caller.
+RunResult RunBatch(const RunRequest& request, double* sampleBuffer, RunFrontEnd& frontEnd);
+
+// "3 files processed ok, 1 with errors", with "Processing cancelled, " in front when cancelled.
+std::string SummaryText(int32_t okCount, int32_t errorCount, bool cancelled);
+
+}  // namespace tacetix

@@ -1,0 +1,92 @@
+// The run log: the options that shape it, the header snapshot, the record writer
+// and the opening and closing of the log file. Standard library only.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+namespace tacetix {
+
+// The five log options the window keeps between runs.
+struct LogSettings {
+  bool PathInfile = true;
+  bool PathOutfile = true;
+  bool ProcInfOnly = false;
+  char SepaDeci = '.';
+  char SepaField = ';';
+};
+
+// What the header block states, taken from the window's controls (or the CLI's
+// options) when the run starts. Level texts are the displays' own, e.g. "-96.0 dBfs".
+struct LogHeaderSnapshot {
+  bool RemoveBegin = true;
+  bool DigitalZeroBegin = true;
+  std::string ThresholdBeginText;
+  bool RemoveEnd = true;
+  bool DigitalZeroEnd = true;
+  std::string ThresholdEndText;
+  bool Normalize = false;
+  std::string NormalizeText;
+  std::string BitsText = "same as input";  // the selected entry of the bit-depth list
+  int32_t BitsChoice = 0;                  // its index; 0 writes no conversion mode
+  int32_t BitsMode = 0;    // 0 convert all, 1 only up, 2 only down
+  std::string Prefix;
+  std::string Suffix;
+  bool FolderSubfolder = true;  // "Source folder with" a subfolder, else "Other folder"
+  std::string SubfolderText;
+  std::string OtherFolderText;
+  bool CreateIfUnchanged = false;
+  bool Overwrite = false;
+  bool StopOnError = true;
+};
+
+// The open log of one run. Remembers whether any write failed after the open.
+struct LogStream {
+  std::ofstream Out;
+  bool WriteFailed = false;
+  // Writes text and the CR LF line end; records a failure instead of throwing.
+  void Line(const std::string& text);
+};
+
+// The twelve result fields of one file and the writer of the column and record lines.
+class Logfile {
+ public:
+  Logfile();
+  void Clear();
+  bool WriteColumnHeader(LogStream& stream) const;
+  // sepaDeci is the decimal separator of the two level columns.
+  bool WriteRecord(LogStream& stream, char sepaDeci) const;
+
+  char separator = ',';
+  std::string infile;
+  std::string outfile;
+  uint32_t channels_in = 0;
+  uint32_t bits_in = 0;
+  uint32_t hz_in = 0;
+  uint32_t samples_in = 0;
+  uint32_t startsample = 0;
+  uint32_t endsample = 0;
+  double peakdb = 0.0;
+  double ampdb = 0.0;
+  uint32_t bits_out = 0;
+  uint32_t samples_out = 0;
+  bool peakdb_known = false;
+};
+
+// Creates or truncates the log and writes the header block unless ProcInfOnly.
+// 1 when the file cannot be opened for writing (an empty name included).
+int WriteLogHeader(LogStream& stream, const std::string& name, const LogSettings& settings,
+                   const LogHeaderSnapshot& snapshot);
+// Writes the end line unless ProcInfOnly, then flushes and closes.
+// 1 when any write to the log failed since it was opened.
+int WriteLogFooter(LogStream& stream, const LogSettings& settings);
+
+std::string YesNoText(bool flag);
+std::string SeparatorText(uint8_t code);
+// Fixed-point, six decimals, at most nine significant digits, no "-0.000000".
+std::string LevelText(double value, char sepaDeci);
+// The user's short date and long time; the date alone at exactly midnight.
+std::string DateTimeText();
+
+}  // namespace tacetix

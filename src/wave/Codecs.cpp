@@ -1,0 +1,144 @@
+// Sample codecs: bytes of a WAV data chunk <-> doubles at full scale about +-1.0.
+// Integers are built from bytes by shifting, floats by bit_cast, so the loops
+// are endian-safe and free of aliasing tricks.
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "wave/WaveClass.h"
+
+namespace tacetix {
+namespace {
+
+// Reciprocals of the full scales, as the nearest doubles.
+constexpr double Recip8 = 1.0 / 127.0;
+constexpr double Recip16 = 1.0 / 32767.0;
+constexpr double Recip32 = 1.0 / 2147483647.0;
+
+// Scaled value to the nearest integer (ties to even), saturated to [lo, hi]; NaN gives 0.
+// Clamping before rounding keeps lrint inside its defined range.
+inline int64_t RoundSaturated(double x, double scale, double lo, double hi) {
+  double s = x * scale;
+  s = (s == s) ? s : 0.0;
+  s = std::fmin(std::fmax(s, lo), hi);
+  return std::lrint(s);
+}
+
+// Mask that keeps the top `bits` of a `width`-bit container; a depth outside
+// 1..width keeps the whole container.
+inline uint32_t HighBitsMask(int32_t bits, int32_t width) {
+  uint64_t full = (uint64_t{1} << width) - 1;
+  if (bits < 1 || bits > width) return static_cast<uint32_t>(full);
+  return static_cast<uint32_t>((full << (width - bits)) & full);
+}
+
+inline uint32_t Load32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+inline void Store32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+}  // namespace
+
+void DecodeUInt8(const uint8_t* bytes, double* values, int32_t count, int32_t) {
+  if (!bytes || count < 1) return;
+  for (int32_t i = 0; i < count; ++i) values[i] = (int32_t{bytes[i]} - 128) * Recip8;
+}
+
+void DecodeInt16(const uint8_t* bytes, double* values, int32_t count, int32_t) {
+  if (!bytes || count < 1) return;
+  for (int32_t i = 0; i < count; ++i) {
+    const uint8_t* p = bytes + 2 * i;
+    auto s = static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8));
+    values[i] = s * Recip16;
+  }
+}
+
+// A 24-bit sample is taken as the upper three bytes of a 32-bit integer.
+void DecodeInt24(const uint8_t* bytes, double* values, int32_t count, int32_t) {
+  if (!bytes || count < 1) return;
+  for (int32_t i = 0; i < count; ++i) {
+    const uint8_t* p = bytes + 3 * i;
+    uint32_t u = uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 24;
+    values[i] = static_cast<int32_t>(u) * Recip32;
+  }
+}
+
+void DecodeInt32(const uint8_t* bytes, double* values, int32_t count, int32_t) {
+  if (!bytes || count < 1) return;
+  for (int32_t i = 0; i < count; ++i) values[i] = static_cast<int32_t>(Load32(bytes + 4 * i)) * Recip32;
+}
+
+void DecodeFloat32(const uint8_t* bytes, double* values, int32_t count) {
+  if (!bytes || count < 1) return;
+  for (int32_t i = 0; i < count; ++i) values[i] = std::bit_cast<float>(Load32(bytes + 4 * i));
+}
+
+void DecodeFloat64(const uint8_t* bytes, double* values, int32_t count) {
+  if (!bytes || count < 1) return;
+  for (int32_t i = 0; i < count; ++i) {
+    const uint8_t* p = bytes + 8 * i;
+    uint64_t u = uint64_t{Load32(p)} | uint64_t{Load32(p + 4)} << 32;
+    values[i] = std::bit_cast<double>(u);
+  }
+}
+
+// 8-bit samples are unsigned with 128 as zero; the depth is always the full byte.
+void EncodeUInt8(uint8_t* bytes, const double* values, int32_t count, int32_t) {
+  if (!bytes || count < 1) return;
+  for (int32_t i = 0; i < count; ++i)
+    bytes[i] = static_cast<uint8_t>(RoundSaturated(values[i], 127.0, -128.0, 127.0) + 128);
+}
+
+void EncodeInt16(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
+  if (!bytes || count < 1) return;
+  const uint32_t mask = HighBitsMask(bits, 16);
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t v = static_cast<uint32_t>(RoundSaturated(values[i], 32767.0, -32768.0, 32767.0)) & mask;
+    bytes[2 * i] = static_cast<uint8_t>(v);
+    bytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+  }
+}
+
+// Scaled at 31 bits like the 32-bit codec; the low byte is dropped, not rounded.
+void EncodeInt24(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
+  if (!bytes || count < 1) return;
+  const uint32_t mask = HighBitsMask(bits, 24) << 8;
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t v = static_cast<uint32_t>(RoundSaturated(values[i], 2147483647.0, -2147483648.0, 2147483647.0)) & mask;
+    uint8_t* p = bytes + 3 * i;
+    p[0] = static_cast<uint8_t>(v >> 8);
+    p[1] = static_cast<uint8_t>(v >> 16);
+    p[2] = static_cast<uint8_t>(v >> 24);
+  }
+}
+
+void EncodeInt32(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
+  if (!bytes || count < 1) return;
+  const uint32_t mask = HighBitsMask(bits, 32);
+  for (int32_t i = 0; i < count; ++i) {
+    uint32_t v = static_cast<uint32_t>(RoundSaturated(values[i], 2147483647.0, -2147483648.0, 2147483647.0));
+    Store32(bytes + 4 * i, v & mask);
+  }
+}
+
+void EncodeFloat32(uint8_t* bytes, const double* values, int32_t count) {
+  if (!bytes || count < 1) return;
+  for (int32_t i = 0; i < count; ++i) Store32(bytes + 4 * i, std::bit_cast<uint32_t>(static_cast<float>(values[i])));
+}
+
+void EncodeFloat64(uint8_t* bytes, const double* values, int32_t count) {
+  if (!bytes || count < 1) return;
+  for (int32_t i = 0; i < count; ++i) {
+    uint64_t u = std::bit_cast<uint64_t>(values[i]);
+    Store32(bytes + 8 * i, static_cast<uint32_t>(u));
+    Store32(bytes + 8 * i + 4, static_cast<uint32_t>(u >> 32));
+  }
+}
+
+}  // namespace tacetix

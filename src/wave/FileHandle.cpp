@@ -1,0 +1,79 @@
+#include "wave/FileHandle.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tacetix {
+
+FileHandle::~FileHandle() { Close(); }
+
+bool FileHandle::OpenRead(const std::string& path) {
+  Close();
+  if (path.empty()) return false;
+  Fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (Fd < 0) return false;
+  // A folder opens read-only on POSIX but is no file to read from.
+  struct stat st {};
+  if (::fstat(Fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool FileHandle::CreateReadWrite(const std::string& path) {
+  Close();
+  if (path.empty()) return false;
+  Fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return Fd >= 0;
+}
+
+bool FileHandle::Seek(int64_t offset) {
+  if (Fd < 0 || offset < 0) return false;
+  return ::lseek(Fd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
+bool FileHandle::Size(int64_t& size) const {
+  struct stat st {};
+  if (Fd < 0 || ::fstat(Fd, &st) != 0) return false;
+  size = static_cast<int64_t>(st.st_size);
+  return true;
+}
+
+bool FileHandle::Read(void* buffer, size_t length, size_t& got) {
+  got = 0;
+  if (Fd < 0) return false;
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  while (got < length) {
+    ssize_t n = ::read(Fd, bytes + got, length - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool FileHandle::Write(const void* buffer, size_t length, size_t& put) {
+  put = 0;
+  if (Fd < 0) return false;
+  const auto* bytes = static_cast<const unsigned char*>(buffer);
+  while (put < length) {
+    ssize_t n = ::write(Fd, bytes + put, length - put);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    put += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool FileHandle::Close() {
+  if (Fd < 0) return true;
+  int fd = Fd;
+  Fd = -1;
+  return ::close(fd) == 0;
+}
+
+}  // namespace tacetix

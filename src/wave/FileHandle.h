@@ -1,0 +1,35 @@
+// Thin owner of a POSIX file descriptor. Every call reports failure at once;
+// a short read is reported through the byte count, a short write as failure.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tacetix {
+
+class FileHandle {
+ public:
+  FileHandle() = default;
+  ~FileHandle();
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+
+  bool OpenRead(const std::string& path);
+  // Creates the file or truncates an existing one, for reading and writing.
+  bool CreateReadWrite(const std::string& path);
+  bool IsOpen() const { return Fd >= 0; }
+  bool Seek(int64_t offset);
+  bool Size(int64_t& size) const;
+  // Reads up to length bytes; false on a read error. got < length means end of file.
+  bool Read(void* buffer, size_t length, size_t& got);
+  // Writes length bytes; false on an error or when fewer were written (put tells how many).
+  bool Write(const void* buffer, size_t length, size_t& put);
+  // Closes the descriptor; false when the close reported an error.
+  bool Close();
+
+ private:
+  int Fd = -1;
+};
+
+}  // namespace tacetix

@@ -1,0 +1,69 @@
+// RIFF container: header check and chunk walking.
+#include <cstring>
+
+#include "wave/WaveClass.h"
+
+namespace tacetix {
+
+// Positions are signed 32-bit byte counts; a file of 2 GiB or more cannot be addressed.
+constexpr int64_t MaxInputSize = int64_t{0x7FFFFFFF};
+
+RIFFFile::RIFFFile() = default;
+
+RIFFFile::~RIFFFile() { RIFFFile::CloseInput(); }
+
+int RIFFFile::OpenInput(const std::string& path, bool sizeCheck) {
+  if (InputOpen) CloseInput();
+  if (!InputFile.OpenRead(path)) return 1;
+  InputOpen = true;
+  return ReadHeader(sizeCheck);
+}
+
+int RIFFFile::ReadHeader(bool sizeCheck) {
+  if (!InputOpen) return 1;
+  if (!InputFile.Size(InputSize) || InputSize > MaxInputSize) return 1;
+  uint8_t head[8];
+  size_t got = 0;
+  if (!InputFile.Seek(0) || !InputFile.Read(head, 8, got) || got < 8) return 1;
+  if (std::memcmp(head, "RIFF", 4) != 0) return 1;
+  const uint32_t riffSize = uint32_t{head[4]} | uint32_t{head[5]} << 8 | uint32_t{head[6]} << 16 | uint32_t{head[7]} << 24;
+  if (sizeCheck && InputSize - 8 != int64_t{riffSize}) return 1;
+  if (!InputFile.Read(FormType.data(), 4, got) || got < 4) return 1;
+  ChunkRead = false;
+  ChunkBodyStart = 12;
+  return 0;
+}
+
+int RIFFFile::NextChunk(ChunkHeader& chunk) {
+  if (!InputOpen) return 1;
+  if (ChunkRead) {
+    // Seek to the end of the previous body (plus its pad byte) whatever was read from it.
+    const int64_t next = ChunkBodyStart + int64_t{CurrentChunk.size} + (CurrentChunk.size & 1u);
+    if (!InputFile.Seek(next)) return 1;
+    ChunkBodyStart = next;
+  }
+  uint8_t head[8] = {};
+  size_t got = 0;
+  const bool readOk = InputFile.Read(head, 8, got);
+  std::memcpy(CurrentChunk.id, head, 4);
+  CurrentChunk.size = uint32_t{head[4]} | uint32_t{head[5]} << 8 | uint32_t{head[6]} << 16 | uint32_t{head[7]} << 24;
+  ChunkRead = true;
+  ChunkBodyStart += 8;
+  chunk = CurrentChunk;
+  return (readOk && got == 8) ? 0 : 1;
+}
+
+int RIFFFile::CloseInput() {
+  if (InputOpen) {
+    InputFile.Close();  // a read-only descriptor loses nothing when its close reports an error
+    InputOpen = false;
+  }
+  FormType = {};
+  CurrentChunk = {};
+  ChunkRead = false;
+  ChunkBodyStart = 0;
+  InputSize = 0;
+  return 0;
+}
+
+}  // namespace tacetix

@@ -1,0 +1,158 @@
+// RIFF/WAVE reading and writing, sample codecs, level and time helpers.
+// Standard library only. Every operation returns 0 for success, 1 for failure
+// (ReadSamples also 2 for end of data); nothing here throws across the API.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "wave/FileHandle.h"
+
+namespace tacetix {
+
+// Samples per block of every read and write: the transfer buffers hold this many.
+constexpr int32_t TransferBlock = 131072;
+
+struct ChunkHeader {
+  char id[4];
+  uint32_t size;
+};
+
+struct WaveInfo {
+  int32_t FormatTag, Channels, BitsPerSample, BytesPerSample, SampleRate, DataBytes, SampleCount;
+};
+
+// The first 16 bytes of a fmt chunk body, decoded from little-endian.
+struct FormatBody {
+  uint16_t FormatTag = 0;
+  uint16_t Channels = 0;
+  uint32_t SampleRate = 0;
+  uint32_t ByteRate = 0;
+  uint16_t BlockAlign = 0;
+  uint16_t BitsPerSample = 0;
+};
+
+constexpr uint16_t TagPCM = 1;
+constexpr uint16_t TagFloat = 3;
+constexpr uint16_t TagExtensible = 0xFFFE;
+
+// Walks the chunks of a RIFF file. Knows nothing of WAVE contents.
+class RIFFFile {
+ public:
+  RIFFFile();
+  virtual ~RIFFFile();
+  RIFFFile(const RIFFFile&) = delete;
+  RIFFFile& operator=(const RIFFFile&) = delete;
+
+  // Opens the file read-only (closing any open input first) and validates it through ReadHeader.
+  // A rejected header leaves the file open until CloseInput, the next OpenInput or destruction.
+  int OpenInput(const std::string& path, bool sizeCheck);
+  // Reads the 12-byte RIFF header; with sizeCheck the RIFF size must equal file size - 8.
+  virtual int ReadHeader(bool sizeCheck);
+  // Moves to the next chunk header (skipping the body and pad byte of the previous one).
+  int NextChunk(ChunkHeader& chunk);
+  // Closes the input and clears the chunk state. Always 0.
+  virtual int CloseInput();
+
+ protected:
+  FileHandle InputFile;
+  bool InputOpen = false;
+  std::array<char, 4> FormType{};
+  ChunkHeader CurrentChunk{};
+  bool ChunkRead = false;       // a chunk header has been read since ReadHeader
+  int64_t ChunkBodyStart = 0;   // absolute offset of CurrentChunk's body
+  int64_t InputSize = 0;        // size of the input file, queried by ReadHeader
+};
+
+// One source file and one output file. The read side validates and decodes the input,
+// the write side creates a canonical 44-byte-header WAV in the input's (or a converted) format.
+class PCMFile : public RIFFFile {
+ public:
+  PCMFile();
+  ~PCMFile() override;
+
+  // Finds and validates the fmt and data chunks.
+  int ReadHeader(bool sizeCheck) override;
+  // Closes the input and resets the read side; the output side is untouched. Always 0.
+  int CloseInput() override;
+  // Loads InputFormat once.
+  int ReadFormat();
+  int GetInfo(WaveInfo& info);
+  // Sets the read position to sample index (not frame); 1 when it lies at or past the end.
+  int SeekSample(int32_t index);
+  int ClearReadPosition();
+  // Decodes up to requested samples into dest; 2 when the read position was already at the end.
+  int ReadSamples(double* dest, int32_t requested, int32_t& delivered);
+
+  // Creates or truncates path and writes a header with data length 0.
+  // bits = -1 keeps the input's format; otherwise tag (-1, 1 or 3) and the container size
+  // (bytesPerSample, -1 = derived from bits) replace the input's.
+  int CreateOutput(const std::string& path, int32_t bits, int16_t tag, int32_t bytesPerSample);
+  // Writes the header at offset 0; derives OutputFormat when dataLength is 0.
+  int WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t bytesPerSample);
+  std::array<uint8_t, 44> BuildHeader(int32_t dataLength) const;
+  int RewindOutput();
+  // Encodes count samples and appends them after the data written so far.
+  int WriteSamples(const double* source, int32_t count, int32_t& written);
+  // Pads the data to even length and rewrites the header; 1 when either write failed.
+  int FinishOutput();
+  // Finishes a pending output and closes it; 1 when finishing or closing failed.
+  int CloseOutput();
+
+  // Read-only views for callers and tests.
+  const FormatBody& InputFormatBody() const { return InputFormat; }
+  const FormatBody& OutputFormatBody() const { return OutputFormat; }
+  int32_t InputSubFormat() const { return SubFormat; }
+  int32_t BytesWritten() const { return OutputWritten; }
+  bool IsOutputOpen() const { return OutputOpen; }
+
+ private:
+  int LocateChunks();
+  int CheckFormat() const;
+  bool InputIsFloat() const;
+  uint16_t PlainOutputTag() const;
+  void ResetInputSide();
+
+  FileHandle OutputFile;
+  bool OutputOpen = false;
+  int32_t FmtOffset = 0;
+  uint32_t FmtSize = 0;
+  int32_t DataOffset = 0;
+  int32_t DataLength = 0;
+  FormatBody InputFormat{};
+  FormatBody OutputFormat{};
+  int32_t SubFormat = 0;  // GUID's leading code of an extensible fmt; 0 = none
+  bool FormatRead = false;
+  int32_t ReadPosition = -1;
+  int32_t OutputWritten = 0;
+  int32_t OutputDataOffset = 0;
+  bool OutputPending = false;
+};
+
+// Sample codecs: one tight loop per block; count < 1 or a null byte pointer does nothing.
+void DecodeUInt8(const uint8_t* bytes, double* values, int32_t count, int32_t bits);
+void DecodeInt16(const uint8_t* bytes, double* values, int32_t count, int32_t bits);
+void DecodeInt24(const uint8_t* bytes, double* values, int32_t count, int32_t bits);
+void DecodeInt32(const uint8_t* bytes, double* values, int32_t count, int32_t bits);
+void DecodeFloat32(const uint8_t* bytes, double* values, int32_t count);
+void DecodeFloat64(const uint8_t* bytes, double* values, int32_t count);
+// Integer encoders saturate at the container's extremes and store NaN as 0,
+// then clear the low bits that a depth below the container width does not hold.
+void EncodeUInt8(uint8_t* bytes, const double* values, int32_t count, int32_t bits);
+void EncodeInt16(uint8_t* bytes, const double* values, int32_t count, int32_t bits);
+void EncodeInt24(uint8_t* bytes, const double* values, int32_t count, int32_t bits);
+void EncodeInt32(uint8_t* bytes, const double* values, int32_t count, int32_t bits);
+void EncodeFloat32(uint8_t* bytes, const double* values, int32_t count);
+void EncodeFloat64(uint8_t* bytes, const double* values, int32_t count);
+
+// Attenuation in dB (positive = quieter) to a linear factor; exactly 1.0 for 0.
+double DbToLinear(double d);
+// Linear factor (> 0) to attenuation in dB: -20 log10 v.
+double LinearToDb(double v);
+// Length as hh:mm:ss.mmm, or "--:--:--.---" when the format or its rate is unknown.
+std::string DurationText(const WaveInfo& info);
+// Decimal text of n, zero-padded on the left to at least width characters.
+std::string ZeroPad(int32_t n, int32_t width);
+
+}  // namespace tacetix

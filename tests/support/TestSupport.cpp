@@ -1,0 +1,143 @@
+#include "support/TestSupport.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+
+namespace testsupport {
+
+void Put16(Bytes& b, uint32_t v) {
+  b.push_back(static_cast<uint8_t>(v));
+  b.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32(Bytes& b, uint32_t v) {
+  Put16(b, v);
+  Put16(b, v >> 16);
+}
+void PutId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
+
+WavBuilder& WavBuilder::Chunk(const char* id, const Bytes& data, bool pad) {
+  PutId(body, id);
+  Put32(body, static_cast<uint32_t>(data.size()));
+  body.insert(body.end(), data.begin(), data.end());
+  if (pad && (data.size() & 1)) body.push_back(0);
+  return *this;
+}
+
+WavBuilder& WavBuilder::ChunkDeclared(const char* id, uint32_t declaredSize, const Bytes& data) {
+  PutId(body, id);
+  Put32(body, declaredSize);
+  body.insert(body.end(), data.begin(), data.end());
+  return *this;
+}
+
+Bytes FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint16_t blockAlign) {
+  if (blockAlign == 0) blockAlign = static_cast<uint16_t>(channels * ((bits + 7) / 8));
+  Bytes f;
+  Put16(f, tag);
+  Put16(f, channels);
+  Put32(f, rate);
+  Put32(f, rate * blockAlign);
+  Put16(f, blockAlign);
+  Put16(f, bits);
+  return f;
+}
+
+WavBuilder& WavBuilder::Fmt(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint16_t blockAlign) {
+  return Chunk("fmt ", FmtBody(tag, channels, rate, bits, blockAlign));
+}
+
+WavBuilder& WavBuilder::Data(const Bytes& data) { return Chunk("data", data); }
+
+Bytes WavBuilder::Build() const {
+  Bytes out;
+  PutId(out, riffId);
+  Put32(out, overrideRiff ? riffSizeOverride : static_cast<uint32_t>(body.size() + 4));
+  PutId(out, formType);
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+
+Bytes SimpleWav(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& data) {
+  return WavBuilder{}.Fmt(tag, channels, rate, bits).Data(data).Build();
+}
+
+Bytes Pcm16(const std::vector<int16_t>& samples) {
+  Bytes b;
+  for (int16_t s : samples) Put16(b, static_cast<uint16_t>(s));
+  return b;
+}
+
+TempDir::TempDir() {
+  std::random_device rd;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    auto candidate = std::filesystem::temp_directory_path() / ("tacetix-test-" + std::to_string(rd()));
+    if (std::filesystem::create_directory(candidate)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Tests may leave read-only folders behind; make them writable so they can go.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!f) throw std::runtime_error("cannot write " + path);
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  if (!f) throw std::runtime_error("cannot read " + path);
+  return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+std::string ReadText(const std::string& path) {
+  Bytes b = ReadFile(path);
+  return std::string(b.begin(), b.end());
+}
+
+int RunCommandBytes(const std::string& command, Bytes& out) {
+  out.clear();
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  uint8_t buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.insert(out.end(), buf, buf + n);
+  int status = ::pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int RunCommand(const std::string& command, std::string* out) {
+  Bytes bytes;
+  int rc = RunCommandBytes(command, bytes);
+  if (out) out->assign(bytes.begin(), bytes.end());
+  return rc;
+}
+
+bool HaveProgram(const std::string& name) {
+  return RunCommand("command -v " + name + " >/dev/null 2>&1") == 0;
+}
+
+std::string ShellQuote(const std::string& text) {
+  std::string q = "'";
+  for (char c : text) {
+    if (c == '\'') q += "'\\''";
+    else q += c;
+  }
+  return q + "'";
+}
+
+}  // namespace testsupport
