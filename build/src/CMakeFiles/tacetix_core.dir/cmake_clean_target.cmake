@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "libtacetix_core.a"
+)

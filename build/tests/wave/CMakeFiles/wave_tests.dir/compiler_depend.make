@@ -1,0 +1,2 @@
+# Empty compiler generated dependencies file for wave_tests.
+# This may be replaced when dependencies are built.
