@@ -1,0 +1,36 @@
+// Naming and placing of output files.
+#pragma once
+
+#include <string>
+
+#include "batch/ProcessSettings.h"
+
+namespace tacetix {
+
+enum class PathVerdict {
+  Ok,
+  FolderRefused,  // the output folder does not exist and cannot be created
+  ExistsRefused,  // a file exists at the output path and overwriting is off
+  SameAsInput,    // the output path names the source file itself
+};
+
+struct OutputPath {
+  std::string Folder;
+  std::string FileName;
+  std::string Path;
+  PathVerdict Verdict = PathVerdict::Ok;
+};
+
+// The platform's path separator.
+char PathSeparator();
+// "" when path ends in a separator, else the separator (also for an empty path).
+std::string BackslashIfNeeded(const std::string& path);
+// The source folder up to and including the last separator, and the name after it.
+std::string FolderPart(const std::string& path);
+std::string FileNamePart(const std::string& path);
+
+// Works out the output folder and name, creates the folder unless simulating, and
+// refuses a file that exists (without Overwrite) or that is the source itself.
+OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings& settings);
+
+}  // namespace tacetix

@@ -1,0 +1,245 @@
+// One file: open, target format, silence scans, peak and gain, output decision, write.
+#include "batch/ProcessFile.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tacetix {
+namespace {
+
+constexpr int Ok = 0;
+constexpr int EndOfData = 2;
+
+// Every step either continues (Ok), or stops the file: Cancel or a failure code.
+enum Step : int { Continue = 0, Cancel = -1 };
+
+struct Work {
+  explicit Work(FileContext& context) : C(context) {}
+  FileContext& C;
+  WaveInfo Info{};
+  FileOutcome O;
+  int32_t Ch = 1;
+  int32_t T = 0;
+  int Code = 0;  // failure code of the operation that stopped the file
+};
+
+int Fail(Work& w, int code) {
+  w.Code = code == 0 ? 1 : code;
+  return w.Code;
+}
+
+bool Pump(Work& w) { return w.C.FrontEnd.Pump(); }
+
+int ScanBeginning(Work& w) {
+  if (int r = w.C.File.SeekSample(0)) return Fail(w, r);
+  for (int32_t pos = 0;;) {
+    if (Pump(w)) return Cancel;
+    int32_t n = 0;
+    const int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n);
+    if (r == EndOfData) break;
+    if (r != Ok) return Fail(w, r);
+    for (int32_t k = 0; k < n; ++k) {
+      if (std::fabs(w.C.Buffer[k]) > w.C.Settings.ThresholdBegin) {
+        w.O.StartFound = true;
+        w.O.KeepFirst = (pos + k) - (pos + k) % w.Ch;
+        w.O.Changed = w.O.Changed || w.O.KeepFirst != 0;
+        break;
+      }
+    }
+    if (w.O.StartFound) break;
+    pos += n;
+  }
+  w.C.File.ClearReadPosition();
+  w.O.Silent = !w.O.StartFound;
+  return Continue;
+}
+
+// Reads backwards in blocks ending at T, T - BlockValues, ...; the last starts at sample 0.
+int ScanEnd(Work& w) {
+  int32_t pos = w.T;
+  do {
+    if (Pump(w)) return Cancel;
+    pos = std::max(0, pos - BlockValues);
+    if (int r = w.C.File.SeekSample(pos)) return Fail(w, r);
+    int32_t n = 0;
+    if (int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n)) return Fail(w, r);
+    for (int32_t k = n - 1; k >= 0; --k) {
+      if (std::fabs(w.C.Buffer[k]) > w.C.Settings.ThresholdEnd) {
+        w.O.EndFound = true;
+        w.O.KeepLast = pos + k;
+        w.O.KeepLast += (w.Ch - 1) - w.O.KeepLast % w.Ch;  // last sample of its frame
+        w.O.Changed = w.O.Changed || w.O.KeepLast + 1 != w.T;
+        break;
+      }
+    }
+    w.C.File.ClearReadPosition();
+  } while (!w.O.EndFound && pos > 0);
+  return Continue;
+}
+
+// From KeepFirst to the end of the data: nothing after KeepLast exceeds the end threshold.
+int ScanPeak(Work& w) {
+  if (int r = w.C.File.SeekSample(w.O.KeepFirst)) return Fail(w, r);
+  for (;;) {
+    if (Pump(w)) return Cancel;
+    int32_t n = 0;
+    const int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n);
+    if (r == EndOfData) break;
+    if (r != Ok) return Fail(w, r);
+    for (int32_t k = 0; k < n; ++k) {
+      const double m = std::fabs(w.C.Buffer[k]);
+      if (m > w.O.PeakMagnitude) {
+        w.O.Peak = w.C.Buffer[k];
+        w.O.PeakMagnitude = m;
+      }
+    }
+  }
+  w.C.File.ClearReadPosition();
+  return Continue;
+}
+
+void DecideGain(Work& w) {
+  const ProcessSettings& s = w.C.Settings;
+  w.O.Gain = w.O.Peak != 0.0 ? s.NormalizeTarget / w.O.PeakMagnitude : 1.0;
+  w.O.Changed = w.O.Changed || w.O.Gain != 1.0;
+  if (!w.C.Record) return;
+  double peakDb = 0.0;
+  if (w.O.Peak != 0.0) {
+    const double inverse = 1.0 / w.O.PeakMagnitude;
+    peakDb = std::isfinite(inverse) ? LinearToDb(inverse) : -LinearToDb(w.O.PeakMagnitude);
+  }
+  w.C.Record->peakdb = peakDb;
+  // The gain the run applies, from its own snapshot of the target.
+  w.C.Record->ampdb = static_cast<double>(static_cast<long double>(s.NormalizeLevelDb) - peakDb);
+}
+
+void FillRange(Work& w) {
+  if (!w.C.Record) return;
+  if (w.O.Silent) {
+    w.C.Record->startsample = 0;
+    w.C.Record->endsample = 0;
+    return;
+  }
+  w.C.Record->startsample = static_cast<uint32_t>(w.O.KeepFirst / w.Ch);
+  w.C.Record->endsample = static_cast<uint32_t>(w.O.KeepLast / w.Ch - (w.C.Settings.RemoveEnd ? 0 : 1));
+}
+
+int32_t WriteProgress(const Work& w, int32_t pos) {
+  const long double kept = static_cast<long double>(w.O.KeepLast) - w.O.KeepFirst + 1;
+  const long double share = (static_cast<long double>(pos) - w.O.KeepFirst + 1) / kept + w.C.Progress.RowIndex;
+  const long double pct = std::nearbyint(share * static_cast<long double>(w.C.Progress.PerFileShare));
+  return static_cast<int32_t>(std::clamp<long double>(pct, 0, 100));
+}
+
+// Applies the gain in extended precision; a gain too large for a double stays extended.
+void ApplyGain(const Work& w, int32_t n) {
+  const long double gain = w.O.Gain;
+  const long double exact = static_cast<long double>(w.C.Settings.NormalizeTarget) / w.O.PeakMagnitude;
+  const long double g = (std::isfinite(w.O.Gain) || w.O.Peak == 0.0) ? gain : exact;
+  for (int32_t k = 0; k < n; ++k) w.C.Buffer[k] = static_cast<double>(g * w.C.Buffer[k]);
+}
+
+int WriteKept(Work& w, const std::string& outputPath) {
+  PCMFile& f = w.C.File;
+  int32_t pos = w.O.KeepFirst;
+  if (int r = f.SeekSample(pos)) return Fail(w, r);
+  if (int r = f.CreateOutput(outputPath, w.O.TargetBits, w.O.TargetFormat, -1)) return Fail(w, r);
+  if (int r = f.RewindOutput()) return Fail(w, r);
+  int r = Ok;
+  for (bool last = false; !last;) {
+    if (Pump(w)) return Cancel;
+    int32_t n = 0;
+    if ((r = f.ReadSamples(w.C.Buffer, BlockValues, n)) != Ok) break;
+    pos += n;
+    const int32_t progressPos = pos;
+    if (pos > w.O.KeepLast) {
+      n -= pos - w.O.KeepLast - 1;
+      last = true;
+    }
+    if (w.C.Settings.Normalize) ApplyGain(w, n);
+    int32_t written = 0;
+    if ((r = f.WriteSamples(w.C.Buffer, n, written)) != Ok) return Fail(w, r);
+    w.C.FrontEnd.SetProgress(WriteProgress(w, progressPos));
+  }
+  if (r != Ok && r != EndOfData) return Fail(w, r);
+  // An output whose header or close failed may not be on disk as described: not done.
+  if (int fr = f.FinishOutput()) return Fail(w, fr);
+  if (int cr = f.CloseOutput()) return Fail(w, cr);
+  return Continue;
+}
+
+void FillFormatFields(Work& w) {
+  Logfile* rec = w.C.Record;
+  if (!rec) return;
+  rec->channels_in = static_cast<uint32_t>(w.Info.Channels);
+  rec->bits_in = static_cast<uint32_t>(w.Info.BitsPerSample);
+  rec->hz_in = static_cast<uint32_t>(w.Info.SampleRate);
+  rec->samples_in = static_cast<uint32_t>(w.Info.SampleCount) / static_cast<uint32_t>(w.Info.Channels);
+  rec->bits_out = static_cast<uint32_t>(w.O.TargetBits == -1 ? w.Info.BitsPerSample : w.O.TargetBits);
+}
+
+int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPath) {
+  const ProcessSettings& s = w.C.Settings;
+  if (int r = w.C.File.OpenInput(inputPath, false)) return Fail(w, r);
+  if (int r = w.C.File.GetInfo(w.Info)) return Fail(w, r);
+  w.Ch = w.Info.Channels;
+  w.T = w.Info.SampleCount;
+  w.O.KeepLast = w.T;
+  DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.O);
+  FillFormatFields(w);
+  if (s.RemoveBegin) {
+    if (int r = ScanBeginning(w)) return r;
+  }
+  if (s.RemoveEnd && !w.O.Silent) {
+    if (int r = ScanEnd(w)) return r;
+  }
+  w.O.Silent = w.O.Silent || w.O.KeepLast < w.O.KeepFirst || (s.RemoveEnd && !w.O.EndFound);
+  if (s.Normalize && !w.O.Silent) {
+    if (int r = ScanPeak(w)) return r;
+  }
+  if (s.Normalize) DecideGain(w);
+  w.O.OutputDue = (s.CreateIfUnchanged || w.O.Changed) && !w.O.Silent;
+  FillRange(w);
+  if (w.C.Record) {
+    const Logfile& rec = *w.C.Record;
+    w.C.Record->samples_out = w.O.OutputDue ? rec.endsample - rec.startsample + 1 : 0;
+  }
+  if (!w.O.OutputDue || s.Simulation) return Continue;
+  return WriteKept(w, outputPath);
+}
+
+}  // namespace
+
+void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, FileOutcome& outcome) {
+  const int32_t choice = settings.BitsChoice;
+  if (choice <= 0 || choice >= static_cast<int32_t>(BitDepthChoices.size())) return;
+  const BitDepthChoice& c = BitDepthChoices[static_cast<size_t>(choice)];
+  bool apply = true;
+  if (c.ModesApply && settings.BitsMode != ConvertAll) {
+    const bool up = settings.BitsMode == OnlyUp;
+    if (choice == 6) apply = up ? bits < 32 : tag == 3;       // 32-bit integer
+    else if (choice == 7) apply = up ? tag == 1 : tag == 3;   // 32-bit float
+    else apply = up ? bits < c.Bits : bits > c.Bits;
+  }
+  if (!apply) return;
+  outcome.TargetBits = c.Bits;
+  outcome.TargetFormat = c.Tag;
+  outcome.Changed = bits != c.Bits || tag != c.Tag;
+}
+
+FileResult ProcessFile(FileContext& context, const std::string& inputPath, const std::string& outputPath,
+                       int32_t& failCode, FileOutcome* outcomeOut) {
+  Work w(context);
+  const int r = RunSteps(w, inputPath, outputPath);
+  if (outcomeOut) *outcomeOut = w.O;
+  failCode = 0;
+  if (r == Cancel) return FileResult::Cancelled;
+  if (r != Continue) {
+    failCode = w.Code;
+    return FileResult::Failed;
+  }
+  context.File.ClearReadPosition();
+  return FileResult::Done;
+}
+
+}  // namespace tacetix

@@ -1,0 +1,56 @@
+// The processing of one file: silence search at both ends, peak, gain, target format, write.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "batch/BatchRun.h"
+#include "batch/ProcessSettings.h"
+#include "log/unit_logging.h"
+#include "wave/WaveClass.h"
+
+namespace tacetix {
+
+enum class FileResult { Done, Failed, Cancelled };
+
+// The working values of one file.
+struct FileOutcome {
+  int32_t TargetBits = -1;    // -1 = as the input
+  int16_t TargetFormat = -1;  // 1 integer, 3 float, -1 = as the input
+  bool Changed = false;
+  bool StartFound = false;
+  bool EndFound = false;
+  bool Silent = false;
+  int32_t KeepFirst = 0;  // first kept sample, always the first of a frame
+  int32_t KeepLast = 0;   // last kept sample, the last of a frame; T while the end is not searched
+  double Peak = 0.0;
+  double PeakMagnitude = 0.0;
+  double Gain = 1.0;
+  bool OutputDue = false;
+};
+
+// Where one file stands in the run, for the progress bar.
+struct RowProgress {
+  int32_t RowIndex = 0;
+  float PerFileShare = 100.0f;  // 100 / row count, single precision
+};
+
+struct FileContext {
+  const ProcessSettings& Settings;
+  PCMFile& File;
+  double* Buffer;  // BlockValues doubles
+  RunFrontEnd& FrontEnd;
+  RowProgress Progress;
+  Logfile* Record;  // null when the run writes no log
+};
+
+// Processes one file. On Failed, failCode holds the failing operation's code.
+// Leaves the output closed and finished on Done; on Failed or Cancelled the caller
+// releases the object, which finishes a partly written output.
+FileResult ProcessFile(FileContext& context, const std::string& inputPath, const std::string& outputPath,
+                       int32_t& failCode, FileOutcome* outcomeOut = nullptr);
+
+// Which bit depth and format tag a choice gives a file of bits B and tag F, or -1/-1.
+void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, FileOutcome& outcome);
+
+}  // namespace tacetix
