@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <fstream>
+#include <locale>
 #include <string>
 
 namespace tacetix {
@@ -79,7 +81,7 @@ class Logfile {
 int WriteLogHeader(LogStream& stream, const std::string& name, const LogSettings& settings,
                    const LogHeaderSnapshot& snapshot);
 // Writes the end line unless ProcInfOnly, then flushes and closes.
-// 1 when any write to the log failed since it was opened.
+// 1 when any write, the flush or the close failed since the log was opened.
 int WriteLogFooter(LogStream& stream, const LogSettings& settings);
 
 std::string YesNoText(bool flag);
@@ -88,5 +90,7 @@ std::string SeparatorText(uint8_t code);
 std::string LevelText(double value, char sepaDeci);
 // The user's short date and long time; the date alone at exactly midnight.
 std::string DateTimeText();
+// The same rendering of a given broken-down time in a given locale.
+std::string DateTimeText(const std::tm& when, const std::locale& locale);
 
 }  // namespace tacetix

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <sys/wait.h>
 
+#include "wave/WaveClass.h"
+
 namespace testsupport {
 
 void Put16(Bytes& b, uint32_t v) {
@@ -138,6 +140,24 @@ std::string ShellQuote(const std::string& text) {
     else q += c;
   }
   return q + "'";
+}
+
+bool ReadWav(const std::string& path, int32_t& channels, int32_t& bits, int32_t& tag, std::vector<double>& samples) {
+  tacetix::PCMFile f;
+  tacetix::WaveInfo info{};
+  if (f.OpenInput(path, false) != 0 || f.GetInfo(info) != 0) return false;
+  channels = info.Channels;
+  bits = info.BitsPerSample;
+  tag = info.FormatTag;
+  samples.assign(static_cast<size_t>(info.SampleCount), 0.0);
+  if (info.SampleCount == 0) return true;
+  if (f.SeekSample(0) != 0) return false;
+  int32_t got = 0;
+  return f.ReadSamples(samples.data(), info.SampleCount, got) == 0 && got == info.SampleCount;
+}
+
+void WriteWav16(const std::string& path, uint16_t channels, const std::vector<int16_t>& samples, uint32_t rate) {
+  WriteFile(path, SimpleWav(1, channels, rate, 16, Pcm16(samples)));
 }
 
 }  // namespace testsupport

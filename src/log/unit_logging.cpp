@@ -1,0 +1,156 @@
+// The run log: opening, the header block, the column and record lines, the end line
+// and the closing, with every write failure after the open remembered.
+#include "log/unit_logging.h"
+
+namespace tacetix {
+
+namespace {
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string NoneOrQuoted(const std::string& text) { return text.empty() ? "none" : Quoted(text); }
+
+std::string BitsLine(const LogHeaderSnapshot& snapshot) {
+  std::string line = "Bit depth: " + snapshot.BitsText;
+  if (snapshot.BitsChoice != 0) {
+    line += snapshot.BitsMode == 0 ? ", convert all" : snapshot.BitsMode == 1 ? ", only up" : ", only down";
+  }
+  return line;
+}
+
+std::string FolderLine(const LogHeaderSnapshot& snapshot) {
+  if (snapshot.FolderSubfolder) return "Output folder: subfolder " + Quoted(snapshot.SubfolderText);
+  return "Output folder: " + Quoted(snapshot.OtherFolderText);
+}
+
+// One end of the file: the remove line and, only when removing, its threshold.
+void SilenceLines(LogStream& stream, const std::string& where, const std::string& thresholdName,
+                  bool remove, bool digitalZero, const std::string& thresholdText) {
+  stream.Line("remove silence at " + where + ": " + YesNoText(remove));
+  if (remove) stream.Line(thresholdName + ": " + (digitalZero ? std::string("-inf") : thresholdText));
+}
+
+void ProcessingLines(LogStream& stream, const LogHeaderSnapshot& snapshot) {
+  stream.Line("PROCESSING OPTIONS");
+  SilenceLines(stream, "beginning", "Threshold beginning", snapshot.RemoveBegin, snapshot.DigitalZeroBegin,
+               snapshot.ThresholdBeginText);
+  SilenceLines(stream, "end", "Threshold end", snapshot.RemoveEnd, snapshot.DigitalZeroEnd,
+               snapshot.ThresholdEndText);
+  stream.Line("normalize: " + YesNoText(snapshot.Normalize));
+  if (snapshot.Normalize) stream.Line("normalize to: " + snapshot.NormalizeText);
+  stream.Line("");
+}
+
+void OutputLines(LogStream& stream, const LogHeaderSnapshot& snapshot) {
+  stream.Line("OUTPUT OPTIONS");
+  stream.Line(BitsLine(snapshot));
+  stream.Line("Prefix: " + NoneOrQuoted(snapshot.Prefix));
+  stream.Line("Suffix: " + NoneOrQuoted(snapshot.Suffix));
+  stream.Line(FolderLine(snapshot));
+  stream.Line("Create files even if nothing changed: " + YesNoText(snapshot.CreateIfUnchanged));
+  stream.Line("Overwrite existing files: " + YesNoText(snapshot.Overwrite));
+  stream.Line("Stop on error: " + YesNoText(snapshot.StopOnError));
+  stream.Line("");
+}
+
+void LogOptionLines(LogStream& stream, const LogSettings& settings) {
+  stream.Line("LOGFILE OPTIONS");
+  stream.Line("Path for infile: " + YesNoText(settings.PathInfile));
+  stream.Line("Path for outfile: " + YesNoText(settings.PathOutfile));
+  stream.Line("Decimal separator: " + SeparatorText(static_cast<uint8_t>(settings.SepaDeci)));
+  stream.Line("Field separator: " + SeparatorText(static_cast<uint8_t>(settings.SepaField)));
+  stream.Line("");
+}
+
+// Binary mode keeps the CR LF line ends as written; trunc makes every run start
+// from an empty file. An empty name is refused here: it names no file at all.
+bool OpenLog(LogStream& stream, const std::string& name) {
+  if (stream.Out.is_open()) stream.Out.close();
+  stream.Out.clear();
+  stream.WriteFailed = false;
+  if (name.empty()) return false;
+  stream.Out.open(name, std::ios::out | std::ios::trunc | std::ios::binary);
+  if (stream.Out.is_open()) return true;
+  stream.Out.clear();
+  return false;
+}
+
+}  // namespace
+
+// The stream's state is looked at after every line, and cleared again, so that a
+// full disk is remembered for the end of the run while the run itself goes on.
+void LogStream::Line(const std::string& text) {
+  Out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  Out.write("\r\n", 2);
+  if (!Out) {
+    WriteFailed = true;
+    Out.clear();
+  }
+}
+
+Logfile::Logfile() { Clear(); }
+
+void Logfile::Clear() {
+  infile.clear();
+  outfile.clear();
+  channels_in = bits_in = hz_in = samples_in = 0;
+  startsample = endsample = 0;
+  peakdb = ampdb = 0.0;
+  bits_out = samples_out = 0;
+  peakdb_known = false;
+}
+
+bool Logfile::WriteColumnHeader(LogStream& stream) const {
+  static const char* const names[] = {"infile",    "channels_in", "bits_in", "hz_in",
+                                      "samples_in", "startsample", "endsample", "peakdb",
+                                      "ampdb",     "outfile",     "bits_out", "samples_out"};
+  std::string line;
+  for (const char* name : names) {
+    if (!line.empty()) line += separator;
+    line += name;
+  }
+  stream.Line(line);
+  return true;
+}
+
+bool Logfile::WriteRecord(LogStream& stream, char sepaDeci) const {
+  const std::string sep(1, separator);
+  std::string line = Quoted(infile);
+  for (uint32_t value : {channels_in, bits_in, hz_in, samples_in, startsample, endsample}) {
+    line += sep + std::to_string(value);
+  }
+  line += sep + (peakdb_known ? LevelText(peakdb, sepaDeci) : Quoted("unknown"));
+  line += sep + LevelText(ampdb, sepaDeci);
+  line += sep + Quoted(outfile);
+  line += sep + std::to_string(bits_out) + sep + std::to_string(samples_out);
+  stream.Line(line);
+  return true;
+}
+
+int WriteLogHeader(LogStream& stream, const std::string& name, const LogSettings& settings,
+                   const LogHeaderSnapshot& snapshot) {
+  if (!OpenLog(stream, name)) return 1;
+  if (settings.ProcInfOnly) return 0;
+  stream.Line("Tacetix v1.1 - Logfile");
+  stream.Line("start processing " + DateTimeText());
+  stream.Line("");
+  ProcessingLines(stream, snapshot);
+  OutputLines(stream, snapshot);
+  LogOptionLines(stream, settings);
+  return 0;
+}
+
+// Most failures of a full disk only show when the buffer is flushed, so the flush
+// and the close are checked as well as the lines written before them.
+int WriteLogFooter(LogStream& stream, const LogSettings& settings) {
+  if (!settings.ProcInfOnly) stream.Line("end processing " + DateTimeText());
+  stream.Out.flush();
+  if (!stream.Out) stream.WriteFailed = true;
+  stream.Out.clear();
+  stream.Out.close();
+  if (!stream.Out) stream.WriteFailed = true;
+  stream.Out.clear();
+  return stream.WriteFailed ? 1 : 0;
+}
+
+}  // namespace tacetix

@@ -1,0 +1,40 @@
+// A front end that records what the run tells it and cancels on request.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "batch/BatchRun.h"
+
+struct FakeFrontEnd : tacetix::RunFrontEnd {
+  std::map<int32_t, std::vector<std::string>> RowWords;  // every word each row was given
+  std::vector<std::string> Statuses;
+  std::vector<int32_t> Progress;
+  int Pumps = 0;
+  int CancelAtPump = -1;  // the pump (counted from 1) from which a cancel is requested
+  int BusyBegins = 0;
+  int BusyEnds = 0;
+
+  void SetRowStatus(int32_t row, const std::string& word) override { RowWords[row].push_back(word); }
+  void SetStatus(const std::string& text) override {
+    Statuses.push_back(text);
+    Progress.push_back(0);
+  }
+  void SetStatusProgress(const std::string& text, int32_t percent) override {
+    Statuses.push_back(text);
+    Progress.push_back(percent);
+  }
+  void SetProgress(int32_t percent) override { Progress.push_back(percent); }
+  bool Pump() override {
+    ++Pumps;
+    return CancelAtPump > 0 && Pumps >= CancelAtPump;
+  }
+  void BeginBusy() override { ++BusyBegins; }
+  void EndBusy(bool) override { ++BusyEnds; }
+
+  std::string Final(int32_t row) const {
+    auto it = RowWords.find(row);
+    return it == RowWords.end() ? "-" : it->second.back();
+  }
+};
