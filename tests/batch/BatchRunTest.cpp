@@ -1,0 +1,189 @@
+// The run over a list with a fake front end: statuses, counts, summaries, cancel, simulation, log.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "FakeFrontEnd.h"
+#include "support/TestSupport.h"
+
+using namespace tacetix;
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+class BatchRunTest : public ::testing::Test {
+ protected:
+  TempDir Dir;
+  std::vector<double> Buffer = std::vector<double>(BlockValues);
+  FakeFrontEnd Fe;
+  RunRequest Req;
+
+  void SetUp() override { Req.Settings.FolderText = "out"; }
+  // A mono file with a silent head, so it always has something to trim.
+  std::string Good(const std::string& name, size_t samples = 100) {
+    std::vector<int16_t> s(samples, 500);
+    s[0] = 0;
+    WriteWav16(Dir.File(name), 1, s);
+    Req.Files.push_back(Dir.File(name));
+    return Dir.File(name);
+  }
+  std::string Bad(const std::string& name) {
+    WriteFile(Dir.File(name), Bytes{'n', 'o', 'p', 'e'});
+    Req.Files.push_back(Dir.File(name));
+    return Dir.File(name);
+  }
+  RunResult Run() { return RunBatch(Req, Buffer.data(), Fe); }
+};
+
+}  // namespace
+
+TEST_F(BatchRunTest, OneFileDone) {
+  Good("a.wav");
+  RunResult r = Run();
+  EXPECT_EQ(r.Summary, "1 file processed ok");
+  EXPECT_EQ(Fe.Statuses.back(), "1 file processed ok");
+  EXPECT_EQ(Fe.RowWords[0], (std::vector<std::string>{"processing", "done"}));
+  EXPECT_EQ(Fe.Statuses.front(), "Processing \"" + Dir.File("a.wav") + "\"");
+  EXPECT_TRUE(fs::exists(Dir.File("out/a.wav")));
+  EXPECT_EQ(Fe.BusyBegins, 1);
+  EXPECT_EQ(Fe.BusyEnds, 1);
+}
+
+TEST_F(BatchRunTest, StopOnErrorStopsAfterTheFirstFailure) {
+  Good("a.wav");
+  Bad("b.wav");
+  Good("c.wav");
+  RunResult r = Run();
+  EXPECT_EQ(r.Summary, "1 file processed ok, 1 with errors");
+  EXPECT_EQ(Fe.Final(1), "I/O error");
+  EXPECT_EQ(Fe.Final(2), "-");
+  EXPECT_FALSE(fs::exists(Dir.File("out/c.wav")));
+}
+
+TEST_F(BatchRunTest, KeepGoingMarksFailuresWhenTheNextRowStarts) {
+  Bad("a.wav");
+  Good("b.wav");
+  Bad("c.wav");
+  Req.Settings.StopOnError = false;
+  RunResult r = Run();
+  EXPECT_EQ(r.Summary, "1 file processed ok, 2 with errors");
+  // The failed row shows "processing" until the next row starts.
+  EXPECT_EQ(Fe.RowWords[0], (std::vector<std::string>{"processing", "I/O error"}));
+  EXPECT_EQ(Fe.Final(1), "done");
+  EXPECT_EQ(Fe.Final(2), "I/O error");
+}
+
+TEST_F(BatchRunTest, RefusalsKeepTheirWordsAndCountAsErrors) {
+  Good("a.wav");
+  Good("b.wav");
+  Good("c.wav");
+  fs::create_directory(Dir.File("out"));
+  WriteFile(Dir.File("out/b.wav"), {1});
+  Req.Settings.StopOnError = false;
+  RunResult r = Run();
+  EXPECT_EQ(Fe.Final(1), "output file already exists");
+  EXPECT_EQ(r.Summary, "2 files processed ok, 1 with errors");
+
+  // With stop on error, a folder that cannot be made ends the run at once.
+  FakeFrontEnd fe2;
+  Req.Settings.StopOnError = true;
+  Req.Settings.FolderMode = 2;
+  Req.Settings.FolderText = Dir.File("no/such");
+  r = RunBatch(Req, Buffer.data(), fe2);
+  EXPECT_EQ(fe2.Final(0), "error creating output folder");
+  EXPECT_EQ(fe2.Final(1), "-");
+  EXPECT_EQ(r.Summary, "0 files processed ok, 1 with errors");
+}
+
+TEST_F(BatchRunTest, OutputThatIsTheInputIsRefusedUntouched) {
+  const std::string src = Good("a.wav");
+  const Bytes before = ReadFile(src);
+  Req.Settings.FolderText = "";
+  Req.Settings.Overwrite = true;
+  RunResult r = Run();
+  EXPECT_EQ(Fe.Final(0), "output file is input file");
+  EXPECT_EQ(r.ErrorCount, 1);
+  EXPECT_EQ(ReadFile(src), before);
+}
+
+TEST_F(BatchRunTest, CancelWhileTheThirdFileIsWritten) {
+  for (const char* n : {"1.wav", "2.wav", "3.wav", "4.wav", "5.wav"}) Good(n);
+  // Each file: row pump, beginning, end and one write block = 4 pumps; cancel in the third's write.
+  Fe.CancelAtPump = 12;
+  RunResult r = Run();
+  EXPECT_EQ(r.Summary, "Processing cancelled, 2 files processed ok, 1 with errors");
+  EXPECT_EQ(Fe.Final(0), "done");
+  EXPECT_EQ(Fe.Final(1), "done");
+  EXPECT_EQ(Fe.Final(2), "cancelled");
+  EXPECT_EQ(Fe.Final(3), "-");
+  EXPECT_EQ(Fe.Final(4), "-");
+}
+
+TEST_F(BatchRunTest, CancelAfterAFailureMarksTheFailedRowCancelled) {
+  Bad("a.wav");
+  Good("b.wav");
+  Req.Settings.StopOnError = false;
+  Fe.CancelAtPump = 2;  // the pump before the second row
+  RunResult r = Run();
+  EXPECT_EQ(Fe.Final(0), "cancelled");
+  EXPECT_EQ(Fe.Final(1), "-");
+  EXPECT_EQ(r.Summary, "Processing cancelled, 0 files processed ok, 1 with errors");
+}
+
+TEST_F(BatchRunTest, SimulationCreatesNoFolderAndNoFile) {
+  Good("a.wav");
+  Good("b.wav");
+  Req.Settings.Simulation = true;
+  Req.Settings.LogEnabled = true;
+  Req.LogName = Dir.File("run.log");
+  Req.Log.ProcInfOnly = true;
+  RunResult r = Run();
+  EXPECT_EQ(r.Summary, "2 files processed ok");
+  EXPECT_FALSE(fs::exists(Dir.File("out")));
+  const std::string log = ReadText(Dir.File("run.log"));
+  EXPECT_NE(log.find("\"" + Dir.File("a.wav") + "\";1;16;44100;100;1;99;\"unknown\";0.000000;\"" +
+                     Dir.File("out/a.wav") + "\";16;99\r\n"),
+            std::string::npos)
+      << log;
+}
+
+TEST_F(BatchRunTest, LogThatCannotBeOpenedStopsBeforeAnything) {
+  Good("a.wav");
+  Req.Settings.LogEnabled = true;
+  Req.LogName = Dir.File("no/such/run.log");
+  RunResult r = Run();
+  EXPECT_FALSE(r.Started);
+  EXPECT_EQ(Fe.Statuses, (std::vector<std::string>{"Error writing to Logfile. Processing stopped."}));
+  EXPECT_EQ(Fe.BusyBegins, 0);
+  EXPECT_TRUE(Fe.RowWords.empty());
+  EXPECT_FALSE(fs::exists(Dir.File("out")));
+}
+
+TEST_F(BatchRunTest, LogWriteFailureIsReportedAfterTheSummary) {
+  Good("a.wav");
+  Req.Settings.LogEnabled = true;
+  Req.LogName = "/dev/full";
+  RunResult r = Run();
+  EXPECT_TRUE(r.LogWriteError);
+  EXPECT_EQ(r.OkCount, 1);
+  EXPECT_EQ(Fe.Statuses.back(), "1 file processed ok (error writing to Logfile)");
+}
+
+TEST_F(BatchRunTest, LogRecordsUseTheSnapshotGain) {
+  std::vector<int16_t> s = {0, 16384, -8192, 0};
+  WriteWav16(Dir.File("n.wav"), 1, s);
+  Req.Files = {Dir.File("n.wav")};
+  Req.Settings.Normalize = true;
+  Req.Settings.NormalizeTarget = SliderFactor(1439);
+  Req.Settings.NormalizeLevelDb = SliderToDb(1439);
+  Req.Settings.LogEnabled = true;
+  Req.LogName = Dir.File("run.log");
+  Req.Log.ProcInfOnly = true;
+  Req.Log.PathInfile = Req.Log.PathOutfile = false;
+  Req.Log.SepaDeci = ',';
+  Run();
+  EXPECT_EQ(ReadText(Dir.File("run.log")),
+            "infile;channels_in;bits_in;hz_in;samples_in;startsample;endsample;peakdb;ampdb;outfile;bits_out;"
+            "samples_out\r\n\"n.wav\";1;16;44100;4;1;2;-6,020335;5,920335;\"n.wav\";16;2\r\n");
+}
