@@ -87,6 +87,7 @@ bool Run::ProcessRow(int32_t row) {
     Record->infile = Req.Log.PathInfile ? file : FileNamePart(file);
   }
   const OutputPath out = BuildOutputPath(file, S);
+  Fe.SetRowOutput(row, out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path);
   if (out.Verdict != PathVerdict::Ok) {
     Fe.SetRowStatus(row, RefusalWord(out.Verdict));
     PendingRefused = true;

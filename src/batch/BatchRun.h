@@ -23,6 +23,8 @@ class RunFrontEnd {
   virtual void SetProgress(int32_t percent) = 0;
   // Lets the front end handle its events once; true when a cancel has been requested.
   virtual bool Pump() = 0;
+  // The output path worked out for a row (also when the row is then refused).
+  virtual void SetRowOutput(int32_t row, const std::string& path) { (void)row, (void)path; }
   // The run becomes busy (clears any earlier cancel) / idle again. rowsTouched: some file started.
   virtual void BeginBusy() {}
   virtual void EndBusy(bool rowsTouched) { (void)rowsTouched; }

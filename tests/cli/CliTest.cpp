@@ -1,0 +1,167 @@
+// tacetix-cli end to end on generated files, with sox as the reader of what it writes.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+#include "cli/CliOptions.h"
+#include "support/TestSupport.h"
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+class CliTest : public ::testing::Test {
+ protected:
+  TempDir Dir;
+  std::string Out;
+
+  // Runs the CLI inside the temp folder; stdout in Out, stderr appended to it after a marker.
+  int Cli(const std::string& args) {
+    return RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && " + TACETIX_CLI + " " + args +
+                          " 2>&1",
+                      &Out);
+  }
+  void Tone(const std::string& name, const std::string& format, const std::string& effects) {
+    ASSERT_EQ(RunCommand("sox -n " + format + " " + ShellQuote(Dir.File(name)) + " " + effects + " 2>&1"), 0)
+        << "sox is required";
+  }
+  std::string SoxInfo(const std::string& name, const std::string& what) {
+    std::string out;
+    RunCommand("sox --i -" + what + " " + ShellQuote(Dir.File(name)), &out);
+    return out.substr(0, out.find('\n'));
+  }
+};
+
+}  // namespace
+
+TEST_F(CliTest, TrimsNormalisesConvertsAndSoxReadsTheResult) {
+  ASSERT_TRUE(HaveProgram("sox")) << "sox is required for this test";
+  Tone("a.wav", "-r 44100 -c 2 -b 16", "synth 1 sine 440 gain -6 pad 0.5 0.25");
+  Tone("b.wav", "-r 8000 -c 1 -b 24", "synth 0.5 square 100 gain -20 pad 0.1 0");
+  ASSERT_EQ(Cli("--begin -60 --normalize -1.0 --bits 32f --subfolder out --log run.log a.wav b.wav"), 0) << Out;
+  EXPECT_NE(Out.find("done: " + Dir.File("a.wav") + " -> " + Dir.File("out/a.wav")), std::string::npos) << Out;
+  EXPECT_NE(Out.find("2 files processed ok"), std::string::npos);
+  for (const char* f : {"out/a.wav", "out/b.wav"}) {
+    EXPECT_EQ(SoxInfo(f, "b"), "32") << f;
+    EXPECT_EQ(SoxInfo(f, "e"), "Floating Point PCM") << f;
+    std::string stat;
+    RunCommand("sox " + ShellQuote(Dir.File(f)) + " -n stat 2>&1 | grep 'Maximum amplitude'", &stat);
+    EXPECT_NE(stat.find("0.89"), std::string::npos) << f << stat;  // -1 dBFS is 0.891
+  }
+  // About one second of tone is kept of the 1.75 s file.
+  const double seconds = std::stod(SoxInfo("out/a.wav", "D"));
+  EXPECT_NEAR(seconds, 1.0, 0.01);
+  const std::string log = ReadText(Dir.File("run.log"));
+  EXPECT_NE(log.find("Threshold beginning: -60.0 dBfs\r\n"), std::string::npos);
+  EXPECT_NE(log.find("normalize to: -1.0 dBfs\r\n"), std::string::npos);
+  EXPECT_NE(log.find("Bit depth: 32 bit float, convert all\r\n"), std::string::npos);
+}
+
+TEST_F(CliTest, RelativeNamesAreMadeAbsoluteAndDashFilesFollowTheMarker) {
+  WriteWav16(Dir.File("-odd.wav"), 1, {0, 0, 100, 0});
+  WriteWav16(Dir.File("plain.wav"), 1, {0, 100});
+  ASSERT_EQ(Cli("--suffix _t -- -odd.wav plain.wav"), 0) << Out;
+  EXPECT_TRUE(fs::exists(Dir.File("-odd_t.wav")));
+  EXPECT_TRUE(fs::exists(Dir.File("plain_t.wav")));
+  EXPECT_NE(Out.find(Dir.File("plain_t.wav")), std::string::npos);
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing) {
+  WriteWav16(Dir.File("a.wav"), 1, {0, 100});
+  const char* bad[] = {
+      "--begin -144.1 --suffix _t a.wav", "--begin 0.1 --suffix _t a.wav", "--normalize -inf --suffix _t a.wav",
+      "--bogus --suffix _t a.wav",        "--suffix _t",                    "a.wav",
+      "--prefix 'x/y' a.wav",             "--suffix 'a:b' a.wav",           "--subfolder 'o?' a.wav",
+      "--log-decimal-comma --log-separator comma --log r.log --suffix _t a.wav",
+      "--bits 48 --suffix _t a.wav",      "--bits-mode sideways --suffix _t a.wav", "--suffix",
+  };
+  for (const char* args : bad) {
+    EXPECT_EQ(Cli(args), 2) << args;
+    EXPECT_EQ(std::count(Out.begin(), Out.end(), '\n'), 1) << args << ": " << Out;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+  EXPECT_EQ(Cli("--help"), 0);
+  EXPECT_NE(Out.find("Usage: tacetix-cli"), std::string::npos);
+  EXPECT_EQ(Cli("--version"), 0);
+  EXPECT_EQ(Out, "tacetix-cli 1.1\n");
+}
+
+TEST_F(CliTest, ExitStatusFollowsTheFiles) {
+  WriteWav16(Dir.File("a.wav"), 1, {0, 100});
+  WriteFile(Dir.File("broken.wav"), Bytes{'R', 'I', 'F', 'F', 0, 0});
+  EXPECT_EQ(Cli("--suffix _t --keep-going a.wav broken.wav"), 1);
+  EXPECT_NE(Out.find("I/O error: " + Dir.File("broken.wav")), std::string::npos) << Out;
+  EXPECT_NE(Out.find("1 file processed ok, 1 with errors"), std::string::npos);
+  EXPECT_EQ(Cli("--suffix _t --overwrite a.wav"), 0);
+  EXPECT_EQ(Cli("--suffix _t a.wav"), 1);
+  EXPECT_NE(Out.find("output file already exists"), std::string::npos);
+  EXPECT_EQ(Cli("--subfolder '' --overwrite a.wav"), 2);  // would write over the source
+  EXPECT_EQ(Cli("--output-dir . --overwrite a.wav"), 1);
+  EXPECT_NE(Out.find("output file is input file"), std::string::npos) << Out;
+}
+
+TEST_F(CliTest, InterruptCancelsTheFileInProgressAndClosesTheLog) {
+  ASSERT_TRUE(HaveProgram("sox")) << "sox is required for this test";
+  Tone("long.wav", "-r 48000 -c 2 -b 16", "synth 600 sine 440");
+  const std::string cmd = std::string(TACETIX_CLI) + " --bits 64f --suffix _t --log " +
+                          ShellQuote(Dir.File("run.log")) + " " + ShellQuote(Dir.File("long.wav"));
+  FILE* pipe = ::popen(("exec " + cmd + " 2>&1 & echo $!; wait $!; echo rc=$?").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[4096];
+  ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
+  const pid_t pid = std::stoi(line);
+  // Wait until the output has started, then interrupt.
+  for (int i = 0; i < 500 && !(fs::exists(Dir.File("long_t.wav")) && fs::file_size(Dir.File("long_t.wav")) > 44); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ::kill(pid, SIGINT);
+  std::string rest;
+  while (std::fgets(line, sizeof line, pipe)) rest += line;
+  ::pclose(pipe);
+  EXPECT_NE(rest.find("cancelled: " + Dir.File("long.wav")), std::string::npos) << rest;
+  EXPECT_NE(rest.find("rc=1"), std::string::npos) << rest;
+  const std::string log = ReadText(Dir.File("run.log"));
+  EXPECT_NE(log.find("Processing cancelled, 0 files processed ok, 1 with errors\r\nend processing "), std::string::npos);
+  // The partial output is a well-formed file that sox reads.
+  std::string info;
+  EXPECT_EQ(RunCommand("sox --i -s " + ShellQuote(Dir.File("long_t.wav")), &info), 0);
+  EXPECT_GT(std::stol(info), 0);
+}
+
+TEST(CliOptionsTest, LevelsSnapToTheSliderSteps) {
+  int32_t p = 0;
+  EXPECT_TRUE(tacetix::LevelToPosition("-96", p));
+  EXPECT_EQ(p, 480);
+  EXPECT_TRUE(tacetix::LevelToPosition("-0.04", p));
+  EXPECT_EQ(p, 1440);
+  EXPECT_TRUE(tacetix::LevelToPosition("-144.04", p));
+  EXPECT_EQ(p, 0);
+  EXPECT_TRUE(tacetix::LevelToPosition("-60.06", p));
+  EXPECT_EQ(p, 839);
+  EXPECT_FALSE(tacetix::LevelToPosition("-144.06", p));
+  EXPECT_FALSE(tacetix::LevelToPosition("0.06", p));
+  EXPECT_FALSE(tacetix::LevelToPosition("-6x", p));
+  EXPECT_FALSE(tacetix::LevelToPosition("nan", p));
+}
+
+TEST(CliOptionsTest, LinkedEndFollowsTheBeginningInSettingsAndHeader) {
+  tacetix::CliConfig c;
+  std::string error;
+  ASSERT_TRUE(tacetix::ParseCommandLine({"--begin", "-50", "--suffix", "_x", "a.wav"}, c, error)) << error;
+  EXPECT_EQ(c.Request.Settings.ThresholdEnd, c.Request.Settings.ThresholdBegin);
+  EXPECT_EQ(c.Request.Header.ThresholdEndText, "-50.0 dBfs");
+  EXPECT_FALSE(c.Request.Header.DigitalZeroEnd);
+
+  tacetix::CliConfig d;
+  ASSERT_TRUE(tacetix::ParseCommandLine({"--no-trim-begin", "--end", "-70", "--suffix", "_x", "a.wav"}, d, error));
+  EXPECT_FALSE(d.Request.Settings.RemoveBegin);
+  EXPECT_TRUE(d.Request.Settings.RemoveEnd);
+  EXPECT_EQ(d.Request.Settings.ThresholdEnd, tacetix::SliderFactor(740));
+  EXPECT_EQ(d.Request.Settings.ThresholdBegin, 0.0);
+}
