@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/tests/wave/wave_tests[1]_tests.cmake")
-  include("/work/main/build/tests/wave/wave_tests[1]_tests.cmake")
-else()
-  add_test(wave_tests_NOT_BUILT wave_tests_NOT_BUILT)
-endif()
