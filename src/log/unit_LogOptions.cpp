@@ -230,9 +230,11 @@ void Tfrm_LogOptions::rb_sepafield_userClick(QRadioButton* sender) {
 }
 
 void Tfrm_LogOptions::edit_sepafield_userChange(const QString& text) {
-  rb_sepafield_user->setChecked(true);
   const int code = text.isEmpty() ? 0 : text.at(0).unicode();
+  // The tag first: selecting the button runs its handler, which would otherwise check
+  // the old character and could disable OK for a moment, taking the focus off it.
   SetTag(rb_sepafield_user, code);
+  rb_sepafield_user->setChecked(true);
   SetTag(gbox_field, code);
   UpdateOkButton();
 }
