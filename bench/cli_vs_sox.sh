@@ -29,10 +29,10 @@ export -f soxall cpall clean
 export corpus
 
 cat "$corpus"/src/take*.wav > /dev/null  # warm the page cache
-hyperfine --warmup 1 --runs "${RUNS:-3}" --prepare "bash -c clean" \
+hyperfine --shell=bash --warmup 1 --runs "${RUNS:-3}" --prepare clean \
   -n tacetix-cli "$cli --quiet --begin -96 --normalize -0.1 --bits 24 --subfolder out $corpus/src/take*.wav" \
-  -n sox "bash -c soxall" \
-  -n cp "bash -c cpall"
+  -n sox soxall \
+  -n cp cpall
 
 echo "Peak memory (maximum resident set size, kB):"
 clean

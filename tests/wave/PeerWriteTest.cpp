@@ -90,7 +90,9 @@ void ExpectCanonicalSize(const std::string& path, size_t dataBytes) {
   const testsupport::Bytes file = testsupport::ReadFile(path);
   ASSERT_GE(file.size(), 44u);
   EXPECT_EQ(file.size(), 44 + dataBytes + (dataBytes & 1));
-  if (dataBytes & 1) EXPECT_EQ(file.back(), 0) << "pad byte";
+  if (dataBytes & 1) {
+    EXPECT_EQ(file.back(), 0) << "pad byte";
+  }
 }
 
 class PeerWrite : public ::testing::TestWithParam<OutFormat> {
@@ -116,7 +118,9 @@ TEST_P(PeerWrite, PeersReadTheValuesWritten) {
   EXPECT_EQ(SoxInfo("-b", out), std::to_string(f.Bits));
   EXPECT_EQ(SoxInfo("-e", out), f.SoxEncoding);
   // sox counts 12- and 20-bit frames from the bit depth rather than the block align.
-  if (f.SoxDecodes) EXPECT_EQ(SoxInfo("-s", out), std::to_string(Frames));
+  if (f.SoxDecodes) {
+    EXPECT_EQ(SoxInfo("-s", out), std::to_string(Frames));
+  }
 
   if (isFloat) {
     std::vector<double> fromFfmpeg, fromSox;
