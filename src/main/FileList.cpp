@@ -1,0 +1,288 @@
+// The file list's commands: adding (dialog and drop) with the duplicate search and the
+// analysis of each file, deleting, bulk selection, sorting and the header's sort arrow.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTreeView>
+#include <algorithm>
+#include <cmath>
+
+#include "main/unit_main.h"
+#include "main/unit_tools1.h"
+#include "wave/WaveClass.h"
+
+namespace tacetix {
+
+namespace {
+
+QStringList RunSourceDialog(QWidget* owner) {
+  QFileDialog dialog(owner, QStringLiteral("Source files..."));
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setNameFilters({QStringLiteral("Wave files (*.wav)"), QStringLiteral("All files (*.*)")});
+  dialog.setFilter(dialog.filter() | QDir::Hidden);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
+// Only the header and the format are read; the samples stay on disk.
+bool AnalyzeWith(PCMFile& file, const QString& path, FileRow& row) {
+  if (file.OpenInput(QFile::encodeName(path).toStdString(), false) != 0) return false;
+  WaveInfo info{};
+  if (file.GetInfo(info) != 0) return false;
+  file.CloseInput();
+  row.Path = path;
+  row.Bits = static_cast<uint32_t>(info.BitsPerSample);
+  row.Hz = static_cast<uint32_t>(info.SampleRate);
+  row.Channels = static_cast<uint32_t>(info.Channels);
+  row.Length = QString::fromStdString(DurationText(info));
+  row.Status = QStringLiteral("-");
+  return true;
+}
+
+// Painting the status for every file costs more than analysing the file; shown at most
+// every 40 ms, the text still follows the work as closely as the eye can tell.
+class StatusPacer {
+ public:
+  bool Due() {
+    if (Clock.isValid() && Clock.elapsed() < 40) return false;
+    Clock.start();
+    return true;
+  }
+
+ private:
+  QElapsedTimer Clock;
+};
+
+int RoundedPercent(int done, float step) {
+  return static_cast<int>(std::nearbyint(static_cast<double>(done) * static_cast<double>(step)));
+}
+
+QString ClosingMessage(bool cancelled, const QString& cancelPrefix, int count, const QString& verb) {
+  return (cancelled ? cancelPrefix : QString()) + CountText(count, verb);
+}
+
+}  // namespace
+
+void TForm1::bt_AddClick() {
+  if (!bt_Add->isEnabled()) return;
+  const QStringList chosen = ChooseSourceFiles ? ChooseSourceFiles() : RunSourceDialog(this);
+  if (chosen.isEmpty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  repaint();
+  QApplication::restoreOverrideCursor();
+  AddFiles(chosen);
+}
+
+void TForm1::DropFiles(const QList<QUrl>& urls) {
+  if (Busy()) return;
+  try {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SetStatus(QStringLiteral("Preparing to add %1 files...").arg(urls.size()));
+    QStringList names;
+    for (const QUrl& url : urls) {
+      const QString name = url.toLocalFile();
+      if (!name.isEmpty()) names.append(name);
+    }
+    QApplication::restoreOverrideCursor();
+    if (!names.isEmpty()) AddFiles(names);
+  } catch (const std::exception& error) {
+    QApplication::restoreOverrideCursor();
+    if (Busy()) EndOperation();
+    ReportFailure(QStringLiteral("Adding"), error.what());
+  }
+}
+
+void TForm1::RefuseDuplicates(QStringList& queue, int& refused) const {
+  const bool caseSensitive = FileNamesCaseSensitive();
+  auto order = [caseSensitive](const QString& a, const QString& b) { return ComparePaths(a, b, caseSensitive) < 0; };
+  QStringList existing = FileModel->Paths();
+  std::sort(existing.begin(), existing.end(), order);
+  std::sort(queue.begin(), queue.end(), order);
+  // A path named twice in one add would give two rows for one file.
+  const auto repeated = std::unique(queue.begin(), queue.end(), [caseSensitive](const QString& a, const QString& b) {
+    return ComparePaths(a, b, caseSensitive) == 0;
+  });
+  refused += static_cast<int>(std::distance(repeated, queue.end()));
+  queue.erase(repeated, queue.end());
+  // Walking the queue from its end, a match at r bounds every later search to 0..r.
+  const int last = static_cast<int>(existing.size()) - 1;
+  int upper = last;
+  for (int i = static_cast<int>(queue.size()) - 1; i >= 0 && last >= 0; --i) {
+    const int found = FindInSorted(existing, queue[i], upper, caseSensitive);
+    if (found >= 0) {
+      queue.removeAt(i);
+      ++refused;
+      upper = found;
+    } else {
+      upper = last;
+    }
+  }
+}
+
+int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
+  const float step = 100.0f / static_cast<float>(queue.size());
+  PCMFile file;
+  std::vector<FileRow> pending;
+  QElapsedTimer sinceFlush;
+  sinceFlush.start();
+  StatusPacer pacer;
+  int added = 0;
+  for (int i = 0; i < queue.size(); ++i) {
+    QCoreApplication::processEvents();
+    if (CancelRequested) break;
+    if (pacer.Due()) {
+      SetStatusProgress(QStringLiteral("Analyzing \"%1\"").arg(queue[i]), RoundedPercent(i + 1, step));
+    }
+    FileRow row;
+    bool readable = false;
+    try {
+      readable = AnalyzeFile ? AnalyzeFile(queue[i], row) : AnalyzeWith(file, queue[i], row);
+    } catch (const std::exception&) {
+      readable = false;
+    }
+    if (!readable) {
+      ++refused;
+      continue;
+    }
+    pending.push_back(std::move(row));
+    ++added;
+    // Rows reach the view in batches: one insertion per row would dominate big adds.
+    if (sinceFlush.elapsed() >= 100) {
+      FileModel->AppendRows(std::move(pending));
+      pending.clear();
+      sinceFlush.restart();
+    }
+  }
+  FileModel->AppendRows(std::move(pending));
+  return added;
+}
+
+void TForm1::AddFiles(const QStringList& paths) {
+  BeginOperation();
+  SetStatus(QStringLiteral("Adding %1 files, searching for dublicates...").arg(paths.size()));
+  int refused = 0;
+  int added = 0;
+  QStringList queue = paths;
+  RefuseDuplicates(queue, refused);
+  if (!queue.isEmpty()) added = AnalyzeQueue(queue, refused);
+  EndOperation();
+  if (added > 0) {
+    UpdateSortArrow(false);
+    SortTagValue = 0;
+  }
+  QString message = ClosingMessage(CancelRequested, QStringLiteral("Adding cancelled, "), added, QStringLiteral("added"));
+  CancelRequested = false;
+  if (refused != 0) message += QStringLiteral(", %1 not added").arg(refused);
+  SetStatus(message);
+}
+
+void TForm1::DeleteSelectedRows(int selected, int& deleted) {
+  const float step = 100.0f / static_cast<float>(selected);
+  QItemSelectionModel* selection = lview_Files->selectionModel();
+  StatusPacer pacer;
+  for (int row = FileModel->rowCount() - 1; row >= 0; --row) {
+    QCoreApplication::processEvents();
+    if (CancelRequested) break;
+    if (row >= FileModel->rowCount() || !selection->isRowSelected(row, QModelIndex())) continue;
+    ++deleted;
+    if (pacer.Due()) {
+      SetStatusProgress(QStringLiteral("Deleting \"%1\"").arg(FileModel->Row(row).Path),
+                        RoundedPercent(deleted, step));
+    }
+    FileModel->RemoveRow(row);
+    if (deleted == selected) break;
+  }
+}
+
+void TForm1::bt_DeleteClick() {
+  if (!bt_Delete->isEnabled()) return;
+  const int selected = SelectedCount();
+  int deleted = 0;
+  if (selected > 0) {
+    BeginOperation();
+    DeleteSelectedRows(selected, deleted);
+    EndOperation();
+  }
+  if (FileModel->rowCount() == 0) {
+    UpdateSortArrow(false);
+    SortTagValue = 0;
+  }
+  const QString message =
+      ClosingMessage(CancelRequested, QStringLiteral("Deleting cancelled, "), deleted, QStringLiteral("deleted"));
+  CancelRequested = false;
+  SetStatus(message);
+}
+
+void TForm1::bt_AllClick() {
+  if (!bt_All->isEnabled()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  lview_Files->setUpdatesEnabled(false);
+  lview_Files->selectAll();
+  lview_Files->setUpdatesEnabled(true);
+  QApplication::restoreOverrideCursor();
+  lview_Files->setFocus();
+}
+
+void TForm1::bt_NoneClick() {
+  if (!bt_None->isEnabled()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  lview_Files->setUpdatesEnabled(false);
+  lview_Files->selectionModel()->clearSelection();
+  lview_Files->setUpdatesEnabled(true);
+  QApplication::restoreOverrideCursor();
+  lview_Files->setFocus();
+}
+
+void TForm1::bt_ReverseClick() {
+  if (!bt_Reverse->isEnabled()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  lview_Files->setUpdatesEnabled(false);
+  const QItemSelection all(FileModel->index(0, 0),
+                           FileModel->index(FileModel->rowCount() - 1, FileListModel::ColumnCount - 1));
+  lview_Files->selectionModel()->select(all, QItemSelectionModel::Toggle);
+  lview_Files->setUpdatesEnabled(true);
+  QApplication::restoreOverrideCursor();
+  lview_Files->setFocus();
+}
+
+void TForm1::bt_ResetClick() {
+  if (!bt_Reset->isEnabled()) return;
+  ResetFileStatuses();
+  lview_Files->setFocus();
+  UpdateControls();
+}
+
+void TForm1::lview_FilesChange() { RefreshControls(); }
+
+void TForm1::lview_FilesColumnClick(int column) {
+  if (Busy() || FileModel->rowCount() == 0 || column < 0 || column >= FileListModel::ColumnCount) {
+    // The header may have moved its own arrow on the click; the sort tag decides.
+    UpdateSortArrow(SortTagValue > 0);
+    return;
+  }
+  const int descending = SortTagValue == 2 * column + 1 ? 1 : 0;
+  UpdateSortArrow(false);
+  SortTagValue = 2 * column + descending + 1;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  FileModel->SortBy(2 * column + descending);
+  QApplication::restoreOverrideCursor();
+  UpdateSortArrow(true);
+}
+
+void TForm1::UpdateSortArrow(bool show) {
+  QHeaderView* header = lview_Files->header();
+  const int column = (SortTagValue - 1) / 2;
+  const int image = (SortTagValue - 1) % 2;
+  if (!show || image < 0) {
+    header->setSortIndicatorShown(false);
+    return;
+  }
+  header->setSortIndicator(column, image == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+  header->setSortIndicatorShown(true);
+}
+
+}  // namespace tacetix

@@ -1,0 +1,52 @@
+// The rows of lview_Files: one wave file each, with the format its analysis found.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+namespace tacetix {
+
+struct FileRow {
+  QString Path;  // the caption: the full path exactly as received
+  uint32_t Bits = 0;
+  uint32_t Hz = 0;
+  uint32_t Channels = 0;
+  QString Length;
+  QString Status = QStringLiteral("-");
+};
+
+class FileListModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  enum Column { ColFile, ColBits, ColHz, ColChannels, ColLength, ColStatus, ColumnCount };
+
+  explicit FileListModel(QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+  // Appends rows with one insertion notice for the whole batch.
+  void AppendRows(std::vector<FileRow>&& rows);
+  void RemoveRow(int row);
+  const FileRow& Row(int row) const { return Rows[static_cast<size_t>(row)]; }
+  QStringList Paths() const;
+  void SetStatus(int row, const QString& word);
+  // One change notice for the whole Status column.
+  void SetAllStatuses(const QString& word);
+  // Reorders by comparer entry 2c + d (column c, d = 1 descending); selections follow their rows.
+  void SortBy(int comparer);
+
+  static constexpr int ComparerCount = 12;
+
+ private:
+  std::vector<FileRow> Rows;
+  QIcon RowIcon;
+};
+
+}  // namespace tacetix

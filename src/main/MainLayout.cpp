@@ -1,0 +1,212 @@
+// The window's frame, the "Input" and "Processing" pages and the status bar.
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "main/AlignedEdit.h"
+#include "main/Widgets.h"
+#include "main/unit_main.h"
+
+namespace tacetix {
+
+namespace {
+
+constexpr int ColumnWidths[FileListModel::ColumnCount] = {235, 60, 55, 85, 75, 70};
+
+QWidget* LevelEditSized(TAlignedEdit* edit) {
+  // Wide enough for the longest level text whatever the font.
+  edit->setFixedWidth(std::max(65, edit->fontMetrics().horizontalAdvance(QStringLiteral("-144.0 dBfs")) + 14));
+  return edit;
+}
+
+}  // namespace
+
+void TForm1::BuildWindow() {
+  auto* central = new QWidget(this);
+  auto* frame = new QHBoxLayout(central);
+  PageControl1 = Named(new QTabWidget(central), "PageControl1");
+  TabSheet1 = Named(BuildInputPage(), "TabSheet1");
+  TabSheet2 = Named(BuildProcessingPage(), "TabSheet2");
+  TabSheet3 = Named(BuildOutputPage(), "TabSheet3");
+  PageControl1->addTab(TabSheet1, QStringLiteral("Input"));
+  PageControl1->addTab(TabSheet2, QStringLiteral("Processing"));
+  PageControl1->addTab(TabSheet3, QStringLiteral("Output"));
+  PageControl1->setCurrentIndex(0);
+  frame->addWidget(PageControl1, 1);
+
+  auto* buttons = new QVBoxLayout();
+  bt_Process = MakeButton(central, "bt_Process", "&Process");
+  bt_Process->setDefault(true);
+  bt_Cancel = MakeButton(central, "bt_Cancel", "Cancel");
+  bt_Cancel->setEnabled(false);
+  bt_About = MakeButton(central, "bt_About", "A&bout...");
+  buttons->addSpacing(PageControl1->tabBar()->sizeHint().height());
+  buttons->addWidget(bt_Process);
+  buttons->addWidget(bt_Cancel);
+  buttons->addSpacing(12);
+  buttons->addWidget(bt_About);
+  buttons->addStretch(1);
+  frame->addLayout(buttons);
+  setCentralWidget(central);
+  BuildStatusBar();
+  SetTabOrder();
+}
+
+void TForm1::BuildFileListView(QWidget* page) {
+  lview_Files = Named(new QTreeView(page), "lview_Files");
+  lview_Files->setModel(FileModel);
+  lview_Files->setRootIsDecorated(false);
+  lview_Files->setUniformRowHeights(true);
+  lview_Files->setItemsExpandable(false);
+  lview_Files->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  lview_Files->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lview_Files->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lview_Files->setMinimumSize(585, 289);
+  // The selection stays as visible when the list loses the focus.
+  QPalette colours = lview_Files->palette();
+  colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));
+  colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                   colours.color(QPalette::Active, QPalette::HighlightedText));
+  lview_Files->setPalette(colours);
+  QHeaderView* header = lview_Files->header();
+  header->setSectionsClickable(true);
+  header->setSectionsMovable(false);
+  // Status takes the rest, so that its longer words stay readable.
+  header->setStretchLastSection(true);
+  header->setSortIndicatorShown(false);
+  header->setMinimumSectionSize(30);
+  // The widths are a floor: a wider font must not cut the length text.
+  const char* widest[FileListModel::ColumnCount] = {"", "Bits", "44100", "Channels", "00:00:00.000", "Status"};
+  for (int c = 0; c < FileListModel::ColumnCount; ++c) {
+    const int textWidth = lview_Files->fontMetrics().horizontalAdvance(QString::fromLatin1(widest[c])) + 24;
+    header->resizeSection(c, std::max(ColumnWidths[c], textWidth));
+  }
+}
+
+QWidget* TForm1::BuildInputPage() {
+  auto* page = new QWidget();
+  auto* column = new QVBoxLayout(page);
+  BuildFileListView(page);
+  column->addWidget(lview_Files, 1);
+
+  auto* row = new QHBoxLayout();
+  bt_Add = MakeButton(page, "bt_Add", "&Add...");
+  bt_Delete = MakeButton(page, "bt_Delete", "&Delete");
+  bt_Delete->setEnabled(false);
+  bt_All = MakeButton(page, "bt_All", "A&ll");
+  bt_None = MakeButton(page, "bt_None", "&None");
+  bt_Reverse = MakeButton(page, "bt_Reverse", "&Rev");
+  bt_Reset = MakeButton(page, "bt_Reset", "Re&set");
+  lab_summary = MakeLabel(page, "lab_summary", "0 files, 0 selected");
+  lab_summary->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  row->addWidget(bt_Add);
+  row->addWidget(bt_Delete);
+  row->addSpacing(12);
+  row->addWidget(bt_All);
+  row->addWidget(bt_None);
+  row->addWidget(bt_Reverse);
+  row->addSpacing(12);
+  row->addWidget(bt_Reset);
+  row->addStretch(1);
+  row->addWidget(lab_summary);
+  column->addLayout(row);
+  return page;
+}
+
+QWidget* TForm1::BuildThresholdGroup(int which) {
+  const bool begin = which == 1;
+  auto* group = Named(new QGroupBox(QString::fromLatin1(begin ? " Beginning " : " End ")),
+                      begin ? "gbox_Beginning" : "gbox_End");
+  auto* grid = new QGridLayout(group);
+  auto* remove = MakeCheck(group, begin ? "cbx_Remove1" : "cbx_Remove2",
+                           begin ? "&Remove silence" : "R&emove silence", true);
+  auto* label = MakeLabel(group, begin ? "lab_Threshold1" : "lab_Threshold2", begin ? "&Threshold" : "T&hreshold");
+  auto* zero = MakeRadio(group, begin ? "radio_digital0_1" : "radio_digital0_2", "-inf (digital zero)", true);
+  auto* other = MakeRadio(group, begin ? "radio_other1" : "radio_other2", "other", false);
+  auto* edit = Named(new TAlignedEdit(group), begin ? "edit_Threshold1" : "edit_Threshold2");
+  auto* track = MakeLevelSlider(group, begin ? "track_Threshold1" : "track_Threshold2", 480);
+  label->setBuddy(track);
+  auto* radios = Named(new QButtonGroup(group), begin ? "group_Threshold1" : "group_Threshold2");
+  radios->addButton(zero);
+  radios->addButton(other);
+  grid->addWidget(remove, 0, 0, 1, 3);
+  grid->addWidget(label, 1, 0);
+  grid->addWidget(zero, 1, 1, 1, 2);
+  grid->addWidget(other, 2, 1);
+  grid->addWidget(LevelEditSized(edit), 2, 2);
+  grid->addWidget(track, 1, 3, 2, 1);
+  grid->setColumnStretch(3, 1);
+  grid->setColumnMinimumWidth(0, 50);
+  (begin ? cbx_Remove1 : cbx_Remove2) = remove;
+  (begin ? lab_Threshold1 : lab_Threshold2) = label;
+  (begin ? radio_digital0_1 : radio_digital0_2) = zero;
+  (begin ? radio_other1 : radio_other2) = other;
+  (begin ? edit_Threshold1 : edit_Threshold2) = edit;
+  (begin ? track_Threshold1 : track_Threshold2) = track;
+  return group;
+}
+
+QWidget* TForm1::BuildProcessingPage() {
+  auto* page = new QWidget();
+  auto* column = new QVBoxLayout(page);
+  cbx_Link = MakeCheck(page, "cbx_Link", "&Link silence removal of beginning and end", true);
+  column->addWidget(cbx_Link);
+  gbox_Beginning = static_cast<QGroupBox*>(BuildThresholdGroup(1));
+  gbox_End = static_cast<QGroupBox*>(BuildThresholdGroup(2));
+  gbox_End->setEnabled(false);
+  column->addWidget(gbox_Beginning);
+  column->addWidget(gbox_End);
+  column->addSpacing(16);
+
+  auto* normalize = new QHBoxLayout();
+  cbx_Normalize = MakeCheck(page, "cbx_Normalize", "&Normalize to", false);
+  edit_Normalize = Named(new TAlignedEdit(page), "edit_Normalize");
+  track_Normalize = MakeLevelSlider(page, "track_Normalize", 1440);
+  normalize->addWidget(cbx_Normalize);
+  normalize->addSpacing(8);
+  normalize->addWidget(LevelEditSized(edit_Normalize));
+  normalize->addWidget(track_Normalize, 1);
+  column->addLayout(normalize);
+  column->addStretch(1);
+  return page;
+}
+
+void TForm1::BuildStatusBar() {
+  StatusBar1 = Named(new QStatusBar(this), "StatusBar1");
+  StatusBar1->setSizeGripEnabled(false);
+  StatusPanel0 = MakeLabel(StatusBar1, "StatusPanel0", "");
+  StatusPanel0->setMinimumWidth(200);
+  ProgressBar1 = Named(new QProgressBar(StatusBar1), "ProgressBar1");
+  ProgressBar1->setRange(0, 100);
+  ProgressBar1->setValue(0);
+  ProgressBar1->setTextVisible(false);
+  ProgressBar1->setFixedWidth(50);
+  StatusBar1->addWidget(StatusPanel0, 1);
+  StatusBar1->addPermanentWidget(ProgressBar1);
+  setStatusBar(StatusBar1);
+}
+
+void TForm1::SetTabOrder() {
+  const QList<QWidget*> chain = {
+      PageControl1, bt_Process, bt_Cancel, bt_About,
+      lview_Files, bt_Add, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset,
+      cbx_Link, cbx_Remove1, radio_digital0_1, radio_other1, edit_Threshold1, track_Threshold1,
+      cbx_Remove2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2,
+      cbx_Normalize, edit_Normalize, track_Normalize,
+      combo_Bits, radio_BitsAll, radio_BitsUp, radio_BitsDown,
+      edit_Prefix, edit_Suffix, radio_FolderSubfolder, radio_FolderOther, edit_FolderSubfolder,
+      bt_FolderOther, edit_FolderOther, cbx_Simulation, cbx_Logfile, bt_LogOptions, bt_LogBrowse,
+      edit_Logfile, cbx_NoChange, cbx_Overwrite, cbx_StopOnError};
+  for (int i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+}
+
+}  // namespace tacetix

@@ -1,0 +1,145 @@
+// The "Output" page: bit depth, output names and folder, log and run switches.
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "batch/ProcessSettings.h"
+#include "main/Widgets.h"
+#include "main/unit_main.h"
+
+namespace tacetix {
+
+namespace {
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int maxLength) {
+  auto* edit = Named(new QLineEdit(parent), name);
+  edit->setMaxLength(maxLength);
+  return edit;
+}
+
+QGroupBox* BuildBitsGroup(TForm1& form) {
+  auto* group = Named(new QGroupBox(QStringLiteral(" Bit &depth ")), "gbox_Bits");
+  auto* row = new QHBoxLayout(group);
+  form.combo_Bits = Named(new QComboBox(group), "combo_Bits");
+  for (const BitDepthChoice& choice : BitDepthChoices) form.combo_Bits->addItem(QString::fromLatin1(choice.Text));
+  form.combo_Bits->setCurrentIndex(0);
+  form.combo_Bits->setMaxVisibleItems(form.combo_Bits->count());
+  form.combo_Bits->setMinimumWidth(153);
+  form.radio_BitsAll = MakeRadio(group, "radio_BitsAll", "convert &all", true);
+  form.radio_BitsUp = MakeRadio(group, "radio_BitsUp", "only up", false);
+  form.radio_BitsDown = MakeRadio(group, "radio_BitsDown", "only down", false);
+  auto* radios = Named(new QButtonGroup(group), "group_BitsMode");
+  for (QRadioButton* radio : {form.radio_BitsAll, form.radio_BitsUp, form.radio_BitsDown}) radios->addButton(radio);
+  row->addWidget(form.combo_Bits);
+  row->addSpacing(12);
+  row->addWidget(form.radio_BitsAll);
+  row->addWidget(form.radio_BitsUp);
+  row->addWidget(form.radio_BitsDown);
+  row->addStretch(1);
+  return group;
+}
+
+QGroupBox* BuildFilesGroup(TForm1& form) {
+  auto* group = Named(new QGroupBox(QStringLiteral(" File/folder names ")), "gbox_Files");
+  auto* grid = new QGridLayout(group);
+  form.lab_FileOther = MakeLabel(group, "lab_FileOther", "Source file with");
+  form.lab_Prefix = MakeLabel(group, "lab_Prefix", "P&refix");
+  form.lab_Suffix = MakeLabel(group, "lab_Suffix", "S&uffix");
+  form.lab_Subfolder = MakeLabel(group, "lab_Subfolder", "Sub&folder");
+  form.edit_Prefix = MakeEdit(group, "edit_Prefix", 254);
+  form.edit_Suffix = MakeEdit(group, "edit_Suffix", 254);
+  form.radio_FolderSubfolder = MakeRadio(group, "radio_FolderSubfolder", "Source folder with", true);
+  form.radio_FolderOther = MakeRadio(group, "radio_FolderOther", "Other folder", false);
+  form.edit_FolderSubfolder = MakeEdit(group, "edit_FolderSubfolder", 255);
+  form.bt_FolderOther = MakeButton(group, "bt_FolderOther", "Browse&...");
+  form.edit_FolderOther = Named(new QLineEdit(group), "edit_FolderOther");
+  form.edit_FolderOther->setReadOnly(true);
+  // Read-only, it takes its parent's background so that it does not look typeable.
+  QPalette colours = form.edit_FolderOther->palette();
+  colours.setColor(QPalette::Base, colours.color(QPalette::Window));
+  form.edit_FolderOther->setPalette(colours);
+  form.lab_Prefix->setBuddy(form.edit_Prefix);
+  form.lab_Suffix->setBuddy(form.edit_Suffix);
+  form.lab_Subfolder->setBuddy(form.edit_FolderSubfolder);
+  form.lab_Prefix->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  form.lab_Subfolder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  auto* radios = Named(new QButtonGroup(group), "group_Folder");
+  radios->addButton(form.radio_FolderSubfolder);
+  radios->addButton(form.radio_FolderOther);
+  grid->addWidget(form.lab_FileOther, 0, 0);
+  grid->addWidget(form.lab_Prefix, 0, 1);
+  grid->addWidget(form.edit_Prefix, 0, 2);
+  grid->addWidget(form.lab_Suffix, 0, 3);
+  grid->addWidget(form.edit_Suffix, 0, 4);
+  grid->addWidget(form.radio_FolderSubfolder, 1, 0);
+  grid->addWidget(form.lab_Subfolder, 1, 1);
+  grid->addWidget(form.edit_FolderSubfolder, 1, 2, 1, 3);
+  grid->addWidget(form.radio_FolderOther, 2, 0);
+  grid->addWidget(form.bt_FolderOther, 2, 1);
+  grid->addWidget(form.edit_FolderOther, 2, 2, 1, 3);
+  grid->setColumnStretch(2, 1);
+  grid->setColumnStretch(4, 1);
+  return group;
+}
+
+QHBoxLayout* BuildLogRow(TForm1& form, QWidget* page) {
+  auto* row = new QHBoxLayout();
+  form.cbx_Logfile = MakeCheck(page, "cbx_Logfile", "&Logfile", false);
+  form.bt_LogOptions = MakeButton(page, "bt_LogOptions", "&Options...");
+  form.bt_LogBrowse = MakeButton(page, "bt_LogBrowse", "Bro&wse...");
+  form.edit_Logfile = MakeEdit(page, "edit_Logfile", 255);
+  form.edit_Logfile->setText(QStringLiteral("tacetix.log"));
+  row->addWidget(form.cbx_Logfile);
+  row->addWidget(form.bt_LogOptions);
+  row->addWidget(form.bt_LogBrowse);
+  row->addWidget(form.edit_Logfile, 1);
+  return row;
+}
+
+QHBoxLayout* BuildSwitchesRow(TForm1& form, QWidget* page) {
+  auto* row = new QHBoxLayout();
+  auto* checks = new QVBoxLayout();
+  form.cbx_NoChange =
+      MakeCheck(page, "cbx_NoChange", "&Create files even if nothing changed (silence, normalizing, bit depth)", false);
+  form.cbx_Overwrite = MakeCheck(page, "cbx_Overwrite", "Overwrite e&xisting files", false);
+  form.cbx_StopOnError = MakeCheck(page, "cbx_StopOnError", "Stop on &error", true);
+  checks->addWidget(form.cbx_NoChange);
+  checks->addWidget(form.cbx_Overwrite);
+  checks->addWidget(form.cbx_StopOnError);
+  checks->addStretch(1);
+  form.lab_Warning = MakeLabel(page, "lab_Warning",
+                               "Warning: Overwriting input files is not supported. Extra chunks/metadata like "
+                               "loops or root keys are ignored and will not be written to output files.");
+  form.lab_Warning->setWordWrap(true);
+  form.lab_Warning->setFixedWidth(186);
+  form.lab_Warning->setStyleSheet(QStringLiteral("color: red"));
+  form.lab_Warning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  row->addLayout(checks, 1);
+  row->addWidget(form.lab_Warning);
+  return row;
+}
+
+}  // namespace
+
+QWidget* TForm1::BuildOutputPage() {
+  auto* page = new QWidget();
+  auto* column = new QVBoxLayout(page);
+  gbox_Bits = BuildBitsGroup(*this);
+  gbox_Files = BuildFilesGroup(*this);
+  column->addWidget(gbox_Bits);
+  column->addWidget(gbox_Files);
+  column->addSpacing(8);
+  cbx_Simulation = MakeCheck(page, "cbx_Simulation", "&Simulation (no output except logfile)", false);
+  column->addWidget(cbx_Simulation);
+  column->addLayout(BuildLogRow(*this, page));
+  column->addSpacing(8);
+  column->addLayout(BuildSwitchesRow(*this, page));
+  column->addStretch(1);
+  return page;
+}
+
+}  // namespace tacetix

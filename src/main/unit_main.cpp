@@ -1,0 +1,247 @@
+// TForm1's life: creation, the first show, the status helpers, the enabling rules
+// and closing, which waits for a busy operation instead of pulling its state away.
+#include "main/unit_main.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QStatusBar>
+#include <QDragEnterEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QComboBox>
+#include <QTimer>
+#include <QTreeView>
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "main/AlignedEdit.h"
+
+namespace tacetix {
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Tacetix v1.1"));
+  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  FileModel = new FileListModel(this);
+  BuildWindow();
+  ConnectHandlers();
+  FormCreate();
+  const QSize hint = sizeHint();
+  setFixedSize(std::max(hint.width(), 670), std::max(hint.height(), 387 + StatusBar1->sizeHint().height()));
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+  setAcceptDrops(true);
+  SampleBuffer = std::make_unique<double[]>(BlockValues);
+  LogSettings = tacetix::LogSettings{};
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!Shown) {
+    Shown = true;
+    FormShow();
+  }
+}
+
+void TForm1::FormShow() {
+  SetStatusIdle();
+  RefreshControls();
+  UpdateSliderValues();
+  radio_digital0_1->setChecked(true);
+  radio_digital0_2->setChecked(true);
+  cbx_Normalize->setChecked(false);
+  combo_Bits->setCurrentIndex(0);
+  radio_BitsAll->setEnabled(true);
+  radio_FolderSubfolder->setChecked(true);
+  UpdateRadioBits();
+}
+
+void TForm1::SetStatus(const QString& text) {
+  StatusPanel0->setText(text);
+  StatusPanel0->repaint();
+  ProgressBar1->setValue(0);
+}
+
+void TForm1::SetStatusIdle() { SetStatus(QStringLiteral("Idle")); }
+
+void TForm1::SetStatusProgress(const QString& text, int percent) {
+  StatusPanel0->setText(text);
+  SetProgress(percent);
+}
+
+void TForm1::SetProgress(int percent) { ProgressBar1->setValue(std::clamp(percent, 0, 100)); }
+
+QString TForm1::StatusText() const { return StatusPanel0->text(); }
+
+bool TForm1::Busy() const { return bt_Cancel->isEnabled(); }
+
+void TForm1::ResetFileStatuses() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  SetStatus(QStringLiteral("Resetting status..."));
+  FileModel->SetAllStatuses(QStringLiteral("-"));
+  QApplication::restoreOverrideCursor();
+  SetStatusIdle();
+}
+
+int TForm1::SelectedCount() const {
+  // Counted from the ranges, not row by row, so that a summary of 10,000 rows stays cheap.
+  std::vector<std::pair<int, int>> spans;
+  for (const QItemSelectionRange& range : lview_Files->selectionModel()->selection()) {
+    spans.emplace_back(range.top(), range.bottom());
+  }
+  std::sort(spans.begin(), spans.end());
+  int count = 0;
+  int coveredTo = -1;
+  for (const auto& [top, bottom] : spans) {
+    const int from = std::max(top, coveredTo + 1);
+    if (bottom >= from) count += bottom - from + 1;
+    coveredTo = std::max(coveredTo, bottom);
+  }
+  return count;
+}
+
+void TForm1::UpdateSummary() {
+  const int rows = FileModel->rowCount();
+  lab_summary->setText(QString::number(rows) + (rows == 1 ? QStringLiteral(" file, ") : QStringLiteral(" files, ")) +
+                       QString::number(SelectedCount()) + QStringLiteral(" selected"));
+}
+
+void TForm1::UpdateControls() {
+  const bool idle = !Busy();
+  const int rows = FileModel->rowCount();
+  const int selected = SelectedCount();
+  const bool named = !edit_Prefix->text().isEmpty() || !edit_Suffix->text().isEmpty() ||
+                     !edit_FolderSubfolder->text().isEmpty() || !edit_FolderOther->text().isEmpty();
+  setAcceptDrops(idle);
+  bt_Add->setEnabled(idle);
+  bt_Delete->setEnabled(idle && selected >= 1);
+  bt_All->setEnabled(idle && rows >= 1 && selected != rows);
+  bt_None->setEnabled(idle && rows >= 1 && selected >= 1);
+  bt_Reverse->setEnabled(idle && rows >= 1);
+  bt_Reset->setEnabled(idle && StatusText() != QStringLiteral("Idle"));
+  bt_Process->setEnabled(idle && rows >= 1 && named);
+  bt_FolderOther->setEnabled(idle);
+  bt_LogOptions->setEnabled(idle);
+  bt_LogBrowse->setEnabled(idle);
+}
+
+void TForm1::RefreshControls() {
+  UpdateControls();
+  UpdateSummary();
+}
+
+void TForm1::BeginOperation() {
+  CancelRequested = false;
+  bt_Cancel->setEnabled(true);
+  RefreshControls();
+}
+
+void TForm1::EndOperation() {
+  bt_Cancel->setEnabled(false);
+  RefreshControls();
+  // A close asked for while busy was put off; the operation has let go of everything now.
+  if (CloseWhenIdle) QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (Busy()) {
+    CancelRequested = true;
+    CloseWhenIdle = true;
+    event->ignore();
+    return;
+  }
+  CloseWhenIdle = false;
+  QMainWindow::closeEvent(event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!Busy() && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent* event) {
+  if (!Busy() && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  if (Busy() || !event->mimeData()->hasUrls()) return;
+  event->acceptProposedAction();
+  // The add runs after the drop has been answered, so the dragging program is not kept waiting.
+  const QList<QUrl> urls = event->mimeData()->urls();
+  QTimer::singleShot(0, this, [this, urls] { DropFiles(urls); });
+}
+
+void TForm1::ReportFailure(const QString& operation, const char* what) {
+  SetStatus(QStringLiteral("%1 stopped: internal error (%2)").arg(operation, QString::fromLocal8Bit(what)));
+}
+
+}  // namespace tacetix
+
+namespace tacetix {
+
+namespace {
+
+// Qt ends the program when an exception leaves a slot, so every handler ends its own.
+template <typename Handler>
+auto Guarded(TForm1* form, QString operation, Handler handler) {
+  return [form, operation, handler] {
+    try {
+      handler();
+    } catch (const std::exception& error) {
+      if (form->Busy()) form->EndOperation();
+      form->ReportFailure(operation, error.what());
+    } catch (...) {
+      if (form->Busy()) form->EndOperation();
+      form->ReportFailure(operation, "unknown");
+    }
+  };
+}
+
+}  // namespace
+
+void TForm1::ConnectHandlers() {
+  struct Click {
+    QPushButton* Button;
+    void (TForm1::*Handler)();
+    const char* Operation;  // how a failure names what stopped
+  };
+  const Click clicks[] = {{bt_Process, &TForm1::bt_ProcessClick, "Processing"},
+                          {bt_Cancel, &TForm1::bt_CancelClick, "Cancelling"},
+                          {bt_About, &TForm1::bt_AboutClick, "About"},
+                          {bt_Add, &TForm1::bt_AddClick, "Adding"},
+                          {bt_Delete, &TForm1::bt_DeleteClick, "Deleting"},
+                          {bt_All, &TForm1::bt_AllClick, "Selecting"},
+                          {bt_None, &TForm1::bt_NoneClick, "Selecting"},
+                          {bt_Reverse, &TForm1::bt_ReverseClick, "Selecting"},
+                          {bt_Reset, &TForm1::bt_ResetClick, "Resetting"},
+                          {bt_LogOptions, &TForm1::bt_LogOptionsClick, "Log options"}};
+  for (const Click& click : clicks) {
+    connect(click.Button, &QPushButton::clicked, this,
+            Guarded(this, QString::fromLatin1(click.Operation), [this, handler = click.Handler] { (this->*handler)(); }));
+  }
+  auto change = [this] { lview_FilesChange(); };
+  connect(FileModel, &QAbstractItemModel::dataChanged, this, change);
+  connect(FileModel, &QAbstractItemModel::rowsInserted, this, change);
+  connect(FileModel, &QAbstractItemModel::rowsRemoved, this, change);
+  connect(FileModel, &QAbstractItemModel::layoutChanged, this, change);
+  connect(FileModel, &QAbstractItemModel::modelReset, this, change);
+  connect(lview_Files->selectionModel(), &QItemSelectionModel::selectionChanged, this, change);
+  connect(lview_Files->header(), &QHeaderView::sectionClicked, this,
+          [this](int column) { Guarded(this, QStringLiteral("Sorting"), [this, column] { lview_FilesColumnClick(column); })(); });
+  for (QLineEdit* edit : {edit_Prefix, edit_Suffix, edit_FolderSubfolder, edit_FolderOther}) {
+    connect(edit, &QLineEdit::textChanged, this, [this] { UpdateControls(); });
+  }
+}
+
+}  // namespace tacetix

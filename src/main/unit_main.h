@@ -1,0 +1,203 @@
+// TForm1: the main window. It owns the file list, the option controls, the log options,
+// the sample buffer and the cancel flag; the work itself is done by the core.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+#include "batch/BatchRun.h"
+#include "main/FileListModel.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QStatusBar;
+class QTabWidget;
+class QTreeView;
+
+namespace tacetix {
+
+class TAlignedEdit;
+
+class TForm1 : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Status helpers. SetStatus paints at once and zeroes the progress bar;
+  // SetStatusProgress leaves the painting to the next pump.
+  void SetStatus(const QString& text);
+  void SetStatusIdle();
+  void SetStatusProgress(const QString& text, int percent);
+  void SetProgress(int percent);
+  // Every Status cell back to "-", then "Idle".
+  void ResetFileStatuses();
+  void UpdateSummary();
+  // The enabling rules of the list commands, Process and the folder/log buttons.
+  void UpdateControls();
+  void RefreshControls();
+  QString StatusText() const;
+  // Busy exactly while bt_Cancel is enabled.
+  bool Busy() const;
+  int SelectedCount() const;
+
+  // File list. Each handler does nothing unless its own button is enabled.
+  void AddFiles(const QStringList& paths);
+  void DropFiles(const QList<QUrl>& urls);
+  void bt_AddClick();
+  void bt_DeleteClick();
+  void bt_AllClick();
+  void bt_NoneClick();
+  void bt_ReverseClick();
+  void bt_ResetClick();
+  void lview_FilesChange();
+  void lview_FilesColumnClick(int column);
+  void UpdateSortArrow(bool show);
+  int SortTag() const { return SortTagValue; }
+  void SetSortTag(int tag) { SortTagValue = tag; }
+  FileListModel& Files() { return *FileModel; }
+
+  // The run and the buttons beside the pages.
+  void bt_ProcessClick();
+  void bt_CancelClick();
+  void bt_AboutClick();
+  void bt_LogOptionsClick();
+  ProcessSettings CaptureSettings() const;
+  LogHeaderSnapshot CaptureLogHeader() const;
+
+  // The window's side of a busy operation: clear the cancel, enable bt_Cancel, refresh;
+  // and at the end disable it, refresh, and close if a close waited for the operation.
+  void BeginOperation();
+  void EndOperation();
+  // An exception caught in a handler, as a status text.
+  void ReportFailure(const QString& operation, const char* what);
+
+  bool CancelRequested = false;
+  tacetix::LogSettings LogSettings;
+
+  // The About and log options dialogs are wired in by whoever creates them.
+  std::function<void()> OnAbout;
+  std::function<void()> OnLogOptions;
+  // Returns the chosen source files, or nothing when the user cancels.
+  std::function<QStringList()> ChooseSourceFiles;
+  // Fills a row from the file at path; false when the file is not a readable wave file.
+  std::function<bool(const QString& path, FileRow& row)> AnalyzeFile;
+  std::function<RunResult(const RunRequest&, double*, RunFrontEnd&)> RunBatchFunction;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormShow();
+  void BuildWindow();
+  QWidget* BuildInputPage();
+  void BuildFileListView(QWidget* page);
+  QWidget* BuildProcessingPage();
+  QWidget* BuildOutputPage();
+  QWidget* BuildThresholdGroup(int which);
+  void BuildStatusBar();
+  void SetTabOrder();
+  void ConnectHandlers();
+  void UpdateSliderValues();
+  void UpdateRadioBits();
+  void ApplyLinkRule();
+  // Drops from queue every path already listed or named twice; counts them in refused.
+  void RefuseDuplicates(QStringList& queue, int& refused) const;
+  int AnalyzeQueue(const QStringList& queue, int& refused);
+  void DeleteSelectedRows(int selected, int& deleted);
+
+ public:
+  // Controls, named as the user documentation names them.
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QWidget* TabSheet3 = nullptr;
+  QPushButton* bt_Process = nullptr;
+  QPushButton* bt_Cancel = nullptr;
+  QPushButton* bt_About = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  QLabel* StatusPanel0 = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+
+  QTreeView* lview_Files = nullptr;
+  QPushButton* bt_Add = nullptr;
+  QPushButton* bt_Delete = nullptr;
+  QPushButton* bt_All = nullptr;
+  QPushButton* bt_None = nullptr;
+  QPushButton* bt_Reverse = nullptr;
+  QPushButton* bt_Reset = nullptr;
+  QLabel* lab_summary = nullptr;
+
+  QCheckBox* cbx_Link = nullptr;
+  QGroupBox* gbox_Beginning = nullptr;
+  QCheckBox* cbx_Remove1 = nullptr;
+  QLabel* lab_Threshold1 = nullptr;
+  QRadioButton* radio_digital0_1 = nullptr;
+  QRadioButton* radio_other1 = nullptr;
+  TAlignedEdit* edit_Threshold1 = nullptr;
+  QSlider* track_Threshold1 = nullptr;
+  QGroupBox* gbox_End = nullptr;
+  QCheckBox* cbx_Remove2 = nullptr;
+  QLabel* lab_Threshold2 = nullptr;
+  QRadioButton* radio_digital0_2 = nullptr;
+  QRadioButton* radio_other2 = nullptr;
+  TAlignedEdit* edit_Threshold2 = nullptr;
+  QSlider* track_Threshold2 = nullptr;
+  QCheckBox* cbx_Normalize = nullptr;
+  TAlignedEdit* edit_Normalize = nullptr;
+  QSlider* track_Normalize = nullptr;
+
+  QGroupBox* gbox_Bits = nullptr;
+  QComboBox* combo_Bits = nullptr;
+  QRadioButton* radio_BitsAll = nullptr;
+  QRadioButton* radio_BitsUp = nullptr;
+  QRadioButton* radio_BitsDown = nullptr;
+  QGroupBox* gbox_Files = nullptr;
+  QLabel* lab_FileOther = nullptr;
+  QLabel* lab_Prefix = nullptr;
+  QLabel* lab_Suffix = nullptr;
+  QLabel* lab_Subfolder = nullptr;
+  QLineEdit* edit_Prefix = nullptr;
+  QLineEdit* edit_Suffix = nullptr;
+  QRadioButton* radio_FolderSubfolder = nullptr;
+  QRadioButton* radio_FolderOther = nullptr;
+  QLineEdit* edit_FolderSubfolder = nullptr;
+  QPushButton* bt_FolderOther = nullptr;
+  QLineEdit* edit_FolderOther = nullptr;
+  QCheckBox* cbx_Simulation = nullptr;
+  QCheckBox* cbx_Logfile = nullptr;
+  QPushButton* bt_LogOptions = nullptr;
+  QPushButton* bt_LogBrowse = nullptr;
+  QLineEdit* edit_Logfile = nullptr;
+  QCheckBox* cbx_NoChange = nullptr;
+  QCheckBox* cbx_Overwrite = nullptr;
+  QCheckBox* cbx_StopOnError = nullptr;
+  QLabel* lab_Warning = nullptr;
+
+ private:
+  FileListModel* FileModel = nullptr;
+  std::unique_ptr<double[]> SampleBuffer;
+  int SortTagValue = 0;  // 0 unsorted; 2c + 1 ascending by column c, 2c + 2 descending
+  bool Shown = false;
+  bool CloseWhenIdle = false;
+};
+
+}  // namespace tacetix
+
+using tacetix::TForm1;

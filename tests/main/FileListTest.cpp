@@ -1,0 +1,278 @@
+// Adding, refusing, cancelling, dropping, sorting, selecting and deleting rows.
+#include <QCoreApplication>
+#include <QLocale>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+#include "WindowFixture.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+using AddingFiles = WindowTest;
+
+TEST_F(AddingFiles, AnalysesEachFileAndRefusesTextNamedWav) {
+  const QString stereo = Wave("stereo.wav", 48000, 24, 2, 48000);
+  const QString mono = Wave("mono.wav", 8000, 8, 1, 4000);
+  Form->AddFiles({stereo, TextFile("notes.wav"), mono});
+  EXPECT_EQ(Status(), "2 files added, 1 not added");
+  ASSERT_EQ(Rows(), 2);
+  // New rows come in path order.
+  EXPECT_EQ(Cell(0, 0), mono.toStdString());
+  EXPECT_EQ(Cell(0, 1), "8");
+  EXPECT_EQ(Cell(0, 2), "8000");
+  EXPECT_EQ(Cell(0, 3), "1");
+  EXPECT_EQ(Cell(0, 4), "00:00:00.500");
+  EXPECT_EQ(Cell(0, 5), "-");
+  EXPECT_EQ(Cell(1, 1), "24");
+  EXPECT_EQ(Cell(1, 3), "2");
+  EXPECT_EQ(Cell(1, 4), "00:00:01.000");
+  EXPECT_FALSE(Enabled("bt_Cancel"));
+}
+
+TEST_F(AddingFiles, NewRowsComeCaseInsensitivelySortedAfterTheOldOnes) {
+  Form->AddFiles({Wave("z.wav")});
+  Form->AddFiles({Wave("c.wav"), Wave("a.wav"), Wave("B.wav")});
+  ASSERT_EQ(Rows(), 4);
+  EXPECT_EQ(Name(0), "z.wav");
+  EXPECT_EQ(Name(1), "a.wav");
+  EXPECT_EQ(Name(2), "B.wav");
+  EXPECT_EQ(Name(3), "c.wav");
+  EXPECT_EQ(Status(), "3 files added");
+}
+
+TEST_F(AddingFiles, APathAlreadyListedIsRefused) {
+  const QString a = Wave("a.wav");
+  const QString b = Wave("b.wav");
+  Form->AddFiles({a, b});
+  Form->AddFiles({b, Wave("c.wav"), a});
+  EXPECT_EQ(Status(), "1 file added, 2 not added");
+  EXPECT_EQ(Rows(), 3);
+  Form->AddFiles({a, a});
+  EXPECT_EQ(Status(), "0 files added, 2 not added");
+  EXPECT_EQ(Rows(), 3);
+}
+
+TEST_F(AddingFiles, APathNamedTwiceInOneAddGivesOneRow) {
+  const QString a = Wave("a.wav");
+  Form->AddFiles({a, a});
+  EXPECT_EQ(Status(), "1 file added, 1 not added");
+  EXPECT_EQ(Rows(), 1);
+}
+
+TEST_F(AddingFiles, PathsDifferingInCaseFollowThePlatformsFileNames) {
+  const QString lower = Wave("take.wav");
+  const QString upper = Wave("TAKE.wav");
+  Form->AddFiles({lower});
+  Form->AddFiles({upper});
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+  EXPECT_EQ(Status(), "0 files added, 1 not added");
+  EXPECT_EQ(Rows(), 1);
+#else
+  EXPECT_EQ(Status(), "1 file added");
+  EXPECT_EQ(Rows(), 2);
+#endif
+}
+
+TEST_F(AddingFiles, CancelDuringTheThirdFileKeepsItAndSkipsTheRest) {
+  QStringList paths;
+  for (const char* name : {"1.wav", "2.wav", "3.wav", "4.wav", "5.wav"}) paths << Wave(name);
+  int analysed = 0;
+  Form->AnalyzeFile = [&](const QString& path, tacetix::FileRow& row) {
+    // The click waits in the queue like a user's, and is handled at the next pump.
+    if (++analysed == 3) QTimer::singleShot(0, Button("bt_Cancel"), &QPushButton::click);
+    row.Path = path;
+    return true;
+  };
+  Form->AddFiles(paths);
+  EXPECT_EQ(analysed, 3);
+  EXPECT_EQ(Status(), "Adding cancelled, 3 files added");
+  EXPECT_EQ(Rows(), 3);
+  EXPECT_FALSE(Form->CancelRequested);
+}
+
+TEST_F(AddingFiles, AnExceptionInTheAnalysisRefusesOnlyThatFile) {
+  Form->AnalyzeFile = [&](const QString& path, tacetix::FileRow& row) -> bool {
+    if (path.endsWith("bad.wav")) throw std::runtime_error("broken");
+    row.Path = path;
+    return true;
+  };
+  Form->AddFiles({Wave("bad.wav"), Wave("good.wav")});
+  EXPECT_EQ(Status(), "1 file added, 1 not added");
+  EXPECT_FALSE(Enabled("bt_Cancel"));
+}
+
+TEST_F(AddingFiles, AnExceptionInAClickHandlerBecomesAStatus) {
+  Form->ChooseSourceFiles = []() -> QStringList { throw std::runtime_error("no dialog"); };
+  Click("bt_Add");
+  EXPECT_EQ(Status(), "Adding stopped: internal error (no dialog)");
+  EXPECT_TRUE(Enabled("bt_Add"));
+}
+
+TEST_F(AddingFiles, TheDialogsChoiceIsAddedAndItsCancelChangesNothing) {
+  const QString a = Wave("a.wav");
+  Form->ChooseSourceFiles = [] { return QStringList(); };
+  Click("bt_Add");
+  EXPECT_EQ(Status(), "Idle");
+  Form->ChooseSourceFiles = [a] { return QStringList{a}; };
+  Click("bt_Add");
+  EXPECT_EQ(Status(), "1 file added");
+  EXPECT_EQ(Rows(), 1);
+}
+
+TEST_F(AddingFiles, DroppedFilesAreAddedWhileIdleOnly) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(Wave("a.wav"))});
+  // As from the desktop: the drop follows an accepted enter.
+  auto dragEnter = [&] {
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.setAccepted(false);
+    QCoreApplication::sendEvent(Form.get(), &enter);
+    return enter.isAccepted();
+  };
+  ASSERT_TRUE(dragEnter());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(Form.get(), &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  QTest::qWait(20);
+  EXPECT_EQ(Status(), "1 file added");
+  Form->DropFiles({QUrl("http://example.org/x.wav")});
+  EXPECT_EQ(Status(), "Preparing to add 1 files...");
+  EXPECT_EQ(Rows(), 1);
+
+  Button("bt_Cancel")->setEnabled(true);  // as during an add, a delete or a run
+  EXPECT_FALSE(dragEnter());
+  Button("bt_Cancel")->setEnabled(false);
+}
+
+using Sorting = WindowTest;
+
+TEST_F(Sorting, BitsSortNumericallyAndFlipOnTheSecondClick) {
+  Form->AddFiles({Wave("a.wav", 44100, 24), Wave("b.wav", 22050, 8), Wave("c.wav", 96000, 16)});
+  auto bitsColumn = [&] { return Texts{Cell(0, 1), Cell(1, 1), Cell(2, 1)}; };
+  QHeaderView* header = List()->header();
+  ClickHeader(1);
+  EXPECT_EQ(bitsColumn(), Texts({"8", "16", "24"}));
+  EXPECT_EQ(Form->SortTag(), 3);
+  EXPECT_TRUE(header->isSortIndicatorShown());
+  EXPECT_EQ(header->sortIndicatorSection(), 1);
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+  ClickHeader(1);
+  EXPECT_EQ(bitsColumn(), Texts({"24", "16", "8"}));
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+  ClickHeader(1);
+  EXPECT_EQ(bitsColumn(), Texts({"8", "16", "24"}));
+  ClickHeader(2);
+  EXPECT_EQ(Texts({Cell(0, 2), Cell(1, 2), Cell(2, 2)}), Texts({"22050", "44100", "96000"}));
+  EXPECT_EQ(Form->SortTag(), 5);
+  EXPECT_EQ(header->sortIndicatorSection(), 2);
+}
+
+TEST_F(Sorting, LengthOrdersByTimeAndFileIgnoresCase) {
+  Form->AddFiles({Wave("a.wav", 1000, 8, 1, 60000), Wave("B.wav", 1000, 8, 1, 9000), Wave("c.wav", 1000, 8, 1, 600)});
+  ClickHeader(4);
+  EXPECT_EQ(Texts({Cell(0, 4), Cell(1, 4), Cell(2, 4)}),
+            Texts({"00:00:00.600", "00:00:09.000", "00:01:00.000"}));
+  ClickHeader(0);
+  EXPECT_EQ(Name(0), "a.wav");
+  EXPECT_EQ(Name(1), "B.wav");
+  ClickHeader(0);
+  EXPECT_EQ(Name(0), "c.wav");
+}
+
+TEST_F(Sorting, TextColumnsIgnoreCaseUnderARealLocaleToo) {
+  const QLocale previous;
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+  Form->AddFiles({Wave("c.wav"), Wave("a.wav")});
+  Form->AddFiles({Wave("B.wav")});
+  ClickHeader(0);
+  QLocale::setDefault(previous);
+  EXPECT_EQ(Texts({Name(0), Name(1), Name(2)}), Texts({"a.wav", "B.wav", "c.wav"}));
+}
+
+TEST_F(Sorting, SelectionFollowsItsRows) {
+  Form->AddFiles({Wave("a.wav", 44100, 24), Wave("b.wav", 44100, 8)});
+  SelectRows({0});
+  ClickHeader(1);
+  EXPECT_TRUE(List()->selectionModel()->isRowSelected(1, {}));
+  EXPECT_FALSE(List()->selectionModel()->isRowSelected(0, {}));
+}
+
+TEST_F(Sorting, AddingRowsOrAnEmptyListLeavesNoArrow) {
+  ClickHeader(1);
+  EXPECT_EQ(Form->SortTag(), 0);
+  EXPECT_FALSE(List()->header()->isSortIndicatorShown());
+  Form->AddFiles({Wave("a.wav"), Wave("b.wav")});
+  ClickHeader(1);
+  Form->AddFiles({Wave("c.wav")});
+  EXPECT_EQ(Form->SortTag(), 0);
+  EXPECT_FALSE(List()->header()->isSortIndicatorShown());
+}
+
+TEST_F(Sorting, AClickWhileBusyChangesNothing) {
+  Form->AddFiles({Wave("a.wav", 44100, 24), Wave("b.wav", 44100, 8)});
+  Button("bt_Cancel")->setEnabled(true);
+  ClickHeader(1);
+  Button("bt_Cancel")->setEnabled(false);
+  EXPECT_EQ(Form->SortTag(), 0);
+  EXPECT_EQ(Cell(0, 1), "24");
+  EXPECT_FALSE(List()->header()->isSortIndicatorShown());
+}
+
+using Selecting = WindowTest;
+
+TEST_F(Selecting, AllNoneAndReverse) {
+  Form->AddFiles({Wave("a.wav"), Wave("b.wav"), Wave("c.wav")});
+  SelectRows({1});
+  Click("bt_Reverse");
+  EXPECT_EQ(Summary(), "3 files, 2 selected");
+  EXPECT_FALSE(List()->selectionModel()->isRowSelected(1, {}));
+  Click("bt_All");
+  EXPECT_EQ(Summary(), "3 files, 3 selected");
+  Click("bt_None");
+  EXPECT_EQ(Summary(), "3 files, 0 selected");
+}
+
+using Deleting = WindowTest;
+
+TEST_F(Deleting, SomeRowsKeepTheSortAndTheLastRowClearsIt) {
+  Form->AddFiles({Wave("a.wav"), Wave("b.wav"), Wave("c.wav")});
+  ClickHeader(0);
+  SelectRows({1});
+  Click("bt_Delete");
+  EXPECT_EQ(Status(), "1 file deleted");
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_EQ(Name(0), "a.wav");
+  EXPECT_EQ(Name(1), "c.wav");
+  EXPECT_EQ(Form->SortTag(), 1);
+  Click("bt_All");
+  Click("bt_Delete");
+  EXPECT_EQ(Status(), "2 files deleted");
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_EQ(Form->SortTag(), 0);
+  EXPECT_FALSE(List()->header()->isSortIndicatorShown());
+  EXPECT_EQ(Summary(), "0 files, 0 selected");
+}
+
+TEST_F(Deleting, CancelStopsBeforeTheNextRow) {
+  QStringList paths;
+  for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav"}) paths << Wave(name);
+  Form->AddFiles(paths);
+  Click("bt_All");
+  // Handled at the pump before the second deletion.
+  int pumps = 0;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (Form->Busy() && ++pumps == 2) Button("bt_Cancel")->click();
+  });
+  watcher.start(0);
+  Click("bt_Delete");
+  watcher.stop();
+  EXPECT_EQ(Status(), "Deleting cancelled, 1 file deleted");
+  EXPECT_EQ(Rows(), 3);
+  EXPECT_FALSE(Form->CancelRequested);
+}
+
+}  // namespace

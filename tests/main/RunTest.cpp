@@ -1,0 +1,183 @@
+// A whole run from the window on generated files, cancelling, closing while busy,
+// and the snapshot the run works from.
+#include <QComboBox>
+#include <QSlider>
+#include <QTimer>
+#include <filesystem>
+
+#include "WindowFixture.h"
+#include "wave/WaveClass.h"
+
+namespace {
+
+// Silence, then lead frames of sound, then silence: the kept part is exactly the sound.
+QString PaddedWave(const testsupport::TempDir& dir, const std::string& name, int sound) {
+  std::vector<int16_t> samples(200, 0);
+  for (int i = 0; i < sound; ++i) samples.push_back(static_cast<int16_t>(1000 + i));
+  samples.insert(samples.end(), 300, 0);
+  const std::string path = dir.File(name);
+  testsupport::WriteFile(path, testsupport::SimpleWav(1, 1, 8000, 16, testsupport::Pcm16(samples)));
+  return QString::fromStdString(path);
+}
+
+int32_t SampleCount(const std::filesystem::path& path) {
+  tacetix::PCMFile file;
+  tacetix::WaveInfo info{};
+  if (file.OpenInput(path.string(), false) != 0 || file.GetInfo(info) != 0) return -1;
+  return info.SampleCount;
+}
+
+class Run : public WindowTest {
+ protected:
+  void AddPadded() {
+    Form->AddFiles({PaddedWave(Dir, "one.wav", 10), PaddedWave(Dir, "two.wav", 20), PaddedWave(Dir, "three.wav", 30)});
+    Find<QLineEdit>("edit_FolderSubfolder")->setText("trimmed");
+  }
+  std::vector<std::string> Statuses() {
+    std::vector<std::string> words;
+    for (int row = 0; row < Rows(); ++row) words.push_back(Cell(row, 5));
+    return words;
+  }
+};
+
+TEST_F(Run, TrimsEveryFileIntoTheSubfolder) {
+  AddPadded();
+  Find<QLineEdit>("edit_Prefix")->setText("cut_");
+  Click("bt_Process");
+  EXPECT_EQ(Status(), "3 files processed ok");
+  EXPECT_EQ(Statuses(), std::vector<std::string>({"done", "done", "done"}));
+  const auto folder = Dir.Path() / "trimmed";
+  EXPECT_EQ(SampleCount(folder / "cut_one.wav"), 10);
+  EXPECT_EQ(SampleCount(folder / "cut_two.wav"), 20);
+  EXPECT_EQ(SampleCount(folder / "cut_three.wav"), 30);
+  EXPECT_FALSE(Enabled("bt_Cancel"));
+  EXPECT_TRUE(Enabled("bt_Reset"));
+  EXPECT_TRUE(Enabled("bt_Process"));
+}
+
+TEST_F(Run, AnExistingOutputStopsTheRunAtThatRow) {
+  AddPadded();
+  std::filesystem::create_directory(Dir.Path() / "trimmed");
+  testsupport::WriteFile((Dir.Path() / "trimmed" / "three.wav").string(), {1, 2, 3});
+  Click("bt_Process");
+  // Rows are in path order: one, three, two.
+  EXPECT_EQ(Statuses(), std::vector<std::string>({"done", "output file already exists", "-"}));
+  EXPECT_EQ(Status(), "1 file processed ok, 1 with errors");
+}
+
+TEST_F(Run, AnUnwritableLogStopsBeforeAnythingChanges) {
+  AddPadded();
+  Form->Files().SetStatus(0, "done");
+  Find<QCheckBox>("cbx_Logfile")->setChecked(true);
+  Find<QLineEdit>("edit_Logfile")->setText(QString::fromStdString(Dir.Path().string()));
+  Click("bt_Process");
+  EXPECT_EQ(Status(), "Error writing to Logfile. Processing stopped.");
+  EXPECT_EQ(Statuses(), std::vector<std::string>({"done", "-", "-"}));
+  EXPECT_FALSE(std::filesystem::exists(Dir.Path() / "trimmed"));
+  EXPECT_FALSE(Enabled("bt_Cancel"));
+}
+
+TEST_F(Run, CancelLeavesTheRowsNotReachedAtTheirDash) {
+  AddPadded();
+  QTimer::singleShot(0, Button("bt_Cancel"), &QPushButton::click);
+  Click("bt_Process");
+  EXPECT_EQ(Status(), "Processing cancelled, 0 files processed ok");
+  EXPECT_EQ(Statuses(), std::vector<std::string>({"-", "-", "-"}));
+  EXPECT_FALSE(std::filesystem::exists(Dir.Path() / "trimmed" / "one.wav"));
+}
+
+TEST_F(Run, ASortByStatusIsDroppedOnceFilesWereProcessed) {
+  AddPadded();
+  ClickHeader(5);
+  EXPECT_EQ(Form->SortTag(), 11);
+  Click("bt_Process");
+  EXPECT_EQ(Form->SortTag(), 0);
+  EXPECT_FALSE(List()->header()->isSortIndicatorShown());
+}
+
+TEST_F(Run, ClosingWhileBusyCancelsAndClosesWhenTheRunHasEnded) {
+  AddPadded();
+  QTimer::singleShot(0, Form.get(), [this] { Form->close(); });
+  Click("bt_Process");
+  EXPECT_EQ(Status(), "Processing cancelled, 0 files processed ok");
+  EXPECT_TRUE(Form->isVisible()) << "the close waits for the end of the run";
+  QTest::qWait(20);
+  EXPECT_FALSE(Form->isVisible());
+}
+
+TEST_F(Run, ClosingWhileAddingClosesAfterTheAdd) {
+  int analysed = 0;
+  Form->AnalyzeFile = [&](const QString& path, tacetix::FileRow& row) {
+    if (++analysed == 1) Form->close();
+    row.Path = path;
+    return true;
+  };
+  Form->AddFiles({Wave("a.wav"), Wave("b.wav"), Wave("c.wav")});
+  EXPECT_EQ(Status(), "Adding cancelled, 1 file added");
+  EXPECT_TRUE(Form->isVisible());
+  QTest::qWait(20);
+  EXPECT_FALSE(Form->isVisible());
+}
+
+TEST_F(Run, AnExceptionInTheRunMarksTheFileAndEndsTheBusyState) {
+  AddPadded();
+  Form->RunBatchFunction = [](const tacetix::RunRequest&, double*, tacetix::RunFrontEnd& frontEnd) {
+    frontEnd.BeginBusy();
+    frontEnd.SetRowStatus(0, "processing");
+    throw std::runtime_error("out of memory");
+    return tacetix::RunResult{};
+  };
+  Click("bt_Process");
+  EXPECT_EQ(Cell(0, 5), "I/O error");
+  EXPECT_FALSE(Enabled("bt_Cancel"));
+  EXPECT_TRUE(Enabled("bt_Add"));
+  EXPECT_NE(Status().find("out of memory"), std::string::npos);
+}
+
+using Snapshot = WindowTest;
+
+TEST_F(Snapshot, ALinkedEndFollowsTheBeginning) {
+  Find<QSlider>("track_Threshold1")->setValue(1440);
+  Find<QRadioButton>("radio_other1")->setChecked(true);
+  Find<QRadioButton>("radio_digital0_2")->setChecked(true);
+  Find<QCheckBox>("cbx_Remove2")->setChecked(false);
+  tacetix::ProcessSettings settings = Form->CaptureSettings();
+  EXPECT_TRUE(settings.RemoveEnd);
+  EXPECT_EQ(settings.ThresholdBegin, 1.0);
+  EXPECT_EQ(settings.ThresholdEnd, 1.0);
+  tacetix::LogHeaderSnapshot header = Form->CaptureLogHeader();
+  EXPECT_TRUE(header.RemoveEnd);
+  EXPECT_FALSE(header.DigitalZeroEnd);
+  EXPECT_EQ(header.ThresholdEndText, header.ThresholdBeginText);
+
+  Find<QCheckBox>("cbx_Link")->setChecked(false);
+  Find<QCheckBox>("cbx_Remove2")->setEnabled(true);
+  settings = Form->CaptureSettings();
+  EXPECT_FALSE(settings.RemoveEnd);
+  EXPECT_EQ(settings.ThresholdEnd, 0.0);
+}
+
+TEST_F(Snapshot, ReadsNamesFolderBitsAndNormalizing) {
+  Find<QLineEdit>("edit_Prefix")->setText("p");
+  Find<QLineEdit>("edit_Suffix")->setText("s");
+  Find<QLineEdit>("edit_FolderOther")->setText("/tmp/out");
+  Find<QRadioButton>("radio_FolderOther")->setChecked(true);
+  Find<QComboBox>("combo_Bits")->setCurrentIndex(3);
+  Find<QRadioButton>("radio_BitsDown")->setChecked(true);
+  Find<QCheckBox>("cbx_Normalize")->setChecked(true);
+  Find<QSlider>("track_Normalize")->setValue(1380);
+  const tacetix::ProcessSettings settings = Form->CaptureSettings();
+  EXPECT_EQ(settings.Prefix, "p");
+  EXPECT_EQ(settings.Suffix, "s");
+  EXPECT_EQ(settings.FolderMode, 2);
+  EXPECT_EQ(settings.FolderText, "/tmp/out");
+  EXPECT_EQ(settings.BitsChoice, 3);
+  EXPECT_EQ(settings.BitsMode, tacetix::OnlyDown);
+  EXPECT_TRUE(settings.Normalize);
+  EXPECT_NEAR(settings.NormalizeLevelDb, -6.0, 1e-6);
+  EXPECT_NEAR(settings.NormalizeTarget, 0.501187, 1e-6);
+  EXPECT_TRUE(settings.StopOnError);
+  EXPECT_EQ(Form->CaptureLogHeader().BitsText, "16 bit signed integer");
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// A shown main window and a folder of generated wave files for each test.
+#pragma once
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "main/unit_main.h"
+#include "support/TestSupport.h"
+
+class WindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    Form = std::make_unique<TForm1>();
+    Form->show();
+  }
+  void TearDown() override {
+    Form->CancelRequested = true;
+    Form.reset();
+  }
+
+  template <typename Control>
+  Control* Find(const char* name) {
+    auto* control = Form->findChild<Control*>(QString::fromLatin1(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+  QPushButton* Button(const char* name) { return Find<QPushButton>(name); }
+  bool Enabled(const char* name) { return Button(name)->isEnabled(); }
+  QTreeView* List() { return Find<QTreeView>("lview_Files"); }
+  // Texts come back as std::string so that failures print readably.
+  std::string Cell(int row, int column) { return List()->model()->index(row, column).data().toString().toStdString(); }
+  std::string Name(int row) { return QFileInfo(List()->model()->index(row, 0).data().toString()).fileName().toStdString(); }
+  int Rows() { return List()->model()->rowCount(); }
+  std::string Status() { return Find<QLabel>("StatusPanel0")->text().toStdString(); }
+  std::string Summary() { return Find<QLabel>("lab_summary")->text().toStdString(); }
+  void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
+  void SelectRows(std::initializer_list<int> rows) {
+    List()->selectionModel()->clearSelection();
+    for (int row : rows) {
+      List()->selectionModel()->select(List()->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+  }
+  void ClickHeader(int column) {
+    QHeaderView* header = List()->header();
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, header->height() / 2));
+  }
+
+  // A 16-bit mono file of the given samples (or a 1 kHz-ish sound of frames frames).
+  QString Wave(const std::string& name, uint32_t rate = 44100, uint16_t bits = 16, uint16_t channels = 1,
+               uint32_t frames = 100) {
+    const uint16_t bytes = static_cast<uint16_t>((bits + 7) / 8);
+    testsupport::Bytes data(static_cast<size_t>(frames) * channels * bytes, 0);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>((i * 37) & 0x7F);
+    const std::string path = Dir.File(name);
+    testsupport::WriteFile(path, testsupport::SimpleWav(1, channels, rate, bits, data));
+    return QString::fromStdString(path);
+  }
+  QString TextFile(const std::string& name) {
+    const std::string path = Dir.File(name);
+    testsupport::WriteFile(path, {'h', 'e', 'l', 'l', 'o'});
+    return QString::fromStdString(path);
+  }
+
+  testsupport::TempDir Dir;
+  std::unique_ptr<TForm1> Form;
+};
