@@ -3,17 +3,13 @@
 #include <cstring>
 #include <memory>
 
+#include "wave/ByteOrder.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
 namespace {
 
 using DecodeFn = void (*)(const uint8_t*, double*, int32_t, int32_t);
-
-uint16_t Load16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Load32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
 
 FormatBody ParseFormat(const uint8_t* p) {
   FormatBody f;

@@ -1,6 +1,7 @@
 // Write side of PCMFile: canonical 44-byte header, encoded sample blocks, finishing.
 #include <memory>
 
+#include "wave/ByteOrder.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
@@ -27,14 +28,6 @@ EncodeFn PickEncoder(int32_t bytesPerSample, bool isFloat) {
   }
 }
 
-void Store16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Store32(uint8_t* p, uint32_t v) {
-  Store16(p, v);
-  Store16(p + 2, v >> 16);
-}
 void StoreId(uint8_t* p, const char* id) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(id[i]);
 }
@@ -76,6 +69,15 @@ int PCMFile::WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t 
       OutputFormat.ByteRate = static_cast<uint32_t>(blockAlign * OutputFormat.SampleRate);
     }
     if (OutputFormat.FormatTag != TagPCM && OutputFormat.FormatTag != TagFloat) OutputFormat.FormatTag = PlainOutputTag();
+    // A header with no sample rate (or no channels) is one that other programs refuse to open.
+    if (OutputFormat.SampleRate == 0 || OutputFormat.Channels == 0) return 1;
+    // Samples are coded by their container alone, so a depth copied from an input that the
+    // container cannot hold (0, more bits than it has, a float not of its size) becomes the
+    // container's: sox and ffmpeg refuse such a header.
+    const int32_t containerBits = 8 * (OutputFormat.BlockAlign / OutputFormat.Channels);
+    if (OutputFormat.BitsPerSample == 0 || OutputFormat.BitsPerSample > containerBits ||
+        (OutputFormat.FormatTag == TagFloat && OutputFormat.BitsPerSample != containerBits))
+      OutputFormat.BitsPerSample = static_cast<uint16_t>(containerBits);
   }
   const std::array<uint8_t, 44> header = BuildHeader(dataLength);
   size_t put = 0;

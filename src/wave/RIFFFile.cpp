@@ -1,6 +1,7 @@
 // RIFF container: header check and chunk walking.
 #include <cstring>
 
+#include "wave/ByteOrder.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
@@ -26,7 +27,7 @@ int RIFFFile::ReadHeader(bool sizeCheck) {
   size_t got = 0;
   if (!InputFile.Seek(0) || !InputFile.Read(head, 8, got) || got < 8) return 1;
   if (std::memcmp(head, "RIFF", 4) != 0) return 1;
-  const uint32_t riffSize = uint32_t{head[4]} | uint32_t{head[5]} << 8 | uint32_t{head[6]} << 16 | uint32_t{head[7]} << 24;
+  const uint32_t riffSize = Load32(head + 4);
   if (sizeCheck && InputSize - 8 != int64_t{riffSize}) return 1;
   if (!InputFile.Read(FormType.data(), 4, got) || got < 4) return 1;
   ChunkRead = false;
@@ -46,7 +47,7 @@ int RIFFFile::NextChunk(ChunkHeader& chunk) {
   size_t got = 0;
   const bool readOk = InputFile.Read(head, 8, got);
   std::memcpy(CurrentChunk.id, head, 4);
-  CurrentChunk.size = uint32_t{head[4]} | uint32_t{head[5]} << 8 | uint32_t{head[6]} << 16 | uint32_t{head[7]} << 24;
+  CurrentChunk.size = Load32(head + 4);
   ChunkRead = true;
   ChunkBodyStart += 8;
   chunk = CurrentChunk;

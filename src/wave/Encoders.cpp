@@ -1,19 +1,12 @@
-// Sample codecs: bytes of a WAV data chunk <-> doubles at full scale about +-1.0.
-// Integers are built from bytes by shifting, floats by bit_cast, so the loops
-// are endian-safe and free of aliasing tricks.
+// Sample encoders: doubles to the bytes of a WAV data chunk. Integer containers saturate.
 #include <bit>
 #include <cfloat>
-#include <cstring>
 
+#include "wave/ByteOrder.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
 namespace {
-
-// Reciprocals of the full scales, as the nearest doubles.
-constexpr double Recip8 = 1.0 / 127.0;
-constexpr double Recip16 = 1.0 / 32767.0;
-constexpr double Recip32 = 1.0 / 2147483647.0;
 
 // Adding 1.5 * 2^52 leaves a double no fraction bits, so the FPU's default rounding
 // (ties to even) does what lrint would, without a library call per sample; the calls to
@@ -40,61 +33,7 @@ inline uint32_t HighBitsMask(int32_t bits, int32_t width) {
   return static_cast<uint32_t>((full << (width - bits)) & full);
 }
 
-inline uint32_t Load32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-inline void Store32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-
 }  // namespace
-
-void DecodeUInt8(const uint8_t* bytes, double* values, int32_t count, int32_t) {
-  if (!bytes || count < 1) return;
-  for (int32_t i = 0; i < count; ++i) values[i] = (int32_t{bytes[i]} - 128) * Recip8;
-}
-
-void DecodeInt16(const uint8_t* bytes, double* values, int32_t count, int32_t) {
-  if (!bytes || count < 1) return;
-  for (int32_t i = 0; i < count; ++i) {
-    const uint8_t* p = bytes + 2 * i;
-    auto s = static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8));
-    values[i] = s * Recip16;
-  }
-}
-
-// A 24-bit sample is taken as the upper three bytes of a 32-bit integer.
-void DecodeInt24(const uint8_t* bytes, double* values, int32_t count, int32_t) {
-  if (!bytes || count < 1) return;
-  for (int32_t i = 0; i < count; ++i) {
-    const uint8_t* p = bytes + 3 * i;
-    uint32_t u = uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 24;
-    values[i] = static_cast<int32_t>(u) * Recip32;
-  }
-}
-
-void DecodeInt32(const uint8_t* bytes, double* values, int32_t count, int32_t) {
-  if (!bytes || count < 1) return;
-  for (int32_t i = 0; i < count; ++i) values[i] = static_cast<int32_t>(Load32(bytes + 4 * i)) * Recip32;
-}
-
-void DecodeFloat32(const uint8_t* bytes, double* values, int32_t count) {
-  if (!bytes || count < 1) return;
-  for (int32_t i = 0; i < count; ++i) values[i] = std::bit_cast<float>(Load32(bytes + 4 * i));
-}
-
-void DecodeFloat64(const uint8_t* bytes, double* values, int32_t count) {
-  if (!bytes || count < 1) return;
-  for (int32_t i = 0; i < count; ++i) {
-    const uint8_t* p = bytes + 8 * i;
-    uint64_t u = uint64_t{Load32(p)} | uint64_t{Load32(p + 4)} << 32;
-    values[i] = std::bit_cast<double>(u);
-  }
-}
 
 // 8-bit samples are unsigned with 128 as zero; the depth is always the full byte.
 void EncodeUInt8(uint8_t* bytes, const double* values, int32_t count, int32_t) {

@@ -1,0 +1,24 @@
+// Little-endian integers from and to bytes, by shifting: endian-safe, no aliasing tricks.
+#pragma once
+
+#include <cstdint>
+
+namespace tacetix {
+
+inline uint16_t Load16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+inline uint32_t Load32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+inline void Store16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+inline void Store32(uint8_t* p, uint32_t v) {
+  Store16(p, v);
+  Store16(p + 2, v >> 16);
+}
+
+}  // namespace tacetix
