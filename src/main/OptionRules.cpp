@@ -1,5 +1,6 @@
-// The start state of the option controls: level texts, the link and remove rules and
-// the conversion radio rule. The controls' event wiring builds on these.
+// The "Processing" page and the bit-depth group: level texts, the selection of "other"
+// or "&Normalize to" when a slider really moves, the link and remove rules and the
+// conversion radio rule.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,43 +16,81 @@ namespace tacetix {
 
 namespace {
 
-void EnableThresholdControls(std::initializer_list<QWidget*> controls, bool enabled) {
+void EnableAll(std::initializer_list<QWidget*> controls, bool enabled) {
   for (QWidget* control : controls) control->setEnabled(enabled);
 }
 
 }  // namespace
 
-void TForm1::UpdateSliderValues() {
-  edit_Threshold1->setText(QString::fromStdString(SliderText(track_Threshold1->value())));
-  edit_Threshold2->setText(QString::fromStdString(SliderText(track_Threshold2->value())));
-  edit_Normalize->setText(QString::fromStdString(SliderText(track_Normalize->value())));
-  EnableThresholdControls({lab_Threshold1, radio_digital0_1, radio_other1, edit_Threshold1, track_Threshold1},
-                          cbx_Remove1->isChecked());
-  EnableThresholdControls({lab_Threshold2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2},
-                          cbx_Remove2->isChecked());
-  ApplyLinkRule();
+void TForm1::LevelSliderChange(QSlider* track, QLineEdit* levelText, QAbstractButton* selectOnMove) {
+  const int position = track->value();
+  levelText->setText(QString::fromStdString(SliderText(position)));
+  // A change event that finds the slider where it was must not undo a later choice of
+  // "-inf (digital zero)" or an unticked "&Normalize to".
+  if (position == track->property("Tag").toInt()) return;
+  selectOnMove->setChecked(true);
+  track->setProperty("Tag", position);
 }
 
-void TForm1::ApplyLinkRule() {
+void TForm1::track_Threshold1Change() { LevelSliderChange(track_Threshold1, edit_Threshold1, radio_other1); }
+
+void TForm1::track_Threshold2Change() { LevelSliderChange(track_Threshold2, edit_Threshold2, radio_other2); }
+
+void TForm1::track_NormalizeChange() { LevelSliderChange(track_Normalize, edit_Normalize, cbx_Normalize); }
+
+void TForm1::UpdateSliderValues() {
+  track_Threshold1Change();
+  track_Threshold2Change();
+  track_NormalizeChange();
+  cbx_Remove1Click();
+  cbx_Remove2Click();
+  cbx_LinkClick();
+}
+
+void TForm1::cbx_LinkClick() {
   const bool linked = cbx_Link->isChecked();
   gbox_End->setEnabled(!linked);
   if (!linked) {
     cbx_Remove2->setEnabled(true);
-    EnableThresholdControls({lab_Threshold2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2},
-                            cbx_Remove2->isChecked());
+    cbx_Remove2Click();
     return;
   }
-  EnableThresholdControls(
-      {cbx_Remove2, lab_Threshold2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2}, false);
+  // Disabled, not reset: unlinking again brings back the end's own choices.
+  EnableAll({cbx_Remove2, lab_Threshold2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2}, false);
+}
+
+void TForm1::cbx_Remove1Click() {
+  EnableAll({lab_Threshold1, radio_digital0_1, radio_other1, edit_Threshold1, track_Threshold1},
+            cbx_Remove1->isChecked());
+}
+
+void TForm1::cbx_Remove2Click() {
+  EnableAll({lab_Threshold2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2},
+            cbx_Remove2->isChecked());
 }
 
 void TForm1::UpdateRadioBits() {
   const int choice = combo_Bits->currentIndex();
-  const int last = static_cast<int>(BitDepthChoices.size()) - 1;
   radio_BitsAll->setEnabled(choice != 0);
-  const bool directional = choice != 0 && choice != 1 && choice != last;
+  const bool directional = choice >= 0 && choice < static_cast<int>(BitDepthChoices.size()) &&
+                           BitDepthChoices[static_cast<size_t>(choice)].ModesApply;
   radio_BitsUp->setEnabled(directional);
   radio_BitsDown->setEnabled(directional);
+}
+
+void TForm1::combo_BitsExit() { KeyPreview = true; }
+
+void TForm1::ConnectOptionHandlers() {
+  connect(track_Threshold1, &QSlider::valueChanged, this, [this] { track_Threshold1Change(); });
+  connect(track_Threshold2, &QSlider::valueChanged, this, [this] { track_Threshold2Change(); });
+  connect(track_Normalize, &QSlider::valueChanged, this, [this] { track_NormalizeChange(); });
+  // toggled, not clicked: a toggle by program or by key runs the rule as a click does.
+  connect(cbx_Link, &QCheckBox::toggled, this, [this] { cbx_LinkClick(); });
+  connect(cbx_Remove1, &QCheckBox::toggled, this, [this] { cbx_Remove1Click(); });
+  connect(cbx_Remove2, &QCheckBox::toggled, this, [this] { cbx_Remove2Click(); });
+  connect(combo_Bits, &QComboBox::currentIndexChanged, this, [this] { UpdateRadioBits(); });
+  ConnectNameFields();
+  ConnectLogControls();
 }
 
 }  // namespace tacetix

@@ -141,12 +141,4 @@ void TForm1::bt_CancelClick() {
   if (bt_Cancel->isEnabled()) CancelRequested = true;
 }
 
-void TForm1::bt_AboutClick() {
-  if (bt_About->isEnabled() && OnAbout) OnAbout();
-}
-
-void TForm1::bt_LogOptionsClick() {
-  if (bt_LogOptions->isEnabled() && OnLogOptions) OnLogOptions();
-}
-
 }  // namespace tacetix

@@ -45,6 +45,8 @@ inline QSlider* MakeLevelSlider(QWidget* parent, const char* name, int position)
   slider->setTickInterval(144);
   slider->setValue(position);
   slider->setMinimumWidth(297);
+  // The last position a change event handled; 0 until the window is first shown.
+  slider->setProperty("Tag", 0);
   return slider;
 }
 

@@ -1,13 +1,19 @@
 // Tacetix, the desktop program: the application, the main window and its two dialogs.
 #include <QApplication>
 
+#include "log/unit_LogOptions.h"
+#include "main/unit_About.h"
 #include "main/unit_main.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   TForm1 form;
-  // The About and log options dialogs are created here, hidden, and wired through
-  // form.OnAbout and form.OnLogOptions once they exist.
+  // Created once and kept hidden: the log options keep their user-defined separator
+  // between showings, and About only ever comes to the front. As the window's children
+  // they open centred over it and go with it.
+  auto* about = new Tfrm_About(&form);
+  auto* logOptions = new Tfrm_LogOptions(&form);
+  form.SetDialogs(about, logOptions);
   form.show();
   return application.exec();
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "main/AlignedEdit.h"
+#include "main/HandlerGuard.h"
 
 namespace tacetix {
 
@@ -34,15 +35,21 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   FileModel = new FileListModel(this);
   BuildWindow();
   ConnectHandlers();
+  InstallDefaultDialogs();
   FormCreate();
   const QSize hint = sizeHint();
   setFixedSize(std::max(hint.width(), 670), std::max(hint.height(), 387 + StatusBar1->sizeHint().height()));
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // The children die after this body; their last focus events must not reach the handlers.
+  QApplication::instance()->removeEventFilter(this);
+}
 
 void TForm1::FormCreate() {
   setAcceptDrops(true);
+  // Application-wide, so that the window sees a key before the focused control does.
+  QApplication::instance()->installEventFilter(this);
   SampleBuffer = std::make_unique<double[]>(BlockValues);
   LogSettings = tacetix::LogSettings{};
 }
@@ -186,30 +193,6 @@ void TForm1::ReportFailure(const QString& operation, const char* what) {
   SetStatus(QStringLiteral("%1 stopped: internal error (%2)").arg(operation, QString::fromLocal8Bit(what)));
 }
 
-}  // namespace tacetix
-
-namespace tacetix {
-
-namespace {
-
-// Qt ends the program when an exception leaves a slot, so every handler ends its own.
-template <typename Handler>
-auto Guarded(TForm1* form, QString operation, Handler handler) {
-  return [form, operation, handler] {
-    try {
-      handler();
-    } catch (const std::exception& error) {
-      if (form->Busy()) form->EndOperation();
-      form->ReportFailure(operation, error.what());
-    } catch (...) {
-      if (form->Busy()) form->EndOperation();
-      form->ReportFailure(operation, "unknown");
-    }
-  };
-}
-
-}  // namespace
-
 void TForm1::ConnectHandlers() {
   struct Click {
     QPushButton* Button;
@@ -225,7 +208,9 @@ void TForm1::ConnectHandlers() {
                           {bt_None, &TForm1::bt_NoneClick, "Selecting"},
                           {bt_Reverse, &TForm1::bt_ReverseClick, "Selecting"},
                           {bt_Reset, &TForm1::bt_ResetClick, "Resetting"},
-                          {bt_LogOptions, &TForm1::bt_LogOptionsClick, "Log options"}};
+                          {bt_FolderOther, &TForm1::bt_FolderOtherClick, "Choosing a folder"},
+                          {bt_LogOptions, &TForm1::bt_LogOptionsClick, "Log options"},
+                          {bt_LogBrowse, &TForm1::bt_LogBrowseClick, "Choosing a logfile"}};
   for (const Click& click : clicks) {
     connect(click.Button, &QPushButton::clicked, this,
             Guarded(this, QString::fromLatin1(click.Operation), [this, handler = click.Handler] { (this->*handler)(); }));
@@ -239,9 +224,8 @@ void TForm1::ConnectHandlers() {
   connect(lview_Files->selectionModel(), &QItemSelectionModel::selectionChanged, this, change);
   connect(lview_Files->header(), &QHeaderView::sectionClicked, this,
           [this](int column) { Guarded(this, QStringLiteral("Sorting"), [this, column] { lview_FilesColumnClick(column); })(); });
-  for (QLineEdit* edit : {edit_Prefix, edit_Suffix, edit_FolderSubfolder, edit_FolderOther}) {
-    connect(edit, &QLineEdit::textChanged, this, [this] { UpdateControls(); });
-  }
+  ConnectOptionHandlers();
+  ConnectPageSwitching();
 }
 
 }  // namespace tacetix

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QUrl>
 #include <functional>
@@ -11,7 +12,9 @@
 #include "batch/BatchRun.h"
 #include "main/FileListModel.h"
 
+class QAbstractButton;
 class QButtonGroup;
+class QKeyEvent;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -24,6 +27,8 @@ class QSlider;
 class QStatusBar;
 class QTabWidget;
 class QTreeView;
+class Tfrm_About;
+class Tfrm_LogOptions;
 
 namespace tacetix {
 
@@ -72,7 +77,6 @@ class TForm1 : public QMainWindow {
   void bt_ProcessClick();
   void bt_CancelClick();
   void bt_AboutClick();
-  void bt_LogOptionsClick();
   ProcessSettings CaptureSettings() const;
   LogHeaderSnapshot CaptureLogHeader() const;
 
@@ -83,20 +87,62 @@ class TForm1 : public QMainWindow {
   // An exception caught in a handler, as a status text.
   void ReportFailure(const QString& operation, const char* what);
 
+  // Option controls. A level slider's move is a change to a position other than the one
+  // in its "Tag" property; only a move selects "other" or ticks "&Normalize to".
+  void track_Threshold1Change();
+  void track_Threshold2Change();
+  void track_NormalizeChange();
+  void UpdateSliderValues();
+  void cbx_LinkClick();
+  void cbx_Remove1Click();
+  void cbx_Remove2Click();
+  // The conversion radios follow the bit-depth choice; which one is checked never changes.
+  void UpdateRadioBits();
+  void combo_BitsExit();
+  void edit_PrefixSuffixChange(QLineEdit* sender);
+  void edit_FolderSubfolderChange();
+  void edit_FolderOtherChange();
+  void bt_FolderOtherClick();
+  void edit_PrefixExit();
+  void edit_SuffixExit();
+  // Shared by edit_FolderSubfolder and edit_Logfile: both ends trimmed.
+  void edit_FolderSubfolderExit(QLineEdit* sender);
+  void enter_an_edit();
+
+  // Log controls and the two dialogs, which main() creates after the window.
+  void SetDialogs(Tfrm_About* about, Tfrm_LogOptions* logOptions);
+  void bt_LogOptionsClick();
+  // Runs whether or not bt_LogBrowse is enabled: a name chosen during a run is for the next.
+  void bt_LogBrowseClick();
+  void edit_LogfileChange();
+  void cbx_LogfileClick();
+  void cbx_SimulationClick();
+
+  // Keyboard commands; neither consumes the key. character is what the key types.
+  void FormKeyPress(QChar character);
+  void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+  // Off while the caret is in one of the typing fields, so letters there stay letters.
+  bool KeyPreview = true;
+
   bool CancelRequested = false;
   tacetix::LogSettings LogSettings;
 
-  // The About and log options dialogs are wired in by whoever creates them.
-  std::function<void()> OnAbout;
-  std::function<void()> OnLogOptions;
   // Returns the chosen source files, or nothing when the user cancels.
   std::function<QStringList()> ChooseSourceFiles;
+  // The folder and log file choosers: path in as the start, out as the choice; false on
+  // cancel. They default to the desktop's dialogs.
+  std::function<bool(QString& path)> ChooseOutputFolder;
+  std::function<bool(QString& path)> ChooseLogFile;
+  // The modal error box of the keyboard's page guards.
+  std::function<void(const QString& text)> ShowInternalError;
   // Fills a row from the file at path; false when the file is not a readable wave file.
   std::function<bool(const QString& path, FileRow& row)> AnalyzeFile;
   std::function<RunResult(const RunRequest&, double*, RunFrontEnd&)> RunBatchFunction;
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Key preview and the enter/exit of the typing fields, seen application-wide.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -114,9 +160,23 @@ class TForm1 : public QMainWindow {
   void BuildStatusBar();
   void SetTabOrder();
   void ConnectHandlers();
-  void UpdateSliderValues();
-  void UpdateRadioBits();
-  void ApplyLinkRule();
+  void ConnectOptionHandlers();
+  void ConnectNameFields();
+  void ConnectLogControls();
+  void InstallDefaultDialogs();
+  void LevelSliderChange(QSlider* track, QLineEdit* levelText, QAbstractButton* selectOnMove);
+  void FilterNameField(QLineEdit* edit);
+  void TypingFieldFocus(QObject* watched, QEvent* event);
+  bool IsKeyTarget(QObject* watched) const;
+  void PreviewKey(const QKeyEvent& event);
+  bool AllPagesKey(QChar character);
+  bool InputPageKey(QChar character);
+  bool ProcessingPageKey(QChar character);
+  bool OutputPageKey(QChar character);
+  void DefaultButtonKey(const QKeyEvent& event);
+  void ConnectPageSwitching();
+  void ShowPage(int index);
+  void TakeFocusOffPage(int nextIndex);
   // Drops from queue every path already listed or named twice; counts them in refused.
   void RefuseDuplicates(QStringList& queue, int& refused) const;
   int AnalyzeQueue(const QStringList& queue, int& refused);
@@ -192,6 +252,8 @@ class TForm1 : public QMainWindow {
 
  private:
   FileListModel* FileModel = nullptr;
+  QPointer<Tfrm_About> AboutDialog;
+  QPointer<Tfrm_LogOptions> LogOptionsDialog;
   std::unique_ptr<double[]> SampleBuffer;
   int SortTagValue = 0;  // 0 unsorted; 2c + 1 ascending by column c, 2c + 2 descending
   bool Shown = false;

@@ -46,4 +46,16 @@ TEST(CountText, SingularOnlyForExactlyOne) {
   EXPECT_EQ(tacetix::CountText(2, "added"), "2 files added");
 }
 
+TEST(NameCleaning, OnlyAsciiLettersAreRaisedAndOnlyCodesUpTo32Trimmed) {
+  EXPECT_EQ(tacetix::UpperAscii(QChar(u'a')), QChar(u'A'));
+  EXPECT_EQ(tacetix::UpperAscii(QChar(u'z')), QChar(u'Z'));
+  for (char16_t kept : {u'{', u'`', u'1', u'.', u'\u00e9', u'\u00ff'}) {
+    EXPECT_EQ(tacetix::UpperAscii(QChar(kept)), QChar(kept)) << int(kept);
+  }
+  EXPECT_EQ(tacetix::StripInvalidChars(QStringLiteral("a\\b/c|d\"e:f*g?h<i>j")), "abcdefghij");
+  const QString padded = QStringLiteral("\x01\t !x\u00a0 \x1f");
+  EXPECT_EQ(tacetix::TrimLeadingControls(padded), QStringLiteral("!x\u00a0 \x1f"));
+  EXPECT_EQ(tacetix::TrimTrailingControls(padded), QStringLiteral("\x01\t !x\u00a0"));
+}
+
 }  // namespace

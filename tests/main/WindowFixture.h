@@ -45,6 +45,19 @@ class WindowTest : public testing::Test {
   std::string Status() { return Find<QLabel>("StatusPanel0")->text().toStdString(); }
   std::string Summary() { return Find<QLabel>("lab_summary")->text().toStdString(); }
   void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
+  // Focus events, and so the typing fields' enter and exit, need the window active.
+  void Activate() {
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  }
+  // Keys go where a real key goes: to the focused control, past the window's key preview
+  // and Qt's accelerators.
+  void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);
+  }
+  void Type(const char* keys) { QTest::keyClicks(static_cast<QWidget*>(nullptr), QString::fromLatin1(keys)); }
+  bool Checked(const char* name) { return Find<QAbstractButton>(name)->isChecked(); }
+  bool On(const char* name) { return Find<QWidget>(name)->isEnabled(); }
   void SelectRows(std::initializer_list<int> rows) {
     List()->selectionModel()->clearSelection();
     for (int row : rows) {

@@ -1,0 +1,84 @@
+// The log controls of the "Output" page, the log options and About dialogs, and the
+// desktop's dialogs the window opens (chooser and message box defaults).
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "log/unit_LogOptions.h"
+#include "main/unit_About.h"
+#include "main/unit_main.h"
+#include "main/unit_tools1.h"
+
+namespace tacetix {
+
+namespace {
+
+bool RunLogFileDialog(QWidget* owner, QString& path) {
+  QFileDialog dialog(owner, QStringLiteral("Logfile..."));
+  dialog.setObjectName(QStringLiteral("opendlg_Log"));
+  // An open dialog that takes any name: a new log file may be typed, and choosing an
+  // existing one asks nothing, as the run will overwrite it anyway.
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QStringLiteral("log"));
+  dialog.setNameFilters(
+      {QStringLiteral("Logfiles (*.log)"), QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*.*)")});
+  dialog.setFilter(dialog.filter() | QDir::Hidden);
+  dialog.setSizeGripEnabled(true);
+  if (!path.isEmpty()) dialog.selectFile(path);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  path = dialog.selectedFiles().constFirst();
+  return !path.isEmpty();
+}
+
+}  // namespace
+
+void TForm1::InstallDefaultDialogs() {
+  ChooseOutputFolder = [this](QString& path) { return BrowseFolder(this, path); };
+  ChooseLogFile = [this](QString& path) { return RunLogFileDialog(this, path); };
+  ShowInternalError = [this](const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QString(), text, QMessageBox::Ok, this);
+    box.exec();
+  };
+}
+
+void TForm1::SetDialogs(Tfrm_About* about, Tfrm_LogOptions* logOptions) {
+  AboutDialog = about;
+  LogOptionsDialog = logOptions;
+}
+
+void TForm1::bt_AboutClick() {
+  if (bt_About->isEnabled() && AboutDialog) AboutDialog->ShowAbout();
+}
+
+void TForm1::bt_LogOptionsClick() {
+  if (!bt_LogOptions->isEnabled() || !LogOptionsDialog) return;
+  RunLogOptions(*LogOptionsDialog, LogSettings);
+}
+
+void TForm1::bt_LogBrowseClick() {
+  QString path = edit_Logfile->text();
+  if (ChooseLogFile(path)) edit_Logfile->setText(path);
+}
+
+void TForm1::edit_LogfileChange() { cbx_Logfile->setChecked(!edit_Logfile->text().isEmpty()); }
+
+void TForm1::cbx_LogfileClick() {
+  // A simulation writes nothing but its log, so it cannot go on without one.
+  if (!cbx_Logfile->isChecked()) cbx_Simulation->setChecked(false);
+}
+
+void TForm1::cbx_SimulationClick() {
+  if (cbx_Simulation->isChecked()) cbx_Logfile->setChecked(true);
+}
+
+void TForm1::ConnectLogControls() {
+  connect(edit_Logfile, &QLineEdit::textChanged, this, [this] { edit_LogfileChange(); });
+  connect(cbx_Logfile, &QCheckBox::toggled, this, [this] { cbx_LogfileClick(); });
+  connect(cbx_Simulation, &QCheckBox::toggled, this, [this] { cbx_SimulationClick(); });
+}
+
+}  // namespace tacetix

@@ -1,0 +1,236 @@
+// The option controls' reactions: level texts and the selection on a real move, the
+// link and remove rules, the conversion radios, the name fields' filter and trimming,
+// and the other folder from the chooser.
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QSlider>
+#include <QTabWidget>
+
+#include "WindowFixture.h"
+
+namespace {
+
+using Sliders = WindowTest;
+
+TEST_F(Sliders, TextsShowTenthsOfADecibelWithAFullStop) {
+  auto* track = Find<QSlider>("track_Threshold1");
+  auto* text = Find<QLineEdit>("edit_Threshold1");
+  const std::pair<int, const char*> texts[] = {
+      {0, "-144.0 dBfs"}, {481, "-95.9 dBfs"}, {480, "-96.0 dBfs"}, {1439, "-0.1 dBfs"}, {1440, "0.0 dBfs"}};
+  for (const auto& [position, expected] : texts) {
+    track->setValue(position);
+    EXPECT_EQ(text->text().toStdString(), expected) << position;
+  }
+  Find<QSlider>("track_Normalize")->setValue(1380);
+  EXPECT_EQ(Find<QLineEdit>("edit_Normalize")->text(), "-6.0 dBfs");
+}
+
+TEST_F(Sliders, OnlyARealMoveSelectsOtherOrNormalize) {
+  auto* track = Find<QSlider>("track_Threshold1");
+  track->setValue(481);
+  EXPECT_TRUE(Checked("radio_other1"));
+  EXPECT_EQ(track->property("Tag").toInt(), 481);
+
+  // The user goes back to digital zero; a change event at the same position keeps it.
+  Find<QRadioButton>("radio_digital0_1")->setChecked(true);
+  Form->track_Threshold1Change();
+  EXPECT_TRUE(Checked("radio_digital0_1"));
+  track->setValue(480);
+  EXPECT_TRUE(Checked("radio_other1"));
+
+  Find<QSlider>("track_Normalize")->setValue(1439);
+  EXPECT_TRUE(Checked("cbx_Normalize"));
+  Find<QCheckBox>("cbx_Normalize")->setChecked(false);
+  Form->track_NormalizeChange();
+  EXPECT_FALSE(Checked("cbx_Normalize"));
+
+  Find<QCheckBox>("cbx_Link")->setChecked(false);
+  Find<QSlider>("track_Threshold2")->setValue(100);
+  EXPECT_TRUE(Checked("radio_other2"));
+  EXPECT_EQ(Find<QLineEdit>("edit_Threshold2")->text(), "-134.0 dBfs");
+}
+
+using LinkAndRemove = WindowTest;
+
+TEST_F(LinkAndRemove, UnlinkingHandsTheEndToItsOwnRemoveBox) {
+  const char* endControls[] = {"lab_Threshold2", "radio_digital0_2", "radio_other2", "edit_Threshold2",
+                               "track_Threshold2"};
+  auto* link = Find<QCheckBox>("cbx_Link");
+  auto* remove2 = Find<QCheckBox>("cbx_Remove2");
+  QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(6, link->height() / 2));
+  ASSERT_FALSE(link->isChecked());
+  EXPECT_TRUE(On("gbox_End"));
+  EXPECT_TRUE(remove2->isEnabled());
+  for (const char* name : endControls) EXPECT_TRUE(On(name)) << name;
+
+  remove2->setChecked(false);
+  for (const char* name : endControls) EXPECT_FALSE(On(name)) << name;
+  EXPECT_TRUE(remove2->isEnabled());
+
+  Find<QSlider>("track_Threshold2")->setEnabled(true);
+  Find<QSlider>("track_Threshold2")->setValue(700);
+  Find<QRadioButton>("radio_digital0_2")->setChecked(true);
+  remove2->setChecked(true);
+  link->setChecked(true);
+  EXPECT_FALSE(remove2->isEnabled());
+  for (const char* name : endControls) EXPECT_FALSE(On(name)) << name;
+  EXPECT_TRUE(remove2->isChecked()) << "linking disables without resetting";
+  EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 700);
+  EXPECT_TRUE(Checked("radio_digital0_2"));
+}
+
+TEST_F(LinkAndRemove, TheBeginningsRemoveBoxGovernsOnlyItsThresholdControls) {
+  Find<QCheckBox>("cbx_Remove1")->setChecked(false);
+  for (const char* name : {"lab_Threshold1", "radio_digital0_1", "radio_other1", "edit_Threshold1", "track_Threshold1"})
+    EXPECT_FALSE(On(name)) << name;
+  for (const char* name : {"gbox_Beginning", "cbx_Remove1", "cbx_Normalize", "edit_Normalize", "track_Normalize"})
+    EXPECT_TRUE(On(name)) << name;
+  Find<QCheckBox>("cbx_Remove1")->setChecked(true);
+  EXPECT_TRUE(On("track_Threshold1"));
+}
+
+using ConversionRadios = WindowTest;
+
+TEST_F(ConversionRadios, FollowTheBitDepthChoiceAndKeepTheirCheck) {
+  auto* bits = Find<QComboBox>("combo_Bits");
+  const std::tuple<const char*, bool, bool> rules[] = {{"16 bit signed integer", true, true},
+                                                       {"8 bit unsigned integer", true, false},
+                                                       {"64 bit float", true, false},
+                                                       {"32 bit float", true, true},
+                                                       {"same as input", false, false}};
+  for (const auto& [text, all, directional] : rules) {
+    bits->setCurrentIndex(bits->findText(QString::fromLatin1(text)));
+    EXPECT_EQ(On("radio_BitsAll"), all) << text;
+    EXPECT_EQ(On("radio_BitsUp"), directional) << text;
+    EXPECT_EQ(On("radio_BitsDown"), directional) << text;
+  }
+  bits->setCurrentIndex(3);
+  Find<QRadioButton>("radio_BitsUp")->setChecked(true);
+  bits->setCurrentIndex(1);
+  EXPECT_FALSE(On("radio_BitsUp"));
+  EXPECT_TRUE(Checked("radio_BitsUp")) << "disabling never unchecks";
+  EXPECT_EQ(Form->CaptureSettings().BitsMode, tacetix::OnlyUp);
+}
+
+class NameFields : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    Activate();
+  }
+  QLineEdit* Edit(const char* name) { return Find<QLineEdit>(name); }
+  // Leaves the field by focusing a control outside the typing fields.
+  void Leave() { Find<QCheckBox>("cbx_Overwrite")->setFocus(Qt::TabFocusReason); }
+};
+
+TEST_F(NameFields, RefusedCharactersTypedLeaveTextAndCaretInPlace) {
+  Find<QTabWidget>("PageControl1")->setCurrentIndex(2);
+  auto* prefix = Edit("edit_Prefix");
+  prefix->setFocus();
+  Type("abcd");
+  prefix->setCursorPosition(2);
+  Type(":");
+  EXPECT_EQ(prefix->text(), "abcd");
+  EXPECT_EQ(prefix->cursorPosition(), 2);
+  Type("?x");
+  EXPECT_EQ(prefix->text(), "abxcd") << "the next key lands where the caret was";
+  prefix->end(false);
+  Type("\\/|\"*<>");
+  EXPECT_EQ(prefix->text(), "abxcd");
+  EXPECT_EQ(prefix->cursorPosition(), 5);
+}
+
+TEST_F(NameFields, APastedPathBecomesOneFolderNameAndSelectsTheSubfolder) {
+  auto* folder = Edit("edit_FolderSubfolder");
+  folder->setFocus();
+  Type("xy");
+  folder->setCursorPosition(1);
+  Find<QRadioButton>("radio_FolderOther")->setChecked(true);
+  QApplication::clipboard()->setText(QStringLiteral("C:\\Audio\\Out"));
+  Press(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(folder->text(), "xCAudioOuty");
+  EXPECT_EQ(folder->cursorPosition(), 10) << "right after what was pasted";
+  EXPECT_TRUE(Checked("radio_FolderSubfolder"));
+  QApplication::clipboard()->setText(QStringLiteral("/a/b"));
+  Edit("edit_Suffix")->setFocus();
+  Press(Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Edit("edit_Suffix")->text(), "ab");
+}
+
+TEST_F(NameFields, LeavingAFieldTrimsTheEndsThatMatter) {
+  const std::tuple<const char*, const char*, const char*> fields[] = {
+      {"edit_Prefix", "  pre ", "pre "},
+      {"edit_Suffix", " suf  ", " suf"},
+      {"edit_FolderSubfolder", " \tsub \x01", "sub"},
+      {"edit_Logfile", "\x02 my log.txt  ", "my log.txt"}};
+  for (const auto& [name, typed, kept] : fields) {
+    auto* edit = Edit(name);
+    edit->setFocus();
+    edit->setText(QString::fromLatin1(typed));
+    EXPECT_FALSE(Form->KeyPreview) << name;
+    Leave();
+    EXPECT_EQ(edit->text().toStdString(), kept) << name;
+    EXPECT_TRUE(Form->KeyPreview) << name;
+  }
+}
+
+TEST_F(NameFields, AnotherWindowTakingTheFocusIsNoExit) {
+  auto* prefix = Edit("edit_Prefix");
+  prefix->setFocus();
+  prefix->setText(QStringLiteral("  p"));
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  EXPECT_EQ(prefix->text(), "  p");
+  EXPECT_FALSE(Form->KeyPreview);
+}
+
+using OtherFolder = WindowTest;
+
+TEST_F(OtherFolder, AChosenFolderSelectsOtherFolderAndEnablesProcess) {
+  Form->AddFiles({Wave("a.wav")});
+  QString startedAt = QStringLiteral("unset");
+  bool confirm = false;
+  Form->ChooseOutputFolder = [&](QString& path) {
+    startedAt = path;
+    if (confirm) path = QStringLiteral("/data/out");
+    return confirm;
+  };
+  Click("bt_FolderOther");
+  EXPECT_EQ(startedAt, "");
+  EXPECT_TRUE(Checked("radio_FolderSubfolder")) << "a cancelled chooser changes nothing";
+  EXPECT_FALSE(Enabled("bt_Process"));
+
+  confirm = true;
+  Click("bt_FolderOther");
+  EXPECT_EQ(Find<QLineEdit>("edit_FolderOther")->text(), "/data/out");
+  EXPECT_TRUE(Checked("radio_FolderOther"));
+  EXPECT_TRUE(Enabled("bt_Process"));
+
+  // The same folder chosen again after going back to the subfolder is still a choice.
+  Find<QRadioButton>("radio_FolderSubfolder")->setChecked(true);
+  Click("bt_FolderOther");
+  EXPECT_EQ(startedAt, "/data/out");
+  EXPECT_TRUE(Checked("radio_FolderOther"));
+}
+
+TEST_F(OtherFolder, TheChooserIsNotOfferedWhileBusy) {
+  int asked = 0;
+  Form->ChooseOutputFolder = [&](QString&) {
+    ++asked;
+    return true;
+  };
+  Form->AnalyzeFile = [&](const QString& path, tacetix::FileRow& row) {
+    Form->bt_FolderOtherClick();
+    row.Path = path;
+    return true;
+  };
+  Form->AddFiles({Wave("a.wav")});
+  EXPECT_EQ(asked, 0);
+  Click("bt_FolderOther");
+  EXPECT_EQ(asked, 1);
+}
+
+}  // namespace
