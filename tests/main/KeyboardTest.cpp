@@ -17,23 +17,6 @@
 
 namespace {
 
-// Silence, then sound frames of sound, then silence: trimming always has work.
-QString PaddedWave(const testsupport::TempDir& dir, const std::string& name, int sound) {
-  std::vector<int16_t> samples(150, 0);
-  for (int i = 0; i < sound; ++i) samples.push_back(static_cast<int16_t>(500 + 7 * i));
-  samples.insert(samples.end(), 250, 0);
-  const std::string path = dir.File(name);
-  testsupport::WriteWav16(path, 1, samples, 22050);
-  return QString::fromStdString(path);
-}
-
-int32_t SampleCount(const std::filesystem::path& path) {
-  tacetix::PCMFile file;
-  tacetix::WaveInfo info{};
-  if (file.OpenInput(path.string(), false) != 0 || file.GetInfo(info) != 0) return -1;
-  return info.SampleCount;
-}
-
 class Keys : public WindowTest {
  protected:
   void SetUp() override {

@@ -10,23 +10,6 @@
 
 namespace {
 
-// Silence, then lead frames of sound, then silence: the kept part is exactly the sound.
-QString PaddedWave(const testsupport::TempDir& dir, const std::string& name, int sound) {
-  std::vector<int16_t> samples(200, 0);
-  for (int i = 0; i < sound; ++i) samples.push_back(static_cast<int16_t>(1000 + i));
-  samples.insert(samples.end(), 300, 0);
-  const std::string path = dir.File(name);
-  testsupport::WriteFile(path, testsupport::SimpleWav(1, 1, 8000, 16, testsupport::Pcm16(samples)));
-  return QString::fromStdString(path);
-}
-
-int32_t SampleCount(const std::filesystem::path& path) {
-  tacetix::PCMFile file;
-  tacetix::WaveInfo info{};
-  if (file.OpenInput(path.string(), false) != 0 || file.GetInfo(info) != 0) return -1;
-  return info.SampleCount;
-}
-
 class Run : public WindowTest {
  protected:
   void AddPadded() {

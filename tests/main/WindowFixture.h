@@ -15,8 +15,29 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+
 #include "main/unit_main.h"
 #include "support/TestSupport.h"
+#include "wave/WaveClass.h"
+
+// Silence, then `sound` samples of sound, then silence: the kept part is exactly the sound.
+inline QString PaddedWave(const testsupport::TempDir& dir, const std::string& name, int sound) {
+  std::vector<int16_t> samples(200, 0);
+  for (int i = 0; i < sound; ++i) samples.push_back(static_cast<int16_t>(1000 + i));
+  samples.insert(samples.end(), 300, 0);
+  const std::string path = dir.File(name);
+  testsupport::WriteWav16(path, 1, samples, 8000);
+  return QString::fromStdString(path);
+}
+
+// Samples of a written wave file, or -1 when it cannot be read.
+inline int32_t SampleCount(const std::filesystem::path& path) {
+  tacetix::PCMFile file;
+  tacetix::WaveInfo info{};
+  if (file.OpenInput(path.string(), false) != 0 || file.GetInfo(info) != 0) return -1;
+  return info.SampleCount;
+}
 
 class WindowTest : public testing::Test {
  protected:
