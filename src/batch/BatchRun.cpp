@@ -1,10 +1,16 @@
 // The run over the whole list: statuses, counters, log and summary.
 #include "batch/BatchRun.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "batch/OutputPath.h"
 #include "batch/ProcessFile.h"
@@ -23,6 +29,13 @@ const char* RefusalWord(PathVerdict verdict) {
   }
 }
 
+// A path with links and dots resolved, so that two spellings of one file compare equal.
+std::string Resolved(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+  return ec ? path : p.string();
+}
+
 class Run {
  public:
   Run(const RunRequest& request, double* buffer, RunFrontEnd& frontEnd)
@@ -35,6 +48,7 @@ class Run {
   // false: leave the loop.
   bool ProcessRow(int32_t row);
   void SettlePending(int32_t nextRow);
+  OutputPath PlaceOutput(const std::string& file) const;
   void FinishPending();
   void CloseLog();
 
@@ -51,6 +65,11 @@ class Run {
   int32_t LastResult = 0;
   int32_t RowCount = 0;
   float PerFileShare = 0.0f;
+  // Every row's file as the hash of its resolved path and its row, sorted: a few bytes a
+  // row however long the paths, so a long list costs the run next to nothing.
+  std::vector<std::pair<size_t, int32_t>> SourceKeys;
+  void IndexSources();
+  bool IsListedSource(const std::string& path) const;
 };
 
 bool Run::OpenLog() {
@@ -75,6 +94,31 @@ void Run::SettlePending(int32_t nextRow) {
   LastResult = 0;
 }
 
+void Run::IndexSources() {
+  SourceKeys.reserve(Req.Files.size());
+  for (size_t i = 0; i < Req.Files.size(); ++i)
+    SourceKeys.emplace_back(std::hash<std::string>{}(Resolved(Req.Files[i])), static_cast<int32_t>(i));
+  std::sort(SourceKeys.begin(), SourceKeys.end());
+}
+
+bool Run::IsListedSource(const std::string& path) const {
+  const std::string resolved = Resolved(path);
+  const size_t key = std::hash<std::string>{}(resolved);
+  auto it = std::lower_bound(SourceKeys.begin(), SourceKeys.end(), std::pair<size_t, int32_t>{key, INT32_MIN});
+  // Equal hashes are only a hint: the paths themselves decide.
+  for (; it != SourceKeys.end() && it->first == key; ++it)
+    if (Resolved(Req.Files[static_cast<size_t>(it->second)]) == resolved) return true;
+  return false;
+}
+
+OutputPath Run::PlaceOutput(const std::string& file) const {
+  OutputPath out = BuildOutputPath(file, S);
+  // With Overwrite on, an output named like another row's source would replace that source.
+  if (out.Verdict == PathVerdict::Ok && IsListedSource(out.Path))
+    out.Verdict = PathVerdict::SameAsInput;
+  return out;
+}
+
 bool Run::ProcessRow(int32_t row) {
   const std::string& file = Req.Files[static_cast<size_t>(row)];
   SettlePending(row);
@@ -86,7 +130,7 @@ bool Run::ProcessRow(int32_t row) {
     Record->peakdb_known = S.Normalize;
     Record->infile = Req.Log.PathInfile ? file : FileNamePart(file);
   }
-  const OutputPath out = BuildOutputPath(file, S);
+  const OutputPath out = PlaceOutput(file);
   Fe.SetRowOutput(row, out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path);
   if (out.Verdict != PathVerdict::Ok) {
     Fe.SetRowStatus(row, RefusalWord(out.Verdict));
@@ -146,6 +190,7 @@ RunResult Run::Execute() {
   Res.Started = true;
   Fe.BeginBusy();
   RowCount = static_cast<int32_t>(Req.Files.size());
+  IndexSources();
   PerFileShare = RowCount > 0 ? 100.0f / static_cast<float>(RowCount) : 0.0f;
   for (int32_t row = 0; row < RowCount; ++row) {
     if (Fe.Pump()) {

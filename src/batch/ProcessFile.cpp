@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace tacetix {
 namespace {
@@ -30,6 +31,12 @@ int Fail(Work& w, int code) {
 
 bool Pump(Work& w) { return w.C.FrontEnd.Pump(); }
 
+// Of n samples read from blockStart, those of whole frames: the part-frame at the end of a
+// cut-off file is neither scanned nor written, so an output always holds whole frames.
+int32_t WholeFrames(const Work& w, int32_t blockStart, int32_t n) {
+  return std::max(0, std::min(n, w.T - blockStart));
+}
+
 int ScanBeginning(Work& w) {
   if (int r = w.C.File.SeekSample(0)) return Fail(w, r);
   for (int32_t pos = 0;;) {
@@ -38,6 +45,7 @@ int ScanBeginning(Work& w) {
     const int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n);
     if (r == EndOfData) break;
     if (r != Ok) return Fail(w, r);
+    if ((n = WholeFrames(w, pos, n)) == 0) break;
     for (int32_t k = 0; k < n; ++k) {
       if (std::fabs(w.C.Buffer[k]) > w.C.Settings.ThresholdBegin) {
         w.O.StartFound = true;
@@ -63,6 +71,7 @@ int ScanEnd(Work& w) {
     if (int r = w.C.File.SeekSample(pos)) return Fail(w, r);
     int32_t n = 0;
     if (int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n)) return Fail(w, r);
+    n = WholeFrames(w, pos, n);
     for (int32_t k = n - 1; k >= 0; --k) {
       if (std::fabs(w.C.Buffer[k]) > w.C.Settings.ThresholdEnd) {
         w.O.EndFound = true;
@@ -80,12 +89,13 @@ int ScanEnd(Work& w) {
 // From KeepFirst to the end of the data: nothing after KeepLast exceeds the end threshold.
 int ScanPeak(Work& w) {
   if (int r = w.C.File.SeekSample(w.O.KeepFirst)) return Fail(w, r);
-  for (;;) {
+  for (int32_t pos = w.O.KeepFirst;; pos += BlockValues) {
     if (Pump(w)) return Cancel;
     int32_t n = 0;
     const int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n);
     if (r == EndOfData) break;
     if (r != Ok) return Fail(w, r);
+    if ((n = WholeFrames(w, pos, n)) == 0) break;
     for (int32_t k = 0; k < n; ++k) {
       const double m = std::fabs(w.C.Buffer[k]);
       if (m > w.O.PeakMagnitude) {
@@ -139,17 +149,38 @@ void ApplyGain(const Work& w, int32_t n) {
   for (int32_t k = 0; k < n; ++k) w.C.Buffer[k] = static_cast<double>(g * w.C.Buffer[k]);
 }
 
+int StartOutput(Work& w, const std::string& outputPath) {
+  PCMFile& f = w.C.File;
+  if (int r = f.CreateOutput(outputPath, w.O.TargetBits, w.O.TargetFormat, -1)) {
+    // Created but without its first header (a format no header can hold, a full disk): an
+    // empty or cut header is no wave file, so it is not left behind. Only a file that
+    // CreateOutput opened is removed, never a folder of that name.
+    if (f.IsOutputOpen()) {
+      f.CloseOutput();
+      std::remove(outputPath.c_str());
+    }
+    return Fail(w, r);
+  }
+  if (int r = f.RewindOutput()) return Fail(w, r);
+  return Continue;
+}
+
 int WriteKept(Work& w, const std::string& outputPath) {
   PCMFile& f = w.C.File;
   int32_t pos = w.O.KeepFirst;
+  // Without one whole frame there is nothing to write, as with data of no samples at all.
+  if (w.T == 0) return Fail(w, 1);
   if (int r = f.SeekSample(pos)) return Fail(w, r);
-  if (int r = f.CreateOutput(outputPath, w.O.TargetBits, w.O.TargetFormat, -1)) return Fail(w, r);
-  if (int r = f.RewindOutput()) return Fail(w, r);
+  if (int r = StartOutput(w, outputPath)) return r;
   int r = Ok;
   for (bool last = false; !last;) {
     if (Pump(w)) return Cancel;
     int32_t n = 0;
     if ((r = f.ReadSamples(w.C.Buffer, BlockValues, n)) != Ok) break;
+    if ((n = WholeFrames(w, pos, n)) == 0) {
+      r = EndOfData;
+      break;
+    }
     pos += n;
     const int32_t progressPos = pos;
     if (pos > w.O.KeepLast) {
@@ -183,7 +214,7 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
   if (int r = w.C.File.OpenInput(inputPath, false)) return Fail(w, r);
   if (int r = w.C.File.GetInfo(w.Info)) return Fail(w, r);
   w.Ch = w.Info.Channels;
-  w.T = w.Info.SampleCount;
+  w.T = w.Info.SampleCount - w.Info.SampleCount % w.Ch;
   w.O.KeepLast = w.T;
   DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.O);
   FillFormatFields(w);

@@ -5,7 +5,7 @@ namespace tacetix {
 CliFrontEnd::CliFrontEnd(std::ostream& out, std::ostream& err, bool quiet, bool progressLine,
                          const std::vector<std::string>& files, const volatile std::sig_atomic_t* cancelFlag)
     : Out(out), Err(err), Quiet(quiet), ProgressLine(progressLine && !quiet), Files(files),
-      Outputs(files.size()), Cancel(cancelFlag) {}
+      Cancel(cancelFlag) {}
 
 void CliFrontEnd::ClearProgressLine() {
   if (!LineOpen) return;
@@ -25,11 +25,14 @@ void CliFrontEnd::SetRowStatus(int32_t row, const std::string& word) {
   ClearProgressLine();
   const size_t i = static_cast<size_t>(row);
   Out << word << ": " << Files[i];
-  if (!Outputs[i].empty()) Out << " -> " << Outputs[i];
+  if (row == OutputRow && !Output.empty()) Out << " -> " << Output;
   Out << '\n' << std::flush;
 }
 
-void CliFrontEnd::SetRowOutput(int32_t row, const std::string& path) { Outputs[static_cast<size_t>(row)] = path; }
+void CliFrontEnd::SetRowOutput(int32_t row, const std::string& path) {
+  OutputRow = row;
+  Output = path;
+}
 
 void CliFrontEnd::SetStatus(const std::string& text) {
   ClearProgressLine();

@@ -32,7 +32,10 @@ class CliFrontEnd : public RunFrontEnd {
   bool Quiet;
   bool ProgressLine;
   const std::vector<std::string>& Files;
-  std::vector<std::string> Outputs;
+  // Only the latest row's output path: a row's final word always comes before the next
+  // row's path is set, and one path per listed file would make memory grow with the list.
+  int32_t OutputRow = -1;
+  std::string Output;
   const volatile std::sig_atomic_t* Cancel;
   int32_t CurrentRow = -1;
   int32_t LastPercent = -1;

@@ -33,6 +33,10 @@ int main(int argc, char** argv) {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
+  // A stop asked for by the system (timeout, logout, shutdown) cancels as Ctrl+C does, so
+  // a partly written output still gets its header; left to the default it would claim no data.
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
   const auto buffer = std::make_unique<double[]>(BlockValues);
   CliFrontEnd frontEnd(std::cout, std::cerr, config.Quiet, ::isatty(STDERR_FILENO) == 1, config.Request.Files,
                        &CancelRequested);

@@ -1,0 +1,231 @@
+// Malformed and hostile inputs end to end through tacetix-cli: each one gets its status line
+// and the summary, nothing else, in bounded time, and whatever output is left is readable.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <unistd.h>
+
+#include "support/TestSupport.h"
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+class BadInputTest : public ::testing::Test {
+ protected:
+  TempDir Dir;
+  std::string Out;
+
+  // A hang is a failure too: timeout's 124 is no status the CLI gives.
+  int Cli(const std::string& args) {
+    return RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && timeout 60 " + TACETIX_CLI + " " + args +
+                          " 2>&1",
+                      &Out);
+  }
+  std::string OneFile(const std::string& name, const Bytes& bytes, const std::string& options) {
+    WriteFile(Dir.File(name), bytes);
+    Cli("--keep-going --subfolder out " + options + " -- " + ShellQuote(name));
+    return Dir.File(name);
+  }
+  size_t OutputCount() {
+    if (!fs::exists(Dir.File("out"))) return 0;
+    return static_cast<size_t>(std::distance(fs::directory_iterator(Dir.File("out")), fs::directory_iterator()));
+  }
+};
+
+uint32_t Le32At(const Bytes& b, size_t at) {
+  return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
+}
+
+// The canonical header's sizes agree with the file, and sox reads every sample of it.
+void ExpectReadableWav(const std::string& path) {
+  const Bytes b = ReadFile(path);
+  ASSERT_GE(b.size(), 44u) << path;
+  const uint32_t dataBytes = Le32At(b, 40);
+  EXPECT_EQ(Le32At(b, 4) + 8u, b.size()) << path;
+  EXPECT_EQ(44u + dataBytes + (dataBytes & 1u), b.size()) << path;
+  std::string err;
+  EXPECT_EQ(RunCommand("sox -V1 " + ShellQuote(path) + " -n 2>&1", &err), 0) << path << ": " << err;
+}
+
+std::vector<long> AsInt16(const std::vector<double>& samples) {
+  std::vector<long> v;
+  for (double x : samples) v.push_back(std::lrint(x * 32767.0));
+  return v;
+}
+
+struct BadCase {
+  const char* Name;
+  Bytes File;
+  bool Done;  // else "I/O error"
+};
+
+std::vector<BadCase> HeaderCases() {
+  const Bytes tone = Pcm16({0, 0, 900, -900, 500, 0});
+  const Bytes fmt = FmtBody(1, 1, 8000, 16);
+  const Bytes canonical = WavBuilder{}.Fmt(1, 1, 8000, 16).Data(tone).Build();
+  auto cut = [&](size_t n) { return Bytes(canonical.begin(), canonical.begin() + static_cast<long>(n)); };
+  WavBuilder rifx;
+  rifx.riffId = "RIFX";
+  WavBuilder avi;
+  avi.formType = "AVI ";
+  return {
+      {"empty", {}, false},
+      {"riff-id-only", cut(4), false},
+      {"riff-header-only", WavBuilder{}.Build(), false},
+      {"cut-in-fmt", cut(30), false},
+      {"cut-in-data-header", cut(40), false},
+      {"cut-in-data", cut(49), true},  // the data is cut to the file: 2 silent samples, no output due
+      {"rifx", rifx.Fmt(1, 1, 8000, 16).Data(tone).Build(), false},
+      {"form-avi", avi.Fmt(1, 1, 8000, 16).Data(tone).Build(), false},
+      {"fmt-id-misspelt", WavBuilder{}.Chunk("fmt_", fmt).Data(tone).Build(), false},
+      {"no-data-chunk", WavBuilder{}.Fmt(1, 1, 8000, 16).Build(), false},
+      {"fmt-size-past-end", WavBuilder{}.ChunkDeclared("fmt ", 1000, fmt).Data(tone).Build(), false},
+      {"chunk-size-past-end",
+       WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("LIST", 5000, {'a', 'b', 'c', 'd'}).Data(tone).Build(), false},
+      {"odd-chunk-padded", WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}).Data(tone).Build(), true},
+      {"odd-chunk-unpadded",
+       WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}, false).Data(tone).Build(), false},
+      {"data-before-fmt", WavBuilder{}.Data(tone).Fmt(1, 1, 8000, 16).Build(), false},
+      {"fmt-14-bytes", WavBuilder{}.Chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14)).Data(tone).Build(), false},
+      {"data-size-0", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0, {}).Build(), false},
+      {"data-size-ffffffff", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0xFFFFFFFF, tone).Build(), true},
+      {"channels-0", WavBuilder{}.Fmt(1, 0, 8000, 16, 2).Data(tone).Build(), false},
+      {"align-not-whole-channels", WavBuilder{}.Fmt(1, 2, 8000, 16, 3).Data(tone).Build(), false},
+      {"container-5-bytes", WavBuilder{}.Fmt(1, 1, 8000, 40, 5).Data(tone).Build(), false},
+      // No program reads a wave file without a rate, so no output is made for one.
+      {"rate-0", WavBuilder{}.Fmt(1, 1, 0, 16).Data(tone).Build(), false},
+  };
+}
+
+}  // namespace
+
+TEST_F(BadInputTest, EveryMalformedHeaderGetsOneStatusLine) {
+  for (const BadCase& c : HeaderCases()) {
+    SCOPED_TRACE(c.Name);
+    const std::string name = std::string(c.Name) + ".wav";
+    const std::string path = OneFile(name, c.File, "");
+    const std::string word = c.Done ? "done" : "I/O error";
+    const std::string summary = c.Done ? "1 file processed ok" : "0 files processed ok, 1 with errors";
+    const std::string output = Dir.File("out/" + name);
+    const bool written = fs::exists(output);
+    EXPECT_EQ(Out, word + ": " + path + " -> " + output + "\n" + summary + "\n");
+    EXPECT_EQ(ReadFile(path), c.File) << "the source changed";
+    if (written) ExpectReadableWav(output);
+    EXPECT_TRUE(c.Done || !written) << "a failed file left an output";
+    fs::remove_all(Dir.File("out"));
+  }
+}
+
+TEST_F(BadInputTest, FileOfTwoGibibytesIsRefusedAtOnce) {
+  const std::string path = Dir.File("huge.wav");
+  WriteFile(path, WavBuilder{}.Fmt(1, 2, 44100, 16).ChunkDeclared("data", 0x7FFFFFD4, {}).Build());
+  ASSERT_EQ(::truncate(path.c_str(), off_t{1} << 31), 0);
+  EXPECT_EQ(Cli("--subfolder out huge.wav"), 1);
+  EXPECT_EQ(Out, "I/O error: " + path + " -> " + Dir.File("out/huge.wav") + "\n0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(OutputCount(), 0u);
+  EXPECT_EQ(fs::file_size(path), uint64_t{1} << 31);
+}
+
+TEST_F(BadInputTest, NanBecomesZeroAndInfinitySaturatesInIntegerOutputs) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::vector<float> values = {0.0f, 0.5f, std::nanf(""), inf, -inf, -0.25f, 0.0f};
+  Bytes data;
+  for (float v : values) Put32(data, std::bit_cast<uint32_t>(v));
+  const Bytes file = WavBuilder{}.Fmt(3, 1, 8000, 32).Data(data).Build();
+
+  OneFile("f.wav", file, "--bits 16");
+  ASSERT_EQ(Out, "done: " + Dir.File("f.wav") + " -> " + Dir.File("out/f.wav") + "\n1 file processed ok\n");
+  ExpectReadableWav(Dir.File("out/f.wav"));
+  int32_t channels = 0, bits = 0, tag = 0;
+  std::vector<double> s;
+  ASSERT_TRUE(ReadWav(Dir.File("out/f.wav"), channels, bits, tag, s));
+  EXPECT_EQ(AsInt16(s), (std::vector<long>{16384, 0, 32767, -32768, -8192}));
+
+  // An infinite peak leaves no finite gain but the output must still be a readable file.
+  fs::remove_all(Dir.File("out"));
+  OneFile("f.wav", file, "--normalize -1 --bits 16");
+  ASSERT_EQ(Out, "done: " + Dir.File("f.wav") + " -> " + Dir.File("out/f.wav") + "\n1 file processed ok\n");
+  ExpectReadableWav(Dir.File("out/f.wav"));
+  ASSERT_TRUE(ReadWav(Dir.File("out/f.wav"), channels, bits, tag, s));
+  ASSERT_EQ(s.size(), 5u);
+  EXPECT_EQ(s[1], 0.0);
+  for (double v : s) EXPECT_TRUE(std::isfinite(v) && std::fabs(v) <= 1.0001) << v;
+}
+
+TEST_F(BadInputTest, SixtyFiveThousandChannels) {
+  Bytes data(65535, 128);  // one silent frame of 8-bit samples, then one that is not
+  for (int i = 0; i < 65535; ++i) data.push_back(i % 2 ? 200 : 60);
+  const Bytes file = WavBuilder{}.Fmt(1, 65535, 8000, 8, 65535).Data(data).Build();
+  OneFile("wide.wav", file, "");
+  ASSERT_EQ(Out, "done: " + Dir.File("wide.wav") + " -> " + Dir.File("out/wide.wav") + "\n1 file processed ok\n");
+  ExpectReadableWav(Dir.File("out/wide.wav"));
+  EXPECT_EQ(fs::file_size(Dir.File("out/wide.wav")), 44u + 65535u + 1u);
+
+  // 16 bits for 65535 channels do not fit the 16-bit block align: refused, and no empty file stays.
+  fs::remove_all(Dir.File("out"));
+  OneFile("wide.wav", file, "--bits 16");
+  EXPECT_EQ(Out, "I/O error: " + Dir.File("wide.wav") + " -> " + Dir.File("out/wide.wav") +
+                     "\n0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(OutputCount(), 0u);
+}
+
+TEST_F(BadInputTest, DepthsTheContainerCannotHoldAreWrittenAsTheContainer) {
+  const Bytes pcm = Pcm16({0, 1000, -1000, 0});
+  struct Depth {
+    const char* Name;
+    uint16_t Tag, Bits, BlockAlign, WrittenBits;
+  };
+  for (Depth d : {Depth{"bits40", 1, 40, 2, 16}, Depth{"bits0", 1, 0, 2, 16}, Depth{"float64in4", 3, 64, 4, 32},
+                  Depth{"float16in4", 3, 16, 4, 32}, Depth{"bits12", 1, 12, 2, 12}}) {
+    SCOPED_TRACE(d.Name);
+    const Bytes data = d.BlockAlign == 4 ? Bytes{0, 0, 0, 0, 0, 0, 0x80, 0x3e, 0, 0, 0, 0} : pcm;
+    const std::string name = std::string(d.Name) + ".wav";
+    OneFile(name, WavBuilder{}.Fmt(d.Tag, 1, 8000, d.Bits, d.BlockAlign).Data(data).Build(), "");
+    ASSERT_EQ(Out, "done: " + Dir.File(name) + " -> " + Dir.File("out/" + name) + "\n1 file processed ok\n");
+    ExpectReadableWav(Dir.File("out/" + name));
+    const Bytes b = ReadFile(Dir.File("out/" + name));
+    EXPECT_EQ(b[34] | b[35] << 8, d.WrittenBits);
+    fs::remove_all(Dir.File("out"));
+  }
+}
+
+TEST_F(BadInputTest, CutOffStereoFileGivesWholeFrames) {
+  // 7 samples of 2 channels: the last frame is cut in half.
+  const Bytes file = WavBuilder{}.Fmt(1, 2, 8000, 16).Data(Pcm16({0, 0, 900, 800, 700, 600, 500})).Build();
+  for (const char* options : {"", "--no-trim-end", "--no-trim-begin --create-unchanged --bits 24"}) {
+    SCOPED_TRACE(options);
+    OneFile("cut.wav", file, options);
+    ASSERT_EQ(Out, "done: " + Dir.File("cut.wav") + " -> " + Dir.File("out/cut.wav") + "\n1 file processed ok\n");
+    ExpectReadableWav(Dir.File("out/cut.wav"));
+    int32_t channels = 0, bits = 0, tag = 0;
+    std::vector<double> s;
+    ASSERT_TRUE(ReadWav(Dir.File("out/cut.wav"), channels, bits, tag, s));
+    EXPECT_EQ(s.size() % 2, 0u);
+    EXPECT_EQ(AsInt16(s).back(), 600) << "the half frame was written";
+    fs::remove_all(Dir.File("out"));
+  }
+}
+
+TEST_F(BadInputTest, AwkwardFileNames) {
+  const std::vector<std::string> names = {"a b.wav", "it's \"q\".wav", "x;y.wav", "line\nbreak.wav", "-dash.wav",
+                                          "\xff\xfe-latin.wav"};
+  std::string args = "--keep-going --subfolder out --log run.log --";
+  for (const std::string& n : names) {
+    WriteWav16(Dir.File(n), 1, {0, 300, -300, 0});
+    args += " " + ShellQuote(n);
+  }
+  EXPECT_EQ(Cli(args), 0) << Out;
+  std::string expected;
+  for (const std::string& n : names) {
+    expected += "done: " + Dir.File(n) + " -> " + Dir.File("out/" + n) + "\n";
+    ExpectReadableWav(Dir.File("out/" + n));
+  }
+  EXPECT_EQ(Out, expected + "6 files processed ok\n");
+  const std::string log = ReadText(Dir.File("run.log"));
+  for (const std::string& n : names) EXPECT_NE(log.find("\"" + Dir.File(n) + "\""), std::string::npos) << n;
+}

@@ -1,0 +1,190 @@
+// libFuzzer target: any byte string, as a file on disk, through the wave reader and the
+// processing of one file. The last two bytes pick the options, so a valid wave file stays
+// valid as an input and its tail steers trim, normalise and the bit-depth change.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "batch/BatchRun.h"
+#include "batch/ProcessFile.h"
+#include "wave/WaveClass.h"
+
+using namespace tacetix;
+
+namespace {
+
+// A broken promise is a finding: abort so that libFuzzer saves the input.
+void Expect(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "WaveFuzzer: broken promise: %s\n", what);
+  std::abort();
+}
+
+// One folder per process for the input and the output, removed when the process exits normally.
+struct Scratch {
+  Scratch() {
+    char pattern[] = "/tmp/tacetix-fuzz-XXXXXX";
+    Expect(::mkdtemp(pattern) != nullptr, "mkdtemp");
+    Dir = pattern;
+    Input = Dir + "/in.wav";
+    Output = Dir + "/out.wav";
+  }
+  ~Scratch() {
+    ::unlink(Input.c_str());
+    ::unlink(Output.c_str());
+    ::rmdir(Dir.c_str());
+  }
+  std::string Dir;
+  std::string Input;
+  std::string Output;
+};
+
+const Scratch& Paths() {
+  static const Scratch paths;
+  return paths;
+}
+
+std::vector<uint8_t> Slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+uint32_t Le16(const uint8_t* p) { return uint32_t{p[0]} | uint32_t{p[1]} << 8; }
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+class SilentFrontEnd : public RunFrontEnd {
+ public:
+  void SetRowStatus(int32_t, const std::string&) override {}
+  void SetStatus(const std::string&) override {}
+  void SetStatusProgress(const std::string&, int32_t) override {}
+  void SetProgress(int32_t percent) override { Expect(percent >= 0 && percent <= 100, "progress in 0..100"); }
+  bool Pump() override { return false; }
+};
+
+// One pass from start to the end: reads never fail on a file that is not changing,
+// and deliver exactly the samples GetInfo announced.
+void ReadPass(PCMFile& file, const WaveInfo& info, int32_t start, double* buffer) {
+  if (file.SeekSample(start) != 0) {
+    Expect(start >= info.SampleCount, "SeekSample inside the data");
+    return;
+  }
+  int64_t total = 0;
+  int r = 0;
+  while (r == 0) {
+    int32_t delivered = -1;
+    r = file.ReadSamples(buffer, BlockValues, delivered);
+    Expect(delivered >= 0 && delivered <= BlockValues, "delivered count in range");
+    total += delivered;
+  }
+  Expect(r == 2, "a pass ends with end of data");
+  Expect(total == int64_t{info.SampleCount} - start, "a pass delivers every sample");
+  file.ClearReadPosition();
+}
+
+// A canonical 44-byte header whose sizes match the file: what sox and every other reader expects.
+void ExpectCanonical(const std::vector<uint8_t>& out) {
+  Expect(out.size() >= 44, "output holds a whole header");
+  const uint8_t* h = out.data();
+  Expect(std::memcmp(h, "RIFF", 4) == 0 && std::memcmp(h + 8, "WAVEfmt ", 8) == 0, "output ids");
+  Expect(Le32(h + 16) == 16 && std::memcmp(h + 36, "data", 4) == 0, "output fmt size and data id");
+  const uint64_t dataBytes = Le32(h + 40);
+  Expect(44 + dataBytes + (dataBytes & 1) == out.size(), "output data size matches the file");
+  Expect(uint64_t{Le32(h + 4)} + 8 == out.size(), "output RIFF size matches the file");
+  // What other readers check before they read a sample.
+  const uint32_t channels = Le16(h + 22), rate = Le32(h + 24), blockAlign = Le16(h + 32);
+  Expect(channels > 0 && rate > 0, "output has channels and a rate");
+  Expect(blockAlign > 0 && blockAlign % channels == 0, "output block align holds whole samples");
+  // The byte rate is not checked: it is the input's, and readers ignore it.
+  const uint32_t bits = Le16(h + 34), containerBits = 8 * (blockAlign / channels);
+  Expect(bits > 0 && bits <= containerBits, "output bits fit the container");
+  Expect(Le16(h + 20) != TagFloat || bits == containerBits, "output float bits are the container's");
+  Expect(dataBytes % blockAlign == 0, "output holds whole frames");
+}
+
+ProcessSettings SettingsFrom(uint8_t choice, uint8_t levels) {
+  ProcessSettings s;
+  s.BitsChoice = choice % 9;
+  s.BitsMode = (choice / 9) % 3;
+  s.CreateIfUnchanged = (choice & 0x80) != 0;
+  s.RemoveBegin = (levels & 0x01) == 0;
+  s.RemoveEnd = (levels & 0x02) == 0;
+  s.ThresholdBegin = (levels & 0x04) ? SliderFactor(960) : 0.0;
+  s.ThresholdEnd = (levels & 0x08) ? SliderFactor(1200) : 0.0;
+  s.Normalize = (levels & 0x10) == 0;
+  s.NormalizeTarget = SliderFactor(1430);
+  s.NormalizeLevelDb = SliderToDb(1430);
+  return s;
+}
+
+// sampleCount: the input's samples in whole frames (the end of the kept range when the end is kept).
+void Process(const ProcessSettings& settings, int32_t sampleCount, double* buffer) {
+  const Scratch& p = Paths();
+  ::unlink(p.Output.c_str());
+  SilentFrontEnd frontEnd;
+  Logfile record;
+  FileOutcome outcome;
+  int32_t code = 0;
+  FileResult result;
+  {
+    auto file = std::make_unique<PCMFile>();
+    FileContext context{settings, *file, buffer, frontEnd, RowProgress{0, 100.0f}, &record};
+    result = ProcessFile(context, p.Input, p.Output, code, &outcome);
+    Expect(result != FileResult::Cancelled, "no cancel without a request");
+    Expect((result == FileResult::Failed) == (code != 0), "a failure carries its code");
+  }  // releasing the object finishes a partial output, as the run does
+  if (!Exists(p.Output)) {
+    Expect(result != FileResult::Done || !outcome.OutputDue, "a due output was written");
+    return;
+  }
+  const std::vector<uint8_t> out = Slurp(p.Output);
+  ExpectCanonical(out);
+  if (result != FileResult::Done) return;
+  Expect(outcome.OutputDue, "no output unless due");
+  PCMFile reread;
+  WaveInfo info{};
+  Expect(reread.OpenInput(p.Output, true) == 0 && reread.GetInfo(info) == 0, "the output reads back");
+  const int64_t keptEnd = std::min<int64_t>(int64_t{outcome.KeepLast} + 1, sampleCount);
+  Expect(info.SampleCount == keptEnd - outcome.KeepFirst, "the output holds the kept samples");
+  Expect(info.SampleCount % info.Channels == 0, "the output holds whole frames");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const Scratch& p = Paths();
+  {
+    std::ofstream f(p.Input, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    Expect(static_cast<bool>(f.flush()), "write the input");
+  }
+  static std::vector<double> buffer(BlockValues);
+  WaveInfo info{};
+  {
+    PCMFile file;
+    if (file.OpenInput(p.Input, false) == 0 && file.GetInfo(info) == 0) {
+      Expect(info.Channels > 0 && info.BytesPerSample > 0 && info.SampleCount >= 0, "sane info");
+      ReadPass(file, info, 0, buffer.data());
+      const int32_t middle = info.SampleCount / 2;
+      ReadPass(file, info, middle - middle % info.Channels, buffer.data());
+    }
+  }
+  const uint8_t choice = size > 0 ? data[size - 1] : 0;
+  const uint8_t levels = size > 1 ? data[size - 2] : 0;
+  const int32_t wholeFrames = info.Channels > 0 ? info.SampleCount - info.SampleCount % info.Channels : 0;
+  Process(SettingsFrom(choice, levels), wholeFrames, buffer.data());
+  Expect(Slurp(p.Input) == std::vector<uint8_t>(data, data + size), "the source is untouched");
+  return 0;
+}

@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of the wave fuzzer: small real files from sox and ffmpeg, and
+byte-built valid and broken headers. Run from anywhere; writes into corpus/ beside this file.
+Findings of fuzzing runs are added to the same folder by hand (named finding-*)."""
+import math
+import os
+import struct
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+CORPUS = os.path.join(HERE, "corpus")
+
+
+def chunk(cid, body, declared=None, pad=True):
+    size = len(body) if declared is None else declared
+    out = cid + struct.pack("<I", size) + body
+    if pad and len(body) % 2:
+        out += b"\0"
+    return out
+
+
+def fmt(tag=1, channels=1, rate=8000, bits=16, align=None, extra=b""):
+    if align is None:
+        align = channels * ((bits + 7) // 8)
+    return struct.pack("<HHIIHH", tag, channels, rate, rate * align & 0xFFFFFFFF, align, bits) + extra
+
+
+def riff(*chunks, form=b"WAVE", riff_id=b"RIFF", riff_size=None):
+    body = form + b"".join(chunks)
+    size = len(body) if riff_size is None else riff_size
+    return riff_id + struct.pack("<I", size) + body
+
+
+def pcm16(values):
+    return b"".join(struct.pack("<h", v) for v in values)
+
+
+def tone16(n, silent_head=16, silent_tail=16, amp=12000):
+    vals = [0] * silent_head + [int(amp * math.sin(i / 5.0)) for i in range(n)] + [0] * silent_tail
+    return pcm16(vals)
+
+
+def floats(fmtchar, values):
+    return b"".join(struct.pack("<" + fmtchar, v) for v in values)
+
+
+def built_files():
+    tone = tone16(200)
+    ext_float = struct.pack("<HHI", 22, 32, 0x3) + struct.pack("<H", 3) + bytes(14)
+    ext_int = struct.pack("<HHI", 22, 24, 0x4) + struct.pack("<H", 1) + bytes(14)
+    special = [0.0, 0.5, float("nan"), float("inf"), -float("inf"), -0.25, 0.0]
+    return {
+        "valid-s16-mono.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone)),
+        "valid-s16-stereo-list.wav": riff(chunk(b"fmt ", fmt(channels=2)), chunk(b"LIST", b"INFOabc"),
+                                          chunk(b"data", tone)),
+        "valid-12in16.wav": riff(chunk(b"fmt ", fmt(bits=12, align=2)), chunk(b"data", tone)),
+        "valid-20in24.wav": riff(chunk(b"fmt ", fmt(bits=20, align=3)), chunk(b"data", tone[:300])),
+        "valid-4bit-in-8.wav": riff(chunk(b"fmt ", fmt(bits=4, align=1)), chunk(b"data", bytes(range(0, 250, 3)))),
+        "valid-24in32.wav": riff(chunk(b"fmt ", fmt(bits=24, align=4)), chunk(b"data", tone[:400])),
+        "valid-ext-float.wav": riff(chunk(b"fmt ", fmt(0xFFFE, 1, 8000, 32, 4, ext_float)),
+                                    chunk(b"data", floats("f", [0.0, 0.25, -0.5, 0.0]))),
+        "valid-ext-24.wav": riff(chunk(b"fmt ", fmt(0xFFFE, 2, 8000, 24, 6, ext_int)), chunk(b"data", tone[:360])),
+        "valid-fmt18.wav": riff(chunk(b"fmt ", fmt(extra=b"\0\0")), chunk(b"data", tone)),
+        "float32-nan-inf.wav": riff(chunk(b"fmt ", fmt(3, 1, 8000, 32)), chunk(b"data", floats("f", special))),
+        "float64-nan-inf.wav": riff(chunk(b"fmt ", fmt(3, 1, 8000, 64)), chunk(b"data", floats("d", special))),
+        "odd-data-8bit.wav": riff(chunk(b"fmt ", fmt(bits=8)), chunk(b"data", bytes([128, 128, 200, 40, 128]))),
+        "odd-chunk-before-data.wav": riff(chunk(b"fmt ", fmt()), chunk(b"junk", b"abc"), chunk(b"data", tone)),
+        "partial-frame.wav": riff(chunk(b"fmt ", fmt(channels=2)), chunk(b"data", tone[:-2])),
+        "partial-sample.wav": riff(chunk(b"fmt ", fmt(channels=1, bits=24)), chunk(b"data", tone[:301])),
+        "data-size-ffffffff.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone, declared=0xFFFFFFFF)),
+        "data-past-end.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone, declared=len(tone) + 1000)),
+        "data-declared-no-bytes.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", b"", declared=100)),
+        "riff-size-wrong.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone), riff_size=12345678),
+        "channels-65535.wav": riff(chunk(b"fmt ", fmt(channels=65535, bits=8, align=65535)),
+                                   chunk(b"data", bytes([100, 200] * 500))),
+        "rate-0.wav": riff(chunk(b"fmt ", fmt(rate=0)), chunk(b"data", tone)),
+        "depth-40-in-2-bytes.wav": riff(chunk(b"fmt ", fmt(bits=40, align=2)), chunk(b"data", tone)),
+        "depth-0.wav": riff(chunk(b"fmt ", fmt(bits=0, align=2)), chunk(b"data", tone)),
+        "float-64-in-4-bytes.wav": riff(chunk(b"fmt ", fmt(3, 1, 8000, 64, 4)),
+                                        chunk(b"data", floats("f", [0.0, 0.25, -0.5, 0.0]))),
+        "bad-empty.wav": b"",
+        "bad-riff-only.wav": b"RIFF",
+        "bad-riff-header-only.wav": riff(),
+        "bad-rifx.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone), riff_id=b"RIFX"),
+        "bad-form-avi.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone), form=b"AVI "),
+        "bad-no-fmt.wav": riff(chunk(b"data", tone)),
+        "bad-no-data.wav": riff(chunk(b"fmt ", fmt())),
+        "bad-data-before-fmt.wav": riff(chunk(b"data", tone), chunk(b"fmt ", fmt())),
+        "bad-fmt-14.wav": riff(chunk(b"fmt ", fmt()[:14]), chunk(b"data", tone)),
+        "bad-fmt-past-end.wav": riff(chunk(b"fmt ", fmt(), declared=0x7FFFFFF0)),
+        "bad-chunk-past-end.wav": riff(chunk(b"fmt ", fmt()), chunk(b"LIST", b"xx", declared=0x10000), chunk(b"data", tone)),
+        "bad-data-size-0.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", b"", declared=0), chunk(b"data", tone)),
+        "bad-channels-0.wav": riff(chunk(b"fmt ", fmt(channels=0, align=2)), chunk(b"data", tone)),
+        "bad-align-3-stereo.wav": riff(chunk(b"fmt ", fmt(channels=2, align=3)), chunk(b"data", tone)),
+        "bad-container-5.wav": riff(chunk(b"fmt ", fmt(bits=40, align=5)), chunk(b"data", tone)),
+        "bad-align-0.wav": riff(chunk(b"fmt ", fmt(align=0)), chunk(b"data", tone)),
+        "bad-truncated-header.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone))[:30],
+    }
+
+
+PEER_FILES = [
+    ("sox-u8-stereo.wav", ["sox", "-n", "-r", "8000", "-c", "2", "-b", "8", "-e", "unsigned-integer", "{out}",
+                           "synth", "0.03", "sine", "300", "pad", "0.01", "0.01"]),
+    ("sox-s24-mono.wav", ["sox", "-n", "-r", "8000", "-c", "1", "-b", "24", "{out}",
+                          "synth", "0.05", "square", "200", "gain", "-12", "pad", "0.02", "0.02"]),
+    ("sox-s32-stereo.wav", ["sox", "-n", "-r", "11025", "-c", "2", "-b", "32", "{out}",
+                            "synth", "0.03", "sine", "500", "pad", "0.01", "0"]),
+    ("sox-f32-mono.wav", ["sox", "-n", "-r", "8000", "-c", "1", "-b", "32", "-e", "floating-point", "{out}",
+                          "synth", "0.05", "sine", "440", "gain", "-3", "pad", "0.01", "0.01"]),
+    ("sox-f64-mono.wav", ["sox", "-n", "-r", "8000", "-c", "1", "-b", "64", "-e", "floating-point", "{out}",
+                          "synth", "0.03", "noise", "pad", "0.01", "0.01"]),
+    ("ffmpeg-s24-6ch.wav", ["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=f=220:d=0.01:r=8000",
+                            "-af", "pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", "-c:a", "pcm_s24le", "{out}"]),
+    ("ffmpeg-s16-meta.wav", ["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=f=440:d=0.05:r=8000",
+                             "-metadata", "title=seed", "-c:a", "pcm_s16le", "{out}"]),
+]
+
+
+def main():
+    os.makedirs(CORPUS, exist_ok=True)
+    for name, data in built_files().items():
+        with open(os.path.join(CORPUS, name), "wb") as f:
+            f.write(data)
+    for name, cmd in PEER_FILES:
+        out = os.path.join(CORPUS, name)
+        if subprocess.run([a.replace("{out}", out) for a in cmd]).returncode != 0:
+            sys.exit("peer failed: " + " ".join(cmd))
+    too_big = [n for n in os.listdir(CORPUS) if os.path.getsize(os.path.join(CORPUS, n)) >= 65536]
+    if too_big:
+        sys.exit("corpus files over 64 KiB: " + ", ".join(too_big))
+
+
+if __name__ == "__main__":
+    main()
