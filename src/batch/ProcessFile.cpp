@@ -12,7 +12,7 @@ constexpr int Ok = 0;
 constexpr int EndOfData = 2;
 
 // Every step either continues (Ok), or stops the file: Cancel or a failure code.
-enum Step : int { Continue = 0, Cancel = -1 };
+enum Step : int { Continue = 0, Cancel = -1, EndOfPass = -2 };
 
 struct Work {
   explicit Work(FileContext& context) : C(context) {}
@@ -37,15 +37,23 @@ int32_t WholeFrames(const Work& w, int32_t blockStart, int32_t n) {
   return std::max(0, std::min(n, w.T - blockStart));
 }
 
+// The next block of a forward pass that started at sample blockStart: pumps first, then reads.
+int NextBlock(Work& w, int32_t blockStart, int32_t& n) {
+  if (Pump(w)) return Cancel;
+  n = 0;
+  const int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n);
+  if (r == EndOfData) return EndOfPass;
+  if (r != Ok) return Fail(w, r);
+  n = WholeFrames(w, blockStart, n);
+  return n == 0 ? EndOfPass : Continue;
+}
+
 int ScanBeginning(Work& w) {
   if (int r = w.C.File.SeekSample(0)) return Fail(w, r);
-  for (int32_t pos = 0;;) {
-    if (Pump(w)) return Cancel;
-    int32_t n = 0;
-    const int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n);
-    if (r == EndOfData) break;
-    if (r != Ok) return Fail(w, r);
-    if ((n = WholeFrames(w, pos, n)) == 0) break;
+  for (int32_t pos = 0, n = 0; !w.O.StartFound; pos += n) {
+    const int r = NextBlock(w, pos, n);
+    if (r == EndOfPass) break;
+    if (r != Continue) return r;
     for (int32_t k = 0; k < n; ++k) {
       if (std::fabs(w.C.Buffer[k]) > w.C.Settings.ThresholdBegin) {
         w.O.StartFound = true;
@@ -54,8 +62,6 @@ int ScanBeginning(Work& w) {
         break;
       }
     }
-    if (w.O.StartFound) break;
-    pos += n;
   }
   w.C.File.ClearReadPosition();
   w.O.Silent = !w.O.StartFound;
@@ -89,13 +95,10 @@ int ScanEnd(Work& w) {
 // From KeepFirst to the end of the data: nothing after KeepLast exceeds the end threshold.
 int ScanPeak(Work& w) {
   if (int r = w.C.File.SeekSample(w.O.KeepFirst)) return Fail(w, r);
-  for (int32_t pos = w.O.KeepFirst;; pos += BlockValues) {
-    if (Pump(w)) return Cancel;
-    int32_t n = 0;
-    const int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n);
-    if (r == EndOfData) break;
-    if (r != Ok) return Fail(w, r);
-    if ((n = WholeFrames(w, pos, n)) == 0) break;
+  for (int32_t pos = w.O.KeepFirst, n = 0;; pos += n) {
+    const int r = NextBlock(w, pos, n);
+    if (r == EndOfPass) break;
+    if (r != Continue) return r;
     for (int32_t k = 0; k < n; ++k) {
       const double m = std::fabs(w.C.Buffer[k]);
       if (m > w.O.PeakMagnitude) {
@@ -172,15 +175,11 @@ int WriteKept(Work& w, const std::string& outputPath) {
   if (w.T == 0) return Fail(w, 1);
   if (int r = f.SeekSample(pos)) return Fail(w, r);
   if (int r = StartOutput(w, outputPath)) return r;
-  int r = Ok;
   for (bool last = false; !last;) {
-    if (Pump(w)) return Cancel;
     int32_t n = 0;
-    if ((r = f.ReadSamples(w.C.Buffer, BlockValues, n)) != Ok) break;
-    if ((n = WholeFrames(w, pos, n)) == 0) {
-      r = EndOfData;
-      break;
-    }
+    const int r = NextBlock(w, pos, n);
+    if (r == EndOfPass) break;
+    if (r != Continue) return r;
     pos += n;
     const int32_t progressPos = pos;
     if (pos > w.O.KeepLast) {
@@ -189,10 +188,9 @@ int WriteKept(Work& w, const std::string& outputPath) {
     }
     if (w.C.Settings.Normalize) ApplyGain(w, n);
     int32_t written = 0;
-    if ((r = f.WriteSamples(w.C.Buffer, n, written)) != Ok) return Fail(w, r);
+    if (int wr = f.WriteSamples(w.C.Buffer, n, written)) return Fail(w, wr);
     w.C.FrontEnd.SetProgress(WriteProgress(w, progressPos));
   }
-  if (r != Ok && r != EndOfData) return Fail(w, r);
   // An output whose header or close failed may not be on disk as described: not done.
   if (int fr = f.FinishOutput()) return Fail(w, fr);
   if (int cr = f.CloseOutput()) return Fail(w, cr);
