@@ -99,13 +99,20 @@ int ScanPeak(Work& w) {
     const int r = NextBlock(w, pos, n);
     if (r == EndOfPass) break;
     if (r != Continue) return r;
+    // Locals, not the outcome's fields: the buffer may alias them as far as the compiler
+    // knows, which would force a store per sample.
+    const double* samples = w.C.Buffer;
+    double peak = w.O.Peak;
+    double magnitude = w.O.PeakMagnitude;
     for (int32_t k = 0; k < n; ++k) {
-      const double m = std::fabs(w.C.Buffer[k]);
-      if (m > w.O.PeakMagnitude) {
-        w.O.Peak = w.C.Buffer[k];
-        w.O.PeakMagnitude = m;
+      const double m = std::fabs(samples[k]);
+      if (m > magnitude) {
+        peak = samples[k];
+        magnitude = m;
       }
     }
+    w.O.Peak = peak;
+    w.O.PeakMagnitude = magnitude;
   }
   w.C.File.ClearReadPosition();
   return Continue;
