@@ -6,7 +6,9 @@
 #include <map>
 
 #include "FakeFrontEnd.h"
+#include "support/ChildLimit.h"
 #include "support/TestSupport.h"
+#include "batch/ProcessFile.h"
 #include "wave/WaveClass.h"
 
 using namespace tacetix;
@@ -184,3 +186,22 @@ TEST_P(CancelEverywhere, EveryCheckPointLeavesAConsistentRun) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, CancelEverywhere, ::testing::Values(0, 1));
+
+// All data written, but the pad byte cannot be: the file is an error, never "done".
+TEST_F(FaultInjectionTest, FinishThatFailsMakesTheFileAnError) {
+  std::vector<int16_t> s(101, 0);
+  s[50] = 300;  // one mono 16-bit sample kept, written as 8 bits: one data byte, then the pad
+  WriteWav16(Dir.File("a.wav"), 1, s);
+  const std::string out = Dir.File("a_t.wav");
+  const int code = InChildWithFileLimit(45, [&] {
+    ProcessSettings settings;
+    settings.BitsChoice = 1;
+    FakeFrontEnd fe;
+    PCMFile file;
+    FileContext c{settings, file, Buffer.data(), fe, RowProgress{0, 100.0f}, nullptr};
+    int32_t failCode = 0;
+    return static_cast<int>(ProcessFile(c, Dir.File("a.wav"), out, failCode));
+  });
+  EXPECT_EQ(code, static_cast<int>(FileResult::Failed));
+  EXPECT_EQ(ReadFile(out).size(), 45u);
+}
