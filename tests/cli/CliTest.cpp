@@ -165,3 +165,16 @@ TEST(CliOptionsTest, LinkedEndFollowsTheBeginningInSettingsAndHeader) {
   EXPECT_EQ(d.Request.Settings.ThresholdEnd, tacetix::SliderFactor(740));
   EXPECT_EQ(d.Request.Settings.ThresholdBegin, 0.0);
 }
+
+TEST_F(CliTest, ProgressLineOnlyOnATerminal) {
+  std::vector<int16_t> s(2 * 400000, 300);
+  WriteWav16(Dir.File("long.wav"), 2, s);
+  ASSERT_EQ(Cli("--bits 24 --suffix _a long.wav"), 0);
+  EXPECT_EQ(Out.find('%'), std::string::npos) << "no progress line into a pipe";
+  // script(1) gives the program a terminal for stdout and stderr.
+  ASSERT_TRUE(HaveProgram("script")) << "script (bsdutils) is required";
+  const std::string cmd = std::string(TACETIX_CLI) + " --bits 24 --suffix _b " + ShellQuote(Dir.File("long.wav"));
+  ASSERT_EQ(RunCommand("script -qec " + ShellQuote(cmd) + " /dev/null", &Out), 0);
+  EXPECT_NE(Out.find("100% " + Dir.File("long.wav")), std::string::npos) << Out;
+  EXPECT_NE(Out.find("\r\033[Kdone: " + Dir.File("long.wav")), std::string::npos) << "the progress line is cleared";
+}
