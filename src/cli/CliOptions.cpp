@@ -41,8 +41,16 @@ struct Parser {
   void FillSnapshot();
 };
 
-std::string TrimLeft(std::string s) { return s.erase(0, s.find_first_not_of(' ') == std::string::npos ? s.size() : s.find_first_not_of(' ')); }
-std::string TrimRight(std::string s) { return s.erase(s.find_last_not_of(' ') + 1); }
+// Blanks and control characters (codes up to 32), as the window's fields lose them on exit.
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+std::string TrimLeft(std::string s) {
+  s.erase(s.begin(), std::find_if_not(s.begin(), s.end(), IsBlank));
+  return s;
+}
+std::string TrimRight(std::string s) {
+  s.erase(std::find_if_not(s.rbegin(), s.rend(), IsBlank).base(), s.end());
+  return s;
+}
 
 bool Parser::ParseLevel(const std::string& option, const std::string& value, bool allowInf, Level& level) {
   if (allowInf && value == "-inf") {
@@ -185,9 +193,8 @@ bool LevelToPosition(const std::string& text, int32_t& position) {
   double level = 0.0;
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, level);
-  if (ec != std::errc() || ptr != end || !std::isfinite(level)) return false;
+  if (ec != std::errc() || ptr != end || !(level >= -144.0 && level <= 0.0)) return false;
   const double steps = std::nearbyint(level * 10.0);
-  if (steps < -1440.0 || steps > 0.0) return false;
   position = 1440 + static_cast<int32_t>(steps);
   return true;
 }

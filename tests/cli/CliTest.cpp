@@ -140,14 +140,28 @@ TEST(CliOptionsTest, LevelsSnapToTheSliderSteps) {
   EXPECT_EQ(p, 480);
   EXPECT_TRUE(tacetix::LevelToPosition("-0.04", p));
   EXPECT_EQ(p, 1440);
-  EXPECT_TRUE(tacetix::LevelToPosition("-144.04", p));
+  EXPECT_TRUE(tacetix::LevelToPosition("-143.96", p));
   EXPECT_EQ(p, 0);
   EXPECT_TRUE(tacetix::LevelToPosition("-60.06", p));
   EXPECT_EQ(p, 839);
-  EXPECT_FALSE(tacetix::LevelToPosition("-144.06", p));
-  EXPECT_FALSE(tacetix::LevelToPosition("0.06", p));
+  EXPECT_TRUE(tacetix::LevelToPosition("-144", p));
+  EXPECT_EQ(p, 0);
+  // Outside the range before any rounding.
+  EXPECT_FALSE(tacetix::LevelToPosition("-144.04", p));
+  EXPECT_FALSE(tacetix::LevelToPosition("0.04", p));
   EXPECT_FALSE(tacetix::LevelToPosition("-6x", p));
   EXPECT_FALSE(tacetix::LevelToPosition("nan", p));
+}
+
+TEST(CliOptionsTest, NamesLoseBlanksAndControlCharactersAsInTheWindow) {
+  tacetix::CliConfig c;
+  std::string error;
+  ASSERT_TRUE(tacetix::ParseCommandLine({"--prefix", "\t p ", "--suffix", " s\t ", "--subfolder", "\n o \t", "a.wav"},
+                                        c, error))
+      << error;
+  EXPECT_EQ(c.Request.Settings.Prefix, "p ");
+  EXPECT_EQ(c.Request.Settings.Suffix, " s");
+  EXPECT_EQ(c.Request.Settings.FolderText, "o");
 }
 
 TEST(CliOptionsTest, LinkedEndFollowsTheBeginningInSettingsAndHeader) {
