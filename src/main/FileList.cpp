@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 #include "main/unit_main.h"
@@ -217,36 +218,33 @@ void TForm1::bt_DeleteClick() {
   SetStatus(message);
 }
 
-void TForm1::bt_AllClick() {
-  if (!bt_All->isEnabled()) return;
+// One repaint for a selection change of any size, under the wait cursor.
+void TForm1::ChangeSelection(const std::function<void()>& change) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   lview_Files->setUpdatesEnabled(false);
-  lview_Files->selectAll();
+  change();
   lview_Files->setUpdatesEnabled(true);
   QApplication::restoreOverrideCursor();
   lview_Files->setFocus();
+}
+
+void TForm1::bt_AllClick() {
+  if (!bt_All->isEnabled()) return;
+  ChangeSelection([&] { lview_Files->selectAll(); });
 }
 
 void TForm1::bt_NoneClick() {
   if (!bt_None->isEnabled()) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  lview_Files->setUpdatesEnabled(false);
-  lview_Files->selectionModel()->clearSelection();
-  lview_Files->setUpdatesEnabled(true);
-  QApplication::restoreOverrideCursor();
-  lview_Files->setFocus();
+  ChangeSelection([&] { lview_Files->selectionModel()->clearSelection(); });
 }
 
 void TForm1::bt_ReverseClick() {
   if (!bt_Reverse->isEnabled()) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  lview_Files->setUpdatesEnabled(false);
-  const QItemSelection all(FileModel->index(0, 0),
-                           FileModel->index(FileModel->rowCount() - 1, FileListModel::ColumnCount - 1));
-  lview_Files->selectionModel()->select(all, QItemSelectionModel::Toggle);
-  lview_Files->setUpdatesEnabled(true);
-  QApplication::restoreOverrideCursor();
-  lview_Files->setFocus();
+  ChangeSelection([&] {
+    const QItemSelection all(FileModel->index(0, 0),
+                             FileModel->index(FileModel->rowCount() - 1, FileListModel::ColumnCount - 1));
+    lview_Files->selectionModel()->select(all, QItemSelectionModel::Toggle);
+  });
 }
 
 void TForm1::bt_ResetClick() {

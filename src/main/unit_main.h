@@ -65,6 +65,7 @@ class TForm1 : public QMainWindow {
   void bt_AllClick();
   void bt_NoneClick();
   void bt_ReverseClick();
+  void ChangeSelection(const std::function<void()>& change);
   void bt_ResetClick();
   void lview_FilesChange();
   void lview_FilesColumnClick(int column);

@@ -37,10 +37,6 @@ class BadInputTest : public ::testing::Test {
   }
 };
 
-uint32_t Le32At(const Bytes& b, size_t at) {
-  return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
-}
-
 // The canonical header's sizes agree with the file, and sox reads every sample of it.
 void ExpectReadableWav(const std::string& path) {
   const Bytes b = ReadFile(path);

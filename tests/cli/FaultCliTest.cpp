@@ -16,10 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-uint32_t Le32At(const Bytes& b, size_t at) {
-  return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
-}
-
 class FaultCliTest : public ::testing::Test {
  protected:
   TempDir Dir;

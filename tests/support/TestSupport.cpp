@@ -19,6 +19,9 @@ void Put32(Bytes& b, uint32_t v) {
   Put16(b, v);
   Put16(b, v >> 16);
 }
+uint32_t Le16At(const Bytes& b, size_t at) { return uint32_t{b.at(at)} | uint32_t{b.at(at + 1)} << 8; }
+uint32_t Le32At(const Bytes& b, size_t at) { return Le16At(b, at) | Le16At(b, at + 2) << 16; }
+
 void PutId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
 
 WavBuilder& WavBuilder::Chunk(const char* id, const Bytes& data, bool pad) {

@@ -12,6 +12,9 @@ namespace testsupport {
 using Bytes = std::vector<uint8_t>;
 
 void Put16(Bytes& b, uint32_t v);
+// Little-endian fields of a file's bytes, for checking headers.
+uint32_t Le16At(const Bytes& b, size_t at);
+uint32_t Le32At(const Bytes& b, size_t at);
 void Put32(Bytes& b, uint32_t v);
 void PutId(Bytes& b, const char* id);
 

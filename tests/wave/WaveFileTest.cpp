@@ -30,11 +30,6 @@ class WaveFileTest : public ::testing::Test {
   }
 };
 
-uint32_t Le32(const Bytes& b, size_t at) {
-  return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 3]} << 24;
-}
-uint32_t Le16(const Bytes& b, size_t at) { return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8; }
-
 }  // namespace
 
 TEST_F(WaveFileTest, ChunkWalkingSkipsBodiesAndPadBytes) {
@@ -190,10 +185,10 @@ TEST_F(WaveFileTest, CanonicalHeaderArithmetic) {
   ASSERT_EQ(f.CloseOutput(), 0);
   Bytes b = ReadFile(out);
   ASSERT_EQ(b.size(), 4044u);
-  EXPECT_EQ(Le32(b, 4), 4036u);
-  EXPECT_EQ(Le32(b, 28), 176400u);
-  EXPECT_EQ(Le16(b, 32), 4u);
-  EXPECT_EQ(Le32(b, 40), 4000u);
+  EXPECT_EQ(Le32At(b, 4), 4036u);
+  EXPECT_EQ(Le32At(b, 28), 176400u);
+  EXPECT_EQ(Le16At(b, 32), 4u);
+  EXPECT_EQ(Le32At(b, 40), 4000u);
 
   // Conversions of a 16-bit stereo input.
   struct Conv {
@@ -205,10 +200,10 @@ TEST_F(WaveFileTest, CanonicalHeaderArithmetic) {
     ASSERT_EQ(f.CreateOutput(out, c.bits, c.tag, -1), 0);
     f.CloseOutput();
     b = ReadFile(out);
-    EXPECT_EQ(Le16(b, 32), c.blockAlign) << c.bits;
-    EXPECT_EQ(Le16(b, 34), static_cast<uint32_t>(c.bits));
-    EXPECT_EQ(Le16(b, 20), c.outTag);
-    EXPECT_EQ(Le32(b, 28), 44100u * c.blockAlign);
+    EXPECT_EQ(Le16At(b, 32), c.blockAlign) << c.bits;
+    EXPECT_EQ(Le16At(b, 34), static_cast<uint32_t>(c.bits));
+    EXPECT_EQ(Le16At(b, 20), c.outTag);
+    EXPECT_EQ(Le32At(b, 28), 44100u * c.blockAlign);
   }
   EXPECT_EQ(f.CreateOutput(out, 16, 2, -1), 1);  // tag 2 is refused, the file stays empty
   f.CloseOutput();
@@ -230,8 +225,8 @@ TEST_F(WaveFileTest, OddDataGetsAPadByteAndAbandonedOutputsAreFinished) {
   f.CloseOutput();
   Bytes b = ReadFile(out);
   ASSERT_EQ(b.size(), 48u);
-  EXPECT_EQ(Le32(b, 4), 40u);
-  EXPECT_EQ(Le32(b, 40), 3u);
+  EXPECT_EQ(Le32At(b, 4), 40u);
+  EXPECT_EQ(Le32At(b, 40), 3u);
   EXPECT_EQ(b[44], 128);
   EXPECT_EQ(b[45], 192);
   EXPECT_EQ(b[46], 1);
@@ -246,8 +241,8 @@ TEST_F(WaveFileTest, OddDataGetsAPadByteAndAbandonedOutputsAreFinished) {
   }
   b = ReadFile(out);
   ASSERT_EQ(b.size(), 44u + 9u + 1u);
-  EXPECT_EQ(Le32(b, 40), 9u);
-  EXPECT_EQ(Le16(b, 34), 24u);  // the conversion survives the late finish
+  EXPECT_EQ(Le32At(b, 40), 9u);
+  EXPECT_EQ(Le16At(b, 34), 24u);  // the conversion survives the late finish
 }
 
 TEST_F(WaveFileTest, ExtensibleInputsWriteAPlainTag) {
@@ -272,8 +267,8 @@ TEST_F(WaveFileTest, ExtensibleInputsWriteAPlainTag) {
   ASSERT_EQ(f.WriteSamples(v.data(), 1, n), 0);
   ASSERT_EQ(f.CloseOutput(), 0);
   Bytes b = ReadFile(out);
-  EXPECT_EQ(Le16(b, 20), 3u);
-  EXPECT_EQ(Le32(b, 44), 0x3F000000u);
+  EXPECT_EQ(Le16At(b, 20), 3u);
+  EXPECT_EQ(Le32At(b, 44), 0x3F000000u);
 }
 
 TEST(LevelTime, ConversionsAndDurations) {
