@@ -1,9 +1,11 @@
 // Help and version texts of tacetix-cli.
 #include "cli/CliOptions.h"
 
+#include "TacetixVersion.h"
+
 namespace tacetix {
 
-std::string VersionText() { return "tacetix-cli 1.1\n"; }
+std::string VersionText() { return "tacetix-cli " TACETIX_VERSION "\nLicence: MIT\n"; }
 
 std::string UsageText() {
   return R"(Usage: tacetix-cli [OPTIONS] FILE...

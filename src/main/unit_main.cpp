@@ -24,12 +24,13 @@
 
 #include "main/AlignedEdit.h"
 #include "main/HandlerGuard.h"
+#include "TacetixVersion.h"
 
 namespace tacetix {
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Tacetix v1.1"));
+  setWindowTitle(QStringLiteral("Tacetix v" TACETIX_VERSION));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   FileModel = new FileListModel(this);
