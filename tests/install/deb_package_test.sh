@@ -8,6 +8,9 @@ version="$2"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+for tool in cpack dpkg-shlibdeps lintian python3; do
+  command -v "$tool" >/dev/null || fail "$tool is not installed (./test.sh installs what this test needs)"
+done
 
 (cd "$build" && cpack -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log" >&2; fail "cpack"; }
 deb="$scratch/out/tacetix_${version}_$(dpkg --print-architecture).deb"
