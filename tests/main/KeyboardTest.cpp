@@ -287,11 +287,20 @@ TEST_F(Keys, EnterPressesProcessUnlessAButtonHasTheFocus) {
   Find<QPushButton>("bt_About")->setFocus();
   Press(Qt::Key_Return);
   EXPECT_EQ(Status(), "1 file added");
+  EXPECT_TRUE(About.isVisible()) << "Enter presses the focused button";
+  About.hide();
+  Activate();
+  Type("1");
+  ToAdd.clear();
+  Find<QPushButton>("bt_Add")->setFocus();
+  Press(Qt::Key_Enter);
+  EXPECT_EQ(AddDialogs, 2);
+  EXPECT_EQ(Status(), "1 file added") << "and nothing else";
+  Type("3");
   Find<QLineEdit>("edit_Suffix")->setFocus();
   Press(Qt::Key_Return);
   EXPECT_EQ(Status(), "1 file processed ok");
   EXPECT_TRUE(std::filesystem::exists(Dir.Path() / "a_e.wav"));
-
 }
 
 TEST_F(Keys, AnUnknownPageRaisesTheInternalErrors) {
