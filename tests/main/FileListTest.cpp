@@ -221,7 +221,71 @@ TEST_F(Sorting, AClickWhileBusyChangesNothing) {
   EXPECT_FALSE(List()->header()->isSortIndicatorShown());
 }
 
+// How many pixels of each row of the header the sort arrow changes, top row first.
+std::vector<int> ArrowWidths(QHeaderView* header) {
+  const QImage shown = header->grab().toImage();
+  header->setSortIndicatorShown(false);
+  const QImage hidden = header->grab().toImage();
+  header->setSortIndicatorShown(true);
+  std::vector<int> widths;
+  for (int y = 0; y < shown.height(); ++y) {
+    int changed = 0;
+    for (int x = 0; x < shown.width(); ++x) changed += shown.pixel(x, y) != hidden.pixel(x, y) ? 1 : 0;
+    if (changed > 0) widths.push_back(changed);
+  }
+  return widths;
+}
+
+TEST_F(Sorting, TheArrowPointsUpForAscendingAndDownForDescending) {
+  Form->AddFiles({Wave("a.wav", 44100, 24), Wave("b.wav", 22050, 8)});
+  ClickHeader(1);
+  std::vector<int> widths = ArrowWidths(List()->header());
+  ASSERT_GE(widths.size(), 3u);
+  EXPECT_LT(widths.front(), widths.back()) << "ascending: narrow at the top";
+  ClickHeader(1);
+  widths = ArrowWidths(List()->header());
+  ASSERT_GE(widths.size(), 3u);
+  EXPECT_GT(widths.front(), widths.back()) << "descending: narrow at the bottom";
+}
+
+using ListColumns = WindowTest;
+
+TEST_F(ListColumns, PathsAndStatusWordsShowWholeAsTooltipsAndColumnsKeepTheirMinimums) {
+  const QString path = Wave("a.wav");
+  Form->AddFiles({path});
+  Form->Files().SetStatus(0, "output file already exists");
+  auto tip = [&](int column) { return List()->model()->index(0, column).data(Qt::ToolTipRole).toString(); };
+  EXPECT_EQ(tip(0), path);
+  EXPECT_EQ(tip(5), "output file already exists");
+  EXPECT_EQ(tip(1), "") << "numbers are never cut";
+  QHeaderView* header = List()->header();
+  const int minimums[] = {50, 30, 30, 50, 50};
+  for (int column = 0; column < 5; ++column) {
+    header->resizeSection(column, 10);
+    EXPECT_EQ(header->sectionSize(column), minimums[column]) << column;
+  }
+}
+
 using Selecting = WindowTest;
+
+TEST_F(Selecting, ReverseInvertsScatteredSpansUpToBothEnds) {
+  AppendRows(8);
+  const std::pair<std::vector<int>, std::vector<int>> cases[] = {
+      {{0, 2, 3, 7}, {1, 4, 5, 6}}, {{1, 4, 5, 6}, {0, 2, 3, 7}}, {{}, {0, 1, 2, 3, 4, 5, 6, 7}}};
+  for (const auto& [before, after] : cases) {
+    List()->selectionModel()->clearSelection();
+    for (int row : before) {
+      List()->selectionModel()->select(List()->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    Click("bt_Reverse");
+    std::vector<int> selected;
+    for (int row = 0; row < Rows(); ++row) {
+      if (List()->selectionModel()->isRowSelected(row, {})) selected.push_back(row);
+    }
+    EXPECT_EQ(selected, after);
+  }
+}
 
 TEST_F(Selecting, AllNoneAndReverse) {
   Form->AddFiles({Wave("a.wav"), Wave("b.wav"), Wave("c.wav")});
@@ -254,6 +318,64 @@ TEST_F(Deleting, SomeRowsKeepTheSortAndTheLastRowClearsIt) {
   EXPECT_EQ(Form->SortTag(), 0);
   EXPECT_FALSE(List()->header()->isSortIndicatorShown());
   EXPECT_EQ(Summary(), "0 files, 0 selected");
+}
+
+TEST_F(Deleting, ACancelAfterABatchKeepsEveryRowNotReachedWithItsSelection) {
+  AppendRows(40);
+  for (int row = 0; row < 40; row += 2) {
+    List()->selectionModel()->select(List()->model()->index(row, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  // Each pump comes before one row, from the last row up: pump k before row 40 - k.
+  int pumps = 0;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (!Form->Busy()) return;
+    ++pumps;
+    if (pumps == 5) {
+      List()->selectionModel()->select(List()->model()->index(30, 0),
+                                       QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    }
+    if (pumps == 10) QTest::qSleep(150);  // the rows deleted so far leave the list at the next one
+    if (pumps == 25) Button("bt_Cancel")->click();
+  });
+  watcher.start(0);
+  Click("bt_Delete");
+  watcher.stop();
+  EXPECT_EQ(Status(), "Deleting cancelled, 11 files deleted");
+  Texts left, selected;
+  for (int row = 0; row < Rows(); ++row) {
+    left.push_back(Name(row));
+    if (List()->selectionModel()->isRowSelected(row, {})) selected.push_back(Name(row));
+  }
+  Texts expectLeft, expectSelected;
+  for (int row = 0; row < 40; ++row) {
+    const std::string name = QStringLiteral("%1.wav").arg(row, 2, 10, QLatin1Char('0')).toStdString();
+    if (row < 16 || row % 2 == 1 || row == 30) expectLeft.push_back(name);
+    if (row < 16 && row % 2 == 0) expectSelected.push_back(name);
+  }
+  EXPECT_EQ(left, expectLeft);
+  EXPECT_EQ(selected, expectSelected);
+  EXPECT_EQ(Summary(), "29 files, 8 selected");
+}
+
+TEST_F(Deleting, TheListsOwnSelectAllIsRefusedWhileBusy) {
+  AppendRows(10);
+  SelectRows({0});
+  int pumps = 0;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (Form->Busy() && ++pumps == 2) QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+  });
+  watcher.start(0);
+  Click("bt_Delete");
+  watcher.stop();
+  EXPECT_EQ(Status(), "1 file deleted");
+  ASSERT_EQ(Rows(), 9);
+  EXPECT_EQ(Name(0), "01.wav") << "the chosen row went, and only it";
+  EXPECT_EQ(Name(8), "09.wav");
+  QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(Summary(), "9 files, 9 selected") << "idle, select-all works again";
 }
 
 TEST_F(Deleting, CancelStopsBeforeTheNextRow) {

@@ -86,6 +86,13 @@ class WindowTest : public testing::Test {
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
   }
+  // count rows named /f/00.wav, /f/01.wav, ... straight into the list; no file is read.
+  void AppendRows(int count) {
+    std::vector<tacetix::FileRow> rows(static_cast<size_t>(count));
+    const int first = Rows();
+    for (int i = 0; i < count; ++i) rows[static_cast<size_t>(i)].Path = QStringLiteral("/f/%1.wav").arg(first + i, 2, 10, QLatin1Char('0'));
+    Form->Files().AppendRows(std::move(rows));
+  }
   void ClickHeader(int column) {
     QHeaderView* header = List()->header();
     const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
