@@ -273,17 +273,9 @@ TEST_F(Selecting, ReverseInvertsScatteredSpansUpToBothEnds) {
   const std::pair<std::vector<int>, std::vector<int>> cases[] = {
       {{0, 2, 3, 7}, {1, 4, 5, 6}}, {{1, 4, 5, 6}, {0, 2, 3, 7}}, {{}, {0, 1, 2, 3, 4, 5, 6, 7}}};
   for (const auto& [before, after] : cases) {
-    List()->selectionModel()->clearSelection();
-    for (int row : before) {
-      List()->selectionModel()->select(List()->model()->index(row, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
+    SelectRows(before);
     Click("bt_Reverse");
-    std::vector<int> selected;
-    for (int row = 0; row < Rows(); ++row) {
-      if (List()->selectionModel()->isRowSelected(row, {})) selected.push_back(row);
-    }
-    EXPECT_EQ(selected, after);
+    EXPECT_EQ(SelectedRowNumbers(), after);
   }
 }
 
@@ -322,10 +314,12 @@ TEST_F(Deleting, SomeRowsKeepTheSortAndTheLastRowClearsIt) {
 
 TEST_F(Deleting, ACancelAfterABatchKeepsEveryRowNotReachedWithItsSelection) {
   AppendRows(40);
-  for (int row = 0; row < 40; row += 2) {
-    List()->selectionModel()->select(List()->model()->index(row, 0),
-                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  std::vector<int> evenRows, expectLeft;
+  for (int row = 0; row < 40; ++row) {
+    if (row % 2 == 0) evenRows.push_back(row);
+    if (row < 16 || row % 2 == 1 || row == 30) expectLeft.push_back(row);
   }
+  SelectRows(evenRows);
   // Each pump comes before one row, from the last row up: pump k before row 40 - k.
   int pumps = 0;
   QTimer watcher;
@@ -343,19 +337,10 @@ TEST_F(Deleting, ACancelAfterABatchKeepsEveryRowNotReachedWithItsSelection) {
   Click("bt_Delete");
   watcher.stop();
   EXPECT_EQ(Status(), "Deleting cancelled, 11 files deleted");
-  Texts left, selected;
-  for (int row = 0; row < Rows(); ++row) {
-    left.push_back(Name(row));
-    if (List()->selectionModel()->isRowSelected(row, {})) selected.push_back(Name(row));
-  }
-  Texts expectLeft, expectSelected;
-  for (int row = 0; row < 40; ++row) {
-    const std::string name = QStringLiteral("%1.wav").arg(row, 2, 10, QLatin1Char('0')).toStdString();
-    if (row < 16 || row % 2 == 1 || row == 30) expectLeft.push_back(name);
-    if (row < 16 && row % 2 == 0) expectSelected.push_back(name);
-  }
-  EXPECT_EQ(left, expectLeft);
-  EXPECT_EQ(selected, expectSelected);
+  std::vector<int> left;
+  for (int row = 0; row < Rows(); ++row) left.push_back(std::stoi(Name(row)));
+  EXPECT_EQ(left, expectLeft) << "the 11 even rows from 38 to 16 went, but for 30";
+  EXPECT_EQ(SelectedRowNumbers(), std::vector<int>({0, 2, 4, 6, 8, 10, 12, 14}));
   EXPECT_EQ(Summary(), "29 files, 8 selected");
 }
 

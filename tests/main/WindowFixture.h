@@ -79,12 +79,19 @@ class WindowTest : public testing::Test {
   void Type(const char* keys) { QTest::keyClicks(static_cast<QWidget*>(nullptr), QString::fromLatin1(keys)); }
   bool Checked(const char* name) { return Find<QAbstractButton>(name)->isChecked(); }
   bool On(const char* name) { return Find<QWidget>(name)->isEnabled(); }
-  void SelectRows(std::initializer_list<int> rows) {
+  void SelectRows(const std::vector<int>& rows) {
     List()->selectionModel()->clearSelection();
     for (int row : rows) {
       List()->selectionModel()->select(List()->model()->index(row, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
+  }
+  std::vector<int> SelectedRowNumbers() {
+    std::vector<int> rows;
+    for (int row = 0; row < Rows(); ++row) {
+      if (List()->selectionModel()->isRowSelected(row, {})) rows.push_back(row);
+    }
+    return rows;
   }
   // count rows named /f/00.wav, /f/01.wav, ... straight into the list; no file is read.
   void AppendRows(int count) {
