@@ -185,6 +185,33 @@ void TForm1::AddFiles(const QStringList& paths) {
 
 namespace {
 
+// Rows leave the list in batches, so the list is laid out and painted a few times a
+// second instead of once per row. The delete walks up from the last row and only rows
+// below the walk move, so the rows still to visit keep their indexes.
+class RemovalBatch {
+ public:
+  explicit RemovalBatch(FileListModel& model) : Model(model) { SinceFlush.start(); }
+  void Add(int row) {
+    Rows.push_back(row);
+    Lowest = row;
+  }
+  void FlushIfDue() {
+    if (SinceFlush.elapsed() >= 100) Flush();
+  }
+  void Flush() {
+    Model.RemoveRows(Rows);
+    Rows.clear();
+    SinceFlush.restart();
+  }
+  int LowestRow() const { return Lowest; }
+
+ private:
+  FileListModel& Model;
+  std::vector<int> Rows;
+  int Lowest = 0;
+  QElapsedTimer SinceFlush;
+};
+
 bool InSpans(const std::vector<std::pair<int, int>>& spans, int row) {
   const auto after = std::upper_bound(spans.begin(), spans.end(), std::pair{row, INT_MAX});
   return after != spans.begin() && std::prev(after)->second >= row;
@@ -200,9 +227,7 @@ void TForm1::DeleteSelectedRows(int selected, int& deleted) {
   const QMetaObject::Connection watch = connect(lview_Files->selectionModel(), &QItemSelectionModel::selectionChanged,
                                                 this, [&selectionMoved] { selectionMoved = true; });
   std::vector<std::pair<int, int>> spans;
-  std::vector<int> doomed;
-  QElapsedTimer sinceFlush;
-  sinceFlush.start();
+  RemovalBatch batch(*FileModel);
   StatusPacer pacer;
   for (int row = FileModel->rowCount() - 1; row >= 0; --row) {
     QCoreApplication::processEvents();
@@ -216,20 +241,13 @@ void TForm1::DeleteSelectedRows(int selected, int& deleted) {
     if (pacer.Due()) {
       SetStatusProgress(QStringLiteral("Deleting \"%1\"").arg(FileModel->Row(row).Path), RoundedPercent(deleted, step));
     }
-    doomed.push_back(row);
+    batch.Add(row);
     if (deleted == selected) break;
-    // Rows leave the list in batches, so the list is laid out and painted a few times a
-    // second instead of once per row. Only rows below the walk move, so the rows still
-    // to visit keep their indexes.
-    if (sinceFlush.elapsed() >= 100) {
-      FileModel->RemoveRows(doomed);
-      doomed.clear();
-      sinceFlush.restart();
-    }
+    batch.FlushIfDue();
   }
   disconnect(watch);
-  FileModel->RemoveRows(doomed);
-  KeepCurrentRowNear(doomed.empty() ? 0 : doomed.back());
+  batch.Flush();
+  KeepCurrentRowNear(batch.LowestRow());
 }
 
 void TForm1::KeepCurrentRowNear(int row) {
