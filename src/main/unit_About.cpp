@@ -110,8 +110,9 @@ void Tfrm_About::BuildLayout() {
   texts->addWidget(lab_About2);
   texts->addWidget(lab_About3);
   texts->addSpacing(fontMetrics().height());
-  texts->addWidget(laburl_homepage);
-  texts->addWidget(laburl_email);
+  // As wide as their text: a click beside a link opens nothing.
+  texts->addWidget(laburl_homepage, 0, Qt::AlignLeft);
+  texts->addWidget(laburl_email, 0, Qt::AlignLeft);
   texts->addWidget(lab_About4);
   texts->addStretch(1);
 
