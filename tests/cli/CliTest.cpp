@@ -118,7 +118,7 @@ TEST_F(CliTest, InterruptCancelsTheFileInProgressAndClosesTheLog) {
   ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
   const pid_t pid = std::stoi(line);
   // Wait until the output has started, then interrupt.
-  for (int i = 0; i < 500 && !(fs::exists(Dir.File("long_t.wav")) && fs::file_size(Dir.File("long_t.wav")) > 44); ++i)
+  for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ::kill(pid, SIGINT);
   std::string rest;

@@ -173,7 +173,7 @@ TEST_F(FaultCliTest, StopBySignalFinishesThePartOutput) {
     char line[4096];
     ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
     const pid_t pid = std::stoi(line);
-    for (int i = 0; i < 500 && !(fs::exists(out) && fs::file_size(out) > 44); ++i)
+    for (int i = 0; i < 500 && OutputBytesSoFar(out) <= 44; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ::kill(pid, signal);
     std::string rest;
