@@ -19,7 +19,9 @@ bool IdentityOf(const std::string& path, FileId& id) {
 
 std::string ResolvedPath(const std::string& path) {
   std::error_code ec;
-  const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+  // Absolute first: the part that does not exist yet is only normalised, never resolved.
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  const std::filesystem::path p = ec ? absolute : std::filesystem::weakly_canonical(absolute, ec);
   return ec ? path : p.string();
 }
 

@@ -194,14 +194,19 @@ TEST_F(FaultCliTest, ALogNamedLikeAWaveFileStartsNothing) {
     Tone(n, "-r 8000 -c 1 -b 16", "synth 0.1 sine 300 pad 0.05 0");
   Tone("a.wav", "-r 8000 -c 1 -b 16", "synth 0.1 sine 300 pad 0.05 0");
   Tone("a_t.wav", "-r 8000 -c 1 -b 16", "synth 0.1 sine 300");  // an earlier run's output
+  fs::create_hard_link(Dir.File("takes/c.wav"), Dir.File("link.log"));
   struct Case {
     const char* Args;
     const char* Why;
   };
-  // The shell's first match taken as the log's name; an output's name; a listed source.
+  // The shell's first match taken as the log's name; an output's name; a listed source under
+  // three spellings: its own, another path to it, and a hard link.
   for (Case c : {Case{"--suffix _t --log takes/*.wav", "the log file is a wave file: takes/a.wav"},
                  Case{"--overwrite --suffix _t --log a_t.wav a.wav", "the log file is one of the output files: a_t.wav"},
-                 Case{"--subfolder out --log takes/b.wav takes/b.wav", "the log file is one of the input files: takes/b.wav"}}) {
+                 Case{"--subfolder out --log takes/b.wav takes/b.wav", "the log file is one of the input files: takes/b.wav"},
+                 Case{"--subfolder out --log takes/../takes/b.wav takes/b.wav",
+                      "the log file is one of the input files: takes/../takes/b.wav"},
+                 Case{"--subfolder out --log link.log takes/c.wav", "the log file is one of the input files: link.log"}}) {
     SCOPED_TRACE(c.Args);
     EXPECT_EQ(Cli(c.Args), 2);
     EXPECT_EQ(Out, std::string("Error writing to Logfile. Processing stopped.\ntacetix-cli: ") + c.Why + "\n");
