@@ -56,6 +56,23 @@ class FaultCliTest : public ::testing::Test {
       EXPECT_EQ(RunCommand("sox -V1 " + ShellQuote(path) + " -n 2>&1", &err), 0) << path << ": " << err;
     }
   }
+  // Converts long.wav to long_t.wav and sends signal once the output has data; what the
+  // CLI printed after that, and its exit status as "rc=N".
+  std::string SignalMidWrite(int signal) {
+    const std::string cmd = std::string(TACETIX_CLI) + " --bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"));
+    FILE* pipe = ::popen(("exec " + cmd + " 2>&1 & echo $!; wait $!; echo rc=$?").c_str(), "r");
+    if (!pipe) return "popen failed";
+    char line[4096];
+    if (!std::fgets(line, sizeof line, pipe)) return "no pid";
+    const pid_t pid = std::stoi(line);
+    for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ::kill(pid, signal);
+    std::string rest;
+    while (std::fgets(line, sizeof line, pipe)) rest += line;
+    ::pclose(pipe);
+    return rest;
+  }
   std::string Line(const std::string& word, const std::string& name, const std::string& output) {
     return word + ": " + Dir.File(name) + " -> " + output + "\n";
   }
@@ -167,19 +184,7 @@ TEST_F(FaultCliTest, StopBySignalFinishesThePartOutput) {
   for (int signal : {SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal);
     fs::remove(out);
-    const std::string cmd = std::string(TACETIX_CLI) + " --bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"));
-    FILE* pipe = ::popen(("exec " + cmd + " 2>&1 & echo $!; wait $!; echo rc=$?").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char line[4096];
-    ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
-    const pid_t pid = std::stoi(line);
-    for (int i = 0; i < 500 && OutputBytesSoFar(out) <= 44; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ::kill(pid, signal);
-    std::string rest;
-    while (std::fgets(line, sizeof line, pipe)) rest += line;
-    ::pclose(pipe);
-    EXPECT_EQ(rest, "cancelled: " + Dir.File("long.wav") + " -> " + out +
+    EXPECT_EQ(SignalMidWrite(signal), "cancelled: " + Dir.File("long.wav") + " -> " + out +
                         "\nProcessing cancelled, 0 files processed ok, 1 with errors\nrc=1\n");
     // The header tells how much was written: not the 0 of a file that was never finished.
     EXPECT_GT(Le32At(ReadFile(out), 40), 0u);
@@ -242,18 +247,7 @@ TEST_F(FaultCliTest, TwoRunsOnOneOutputNameNeverBothWriteIt) {
 TEST_F(FaultCliTest, KilledMidWriteLeavesNothingUnderTheOutputsName) {
   Tone("long.wav", "-r 48000 -c 2 -b 16", "synth 600 sine 440");
   const std::string out = Dir.File("long_t.wav");
-  const std::string cmd = std::string(TACETIX_CLI) + " --bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"));
-  FILE* pipe = ::popen(("exec " + cmd + " 2>&1 & echo $!; wait $!; echo rc=$?").c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  char line[4096];
-  ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
-  const pid_t pid = std::stoi(line);
-  for (int i = 0; i < 500 && OutputBytesSoFar(out) <= 44; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ::kill(pid, SIGKILL);
-  std::string rest;
-  while (std::fgets(line, sizeof line, pipe)) rest += line;
-  ::pclose(pipe);
-  EXPECT_EQ(rest, "rc=137\n");
+  EXPECT_EQ(SignalMidWrite(SIGKILL), "rc=137\n");
   // No file with a header that claims no data: only the temporary one, named for what it is.
   EXPECT_FALSE(fs::exists(out));
   EXPECT_EQ(TemporaryOutputs(out).size(), 1u);
