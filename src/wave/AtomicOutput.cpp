@@ -60,8 +60,7 @@ int MoveNoReplace(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str());
 }
 
-}  // namespace
-
+// ".name.tacetix-" and the tag, in the folder of finalPath.
 std::string TemporaryNameFor(const std::string& finalPath, const std::string& tag) {
   const size_t slash = finalPath.find_last_of('/');
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -70,6 +69,8 @@ std::string TemporaryNameFor(const std::string& finalPath, const std::string& ta
   const std::string name = finalPath.substr(nameStart, room);
   return finalPath.substr(0, nameStart) + "." + name + TempMarker + tag;
 }
+
+}  // namespace
 
 bool AtomicOutput::Create(const std::string& finalPath, bool replace, FileHandle& handle) {
   Discard();

@@ -35,7 +35,4 @@ class AtomicOutput {
   bool Replace = false;
 };
 
-// The temporary name used for finalPath: ".name.tacetix-" and tag, in the same folder.
-std::string TemporaryNameFor(const std::string& finalPath, const std::string& tag);
-
 }  // namespace tacetix

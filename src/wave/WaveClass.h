@@ -5,10 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
-
-#include <functional>
 
 #include "wave/AtomicOutput.h"
 #include "wave/FileHandle.h"
@@ -61,7 +60,7 @@ class RIFFFile {
   int NextChunk(ChunkHeader& chunk);
   // Closes the input and clears the chunk state. Always 0.
   virtual int CloseInput();
-  // Called every few thousand chunk headers of a walk; true stops the walk.
+  // Called every 1024 chunk headers of a walk; true stops the walk.
   void SetWalkPoll(std::function<bool()> poll) { WalkPoll = std::move(poll); }
   // The last walk was stopped by the poll, not by the file.
   bool WalkCancelled() const { return WalkStopped; }
@@ -139,8 +138,6 @@ class PCMFile : public RIFFFile {
   bool OutputNameTaken() const { return NameTaken; }
   // The last CloseOutput moved the output onto its name.
   bool OutputMoved() const { return Moved; }
-  // The file being written, under its temporary name (empty when none).
-  const std::string& OutputTemporaryPath() const { return OutputTarget.TemporaryPath(); }
 
  private:
   int LocateChunks();
