@@ -207,11 +207,14 @@ TEST_F(FaultCliTest, ALogNamedLikeAWaveFileStartsNothing) {
   // The shell's first match taken as the log's name; an output's name; a listed source under
   // three spellings: its own, another path to it, and a hard link.
   for (Case c : {Case{"--suffix _t --log takes/*.wav", "the log file is a wave file: takes/a.wav"},
-                 Case{"--overwrite --suffix _t --log a_t.wav a.wav", "the log file is one of the output files: a_t.wav"},
-                 Case{"--subfolder out --log takes/b.wav takes/b.wav", "the log file is one of the input files: takes/b.wav"},
+                 Case{"--overwrite --suffix _t --log a_t.wav a.wav",
+                      "the log file is one of the output files: a_t.wav"},
+                 Case{"--subfolder out --log takes/b.wav takes/b.wav",
+                      "the log file is one of the input files: takes/b.wav"},
                  Case{"--subfolder out --log takes/../takes/b.wav takes/b.wav",
                       "the log file is one of the input files: takes/../takes/b.wav"},
-                 Case{"--subfolder out --log link.log takes/c.wav", "the log file is one of the input files: link.log"}}) {
+                 Case{"--subfolder out --log link.log takes/c.wav",
+                      "the log file is one of the input files: link.log"}}) {
     SCOPED_TRACE(c.Args);
     EXPECT_EQ(Cli(c.Args), 2);
     EXPECT_EQ(Out, std::string("Error writing to Logfile. Processing stopped.\ntacetix-cli: ") + c.Why + "\n");
@@ -258,8 +261,9 @@ TEST_F(FaultCliTest, AClosedPipeCancelsTheRunAndTheLogIsClosed) {
   SmallFiles();
   // The reader is gone before the first status line is written.
   const std::string cli = std::string(TACETIX_CLI) + " --suffix _t --log run.log a.wav c.wav";
-  ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && { sleep 0.3; " + cli + " 2>err; echo $? >rc; } | true"),
-            0);
+  ASSERT_EQ(
+      RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && { sleep 0.3; " + cli + " 2>err; echo $? >rc; } | true"),
+      0);
   EXPECT_EQ(ReadText(Dir.File("rc")), "1\n");
   EXPECT_TRUE(fs::exists(Dir.File("a_t.wav")));
   EXPECT_FALSE(fs::exists(Dir.File("c_t.wav")));
