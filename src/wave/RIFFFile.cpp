@@ -9,8 +9,9 @@ namespace tacetix {
 
 // Positions are signed 32-bit byte counts; a file of 2 GiB or more cannot be addressed.
 constexpr int64_t MaxInputSize = int64_t{0x7FFFFFFF};
-// One read fetches the headers of a run of small chunks; a jump past it costs one more read.
-constexpr size_t WalkBufferBytes = 8192;
+// One read fetches the headers of a run of small chunks; a jump past it costs one more read,
+// kept small so that a walk of large chunks does not read their bodies.
+constexpr size_t WalkBufferBytes = 512;
 constexpr int32_t ChunksPerPoll = 1024;
 
 RIFFFile::RIFFFile() = default;
