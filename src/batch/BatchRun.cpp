@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <new>
@@ -12,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "batch/FileIdentity.h"
 #include "batch/OutputPath.h"
 #include "batch/ProcessFile.h"
 
@@ -29,13 +29,6 @@ const char* RefusalWord(PathVerdict verdict) {
   }
 }
 
-// A path with links and dots resolved, so that two spellings of one file compare equal.
-std::string Resolved(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
-  return ec ? path : p.string();
-}
-
 class Run {
  public:
   Run(const RunRequest& request, double* buffer, RunFrontEnd& frontEnd)
@@ -45,9 +38,12 @@ class Run {
 
  private:
   bool OpenLog();
+  std::string LogConflict() const;
   // false: leave the loop.
   bool ProcessRow(int32_t row);
+  bool TakeResult(FileResult result, int32_t row, int32_t code);
   void SettlePending(int32_t nextRow);
+  void ReleasePending();
   OutputPath PlaceOutput(const std::string& file) const;
   void FinishPending();
   void CloseLog();
@@ -61,6 +57,7 @@ class Run {
   std::optional<Logfile> Record;
   std::unique_ptr<PCMFile> Pending;  // the file of a row that started and did not reach done
   int32_t PendingRow = -1;
+  std::string PendingOutput;  // the output path of that file, once it has one
   bool PendingRefused = false;  // its row already shows a refusal word
   int32_t LastResult = 0;
   int32_t RowCount = 0;
@@ -68,6 +65,8 @@ class Run {
   // Every row's file as the hash of its resolved path and its row, sorted: a few bytes a
   // row however long the paths, so a long list costs the run next to nothing.
   std::vector<std::pair<size_t, int32_t>> SourceKeys;
+  FileIdSet SourceIds;   // the same files by device and inode, which hard links share
+  FileIdSet WrittenIds;  // the outputs this run has moved onto their names
   void IndexSources();
   bool IsListedSource(const std::string& path) const;
 };
@@ -81,41 +80,80 @@ bool Run::OpenLog() {
   return true;
 }
 
-// The previous row's file did not reach done: release it (finishing a partial output).
+// The log is created (or emptied) before any file is touched: a name that is a source, an
+// output of this run or a wave file of any kind would lose that file. "" when none of these.
+std::string Run::LogConflict() const {
+  const std::string& log = Req.LogName;
+  FileId logId;
+  const bool logExists = IdentityOf(log, logId);
+  if ((logExists && SourceIds.Contains(logId)) || IsListedSource(log))
+    return "the log file is one of the input files: " + log;
+  const std::string resolved = ResolvedPath(log);
+  const std::string resolvedName = FileNamePart(resolved);
+  for (const std::string& file : Req.Files) {
+    const OutputPath out = PlanOutputPath(file, S);
+    FileId outId;
+    // Names are compared first: resolving every output's folder would cost a long list dear.
+    if ((logExists && IdentityOf(out.Path, outId) && outId == logId) ||
+        (out.FileName == resolvedName && ResolvedPath(out.Path) == resolved))
+      return "the log file is one of the output files: " + log;
+  }
+  if (LooksLikeWave(log)) return "the log file is a wave file: " + log;
+  return "";
+}
+
+// Releasing the object finishes a partial output and moves it onto its name.
+void Run::ReleasePending() {
+  if (!Pending) return;
+  Pending->CloseOutput();
+  FileId id;
+  if (Pending->OutputMoved() && IdentityOf(PendingOutput, id)) WrittenIds.Add(id);
+  Pending.reset();
+}
+
+// The previous row's file did not reach done: release it.
 void Run::SettlePending(int32_t nextRow) {
   if (Pending) {
-    Pending.reset();
+    ReleasePending();
     ++Res.ErrorCount;
     if (LastResult != 0) Fe.SetRowStatus(PendingRow, "I/O error");
   }
   Pending = std::make_unique<PCMFile>();
   PendingRow = nextRow;
+  PendingOutput.clear();
   PendingRefused = false;
   LastResult = 0;
 }
 
 void Run::IndexSources() {
   SourceKeys.reserve(Req.Files.size());
-  for (size_t i = 0; i < Req.Files.size(); ++i)
-    SourceKeys.emplace_back(std::hash<std::string>{}(Resolved(Req.Files[i])), static_cast<int32_t>(i));
+  for (size_t i = 0; i < Req.Files.size(); ++i) {
+    SourceKeys.emplace_back(std::hash<std::string>{}(ResolvedPath(Req.Files[i])), static_cast<int32_t>(i));
+    FileId id;
+    if (IdentityOf(Req.Files[i], id)) SourceIds.Add(id);
+  }
   std::sort(SourceKeys.begin(), SourceKeys.end());
 }
 
 bool Run::IsListedSource(const std::string& path) const {
-  const std::string resolved = Resolved(path);
+  const std::string resolved = ResolvedPath(path);
   const size_t key = std::hash<std::string>{}(resolved);
   auto it = std::lower_bound(SourceKeys.begin(), SourceKeys.end(), std::pair<size_t, int32_t>{key, INT32_MIN});
   // Equal hashes are only a hint: the paths themselves decide.
   for (; it != SourceKeys.end() && it->first == key; ++it)
-    if (Resolved(Req.Files[static_cast<size_t>(it->second)]) == resolved) return true;
+    if (ResolvedPath(Req.Files[static_cast<size_t>(it->second)]) == resolved) return true;
   return false;
 }
 
 OutputPath Run::PlaceOutput(const std::string& file) const {
   OutputPath out = BuildOutputPath(file, S);
-  // With Overwrite on, an output named like another row's source would replace that source.
-  if (out.Verdict == PathVerdict::Ok && IsListedSource(out.Path))
+  if (out.Verdict != PathVerdict::Ok) return out;
+  // With Overwrite on, an output named like another row's source (or a hard link to one)
+  // would replace that source, and one named like an earlier row's output that output.
+  if (IsListedSource(out.Path) || SourceIds.HoldsFileAt(out.Path))
     out.Verdict = PathVerdict::SameAsInput;
+  else if (WrittenIds.HoldsFileAt(out.Path))
+    out.Verdict = PathVerdict::ExistsRefused;
   return out;
 }
 
@@ -138,6 +176,7 @@ bool Run::ProcessRow(int32_t row) {
     return !S.StopOnError;
   }
   if (Record) Record->outfile = Req.Log.PathOutfile ? out.Path : out.FileName;
+  PendingOutput = out.Path;
   FileContext context{S, *Pending, Buffer, Fe, RowProgress{row, PerFileShare}, Record ? &*Record : nullptr};
   int32_t code = 0;
   FileResult result;
@@ -147,6 +186,11 @@ bool Run::ProcessRow(int32_t row) {
     result = FileResult::Failed;
     code = 1;
   }
+  return TakeResult(result, row, code);
+}
+
+// false: leave the loop.
+bool Run::TakeResult(FileResult result, int32_t row, int32_t code) {
   if (result == FileResult::Cancelled) {
     Res.Cancelled = true;
     return false;
@@ -155,7 +199,12 @@ bool Run::ProcessRow(int32_t row) {
     LastResult = code;
     return !S.StopOnError;
   }
-  Pending.reset();
+  if (result == FileResult::NameTaken) {  // the rename is the last word on an existing name
+    Fe.SetRowStatus(row, RefusalWord(PathVerdict::ExistsRefused));
+    PendingRefused = true;
+    return !S.StopOnError;
+  }
+  ReleasePending();
   Fe.SetRowStatus(row, "done");
   if (Record) Record->WriteRecord(Log, Req.Log.SepaDeci);
   ++Res.OkCount;
@@ -165,7 +214,7 @@ bool Run::ProcessRow(int32_t row) {
 void Run::FinishPending() {
   if (!Pending) return;
   ++Res.ErrorCount;
-  Pending.reset();
+  ReleasePending();
   if (PendingRefused) return;
   const char* word = Res.Cancelled ? "cancelled" : LastResult != 0 ? "I/O error" : "Internal error 3";
   Fe.SetRowStatus(PendingRow, word);
@@ -182,7 +231,9 @@ void Run::CloseLog() {
 }
 
 RunResult Run::Execute() {
-  if (!OpenLog()) {
+  IndexSources();
+  if (S.LogEnabled) Res.LogRefusal = LogConflict();
+  if (!Res.LogRefusal.empty() || !OpenLog()) {
     Res.Summary = LogOpenFailed;
     Fe.SetStatus(LogOpenFailed);
     return Res;
@@ -190,7 +241,6 @@ RunResult Run::Execute() {
   Res.Started = true;
   Fe.BeginBusy();
   RowCount = static_cast<int32_t>(Req.Files.size());
-  IndexSources();
   PerFileShare = RowCount > 0 ? 100.0f / static_cast<float>(RowCount) : 0.0f;
   for (int32_t row = 0; row < RowCount; ++row) {
     if (Fe.Pump()) {

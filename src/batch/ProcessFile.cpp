@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace tacetix {
 namespace {
@@ -12,7 +11,7 @@ constexpr int Ok = 0;
 constexpr int EndOfData = 2;
 
 // Every step either continues (Ok), or stops the file: Cancel or a failure code.
-enum Step : int { Continue = 0, Cancel = -1, EndOfPass = -2 };
+enum Step : int { Continue = 0, Cancel = -1, EndOfPass = -2, Taken = -3 };
 
 struct Work {
   explicit Work(FileContext& context) : C(context) {}
@@ -161,14 +160,10 @@ void ApplyGain(const Work& w, int32_t n) {
 
 int StartOutput(Work& w, const std::string& outputPath) {
   PCMFile& f = w.C.File;
-  if (int r = f.CreateOutput(outputPath, w.O.TargetBits, w.O.TargetFormat, -1)) {
+  if (int r = f.CreateOutput(outputPath, w.O.TargetBits, w.O.TargetFormat, -1, w.C.Settings.Overwrite)) {
     // Created but without its first header (a format no header can hold, a full disk): an
-    // empty or cut header is no wave file, so it is not left behind. Only a file that
-    // CreateOutput opened is removed, never a folder of that name.
-    if (f.IsOutputOpen()) {
-      f.CloseOutput();
-      std::remove(outputPath.c_str());
-    }
+    // empty or cut header is no wave file, so it never reaches its name.
+    f.DiscardOutput();
     return Fail(w, r);
   }
   if (int r = f.RewindOutput()) return Fail(w, r);
@@ -200,7 +195,7 @@ int WriteKept(Work& w, const std::string& outputPath) {
   }
   // An output whose header or close failed may not be on disk as described: not done.
   if (int fr = f.FinishOutput()) return Fail(w, fr);
-  if (int cr = f.CloseOutput()) return Fail(w, cr);
+  if (int cr = f.CloseOutput()) return f.OutputNameTaken() ? Taken : Fail(w, cr);
   return Continue;
 }
 
@@ -216,7 +211,11 @@ void FillFormatFields(Work& w) {
 
 int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPath) {
   const ProcessSettings& s = w.C.Settings;
-  if (int r = w.C.File.OpenInput(inputPath, false)) return Fail(w, r);
+  // A long chunk walk pumps too, so that a cancel need not wait for it.
+  w.C.File.SetWalkPoll([&w] { return Pump(w); });
+  const int opened = w.C.File.OpenInput(inputPath, false);
+  w.C.File.SetWalkPoll(nullptr);
+  if (opened != 0) return w.C.File.WalkCancelled() ? Cancel : Fail(w, opened);
   if (int r = w.C.File.GetInfo(w.Info)) return Fail(w, r);
   w.Ch = w.Info.Channels;
   w.T = w.Info.SampleCount - w.Info.SampleCount % w.Ch;
@@ -270,6 +269,7 @@ FileResult ProcessFile(FileContext& context, const std::string& inputPath, const
   if (outcomeOut) *outcomeOut = w.O;
   failCode = 0;
   if (r == Cancel) return FileResult::Cancelled;
+  if (r == Taken) return FileResult::NameTaken;
   if (r != Continue) {
     failCode = w.Code;
     return FileResult::Failed;

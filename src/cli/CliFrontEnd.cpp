@@ -27,6 +27,13 @@ void CliFrontEnd::SetRowStatus(int32_t row, const std::string& word) {
   Out << word << ": " << Files[i];
   if (row == OutputRow && !Output.empty()) Out << " -> " << Output;
   Out << '\n' << std::flush;
+  NoteOutputState();
+}
+
+// A status line that cannot be written (a closed pipe, a full disk) ends the run as Ctrl+C
+// would: the lines of the later files would be lost, and so would their meaning.
+void CliFrontEnd::NoteOutputState() {
+  if (!Out) OutputLost = true;
 }
 
 void CliFrontEnd::SetRowOutput(int32_t row, const std::string& path) {
@@ -37,6 +44,7 @@ void CliFrontEnd::SetRowOutput(int32_t row, const std::string& path) {
 void CliFrontEnd::SetStatus(const std::string& text) {
   ClearProgressLine();
   if (!Quiet) Out << text << '\n' << std::flush;
+  NoteOutputState();
 }
 
 // The per-row "Processing ..." text is the status bar's business; the terminal shows the write progress.
@@ -49,6 +57,6 @@ void CliFrontEnd::SetProgress(int32_t percent) {
   LineOpen = true;
 }
 
-bool CliFrontEnd::Pump() { return Cancel && *Cancel != 0; }
+bool CliFrontEnd::Pump() { return OutputLost || (Cancel && *Cancel != 0); }
 
 }  // namespace tacetix

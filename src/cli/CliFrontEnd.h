@@ -26,6 +26,7 @@ class CliFrontEnd : public RunFrontEnd {
 
  private:
   void ClearProgressLine();
+  void NoteOutputState();
 
   std::ostream& Out;
   std::ostream& Err;
@@ -41,6 +42,7 @@ class CliFrontEnd : public RunFrontEnd {
   int32_t LastPercent = -1;
   bool LineOpen = false;
   int32_t DoneCount = 0;
+  bool OutputLost = false;  // a write to Out failed: the run is cancelled
 };
 
 }  // namespace tacetix

@@ -52,6 +52,23 @@ std::string TrimRight(std::string s) {
   return s;
 }
 
+// The name made absolute against the current folder; false with the reason when there is
+// nothing to go by: an empty name, or a current folder that was deleted.
+bool AbsoluteName(const std::string& name, std::string& absolute, std::string& why) {
+  if (name.empty()) {
+    why = "the name is empty";
+    return false;
+  }
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::absolute(name, ec);
+  if (ec) {
+    why = "cannot tell where '" + name + "' is: " + ec.message();
+    return false;
+  }
+  absolute = p.lexically_normal().string();
+  return true;
+}
+
 bool Parser::ParseLevel(const std::string& option, const std::string& value, bool allowInf, Level& level) {
   if (allowInf && value == "-inf") {
     level.DigitalZero = true;
@@ -176,8 +193,12 @@ bool Parser::Finish() {
       return Fail(std::string(name) + ": may not hold any of \\ / | \" : * ? < >");
   if (s.Prefix.empty() && s.Suffix.empty() && s.FolderText.empty())
     return Fail("give --prefix, --suffix, --subfolder or --output-dir: the outputs would replace the sources");
+  // Both would write beside the sources or into their parent, not into a folder of outputs.
+  if (s.FolderMode == 1 && (s.FolderText == "." || s.FolderText == ".."))
+    return Fail("--subfolder: '" + s.FolderText + "' is not a subfolder");
   if (Config.Request.Files.empty()) return Fail("no files given (see --help)");
-  if (OutputDirGiven) s.FolderText = std::filesystem::absolute(s.FolderText).lexically_normal().string();
+  std::string why;
+  if (OutputDirGiven && !AbsoluteName(s.FolderText, s.FolderText, why)) return Fail("--output-dir: " + why);
   s.ThresholdBegin = Begin.DigitalZero ? 0.0 : SliderFactor(Begin.Position);
   s.RemoveEnd = Linked ? s.RemoveBegin : EndTrim;
   s.ThresholdEnd = Linked ? s.ThresholdBegin : (End.DigitalZero ? 0.0 : SliderFactor(End.Position));
@@ -210,7 +231,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliConfig& config, s
       if (!p.TakeOption(a, args, i)) return false;
     } else {
       // The window always holds full paths; so do the status lines and the log.
-      config.Request.Files.push_back(std::filesystem::absolute(a).lexically_normal().string());
+      std::string path, why;
+      if (!AbsoluteName(a, path, why)) {
+        error = why;
+        return false;
+      }
+      config.Request.Files.push_back(path);
     }
   }
   return p.Finish();

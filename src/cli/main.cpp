@@ -37,10 +37,17 @@ int main(int argc, char** argv) {
   // a partly written output still gets its header; left to the default it would claim no data.
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGHUP, &action, nullptr);
+  // A reader that goes away (| head) must not kill the run between two files: the failed
+  // write that follows cancels it instead, and the log is still closed properly.
+  std::signal(SIGPIPE, SIG_IGN);
   const auto buffer = std::make_unique<double[]>(BlockValues);
   CliFrontEnd frontEnd(std::cout, std::cerr, config.Quiet, ::isatty(STDERR_FILENO) == 1, config.Request.Files,
                        &CancelRequested);
   const RunResult result = RunBatch(config.Request, buffer.get(), frontEnd);
+  if (!result.LogRefusal.empty()) {
+    std::cerr << "tacetix-cli: " << result.LogRefusal << '\n';
+    return 2;
+  }
   if (!result.Started) {
     std::cerr << "tacetix-cli: " << result.Summary << " (" << config.Request.LogName << ")\n";
     return 1;

@@ -110,15 +110,25 @@ int PCMFile::ReadFormat() {
   return 0;
 }
 
-// Only headers whose samples can be addressed and decoded are accepted.
+// Only headers whose samples can be addressed and decoded as what they claim to be are
+// accepted: the output copies the format, and other programs refuse float samples of 1 to 3
+// bytes and rates past the signed 32-bit range. An 8-byte container decodes as a double, so
+// an integer tag on one would be misread.
 int PCMFile::CheckFormat() const {
   const FormatBody& f = InputFormat;
   if (f.Channels == 0 || f.BlockAlign % f.Channels != 0) return 1;
-  return IsCodecContainer(f.BlockAlign / f.Channels) ? 0 : 1;
+  const int32_t container = f.BlockAlign / f.Channels;
+  if (!IsCodecContainer(container) || f.SampleRate > 0x7FFFFFFFu) return 1;
+  if (InputIsFloat()) return container == 4 || container == 8 ? 0 : 1;
+  return container == 8 && InputIsInteger() ? 1 : 0;
 }
 
 bool PCMFile::InputIsFloat() const {
   return InputFormat.FormatTag == TagFloat || (InputFormat.FormatTag == TagExtensible && SubFormat == TagFloat);
+}
+
+bool PCMFile::InputIsInteger() const {
+  return InputFormat.FormatTag == TagPCM || (InputFormat.FormatTag == TagExtensible && SubFormat == TagPCM);
 }
 
 int PCMFile::GetInfo(WaveInfo& info) {

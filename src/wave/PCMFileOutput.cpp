@@ -43,9 +43,12 @@ uint16_t PCMFile::PlainOutputTag() const {
   return TagPCM;
 }
 
-int PCMFile::CreateOutput(const std::string& path, int32_t bits, int16_t tag, int32_t bytesPerSample) {
+int PCMFile::CreateOutput(const std::string& path, int32_t bits, int16_t tag, int32_t bytesPerSample,
+                          bool replace) {
   if (OutputOpen) CloseOutput();
-  if (!OutputFile.CreateReadWrite(path)) return 1;
+  NameTaken = false;
+  Moved = false;
+  if (!OutputTarget.Create(path, replace, OutputFile)) return 1;
   OutputOpen = true;
   const int r = WriteHeader(0, bits, tag, bytesPerSample);
   OutputDataOffset = HeaderBytes;
@@ -72,12 +75,16 @@ int PCMFile::WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t 
     // A header with no sample rate (or no channels) is one that other programs refuse to open.
     if (OutputFormat.SampleRate == 0 || OutputFormat.Channels == 0) return 1;
     // Samples are coded by their container alone, so a depth copied from an input that the
-    // container cannot hold (0, more bits than it has, a float not of its size) becomes the
-    // container's: sox and ffmpeg refuse such a header.
+    // container cannot hold (below 8, more bits than it has, a float not of its size) becomes
+    // the container's: sox and ffmpeg refuse such a header, and the samples are the same.
     const int32_t containerBits = 8 * (OutputFormat.BlockAlign / OutputFormat.Channels);
-    if (OutputFormat.BitsPerSample == 0 || OutputFormat.BitsPerSample > containerBits ||
+    if (OutputFormat.BitsPerSample < 8 || OutputFormat.BitsPerSample > containerBits ||
         (OutputFormat.FormatTag == TagFloat && OutputFormat.BitsPerSample != containerBits))
       OutputFormat.BitsPerSample = static_cast<uint16_t>(containerBits);
+    // A byte rate copied from the input may be anything; readers expect it to be the true one.
+    const uint64_t byteRate = uint64_t{OutputFormat.BlockAlign} * OutputFormat.SampleRate;
+    if (byteRate > 0xFFFFFFFFu) return 1;
+    OutputFormat.ByteRate = static_cast<uint32_t>(byteRate);
   }
   const std::array<uint8_t, 44> header = BuildHeader(dataLength);
   size_t put = 0;
@@ -150,12 +157,25 @@ int PCMFile::FinishOutput() {
   return ok ? 0 : 1;
 }
 
+// The file moves onto its name whatever went wrong in it, as a file written in place would
+// stay there: its header always tells what it holds.
 int PCMFile::CloseOutput() {
   if (!OutputOpen) return 0;
   int r = OutputPending ? FinishOutput() : 0;
   if (!OutputFile.Close()) r = 1;
   OutputOpen = false;
-  return r;
+  const CommitResult moved = OutputTarget.Commit();
+  Moved = moved == CommitResult::Moved;
+  NameTaken = moved == CommitResult::NameTaken;
+  return Moved ? r : 1;
+}
+
+void PCMFile::DiscardOutput() {
+  if (!OutputOpen) return;
+  OutputFile.Close();
+  OutputOpen = false;
+  OutputPending = false;
+  OutputTarget.Discard();
 }
 
 }  // namespace tacetix
