@@ -33,6 +33,14 @@ struct FormatBody {
   uint16_t BitsPerSample = 0;
 };
 
+// How one side of a file stores its samples; the container size and, for 4-byte containers,
+// integer or float choose the codec, and the masked encoders keep the top Bits.
+struct SampleCoding {
+  int32_t BytesPerSample = 0;  // 0: unknown (no format read, no output)
+  int32_t Bits = 0;
+  bool IsFloat = false;
+};
+
 constexpr uint16_t TagPCM = 1;
 constexpr uint16_t TagFloat = 3;
 constexpr uint16_t TagExtensible = 0xFFFE;
@@ -84,6 +92,10 @@ class PCMFile : public RIFFFile {
   int ClearReadPosition();
   // Decodes up to requested samples into dest; 2 when the read position was already at the end.
   int ReadSamples(double* dest, int32_t requested, int32_t& delivered);
+  // As ReadSamples, but stores the samples' bytes as the file holds them, in one read
+  // (dest has room for requested samples of InputCoding's size).
+  int ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered);
+  SampleCoding InputCoding() const;
 
   // Creates or truncates path and writes a header with data length 0.
   // bits = -1 keeps the input's format; otherwise tag (-1, 1 or 3) and the container size
@@ -95,6 +107,9 @@ class PCMFile : public RIFFFile {
   int RewindOutput();
   // Encodes count samples and appends them after the data written so far.
   int WriteSamples(const double* source, int32_t count, int32_t& written);
+  // As WriteSamples, for samples already encoded in OutputCoding, in one write.
+  int WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& written);
+  SampleCoding OutputCoding() const;
   // Pads the data to even length and rewrites the header; 1 when either write failed.
   int FinishOutput();
   // Finishes a pending output and closes it; 1 when finishing or closing failed.
@@ -108,6 +123,9 @@ class PCMFile : public RIFFFile {
   bool IsOutputOpen() const { return OutputOpen; }
 
  private:
+  int StartRead(int32_t& bytesPerSample);
+  int StartWrite(int32_t count, int32_t& bytesPerSample);
+  bool AppendBytes(const uint8_t* bytes, size_t length);
   int LocateChunks();
   int CheckFormat() const;
   bool InputIsFloat() const;

@@ -1,0 +1,211 @@
+// Vector kernels of the read side: the 24-bit decoder with byte shuffles, the value range
+// of raw 8- and 16-bit samples, and the largest magnitude of decoded values. SSE2 is the
+// x86-64 baseline; SSSE3 and AVX2 are used where the processor has them.
+#include "wave/CodecKernels.h"
+
+#include <algorithm>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
+namespace tacetix {
+namespace {
+
+IntRange RangeUInt8Scalar(const uint8_t* bytes, int32_t count) {
+  IntRange r{255, 0};
+  for (int32_t i = 0; i < count; ++i) r = {std::min<int32_t>(r.Min, bytes[i]), std::max<int32_t>(r.Max, bytes[i])};
+  return r;
+}
+
+IntRange RangeInt16Scalar(const uint8_t* bytes, int32_t count) {
+  IntRange r{32767, -32768};
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t v = static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8));
+    r = {std::min(r.Min, v), std::max(r.Max, v)};
+  }
+  return r;
+}
+
+double MaxMagnitudeScalar(const double* values, int32_t count) {
+  double m = 0.0;
+  for (int32_t i = 0; i < count; ++i) {
+    const double a = values[i] < 0 ? -values[i] : values[i];
+    m = a > m ? a : m;  // NaN compares false and is passed over
+  }
+  return m;
+}
+
+IntRange Merge(IntRange a, IntRange b) { return {std::min(a.Min, b.Min), std::max(a.Max, b.Max)}; }
+
+#if defined(__SSE2__)
+
+constexpr double Recip32 = 1.0 / 2147483647.0;
+
+// The lanes of a min and a max register, folded into one range.
+template <typename T, size_t N>
+IntRange Fold(const T (&mins)[N], const T (&maxs)[N]) {
+  IntRange r{mins[0], maxs[0]};
+  for (size_t k = 1; k < N; ++k) r = Merge(r, IntRange{mins[k], maxs[k]});
+  return r;
+}
+
+IntRange RangeUInt8Sse2(const uint8_t* bytes, int32_t count) {
+  __m128i lo = _mm_set1_epi8(-1), hi = _mm_setzero_si128();
+  int32_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+    lo = _mm_min_epu8(lo, v);
+    hi = _mm_max_epu8(hi, v);
+  }
+  uint8_t mins[16], maxs[16];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(mins), lo);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(maxs), hi);
+  return Merge(Fold(mins, maxs), RangeUInt8Scalar(bytes + i, count - i));
+}
+
+IntRange RangeInt16Sse2(const uint8_t* bytes, int32_t count) {
+  __m128i lo = _mm_set1_epi16(32767), hi = _mm_set1_epi16(-32768);
+  int32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 2 * i));
+    lo = _mm_min_epi16(lo, v);
+    hi = _mm_max_epi16(hi, v);
+  }
+  int16_t mins[8], maxs[8];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(mins), lo);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(maxs), hi);
+  return Merge(Fold(mins, maxs), RangeInt16Scalar(bytes + 2 * i, count - i));
+}
+
+// maxpd hands back its second operand when either is NaN, so the running maximum stays.
+double MaxMagnitudeSse2(const double* values, int32_t count) {
+  const __m128d sign = _mm_set1_pd(-0.0);
+  __m128d m = _mm_setzero_pd();
+  int32_t i = 0;
+  for (; i + 2 <= count; i += 2) m = _mm_max_pd(_mm_andnot_pd(sign, _mm_loadu_pd(values + i)), m);
+  double lanes[2];
+  _mm_storeu_pd(lanes, m);
+  return std::max({lanes[0], lanes[1], MaxMagnitudeScalar(values + i, count - i)});
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define TACETIX_HAVE_TARGET_KERNELS 1
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("ssse3"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("ssse3")
+#endif
+
+// Four 3-byte samples, each moved to the upper bytes of an int32 (its low byte zero).
+inline __m128i Widen24(const uint8_t* p) {
+  const __m128i toUpper = _mm_setr_epi8(-1, 0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11);
+  return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), toUpper);
+}
+
+// A 16-byte load covers four samples and four bytes more: the loops stop two samples early.
+int32_t DecodeInt24Ssse3(const uint8_t* bytes, double* values, int32_t count) {
+  const __m128d scale = _mm_set1_pd(Recip32);
+  int32_t i = 0;
+  for (; i + 6 <= count; i += 4) {
+    const __m128i w = Widen24(bytes + 3 * i);
+    _mm_storeu_pd(values + i, _mm_mul_pd(_mm_cvtepi32_pd(w), scale));
+    _mm_storeu_pd(values + i + 2, _mm_mul_pd(_mm_cvtepi32_pd(_mm_srli_si128(w, 8)), scale));
+  }
+  return i;
+}
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC pop_options
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+
+int32_t DecodeInt24Avx2(const uint8_t* bytes, double* values, int32_t count) {
+  const __m256d scale = _mm256_set1_pd(Recip32);
+  int32_t i = 0;
+  for (; i + 10 <= count; i += 8) {
+    const __m256d a = _mm256_cvtepi32_pd(Widen24(bytes + 3 * i));
+    const __m256d b = _mm256_cvtepi32_pd(Widen24(bytes + 3 * i + 12));
+    _mm256_storeu_pd(values + i, _mm256_mul_pd(a, scale));
+    _mm256_storeu_pd(values + i + 4, _mm256_mul_pd(b, scale));
+  }
+  return i;
+}
+
+IntRange RangeUInt8Avx2(const uint8_t* bytes, int32_t count) {
+  __m256i lo = _mm256_set1_epi8(-1), hi = _mm256_setzero_si256();
+  int32_t i = 0;
+  for (; i + 32 <= count; i += 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + i));
+    lo = _mm256_min_epu8(lo, v);
+    hi = _mm256_max_epu8(hi, v);
+  }
+  uint8_t mins[32], maxs[32];
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(mins), lo);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(maxs), hi);
+  return Merge(Fold(mins, maxs), RangeUInt8Scalar(bytes + i, count - i));
+}
+
+IntRange RangeInt16Avx2(const uint8_t* bytes, int32_t count) {
+  __m256i lo = _mm256_set1_epi16(32767), hi = _mm256_set1_epi16(-32768);
+  int32_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + 2 * i));
+    lo = _mm256_min_epi16(lo, v);
+    hi = _mm256_max_epi16(hi, v);
+  }
+  int16_t mins[16], maxs[16];
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(mins), lo);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(maxs), hi);
+  return Merge(Fold(mins, maxs), RangeInt16Scalar(bytes + 2 * i, count - i));
+}
+
+double MaxMagnitudeAvx2(const double* values, int32_t count) {
+  const __m256d sign = _mm256_set1_pd(-0.0);
+  __m256d m = _mm256_setzero_pd();
+  int32_t i = 0;
+  for (; i + 4 <= count; i += 4) m = _mm256_max_pd(_mm256_andnot_pd(sign, _mm256_loadu_pd(values + i)), m);
+  double lanes[4];
+  _mm256_storeu_pd(lanes, m);
+  return std::max({lanes[0], lanes[1], lanes[2], lanes[3], MaxMagnitudeScalar(values + i, count - i)});
+}
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+#endif
+
+#endif  // __SSE2__
+
+}  // namespace
+
+void AddScanKernels(SimdLevel level, CodecKernels& k) {
+  k.RangeUInt8 = RangeUInt8Scalar;
+  k.RangeInt16 = RangeInt16Scalar;
+  k.MaxMagnitude = MaxMagnitudeScalar;
+#if defined(__SSE2__)
+  if (level >= SimdLevel::SSE2) {
+    k.RangeUInt8 = RangeUInt8Sse2;
+    k.RangeInt16 = RangeInt16Sse2;
+    k.MaxMagnitude = MaxMagnitudeSse2;
+  }
+#endif
+#if defined(TACETIX_HAVE_TARGET_KERNELS)
+  if (level >= SimdLevel::SSSE3) k.DecodeInt24 = DecodeInt24Ssse3;
+  if (level >= SimdLevel::AVX2) {
+    k.DecodeInt24 = DecodeInt24Avx2;
+    k.RangeUInt8 = RangeUInt8Avx2;
+    k.RangeInt16 = RangeInt16Avx2;
+    k.MaxMagnitude = MaxMagnitudeAvx2;
+  }
+#endif
+}
+
+}  // namespace tacetix
