@@ -6,6 +6,11 @@
 
 namespace tacetix {
 
+// Reciprocals of the full scales, as the nearest doubles: the decoders multiply by them.
+constexpr double Recip8 = 1.0 / 127.0;
+constexpr double Recip16 = 1.0 / 32767.0;
+constexpr double Recip32 = 1.0 / 2147483647.0;
+
 // Instruction sets the kernels are written for, in increasing order; each includes the ones
 // before it. Scalar is the portable code every target has.
 enum class SimdLevel : int32_t { Scalar = 0, SSE2 = 1, SSSE3 = 2, AVX2 = 3 };
@@ -33,6 +38,7 @@ struct CodecKernels {
   BulkEncoder EncodeInt16 = nullptr;
   BulkEncoder EncodeInt24 = nullptr;
   BulkEncoder EncodeInt32 = nullptr;
+  BulkDecoder DecodeInt16 = nullptr;
   BulkDecoder DecodeInt24 = nullptr;
   RangeKernel RangeUInt8 = nullptr;
   RangeKernel RangeInt16 = nullptr;
@@ -48,10 +54,12 @@ const CodecKernels& KernelsFor(SimdLevel level);
 // The kernels of the detected level, chosen once.
 const CodecKernels& ActiveKernels();
 
-// The integer encoders (1 to 4 bytes per sample) and the 24-bit decoder with the kernels of
-// the table given, the scalar loop finishing each block; the public codecs use ActiveKernels.
+// The integer encoders (1 to 4 bytes per sample) and the 16- and 24-bit decoders with the
+// kernels of the table given, the scalar loop finishing each block; the public codecs use
+// ActiveKernels.
 void EncodeIntWith(const CodecKernels& kernels, int32_t bytesPerSample, uint8_t* bytes, const double* values,
                    int32_t count, int32_t bits);
+void DecodeInt16With(const CodecKernels& kernels, const uint8_t* bytes, double* values, int32_t count);
 void DecodeInt24With(const CodecKernels& kernels, const uint8_t* bytes, double* values, int32_t count);
 
 // Mask that keeps the top `bits` of a `width`-bit container; a depth outside 1..width keeps

@@ -1,5 +1,6 @@
-// Vector kernels of the read side: the 24-bit decoder with byte shuffles, the value range
-// of raw 8- and 16-bit samples, and the largest magnitude of decoded values. SSE2 is the
+// Vector kernels of the read side: the 24-bit decoder with byte shuffles, a 16-bit decoder
+// for AVX2, the value range of raw 8- and 16-bit samples, and the largest magnitude of
+// decoded values. SSE2 is the
 // x86-64 baseline; SSSE3 and AVX2 are used where the processor has them.
 #include "wave/CodecKernels.h"
 
@@ -39,8 +40,6 @@ double MaxMagnitudeScalar(const double* values, int32_t count) {
 IntRange Merge(IntRange a, IntRange b) { return {std::min(a.Min, b.Min), std::max(a.Max, b.Max)}; }
 
 #if defined(__SSE2__)
-
-constexpr double Recip32 = 1.0 / 2147483647.0;
 
 // The lanes of a min and a max register, folded into one range.
 template <typename T, size_t N>
@@ -137,6 +136,17 @@ int32_t DecodeInt24Avx2(const uint8_t* bytes, double* values, int32_t count) {
   return i;
 }
 
+int32_t DecodeInt16Avx2(const uint8_t* bytes, double* values, int32_t count) {
+  const __m256d scale = _mm256_set1_pd(Recip16);
+  int32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i w = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 2 * i)));
+    _mm256_storeu_pd(values + i, _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(w)), scale));
+    _mm256_storeu_pd(values + i + 4, _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(w, 1)), scale));
+  }
+  return i;
+}
+
 IntRange RangeUInt8Avx2(const uint8_t* bytes, int32_t count) {
   __m256i lo = _mm256_set1_epi8(-1), hi = _mm256_setzero_si256();
   int32_t i = 0;
@@ -200,6 +210,7 @@ void AddScanKernels(SimdLevel level, CodecKernels& k) {
 #if defined(TACETIX_HAVE_TARGET_KERNELS)
   if (level >= SimdLevel::SSSE3) k.DecodeInt24 = DecodeInt24Ssse3;
   if (level >= SimdLevel::AVX2) {
+    k.DecodeInt16 = DecodeInt16Avx2;
     k.DecodeInt24 = DecodeInt24Avx2;
     k.RangeUInt8 = RangeUInt8Avx2;
     k.RangeInt16 = RangeInt16Avx2;
