@@ -170,9 +170,9 @@ int WriteKept(Work& w, const std::string& outputPath) {
   if (w.T == 0) return Fail(w, 1);
   if (int r = f.SeekSample(pos)) return Fail(w, r);
   if (int r = StartOutput(w, outputPath)) return r;
-  const SampleCoding out = f.OutputCoding();
   const long double gain = WriteGain(w);
-  const long double* gainOrNone = w.C.Settings.Normalize ? &gain : nullptr;
+  const int64_t keptSamples = int64_t{std::min(w.O.KeepLast, w.T - 1)} - w.O.KeepFirst + 1;
+  const BlockRecoder recoder(w.In, f.OutputCoding(), w.C.Settings.Normalize ? &gain : nullptr, keptSamples);
   for (bool last = false; !last;) {
     int32_t n = 0;
     const int r = NextBlock(w, pos, n);
@@ -184,7 +184,7 @@ int WriteKept(Work& w, const std::string& outputPath) {
       n -= pos - w.O.KeepLast - 1;
       last = true;
     }
-    RecodeBlock(w.Block, n, w.In, out, gainOrNone);
+    recoder.Recode(w.Block, n);
     int32_t written = 0;
     if (int wr = f.WriteSampleBytes(w.Block, n, written)) return Fail(w, wr);
     w.C.FrontEnd.SetProgress(WriteProgress(w, progressPos));

@@ -79,11 +79,18 @@ void UpdatePeakOnPieces(const uint8_t* bytes, int32_t count, const SampleCoding&
   }
 }
 
+// The product is formed in extended precision and rounded once to a double.
+void ApplyGain(double* values, int32_t count, long double gain) {
+  for (int32_t k = 0; k < count; ++k) values[k] = static_cast<double>(gain * values[k]);
+}
+
+}  // namespace
+
 // Decoding and encoding again in the same integer format gives back every stored value (the
 // trip's error stays far below half a step), unless the encoder's mask clears low bits that
 // the input holds; 64-bit floats are copied bit for bit, but a multiply would quiet their
 // signalling NaNs; 32-bit floats go through doubles, which quiets them too.
-bool KeepsBytes(const SampleCoding& from, const SampleCoding& to, const long double* gain) {
+bool RecodingKeepsBytes(const SampleCoding& from, const SampleCoding& to, const long double* gain) {
   const Kind kind = KindOf(from);
   if (kind != KindOf(to)) return false;
   switch (kind) {
@@ -99,13 +106,6 @@ bool KeepsBytes(const SampleCoding& from, const SampleCoding& to, const long dou
     default: return false;
   }
 }
-
-// The product is formed in extended precision and rounded once to a double.
-void ApplyGain(double* values, int32_t count, long double gain) {
-  for (int32_t k = 0; k < count; ++k) values[k] = static_cast<double>(gain * values[k]);
-}
-
-}  // namespace
 
 DecodeFn DecoderFor(const SampleCoding& coding) {
   switch (KindOf(coding)) {
@@ -171,7 +171,7 @@ void RecodeBlock(uint8_t* bytes, int32_t count, const SampleCoding& from, const 
                  const long double* gain) {
   const DecodeFn decode = DecoderFor(from);
   const EncodeFn encode = EncoderFor(to);
-  if (!bytes || count < 1 || !decode || !encode || KeepsBytes(from, to, gain)) return;
+  if (!bytes || count < 1 || !decode || !encode || RecodingKeepsBytes(from, to, gain)) return;
   const auto inBytes = static_cast<size_t>(from.BytesPerSample);
   const auto outBytes = static_cast<size_t>(to.BytesPerSample);
   double piece[PieceSamples];

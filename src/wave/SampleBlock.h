@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "wave/WaveClass.h"
 
@@ -31,9 +32,30 @@ void UpdatePeak(const uint8_t* bytes, int32_t count, const SampleCoding& coding,
 
 // Rewrites count samples in place from one coding to the other, each multiplied by *gain
 // in extended precision (the product rounded to a double) when gain is not null. bytes has
-// room for count samples of the larger container. A no-op when both codings are equal and
-// the trip through doubles gives every stored value back.
+// room for count samples of the larger container. A no-op when RecodingKeepsBytes.
 void RecodeBlock(uint8_t* bytes, int32_t count, const SampleCoding& from, const SampleCoding& to,
                  const long double* gain);
+// True when recoding gives every stored value back unchanged: the same format both ways and
+// no gain (or a gain of exactly 1 on integers), with no low bits for the encoder to clear.
+bool RecodingKeepsBytes(const SampleCoding& from, const SampleCoding& to, const long double* gain);
+
+// The write's recoding of one file, set up once. 8- and 16-bit inputs of many samples get a
+// table of the output bytes of every value their container can hold, made by RecodeBlock
+// itself, and each sample is looked up; other inputs are recoded by RecodeBlock.
+class BlockRecoder {
+ public:
+  // sampleCount: about how many samples the file will recode (decides whether a table pays).
+  BlockRecoder(const SampleCoding& from, const SampleCoding& to, const long double* gain, int64_t sampleCount);
+  // As RecodeBlock with the codings and gain given at construction.
+  void Recode(uint8_t* bytes, int32_t count) const;
+  bool UsesTable() const { return !Table.empty(); }
+
+ private:
+  SampleCoding From, To;
+  bool HasGain = false;
+  long double Gain = 1.0L;
+  bool Keeps = false;
+  std::vector<uint8_t> Table;  // To.BytesPerSample bytes for each stored input value, in value order
+};
 
 }  // namespace tacetix
