@@ -3,6 +3,7 @@
 // processor is asked about at start-up. cvtpd2dq rounds under the default rounding mode,
 // to nearest with ties to even, exactly as the scalar encoders do.
 #include "wave/CodecKernels.h"
+#include "wave/TargetRegion.h"
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -44,14 +45,8 @@ inline __m128i Pack24(__m128i v) {
 
 }  // namespace sse2
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define TACETIX_HAVE_AVX2_KERNELS 1
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+#if defined(TACETIX_TARGET_REGIONS)
+TACETIX_BEGIN_AVX2
 
 namespace avx2 {
 
@@ -77,11 +72,7 @@ inline __m128i Pack24(__m128i v) {
 
 }  // namespace avx2
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+TACETIX_END_TARGET
 #endif
 
 }  // namespace
@@ -93,7 +84,7 @@ void AddEncodeKernels(SimdLevel level, CodecKernels& k) {
     k.EncodeInt24 = sse2::EncodeInt24;
     k.EncodeInt32 = sse2::EncodeInt32;
   }
-#if defined(TACETIX_HAVE_AVX2_KERNELS)
+#if defined(TACETIX_TARGET_REGIONS)
   if (level >= SimdLevel::AVX2) {
     k.EncodeUInt8 = avx2::EncodeUInt8;
     k.EncodeInt16 = avx2::EncodeInt16;

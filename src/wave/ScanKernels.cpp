@@ -1,8 +1,9 @@
 // Vector kernels of the read side: the 24-bit decoder with byte shuffles, a 16-bit decoder
 // for AVX2, the value range of raw 8- and 16-bit samples, and the largest magnitude of
-// decoded values. SSE2 is the
-// x86-64 baseline; SSSE3 and AVX2 are used where the processor has them.
+// decoded values. SSE2 is the x86-64 baseline; SSSE3 and AVX2 are used where the processor
+// has them. The scalar versions serve other targets and the tails.
 #include "wave/CodecKernels.h"
+#include "wave/TargetRegion.h"
 
 #include <algorithm>
 
@@ -88,14 +89,8 @@ double MaxMagnitudeSse2(const double* values, int32_t count) {
   return std::max({lanes[0], lanes[1], MaxMagnitudeScalar(values + i, count - i)});
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define TACETIX_HAVE_TARGET_KERNELS 1
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("ssse3"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("ssse3")
-#endif
+#if defined(TACETIX_TARGET_REGIONS)
+TACETIX_BEGIN_SSSE3
 
 // Four 3-byte samples, each moved to the upper bytes of an int32 (its low byte zero).
 inline __m128i Widen24(const uint8_t* p) {
@@ -115,14 +110,8 @@ int32_t DecodeInt24Ssse3(const uint8_t* bytes, double* values, int32_t count) {
   return i;
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC pop_options
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+TACETIX_END_TARGET
+TACETIX_BEGIN_AVX2
 
 int32_t DecodeInt24Avx2(const uint8_t* bytes, double* values, int32_t count) {
   const __m256d scale = _mm256_set1_pd(Recip32);
@@ -185,11 +174,7 @@ double MaxMagnitudeAvx2(const double* values, int32_t count) {
   return std::max({lanes[0], lanes[1], lanes[2], lanes[3], MaxMagnitudeScalar(values + i, count - i)});
 }
 
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+TACETIX_END_TARGET
 #endif
 
 #endif  // __SSE2__
@@ -207,7 +192,7 @@ void AddScanKernels(SimdLevel level, CodecKernels& k) {
     k.MaxMagnitude = MaxMagnitudeSse2;
   }
 #endif
-#if defined(TACETIX_HAVE_TARGET_KERNELS)
+#if defined(TACETIX_TARGET_REGIONS)
   if (level >= SimdLevel::SSSE3) k.DecodeInt24 = DecodeInt24Ssse3;
   if (level >= SimdLevel::AVX2) {
     k.DecodeInt16 = DecodeInt16Avx2;
