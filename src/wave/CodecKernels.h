@@ -23,7 +23,8 @@ SimdLevel DetectedSimdLevel();
 using BulkEncoder = int32_t (*)(uint8_t* bytes, const double* values, int32_t count, int32_t bits);
 using BulkDecoder = int32_t (*)(const uint8_t* bytes, double* values, int32_t count);
 
-// Smallest and largest container value of count samples (8-bit: the stored unsigned bytes).
+// Smallest and largest integer of count samples: the stored unsigned bytes for 8 bits, the
+// signed values for 16, 24 and 32 bits.
 struct IntRange {
   int32_t Min;
   int32_t Max;
@@ -42,6 +43,8 @@ struct CodecKernels {
   BulkDecoder DecodeInt24 = nullptr;
   RangeKernel RangeUInt8 = nullptr;
   RangeKernel RangeInt16 = nullptr;
+  RangeKernel RangeInt24 = nullptr;
+  RangeKernel RangeInt32 = nullptr;
   MaxMagnitudeKernel MaxMagnitude = nullptr;
 };
 

@@ -3,10 +3,10 @@
 #include "wave/SampleBlock.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstddef>
 
+#include "wave/ByteOrder.h"
 #include "wave/CodecKernels.h"
 
 namespace tacetix {
@@ -39,23 +39,33 @@ double DecodedValue(const SampleCoding& c, uint32_t stored) {
   return v;
 }
 
-// 8- and 16-bit samples: the range of the raw integers gives the block's largest magnitude;
-// only a block that beats the running peak is searched for its first sample of that size.
-// Decoding is monotonic and keeps distinct integers distinct, so this finds what a scan of
-// the decoded values finds.
+// A sample as the integer its container holds: unsigned for 8 bits, signed for the others.
+int32_t IntegerAt(const uint8_t* bytes, int32_t i, int32_t width) {
+  const uint8_t* p = bytes + static_cast<size_t>(i) * width;
+  switch (width) {
+    case 1: return p[0];
+    case 2: return static_cast<int16_t>(Load16(p));
+    case 3: return static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 24) >> 8;
+    default: return static_cast<int32_t>(Load32(p));
+  }
+}
+
+// Integer samples: the range of the raw integers gives the block's largest magnitude; only a
+// block that beats the running peak is searched for its first sample of that size. Decoding
+// is monotonic and keeps distinct integers distinct, so this finds what a scan of the decoded
+// values finds.
 void UpdatePeakOnIntegers(const uint8_t* bytes, int32_t count, const SampleCoding& c, double& peak, double& magnitude) {
-  const bool is8 = c.BytesPerSample == 1;
   const CodecKernels& k = ActiveKernels();
-  const IntRange r = is8 ? k.RangeUInt8(bytes, count) : k.RangeInt16(bytes, count);
+  const RangeKernel ranges[] = {k.RangeUInt8, k.RangeInt16, k.RangeInt24, k.RangeInt32};
+  const IntRange r = ranges[c.BytesPerSample - 1](bytes, count);
   const double low = std::fabs(DecodedValue(c, static_cast<uint32_t>(r.Min)));
   const double high = std::fabs(DecodedValue(c, static_cast<uint32_t>(r.Max)));
   if (std::max(low, high) <= magnitude) return;
-  // Of a tie between the extremes (-x and +x) the first one met wins; INT32_MIN is no sample.
-  const int32_t wantLow = low >= high ? r.Min : INT32_MIN;
-  const int32_t wantHigh = high >= low ? r.Max : INT32_MIN;
+  // Of a tie between the extremes (-x and +x) the first one met wins.
+  const bool wantLow = low >= high, wantHigh = high >= low;
   for (int32_t i = 0; i < count; ++i) {
-    const int32_t v = is8 ? bytes[i] : static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8));
-    if (v == wantLow || v == wantHigh) {
+    const int32_t v = IntegerAt(bytes, i, c.BytesPerSample);
+    if ((wantLow && v == r.Min) || (wantHigh && v == r.Max)) {
       peak = DecodedValue(c, static_cast<uint32_t>(v));
       magnitude = std::fabs(peak);
       return;
@@ -160,9 +170,8 @@ int32_t LastAbove(const uint8_t* bytes, int32_t count, const SampleCoding& codin
 
 void UpdatePeak(const uint8_t* bytes, int32_t count, const SampleCoding& coding, double& peak, double& magnitude) {
   if (!bytes || count < 1 || !DecoderFor(coding)) return;
-  const Kind kind = KindOf(coding);
-  if (kind == Kind::UInt8 || kind == Kind::Int16) UpdatePeakOnIntegers(bytes, count, coding, peak, magnitude);
-  else UpdatePeakOnPieces(bytes, count, coding, peak, magnitude);
+  if (coding.IsFloat || coding.BytesPerSample == 8) UpdatePeakOnPieces(bytes, count, coding, peak, magnitude);
+  else UpdatePeakOnIntegers(bytes, count, coding, peak, magnitude);
 }
 
 // In place: a narrower output is written front to back, a wider one back to front, so no

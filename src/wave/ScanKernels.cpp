@@ -1,11 +1,14 @@
 // Vector kernels of the read side: the 24-bit decoder with byte shuffles, a 16-bit decoder
-// for AVX2, the value range of raw 8- and 16-bit samples, and the largest magnitude of
-// decoded values. SSE2 is the x86-64 baseline; SSSE3 and AVX2 are used where the processor
+// for AVX2, the value range of raw integer samples, and the largest magnitude of decoded
+// values. SSE2 is the x86-64 baseline; SSSE3 and AVX2 are used where the processor
 // has them. The scalar versions serve other targets and the tails.
 #include "wave/CodecKernels.h"
 #include "wave/TargetRegion.h"
 
 #include <algorithm>
+#include <cstdint>
+
+#include "wave/ByteOrder.h"
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -24,6 +27,25 @@ IntRange RangeInt16Scalar(const uint8_t* bytes, int32_t count) {
   IntRange r{32767, -32768};
   for (int32_t i = 0; i < count; ++i) {
     const int32_t v = static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8));
+    r = {std::min(r.Min, v), std::max(r.Max, v)};
+  }
+  return r;
+}
+
+IntRange RangeInt24Scalar(const uint8_t* bytes, int32_t count) {
+  IntRange r{INT32_MAX, INT32_MIN};
+  for (int32_t i = 0; i < count; ++i) {
+    const uint8_t* p = bytes + 3 * i;
+    const int32_t v = static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 24) >> 8;
+    r = {std::min(r.Min, v), std::max(r.Max, v)};
+  }
+  return r;
+}
+
+IntRange RangeInt32Scalar(const uint8_t* bytes, int32_t count) {
+  IntRange r{INT32_MAX, INT32_MIN};
+  for (int32_t i = 0; i < count; ++i) {
+    const auto v = static_cast<int32_t>(Load32(bytes + 4 * i));
     r = {std::min(r.Min, v), std::max(r.Max, v)};
   }
   return r;
@@ -164,6 +186,35 @@ IntRange RangeInt16Avx2(const uint8_t* bytes, int32_t count) {
   return Merge(Fold(mins, maxs), RangeInt16Scalar(bytes + 2 * i, count - i));
 }
 
+IntRange RangeInt24Avx2(const uint8_t* bytes, int32_t count) {
+  __m256i lo = _mm256_set1_epi32(INT32_MAX), hi = _mm256_set1_epi32(INT32_MIN);
+  int32_t i = 0;
+  for (; i + 10 <= count; i += 8) {
+    const __m256i wide = _mm256_set_m128i(Widen24(bytes + 3 * i + 12), Widen24(bytes + 3 * i));
+    const __m256i v = _mm256_srai_epi32(wide, 8);
+    lo = _mm256_min_epi32(lo, v);
+    hi = _mm256_max_epi32(hi, v);
+  }
+  int32_t mins[8], maxs[8];
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(mins), lo);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(maxs), hi);
+  return Merge(Fold(mins, maxs), RangeInt24Scalar(bytes + 3 * i, count - i));
+}
+
+IntRange RangeInt32Avx2(const uint8_t* bytes, int32_t count) {
+  __m256i lo = _mm256_set1_epi32(INT32_MAX), hi = _mm256_set1_epi32(INT32_MIN);
+  int32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + 4 * i));
+    lo = _mm256_min_epi32(lo, v);
+    hi = _mm256_max_epi32(hi, v);
+  }
+  int32_t mins[8], maxs[8];
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(mins), lo);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(maxs), hi);
+  return Merge(Fold(mins, maxs), RangeInt32Scalar(bytes + 4 * i, count - i));
+}
+
 double MaxMagnitudeAvx2(const double* values, int32_t count) {
   const __m256d sign = _mm256_set1_pd(-0.0);
   __m256d m = _mm256_setzero_pd();
@@ -184,6 +235,8 @@ TACETIX_END_TARGET
 void AddScanKernels(SimdLevel level, CodecKernels& k) {
   k.RangeUInt8 = RangeUInt8Scalar;
   k.RangeInt16 = RangeInt16Scalar;
+  k.RangeInt24 = RangeInt24Scalar;
+  k.RangeInt32 = RangeInt32Scalar;
   k.MaxMagnitude = MaxMagnitudeScalar;
 #if defined(__SSE2__)
   if (level >= SimdLevel::SSE2) {
@@ -199,6 +252,8 @@ void AddScanKernels(SimdLevel level, CodecKernels& k) {
     k.DecodeInt24 = DecodeInt24Avx2;
     k.RangeUInt8 = RangeUInt8Avx2;
     k.RangeInt16 = RangeInt16Avx2;
+    k.RangeInt24 = RangeInt24Avx2;
+    k.RangeInt32 = RangeInt32Avx2;
     k.MaxMagnitude = MaxMagnitudeAvx2;
   }
 #endif

@@ -107,28 +107,32 @@ TEST(CodecKernels, DecodersMatchTheScalarLoopOnEveryLevel) {
 
 TEST(CodecKernels, RangesAndLargestMagnitudesMatchTheScalarLoops) {
   std::mt19937 random(9);
-  std::vector<uint8_t> bytes(20014);
+  std::vector<uint8_t> bytes(4 * 10007);
   std::vector<double> values(10007);
   for (uint8_t& b : bytes) b = static_cast<uint8_t>(64 + random() % 128);
   for (double& v : values) v = std::uniform_real_distribution<double>(-0.5, 0.5)(random);
   const CodecKernels& scalar = KernelsFor(SimdLevel::Scalar);
+  RangeKernel CodecKernels::*const ranges[] = {&CodecKernels::RangeUInt8, &CodecKernels::RangeInt16,
+                                               &CodecKernels::RangeInt24, &CodecKernels::RangeInt32};
   for (SimdLevel level : VectorLevels()) {
     const CodecKernels& k = KernelsFor(level);
     // The extremes placed in the vector part, in the tail, and nowhere.
-    for (int32_t at : {-1, 5, 19990, 20013}) {
+    for (int32_t at : {-1, 5, 19990, 30010, 40027}) {
       std::vector<uint8_t> b = bytes;
       std::vector<double> v = values;
       if (at >= 0) {
-        b[at] = 255, b[at - 1] = 0;
+        b[at] = 255, b[at - 1] = 0, b[at - 2] = 0x80;
         // A NaN four places on shares the extreme's lane in every vector width.
-        v[at / 2] = -0.75;
-        if (at / 2 + 4 < static_cast<int32_t>(v.size())) v[at / 2 + 4] = std::numeric_limits<double>::quiet_NaN();
+        v[at / 4] = -0.75;
+        if (at / 4 + 4 < static_cast<int32_t>(v.size())) v[at / 4 + 4] = std::numeric_limits<double>::quiet_NaN();
       }
       for (int32_t count : {0, 1, 15, 10007}) {
-        const IntRange w8 = scalar.RangeUInt8(b.data(), 2 * count), g8 = k.RangeUInt8(b.data(), 2 * count);
-        const IntRange w16 = scalar.RangeInt16(b.data(), count), g16 = k.RangeInt16(b.data(), count);
-        EXPECT_EQ(std::make_pair(g8.Min, g8.Max), std::make_pair(w8.Min, w8.Max)) << Name(level) << " at " << at;
-        EXPECT_EQ(std::make_pair(g16.Min, g16.Max), std::make_pair(w16.Min, w16.Max)) << Name(level) << " at " << at;
+        for (int32_t width = 1; width <= 4; ++width) {
+          const IntRange want = (scalar.*ranges[width - 1])(b.data(), count);
+          const IntRange got = (k.*ranges[width - 1])(b.data(), count);
+          EXPECT_EQ(std::make_pair(got.Min, got.Max), std::make_pair(want.Min, want.Max))
+              << Name(level) << ", " << width << " bytes, " << count << " samples, extremes at " << at;
+        }
         EXPECT_EQ(k.MaxMagnitude(v.data(), count), scalar.MaxMagnitude(v.data(), count)) << Name(level);
       }
     }
