@@ -27,8 +27,8 @@ SampleCoding IntCoding(int32_t bytesPerSample) { return {bytesPerSample, 8 * byt
 std::vector<uint8_t> RawBlock(int32_t bytesPerSample) {
   std::vector<double> values(Samples);
   std::mt19937 random(3);
-  for (int32_t i = 0; i < Samples; ++i)
-    values[i] = 0.4 * std::sin(i / 2 * (i % 2 ? 0.031 : 0.057)) + std::uniform_real_distribution<double>(-0.01, 0.01)(random);
+  std::uniform_real_distribution<double> noise(-0.01, 0.01);
+  for (int32_t i = 0; i < Samples; ++i) values[i] = 0.4 * std::sin(i / 2 * (i % 2 ? 0.031 : 0.057)) + noise(random);
   std::vector<uint8_t> bytes(static_cast<size_t>(Samples) * bytesPerSample);
   EncoderFor(IntCoding(bytesPerSample))(bytes.data(), values.data(), Samples, 8 * bytesPerSample);
   return bytes;

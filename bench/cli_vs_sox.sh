@@ -128,7 +128,8 @@ uptime
 echo
 echo "Peak memory (maximum resident set size, kB), main job options:"
 clean
-/usr/bin/time -f "  tacetix-cli, $count files: %M" "$cli" --quiet $(jobCli main) --output-dir "$out" "$corpus"/src16/take*.wav
+read -r -a mainOpts <<< "$(jobCli main)"
+/usr/bin/time -f "  tacetix-cli, $count files: %M" "$cli" --quiet "${mainOpts[@]}" --output-dir "$out" "$corpus"/src16/take*.wav
 clean
-/usr/bin/time -f "  tacetix-cli, 1 file: %M" "$cli" --quiet $(jobCli main) --output-dir "$out" "$corpus/src16/take1.wav"
+/usr/bin/time -f "  tacetix-cli, 1 file: %M" "$cli" --quiet "${mainOpts[@]}" --output-dir "$out" "$corpus/src16/take1.wav"
 clean

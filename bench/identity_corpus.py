@@ -127,8 +127,8 @@ def float_files(folder, rng):
             vals = [0.0] * 300 + [rng.uniform(-0.7, 0.7) for _ in range(n - 600)] + [0.0] * 300
             vals[5000] = 0.95
             vals[7000] = -0.95
-            write_wav(os.path.join(folder, f"f{bits}_{channels}ch.wav"), 3, channels, bits, size, float_bytes(vals, size),
-                      extensible=(channels == 2))
+            write_wav(os.path.join(folder, f"f{bits}_{channels}ch.wav"), 3, channels, bits, size,
+                      float_bytes(vals, size), extensible=(channels == 2))
         # Specials: overs, NaN (never a peak), infinity (a peak), negative zero.
         vals = [0.0, -0.0] * 100 + [rng.uniform(-2.0, 2.0) for _ in range(20000)] + [nan, 0.5, -inf, 1.5] + [0.0] * 50
         write_wav(os.path.join(folder, f"f{bits}_specials.wav"), 3, 1, bits, size, float_bytes(vals, size))

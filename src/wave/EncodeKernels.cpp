@@ -35,8 +35,8 @@ inline __m128i Round4(const double* values, const Scaling& s) {
 inline __m128i Pack24(__m128i v) {
   const __m128i w = _mm_srli_epi32(v, 8);
   const __m128i low = _mm_and_si128(w, _mm_set_epi32(0, 0xFFFFFF, 0, 0xFFFFFF));
-  const __m128i high = _mm_and_si128(_mm_srli_epi64(w, 8), _mm_set_epi32(0xFFFF, static_cast<int32_t>(0xFF000000), 0xFFFF,
-                                                                          static_cast<int32_t>(0xFF000000)));
+  const __m128i bits24To47 = _mm_set_epi64x(0xFFFFFF000000, 0xFFFFFF000000);
+  const __m128i high = _mm_and_si128(_mm_srli_epi64(w, 8), bits24To47);
   const __m128i halves = _mm_or_si128(low, high);
   return _mm_or_si128(_mm_move_epi64(halves), _mm_slli_si128(_mm_srli_si128(halves, 8), 6));
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 #include "wave/ByteOrder.h"
 #include "wave/CodecKernels.h"
@@ -40,14 +41,24 @@ double DecodedValue(const SampleCoding& c, uint32_t stored) {
 }
 
 // A sample as the integer its container holds: unsigned for 8 bits, signed for the others.
-int32_t IntegerAt(const uint8_t* bytes, int32_t i, int32_t width) {
-  const uint8_t* p = bytes + static_cast<size_t>(i) * width;
-  switch (width) {
-    case 1: return p[0];
-    case 2: return static_cast<int16_t>(Load16(p));
-    case 3: return static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 24) >> 8;
-    default: return static_cast<int32_t>(Load32(p));
+template <int Width>
+int32_t IntegerAt(const uint8_t* bytes, int32_t i) {
+  const uint8_t* p = bytes + static_cast<size_t>(i) * Width;
+  if constexpr (Width == 1) return p[0];
+  if constexpr (Width == 2) return static_cast<int16_t>(Load16(p));
+  if constexpr (Width == 3)
+    return static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 24) >> 8;
+  if constexpr (Width == 4) return static_cast<int32_t>(Load32(p));
+}
+
+// Index of the first sample holding a or b, or count.
+template <int Width>
+int32_t FirstOf(const uint8_t* bytes, int32_t count, int32_t a, int32_t b) {
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t v = IntegerAt<Width>(bytes, i);
+    if (v == a || v == b) return i;
   }
+  return count;
 }
 
 // Integer samples: the range of the raw integers gives the block's largest magnitude; only a
@@ -62,15 +73,14 @@ void UpdatePeakOnIntegers(const uint8_t* bytes, int32_t count, const SampleCodin
   const double high = std::fabs(DecodedValue(c, static_cast<uint32_t>(r.Max)));
   if (std::max(low, high) <= magnitude) return;
   // Of a tie between the extremes (-x and +x) the first one met wins.
-  const bool wantLow = low >= high, wantHigh = high >= low;
-  for (int32_t i = 0; i < count; ++i) {
-    const int32_t v = IntegerAt(bytes, i, c.BytesPerSample);
-    if ((wantLow && v == r.Min) || (wantHigh && v == r.Max)) {
-      peak = DecodedValue(c, static_cast<uint32_t>(v));
-      magnitude = std::fabs(peak);
-      return;
-    }
-  }
+  const int32_t a = low >= high ? r.Min : r.Max, b = high >= low ? r.Max : r.Min;
+  using Search = int32_t (*)(const uint8_t*, int32_t, int32_t, int32_t);
+  const Search searches[] = {FirstOf<1>, FirstOf<2>, FirstOf<3>, FirstOf<4>};
+  const int32_t i = searches[c.BytesPerSample - 1](bytes, count, a, b);
+  uint8_t stored[4] = {};
+  std::memcpy(stored, bytes + static_cast<size_t>(i) * c.BytesPerSample, c.BytesPerSample);
+  DecoderFor(c)(stored, &peak, 1, c.Bits);
+  magnitude = std::fabs(peak);
 }
 
 // Other formats: the largest magnitude of each decoded piece, searched where it beats the peak.

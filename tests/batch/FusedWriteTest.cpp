@@ -39,7 +39,8 @@ Bytes Samples(const Input& in, int32_t frames) {
   return data;
 }
 
-Bytes ExpectedData(const std::string& source, const FileOutcome& o, const ProcessSettings& s, const std::string& scratch) {
+Bytes ExpectedData(const std::string& source, const FileOutcome& o, const ProcessSettings& s,
+                   const std::string& scratch) {
   PCMFile in;
   WaveInfo info{};
   std::vector<double> all;
@@ -80,8 +81,10 @@ TEST(FusedWrite, WholeFilesMatchTheUnfusedWrite) {
     FileContext context{s, file, buffer.data(), fe, RowProgress{0, 100.0f}, nullptr};
     FileOutcome outcome;
     int32_t code = 0;
-    ASSERT_EQ(ProcessFile(context, dir.File("in.wav"), dir.File("out.wav"), code, &outcome), FileResult::Done) << in.Name;
+    const FileResult result = ProcessFile(context, dir.File("in.wav"), dir.File("out.wav"), code, &outcome);
+    ASSERT_EQ(result, FileResult::Done) << in.Name;
     EXPECT_EQ(outcome.KeepFirst, 1001 * in.Channels) << in.Name;
-    EXPECT_EQ(ReadFile(dir.File("out.wav")), ExpectedData(dir.File("in.wav"), outcome, s, dir.File("want.wav"))) << in.Name;
+    const Bytes expected = ExpectedData(dir.File("in.wav"), outcome, s, dir.File("want.wav"));
+    EXPECT_EQ(ReadFile(dir.File("out.wav")), expected) << in.Name;
   }
 }

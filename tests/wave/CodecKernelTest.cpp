@@ -39,7 +39,8 @@ std::vector<double> EncoderInputs() {
   // Values that scale exactly to k + 0.5: the rounding ties, near the edges and anywhere.
   for (double scale : {127.0, 32767.0, 2147483647.0}) {
     for (int32_t i = 0; i < 4000; ++i) {
-      const double k = i < 80 ? scale - i % 40 - (i < 40 ? 0 : 2 * scale) : std::floor(scale * (random() % 2001 - 1000) / 1000);
+      const double anywhere = std::floor(scale * (static_cast<int>(random() % 2001) - 1000) / 1000);
+      const double k = i < 80 ? scale - i % 40 - (i < 40 ? 0 : 2 * scale) : anywhere;
       const double x = (k + 0.5) / scale;
       if (x * scale == k + 0.5) v.push_back(x);
     }
@@ -84,7 +85,8 @@ TEST(CodecKernels, IntegerEncodersMatchTheScalarLoopOnEveryLevel) {
 
 TEST(CodecKernels, DecodersMatchTheScalarLoopOnEveryLevel) {
   std::vector<uint8_t> bytes;
-  for (uint32_t k = 0; k < 65536; ++k) bytes.insert(bytes.end(), {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8)});
+  for (uint32_t k = 0; k < 65536; ++k)
+    bytes.insert(bytes.end(), {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8)});
   std::mt19937 random(5);
   for (int i = 0; i < 30000; ++i) bytes.push_back(static_cast<uint8_t>(random()));
   bytes.insert(bytes.end(), {0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F});

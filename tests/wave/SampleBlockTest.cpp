@@ -45,7 +45,8 @@ std::vector<uint8_t> RandomBytes(const SampleCoding& c, int32_t count, uint32_t 
       const uint32_t f32[] = {0x7F800001u, 0xFFC00000u, 0x7F800000u, 0x80000000u};
       bits = i % 97 < 4 ? f32[i % 97] : std::bit_cast<uint32_t>(static_cast<float>(v));
     }
-    for (int32_t k = 0; k < c.BytesPerSample; ++k) b[static_cast<size_t>(i) * c.BytesPerSample + k] = static_cast<uint8_t>(bits >> 8 * k);
+    for (int32_t k = 0; k < c.BytesPerSample; ++k)
+      b[static_cast<size_t>(i) * c.BytesPerSample + k] = static_cast<uint8_t>(bits >> 8 * k);
   }
   return b;
 }
@@ -81,7 +82,7 @@ TEST(SampleBlock, RecodingInPlaceMatchesDecodeScaleEncode) {
           block.resize(want.size());
           looked.resize(want.size());
           ASSERT_EQ(block, want) << from.Name << " to " << to.Name << ", " << count << " samples, gain " << g;
-          ASSERT_EQ(looked, want) << "table: " << from.Name << " to " << to.Name << ", " << count << " samples, gain " << g;
+          ASSERT_EQ(looked, want) << "table: " << from.Name << " to " << to.Name << ", " << count << " samples";
         }
       }
     }
@@ -108,8 +109,9 @@ TEST(SampleBlock, SilenceScansAndPeakMatchTheDecodedScan) {
           if (first < 0) first = i;
           last = i;
         }
-        EXPECT_EQ(FirstAbove(bytes.data(), count, c.Coding, threshold), first) << c.Name << " " << count << " " << threshold;
-        EXPECT_EQ(LastAbove(bytes.data(), count, c.Coding, threshold), last) << c.Name << " " << count << " " << threshold;
+        const std::string where = std::string(c.Name) + ", " + std::to_string(count) + " samples";
+        EXPECT_EQ(FirstAbove(bytes.data(), count, c.Coding, threshold), first) << where << ", above " << threshold;
+        EXPECT_EQ(LastAbove(bytes.data(), count, c.Coding, threshold), last) << where << ", above " << threshold;
       }
       // The peak carried over three calls, as over three blocks of a file.
       double peak = 0.0, magnitude = 0.0, wantPeak = 0.0, wantMagnitude = 0.0;
