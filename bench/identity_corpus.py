@@ -5,9 +5,10 @@ Every integer depth and container (8, 12-in-16, 16, 20-in-24, 24, 24-in-32, 32 b
 32- and 64-bit float, plain and extensible headers, mono to 6 channels, files longer than one
 block of the run and shorter than one piece, silent files, part frames at the end, equal peaks
 of both signs, full-scale extremes, float specials (NaN, infinities, denormal peaks) and
-samples that scale to exact rounding ties.
+samples that scale to exact rounding ties, and short files of every format with their peaks
+placed at random.
 
-Usage: identity_corpus.py FOLDER
+Usage: identity_corpus.py FOLDER [PEAK_FILES]   (120 short peak-placement files by default)
 """
 import math
 import os
@@ -143,12 +144,38 @@ def float_files(folder, rng):
     write_wav(os.path.join(folder, "f32_silent.wav"), 3, 2, 32, 4, float_bytes([0.0] * 8000, 4))
 
 
+def peak_files(folder, rng, count):
+    """Short files of every format whose loudest samples (one to three of equal magnitude and
+    random sign, or the negative extreme) sit anywhere, over quieter noise."""
+    kinds = [(1, 8, 1), (1, 16, 2), (1, 24, 3), (1, 32, 4), (3, 32, 4), (3, 64, 8)]
+    for n in range(count):
+        tag, bits, size = kinds[n % len(kinds)]
+        channels = 1 + n % 2
+        samples = channels * rng.randrange(300, 7000)
+        if tag == 3:
+            top = rng.uniform(0.1, 1.2)
+            vals = [rng.uniform(-top / 2, top / 2) for _ in range(samples)]
+            for _ in range(rng.randrange(1, 4)):
+                vals[rng.randrange(samples)] = rng.choice((top, -top))
+            data = float_bytes(vals, size)
+        else:
+            full = (1 << (bits - 1)) - 1
+            top = rng.choice((full, -full - 1, rng.randrange(1, full)))
+            vals = [rng.randrange(-abs(top) // 2, abs(top) // 2 + 1) for _ in range(samples)]
+            for _ in range(rng.randrange(1, 4)):
+                vals[rng.randrange(samples)] = rng.choice((top, -top)) if top != -full - 1 else top
+            data = int_bytes(vals, size, 0)
+        write_wav(os.path.join(folder, f"peak{n:03d}_{bits}{'f' if tag == 3 else ''}.wav"), tag, channels, bits,
+                  size, data)
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
     rng = random.Random(11)
     int_files(folder, rng)
     float_files(folder, rng)
+    peak_files(folder, rng, int(sys.argv[2]) if len(sys.argv) > 2 else 120)
 
 
 if __name__ == "__main__":
