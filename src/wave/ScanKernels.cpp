@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "wave/ByteOrder.h"
 
@@ -64,12 +65,15 @@ IntRange Merge(IntRange a, IntRange b) { return {std::min(a.Min, b.Min), std::ma
 
 #if defined(__SSE2__)
 
-// The lanes of a min and a max register, folded into one range.
-template <typename T, size_t N>
-IntRange Fold(const T (&mins)[N], const T (&maxs)[N]) {
-  IntRange r{mins[0], maxs[0]};
-  for (size_t k = 1; k < N; ++k) r = Merge(r, IntRange{mins[k], maxs[k]});
-  return r;
+// The lanes (of type T) of a min and a max register, folded into the range of the tail.
+template <typename T, typename V>
+IntRange FoldLanes(const V& lo, const V& hi, IntRange tail) {
+  constexpr size_t Lanes = sizeof(V) / sizeof(T);
+  T mins[Lanes], maxs[Lanes];
+  std::memcpy(mins, &lo, sizeof lo);
+  std::memcpy(maxs, &hi, sizeof hi);
+  for (size_t k = 0; k < Lanes; ++k) tail = Merge(tail, IntRange{mins[k], maxs[k]});
+  return tail;
 }
 
 IntRange RangeUInt8Sse2(const uint8_t* bytes, int32_t count) {
@@ -80,10 +84,7 @@ IntRange RangeUInt8Sse2(const uint8_t* bytes, int32_t count) {
     lo = _mm_min_epu8(lo, v);
     hi = _mm_max_epu8(hi, v);
   }
-  uint8_t mins[16], maxs[16];
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(mins), lo);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(maxs), hi);
-  return Merge(Fold(mins, maxs), RangeUInt8Scalar(bytes + i, count - i));
+  return FoldLanes<uint8_t>(lo, hi, RangeUInt8Scalar(bytes + i, count - i));
 }
 
 IntRange RangeInt16Sse2(const uint8_t* bytes, int32_t count) {
@@ -94,10 +95,7 @@ IntRange RangeInt16Sse2(const uint8_t* bytes, int32_t count) {
     lo = _mm_min_epi16(lo, v);
     hi = _mm_max_epi16(hi, v);
   }
-  int16_t mins[8], maxs[8];
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(mins), lo);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(maxs), hi);
-  return Merge(Fold(mins, maxs), RangeInt16Scalar(bytes + 2 * i, count - i));
+  return FoldLanes<int16_t>(lo, hi, RangeInt16Scalar(bytes + 2 * i, count - i));
 }
 
 // maxpd hands back its second operand when either is NaN, so the running maximum stays.
@@ -166,10 +164,7 @@ IntRange RangeUInt8Avx2(const uint8_t* bytes, int32_t count) {
     lo = _mm256_min_epu8(lo, v);
     hi = _mm256_max_epu8(hi, v);
   }
-  uint8_t mins[32], maxs[32];
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(mins), lo);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(maxs), hi);
-  return Merge(Fold(mins, maxs), RangeUInt8Scalar(bytes + i, count - i));
+  return FoldLanes<uint8_t>(lo, hi, RangeUInt8Scalar(bytes + i, count - i));
 }
 
 IntRange RangeInt16Avx2(const uint8_t* bytes, int32_t count) {
@@ -180,10 +175,7 @@ IntRange RangeInt16Avx2(const uint8_t* bytes, int32_t count) {
     lo = _mm256_min_epi16(lo, v);
     hi = _mm256_max_epi16(hi, v);
   }
-  int16_t mins[16], maxs[16];
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(mins), lo);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(maxs), hi);
-  return Merge(Fold(mins, maxs), RangeInt16Scalar(bytes + 2 * i, count - i));
+  return FoldLanes<int16_t>(lo, hi, RangeInt16Scalar(bytes + 2 * i, count - i));
 }
 
 IntRange RangeInt24Avx2(const uint8_t* bytes, int32_t count) {
@@ -195,10 +187,7 @@ IntRange RangeInt24Avx2(const uint8_t* bytes, int32_t count) {
     lo = _mm256_min_epi32(lo, v);
     hi = _mm256_max_epi32(hi, v);
   }
-  int32_t mins[8], maxs[8];
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(mins), lo);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(maxs), hi);
-  return Merge(Fold(mins, maxs), RangeInt24Scalar(bytes + 3 * i, count - i));
+  return FoldLanes<int32_t>(lo, hi, RangeInt24Scalar(bytes + 3 * i, count - i));
 }
 
 IntRange RangeInt32Avx2(const uint8_t* bytes, int32_t count) {
@@ -209,10 +198,7 @@ IntRange RangeInt32Avx2(const uint8_t* bytes, int32_t count) {
     lo = _mm256_min_epi32(lo, v);
     hi = _mm256_max_epi32(hi, v);
   }
-  int32_t mins[8], maxs[8];
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(mins), lo);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(maxs), hi);
-  return Merge(Fold(mins, maxs), RangeInt32Scalar(bytes + 4 * i, count - i));
+  return FoldLanes<int32_t>(lo, hi, RangeInt32Scalar(bytes + 4 * i, count - i));
 }
 
 double MaxMagnitudeAvx2(const double* values, int32_t count) {
