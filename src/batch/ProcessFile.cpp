@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "wave/SampleBlock.h"
+
 namespace tacetix {
 namespace {
 
@@ -14,8 +16,12 @@ constexpr int EndOfData = 2;
 enum Step : int { Continue = 0, Cancel = -1, EndOfPass = -2, Taken = -3 };
 
 struct Work {
-  explicit Work(FileContext& context) : C(context) {}
+  explicit Work(FileContext& context) : C(context), Block(reinterpret_cast<uint8_t*>(context.Buffer)) {}
   FileContext& C;
+  // The caller's buffer holds a block's samples as the file stores them (at most 8 bytes
+  // each, so BlockValues of them fit), decoded a piece at a time by the passes.
+  uint8_t* Block;
+  SampleCoding In;
   WaveInfo Info{};
   FileOutcome O;
   int32_t Ch = 1;
@@ -40,7 +46,7 @@ int32_t WholeFrames(const Work& w, int32_t blockStart, int32_t n) {
 int NextBlock(Work& w, int32_t blockStart, int32_t& n) {
   if (Pump(w)) return Cancel;
   n = 0;
-  const int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n);
+  const int r = w.C.File.ReadSampleBytes(w.Block, BlockValues, n);
   if (r == EndOfData) return EndOfPass;
   if (r != Ok) return Fail(w, r);
   n = WholeFrames(w, blockStart, n);
@@ -53,13 +59,11 @@ int ScanBeginning(Work& w) {
     const int r = NextBlock(w, pos, n);
     if (r == EndOfPass) break;
     if (r != Continue) return r;
-    for (int32_t k = 0; k < n; ++k) {
-      if (std::fabs(w.C.Buffer[k]) > w.C.Settings.ThresholdBegin) {
-        w.O.StartFound = true;
-        w.O.KeepFirst = (pos + k) - (pos + k) % w.Ch;
-        w.O.Changed = w.O.Changed || w.O.KeepFirst != 0;
-        break;
-      }
+    const int32_t k = FirstAbove(w.Block, n, w.In, w.C.Settings.ThresholdBegin);
+    if (k >= 0) {
+      w.O.StartFound = true;
+      w.O.KeepFirst = (pos + k) - (pos + k) % w.Ch;
+      w.O.Changed = w.O.Changed || w.O.KeepFirst != 0;
     }
   }
   w.C.File.ClearReadPosition();
@@ -75,16 +79,14 @@ int ScanEnd(Work& w) {
     pos = std::max(0, pos - BlockValues);
     if (int r = w.C.File.SeekSample(pos)) return Fail(w, r);
     int32_t n = 0;
-    if (int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n)) return Fail(w, r);
+    if (int r = w.C.File.ReadSampleBytes(w.Block, BlockValues, n)) return Fail(w, r);
     n = WholeFrames(w, pos, n);
-    for (int32_t k = n - 1; k >= 0; --k) {
-      if (std::fabs(w.C.Buffer[k]) > w.C.Settings.ThresholdEnd) {
-        w.O.EndFound = true;
-        w.O.KeepLast = pos + k;
-        w.O.KeepLast += (w.Ch - 1) - w.O.KeepLast % w.Ch;  // last sample of its frame
-        w.O.Changed = w.O.Changed || w.O.KeepLast + 1 != w.T;
-        break;
-      }
+    const int32_t k = LastAbove(w.Block, n, w.In, w.C.Settings.ThresholdEnd);
+    if (k >= 0) {
+      w.O.EndFound = true;
+      w.O.KeepLast = pos + k;
+      w.O.KeepLast += (w.Ch - 1) - w.O.KeepLast % w.Ch;  // last sample of its frame
+      w.O.Changed = w.O.Changed || w.O.KeepLast + 1 != w.T;
     }
     w.C.File.ClearReadPosition();
   } while (!w.O.EndFound && pos > 0);
@@ -98,20 +100,7 @@ int ScanPeak(Work& w) {
     const int r = NextBlock(w, pos, n);
     if (r == EndOfPass) break;
     if (r != Continue) return r;
-    // Locals, not the outcome's fields: the buffer may alias them as far as the compiler
-    // knows, which would force a store per sample.
-    const double* samples = w.C.Buffer;
-    double peak = w.O.Peak;
-    double magnitude = w.O.PeakMagnitude;
-    for (int32_t k = 0; k < n; ++k) {
-      const double m = std::fabs(samples[k]);
-      if (m > magnitude) {
-        peak = samples[k];
-        magnitude = m;
-      }
-    }
-    w.O.Peak = peak;
-    w.O.PeakMagnitude = magnitude;
+    UpdatePeak(w.Block, n, w.In, w.O.Peak, w.O.PeakMagnitude);
   }
   w.C.File.ClearReadPosition();
   return Continue;
@@ -150,12 +139,11 @@ int32_t WriteProgress(const Work& w, int32_t pos) {
   return static_cast<int32_t>(std::clamp<long double>(pct, 0, 100));
 }
 
-// Applies the gain in extended precision; a gain too large for a double stays extended.
-void ApplyGain(const Work& w, int32_t n) {
+// The gain the write applies in extended precision; a gain too large for a double stays extended.
+long double WriteGain(const Work& w) {
   const long double gain = w.O.Gain;
   const long double exact = static_cast<long double>(w.C.Settings.NormalizeTarget) / w.O.PeakMagnitude;
-  const long double g = (std::isfinite(w.O.Gain) || w.O.Peak == 0.0) ? gain : exact;
-  for (int32_t k = 0; k < n; ++k) w.C.Buffer[k] = static_cast<double>(g * w.C.Buffer[k]);
+  return (std::isfinite(w.O.Gain) || w.O.Peak == 0.0) ? gain : exact;
 }
 
 int StartOutput(Work& w, const std::string& outputPath) {
@@ -177,6 +165,9 @@ int WriteKept(Work& w, const std::string& outputPath) {
   if (w.T == 0) return Fail(w, 1);
   if (int r = f.SeekSample(pos)) return Fail(w, r);
   if (int r = StartOutput(w, outputPath)) return r;
+  const long double gain = WriteGain(w);
+  const int64_t keptSamples = int64_t{std::min(w.O.KeepLast, w.T - 1)} - w.O.KeepFirst + 1;
+  const BlockRecoder recoder(w.In, f.OutputCoding(), w.C.Settings.Normalize ? &gain : nullptr, keptSamples);
   for (bool last = false; !last;) {
     int32_t n = 0;
     const int r = NextBlock(w, pos, n);
@@ -188,9 +179,9 @@ int WriteKept(Work& w, const std::string& outputPath) {
       n -= pos - w.O.KeepLast - 1;
       last = true;
     }
-    if (w.C.Settings.Normalize) ApplyGain(w, n);
+    recoder.Recode(w.Block, n);
     int32_t written = 0;
-    if (int wr = f.WriteSamples(w.C.Buffer, n, written)) return Fail(w, wr);
+    if (int wr = f.WriteSampleBytes(w.Block, n, written)) return Fail(w, wr);
     w.C.FrontEnd.SetProgress(WriteProgress(w, progressPos));
   }
   // An output whose header or close failed may not be on disk as described: not done.
@@ -218,6 +209,7 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
   if (opened != 0) return w.C.File.WalkCancelled() ? Cancel : Fail(w, opened);
   if (int r = w.C.File.GetInfo(w.Info)) return Fail(w, r);
   w.Ch = w.Info.Channels;
+  w.In = w.C.File.InputCoding();
   w.T = w.Info.SampleCount - w.Info.SampleCount % w.Ch;
   w.O.KeepLast = w.T;
   DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.O);

@@ -4,12 +4,11 @@
 #include <memory>
 
 #include "wave/ByteOrder.h"
+#include "wave/SampleBlock.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
 namespace {
-
-using DecodeFn = void (*)(const uint8_t*, double*, int32_t, int32_t);
 
 FormatBody ParseFormat(const uint8_t* p) {
   FormatBody f;
@@ -25,20 +24,6 @@ FormatBody ParseFormat(const uint8_t* p) {
 bool IsCodecContainer(int32_t bytesPerSample) {
   return bytesPerSample == 1 || bytesPerSample == 2 || bytesPerSample == 3 || bytesPerSample == 4 ||
          bytesPerSample == 8;
-}
-
-// The container size picks the decoder; only 4-byte containers look at integer or float.
-DecodeFn PickDecoder(int32_t bytesPerSample, bool isFloat) {
-  switch (bytesPerSample) {
-    case 1: return DecodeUInt8;
-    case 2: return DecodeInt16;
-    case 3: return DecodeInt24;
-    case 4:
-      if (isFloat) return [](const uint8_t* b, double* v, int32_t n, int32_t) { DecodeFloat32(b, v, n); };
-      return DecodeInt32;
-    case 8: return [](const uint8_t* b, double* v, int32_t n, int32_t) { DecodeFloat64(b, v, n); };
-    default: return nullptr;
-  }
 }
 
 }  // namespace
@@ -159,14 +144,26 @@ int PCMFile::ClearReadPosition() {
   return 0;
 }
 
+SampleCoding PCMFile::InputCoding() const {
+  if (!FormatRead || InputFormat.Channels == 0) return {};
+  return {InputFormat.BlockAlign / InputFormat.Channels, InputFormat.BitsPerSample, InputIsFloat()};
+}
+
+// Checks that a read can start and moves the file to the read position: 0, or the status
+// of the read (1 failure, 2 already at the end).
+int PCMFile::StartRead(int32_t& bytesPerSample) {
+  if (ReadPosition < 0 || !InputOpen || !FormatRead || CheckFormat() != 0) return 1;
+  bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
+  if (DataLength - ReadPosition < bytesPerSample) return 2;
+  return InputFile.Seek(int64_t{DataOffset} + ReadPosition) ? 0 : 1;
+}
+
 int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
   delivered = 0;
   if (requested < 1 || !dest) return 1;
-  if (ReadPosition < 0 || !InputOpen || !FormatRead || CheckFormat() != 0) return 1;
-  const int32_t bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
-  if (DataLength - ReadPosition < bytesPerSample) return 2;
-  if (!InputFile.Seek(int64_t{DataOffset} + ReadPosition)) return 1;
-  const DecodeFn decode = PickDecoder(bytesPerSample, InputIsFloat());
+  int32_t bytesPerSample = 0;
+  if (int r = StartRead(bytesPerSample)) return r;
+  const DecodeFn decode = DecoderFor(InputCoding());
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
   auto nextCount = [&] { return std::min({requested, TransferBlock, (DataLength - ReadPosition) / bytesPerSample}); };
   for (int32_t n = nextCount(); n > 0; n = nextCount()) {
@@ -178,6 +175,20 @@ int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
     delivered += n;
     requested -= n;
   }
+  return 0;
+}
+
+int PCMFile::ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered) {
+  delivered = 0;
+  if (requested < 1 || !dest) return 1;
+  int32_t bytesPerSample = 0;
+  if (int r = StartRead(bytesPerSample)) return r;
+  const int32_t n = std::min(requested, (DataLength - ReadPosition) / bytesPerSample);
+  const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
+  size_t got = 0;
+  if (!InputFile.Read(dest, bytes, got) || got < bytes) return 1;
+  ReadPosition += static_cast<int32_t>(bytes);
+  delivered = n;
   return 0;
 }
 

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "wave/ByteOrder.h"
+#include "wave/SampleBlock.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
@@ -11,22 +12,7 @@ constexpr int32_t HeaderBytes = 44;
 // The header's sizes and every position are signed 32-bit: the whole file stays below 2 GiB.
 constexpr int64_t MaxDataBytes = int64_t{0x7FFFFFFF} - HeaderBytes - 1;
 
-using EncodeFn = void (*)(uint8_t*, const double*, int32_t, int32_t);
-
 int32_t BytesForBits(int32_t bits) { return bits / 8 + (bits % 8 != 0 ? 1 : 0); }
-
-EncodeFn PickEncoder(int32_t bytesPerSample, bool isFloat) {
-  switch (bytesPerSample) {
-    case 1: return EncodeUInt8;
-    case 2: return EncodeInt16;
-    case 3: return EncodeInt24;
-    case 4:
-      if (isFloat) return [](uint8_t* b, const double* v, int32_t n, int32_t) { EncodeFloat32(b, v, n); };
-      return EncodeInt32;
-    case 8: return [](uint8_t* b, const double* v, int32_t n, int32_t) { EncodeFloat64(b, v, n); };
-    default: return nullptr;
-  }
-}
 
 void StoreId(uint8_t* p, const char* id) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(id[i]);
@@ -116,27 +102,52 @@ int PCMFile::RewindOutput() {
   return 0;
 }
 
-int PCMFile::WriteSamples(const double* source, int32_t count, int32_t& written) {
-  written = 0;
-  if (count < 1 || !source || !OutputOpen || OutputFormat.Channels == 0) return 1;
-  const int32_t bytesPerSample = OutputFormat.BlockAlign / OutputFormat.Channels;
-  const EncodeFn encode = PickEncoder(bytesPerSample, OutputFormat.FormatTag == TagFloat);
-  if (!encode) return 1;
+SampleCoding PCMFile::OutputCoding() const {
+  if (!OutputOpen || OutputFormat.Channels == 0) return {};
+  return {OutputFormat.BlockAlign / OutputFormat.Channels, OutputFormat.BitsPerSample,
+          OutputFormat.FormatTag == TagFloat};
+}
+
+// Checks that count samples can be appended and moves the file to the end of the data.
+int PCMFile::StartWrite(int32_t count, int32_t& bytesPerSample) {
+  if (count < 1 || !OutputOpen || OutputFormat.Channels == 0) return 1;
+  bytesPerSample = OutputFormat.BlockAlign / OutputFormat.Channels;
+  if (!EncoderFor(OutputCoding())) return 1;
   // Refuse data the header's 32-bit sizes could not describe (a depth conversion can grow it).
   if (int64_t{OutputWritten} + int64_t{count} * bytesPerSample > MaxDataBytes) return 1;
-  if (!OutputFile.Seek(int64_t{OutputDataOffset} + OutputWritten)) return 1;
+  return OutputFile.Seek(int64_t{OutputDataOffset} + OutputWritten) ? 0 : 1;
+}
+
+// What reached the file counts as written, also when the write then failed.
+bool PCMFile::AppendBytes(const uint8_t* bytes, size_t length) {
+  size_t put = 0;
+  const bool ok = OutputFile.Write(bytes, length, put);
+  OutputPending = OutputPending || put > 0;
+  OutputWritten += static_cast<int32_t>(put);
+  return ok;
+}
+
+int PCMFile::WriteSamples(const double* source, int32_t count, int32_t& written) {
+  written = 0;
+  int32_t bytesPerSample = 0;
+  if (!source || StartWrite(count, bytesPerSample) != 0) return 1;
+  const EncodeFn encode = EncoderFor(OutputCoding());
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
   for (int32_t n = std::min(count, TransferBlock); n > 0; n = std::min(count, TransferBlock)) {
     encode(buffer.get(), source + written, n, OutputFormat.BitsPerSample);
-    const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
-    size_t put = 0;
-    const bool ok = OutputFile.Write(buffer.get(), bytes, put);
-    OutputPending = OutputPending || put > 0;
-    OutputWritten += static_cast<int32_t>(put);
-    if (!ok) return 1;
+    if (!AppendBytes(buffer.get(), static_cast<size_t>(n) * bytesPerSample)) return 1;
     written += n;
     count -= n;
   }
+  return 0;
+}
+
+int PCMFile::WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& written) {
+  written = 0;
+  int32_t bytesPerSample = 0;
+  if (!source || StartWrite(count, bytesPerSample) != 0) return 1;
+  if (!AppendBytes(source, static_cast<size_t>(count) * bytesPerSample)) return 1;
+  written = count;
   return 0;
 }
 

@@ -36,6 +36,14 @@ struct FormatBody {
   uint16_t BitsPerSample = 0;
 };
 
+// How one side of a file stores its samples; the container size and, for 4-byte containers,
+// integer or float choose the codec, and the masked encoders keep the top Bits.
+struct SampleCoding {
+  int32_t BytesPerSample = 0;  // 0: unknown (no format read, no output)
+  int32_t Bits = 0;
+  bool IsFloat = false;
+};
+
 constexpr uint16_t TagPCM = 1;
 constexpr uint16_t TagFloat = 3;
 constexpr uint16_t TagExtensible = 0xFFFE;
@@ -107,6 +115,10 @@ class PCMFile : public RIFFFile {
   int ClearReadPosition();
   // Decodes up to requested samples into dest; 2 when the read position was already at the end.
   int ReadSamples(double* dest, int32_t requested, int32_t& delivered);
+  // As ReadSamples, but stores the samples' bytes as the file holds them, in one read
+  // (dest has room for requested samples of InputCoding's size).
+  int ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered);
+  SampleCoding InputCoding() const;
 
   // Creates the output under a temporary name beside path and writes a header with data
   // length 0; CloseOutput moves it onto path. bits = -1 keeps the input's format; otherwise
@@ -120,6 +132,9 @@ class PCMFile : public RIFFFile {
   int RewindOutput();
   // Encodes count samples and appends them after the data written so far.
   int WriteSamples(const double* source, int32_t count, int32_t& written);
+  // As WriteSamples, for samples already encoded in OutputCoding, in one write.
+  int WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& written);
+  SampleCoding OutputCoding() const;
   // Pads the data to even length and rewrites the header; 1 when either write failed.
   int FinishOutput();
   // Finishes a pending output, closes it and moves it onto its name; 1 when finishing,
@@ -140,6 +155,9 @@ class PCMFile : public RIFFFile {
   bool OutputMoved() const { return Moved; }
 
  private:
+  int StartRead(int32_t& bytesPerSample);
+  int StartWrite(int32_t count, int32_t& bytesPerSample);
+  bool AppendBytes(const uint8_t* bytes, size_t length);
   int LocateChunks();
   int CheckFormat() const;
   bool InputIsFloat() const;
