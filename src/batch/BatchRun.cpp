@@ -14,6 +14,7 @@
 #include "batch/FileIdentity.h"
 #include "batch/OutputPath.h"
 #include "batch/ProcessFile.h"
+#include "batch/RowAhead.h"
 
 namespace tacetix {
 namespace {
@@ -42,6 +43,11 @@ class Run {
   // false: leave the loop.
   bool ProcessRow(int32_t row);
   bool TakeResult(FileResult result, int32_t row, int32_t code);
+  FileResult ProcessHere(int32_t row, const std::string& file, const OutputPath& out, int32_t& code);
+  FileResult TakeFromWorker(int32_t row, int32_t& code);
+  void StartRecord(Logfile& record, const std::string& file, const OutputPath* out) const;
+  void StartWorkers();
+  void DrainWorkers();
   void SettlePending(int32_t nextRow);
   void ReleasePending();
   OutputPath PlaceOutput(const std::string& file) const;
@@ -59,6 +65,7 @@ class Run {
   int32_t PendingRow = -1;
   std::string PendingOutput;  // the output path of that file, once it has one
   bool PendingRefused = false;  // its row already shows a refusal word
+  bool PendingCancelled = false;  // its file stopped at a cancel (rows that ran ahead of the turn)
   int32_t LastResult = 0;
   int32_t RowCount = 0;
   float PerFileShare = 0.0f;
@@ -69,6 +76,7 @@ class Run {
   FileIdSet WrittenIds;  // the outputs this run has moved onto their names
   void IndexSources();
   bool IsListedSource(const std::string& path) const;
+  std::unique_ptr<RowAhead> Ahead;  // with more than one job: rows processed ahead of their turn
 };
 
 bool Run::OpenLog() {
@@ -117,11 +125,13 @@ void Run::SettlePending(int32_t nextRow) {
     ReleasePending();
     ++Res.ErrorCount;
     if (LastResult != 0) Fe.SetRowStatus(PendingRow, "I/O error");
+    else if (PendingCancelled) Fe.SetRowStatus(PendingRow, "cancelled");
   }
   Pending = std::make_unique<PCMFile>();
   PendingRow = nextRow;
   PendingOutput.clear();
   PendingRefused = false;
+  PendingCancelled = false;
   LastResult = 0;
 }
 
@@ -157,42 +167,87 @@ OutputPath Run::PlaceOutput(const std::string& file) const {
   return out;
 }
 
+// The log's names of a row: the source at its start, the output once it is placed.
+void Run::StartRecord(Logfile& record, const std::string& file, const OutputPath* out) const {
+  if (!out) {
+    record.Clear();
+    record.peakdb_known = S.Normalize;
+    record.infile = Req.Log.PathInfile ? file : FileNamePart(file);
+    return;
+  }
+  record.outfile = Req.Log.PathOutfile ? out->Path : out->FileName;
+}
+
 bool Run::ProcessRow(int32_t row) {
   const std::string& file = Req.Files[static_cast<size_t>(row)];
   SettlePending(row);
   const long double pct = std::nearbyint(static_cast<long double>(row) / RowCount * 100.0L);
   Fe.SetStatusProgress("Processing \"" + file + "\"", static_cast<int32_t>(pct));
   Fe.SetRowStatus(row, "processing");
-  if (Record) {
-    Record->Clear();
-    Record->peakdb_known = S.Normalize;
-    Record->infile = Req.Log.PathInfile ? file : FileNamePart(file);
-  }
-  const OutputPath out = PlaceOutput(file);
+  if (Record) StartRecord(*Record, file, nullptr);
+  const OutputPath out = Ahead ? Ahead->Placement(row) : PlaceOutput(file);
   Fe.SetRowOutput(row, out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path);
   if (out.Verdict != PathVerdict::Ok) {
     Fe.SetRowStatus(row, RefusalWord(out.Verdict));
     PendingRefused = true;
     return !S.StopOnError;
   }
-  if (Record) Record->outfile = Req.Log.PathOutfile ? out.Path : out.FileName;
+  if (Record) StartRecord(*Record, file, &out);
   PendingOutput = out.Path;
-  FileContext context{S, *Pending, Buffer, Fe, RowProgress{row, PerFileShare}, Record ? &*Record : nullptr};
   int32_t code = 0;
-  FileResult result;
-  try {
-    result = ProcessFile(context, file, out.Path, code);
-  } catch (const std::exception&) {  // e.g. no memory for a transfer buffer: this file fails
-    result = FileResult::Failed;
-    code = 1;
-  }
+  const FileResult result = Ahead ? TakeFromWorker(row, code) : ProcessHere(row, file, out, code);
   return TakeResult(result, row, code);
+}
+
+FileResult Run::ProcessHere(int32_t row, const std::string& file, const OutputPath& out, int32_t& code) {
+  FileContext context{S, *Pending, Buffer, Fe, RowProgress{row, PerFileShare}, Record ? &*Record : nullptr};
+  try {
+    return ProcessFile(context, file, out.Path, code);
+  } catch (const std::exception&) {  // e.g. no memory for a transfer buffer: this file fails
+    code = 1;
+    return FileResult::Failed;
+  }
+}
+
+// The worker's file object becomes the row's own, so a partial output is finished and
+// moved onto its name in the row's turn, exactly as in the one-thread run.
+FileResult Run::TakeFromWorker(int32_t row, int32_t& code) {
+  RowDone done = Ahead->Wait(row, [this] { return Fe.Pump(); });
+  Pending = std::move(done.File);
+  if (Record && done.Record) Record = std::move(done.Record);
+  code = done.Code;
+  return done.Result;
+}
+
+void Run::StartWorkers() {
+  if (Req.Jobs <= 1 || RowCount <= 1) return;
+  auto place = [this](int32_t row) { return PlaceOutput(Req.Files[static_cast<size_t>(row)]); };
+  auto job = [this](int32_t row, const OutputPath& out) {
+    RowJob j{row, Req.Files[static_cast<size_t>(row)], out.Path, Record};
+    if (j.Record) {
+      StartRecord(*j.Record, j.Input, nullptr);
+      StartRecord(*j.Record, j.Input, &out);
+    }
+    return j;
+  };
+  Ahead = std::make_unique<RowAhead>(std::min(Req.Jobs, RowCount), RowCount, S, place, job);
+}
+
+// After a stop or a cancel, the rows already handed to workers end in list order with their
+// own words: a file written in the meantime is reported, never left unmentioned.
+void Run::DrainWorkers() {
+  if (!Ahead) return;
+  if (Res.Cancelled) Ahead->Cancel();
+  Ahead->StopHandingOut();
+  for (int32_t row = PendingRow + 1; row <= Ahead->LastSubmitted(); ++row) ProcessRow(row);
+  Ahead.reset();
 }
 
 // false: leave the loop.
 bool Run::TakeResult(FileResult result, int32_t row, int32_t code) {
   if (result == FileResult::Cancelled) {
     Res.Cancelled = true;
+    PendingCancelled = true;
     return false;
   }
   if (result == FileResult::Failed) {
@@ -242,6 +297,7 @@ RunResult Run::Execute() {
   Fe.BeginBusy();
   RowCount = static_cast<int32_t>(Req.Files.size());
   PerFileShare = RowCount > 0 ? 100.0f / static_cast<float>(RowCount) : 0.0f;
+  StartWorkers();
   for (int32_t row = 0; row < RowCount; ++row) {
     if (Fe.Pump()) {
       Res.Cancelled = true;
@@ -249,6 +305,7 @@ RunResult Run::Execute() {
     }
     if (!ProcessRow(row)) break;
   }
+  DrainWorkers();
   FinishPending();
   Fe.EndBusy(Res.OkCount + Res.ErrorCount > 0);
   Res.Summary = SummaryText(Res.OkCount, Res.ErrorCount, Res.Cancelled);

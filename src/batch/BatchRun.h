@@ -36,6 +36,9 @@ struct RunRequest {
   LogSettings Log;
   std::string LogName;
   LogHeaderSnapshot Header;
+  // Files processed at once on worker threads; 1 is the one-thread run of the window.
+  // Statuses, records and the summary come in list order whatever the count.
+  int32_t Jobs = 1;
 };
 
 struct RunResult {

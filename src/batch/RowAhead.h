@@ -1,0 +1,58 @@
+// Rows placed and handed to worker threads ahead of the run's turn for them, so that the
+// run itself still gives every status, record and count in list order.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "batch/OutputPath.h"
+#include "batch/RowWorkers.h"
+
+namespace tacetix {
+
+class RowAhead {
+ public:
+  // The run's own placement of a row's output, with all its checks and its folder.
+  using PlaceFn = std::function<OutputPath(int32_t row)>;
+  // The job of a placed row: its source, output and log record as the run starts them.
+  using JobFn = std::function<RowJob(int32_t row, const OutputPath& out)>;
+
+  RowAhead(int32_t jobs, int32_t rowCount, const ProcessSettings& settings, PlaceFn place, JobFn job);
+
+  // The row's turn has come (every earlier row is settled): its placement.
+  OutputPath Placement(int32_t row);
+  // The result of a row placed for writing; pump is the front end's, asked between waits.
+  RowDone Wait(int32_t row, const std::function<bool()>& pump);
+  // No row is handed out any more; those running go on to their end.
+  void StopHandingOut() { Stopped = true; }
+  // Every running file stops at its next block and no row is handed out any more.
+  void Cancel() {
+    Stopped = true;
+    Workers.Cancel();
+  }
+  // The last row handed to a worker, -1 when none.
+  int32_t LastSubmitted() const { return LastJob; }
+
+ private:
+  void HandOut();
+  // Places row Next; false when an unsettled earlier row writes the same name, so it waits.
+  bool PlaceNext();
+  bool ClaimedEarlier(const std::string& key) const;
+
+  const int32_t Jobs;
+  const int32_t RowCount;
+  const bool StopOnError;
+  PlaceFn Place;
+  JobFn MakeJob;
+  RowWorkers Workers;
+  std::map<int32_t, OutputPath> Placed;
+  std::map<int32_t, std::string> Claimed;  // rows handed out -> their resolved output name
+  int32_t Turn = 0;
+  int32_t Next = 0;
+  int32_t LastJob = -1;
+  bool Stopped = false;
+};
+
+}  // namespace tacetix

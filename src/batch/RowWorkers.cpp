@@ -1,0 +1,114 @@
+// Worker threads of a run: each processes whole files with its own buffer and file object.
+#include "batch/RowWorkers.h"
+
+#include <exception>
+#include <new>
+
+namespace tacetix {
+namespace {
+
+// What a worker's file sees of the front end: only the cancel. Statuses, progress and the
+// log are the run's, given in list order when each row's turn comes.
+class WorkerFrontEnd : public RunFrontEnd {
+ public:
+  explicit WorkerFrontEnd(const std::atomic<bool>& cancel) : Cancel(cancel) {}
+  void SetRowStatus(int32_t, const std::string&) override {}
+  void SetStatus(const std::string&) override {}
+  void SetStatusProgress(const std::string&, int32_t) override {}
+  void SetProgress(int32_t) override {}
+  bool Pump() override { return Cancel.load(std::memory_order_relaxed); }
+
+ private:
+  const std::atomic<bool>& Cancel;
+};
+
+}  // namespace
+
+RowWorkers::RowWorkers(int32_t count, const ProcessSettings& settings) : Settings(settings) {
+  for (int32_t i = 0; i < count; ++i) Threads.emplace_back([this] { WorkerLoop(); });
+}
+
+RowWorkers::~RowWorkers() {
+  {
+    std::lock_guard<std::mutex> guard(Lock);
+    Closing = true;
+    Jobs.clear();
+  }
+  CancelFlag.store(true);
+  JobReady.notify_all();
+  for (std::thread& t : Threads) t.join();
+}
+
+void RowWorkers::Submit(RowJob job) {
+  {
+    std::lock_guard<std::mutex> guard(Lock);
+    Jobs.push_back(std::move(job));
+    ++Unfinished;
+  }
+  JobReady.notify_one();
+}
+
+bool RowWorkers::TryTake(int32_t row, RowDone& done, std::chrono::milliseconds wait) {
+  std::unique_lock<std::mutex> guard(Lock);
+  ResultReady.wait_for(guard, wait, [&] { return Results.count(row) != 0; });
+  auto it = Results.find(row);
+  if (it == Results.end()) return false;
+  done = std::move(it->second);
+  Results.erase(it);
+  return true;
+}
+
+int32_t RowWorkers::Running() const {
+  std::lock_guard<std::mutex> guard(Lock);
+  return Unfinished;
+}
+
+void RowWorkers::WorkerLoop() {
+  // Allocated on the worker's first file, so idle workers of a short list cost nothing.
+  std::unique_ptr<double[]> buffer;
+  for (;;) {
+    RowJob job;
+    {
+      std::unique_lock<std::mutex> guard(Lock);
+      JobReady.wait(guard, [&] { return Closing || !Jobs.empty(); });
+      if (Closing) return;
+      job = std::move(Jobs.front());
+      Jobs.pop_front();
+    }
+    RowDone done;
+    try {
+      if (!buffer) buffer = std::make_unique<double[]>(BlockValues);
+      done = Process(job, buffer.get());
+    } catch (const std::bad_alloc&) {  // no memory for a buffer: this file fails
+      done.Result = FileResult::Failed;
+      done.Code = 1;
+    }
+    if (done.Result == FileResult::Failed) Failed.store(true);
+    {
+      std::lock_guard<std::mutex> guard(Lock);
+      Results.emplace(job.Row, std::move(done));
+      --Unfinished;
+    }
+    ResultReady.notify_all();
+  }
+}
+
+RowDone RowWorkers::Process(RowJob& job, double* buffer) {
+  RowDone done;
+  done.File = std::make_unique<PCMFile>();
+  done.Record = std::move(job.Record);
+  WorkerFrontEnd frontEnd(CancelFlag);
+  FileContext context{Settings, *done.File, buffer, frontEnd, RowProgress{job.Row, 0.0f},
+                      done.Record ? &*done.Record : nullptr};
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    done.Result = ProcessFile(context, job.Input, job.Output, done.Code, &done.Outcome);
+  } catch (const std::exception&) {  // as the one-thread run: this file fails
+    done.Result = FileResult::Failed;
+    done.Code = 1;
+  }
+  done.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return done;
+}
+
+}  // namespace tacetix
