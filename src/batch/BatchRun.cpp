@@ -2,13 +2,13 @@
 #include "batch/BatchRun.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <new>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -51,6 +51,9 @@ class Run {
   OutputPath PlaceOutput(const std::string& file) const;
   void FinishPending();
   void CloseLog();
+  // Gives a started row its final word and its result.
+  void EndRow(int32_t row, const std::string& word);
+  void StopClock() { Current.Seconds = std::chrono::duration<double>(Clock::now() - RowStart).count(); }
 
   const RunRequest& Req;
   const ProcessSettings& S;
@@ -58,7 +61,12 @@ class Run {
   RunFrontEnd& Fe;
   RunResult Res;
   LogStream Log;
-  std::optional<Logfile> Record;
+  bool LogOpen = false;
+  // Filled for every file, with or without a log: the front end's result shows its figures.
+  Logfile Record;
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point RowStart;
+  RowResult Current;  // the started row that has no final word yet
   std::unique_ptr<PCMFile> Pending;  // the file of a row that started and did not reach done
   int32_t PendingRow = -1;
   bool PendingRefused = false;  // its row already shows a refusal word
@@ -75,9 +83,9 @@ class Run {
 bool Run::OpenLog() {
   if (!S.LogEnabled) return true;
   if (WriteLogHeader(Log, Req.LogName, Req.Log, Req.Header) != 0) return false;
-  Record.emplace();
-  Record->separator = Req.Log.SepaField;
-  Record->WriteColumnHeader(Log);
+  LogOpen = true;
+  Record.separator = Req.Log.SepaField;
+  Record.WriteColumnHeader(Log);
   return true;
 }
 
@@ -86,12 +94,20 @@ void Run::SettlePending(int32_t nextRow) {
   if (Pending) {
     Pending.reset();
     ++Res.ErrorCount;
-    if (LastResult != 0) Fe.SetRowStatus(PendingRow, "I/O error");
+    if (LastResult != 0) EndRow(PendingRow, "I/O error");
   }
   Pending = std::make_unique<PCMFile>();
   PendingRow = nextRow;
   PendingRefused = false;
   LastResult = 0;
+  Current = RowResult{};
+  RowStart = Clock::now();
+}
+
+void Run::EndRow(int32_t row, const std::string& word) {
+  Fe.SetRowStatus(row, word);
+  Current.Word = word;
+  Fe.SetRowResult(row, Current);
 }
 
 void Run::IndexSources() {
@@ -125,28 +141,30 @@ bool Run::ProcessRow(int32_t row) {
   const long double pct = std::nearbyint(static_cast<long double>(row) / RowCount * 100.0L);
   Fe.SetStatusProgress("Processing \"" + file + "\"", static_cast<int32_t>(pct));
   Fe.SetRowStatus(row, "processing");
-  if (Record) {
-    Record->Clear();
-    Record->peakdb_known = S.Normalize;
-    Record->infile = Req.Log.PathInfile ? file : FileNamePart(file);
-  }
+  Record.Clear();
+  Record.peakdb_known = S.Normalize;
+  Record.infile = Req.Log.PathInfile ? file : FileNamePart(file);
   const OutputPath out = PlaceOutput(file);
-  Fe.SetRowOutput(row, out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path);
+  Current.OutputPath = out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path;
+  Fe.SetRowOutput(row, Current.OutputPath);
   if (out.Verdict != PathVerdict::Ok) {
-    Fe.SetRowStatus(row, RefusalWord(out.Verdict));
+    StopClock();
     PendingRefused = true;
+    EndRow(row, RefusalWord(out.Verdict));
     return !S.StopOnError;
   }
-  if (Record) Record->outfile = Req.Log.PathOutfile ? out.Path : out.FileName;
-  FileContext context{S, *Pending, Buffer, Fe, RowProgress{row, PerFileShare}, Record ? &*Record : nullptr};
+  Record.outfile = Req.Log.PathOutfile ? out.Path : out.FileName;
+  FileContext context{S, *Pending, Buffer, Fe, RowProgress{row, PerFileShare}, &Record};
   int32_t code = 0;
   FileResult result;
+  FileOutcome outcome;
   try {
-    result = ProcessFile(context, file, out.Path, code);
+    result = ProcessFile(context, file, out.Path, code, &outcome);
   } catch (const std::exception&) {  // e.g. no memory for a transfer buffer: this file fails
     result = FileResult::Failed;
     code = 1;
   }
+  StopClock();
   if (result == FileResult::Cancelled) {
     Res.Cancelled = true;
     return false;
@@ -156,8 +174,12 @@ bool Run::ProcessRow(int32_t row) {
     return !S.StopOnError;
   }
   Pending.reset();
-  Fe.SetRowStatus(row, "done");
-  if (Record) Record->WriteRecord(Log, Req.Log.SepaDeci);
+  Current.OutputMade = outcome.OutputDue;
+  Current.Silent = outcome.Silent;
+  Current.FiguresKnown = true;
+  Current.Figures = Record;
+  EndRow(row, "done");
+  if (LogOpen) Record.WriteRecord(Log, Req.Log.SepaDeci);
   ++Res.OkCount;
   return true;
 }
@@ -168,17 +190,17 @@ void Run::FinishPending() {
   Pending.reset();
   if (PendingRefused) return;
   const char* word = Res.Cancelled ? "cancelled" : LastResult != 0 ? "I/O error" : "Internal error 3";
-  Fe.SetRowStatus(PendingRow, word);
+  EndRow(PendingRow, word);
 }
 
 void Run::CloseLog() {
-  if (!Record) return;
+  if (!LogOpen) return;
   if (!Req.Log.ProcInfOnly) {
     Log.Line("");
     Log.Line(Res.Summary);
   }
   Res.LogWriteError = WriteLogFooter(Log, Req.Log) != 0;
-  Record.reset();
+  LogOpen = false;
 }
 
 RunResult Run::Execute() {

@@ -105,11 +105,14 @@ TEST_F(BadInputTest, EveryMalformedHeaderGetsOneStatusLine) {
     SCOPED_TRACE(c.Name);
     const std::string name = std::string(c.Name) + ".wav";
     const std::string path = OneFile(name, c.File, "");
-    const std::string word = c.Done ? "done" : "I/O error";
     const std::string summary = c.Done ? "1 file processed ok" : "0 files processed ok, 1 with errors";
     const std::string output = Dir.File("out/" + name);
     const bool written = fs::exists(output);
-    EXPECT_EQ(Out, word + ": " + path + " -> " + output + "\n" + summary + "\n");
+    // A file that fails is named on the error stream; one done without output says so.
+    const std::string line = !c.Done ? "tacetix-cli: " + path + ": I/O error\n"
+                             : written ? "done: " + path + " -> " + output + "\n"
+                                       : "silent: " + path + " (no output)\n";
+    EXPECT_EQ(Out, line + summary + "\n");
     EXPECT_EQ(ReadFile(path), c.File) << "the source changed";
     if (written) ExpectReadableWav(output);
     EXPECT_TRUE(c.Done || !written) << "a failed file left an output";
@@ -122,7 +125,7 @@ TEST_F(BadInputTest, FileOfTwoGibibytesIsRefusedAtOnce) {
   WriteFile(path, WavBuilder{}.Fmt(1, 2, 44100, 16).ChunkDeclared("data", 0x7FFFFFD4, {}).Build());
   ASSERT_EQ(::truncate(path.c_str(), off_t{1} << 31), 0);
   EXPECT_EQ(Cli("--subfolder out huge.wav"), 1);
-  EXPECT_EQ(Out, "I/O error: " + path + " -> " + Dir.File("out/huge.wav") + "\n0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(Out, "tacetix-cli: " + path + ": I/O error\n0 files processed ok, 1 with errors\n");
   EXPECT_EQ(OutputCount(), 0u);
   EXPECT_EQ(fs::file_size(path), uint64_t{1} << 31);
 }
@@ -165,8 +168,7 @@ TEST_F(BadInputTest, SixtyFiveThousandChannels) {
   // 16 bits for 65535 channels do not fit the 16-bit block align: refused, and no empty file stays.
   fs::remove_all(Dir.File("out"));
   OneFile("wide.wav", file, "--bits 16");
-  EXPECT_EQ(Out, "I/O error: " + Dir.File("wide.wav") + " -> " + Dir.File("out/wide.wav") +
-                     "\n0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(Out, "tacetix-cli: " + Dir.File("wide.wav") + ": I/O error\n0 files processed ok, 1 with errors\n");
   EXPECT_EQ(OutputCount(), 0u);
 }
 
