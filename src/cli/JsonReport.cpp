@@ -111,7 +111,8 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   line += ",\"status\":" + Text(r.Word) + ",\"reason\":" + (reason.empty() ? "null" : Text(reason));
   line += ",\"frames_in\":" + count(f.samples_in) + ",\"frames_out\":" + count(f.samples_out);
   line += ",\"start_frame\":" + count(f.startsample) + ",\"end_frame\":" + count(f.endsample);
-  const bool levels = r.FiguresKnown && normalize;
+  // A silent file has no peak: the log's 0.0 there is a placeholder, not a level.
+  const bool levels = r.FiguresKnown && normalize && !r.Silent;
   line += ",\"peak_db\":" + (levels && f.peakdb_known ? Number(f.peakdb) : "null");
   line += ",\"gain_db\":" + (levels ? Number(f.ampdb) : "null");
   line += ",\"bits_in\":" + count(f.bits_in) + ",\"bits_out\":" + count(f.bits_out);
