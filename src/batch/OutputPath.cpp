@@ -62,8 +62,11 @@ OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings&
                                         : settings.FolderText;
   if (!FolderExists(out.Folder) && !settings.Simulation) {
     // Only the last level is created: a missing parent is a refusal, not a surprise tree.
+    // Another run working in the same folders (a shard of a scaled-out job) may create it
+    // between the check and here: a folder that exists now is as good as one made.
     std::error_code ec;
-    if (out.Folder.empty() || !fs::create_directory(fs::path(out.Folder), ec) || ec) {
+    const bool made = !out.Folder.empty() && fs::create_directory(fs::path(out.Folder), ec) && !ec;
+    if (!made && !FolderExists(out.Folder)) {
       out.Verdict = PathVerdict::FolderRefused;
       return out;
     }
