@@ -130,8 +130,10 @@ bool Run::IsListedSource(const std::string& path) const {
 OutputPath Run::PlaceOutput(const std::string& file) const {
   OutputPath out = BuildOutputPath(file, S);
   // With Overwrite on, an output named like another row's source would replace that source.
-  if (out.Verdict == PathVerdict::Ok && IsListedSource(out.Path))
+  if (out.Verdict == PathVerdict::Ok && IsListedSource(out.Path)) {
     out.Verdict = PathVerdict::SameAsInput;
+    out.Reason = out.Path;
+  }
   return out;
 }
 
@@ -149,6 +151,7 @@ bool Run::ProcessRow(int32_t row) {
   Fe.SetRowOutput(row, Current.OutputPath);
   if (out.Verdict != PathVerdict::Ok) {
     StopClock();
+    Current.Reason = out.Reason;
     PendingRefused = true;
     EndRow(row, RefusalWord(out.Verdict));
     return !S.StopOnError;
@@ -160,11 +163,17 @@ bool Run::ProcessRow(int32_t row) {
   FileOutcome outcome;
   try {
     result = ProcessFile(context, file, out.Path, code, &outcome);
-  } catch (const std::exception&) {  // e.g. no memory for a transfer buffer: this file fails
+  } catch (const std::bad_alloc&) {  // no memory for a transfer buffer: this file fails
     result = FileResult::Failed;
     code = 1;
+    outcome.Reason = "not enough memory";
+  } catch (const std::exception& e) {
+    result = FileResult::Failed;
+    code = 1;
+    outcome.Reason = e.what();
   }
   StopClock();
+  Current.Reason = outcome.Reason;
   if (result == FileResult::Cancelled) {
     Res.Cancelled = true;
     return false;

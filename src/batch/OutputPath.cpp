@@ -68,6 +68,8 @@ OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings&
     const bool made = !out.Folder.empty() && fs::create_directory(fs::path(out.Folder), ec) && !ec;
     if (!made && !FolderExists(out.Folder)) {
       out.Verdict = PathVerdict::FolderRefused;
+      out.Reason = out.Folder.empty() ? "no output folder given"
+                                      : out.Folder + ": " + (ec ? ec.message() : "not a folder");
       return out;
     }
   }
@@ -77,6 +79,7 @@ OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings&
     out.Verdict = PathVerdict::SameAsInput;
   else if (FileExists(out.Path) && !settings.Overwrite)
     out.Verdict = PathVerdict::ExistsRefused;
+  if (out.Verdict != PathVerdict::Ok) out.Reason = out.Path;
   return out;
 }
 

@@ -27,6 +27,7 @@ struct FileOutcome {
   double PeakMagnitude = 0.0;
   double Gain = 1.0;
   bool OutputDue = false;
+  std::string Reason;  // after a failure: why, as a user may read it; "" when unknown
 };
 
 // Where one file stands in the run, for the progress bar.

@@ -41,6 +41,15 @@ DecodeFn PickDecoder(int32_t bytesPerSample, bool isFloat) {
   }
 }
 
+// Why a chunk was not found: most often the chunk before it claims more bytes than the file has.
+std::string MissingChunk(const char* wanted, const ChunkHeader& last, int64_t lastEnd, int64_t fileSize) {
+  std::string text = std::string(wanted) + " chunk missing";
+  if (lastEnd <= fileSize) return text;
+  const bool printable = std::all_of(last.id, last.id + 4, [](char c) { return c >= 32 && c < 127; });
+  return text + ": " + (printable ? "chunk '" + std::string(last.id, 4) + "'" : std::string("a chunk")) +
+         " runs past the end of the file";
+}
+
 }  // namespace
 
 PCMFile::PCMFile() = default;
@@ -70,26 +79,31 @@ int PCMFile::CloseInput() {
 int PCMFile::ReadHeader(bool sizeCheck) {
   ResetInputSide();
   if (RIFFFile::ReadHeader(sizeCheck) != 0) return 1;
-  if (std::memcmp(FormType.data(), "WAVE", 4) != 0) return 1;
+  if (std::memcmp(FormType.data(), "WAVE", 4) != 0) return Refuse("not a WAV file: RIFF form is not WAVE");
   if (LocateChunks() != 0) return 1;
   if (ReadFormat() != 0) return 1;
-  return CheckFormat();
+  return CheckFormat() == 0 ? 0 : Refuse(FormatRefusal());
 }
 
 // fmt must come first; a data chunk standing before it is never found.
 int PCMFile::LocateChunks() {
   ChunkHeader chunk{};
+  int64_t chunkEnd = 0;
   do {
-    if (NextChunk(chunk) != 0) return 1;
+    const ChunkHeader last = chunk;
+    if (NextChunk(chunk) != 0) return Refuse(MissingChunk("fmt", last, chunkEnd, InputSize));
+    chunkEnd = ChunkBodyStart + chunk.size;
   } while (std::memcmp(chunk.id, "fmt ", 4) != 0);
   // A fmt body shorter than 16 bytes cannot describe the format.
-  if (chunk.size < 16) return 1;
+  if (chunk.size < 16) return Refuse("fmt chunk too short");
   FmtOffset = static_cast<int32_t>(ChunkBodyStart);
   FmtSize = chunk.size;
   do {
-    if (NextChunk(chunk) != 0) return 1;
+    const ChunkHeader last = chunk;
+    if (NextChunk(chunk) != 0) return Refuse(MissingChunk("data", last, chunkEnd, InputSize));
+    chunkEnd = ChunkBodyStart + chunk.size;
   } while (std::memcmp(chunk.id, "data", 4) != 0);
-  if (chunk.size == 0) return 1;
+  if (chunk.size == 0) return Refuse("data chunk empty");
   DataOffset = static_cast<int32_t>(ChunkBodyStart);
   // The declared size is unsigned (streaming writers put 0xFFFFFFFF there); cut it to the file.
   DataLength = static_cast<int32_t>(std::min<int64_t>(chunk.size, std::max<int64_t>(0, InputSize - DataOffset)));
@@ -103,7 +117,8 @@ int PCMFile::ReadFormat() {
   uint8_t body[26] = {};
   const size_t want = FmtSize >= 40 ? 26 : 16;
   size_t got = 0;
-  if (!InputFile.Seek(FmtOffset) || !InputFile.Read(body, want, got) || got < want) return 1;
+  if (!InputFile.Seek(FmtOffset) || !InputFile.Read(body, want, got)) return SystemFailure(InputFile);
+  if (got < want) return Refuse("fmt chunk cut off");
   InputFormat = ParseFormat(body);
   SubFormat = (want == 26 && InputFormat.FormatTag == TagExtensible) ? Load16(body + 24) : 0;
   FormatRead = true;
@@ -115,6 +130,14 @@ int PCMFile::CheckFormat() const {
   const FormatBody& f = InputFormat;
   if (f.Channels == 0 || f.BlockAlign % f.Channels != 0) return 1;
   return IsCodecContainer(f.BlockAlign / f.Channels) ? 0 : 1;
+}
+
+std::string PCMFile::FormatRefusal() const {
+  const FormatBody& f = InputFormat;
+  if (f.Channels == 0) return "fmt chunk: no channels";
+  if (f.BlockAlign % f.Channels != 0)
+    return "fmt chunk: block align " + std::to_string(f.BlockAlign) + " is no whole number of bytes a channel";
+  return "samples of " + std::to_string(f.BlockAlign / f.Channels) + " bytes are not supported";
 }
 
 bool PCMFile::InputIsFloat() const {
@@ -155,14 +178,15 @@ int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
   if (ReadPosition < 0 || !InputOpen || !FormatRead || CheckFormat() != 0) return 1;
   const int32_t bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
   if (DataLength - ReadPosition < bytesPerSample) return 2;
-  if (!InputFile.Seek(int64_t{DataOffset} + ReadPosition)) return 1;
+  if (!InputFile.Seek(int64_t{DataOffset} + ReadPosition)) return SystemFailure(InputFile);
   const DecodeFn decode = PickDecoder(bytesPerSample, InputIsFloat());
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
   auto nextCount = [&] { return std::min({requested, TransferBlock, (DataLength - ReadPosition) / bytesPerSample}); };
   for (int32_t n = nextCount(); n > 0; n = nextCount()) {
     const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
     size_t got = 0;
-    if (!InputFile.Read(buffer.get(), bytes, got) || got < bytes) return 1;
+    if (!InputFile.Read(buffer.get(), bytes, got)) return SystemFailure(InputFile);
+    if (got < bytes) return Refuse("file cut short while it was read");
     decode(buffer.get(), dest + delivered, n, InputFormat.BitsPerSample);
     ReadPosition += static_cast<int32_t>(bytes);
     delivered += n;

@@ -45,7 +45,7 @@ uint16_t PCMFile::PlainOutputTag() const {
 
 int PCMFile::CreateOutput(const std::string& path, int32_t bits, int16_t tag, int32_t bytesPerSample) {
   if (OutputOpen) CloseOutput();
-  if (!OutputFile.CreateReadWrite(path)) return 1;
+  if (!OutputFile.CreateReadWrite(path)) return SystemFailure(OutputFile);
   OutputOpen = true;
   const int r = WriteHeader(0, bits, tag, bytesPerSample);
   OutputDataOffset = HeaderBytes;
@@ -53,7 +53,8 @@ int PCMFile::CreateOutput(const std::string& path, int32_t bits, int16_t tag, in
 }
 
 int PCMFile::WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t bytesPerSample) {
-  if (!OutputOpen || !OutputFile.Seek(0)) return 1;
+  if (!OutputOpen) return 1;
+  if (!OutputFile.Seek(0)) return SystemFailure(OutputFile);
   if (dataLength == 0) {
     OutputFormat = InputFormat;
     if (bits != -1) {
@@ -64,13 +65,16 @@ int PCMFile::WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t 
       if (bytesPerSample == -1) bytesPerSample = BytesForBits(bits);
       // Block align and byte rate must fit their 16- and 32-bit header fields.
       const int64_t blockAlign = int64_t{OutputFormat.Channels} * bytesPerSample;
-      if (bytesPerSample < 1 || blockAlign > 0xFFFF || blockAlign * OutputFormat.SampleRate > 0xFFFFFFFF) return 1;
+      if (bytesPerSample < 1) return 1;
+      if (blockAlign > 0xFFFF || blockAlign * OutputFormat.SampleRate > 0xFFFFFFFF)
+        return Refuse(std::to_string(OutputFormat.Channels) + " channels of " + std::to_string(bytesPerSample) +
+                      " bytes do not fit a WAV header");
       OutputFormat.BlockAlign = static_cast<uint16_t>(blockAlign);
       OutputFormat.ByteRate = static_cast<uint32_t>(blockAlign * OutputFormat.SampleRate);
     }
     if (OutputFormat.FormatTag != TagPCM && OutputFormat.FormatTag != TagFloat) OutputFormat.FormatTag = PlainOutputTag();
     // A header with no sample rate (or no channels) is one that other programs refuse to open.
-    if (OutputFormat.SampleRate == 0 || OutputFormat.Channels == 0) return 1;
+    if (OutputFormat.SampleRate == 0 || OutputFormat.Channels == 0) return Refuse("sample rate 0");
     // Samples are coded by their container alone, so a depth copied from an input that the
     // container cannot hold (0, more bits than it has, a float not of its size) becomes the
     // container's: sox and ffmpeg refuse such a header.
@@ -81,7 +85,7 @@ int PCMFile::WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t 
   }
   const std::array<uint8_t, 44> header = BuildHeader(dataLength);
   size_t put = 0;
-  return OutputFile.Write(header.data(), header.size(), put) ? 0 : 1;
+  return OutputFile.Write(header.data(), header.size(), put) ? 0 : SystemFailure(OutputFile);
 }
 
 std::array<uint8_t, 44> PCMFile::BuildHeader(int32_t dataLength) const {
@@ -116,8 +120,9 @@ int PCMFile::WriteSamples(const double* source, int32_t count, int32_t& written)
   const EncodeFn encode = PickEncoder(bytesPerSample, OutputFormat.FormatTag == TagFloat);
   if (!encode) return 1;
   // Refuse data the header's 32-bit sizes could not describe (a depth conversion can grow it).
-  if (int64_t{OutputWritten} + int64_t{count} * bytesPerSample > MaxDataBytes) return 1;
-  if (!OutputFile.Seek(int64_t{OutputDataOffset} + OutputWritten)) return 1;
+  if (int64_t{OutputWritten} + int64_t{count} * bytesPerSample > MaxDataBytes)
+    return Refuse("output would reach 2 GiB");
+  if (!OutputFile.Seek(int64_t{OutputDataOffset} + OutputWritten)) return SystemFailure(OutputFile);
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
   for (int32_t n = std::min(count, TransferBlock); n > 0; n = std::min(count, TransferBlock)) {
     encode(buffer.get(), source + written, n, OutputFormat.BitsPerSample);
@@ -126,7 +131,7 @@ int PCMFile::WriteSamples(const double* source, int32_t count, int32_t& written)
     const bool ok = OutputFile.Write(buffer.get(), bytes, put);
     OutputPending = OutputPending || put > 0;
     OutputWritten += static_cast<int32_t>(put);
-    if (!ok) return 1;
+    if (!ok) return SystemFailure(OutputFile);
     written += n;
     count -= n;
   }
@@ -147,13 +152,13 @@ int PCMFile::FinishOutput() {
   const std::array<uint8_t, 44> header = BuildHeader(OutputWritten);
   size_t put = 0;
   ok = OutputFile.Seek(0) && OutputFile.Write(header.data(), header.size(), put) && ok;
-  return ok ? 0 : 1;
+  return ok ? 0 : SystemFailure(OutputFile);
 }
 
 int PCMFile::CloseOutput() {
   if (!OutputOpen) return 0;
   int r = OutputPending ? FinishOutput() : 0;
-  if (!OutputFile.Close()) r = 1;
+  if (!OutputFile.Close()) r = SystemFailure(OutputFile);
   OutputOpen = false;
   return r;
 }

@@ -54,8 +54,16 @@ class RIFFFile {
   int NextChunk(ChunkHeader& chunk);
   // Closes the input and clears the chunk state. Always 0.
   virtual int CloseInput();
+  // Why the last failed operation failed, as a user may read it ("data chunk missing",
+  // "No such file or directory"); "" when it gave no reason.
+  const std::string& FailReason() const { return Reason; }
 
  protected:
+  // Keeps the reason and returns the failure code 1.
+  int Refuse(const std::string& reason);
+  // The system's words for the last failed call on file, after prefix.
+  int SystemFailure(const FileHandle& file, const std::string& prefix = "");
+  std::string Reason;
   FileHandle InputFile;
   bool InputOpen = false;
   std::array<char, 4> FormType{};
@@ -110,6 +118,7 @@ class PCMFile : public RIFFFile {
  private:
   int LocateChunks();
   int CheckFormat() const;
+  std::string FormatRefusal() const;
   bool InputIsFloat() const;
   uint16_t PlainOutputTag() const;
   void ResetInputSide();

@@ -57,7 +57,8 @@ std::vector<long> AsInt16(const std::vector<double>& samples) {
 struct BadCase {
   const char* Name;
   Bytes File;
-  bool Done;  // else "I/O error"
+  bool Done;           // else "I/O error"
+  const char* Reason;  // of the I/O error
 };
 
 std::vector<BadCase> HeaderCases() {
@@ -69,32 +70,42 @@ std::vector<BadCase> HeaderCases() {
   rifx.riffId = "RIFX";
   WavBuilder avi;
   avi.formType = "AVI ";
+  const char* noRiff = "not a WAV file: no RIFF header";
   return {
-      {"empty", {}, false},
-      {"riff-id-only", cut(4), false},
-      {"riff-header-only", WavBuilder{}.Build(), false},
-      {"cut-in-fmt", cut(30), false},
-      {"cut-in-data-header", cut(40), false},
-      {"cut-in-data", cut(49), true},  // the data is cut to the file: 2 silent samples, no output due
-      {"rifx", rifx.Fmt(1, 1, 8000, 16).Data(tone).Build(), false},
-      {"form-avi", avi.Fmt(1, 1, 8000, 16).Data(tone).Build(), false},
-      {"fmt-id-misspelt", WavBuilder{}.Chunk("fmt_", fmt).Data(tone).Build(), false},
-      {"no-data-chunk", WavBuilder{}.Fmt(1, 1, 8000, 16).Build(), false},
-      {"fmt-size-past-end", WavBuilder{}.ChunkDeclared("fmt ", 1000, fmt).Data(tone).Build(), false},
+      {"empty", {}, false, noRiff},
+      {"riff-id-only", cut(4), false, noRiff},
+      {"riff-header-only", WavBuilder{}.Build(), false, "fmt chunk missing"},
+      {"cut-in-fmt", cut(30), false, "data chunk missing: chunk 'fmt ' runs past the end of the file"},
+      {"cut-in-data-header", cut(40), false, "data chunk missing"},
+      {"cut-in-data", cut(49), true, nullptr},  // the data is cut to the file: 2 silent samples, no output due
+      {"rifx", rifx.Fmt(1, 1, 8000, 16).Data(tone).Build(), false, noRiff},
+      {"form-avi", avi.Fmt(1, 1, 8000, 16).Data(tone).Build(), false, "not a WAV file: RIFF form is not WAVE"},
+      {"fmt-id-misspelt", WavBuilder{}.Chunk("fmt_", fmt).Data(tone).Build(), false, "fmt chunk missing"},
+      {"no-data-chunk", WavBuilder{}.Fmt(1, 1, 8000, 16).Build(), false, "data chunk missing"},
+      {"fmt-size-past-end", WavBuilder{}.ChunkDeclared("fmt ", 1000, fmt).Data(tone).Build(), false,
+       "data chunk missing: chunk 'fmt ' runs past the end of the file"},
       {"chunk-size-past-end",
-       WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("LIST", 5000, {'a', 'b', 'c', 'd'}).Data(tone).Build(), false},
-      {"odd-chunk-padded", WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}).Data(tone).Build(), true},
+       WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("LIST", 5000, {'a', 'b', 'c', 'd'}).Data(tone).Build(), false,
+       "data chunk missing: chunk 'LIST' runs past the end of the file"},
+      {"odd-chunk-padded", WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}).Data(tone).Build(), true,
+       nullptr},
       {"odd-chunk-unpadded",
-       WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}, false).Data(tone).Build(), false},
-      {"data-before-fmt", WavBuilder{}.Data(tone).Fmt(1, 1, 8000, 16).Build(), false},
-      {"fmt-14-bytes", WavBuilder{}.Chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14)).Data(tone).Build(), false},
-      {"data-size-0", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0, {}).Build(), false},
-      {"data-size-ffffffff", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0xFFFFFFFF, tone).Build(), true},
-      {"channels-0", WavBuilder{}.Fmt(1, 0, 8000, 16, 2).Data(tone).Build(), false},
-      {"align-not-whole-channels", WavBuilder{}.Fmt(1, 2, 8000, 16, 3).Data(tone).Build(), false},
-      {"container-5-bytes", WavBuilder{}.Fmt(1, 1, 8000, 40, 5).Data(tone).Build(), false},
+       WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}, false).Data(tone).Build(), false,
+       "data chunk missing: a chunk runs past the end of the file"},
+      {"data-before-fmt", WavBuilder{}.Data(tone).Fmt(1, 1, 8000, 16).Build(), false, "data chunk missing"},
+      {"fmt-14-bytes", WavBuilder{}.Chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14)).Data(tone).Build(), false,
+       "fmt chunk too short"},
+      {"data-size-0", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0, {}).Build(), false,
+       "data chunk empty"},
+      {"data-size-ffffffff", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0xFFFFFFFF, tone).Build(), true,
+       nullptr},
+      {"channels-0", WavBuilder{}.Fmt(1, 0, 8000, 16, 2).Data(tone).Build(), false, "fmt chunk: no channels"},
+      {"align-not-whole-channels", WavBuilder{}.Fmt(1, 2, 8000, 16, 3).Data(tone).Build(), false,
+       "fmt chunk: block align 3 is no whole number of bytes a channel"},
+      {"container-5-bytes", WavBuilder{}.Fmt(1, 1, 8000, 40, 5).Data(tone).Build(), false,
+       "samples of 5 bytes are not supported"},
       // No program reads a wave file without a rate, so no output is made for one.
-      {"rate-0", WavBuilder{}.Fmt(1, 1, 0, 16).Data(tone).Build(), false},
+      {"rate-0", WavBuilder{}.Fmt(1, 1, 0, 16).Data(tone).Build(), false, "OUT: sample rate 0"},
   };
 }
 
@@ -109,7 +120,9 @@ TEST_F(BadInputTest, EveryMalformedHeaderGetsOneStatusLine) {
     const std::string output = Dir.File("out/" + name);
     const bool written = fs::exists(output);
     // A file that fails is named on the error stream; one done without output says so.
-    const std::string line = !c.Done ? "tacetix-cli: " + path + ": I/O error\n"
+    std::string reason = c.Reason ? c.Reason : "";
+    if (reason.rfind("OUT: ", 0) == 0) reason = output + reason.substr(3);
+    const std::string line = !c.Done ? "tacetix-cli: " + path + ": I/O error (" + reason + ")\n"
                              : written ? "done: " + path + " -> " + output + "\n"
                                        : "silent: " + path + " (no output)\n";
     EXPECT_EQ(Out, line + summary + "\n");
@@ -125,7 +138,7 @@ TEST_F(BadInputTest, FileOfTwoGibibytesIsRefusedAtOnce) {
   WriteFile(path, WavBuilder{}.Fmt(1, 2, 44100, 16).ChunkDeclared("data", 0x7FFFFFD4, {}).Build());
   ASSERT_EQ(::truncate(path.c_str(), off_t{1} << 31), 0);
   EXPECT_EQ(Cli("--subfolder out huge.wav"), 1);
-  EXPECT_EQ(Out, "tacetix-cli: " + path + ": I/O error\n0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(Out, "tacetix-cli: " + path + ": I/O error (file is 2 GiB or larger)\n0 files processed ok, 1 with errors\n");
   EXPECT_EQ(OutputCount(), 0u);
   EXPECT_EQ(fs::file_size(path), uint64_t{1} << 31);
 }
@@ -168,7 +181,8 @@ TEST_F(BadInputTest, SixtyFiveThousandChannels) {
   // 16 bits for 65535 channels do not fit the 16-bit block align: refused, and no empty file stays.
   fs::remove_all(Dir.File("out"));
   OneFile("wide.wav", file, "--bits 16");
-  EXPECT_EQ(Out, "tacetix-cli: " + Dir.File("wide.wav") + ": I/O error\n0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(Out, "tacetix-cli: " + Dir.File("wide.wav") + ": I/O error (" + Dir.File("out/wide.wav") +
+                     ": 65535 channels of 2 bytes do not fit a WAV header)\n0 files processed ok, 1 with errors\n");
   EXPECT_EQ(OutputCount(), 0u);
 }
 

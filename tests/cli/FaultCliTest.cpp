@@ -74,7 +74,7 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
   const std::string limit = "ulimit -f 64; trap '' XFSZ; ";
   const std::string files = " --bits 24 --subfolder out a.wav big.wav c.wav";
   EXPECT_EQ(Cli(files, limit), 1);
-  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav") +
+  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
                      "1 file processed ok, 1 with errors\n");
   EXPECT_FALSE(fs::exists(Dir.File("out/c.wav")));
   // The cut output keeps what was written, under a header that says so.
@@ -84,7 +84,7 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
 
   fs::remove_all(Dir.File("out"));
   EXPECT_EQ(Cli("--keep-going" + files, limit), 1);
-  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav") +
+  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
                      Line("done", "c.wav", Dir.File("out/c.wav")) + "2 files processed ok, 1 with errors\n");
   ExpectOutputsReadable(Dir.File("out"));
   ExpectSourcesUnchanged();
@@ -115,7 +115,8 @@ TEST_F(FaultCliTest, FolderThatRefusesNewFiles) {
   SmallFiles();
   // /proc/self exists and refuses new entries even for root.
   EXPECT_EQ(Cli("--keep-going --output-dir /proc/self a.wav c.wav"), 1);
-  EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav") + ErrorLine("I/O error", "c.wav") +
+  EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav", "/proc/self/a.wav: No such file or directory") +
+                     ErrorLine("I/O error", "c.wav", "/proc/self/c.wav: No such file or directory") +
                      "0 files processed ok, 2 with errors\n");
   ExpectSourcesUnchanged();
 }
@@ -127,13 +128,14 @@ TEST_F(FaultCliTest, ReadOnlyFolders) {
   fs::create_directory(Dir.File("ro"));
   fs::permissions(Dir.File("ro"), fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(Cli("--output-dir ro a.wav"), 1);
-  EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav") + "0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav", Dir.File("ro/a.wav") + ": Permission denied") +
+                     "0 files processed ok, 1 with errors\n");
   fs::permissions(Dir.File("ro"), fs::perms::owner_all);
   fs::create_directory(Dir.File("src"));
   WriteWav16(Dir.File("src/s.wav"), 1, {0, 100, 0});
   fs::permissions(Dir.File("src"), fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(Cli("--subfolder out src/s.wav"), 1);
-  EXPECT_EQ(Out, ErrorLine("error creating output folder", "src/s.wav") +
+  EXPECT_EQ(Out, ErrorLine("error creating output folder", "src/s.wav", Dir.File("src/out") + ": Permission denied") +
                      "0 files processed ok, 1 with errors\n");
   fs::permissions(Dir.File("src"), fs::perms::owner_all);
   ExpectSourcesUnchanged();
@@ -143,8 +145,9 @@ TEST_F(FaultCliTest, SubfolderNameTakenByAFile) {
   SmallFiles();
   WriteFile(Dir.File("out"), {'x'});
   EXPECT_EQ(Cli("--keep-going --subfolder out a.wav c.wav"), 1);
-  EXPECT_EQ(Out, ErrorLine("error creating output folder", "a.wav") +
-                     ErrorLine("error creating output folder", "c.wav") +
+  const std::string taken = Dir.File("out") + ": File exists";
+  EXPECT_EQ(Out, ErrorLine("error creating output folder", "a.wav", taken) +
+                     ErrorLine("error creating output folder", "c.wav", taken) +
                      "0 files processed ok, 2 with errors\n");
   EXPECT_EQ(ReadFile(Dir.File("out")), Bytes{'x'});
   ExpectSourcesUnchanged();
@@ -156,7 +159,8 @@ TEST_F(FaultCliTest, OutputPathTakenByAFolder) {
   for (const char* overwrite : {"", "--overwrite "}) {
     SCOPED_TRACE(overwrite);
     EXPECT_EQ(Cli(std::string(overwrite) + "--keep-going --subfolder out a.wav c.wav"), 1);
-    EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav") + Line("done", "c.wav", Dir.File("out/c.wav")) +
+    EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav", Dir.File("out/a.wav") + ": Is a directory") +
+                       Line("done", "c.wav", Dir.File("out/c.wav")) +
                        "1 file processed ok, 1 with errors\n");
     // The folder in the way is left as it was.
     EXPECT_TRUE(fs::is_directory(Dir.File("out/a.wav/inner")));
