@@ -199,6 +199,8 @@ void Run::FinishPending() {
   Pending.reset();
   if (PendingRefused) return;
   const char* word = Res.Cancelled ? "cancelled" : LastResult != 0 ? "I/O error" : "Internal error 3";
+  // A failed file that the cancel overtakes shows "cancelled": its failure's reason would mislead.
+  if (Res.Cancelled) Current.Reason.clear();
   EndRow(PendingRow, word);
 }
 
