@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole suite through ctest.
+# Installs what is missing, builds everything (benchmarks included) and runs the whole suite
+# through ctest, the Debian package test too (`ctest -LE package` in the build folder leaves it out).
 # Usage: ./test.sh [extra cmake options]   (BUILD_DIR overrides the build folder)
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./scripts/deps.sh
 ensure_packages cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev sox ffmpeg \
-  qt6-base-dev xvfb xauth python3 parallel bash-completion
+  qt6-base-dev xvfb xauth python3 parallel bash-completion \
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file lintian
 build="${BUILD_DIR:-build}"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" "$@" >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" -DTACETIX_TESTS=ON -DTACETIX_BENCH=ON "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 900

@@ -2,9 +2,11 @@
 // in more words; the completion (scripts/completion/tacetix-cli) offers the same options.
 #include "cli/CliOptions.h"
 
+#include "TacetixVersion.h"
+
 namespace tacetix {
 
-std::string VersionText() { return "tacetix-cli 1.1\n"; }
+std::string VersionText() { return "tacetix-cli " TACETIX_VERSION "\nLicence: MIT\n"; }
 
 std::string ShortUsageText() {
   return "Usage: tacetix-cli [OPTION]... FILE...\n"

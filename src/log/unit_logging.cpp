@@ -2,6 +2,8 @@
 // and the closing, with every write failure after the open remembered.
 #include "log/unit_logging.h"
 
+#include "TacetixVersion.h"
+
 namespace tacetix {
 
 namespace {
@@ -131,7 +133,7 @@ int WriteLogHeader(LogStream& stream, const std::string& name, const LogSettings
                    const LogHeaderSnapshot& snapshot) {
   if (!OpenLog(stream, name)) return 1;
   if (settings.ProcInfOnly) return 0;
-  stream.Line("Tacetix v1.1 - Logfile");
+  stream.Line("Tacetix v" TACETIX_VERSION " - Logfile");
   stream.Line("start processing " + DateTimeText());
   stream.Line("");
   ProcessingLines(stream, snapshot);

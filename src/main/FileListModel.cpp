@@ -79,8 +79,13 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const FileRow& row = Rows[static_cast<size_t>(index.row())];
   if (role == Qt::DecorationRole && index.column() == ColFile) return RowIcon;
-  if (role == Qt::ToolTipRole && index.column() == ColStatus)
+  // Narrow columns cut paths and the longer status words; the tooltip shows them whole,
+  // the status with the reason it was given.
+  if (role == Qt::ToolTipRole) {
+    if (index.column() == ColFile) return row.Path;
+    if (index.column() != ColStatus) return {};
     return row.StatusReason.isEmpty() ? row.Status : row.Status + QStringLiteral(" (") + row.StatusReason + ')';
+  }
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
     case ColFile: return row.Path;
@@ -113,6 +118,38 @@ void FileListModel::RemoveRow(int row) {
   beginRemoveRows(QModelIndex(), row, row);
   Rows.erase(Rows.begin() + row);
   endRemoveRows();
+}
+
+void FileListModel::MovePersistentRows(const std::vector<int>& newPlace) {
+  const QModelIndexList before = persistentIndexList();
+  QModelIndexList after;
+  after.reserve(before.size());
+  for (const QModelIndex& old : before) {
+    const int place = newPlace[static_cast<size_t>(old.row())];
+    after.append(place < 0 ? QModelIndex() : index(place, old.column()));
+  }
+  changePersistentIndexList(before, after);
+}
+
+void FileListModel::RemoveRows(const std::vector<int>& rows) {
+  std::vector<int> newPlace(Rows.size(), 0);
+  for (int row : rows) {
+    if (row >= 0 && row < rowCount()) newPlace[static_cast<size_t>(row)] = -1;
+  }
+  if (std::find(newPlace.begin(), newPlace.end(), -1) == newPlace.end()) return;
+  // One layout change for the whole batch: a removal notice per row or per range makes
+  // the view lay out every row again each time, which is what made big deletes slow.
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  int kept = 0;
+  for (size_t i = 0; i < Rows.size(); ++i) {
+    if (newPlace[i] < 0) continue;
+    newPlace[i] = kept;
+    if (static_cast<int>(i) != kept) Rows[static_cast<size_t>(kept)] = std::move(Rows[i]);
+    ++kept;
+  }
+  Rows.resize(static_cast<size_t>(kept));
+  MovePersistentRows(newPlace);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 QStringList FileListModel::Paths() const {
@@ -158,11 +195,7 @@ void FileListModel::SortBy(int comparer) {
     sorted.push_back(std::move(Rows[static_cast<size_t>(order[i])]));
   }
   Rows = std::move(sorted);
-  const QModelIndexList before = persistentIndexList();
-  QModelIndexList after;
-  after.reserve(before.size());
-  for (const QModelIndex& old : before) after.append(index(newPlace[static_cast<size_t>(old.row())], old.column()));
-  changePersistentIndexList(before, after);
+  MovePersistentRows(newPlace);
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 

@@ -35,6 +35,9 @@ class FileListModel : public QAbstractTableModel {
   // Appends rows with one insertion notice for the whole batch.
   void AppendRows(std::vector<FileRow>&& rows);
   void RemoveRow(int row);
+  // Removes the rows at these indexes in one change; a removed row's selection and
+  // current mark go with it, the other rows keep theirs.
+  void RemoveRows(const std::vector<int>& rows);
   const FileRow& Row(int row) const { return Rows[static_cast<size_t>(row)]; }
   QStringList Paths() const;
   // A new word drops the reason of the old one.
@@ -48,6 +51,10 @@ class FileListModel : public QAbstractTableModel {
   static constexpr int ComparerCount = 12;
 
  private:
+  // Persistent indexes (selection, current row) follow their rows to newPlace[old row];
+  // -1 drops them.
+  void MovePersistentRows(const std::vector<int>& newPlace);
+
   std::vector<FileRow> Rows;
   QIcon RowIcon;
 };

@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTreeView>
 #include <optional>
 
 #include "main/HandlerGuard.h"
@@ -55,15 +56,19 @@ bool TForm1::IsKeyTarget(QObject* watched) const {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
-    case QEvent::KeyPress:
+    case QEvent::KeyPress: {
+      const auto& key = *static_cast<QKeyEvent*>(event);
       if (IsKeyTarget(watched)) {
-        const auto& key = *static_cast<QKeyEvent*>(event);
         Guarded(this, QStringLiteral("Keyboard command"), [this, &key] {
           if (KeyPreview) PreviewKey(key);
           DefaultButtonKey(key);
         })();
       }
+      // While busy the list's own select-all would hand a running delete rows the user
+      // never chose; clicks may still select single rows.
+      if (watched == lview_Files && Busy() && key.matches(QKeySequence::SelectAll)) return true;
       break;
+    }
     case QEvent::FocusIn:
     case QEvent::FocusOut:
       TypingFieldFocus(watched, event);
@@ -80,11 +85,15 @@ void TForm1::PreviewKey(const QKeyEvent& event) {
 }
 
 void TForm1::DefaultButtonKey(const QKeyEvent& event) {
-  // bt_Process is the default button: Enter presses it unless a focused push button
-  // takes Enter for itself. Qt gives default buttons to dialogs only.
+  // bt_Process is the default button: Enter presses it unless a push button has the
+  // focus, which Enter then presses. Qt does either only inside dialogs.
   if (event.key() != Qt::Key_Return && event.key() != Qt::Key_Enter) return;
   if (event.modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::ShiftModifier)) return;
-  if (qobject_cast<QPushButton*>(focusWidget()) != nullptr) return;
+  if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+    // The default button presses itself on Enter.
+    if (!button->isDefault() && !button->autoDefault()) button->click();
+    return;
+  }
   bt_ProcessClick();
 }
 
@@ -143,6 +152,12 @@ void TForm1::ShowPage(int index) {
 
 void TForm1::ConnectPageSwitching() {
   connect(PageControl1->tabBar(), &QTabBar::tabBarClicked, this, [this](int index) { TakeFocusOffPage(index); });
+  // Any other way to a page (Ctrl+Tab, the wheel over the tabs) lets Qt carry the focus
+  // onto the new page's first control; it goes back to the page control, as above.
+  connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+    QWidget* page = PageControl1->currentWidget();
+    if (page != nullptr && page->isAncestorOf(focusWidget())) PageControl1->tabBar()->setFocus(Qt::OtherFocusReason);
+  });
 }
 
 bool TForm1::AllPagesKey(QChar character) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -29,9 +30,22 @@ bool RunLogFileDialog(QWidget* owner, QString& path) {
   dialog.setFilter(dialog.filter() | QDir::Hidden);
   dialog.setSizeGripEnabled(true);
   if (!path.isEmpty()) dialog.selectFile(path);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-  path = dialog.selectedFiles().constFirst();
-  return !path.isEmpty();
+  // The file may be new, its folder may not: a mistyped folder would only show at the
+  // next run. The dialog comes back until the name is usable or the user cancels.
+  for (;;) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    const QString chosen = dialog.selectedFiles().constFirst();
+    if (chosen.isEmpty()) return false;
+    const QFileInfo file(chosen);
+    if (file.absoluteDir().exists()) {
+      path = chosen;
+      return true;
+    }
+    QMessageBox::warning(&dialog, dialog.windowTitle(),
+                         QStringLiteral("%1\nFolder not found.\nPlease verify the correct folder name was given.")
+                             .arg(QDir::toNativeSeparators(file.absolutePath())));
+    dialog.selectFile(chosen);
+  }
 }
 
 }  // namespace

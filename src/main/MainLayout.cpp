@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QProgressBar>
+#include <QStyle>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTreeView>
@@ -20,7 +21,15 @@ namespace tacetix {
 
 namespace {
 
-constexpr int ColumnWidths[FileListModel::ColumnCount] = {235, 60, 55, 85, 75, 70};
+// As wide as the caption needs: Qt makes every captioned push button 80 pixels at
+// least, which leaves the summary beside the list buttons no room.
+void FitToCaption(QPushButton* button) {
+  const QFontMetrics metrics = button->fontMetrics();
+  const QString caption = QString(button->text()).remove(QLatin1Char('&'));
+  const int padding = 2 * (button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                           button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+  button->setFixedWidth(metrics.horizontalAdvance(caption) + padding + 2 * metrics.averageCharWidth());
+}
 
 QWidget* LevelEditSized(TAlignedEdit* edit) {
   // Wide enough for the longest level text whatever the font.
@@ -61,37 +70,6 @@ void TForm1::BuildWindow() {
   SetTabOrder();
 }
 
-void TForm1::BuildFileListView(QWidget* page) {
-  lview_Files = Named(new QTreeView(page), "lview_Files");
-  lview_Files->setModel(FileModel);
-  lview_Files->setRootIsDecorated(false);
-  lview_Files->setUniformRowHeights(true);
-  lview_Files->setItemsExpandable(false);
-  lview_Files->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  lview_Files->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lview_Files->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  lview_Files->setMinimumSize(585, 289);
-  // The selection stays as visible when the list loses the focus.
-  QPalette colours = lview_Files->palette();
-  colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));
-  colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   colours.color(QPalette::Active, QPalette::HighlightedText));
-  lview_Files->setPalette(colours);
-  QHeaderView* header = lview_Files->header();
-  header->setSectionsClickable(true);
-  header->setSectionsMovable(false);
-  // Status takes the rest, so that its longer words stay readable.
-  header->setStretchLastSection(true);
-  header->setSortIndicatorShown(false);
-  header->setMinimumSectionSize(30);
-  // The widths are a floor: a wider font must not cut the length text.
-  const char* widest[FileListModel::ColumnCount] = {"", "Bits", "44100", "Channels", "00:00:00.000", "Status"};
-  for (int c = 0; c < FileListModel::ColumnCount; ++c) {
-    const int textWidth = lview_Files->fontMetrics().horizontalAdvance(QString::fromLatin1(widest[c])) + 24;
-    header->resizeSection(c, std::max(ColumnWidths[c], textWidth));
-  }
-}
-
 QWidget* TForm1::BuildInputPage() {
   auto* page = new QWidget();
   auto* column = new QVBoxLayout(page);
@@ -106,8 +84,14 @@ QWidget* TForm1::BuildInputPage() {
   bt_None = MakeButton(page, "bt_None", "&None");
   bt_Reverse = MakeButton(page, "bt_Reverse", "&Rev");
   bt_Reset = MakeButton(page, "bt_Reset", "Re&set");
+  for (QPushButton* button : {bt_Add, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset}) FitToCaption(button);
   lab_summary = MakeLabel(page, "lab_summary", "0 files, 0 selected");
   lab_summary->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // Room for the longest summary the list will see, so that a growing count is never
+  // cut at its left end; the window grows instead where fonts are large.
+  lab_summary->setMinimumWidth(
+      lab_summary->fontMetrics().horizontalAdvance(QStringLiteral("100000 files, 100000 selected")) +
+      2 * lab_summary->margin() + 2);
   row->addWidget(bt_Add);
   row->addWidget(bt_Delete);
   row->addSpacing(12);
@@ -196,8 +180,10 @@ void TForm1::BuildStatusBar() {
 }
 
 void TForm1::SetTabOrder() {
+  // The page control, its pages' controls, then the buttons beside the pages. Controls of
+  // hidden pages are skipped, so Tab walks only the page on show.
   const QList<QWidget*> chain = {
-      PageControl1, bt_Process, bt_Cancel, bt_About,
+      PageControl1,
       lview_Files, bt_Add, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset,
       cbx_Link, cbx_Remove1, radio_digital0_1, radio_other1, edit_Threshold1, track_Threshold1,
       cbx_Remove2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2,
@@ -205,7 +191,8 @@ void TForm1::SetTabOrder() {
       combo_Bits, radio_BitsAll, radio_BitsUp, radio_BitsDown,
       edit_Prefix, edit_Suffix, radio_FolderSubfolder, radio_FolderOther, edit_FolderSubfolder,
       bt_FolderOther, edit_FolderOther, cbx_Simulation, cbx_Logfile, bt_LogOptions, bt_LogBrowse,
-      edit_Logfile, cbx_NoChange, cbx_Overwrite, cbx_StopOnError};
+      edit_Logfile, cbx_NoChange, cbx_Overwrite, cbx_StopOnError,
+      bt_Process, bt_Cancel, bt_About};
   for (int i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 

@@ -1,4 +1,5 @@
-// The output name fields: refusing characters a file name cannot hold, trimming on
+// The output name fields: refusing characters a file name cannot hold and control
+// characters (a line break would split the log's record), trimming on
 // exit, the other folder from the folder chooser, and the typing fields that switch
 // the keyboard commands off while the caret is in them.
 #include <algorithm>
@@ -16,7 +17,7 @@ namespace tacetix {
 
 void TForm1::FilterNameField(QLineEdit* edit) {
   const QString text = edit->text();
-  const QString clean = StripInvalidChars(text);
+  const QString clean = StripControlChars(StripInvalidChars(text));
   if (clean == text) return;
   // The caret goes back to the position it had after the change, so a refused character
   // typed mid-text leaves it one place further right; at the end it stays at the end.
@@ -106,6 +107,8 @@ void TForm1::ConnectNameFields() {
   connect(edit_Suffix, &QLineEdit::textChanged, this, [this] { edit_PrefixSuffixChange(edit_Suffix); });
   connect(edit_FolderSubfolder, &QLineEdit::textChanged, this, [this] { edit_FolderSubfolderChange(); });
   connect(edit_FolderOther, &QLineEdit::textChanged, this, [this] { edit_FolderOtherChange(); });
+  // The folder choice decides whether a subfolder named "." or ".." stops Process.
+  connect(radio_FolderSubfolder, &QRadioButton::toggled, this, [this] { UpdateControls(); });
 }
 
 }  // namespace tacetix

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QValidator>
 #include <QVBoxLayout>
 
 #include "batch/ProcessSettings.h"
@@ -20,6 +21,19 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, int maxLength) {
   edit->setMaxLength(maxLength);
   return edit;
 }
+
+// Limits typing only: QLineEdit's own limit also cuts a text the program sets, and a
+// path chosen in the file dialog may be longer.
+class TypedLengthLimit : public QValidator {
+ public:
+  TypedLengthLimit(int maxLength, QObject* parent) : QValidator(parent), MaxLength(maxLength) {}
+  State validate(QString& input, int& /*caret*/) const override {
+    return input.size() > MaxLength ? Invalid : Acceptable;
+  }
+
+ private:
+  int MaxLength;
+};
 
 QGroupBox* BuildBitsGroup(TForm1& form) {
   auto* group = Named(new QGroupBox(QStringLiteral(" Bit &depth ")), "gbox_Bits");
@@ -91,7 +105,8 @@ QHBoxLayout* BuildLogRow(TForm1& form, QWidget* page) {
   form.cbx_Logfile = MakeCheck(page, "cbx_Logfile", "&Logfile", false);
   form.bt_LogOptions = MakeButton(page, "bt_LogOptions", "&Options...");
   form.bt_LogBrowse = MakeButton(page, "bt_LogBrowse", "Bro&wse...");
-  form.edit_Logfile = MakeEdit(page, "edit_Logfile", 255);
+  form.edit_Logfile = Named(new QLineEdit(page), "edit_Logfile");
+  form.edit_Logfile->setValidator(new TypedLengthLimit(255, form.edit_Logfile));
   form.edit_Logfile->setText(QStringLiteral("tacetix.log"));
   row->addWidget(form.cbx_Logfile);
   row->addWidget(form.bt_LogOptions);

@@ -1,12 +1,18 @@
 // Tacetix, the desktop program: the application, the main window and its two dialogs.
+// Files named on the command line (tacetix a.wav b.wav) are added as if dropped on the window.
 #include <QApplication>
+#include <QIcon>
 
 #include "log/unit_LogOptions.h"
+#include "main/StartupFiles.h"
 #include "main/unit_About.h"
 #include "main/unit_main.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
+  // Lets the desktop match the window to its entry and icon (org.tacetix.Tacetix.desktop).
+  QApplication::setDesktopFileName(QStringLiteral("org.tacetix.Tacetix"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.tacetix.Tacetix")));
   TForm1 form;
   // Created once and kept hidden: the log options keep their user-defined separator
   // between showings, and About only ever comes to the front. As the window's children
@@ -15,5 +21,6 @@ int main(int argc, char* argv[]) {
   auto* logOptions = new Tfrm_LogOptions(&form);
   form.SetDialogs(about, logOptions);
   form.show();
+  tacetix::AddCommandLineFiles(form, QApplication::arguments());
   return application.exec();
 }

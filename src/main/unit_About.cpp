@@ -13,15 +13,17 @@
 #include <cmath>
 #include <numbers>
 
+#include "TacetixVersion.h"
+
 namespace {
 
 const QString ProductName = QStringLiteral("Tacetix");
-const QString VersionText = QStringLiteral("Version 1.1, 2005-03-26");
+const QString VersionText = QStringLiteral("Version " TACETIX_VERSION ", " TACETIX_RELEASE_DATE);
 const QString CopyrightText = QStringLiteral("Copyright \u00A9 2005 The Tacetix developers");
 const QString HomepageAddress = QStringLiteral("https://tacetix.example.org");
 const QString MailAddress = QStringLiteral("tacetix@example.org");
 // Product and version with every blank written as %20, so mail programs read it whole.
-const QString MailSubject = QStringLiteral("?subject=Tacetix%20v1.1");
+const QString MailSubject = QStringLiteral("?subject=Tacetix%20v" TACETIX_VERSION);
 
 constexpr int LogoWidth = 118;
 constexpr int LogoHeight = 25;
@@ -108,8 +110,9 @@ void Tfrm_About::BuildLayout() {
   texts->addWidget(lab_About2);
   texts->addWidget(lab_About3);
   texts->addSpacing(fontMetrics().height());
-  texts->addWidget(laburl_homepage);
-  texts->addWidget(laburl_email);
+  // As wide as their text: a click beside a link opens nothing.
+  texts->addWidget(laburl_homepage, 0, Qt::AlignLeft);
+  texts->addWidget(laburl_email, 0, Qt::AlignLeft);
   texts->addWidget(lab_About4);
   texts->addStretch(1);
 

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QComboBox>
 #include <QTimer>
 #include <QTreeView>
@@ -24,12 +25,13 @@
 
 #include "main/AlignedEdit.h"
 #include "main/HandlerGuard.h"
+#include "TacetixVersion.h"
 
 namespace tacetix {
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Tacetix v1.1"));
+  setWindowTitle(QStringLiteral("Tacetix v" TACETIX_VERSION));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   FileModel = new FileListModel(this);
@@ -39,6 +41,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
   FormCreate();
   const QSize hint = sizeHint();
   setFixedSize(std::max(hint.width(), 670), std::max(hint.height(), 387 + StatusBar1->sizeHint().height()));
+  if (const QScreen* desktop = QGuiApplication::primaryScreen()) {
+    move(desktop->availableGeometry().center() - rect().center());
+  }
 }
 
 TForm1::~TForm1() {
@@ -102,20 +107,27 @@ void TForm1::ResetFileStatuses() {
   SetStatusIdle();
 }
 
-int TForm1::SelectedCount() const {
-  // Counted from the ranges, not row by row, so that a summary of 10,000 rows stays cheap.
+std::vector<std::pair<int, int>> TForm1::SelectedSpans() const {
+  // Read from the ranges, not row by row, so that a summary of 10,000 rows stays cheap.
   std::vector<std::pair<int, int>> spans;
   for (const QItemSelectionRange& range : lview_Files->selectionModel()->selection()) {
     spans.emplace_back(range.top(), range.bottom());
   }
   std::sort(spans.begin(), spans.end());
-  int count = 0;
-  int coveredTo = -1;
+  std::vector<std::pair<int, int>> merged;
   for (const auto& [top, bottom] : spans) {
-    const int from = std::max(top, coveredTo + 1);
-    if (bottom >= from) count += bottom - from + 1;
-    coveredTo = std::max(coveredTo, bottom);
+    if (!merged.empty() && top <= merged.back().second + 1) {
+      merged.back().second = std::max(merged.back().second, bottom);
+    } else {
+      merged.emplace_back(top, bottom);
+    }
   }
+  return merged;
+}
+
+int TForm1::SelectedCount() const {
+  int count = 0;
+  for (const auto& [first, last] : SelectedSpans()) count += last - first + 1;
   return count;
 }
 
@@ -131,6 +143,10 @@ void TForm1::UpdateControls() {
   const int selected = SelectedCount();
   const bool named = !edit_Prefix->text().isEmpty() || !edit_Suffix->text().isEmpty() ||
                      !edit_FolderSubfolder->text().isEmpty() || !edit_FolderOther->text().isEmpty();
+  // "." and ".." name no subfolder: the outputs would go into the source folder or its parent.
+  const QString subfolder = edit_FolderSubfolder->text();
+  const bool notASubfolder =
+      radio_FolderSubfolder->isChecked() && (subfolder == QStringLiteral(".") || subfolder == QStringLiteral(".."));
   setAcceptDrops(idle);
   bt_Add->setEnabled(idle);
   bt_Delete->setEnabled(idle && selected >= 1);
@@ -138,7 +154,7 @@ void TForm1::UpdateControls() {
   bt_None->setEnabled(idle && rows >= 1 && selected >= 1);
   bt_Reverse->setEnabled(idle && rows >= 1);
   bt_Reset->setEnabled(idle && StatusText() != QStringLiteral("Idle"));
-  bt_Process->setEnabled(idle && rows >= 1 && named);
+  bt_Process->setEnabled(idle && rows >= 1 && named && !notASubfolder);
   bt_FolderOther->setEnabled(idle);
   bt_LogOptions->setEnabled(idle);
   bt_LogBrowse->setEnabled(idle);

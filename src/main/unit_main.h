@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "batch/BatchRun.h"
 #include "main/FileListModel.h"
@@ -56,6 +58,8 @@ class TForm1 : public QMainWindow {
   // Busy exactly while bt_Cancel is enabled.
   bool Busy() const;
   int SelectedCount() const;
+  // The selected rows as sorted, disjoint spans of first and last row.
+  std::vector<std::pair<int, int>> SelectedSpans() const;
 
   // File list. Each handler does nothing unless its own button is enabled.
   void AddFiles(const QStringList& paths);
@@ -182,6 +186,7 @@ class TForm1 : public QMainWindow {
   void RefuseDuplicates(QStringList& queue, int& refused) const;
   int AnalyzeQueue(const QStringList& queue, int& refused);
   void DeleteSelectedRows(int selected, int& deleted);
+  void KeepCurrentRowNear(int row);
 
  public:
   // Controls, named as the user documentation names them.

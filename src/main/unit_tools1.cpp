@@ -50,6 +50,12 @@ QString StripInvalidChars(const QString& text) {
   return clean;
 }
 
+QString StripControlChars(const QString& text) {
+  QString clean = text;
+  clean.removeIf([](QChar character) { return character.unicode() < 32; });
+  return clean;
+}
+
 namespace {
 
 bool IsBlankOrControl(QChar character) { return character.unicode() <= 32; }

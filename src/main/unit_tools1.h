@@ -30,6 +30,9 @@ QChar UpperAscii(QChar character);
 // The text without any of the nine characters a file name cannot hold: \ / | " : * ? < >
 QString StripInvalidChars(const QString& text);
 
+// The text without characters of code 0..31 (line breaks, tabs and other controls).
+QString StripControlChars(const QString& text);
+
 // The text without leading (or trailing) characters of code 0..32: blanks and controls.
 QString TrimLeadingControls(const QString& text);
 QString TrimTrailingControls(const QString& text);

@@ -90,7 +90,7 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(Cli("--help"), 0);
   EXPECT_NE(Out.find("Usage: tacetix-cli"), std::string::npos);
   EXPECT_EQ(Cli("--version"), 0);
-  EXPECT_EQ(Out, "tacetix-cli 1.1\n");
+  EXPECT_EQ(Out, "tacetix-cli 1.1\nLicence: MIT\n");
 }
 
 TEST_F(CliTest, ExitStatusFollowsTheFiles) {

@@ -206,6 +206,17 @@ TEST_F(AboutDialogTest, LinksHandExactTargetsToTheDesktop) {
   EXPECT_EQ(Opened[1], QStringLiteral("mailto:tacetix@example.org?subject=Tacetix%20v1.1"));
 }
 
+TEST_F(AboutDialogTest, ALinkTakesClicksOnlyOnItsText) {
+  About.ShowAbout();
+  for (const char* name : {"laburl_homepage", "laburl_email"}) {
+    auto* link = qobject_cast<QLabel*>(Get(name));
+    const QPoint beside = link->mapTo(&About, QPoint(link->fontMetrics().horizontalAdvance(link->text()) + 6, link->height() / 2));
+    QWidget* target = About.childAt(beside) != nullptr ? About.childAt(beside) : &About;
+    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&About, beside));
+  }
+  EXPECT_TRUE(Opened.empty());
+}
+
 TEST_F(AboutDialogTest, NonModalAndClosedByEnterAndEscape) {
   About.ShowAbout();
   EXPECT_FALSE(About.isModal());

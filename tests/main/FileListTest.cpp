@@ -139,7 +139,7 @@ TEST_F(AddingFiles, DroppedFilesAreAddedWhileIdleOnly) {
   QTest::qWait(20);
   EXPECT_EQ(Status(), "1 file added");
   Form->DropFiles({QUrl("http://example.org/x.wav")});
-  EXPECT_EQ(Status(), "Preparing to add 1 files...");
+  EXPECT_EQ(Status(), "0 files added") << "a web link is no file, and the add still ends";
   EXPECT_EQ(Rows(), 1);
 
   Button("bt_Cancel")->setEnabled(true);  // as during an add, a delete or a run
@@ -221,7 +221,63 @@ TEST_F(Sorting, AClickWhileBusyChangesNothing) {
   EXPECT_FALSE(List()->header()->isSortIndicatorShown());
 }
 
+// How many pixels of each row of the header the sort arrow changes, top row first.
+std::vector<int> ArrowWidths(QHeaderView* header) {
+  const QImage shown = header->grab().toImage();
+  header->setSortIndicatorShown(false);
+  const QImage hidden = header->grab().toImage();
+  header->setSortIndicatorShown(true);
+  std::vector<int> widths;
+  for (int y = 0; y < shown.height(); ++y) {
+    int changed = 0;
+    for (int x = 0; x < shown.width(); ++x) changed += shown.pixel(x, y) != hidden.pixel(x, y) ? 1 : 0;
+    if (changed > 0) widths.push_back(changed);
+  }
+  return widths;
+}
+
+TEST_F(Sorting, TheArrowPointsUpForAscendingAndDownForDescending) {
+  Form->AddFiles({Wave("a.wav", 44100, 24), Wave("b.wav", 22050, 8)});
+  ClickHeader(1);
+  std::vector<int> widths = ArrowWidths(List()->header());
+  ASSERT_GE(widths.size(), 3u);
+  EXPECT_LT(widths.front(), widths.back()) << "ascending: narrow at the top";
+  ClickHeader(1);
+  widths = ArrowWidths(List()->header());
+  ASSERT_GE(widths.size(), 3u);
+  EXPECT_GT(widths.front(), widths.back()) << "descending: narrow at the bottom";
+}
+
+using ListColumns = WindowTest;
+
+TEST_F(ListColumns, PathsAndStatusWordsShowWholeAsTooltipsAndColumnsKeepTheirMinimums) {
+  const QString path = Wave("a.wav");
+  Form->AddFiles({path});
+  Form->Files().SetStatus(0, "output file already exists");
+  auto tip = [&](int column) { return List()->model()->index(0, column).data(Qt::ToolTipRole).toString(); };
+  EXPECT_EQ(tip(0), path);
+  EXPECT_EQ(tip(5), "output file already exists");
+  EXPECT_EQ(tip(1), "") << "numbers are never cut";
+  QHeaderView* header = List()->header();
+  const int minimums[] = {50, 30, 30, 50, 50};
+  for (int column = 0; column < 5; ++column) {
+    header->resizeSection(column, 10);
+    EXPECT_EQ(header->sectionSize(column), minimums[column]) << column;
+  }
+}
+
 using Selecting = WindowTest;
+
+TEST_F(Selecting, ReverseInvertsScatteredSpansUpToBothEnds) {
+  AppendRows(8);
+  const std::pair<std::vector<int>, std::vector<int>> cases[] = {
+      {{0, 2, 3, 7}, {1, 4, 5, 6}}, {{1, 4, 5, 6}, {0, 2, 3, 7}}, {{}, {0, 1, 2, 3, 4, 5, 6, 7}}};
+  for (const auto& [before, after] : cases) {
+    SelectRows(before);
+    Click("bt_Reverse");
+    EXPECT_EQ(SelectedRowNumbers(), after);
+  }
+}
 
 TEST_F(Selecting, AllNoneAndReverse) {
   Form->AddFiles({Wave("a.wav"), Wave("b.wav"), Wave("c.wav")});
@@ -254,6 +310,57 @@ TEST_F(Deleting, SomeRowsKeepTheSortAndTheLastRowClearsIt) {
   EXPECT_EQ(Form->SortTag(), 0);
   EXPECT_FALSE(List()->header()->isSortIndicatorShown());
   EXPECT_EQ(Summary(), "0 files, 0 selected");
+}
+
+TEST_F(Deleting, ACancelAfterABatchKeepsEveryRowNotReachedWithItsSelection) {
+  AppendRows(40);
+  std::vector<int> evenRows, expectLeft;
+  for (int row = 0; row < 40; ++row) {
+    if (row % 2 == 0) evenRows.push_back(row);
+    if (row < 16 || row % 2 == 1 || row == 30) expectLeft.push_back(row);
+  }
+  SelectRows(evenRows);
+  // Each pump comes before one row, from the last row up: pump k before row 40 - k.
+  int pumps = 0;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (!Form->Busy()) return;
+    ++pumps;
+    if (pumps == 5) {
+      List()->selectionModel()->select(List()->model()->index(30, 0),
+                                       QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    }
+    if (pumps == 10) QTest::qSleep(150);  // the rows deleted so far leave the list at the next one
+    if (pumps == 25) Button("bt_Cancel")->click();
+  });
+  watcher.start(0);
+  Click("bt_Delete");
+  watcher.stop();
+  EXPECT_EQ(Status(), "Deleting cancelled, 11 files deleted");
+  std::vector<int> left;
+  for (int row = 0; row < Rows(); ++row) left.push_back(std::stoi(Name(row)));
+  EXPECT_EQ(left, expectLeft) << "the 11 even rows from 38 to 16 went, but for 30";
+  EXPECT_EQ(SelectedRowNumbers(), std::vector<int>({0, 2, 4, 6, 8, 10, 12, 14}));
+  EXPECT_EQ(Summary(), "29 files, 8 selected");
+}
+
+TEST_F(Deleting, TheListsOwnSelectAllIsRefusedWhileBusy) {
+  AppendRows(10);
+  SelectRows({0});
+  int pumps = 0;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    if (Form->Busy() && ++pumps == 2) QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+  });
+  watcher.start(0);
+  Click("bt_Delete");
+  watcher.stop();
+  EXPECT_EQ(Status(), "1 file deleted");
+  ASSERT_EQ(Rows(), 9);
+  EXPECT_EQ(Name(0), "01.wav") << "the chosen row went, and only it";
+  EXPECT_EQ(Name(8), "09.wav");
+  QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(Summary(), "9 files, 9 selected") << "idle, select-all works again";
 }
 
 TEST_F(Deleting, CancelStopsBeforeTheNextRow) {

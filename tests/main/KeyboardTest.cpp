@@ -208,6 +208,40 @@ TEST_F(Keys, ASwitchedPageLeavesTheFocusWithThePageControl) {
   EXPECT_FALSE(HasFocus("edit_Prefix")) << "coming back does not return into the field";
 }
 
+TEST_F(Keys, CtrlTabLeavesTheFocusWithThePageControlToo) {
+  auto* bits = Find<QComboBox>("combo_Bits");
+  Type("2");
+  Find<QCheckBox>("cbx_Link")->setFocus();
+  Press(Qt::Key_Tab, Qt::ControlModifier);
+  ASSERT_EQ(Page(), 2);
+  EXPECT_FALSE(HasFocus("combo_Bits"));
+  Type("1");
+  EXPECT_EQ(Page(), 0) << "the digit is a command again";
+  EXPECT_EQ(bits->currentIndex(), 0) << "not \"12 bit signed integer\"";
+
+  List()->setFocus();
+  Press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_EQ(Page(), 2);
+  Type("1");
+  EXPECT_EQ(Page(), 0);
+  EXPECT_EQ(bits->currentIndex(), 0);
+}
+
+TEST_F(Keys, TabWalksThePageThenProcessCancelAndAbout) {
+  ToAdd = {Wave("a.wav")};
+  Type("a");
+  Find<QLineEdit>("edit_Suffix")->setText("_x");
+  FocusNeutral();
+  std::vector<std::string> order;
+  for (int i = 0; i < 8; ++i) {
+    Press(Qt::Key_Tab);
+    order.push_back(QApplication::focusWidget()->objectName().toStdString());
+  }
+  // Delete, None and Cancel are disabled and skipped.
+  EXPECT_EQ(order, std::vector<std::string>({"lview_Files", "bt_Add", "bt_All", "bt_Reverse", "bt_Reset", "bt_Process",
+                                             "bt_About", Pages()->tabBar()->objectName().toStdString()}));
+}
+
 TEST_F(Keys, TypingFieldsTakeLettersNotCommands) {
   ToAdd = {PaddedWave(Dir, "a.wav", 5)};
   Type("a3");
@@ -287,11 +321,20 @@ TEST_F(Keys, EnterPressesProcessUnlessAButtonHasTheFocus) {
   Find<QPushButton>("bt_About")->setFocus();
   Press(Qt::Key_Return);
   EXPECT_EQ(Status(), "1 file added");
+  EXPECT_TRUE(About.isVisible()) << "Enter presses the focused button";
+  About.hide();
+  Activate();
+  Type("1");
+  ToAdd.clear();
+  Find<QPushButton>("bt_Add")->setFocus();
+  Press(Qt::Key_Enter);
+  EXPECT_EQ(AddDialogs, 2);
+  EXPECT_EQ(Status(), "1 file added") << "and nothing else";
+  Type("3");
   Find<QLineEdit>("edit_Suffix")->setFocus();
   Press(Qt::Key_Return);
   EXPECT_EQ(Status(), "1 file processed ok");
   EXPECT_TRUE(std::filesystem::exists(Dir.Path() / "a_e.wav"));
-
 }
 
 TEST_F(Keys, AnUnknownPageRaisesTheInternalErrors) {

@@ -1,6 +1,9 @@
 // The log controls of the "Output" page, the dialogs wired to the window, and a run
 // whose options are changed while it works.
+#include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QSlider>
 #include <QTimer>
 #include <cmath>
@@ -71,6 +74,40 @@ TEST_F(LogControls, BrowseStartsFromTheNameAndWorksEvenWhileBusy) {
   };
   Click("bt_LogBrowse");
   EXPECT_EQ(Find<QLineEdit>("edit_Logfile")->text(), "/var/tmp/chosen.log") << "a cancel changes nothing";
+}
+
+TEST_F(LogControls, TheFileDialogRefusesAMissingFolderAndKeepsALongPathWhole) {
+  const QString longName = QString(250, QLatin1Char('x'));
+  const QString chosen = QString::fromStdString(Dir.File(longName.toStdString() + ".log"));
+  std::vector<QString> typed = {QStringLiteral("/no/such/dir/run"), QString::fromStdString(Dir.File(longName.toStdString()))};
+  std::vector<QString> warnings;
+  QTimer driver;
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      warnings.push_back(box->text());
+      box->accept();
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      if (typed.empty()) return dialog->reject();
+      auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      field->setText(typed.front());
+      typed.erase(typed.begin());
+      QTest::keyClick(field, Qt::Key_Return);
+    }
+  });
+  driver.start(20);
+  Click("bt_LogBrowse");
+  driver.stop();
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_TRUE(warnings[0].startsWith("/no/such/dir\n")) << warnings[0].toStdString();
+  EXPECT_TRUE(typed.empty()) << "the dialog came back after the warning";
+  auto* name = Find<QLineEdit>("edit_Logfile");
+  EXPECT_EQ(name->text(), chosen) << "a path of " << chosen.size() << " characters kept whole";
+
+  name->setText(QString(255, QLatin1Char('a')));
+  name->end(false);
+  QTest::keyClicks(name, "b");
+  EXPECT_EQ(name->text().size(), 255) << "typing stays limited";
 }
 
 class WiredDialogs : public WindowTest {

@@ -158,6 +158,33 @@ TEST_F(NameFields, APastedPathBecomesOneFolderNameAndSelectsTheSubfolder) {
   EXPECT_EQ(Edit("edit_Suffix")->text(), "ab");
 }
 
+TEST_F(NameFields, PastedControlCharactersAreRefusedLikeTheNine) {
+  for (const char* name : {"edit_Prefix", "edit_Suffix", "edit_FolderSubfolder"}) {
+    auto* edit = Edit(name);
+    edit->setFocus();
+    QApplication::clipboard()->setText(QStringLiteral("_a\nb\r\tc\x01\x1f d:"));
+    Press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text().toStdString(), "_abc d") << name;
+  }
+}
+
+TEST_F(NameFields, ASubfolderOfDotOrDotDotKeepsProcessDisabled) {
+  Form->AddFiles({Wave("a.wav")});
+  auto* subfolder = Edit("edit_FolderSubfolder");
+  const std::pair<const char*, bool> names[] = {{".", false}, {"..", false}, {"...", true}, {".x", true}, {"x", true}};
+  for (const auto& [name, enabled] : names) {
+    subfolder->setText(QString::fromLatin1(name));
+    EXPECT_EQ(Enabled("bt_Process"), enabled) << name;
+  }
+  subfolder->setText("..");
+  Edit("edit_Prefix")->setText("p_");
+  EXPECT_FALSE(Enabled("bt_Process")) << "a prefix does not make .. a subfolder";
+  Find<QRadioButton>("radio_FolderOther")->setChecked(true);
+  EXPECT_TRUE(Enabled("bt_Process")) << "the subfolder field is not used then";
+  Find<QRadioButton>("radio_FolderSubfolder")->setChecked(true);
+  EXPECT_FALSE(Enabled("bt_Process"));
+}
+
 TEST_F(NameFields, LeavingAFieldTrimsTheEndsThatMatter) {
   const std::tuple<const char*, const char*, const char*> fields[] = {
       {"edit_Prefix", "  pre ", "pre "},

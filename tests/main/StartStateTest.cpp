@@ -1,5 +1,6 @@
 // The window as it opens, and the enabling rules that follow rows, selection and names.
 #include <QComboBox>
+#include <QScreen>
 #include <QGroupBox>
 #include <QSlider>
 #include <QTabWidget>
@@ -93,6 +94,32 @@ TEST_F(StartState, LinkedEndAndSameAsInputDisableTheirControls) {
     EXPECT_FALSE(Find<QRadioButton>(name)->isEnabled()) << name;
   }
   EXPECT_EQ(Find<QGroupBox>("gbox_Bits")->title(), " Bit &depth ");
+}
+
+TEST_F(StartState, TheWindowOpensCentredOnTheScreen) {
+  const QPoint offCentre = Form->frameGeometry().center() - Form->screen()->availableGeometry().center();
+  // Up to the frame, which is not known before the window shows.
+  EXPECT_LE(offCentre.manhattanLength(), 8) << offCentre.x() << ", " << offCentre.y();
+}
+
+TEST_F(StartState, TheSummaryIsPaintedWholeRightOfTheButtons) {
+  auto* summary = Find<QLabel>("lab_summary");
+  auto expectWhole = [&](const std::string& what) {
+    QCoreApplication::processEvents();  // the layout follows the new text
+    EXPECT_GE(summary->contentsRect().width(), summary->fontMetrics().horizontalAdvance(summary->text())) << what;
+    const QRect placed(summary->mapTo(Form.get(), QPoint(0, 0)), summary->size());
+    EXPECT_TRUE(Form->rect().contains(placed)) << what;
+    EXPECT_GT(placed.left(), Button("bt_Reset")->mapTo(Form.get(), QPoint(Button("bt_Reset")->width(), 0)).x()) << what;
+  };
+  AppendRows(12);
+  EXPECT_EQ(Summary(), "12 files, 0 selected");
+  expectWhole(Summary());
+  AppendRows(1988);
+  Click("bt_All");
+  EXPECT_EQ(Summary(), "2000 files, 2000 selected");
+  expectWhole(Summary());
+  summary->setText("100000 files, 100000 selected");
+  expectWhole(Summary());
 }
 
 using EnablingRules = WindowTest;

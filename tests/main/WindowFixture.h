@@ -79,12 +79,26 @@ class WindowTest : public testing::Test {
   void Type(const char* keys) { QTest::keyClicks(static_cast<QWidget*>(nullptr), QString::fromLatin1(keys)); }
   bool Checked(const char* name) { return Find<QAbstractButton>(name)->isChecked(); }
   bool On(const char* name) { return Find<QWidget>(name)->isEnabled(); }
-  void SelectRows(std::initializer_list<int> rows) {
+  void SelectRows(const std::vector<int>& rows) {
     List()->selectionModel()->clearSelection();
     for (int row : rows) {
       List()->selectionModel()->select(List()->model()->index(row, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
+  }
+  std::vector<int> SelectedRowNumbers() {
+    std::vector<int> rows;
+    for (int row = 0; row < Rows(); ++row) {
+      if (List()->selectionModel()->isRowSelected(row, {})) rows.push_back(row);
+    }
+    return rows;
+  }
+  // count rows named /f/00.wav, /f/01.wav, ... straight into the list; no file is read.
+  void AppendRows(int count) {
+    std::vector<tacetix::FileRow> rows(static_cast<size_t>(count));
+    const int first = Rows();
+    for (int i = 0; i < count; ++i) rows[static_cast<size_t>(i)].Path = QStringLiteral("/f/%1.wav").arg(first + i, 2, 10, QLatin1Char('0'));
+    Form->Files().AppendRows(std::move(rows));
   }
   void ClickHeader(int column) {
     QHeaderView* header = List()->header();
