@@ -52,6 +52,14 @@ std::string Text(const std::string& bytes) {
   return out;
 }
 
+// Appends "name":value to an object's text, opening the object with its first field.
+void Field(std::string& object, const std::string& name, const std::string& value) {
+  object += object.empty() ? '{' : ',';
+  AppendJsonString(object, name);
+  object += ':';
+  object += value;
+}
+
 // Why a file that ended "done" has no output.
 std::string NoOutputReason(const RowResult& r) {
   if (r.Word != "done" || r.OutputMade) return r.Reason;
@@ -106,33 +114,43 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   const std::string reason = NoOutputReason(r);
   const Logfile& f = r.Figures;
   auto count = [&](uint32_t v) { return r.FiguresKnown ? std::to_string(v) : std::string("null"); };
-  std::string line = "{\"source\":" + Text(source);
-  line += ",\"output\":" + (done && r.OutputMade ? Text(r.OutputPath) : "null");
-  line += ",\"status\":" + Text(r.Word) + ",\"reason\":" + (reason.empty() ? "null" : Text(reason));
-  line += ",\"frames_in\":" + count(f.samples_in) + ",\"frames_out\":" + count(f.samples_out);
-  line += ",\"start_frame\":" + count(f.startsample) + ",\"end_frame\":" + count(f.endsample);
   // A silent file has no peak: the log's 0.0 there is a placeholder, not a level.
   const bool levels = r.FiguresKnown && normalize && !r.Silent;
-  line += ",\"peak_db\":" + (levels && f.peakdb_known ? Number(f.peakdb) : "null");
-  line += ",\"gain_db\":" + (levels ? Number(f.ampdb) : "null");
-  line += ",\"bits_in\":" + count(f.bits_in) + ",\"bits_out\":" + count(f.bits_out);
-  line += ",\"seconds\":" + Number(r.Seconds) + "}";
-  Write(line);
+  std::string line;
+  Field(line, "source", Text(source));
+  Field(line, "output", done && r.OutputMade ? Text(r.OutputPath) : "null");
+  Field(line, "status", Text(r.Word));
+  Field(line, "reason", reason.empty() ? "null" : Text(reason));
+  Field(line, "frames_in", count(f.samples_in));
+  Field(line, "frames_out", count(f.samples_out));
+  Field(line, "start_frame", count(f.startsample));
+  Field(line, "end_frame", count(f.endsample));
+  Field(line, "peak_db", levels && f.peakdb_known ? Number(f.peakdb) : "null");
+  Field(line, "gain_db", levels ? Number(f.ampdb) : "null");
+  Field(line, "bits_in", count(f.bits_in));
+  Field(line, "bits_out", count(f.bits_out));
+  Field(line, "seconds", Number(r.Seconds));
+  Write(line + '}');
 }
 
 bool JsonReport::Finish(const RunResult& run, size_t listed, bool simulated) {
   const auto started = static_cast<size_t>(run.OkCount) + static_cast<size_t>(run.ErrorCount);
   std::string statuses;
-  for (const auto& [word, n] : Statuses) statuses += (statuses.empty() ? "" : ",") + Text(word) + ":" + std::to_string(n);
-  std::string line = "{\"summary\":" + Text(run.Summary) + ",\"files\":" + std::to_string(listed);
-  line += ",\"ok\":" + std::to_string(run.OkCount) + ",\"errors\":" + std::to_string(run.ErrorCount);
-  line += ",\"not_started\":" + std::to_string(listed - started);
-  line += std::string(",\"cancelled\":") + (run.Cancelled ? "true" : "false");
-  line += std::string(",\"simulated\":") + (simulated ? "true" : "false");
-  line += ",\"statuses\":{" + statuses + "},\"outputs\":" + std::to_string(Outputs);
-  line += ",\"unchanged\":" + std::to_string(Unchanged) + ",\"silent\":" + std::to_string(Silent);
-  line += ",\"seconds\":" + Number(Seconds) + "}";
-  Write(line);
+  for (const auto& [word, n] : Statuses) Field(statuses, word, std::to_string(n));
+  std::string line;
+  Field(line, "summary", Text(run.Summary));
+  Field(line, "files", std::to_string(listed));
+  Field(line, "ok", std::to_string(run.OkCount));
+  Field(line, "errors", std::to_string(run.ErrorCount));
+  Field(line, "not_started", std::to_string(listed - started));
+  Field(line, "cancelled", run.Cancelled ? "true" : "false");
+  Field(line, "simulated", simulated ? "true" : "false");
+  Field(line, "statuses", statuses.empty() ? "{}" : statuses + '}');
+  Field(line, "outputs", std::to_string(Outputs));
+  Field(line, "unchanged", std::to_string(Unchanged));
+  Field(line, "silent", std::to_string(Silent));
+  Field(line, "seconds", Number(Seconds));
+  Write(line + '}');
   if (File.is_open()) {
     File.close();
     if (File.fail()) Failed = true;
