@@ -1,11 +1,15 @@
 // Samples per second of every decoder and encoder over one transfer block, beside a memcpy
 // of the bytes each one produces, so a codec's cost reads as a multiple of moving its output.
+// The integer encoders are also timed with each instruction set's kernels forced, and over
+// one piece (the size the block passes encode at a time, which stays in the first-level cache).
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <random>
 #include <vector>
 
+#include "wave/CodecKernels.h"
+#include "wave/SampleBlock.h"
 #include "wave/WaveClass.h"
 
 using namespace tacetix;
@@ -74,6 +78,22 @@ void EncodeFloat(benchmark::State& state, FloatEncoder encode, int32_t bytesPerS
   Loop(state, [&] { encode(bytes.data(), values.data(), Block); });
 }
 
+// The integer encoders with one level's kernels, over count samples.
+void EncodeAt(benchmark::State& state, int32_t bytesPerSample, SimdLevel level, int32_t count) {
+  if (level > DetectedSimdLevel()) {
+    state.SkipWithError("this processor lacks the instruction set");
+    return;
+  }
+  const std::vector<double> values = SourceValues();
+  std::vector<uint8_t> bytes(static_cast<size_t>(count) * bytesPerSample);
+  const CodecKernels& kernels = KernelsFor(level);
+  for (auto _ : state) {
+    EncodeIntWith(kernels, bytesPerSample, bytes.data(), values.data(), count, 8 * bytesPerSample);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+}
+
 // Items are samples here too: the bytes that Block samples occupy in the codec's output.
 void Memcpy(benchmark::State& state, int32_t bytesPerSample) {
   const size_t size = static_cast<size_t>(Block) * bytesPerSample;
@@ -102,5 +122,15 @@ BENCHMARK_CAPTURE(Memcpy, EncoderOutput1, 1);
 BENCHMARK_CAPTURE(Memcpy, EncoderOutput2, 2);
 BENCHMARK_CAPTURE(Memcpy, EncoderOutput3, 3);
 BENCHMARK_CAPTURE(Memcpy, EncoderOutput4, 4);
+
+BENCHMARK_CAPTURE(EncodeAt, Int16_Scalar, 2, SimdLevel::Scalar, Block);
+BENCHMARK_CAPTURE(EncodeAt, Int16_SSE2, 2, SimdLevel::SSE2, Block);
+BENCHMARK_CAPTURE(EncodeAt, Int16_AVX2, 2, SimdLevel::AVX2, Block);
+BENCHMARK_CAPTURE(EncodeAt, Int24_SSE2, 3, SimdLevel::SSE2, Block);
+BENCHMARK_CAPTURE(EncodeAt, Int24_AVX2, 3, SimdLevel::AVX2, Block);
+BENCHMARK_CAPTURE(EncodeAt, UInt8_Piece, 1, DetectedSimdLevel(), PieceSamples);
+BENCHMARK_CAPTURE(EncodeAt, Int16_Piece, 2, DetectedSimdLevel(), PieceSamples);
+BENCHMARK_CAPTURE(EncodeAt, Int24_Piece, 3, DetectedSimdLevel(), PieceSamples);
+BENCHMARK_CAPTURE(EncodeAt, Int32_Piece, 4, DetectedSimdLevel(), PieceSamples);
 
 BENCHMARK_MAIN();

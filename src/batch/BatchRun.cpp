@@ -5,13 +5,13 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "batch/FileIdentity.h"
 #include "batch/OutputPath.h"
 #include "batch/ProcessFile.h"
 
@@ -29,13 +29,6 @@ const char* RefusalWord(PathVerdict verdict) {
   }
 }
 
-// A path with links and dots resolved, so that two spellings of one file compare equal.
-std::string Resolved(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
-  return ec ? path : p.string();
-}
-
 class Run {
  public:
   Run(const RunRequest& request, double* buffer, RunFrontEnd& frontEnd)
@@ -45,9 +38,12 @@ class Run {
 
  private:
   bool OpenLog();
+  std::string LogConflict() const;
   // false: leave the loop.
   bool ProcessRow(int32_t row);
+  bool TakeResult(FileResult result, int32_t row, int32_t code, const FileOutcome& outcome);
   void SettlePending(int32_t nextRow);
+  void ReleasePending();
   OutputPath PlaceOutput(const std::string& file) const;
   void FinishPending();
   void CloseLog();
@@ -69,6 +65,7 @@ class Run {
   RowResult Current;  // the started row that has no final word yet
   std::unique_ptr<PCMFile> Pending;  // the file of a row that started and did not reach done
   int32_t PendingRow = -1;
+  std::string PendingOutput;  // the output path of that file, once it has one
   bool PendingRefused = false;  // its row already shows a refusal word
   int32_t LastResult = 0;
   int32_t RowCount = 0;
@@ -76,6 +73,8 @@ class Run {
   // Every row's file as the hash of its resolved path and its row, sorted: a few bytes a
   // row however long the paths, so a long list costs the run next to nothing.
   std::vector<std::pair<size_t, int32_t>> SourceKeys;
+  FileIdSet SourceIds;   // the same files by device and inode, which hard links share
+  FileIdSet WrittenIds;  // the outputs this run has moved onto their names
   void IndexSources();
   bool IsListedSource(const std::string& path) const;
 };
@@ -89,15 +88,47 @@ bool Run::OpenLog() {
   return true;
 }
 
-// The previous row's file did not reach done: release it (finishing a partial output).
+// The log is created (or emptied) before any file is touched: a name that is a source, an
+// output of this run or a wave file of any kind would lose that file. "" when none of these.
+std::string Run::LogConflict() const {
+  const std::string& log = Req.LogName;
+  FileId logId;
+  const bool logExists = IdentityOf(log, logId);
+  if ((logExists && SourceIds.Contains(logId)) || IsListedSource(log))
+    return "the log file is one of the input files: " + log;
+  const std::string resolved = ResolvedPath(log);
+  const std::string resolvedName = FileNamePart(resolved);
+  for (const std::string& file : Req.Files) {
+    const OutputPath out = PlanOutputPath(file, S);
+    FileId outId;
+    // Names are compared first: resolving every output's folder would cost a long list dear.
+    if ((logExists && IdentityOf(out.Path, outId) && outId == logId) ||
+        (out.FileName == resolvedName && ResolvedPath(out.Path) == resolved))
+      return "the log file is one of the output files: " + log;
+  }
+  if (LooksLikeWave(log)) return "the log file is a wave file: " + log;
+  return "";
+}
+
+// Releasing the object finishes a partial output and moves it onto its name.
+void Run::ReleasePending() {
+  if (!Pending) return;
+  Pending->CloseOutput();
+  FileId id;
+  if (Pending->OutputMoved() && IdentityOf(PendingOutput, id)) WrittenIds.Add(id);
+  Pending.reset();
+}
+
+// The previous row's file did not reach done: release it.
 void Run::SettlePending(int32_t nextRow) {
   if (Pending) {
-    Pending.reset();
+    ReleasePending();
     ++Res.ErrorCount;
     if (LastResult != 0) EndRow(PendingRow, "I/O error");
   }
   Pending = std::make_unique<PCMFile>();
   PendingRow = nextRow;
+  PendingOutput.clear();
   PendingRefused = false;
   LastResult = 0;
   Current = RowResult{};
@@ -112,28 +143,34 @@ void Run::EndRow(int32_t row, const std::string& word) {
 
 void Run::IndexSources() {
   SourceKeys.reserve(Req.Files.size());
-  for (size_t i = 0; i < Req.Files.size(); ++i)
-    SourceKeys.emplace_back(std::hash<std::string>{}(Resolved(Req.Files[i])), static_cast<int32_t>(i));
+  for (size_t i = 0; i < Req.Files.size(); ++i) {
+    SourceKeys.emplace_back(std::hash<std::string>{}(ResolvedPath(Req.Files[i])), static_cast<int32_t>(i));
+    FileId id;
+    if (IdentityOf(Req.Files[i], id)) SourceIds.Add(id);
+  }
   std::sort(SourceKeys.begin(), SourceKeys.end());
 }
 
 bool Run::IsListedSource(const std::string& path) const {
-  const std::string resolved = Resolved(path);
+  const std::string resolved = ResolvedPath(path);
   const size_t key = std::hash<std::string>{}(resolved);
   auto it = std::lower_bound(SourceKeys.begin(), SourceKeys.end(), std::pair<size_t, int32_t>{key, INT32_MIN});
   // Equal hashes are only a hint: the paths themselves decide.
   for (; it != SourceKeys.end() && it->first == key; ++it)
-    if (Resolved(Req.Files[static_cast<size_t>(it->second)]) == resolved) return true;
+    if (ResolvedPath(Req.Files[static_cast<size_t>(it->second)]) == resolved) return true;
   return false;
 }
 
 OutputPath Run::PlaceOutput(const std::string& file) const {
   OutputPath out = BuildOutputPath(file, S);
-  // With Overwrite on, an output named like another row's source would replace that source.
-  if (out.Verdict == PathVerdict::Ok && IsListedSource(out.Path)) {
+  if (out.Verdict != PathVerdict::Ok) return out;
+  // With Overwrite on, an output named like another row's source (or a hard link to one)
+  // would replace that source, and one named like an earlier row's output that output.
+  if (IsListedSource(out.Path) || SourceIds.HoldsFileAt(out.Path))
     out.Verdict = PathVerdict::SameAsInput;
-    out.Reason = out.Path;
-  }
+  else if (WrittenIds.HoldsFileAt(out.Path))
+    out.Verdict = PathVerdict::ExistsRefused;
+  if (out.Verdict != PathVerdict::Ok) out.Reason = out.Path;
   return out;
 }
 
@@ -157,6 +194,7 @@ bool Run::ProcessRow(int32_t row) {
     return !S.StopOnError;
   }
   Record.outfile = Req.Log.PathOutfile ? out.Path : out.FileName;
+  PendingOutput = out.Path;
   FileContext context{S, *Pending, Buffer, Fe, RowProgress{row, PerFileShare}, &Record};
   int32_t code = 0;
   FileResult result;
@@ -174,6 +212,11 @@ bool Run::ProcessRow(int32_t row) {
   }
   StopClock();
   Current.Reason = outcome.Reason;
+  return TakeResult(result, row, code, outcome);
+}
+
+// false: leave the loop.
+bool Run::TakeResult(FileResult result, int32_t row, int32_t code, const FileOutcome& outcome) {
   if (result == FileResult::Cancelled) {
     Res.Cancelled = true;
     return false;
@@ -182,7 +225,13 @@ bool Run::ProcessRow(int32_t row) {
     LastResult = code;
     return !S.StopOnError;
   }
-  Pending.reset();
+  if (result == FileResult::NameTaken) {  // the rename is the last word on an existing name
+    Current.Reason = PendingOutput;  // as for a name found taken before the file started
+    PendingRefused = true;
+    EndRow(row, RefusalWord(PathVerdict::ExistsRefused));
+    return !S.StopOnError;
+  }
+  ReleasePending();
   Current.OutputMade = outcome.OutputDue;
   Current.Silent = outcome.Silent;
   Current.FiguresKnown = true;
@@ -196,7 +245,7 @@ bool Run::ProcessRow(int32_t row) {
 void Run::FinishPending() {
   if (!Pending) return;
   ++Res.ErrorCount;
-  Pending.reset();
+  ReleasePending();
   if (PendingRefused) return;
   const char* word = Res.Cancelled ? "cancelled" : LastResult != 0 ? "I/O error" : "Internal error 3";
   // A failed file that the cancel overtakes shows "cancelled": its failure's reason would mislead.
@@ -215,7 +264,9 @@ void Run::CloseLog() {
 }
 
 RunResult Run::Execute() {
-  if (!OpenLog()) {
+  IndexSources();
+  if (S.LogEnabled) Res.LogRefusal = LogConflict();
+  if (!Res.LogRefusal.empty() || !OpenLog()) {
     Res.Summary = LogOpenFailed;
     Fe.SetStatus(LogOpenFailed);
     return Res;
@@ -223,7 +274,6 @@ RunResult Run::Execute() {
   Res.Started = true;
   Fe.BeginBusy();
   RowCount = static_cast<int32_t>(Req.Files.size());
-  IndexSources();
   PerFileShare = RowCount > 0 ? 100.0f / static_cast<float>(RowCount) : 0.0f;
   for (int32_t row = 0; row < RowCount; ++row) {
     if (Fe.Pump()) {

@@ -58,6 +58,7 @@ struct RunResult {
   int32_t ErrorCount = 0;
   bool Cancelled = false;
   bool LogWriteError = false;  // a write to the log failed after it was opened
+  std::string LogRefusal;      // why the log was refused before it was opened ("" if it was not)
   std::string Summary;         // the final status text
 };
 

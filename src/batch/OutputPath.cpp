@@ -54,12 +54,20 @@ std::string FolderPart(const std::string& path) { return path.substr(0, FolderEn
 
 std::string FileNamePart(const std::string& path) { return path.substr(FolderEnd(path)); }
 
-OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings& settings) {
+OutputPath PlanOutputPath(const std::string& sourcePath, const ProcessSettings& settings) {
   OutputPath out;
   const std::string sourceFolder = FolderPart(sourcePath);
   out.FileName = settings.Prefix + BaseName(FileNamePart(sourcePath)) + settings.Suffix + ".wav";
   out.Folder = settings.FolderMode == 1 ? sourceFolder + BackslashIfNeeded(sourceFolder) + settings.FolderText
                                         : settings.FolderText;
+  out.Path = out.Folder + BackslashIfNeeded(out.Folder) + out.FileName;
+  return out;
+}
+
+OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings& settings) {
+  OutputPath out = PlanOutputPath(sourcePath, settings);
+  const std::string path = out.Path;
+  out.Path.clear();
   if (!FolderExists(out.Folder) && !settings.Simulation) {
     // Only the last level is created: a missing parent is a refusal, not a surprise tree.
     // Another run working in the same folders (a shard of a scaled-out job) may create it
@@ -73,7 +81,7 @@ OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings&
       return out;
     }
   }
-  out.Path = out.Folder + BackslashIfNeeded(out.Folder) + out.FileName;
+  out.Path = path;
   // Never write over a source: checked before anything is created or truncated.
   if (SameFile(sourcePath, out.Path))
     out.Verdict = PathVerdict::SameAsInput;

@@ -30,6 +30,8 @@ std::string BackslashIfNeeded(const std::string& path);
 std::string FolderPart(const std::string& path);
 std::string FileNamePart(const std::string& path);
 
+// The output folder, name and path of a source, worked out without touching the disk.
+OutputPath PlanOutputPath(const std::string& sourcePath, const ProcessSettings& settings);
 // Works out the output folder and name, creates the folder unless simulating, and
 // refuses a file that exists (without Overwrite) or that is the source itself.
 OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings& settings);

@@ -3,7 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+
+#include "wave/SampleBlock.h"
 
 namespace tacetix {
 namespace {
@@ -12,11 +13,15 @@ constexpr int Ok = 0;
 constexpr int EndOfData = 2;
 
 // Every step either continues (Ok), or stops the file: Cancel or a failure code.
-enum Step : int { Continue = 0, Cancel = -1, EndOfPass = -2 };
+enum Step : int { Continue = 0, Cancel = -1, EndOfPass = -2, Taken = -3 };
 
 struct Work {
-  explicit Work(FileContext& context) : C(context) {}
+  explicit Work(FileContext& context) : C(context), Block(reinterpret_cast<uint8_t*>(context.Buffer)) {}
   FileContext& C;
+  // The caller's buffer holds a block's samples as the file stores them (at most 8 bytes
+  // each, so BlockValues of them fit), decoded a piece at a time by the passes.
+  uint8_t* Block;
+  SampleCoding In;
   WaveInfo Info{};
   FileOutcome O;
   int32_t Ch = 1;
@@ -49,7 +54,7 @@ int32_t WholeFrames(const Work& w, int32_t blockStart, int32_t n) {
 int NextBlock(Work& w, int32_t blockStart, int32_t& n) {
   if (Pump(w)) return Cancel;
   n = 0;
-  const int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n);
+  const int r = w.C.File.ReadSampleBytes(w.Block, BlockValues, n);
   if (r == EndOfData) return EndOfPass;
   if (r != Ok) return Fail(w, r);
   n = WholeFrames(w, blockStart, n);
@@ -62,13 +67,11 @@ int ScanBeginning(Work& w) {
     const int r = NextBlock(w, pos, n);
     if (r == EndOfPass) break;
     if (r != Continue) return r;
-    for (int32_t k = 0; k < n; ++k) {
-      if (std::fabs(w.C.Buffer[k]) > w.C.Settings.ThresholdBegin) {
-        w.O.StartFound = true;
-        w.O.KeepFirst = (pos + k) - (pos + k) % w.Ch;
-        w.O.Changed = w.O.Changed || w.O.KeepFirst != 0;
-        break;
-      }
+    const int32_t k = FirstAbove(w.Block, n, w.In, w.C.Settings.ThresholdBegin);
+    if (k >= 0) {
+      w.O.StartFound = true;
+      w.O.KeepFirst = (pos + k) - (pos + k) % w.Ch;
+      w.O.Changed = w.O.Changed || w.O.KeepFirst != 0;
     }
   }
   w.C.File.ClearReadPosition();
@@ -84,16 +87,14 @@ int ScanEnd(Work& w) {
     pos = std::max(0, pos - BlockValues);
     if (int r = w.C.File.SeekSample(pos)) return Fail(w, r);
     int32_t n = 0;
-    if (int r = w.C.File.ReadSamples(w.C.Buffer, BlockValues, n)) return Fail(w, r);
+    if (int r = w.C.File.ReadSampleBytes(w.Block, BlockValues, n)) return Fail(w, r);
     n = WholeFrames(w, pos, n);
-    for (int32_t k = n - 1; k >= 0; --k) {
-      if (std::fabs(w.C.Buffer[k]) > w.C.Settings.ThresholdEnd) {
-        w.O.EndFound = true;
-        w.O.KeepLast = pos + k;
-        w.O.KeepLast += (w.Ch - 1) - w.O.KeepLast % w.Ch;  // last sample of its frame
-        w.O.Changed = w.O.Changed || w.O.KeepLast + 1 != w.T;
-        break;
-      }
+    const int32_t k = LastAbove(w.Block, n, w.In, w.C.Settings.ThresholdEnd);
+    if (k >= 0) {
+      w.O.EndFound = true;
+      w.O.KeepLast = pos + k;
+      w.O.KeepLast += (w.Ch - 1) - w.O.KeepLast % w.Ch;  // last sample of its frame
+      w.O.Changed = w.O.Changed || w.O.KeepLast + 1 != w.T;
     }
     w.C.File.ClearReadPosition();
   } while (!w.O.EndFound && pos > 0);
@@ -107,20 +108,7 @@ int ScanPeak(Work& w) {
     const int r = NextBlock(w, pos, n);
     if (r == EndOfPass) break;
     if (r != Continue) return r;
-    // Locals, not the outcome's fields: the buffer may alias them as far as the compiler
-    // knows, which would force a store per sample.
-    const double* samples = w.C.Buffer;
-    double peak = w.O.Peak;
-    double magnitude = w.O.PeakMagnitude;
-    for (int32_t k = 0; k < n; ++k) {
-      const double m = std::fabs(samples[k]);
-      if (m > magnitude) {
-        peak = samples[k];
-        magnitude = m;
-      }
-    }
-    w.O.Peak = peak;
-    w.O.PeakMagnitude = magnitude;
+    UpdatePeak(w.Block, n, w.In, w.O.Peak, w.O.PeakMagnitude);
   }
   w.C.File.ClearReadPosition();
   return Continue;
@@ -159,25 +147,20 @@ int32_t WriteProgress(const Work& w, int32_t pos) {
   return static_cast<int32_t>(std::clamp<long double>(pct, 0, 100));
 }
 
-// Applies the gain in extended precision; a gain too large for a double stays extended.
-void ApplyGain(const Work& w, int32_t n) {
+// The gain the write applies in extended precision; a gain too large for a double stays extended.
+long double WriteGain(const Work& w) {
   const long double gain = w.O.Gain;
   const long double exact = static_cast<long double>(w.C.Settings.NormalizeTarget) / w.O.PeakMagnitude;
-  const long double g = (std::isfinite(w.O.Gain) || w.O.Peak == 0.0) ? gain : exact;
-  for (int32_t k = 0; k < n; ++k) w.C.Buffer[k] = static_cast<double>(g * w.C.Buffer[k]);
+  return (std::isfinite(w.O.Gain) || w.O.Peak == 0.0) ? gain : exact;
 }
 
 int StartOutput(Work& w, const std::string& outputPath) {
   PCMFile& f = w.C.File;
-  if (int r = f.CreateOutput(outputPath, w.O.TargetBits, w.O.TargetFormat, -1)) {
+  if (int r = f.CreateOutput(outputPath, w.O.TargetBits, w.O.TargetFormat, -1, w.C.Settings.Overwrite)) {
     // Created but without its first header (a format no header can hold, a full disk): an
-    // empty or cut header is no wave file, so it is not left behind. Only a file that
-    // CreateOutput opened is removed, never a folder of that name.
-    FailOutput(w, r, outputPath);  // before the close, which would keep its own reason
-    if (f.IsOutputOpen()) {
-      f.CloseOutput();
-      std::remove(outputPath.c_str());
-    }
+    // empty or cut header is no wave file, so it never reaches its name.
+    FailOutput(w, r, outputPath);  // before the discard, which would keep its own reason
+    f.DiscardOutput();
     return w.Code;
   }
   if (int r = f.RewindOutput()) return FailOutput(w, r, outputPath);
@@ -194,6 +177,9 @@ int WriteKept(Work& w, const std::string& outputPath) {
   }
   if (int r = f.SeekSample(pos)) return Fail(w, r);
   if (int r = StartOutput(w, outputPath)) return r;
+  const long double gain = WriteGain(w);
+  const int64_t keptSamples = int64_t{std::min(w.O.KeepLast, w.T - 1)} - w.O.KeepFirst + 1;
+  const BlockRecoder recoder(w.In, f.OutputCoding(), w.C.Settings.Normalize ? &gain : nullptr, keptSamples);
   for (bool last = false; !last;) {
     int32_t n = 0;
     const int r = NextBlock(w, pos, n);
@@ -205,14 +191,14 @@ int WriteKept(Work& w, const std::string& outputPath) {
       n -= pos - w.O.KeepLast - 1;
       last = true;
     }
-    if (w.C.Settings.Normalize) ApplyGain(w, n);
+    recoder.Recode(w.Block, n);
     int32_t written = 0;
-    if (int wr = f.WriteSamples(w.C.Buffer, n, written)) return FailOutput(w, wr, outputPath);
+    if (int wr = f.WriteSampleBytes(w.Block, n, written)) return FailOutput(w, wr, outputPath);
     w.C.FrontEnd.SetProgress(WriteProgress(w, progressPos));
   }
   // An output whose header or close failed may not be on disk as described: not done.
   if (int fr = f.FinishOutput()) return FailOutput(w, fr, outputPath);
-  if (int cr = f.CloseOutput()) return FailOutput(w, cr, outputPath);
+  if (int cr = f.CloseOutput()) return f.OutputNameTaken() ? Taken : FailOutput(w, cr, outputPath);
   return Continue;
 }
 
@@ -228,9 +214,14 @@ void FillFormatFields(Work& w) {
 
 int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPath) {
   const ProcessSettings& s = w.C.Settings;
-  if (int r = w.C.File.OpenInput(inputPath, false)) return Fail(w, r);
+  // A long chunk walk pumps too, so that a cancel need not wait for it.
+  w.C.File.SetWalkPoll([&w] { return Pump(w); });
+  const int opened = w.C.File.OpenInput(inputPath, false);
+  w.C.File.SetWalkPoll(nullptr);
+  if (opened != 0) return w.C.File.WalkCancelled() ? Cancel : Fail(w, opened);
   if (int r = w.C.File.GetInfo(w.Info)) return Fail(w, r);
   w.Ch = w.Info.Channels;
+  w.In = w.C.File.InputCoding();
   w.T = w.Info.SampleCount - w.Info.SampleCount % w.Ch;
   w.O.KeepLast = w.T;
   DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.O);
@@ -282,6 +273,7 @@ FileResult ProcessFile(FileContext& context, const std::string& inputPath, const
   if (outcomeOut) *outcomeOut = w.O;
   failCode = 0;
   if (r == Cancel) return FileResult::Cancelled;
+  if (r == Taken) return FileResult::NameTaken;
   if (r != Continue) {
     failCode = w.Code;
     if (outcomeOut) outcomeOut->Reason = w.Reason.empty() ? context.File.FailReason() : w.Reason;

@@ -11,7 +11,9 @@
 
 namespace tacetix {
 
-enum class FileResult { Done, Failed, Cancelled };
+// NameTaken: the output's name was taken between the run's check and the end of the write;
+// the output was removed.
+enum class FileResult { Done, Failed, Cancelled, NameTaken };
 
 // The working values of one file.
 struct FileOutcome {

@@ -22,6 +22,13 @@ void CliFrontEnd::SetRowStatus(int32_t row, const std::string& word) {
   LastPercent = -1;
 }
 
+// A status line that cannot be written (a closed pipe, a full disk) ends the run as Ctrl+C
+// would: the lines of the later files would be lost, and so would their meaning. Error lines
+// go to their own stream and still get out.
+void CliFrontEnd::NoteOutputState() {
+  if (!S.Lines) OutputLost = true;
+}
+
 // A file that got no output says so: its word is still "done", but "done: a -> b" would
 // name a file that was never written.
 void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
@@ -30,6 +37,7 @@ void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
   else S.Lines << "unchanged: " << file << " (nothing to cut, no output)\n";
   if (S.Verbose) S.Lines << "  " << FiguresText(r, Normalize) << '\n';
   S.Lines << std::flush;
+  NoteOutputState();
 }
 
 void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
@@ -44,11 +52,14 @@ void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
     S.Errors << '\n' << std::flush;
   }
   if (Report) Report->Record(file, result, Normalize);
+  // The report is the run's result for scripts: one that lost a record is cancelled too.
+  if (Report && Report->WriteFailed()) OutputLost = true;
 }
 
 void CliFrontEnd::SetStatus(const std::string& text) {
   ClearProgressLine();
   if (!S.Quiet) S.Lines << text << '\n' << std::flush;
+  NoteOutputState();
 }
 
 // The per-row "Processing ..." text is the status bar's business; the terminal shows the write progress.
@@ -61,7 +72,7 @@ void CliFrontEnd::SetProgress(int32_t percent) {
   LineOpen = true;
 }
 
-bool CliFrontEnd::Pump() { return Cancel && *Cancel != 0; }
+bool CliFrontEnd::Pump() { return OutputLost || (Cancel && *Cancel != 0); }
 
 std::string FiguresText(const RowResult& r, bool normalize) {
   const Logfile& f = r.Figures;

@@ -37,6 +37,7 @@ class CliFrontEnd : public RunFrontEnd {
  private:
   void ClearProgressLine();
   void WriteDoneLine(const std::string& file, const RowResult& result);
+  void NoteOutputState();
 
   CliStreams S;
   const std::vector<std::string>& Files;
@@ -47,6 +48,7 @@ class CliFrontEnd : public RunFrontEnd {
   int32_t LastPercent = -1;
   bool LineOpen = false;
   int32_t DoneCount = 0;
+  bool OutputLost = false;  // a write to the status lines failed: the run is cancelled
 };
 
 // "frames 100..4099 of 8000 kept, 16 -> 24 bits, peak -6.02 dBfs, gain +5.02 dB, 0.012 s"

@@ -39,6 +39,7 @@ struct Parser {
   bool ParseSeparator(const std::string& value);
   bool ParseBitsMode(const std::string& value);
   bool ParseFolder(bool otherFolder, const std::string& value);
+  bool TakeFileName(const std::string& name);
   bool Finish();
   void FillSnapshot();
 };
@@ -52,6 +53,32 @@ std::string TrimLeft(std::string s) {
 std::string TrimRight(std::string s) {
   s.erase(std::find_if_not(s.rbegin(), s.rend(), IsBlank).base(), s.end());
   return s;
+}
+
+// The name made absolute against the current folder; false with the reason when there is
+// nothing to go by: an empty name, or a current folder that was deleted.
+bool AbsoluteName(const std::string& name, std::string& absolute, std::string& why) {
+  if (name.empty()) {
+    why = "the name is empty";
+    return false;
+  }
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::absolute(name, ec);
+  if (ec) {
+    why = "cannot tell where '" + name + "' is: " + ec.message();
+    return false;
+  }
+  absolute = p.lexically_normal().string();
+  return true;
+}
+
+// A name on the command line that cannot be placed (empty, or the current folder is gone)
+// is a usage error: nothing is run. Names read from a list are checked as the list is read.
+bool Parser::TakeFileName(const std::string& name) {
+  std::string path, why;
+  if (!AbsoluteName(name, path, why)) return Fail(why);
+  Config.Inputs.push_back({false, name});
+  return true;
 }
 
 bool Parser::ParseLevel(const std::string& option, const std::string& value, bool allowInf, Level& level) {
@@ -210,8 +237,12 @@ bool Parser::Finish() {
       return Fail(std::string(name) + ": may not hold any of \\ / | \" : * ? < >");
   if (s.Prefix.empty() && s.Suffix.empty() && s.FolderText.empty())
     return Fail("give --prefix, --suffix, --subfolder or --output-dir: the outputs would replace the sources");
+  // Both would write beside the sources or into their parent, not into a folder of outputs.
+  if (s.FolderMode == 1 && (s.FolderText == "." || s.FolderText == ".."))
+    return Fail("--subfolder: '" + s.FolderText + "' is not a subfolder");
   if (Config.Inputs.empty()) return Fail("no files given (see --help)");
-  if (OutputDirGiven) s.FolderText = std::filesystem::absolute(s.FolderText).lexically_normal().string();
+  std::string why;
+  if (OutputDirGiven && !AbsoluteName(s.FolderText, s.FolderText, why)) return Fail("--output-dir: " + why);
   s.ThresholdBegin = Begin.DigitalZero ? 0.0 : SliderFactor(Begin.Position);
   s.RemoveEnd = Linked ? s.RemoveBegin : EndTrim;
   s.ThresholdEnd = Linked ? s.ThresholdBegin : (End.DigitalZero ? 0.0 : SliderFactor(End.Position));
@@ -311,7 +342,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliConfig& config, s
   for (int code; (code = getopt_long(argc, argv.data(), tables.ShortOptions.c_str(), tables.LongOptions.data(),
                                      nullptr)) != -1;) {
     if (code == 1) {
-      config.Inputs.push_back({false, optarg});
+      if (!p.TakeFileName(optarg)) return false;
       continue;
     }
     if (code == '?' || code == ':') return p.Fail(OptionError(code, words[static_cast<size_t>(optind - 1)], optopt));
@@ -319,7 +350,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliConfig& config, s
     if (!spec->Take(p, spec->TakesValue ? optarg : "")) return false;
   }
   // What follows "--" is left for us: files, whatever they look like.
-  for (int i = optind; i < argc; ++i) config.Inputs.push_back({false, words[static_cast<size_t>(i)]});
+  for (int i = optind; i < argc; ++i)
+    if (!p.TakeFileName(words[static_cast<size_t>(i)])) return false;
   return p.Finish();
 }
 

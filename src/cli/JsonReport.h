@@ -25,6 +25,8 @@ class JsonReport {
   void Record(const std::string& source, const RowResult& result, bool normalize);
   // The last line: the summary text and the counts; then flushes. false when any write failed.
   bool Finish(const RunResult& run, size_t listed, bool simulated);
+  // A record could not be written (a closed pipe, a full disk).
+  bool WriteFailed() const { return Failed; }
 
  private:
   void Write(const std::string& line);

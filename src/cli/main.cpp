@@ -25,6 +25,9 @@ void CatchStopSignals() {
   // a partly written output still gets its header; left to the default it would claim no data.
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGHUP, &action, nullptr);
+  // A reader that goes away (| head) must not kill the run between two files: the failed
+  // write that follows cancels it instead, and the log is still closed properly.
+  std::signal(SIGPIPE, SIG_IGN);
 }
 
 void Complain(const std::string& text) { std::cerr << "tacetix-cli: " << text << '\n' << std::flush; }
@@ -46,12 +49,16 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
                        &CancelRequested);
   const RunResult result = RunBatch(request, buffer.get(), frontEnd);
   bool failed = result.Cancelled || !frontEnd.AllDone() || inputProblems;
-  if (!result.Started) Complain(result.Summary + " (" + request.LogName + ")");
+  // A refused log name is a usage error: nothing was touched.
+  const bool logRefused = !result.LogRefusal.empty();
+  if (logRefused) Complain(result.LogRefusal);
+  else if (!result.Started) Complain(result.Summary + " (" + request.LogName + ")");
   if (result.LogWriteError) Complain(request.LogName + ": error writing to Logfile");
   if (report.IsOpen() && !report.Finish(result, request.Files.size(), request.Settings.Simulation)) {
     Complain(config.ReportName + ": error writing the report");
     failed = true;
   }
+  if (logRefused) return 2;
   return (failed || !result.Started || result.LogWriteError) ? 1 : 0;
 }
 

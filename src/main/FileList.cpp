@@ -129,6 +129,11 @@ void TForm1::RefuseDuplicates(QStringList& queue, int& refused) const {
 int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
   const float step = 100.0f / static_cast<float>(queue.size());
   PCMFile file;
+  // A file of a great many chunks takes a while to walk: the window stays live and Cancel works.
+  file.SetWalkPoll([this] {
+    QCoreApplication::processEvents();
+    return CancelRequested;
+  });
   std::vector<FileRow> pending;
   QElapsedTimer sinceFlush;
   sinceFlush.start();
@@ -147,6 +152,7 @@ int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
     } catch (const std::exception&) {
       readable = false;
     }
+    if (!readable && file.WalkCancelled()) break;  // not looked at, so not refused
     if (!readable) {
       ++refused;
       continue;

@@ -3,6 +3,7 @@
 #include <cfloat>
 
 #include "wave/ByteOrder.h"
+#include "wave/CodecKernels.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
@@ -25,25 +26,13 @@ inline int64_t RoundSaturated(double x, double scale, double lo, double hi) {
   return static_cast<int64_t>((s + RoundingShift) - RoundingShift);
 }
 
-// Mask that keeps the top `bits` of a `width`-bit container; a depth outside
-// 1..width keeps the whole container.
-inline uint32_t HighBitsMask(int32_t bits, int32_t width) {
-  uint64_t full = (uint64_t{1} << width) - 1;
-  if (bits < 1 || bits > width) return static_cast<uint32_t>(full);
-  return static_cast<uint32_t>((full << (width - bits)) & full);
-}
-
-}  // namespace
-
 // 8-bit samples are unsigned with 128 as zero; the depth is always the full byte.
-void EncodeUInt8(uint8_t* bytes, const double* values, int32_t count, int32_t) {
-  if (!bytes || count < 1) return;
+void ScalarUInt8(uint8_t* bytes, const double* values, int32_t count, int32_t) {
   for (int32_t i = 0; i < count; ++i)
     bytes[i] = static_cast<uint8_t>(RoundSaturated(values[i], 127.0, -128.0, 127.0) + 128);
 }
 
-void EncodeInt16(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
-  if (!bytes || count < 1) return;
+void ScalarInt16(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
   const uint32_t mask = HighBitsMask(bits, 16);
   for (int32_t i = 0; i < count; ++i) {
     uint32_t v = static_cast<uint32_t>(RoundSaturated(values[i], 32767.0, -32768.0, 32767.0)) & mask;
@@ -53,8 +42,7 @@ void EncodeInt16(uint8_t* bytes, const double* values, int32_t count, int32_t bi
 }
 
 // Scaled at 31 bits like the 32-bit codec; the low byte is dropped, not rounded.
-void EncodeInt24(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
-  if (!bytes || count < 1) return;
+void ScalarInt24(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
   const uint32_t mask = HighBitsMask(bits, 24) << 8;
   for (int32_t i = 0; i < count; ++i) {
     uint32_t v = static_cast<uint32_t>(RoundSaturated(values[i], 2147483647.0, -2147483648.0, 2147483647.0)) & mask;
@@ -65,13 +53,51 @@ void EncodeInt24(uint8_t* bytes, const double* values, int32_t count, int32_t bi
   }
 }
 
-void EncodeInt32(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
-  if (!bytes || count < 1) return;
+void ScalarInt32(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
   const uint32_t mask = HighBitsMask(bits, 32);
   for (int32_t i = 0; i < count; ++i) {
     uint32_t v = static_cast<uint32_t>(RoundSaturated(values[i], 2147483647.0, -2147483648.0, 2147483647.0));
     Store32(bytes + 4 * i, v & mask);
   }
+}
+
+using ScalarEncoder = void (*)(uint8_t*, const double*, int32_t, int32_t);
+
+// The vector kernel takes what it can of the block; the scalar loop finishes it.
+void Encode(BulkEncoder bulk, ScalarEncoder scalar, int32_t width, uint8_t* bytes, const double* values, int32_t count,
+            int32_t bits) {
+  const int32_t done = bulk ? bulk(bytes, values, count, bits) : 0;
+  scalar(bytes + static_cast<size_t>(width) * done, values + done, count - done, bits);
+}
+
+}  // namespace
+
+void EncodeIntWith(const CodecKernels& k, int32_t bytesPerSample, uint8_t* bytes, const double* values, int32_t count,
+                   int32_t bits) {
+  if (!bytes || count < 1) return;
+  switch (bytesPerSample) {
+    case 1: return Encode(k.EncodeUInt8, ScalarUInt8, 1, bytes, values, count, bits);
+    case 2: return Encode(k.EncodeInt16, ScalarInt16, 2, bytes, values, count, bits);
+    case 3: return Encode(k.EncodeInt24, ScalarInt24, 3, bytes, values, count, bits);
+    case 4: return Encode(k.EncodeInt32, ScalarInt32, 4, bytes, values, count, bits);
+    default: return;
+  }
+}
+
+void EncodeUInt8(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
+  EncodeIntWith(ActiveKernels(), 1, bytes, values, count, bits);
+}
+
+void EncodeInt16(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
+  EncodeIntWith(ActiveKernels(), 2, bytes, values, count, bits);
+}
+
+void EncodeInt24(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
+  EncodeIntWith(ActiveKernels(), 3, bytes, values, count, bits);
+}
+
+void EncodeInt32(uint8_t* bytes, const double* values, int32_t count, int32_t bits) {
+  EncodeIntWith(ActiveKernels(), 4, bytes, values, count, bits);
 }
 
 void EncodeFloat32(uint8_t* bytes, const double* values, int32_t count) {

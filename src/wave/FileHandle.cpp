@@ -17,13 +17,15 @@ bool FileHandle::Failed() const {
 bool FileHandle::OpenRead(const std::string& path) {
   Close();
   if (path.empty()) return false;
-  Fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK the open of a FIFO waits for a writer, for ever if none comes.
+  Fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (Fd < 0) return Failed();
-  // A folder opens read-only on POSIX but is no file to read from.
+  // A folder or a device opens read-only on POSIX but is no file to read from.
   struct stat st {};
   const bool known = ::fstat(Fd, &st) == 0;
-  if (!known || !S_ISREG(st.st_mode)) {
-    const int error = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+  const int flags = known && S_ISREG(st.st_mode) ? ::fcntl(Fd, F_GETFL) : -1;
+  if (flags < 0 || ::fcntl(Fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int error = !known || S_ISREG(st.st_mode) ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
     Close();
     Error = error;
     return false;
@@ -31,10 +33,11 @@ bool FileHandle::OpenRead(const std::string& path) {
   return true;
 }
 
-bool FileHandle::CreateReadWrite(const std::string& path) {
+bool FileHandle::CreateNew(const std::string& path) {
   Close();
   if (path.empty()) return false;
-  Fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Mode 0666 leaves the permissions to the umask, as for any new file.
+  Fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   return Fd >= 0 || Failed();
 }
 

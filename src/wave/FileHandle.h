@@ -15,9 +15,11 @@ class FileHandle {
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
 
+  // Opens a regular file read-only; anything else (a FIFO, a device, a folder) is refused
+  // without ever waiting for a writer.
   bool OpenRead(const std::string& path);
-  // Creates the file or truncates an existing one, for reading and writing.
-  bool CreateReadWrite(const std::string& path);
+  // Creates a new file for reading and writing; fails when the name exists, a link included.
+  bool CreateNew(const std::string& path);
   bool IsOpen() const { return Fd >= 0; }
   bool Seek(int64_t offset);
   bool Size(int64_t& size) const;

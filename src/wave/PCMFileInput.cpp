@@ -4,12 +4,11 @@
 #include <memory>
 
 #include "wave/ByteOrder.h"
+#include "wave/SampleBlock.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
 namespace {
-
-using DecodeFn = void (*)(const uint8_t*, double*, int32_t, int32_t);
 
 FormatBody ParseFormat(const uint8_t* p) {
   FormatBody f;
@@ -25,20 +24,6 @@ FormatBody ParseFormat(const uint8_t* p) {
 bool IsCodecContainer(int32_t bytesPerSample) {
   return bytesPerSample == 1 || bytesPerSample == 2 || bytesPerSample == 3 || bytesPerSample == 4 ||
          bytesPerSample == 8;
-}
-
-// The container size picks the decoder; only 4-byte containers look at integer or float.
-DecodeFn PickDecoder(int32_t bytesPerSample, bool isFloat) {
-  switch (bytesPerSample) {
-    case 1: return DecodeUInt8;
-    case 2: return DecodeInt16;
-    case 3: return DecodeInt24;
-    case 4:
-      if (isFloat) return [](const uint8_t* b, double* v, int32_t n, int32_t) { DecodeFloat32(b, v, n); };
-      return DecodeInt32;
-    case 8: return [](const uint8_t* b, double* v, int32_t n, int32_t) { DecodeFloat64(b, v, n); };
-    default: return nullptr;
-  }
 }
 
 // Why a chunk was not found: most often the chunk before it claims more bytes than the file has.
@@ -85,13 +70,19 @@ int PCMFile::ReadHeader(bool sizeCheck) {
   return CheckFormat() == 0 ? 0 : Refuse(FormatRefusal());
 }
 
+// A walk that stopped on its own (too many chunks, a read error, a cancel) keeps its reason;
+// one that reached the end of the file did not find the chunk.
+int PCMFile::WalkFailure(const char* wanted, const ChunkHeader& last, int64_t lastEnd) {
+  return Reason.empty() ? Refuse(MissingChunk(wanted, last, lastEnd, InputSize)) : 1;
+}
+
 // fmt must come first; a data chunk standing before it is never found.
 int PCMFile::LocateChunks() {
   ChunkHeader chunk{};
   int64_t chunkEnd = 0;
   do {
     const ChunkHeader last = chunk;
-    if (NextChunk(chunk) != 0) return Refuse(MissingChunk("fmt", last, chunkEnd, InputSize));
+    if (NextChunk(chunk) != 0) return WalkFailure("fmt", last, chunkEnd);
     chunkEnd = ChunkBodyStart + chunk.size;
   } while (std::memcmp(chunk.id, "fmt ", 4) != 0);
   // A fmt body shorter than 16 bytes cannot describe the format.
@@ -100,7 +91,7 @@ int PCMFile::LocateChunks() {
   FmtSize = chunk.size;
   do {
     const ChunkHeader last = chunk;
-    if (NextChunk(chunk) != 0) return Refuse(MissingChunk("data", last, chunkEnd, InputSize));
+    if (NextChunk(chunk) != 0) return WalkFailure("data", last, chunkEnd);
     chunkEnd = ChunkBodyStart + chunk.size;
   } while (std::memcmp(chunk.id, "data", 4) != 0);
   if (chunk.size == 0) return Refuse("data chunk empty");
@@ -125,11 +116,17 @@ int PCMFile::ReadFormat() {
   return 0;
 }
 
-// Only headers whose samples can be addressed and decoded are accepted.
+// Only headers whose samples can be addressed and decoded as what they claim to be are
+// accepted: the output copies the format, and other programs refuse float samples of 1 to 3
+// bytes and rates past the signed 32-bit range. An 8-byte container decodes as a double, so
+// an integer tag on one would be misread.
 int PCMFile::CheckFormat() const {
   const FormatBody& f = InputFormat;
   if (f.Channels == 0 || f.BlockAlign % f.Channels != 0) return 1;
-  return IsCodecContainer(f.BlockAlign / f.Channels) ? 0 : 1;
+  const int32_t container = f.BlockAlign / f.Channels;
+  if (!IsCodecContainer(container) || f.SampleRate > 0x7FFFFFFFu) return 1;
+  if (InputIsFloat()) return container == 4 || container == 8 ? 0 : 1;
+  return container == 8 && InputIsInteger() ? 1 : 0;
 }
 
 std::string PCMFile::FormatRefusal() const {
@@ -137,11 +134,19 @@ std::string PCMFile::FormatRefusal() const {
   if (f.Channels == 0) return "fmt chunk: no channels";
   if (f.BlockAlign % f.Channels != 0)
     return "fmt chunk: block align " + std::to_string(f.BlockAlign) + " is no whole number of bytes a channel";
-  return "samples of " + std::to_string(f.BlockAlign / f.Channels) + " bytes are not supported";
+  const int32_t container = f.BlockAlign / f.Channels;
+  if (!IsCodecContainer(container)) return "samples of " + std::to_string(container) + " bytes are not supported";
+  if (f.SampleRate > 0x7FFFFFFFu) return "sample rate " + std::to_string(f.SampleRate) + " Hz is out of range";
+  if (InputIsFloat()) return "float samples of " + std::to_string(container) + " bytes are not supported";
+  return "integer samples of " + std::to_string(container) + " bytes are not supported";
 }
 
 bool PCMFile::InputIsFloat() const {
   return InputFormat.FormatTag == TagFloat || (InputFormat.FormatTag == TagExtensible && SubFormat == TagFloat);
+}
+
+bool PCMFile::InputIsInteger() const {
+  return InputFormat.FormatTag == TagPCM || (InputFormat.FormatTag == TagExtensible && SubFormat == TagPCM);
 }
 
 int PCMFile::GetInfo(WaveInfo& info) {
@@ -172,14 +177,26 @@ int PCMFile::ClearReadPosition() {
   return 0;
 }
 
+SampleCoding PCMFile::InputCoding() const {
+  if (!FormatRead || InputFormat.Channels == 0) return {};
+  return {InputFormat.BlockAlign / InputFormat.Channels, InputFormat.BitsPerSample, InputIsFloat()};
+}
+
+// Checks that a read can start and moves the file to the read position: 0, or the status
+// of the read (1 failure, 2 already at the end).
+int PCMFile::StartRead(int32_t& bytesPerSample) {
+  if (ReadPosition < 0 || !InputOpen || !FormatRead || CheckFormat() != 0) return 1;
+  bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
+  if (DataLength - ReadPosition < bytesPerSample) return 2;
+  return InputFile.Seek(int64_t{DataOffset} + ReadPosition) ? 0 : SystemFailure(InputFile);
+}
+
 int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
   delivered = 0;
   if (requested < 1 || !dest) return 1;
-  if (ReadPosition < 0 || !InputOpen || !FormatRead || CheckFormat() != 0) return 1;
-  const int32_t bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
-  if (DataLength - ReadPosition < bytesPerSample) return 2;
-  if (!InputFile.Seek(int64_t{DataOffset} + ReadPosition)) return SystemFailure(InputFile);
-  const DecodeFn decode = PickDecoder(bytesPerSample, InputIsFloat());
+  int32_t bytesPerSample = 0;
+  if (int r = StartRead(bytesPerSample)) return r;
+  const DecodeFn decode = DecoderFor(InputCoding());
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
   auto nextCount = [&] { return std::min({requested, TransferBlock, (DataLength - ReadPosition) / bytesPerSample}); };
   for (int32_t n = nextCount(); n > 0; n = nextCount()) {
@@ -192,6 +209,21 @@ int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
     delivered += n;
     requested -= n;
   }
+  return 0;
+}
+
+int PCMFile::ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered) {
+  delivered = 0;
+  if (requested < 1 || !dest) return 1;
+  int32_t bytesPerSample = 0;
+  if (int r = StartRead(bytesPerSample)) return r;
+  const int32_t n = std::min(requested, (DataLength - ReadPosition) / bytesPerSample);
+  const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
+  size_t got = 0;
+  if (!InputFile.Read(dest, bytes, got)) return SystemFailure(InputFile);
+  if (got < bytes) return Refuse("file cut short while it was read");
+  ReadPosition += static_cast<int32_t>(bytes);
+  delivered = n;
   return 0;
 }
 

@@ -1,7 +1,10 @@
 // Write side of PCMFile: canonical 44-byte header, encoded sample blocks, finishing.
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "wave/ByteOrder.h"
+#include "wave/SampleBlock.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
@@ -11,22 +14,7 @@ constexpr int32_t HeaderBytes = 44;
 // The header's sizes and every position are signed 32-bit: the whole file stays below 2 GiB.
 constexpr int64_t MaxDataBytes = int64_t{0x7FFFFFFF} - HeaderBytes - 1;
 
-using EncodeFn = void (*)(uint8_t*, const double*, int32_t, int32_t);
-
 int32_t BytesForBits(int32_t bits) { return bits / 8 + (bits % 8 != 0 ? 1 : 0); }
-
-EncodeFn PickEncoder(int32_t bytesPerSample, bool isFloat) {
-  switch (bytesPerSample) {
-    case 1: return EncodeUInt8;
-    case 2: return EncodeInt16;
-    case 3: return EncodeInt24;
-    case 4:
-      if (isFloat) return [](uint8_t* b, const double* v, int32_t n, int32_t) { EncodeFloat32(b, v, n); };
-      return EncodeInt32;
-    case 8: return [](uint8_t* b, const double* v, int32_t n, int32_t) { EncodeFloat64(b, v, n); };
-    default: return nullptr;
-  }
-}
 
 void StoreId(uint8_t* p, const char* id) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(id[i]);
@@ -43,9 +31,13 @@ uint16_t PCMFile::PlainOutputTag() const {
   return TagPCM;
 }
 
-int PCMFile::CreateOutput(const std::string& path, int32_t bits, int16_t tag, int32_t bytesPerSample) {
+int PCMFile::CreateOutput(const std::string& path, int32_t bits, int16_t tag, int32_t bytesPerSample,
+                          bool replace) {
   if (OutputOpen) CloseOutput();
-  if (!OutputFile.CreateReadWrite(path)) return SystemFailure(OutputFile);
+  NameTaken = false;
+  Moved = false;
+  // Create tells why in errno: the folder takes no new file, or a folder has the name.
+  if (!OutputTarget.Create(path, replace, OutputFile)) return Refuse(std::strerror(errno));
   OutputOpen = true;
   const int r = WriteHeader(0, bits, tag, bytesPerSample);
   OutputDataOffset = HeaderBytes;
@@ -76,12 +68,16 @@ int PCMFile::WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t 
     // A header with no sample rate (or no channels) is one that other programs refuse to open.
     if (OutputFormat.SampleRate == 0 || OutputFormat.Channels == 0) return Refuse("sample rate 0");
     // Samples are coded by their container alone, so a depth copied from an input that the
-    // container cannot hold (0, more bits than it has, a float not of its size) becomes the
-    // container's: sox and ffmpeg refuse such a header.
+    // container cannot hold (below 8, more bits than it has, a float not of its size) becomes
+    // the container's: sox and ffmpeg refuse such a header, and the samples are the same.
     const int32_t containerBits = 8 * (OutputFormat.BlockAlign / OutputFormat.Channels);
-    if (OutputFormat.BitsPerSample == 0 || OutputFormat.BitsPerSample > containerBits ||
+    if (OutputFormat.BitsPerSample < 8 || OutputFormat.BitsPerSample > containerBits ||
         (OutputFormat.FormatTag == TagFloat && OutputFormat.BitsPerSample != containerBits))
       OutputFormat.BitsPerSample = static_cast<uint16_t>(containerBits);
+    // A byte rate copied from the input may be anything; readers expect it to be the true one.
+    const uint64_t byteRate = uint64_t{OutputFormat.BlockAlign} * OutputFormat.SampleRate;
+    if (byteRate > 0xFFFFFFFFu) return 1;
+    OutputFormat.ByteRate = static_cast<uint32_t>(byteRate);
   }
   const std::array<uint8_t, 44> header = BuildHeader(dataLength);
   size_t put = 0;
@@ -113,28 +109,53 @@ int PCMFile::RewindOutput() {
   return 0;
 }
 
-int PCMFile::WriteSamples(const double* source, int32_t count, int32_t& written) {
-  written = 0;
-  if (count < 1 || !source || !OutputOpen || OutputFormat.Channels == 0) return 1;
-  const int32_t bytesPerSample = OutputFormat.BlockAlign / OutputFormat.Channels;
-  const EncodeFn encode = PickEncoder(bytesPerSample, OutputFormat.FormatTag == TagFloat);
-  if (!encode) return 1;
+SampleCoding PCMFile::OutputCoding() const {
+  if (!OutputOpen || OutputFormat.Channels == 0) return {};
+  return {OutputFormat.BlockAlign / OutputFormat.Channels, OutputFormat.BitsPerSample,
+          OutputFormat.FormatTag == TagFloat};
+}
+
+// Checks that count samples can be appended and moves the file to the end of the data.
+int PCMFile::StartWrite(int32_t count, int32_t& bytesPerSample) {
+  if (count < 1 || !OutputOpen || OutputFormat.Channels == 0) return 1;
+  bytesPerSample = OutputFormat.BlockAlign / OutputFormat.Channels;
+  if (!EncoderFor(OutputCoding())) return 1;
   // Refuse data the header's 32-bit sizes could not describe (a depth conversion can grow it).
   if (int64_t{OutputWritten} + int64_t{count} * bytesPerSample > MaxDataBytes)
     return Refuse("output would reach 2 GiB");
-  if (!OutputFile.Seek(int64_t{OutputDataOffset} + OutputWritten)) return SystemFailure(OutputFile);
+  return OutputFile.Seek(int64_t{OutputDataOffset} + OutputWritten) ? 0 : SystemFailure(OutputFile);
+}
+
+// What reached the file counts as written, also when the write then failed.
+bool PCMFile::AppendBytes(const uint8_t* bytes, size_t length) {
+  size_t put = 0;
+  const bool ok = OutputFile.Write(bytes, length, put);
+  OutputPending = OutputPending || put > 0;
+  OutputWritten += static_cast<int32_t>(put);
+  return ok;
+}
+
+int PCMFile::WriteSamples(const double* source, int32_t count, int32_t& written) {
+  written = 0;
+  int32_t bytesPerSample = 0;
+  if (!source || StartWrite(count, bytesPerSample) != 0) return 1;
+  const EncodeFn encode = EncoderFor(OutputCoding());
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
   for (int32_t n = std::min(count, TransferBlock); n > 0; n = std::min(count, TransferBlock)) {
     encode(buffer.get(), source + written, n, OutputFormat.BitsPerSample);
-    const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
-    size_t put = 0;
-    const bool ok = OutputFile.Write(buffer.get(), bytes, put);
-    OutputPending = OutputPending || put > 0;
-    OutputWritten += static_cast<int32_t>(put);
-    if (!ok) return SystemFailure(OutputFile);
+    if (!AppendBytes(buffer.get(), static_cast<size_t>(n) * bytesPerSample)) return SystemFailure(OutputFile);
     written += n;
     count -= n;
   }
+  return 0;
+}
+
+int PCMFile::WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& written) {
+  written = 0;
+  int32_t bytesPerSample = 0;
+  if (!source || StartWrite(count, bytesPerSample) != 0) return 1;
+  if (!AppendBytes(source, static_cast<size_t>(count) * bytesPerSample)) return SystemFailure(OutputFile);
+  written = count;
   return 0;
 }
 
@@ -155,12 +176,28 @@ int PCMFile::FinishOutput() {
   return ok ? 0 : SystemFailure(OutputFile);
 }
 
+// The file moves onto its name whatever went wrong in it, as a file written in place would
+// stay there: its header always tells what it holds.
 int PCMFile::CloseOutput() {
   if (!OutputOpen) return 0;
   int r = OutputPending ? FinishOutput() : 0;
   if (!OutputFile.Close()) r = SystemFailure(OutputFile);
   OutputOpen = false;
-  return r;
+  const CommitResult moved = OutputTarget.Commit();
+  Moved = moved == CommitResult::Moved;
+  NameTaken = moved == CommitResult::NameTaken;
+  if (Moved) return r;
+  // A failure inside the file came first and says more than the failed move after it.
+  if (r == 0) Refuse(NameTaken ? "output file already exists" : std::strerror(errno));
+  return 1;
+}
+
+void PCMFile::DiscardOutput() {
+  if (!OutputOpen) return;
+  OutputFile.Close();
+  OutputOpen = false;
+  OutputPending = false;
+  OutputTarget.Discard();
 }
 
 }  // namespace tacetix

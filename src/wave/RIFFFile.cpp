@@ -1,4 +1,5 @@
 // RIFF container: header check and chunk walking.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -9,6 +10,10 @@ namespace tacetix {
 
 // Positions are signed 32-bit byte counts; a file of 2 GiB or more cannot be addressed.
 constexpr int64_t MaxInputSize = int64_t{0x7FFFFFFF};
+// One read fetches the headers of a run of small chunks; a jump past it costs one more read,
+// kept small so that a walk of large chunks does not read their bodies.
+constexpr size_t WalkBufferBytes = 512;
+constexpr int32_t ChunksPerPoll = 1024;
 
 RIFFFile::RIFFFile() = default;
 
@@ -45,26 +50,51 @@ int RIFFFile::ReadHeader(bool sizeCheck) {
   if (got < 4) return Refuse("not a WAV file: no RIFF header");
   ChunkRead = false;
   ChunkBodyStart = 12;
+  WalkBufferLength = 0;
+  ChunksWalked = 0;
+  WalkStopped = false;
   return 0;
+}
+
+// The 8 bytes at offset, from the read-ahead buffer; got < 8 at the end of the file.
+bool RIFFFile::ReadHeaderAt(int64_t offset, uint8_t* head, size_t& got) {
+  got = 0;
+  const bool buffered = WalkBufferLength > 0 && offset >= WalkBufferStart &&
+                        offset - WalkBufferStart + 8 <= static_cast<int64_t>(WalkBufferLength);
+  if (!buffered) {
+    if (WalkBuffer.empty()) WalkBuffer.resize(WalkBufferBytes);
+    WalkBufferStart = offset;
+    WalkBufferLength = 0;
+    if (!InputFile.Seek(offset) || !InputFile.Read(WalkBuffer.data(), WalkBuffer.size(), WalkBufferLength))
+      return false;
+  }
+  const size_t at = static_cast<size_t>(offset - WalkBufferStart);
+  got = std::min<size_t>(8, WalkBufferLength - std::min(at, WalkBufferLength));
+  std::memcpy(head, WalkBuffer.data() + at, got);
+  return true;
 }
 
 int RIFFFile::NextChunk(ChunkHeader& chunk) {
   if (!InputOpen) return 1;
-  if (ChunkRead) {
-    // Seek to the end of the previous body (plus its pad byte) whatever was read from it.
-    const int64_t next = ChunkBodyStart + int64_t{CurrentChunk.size} + (CurrentChunk.size & 1u);
-    if (!InputFile.Seek(next)) return 1;
-    ChunkBodyStart = next;
+  Reason.clear();
+  // A file of zeros reads as millions of empty chunks: bounded, and the caller may stop it.
+  if (++ChunksWalked > MaxChunks) return Refuse("more than " + std::to_string(MaxChunks) + " chunks");
+  if (WalkPoll && ChunksWalked % ChunksPerPoll == 0 && WalkPoll()) {
+    WalkStopped = true;
+    return Refuse("cancelled");
   }
+  // The end of the previous body (plus its pad byte), whatever was read from it.
+  if (ChunkRead) ChunkBodyStart += int64_t{CurrentChunk.size} + (CurrentChunk.size & 1u);
   uint8_t head[8] = {};
   size_t got = 0;
-  const bool readOk = InputFile.Read(head, 8, got);
+  const bool readOk = ReadHeaderAt(ChunkBodyStart, head, got);
   std::memcpy(CurrentChunk.id, head, 4);
   CurrentChunk.size = Load32(head + 4);
   ChunkRead = true;
   ChunkBodyStart += 8;
   chunk = CurrentChunk;
-  return (readOk && got == 8) ? 0 : 1;
+  if (!readOk) return SystemFailure(InputFile);
+  return got == 8 ? 0 : 1;  // the end of the file: no reason, the caller knows what it missed
 }
 
 int RIFFFile::CloseInput() {
@@ -77,6 +107,7 @@ int RIFFFile::CloseInput() {
   ChunkRead = false;
   ChunkBodyStart = 0;
   InputSize = 0;
+  WalkBufferLength = 0;
   return 0;
 }
 

@@ -5,8 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "wave/AtomicOutput.h"
 #include "wave/FileHandle.h"
 
 namespace tacetix {
@@ -33,6 +36,14 @@ struct FormatBody {
   uint16_t BitsPerSample = 0;
 };
 
+// How one side of a file stores its samples; the container size and, for 4-byte containers,
+// integer or float choose the codec, and the masked encoders keep the top Bits.
+struct SampleCoding {
+  int32_t BytesPerSample = 0;  // 0: unknown (no format read, no output)
+  int32_t Bits = 0;
+  bool IsFloat = false;
+};
+
 constexpr uint16_t TagPCM = 1;
 constexpr uint16_t TagFloat = 3;
 constexpr uint16_t TagExtensible = 0xFFFE;
@@ -51,12 +62,22 @@ class RIFFFile {
   // Reads the 12-byte RIFF header; with sizeCheck the RIFF size must equal file size - 8.
   virtual int ReadHeader(bool sizeCheck);
   // Moves to the next chunk header (skipping the body and pad byte of the previous one).
+  // Headers come from a read-ahead buffer, so the file position afterwards is not the body's:
+  // a body is read with a seek of its own. Fails after MaxChunks headers, or when the poll
+  // asks to stop (WalkCancelled then tells so).
   int NextChunk(ChunkHeader& chunk);
   // Closes the input and clears the chunk state. Always 0.
   virtual int CloseInput();
   // Why the last failed operation failed, as a user may read it ("data chunk missing",
   // "No such file or directory"); "" when it gave no reason.
   const std::string& FailReason() const { return Reason; }
+  // Called every 1024 chunk headers of a walk; true stops the walk.
+  void SetWalkPoll(std::function<bool()> poll) { WalkPoll = std::move(poll); }
+  // The last walk was stopped by the poll, not by the file.
+  bool WalkCancelled() const { return WalkStopped; }
+
+  // No real file has this many chunks; a walk over more is a malformed (or hostile) file.
+  static constexpr int32_t MaxChunks = 100000;
 
  protected:
   // Keeps the reason and returns the failure code 1.
@@ -71,6 +92,16 @@ class RIFFFile {
   bool ChunkRead = false;       // a chunk header has been read since ReadHeader
   int64_t ChunkBodyStart = 0;   // absolute offset of CurrentChunk's body
   int64_t InputSize = 0;        // size of the input file, queried by ReadHeader
+
+ private:
+  bool ReadHeaderAt(int64_t offset, uint8_t* head, size_t& got);
+
+  std::vector<uint8_t> WalkBuffer;  // read-ahead of the chunk headers
+  int64_t WalkBufferStart = 0;
+  size_t WalkBufferLength = 0;
+  int32_t ChunksWalked = 0;
+  std::function<bool()> WalkPoll;
+  bool WalkStopped = false;
 };
 
 // One source file and one output file. The read side validates and decodes the input,
@@ -92,21 +123,33 @@ class PCMFile : public RIFFFile {
   int ClearReadPosition();
   // Decodes up to requested samples into dest; 2 when the read position was already at the end.
   int ReadSamples(double* dest, int32_t requested, int32_t& delivered);
+  // As ReadSamples, but stores the samples' bytes as the file holds them, in one read
+  // (dest has room for requested samples of InputCoding's size).
+  int ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered);
+  SampleCoding InputCoding() const;
 
-  // Creates or truncates path and writes a header with data length 0.
-  // bits = -1 keeps the input's format; otherwise tag (-1, 1 or 3) and the container size
-  // (bytesPerSample, -1 = derived from bits) replace the input's.
-  int CreateOutput(const std::string& path, int32_t bits, int16_t tag, int32_t bytesPerSample);
+  // Creates the output under a temporary name beside path and writes a header with data
+  // length 0; CloseOutput moves it onto path. bits = -1 keeps the input's format; otherwise
+  // tag (-1, 1 or 3) and the container size (bytesPerSample, -1 = derived from bits) replace
+  // the input's. replace false: the move only takes a free name (else OutputNameTaken).
+  int CreateOutput(const std::string& path, int32_t bits, int16_t tag, int32_t bytesPerSample,
+                   bool replace = true);
   // Writes the header at offset 0; derives OutputFormat when dataLength is 0.
   int WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t bytesPerSample);
   std::array<uint8_t, 44> BuildHeader(int32_t dataLength) const;
   int RewindOutput();
   // Encodes count samples and appends them after the data written so far.
   int WriteSamples(const double* source, int32_t count, int32_t& written);
+  // As WriteSamples, for samples already encoded in OutputCoding, in one write.
+  int WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& written);
+  SampleCoding OutputCoding() const;
   // Pads the data to even length and rewrites the header; 1 when either write failed.
   int FinishOutput();
-  // Finishes a pending output and closes it; 1 when finishing or closing failed.
+  // Finishes a pending output, closes it and moves it onto its name; 1 when finishing,
+  // closing or the move failed (a failed move removes the temporary file).
   int CloseOutput();
+  // Closes the output and removes it: nothing appears under its name.
+  void DiscardOutput();
 
   // Read-only views for callers and tests.
   const FormatBody& InputFormatBody() const { return InputFormat; }
@@ -114,17 +157,29 @@ class PCMFile : public RIFFFile {
   int32_t InputSubFormat() const { return SubFormat; }
   int32_t BytesWritten() const { return OutputWritten; }
   bool IsOutputOpen() const { return OutputOpen; }
+  // The last CloseOutput found the name taken (replace false) and removed its file.
+  bool OutputNameTaken() const { return NameTaken; }
+  // The last CloseOutput moved the output onto its name.
+  bool OutputMoved() const { return Moved; }
 
  private:
+  int StartRead(int32_t& bytesPerSample);
+  int StartWrite(int32_t count, int32_t& bytesPerSample);
+  bool AppendBytes(const uint8_t* bytes, size_t length);
   int LocateChunks();
+  int WalkFailure(const char* wanted, const ChunkHeader& last, int64_t lastEnd);
   int CheckFormat() const;
   std::string FormatRefusal() const;
   bool InputIsFloat() const;
+  bool InputIsInteger() const;
   uint16_t PlainOutputTag() const;
   void ResetInputSide();
 
   FileHandle OutputFile;
+  AtomicOutput OutputTarget;
   bool OutputOpen = false;
+  bool NameTaken = false;
+  bool Moved = false;
   int32_t FmtOffset = 0;
   uint32_t FmtSize = 0;
   int32_t DataOffset = 0;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "support/TestSupport.h"
@@ -240,4 +241,66 @@ TEST_F(BadInputTest, AwkwardFileNames) {
   EXPECT_EQ(Out, expected + "6 files processed ok\n");
   const std::string log = ReadText(Dir.File("run.log"));
   for (const std::string& n : names) EXPECT_NE(log.find("\"" + Dir.File(n) + "\""), std::string::npos) << n;
+}
+
+TEST_F(BadInputTest, SourcesThatAreNoRegularFilesFailWithoutWaiting) {
+  // A FIFO that no one writes to would hold an open for ever.
+  ASSERT_EQ(::mkfifo(Dir.File("fifo.wav").c_str(), 0600), 0);
+  fs::create_directory(Dir.File("folder.wav"));
+  fs::create_symlink("/dev/zero", Dir.File("zero.wav"));
+  EXPECT_EQ(Cli("--keep-going --subfolder out fifo.wav folder.wav zero.wav"), 1);
+  // The folder is turned down while the list is read; the others fail when opened.
+  std::string expected = "tacetix-cli: " + Dir.File("folder.wav") + ": is a folder (use --recursive)\n";
+  for (const char* n : {"fifo.wav", "zero.wav"})
+    expected += "tacetix-cli: " + Dir.File(n) + ": I/O error (not a regular file)\n";
+  EXPECT_EQ(Out, expected + "0 files processed ok, 2 with errors\n");
+  EXPECT_EQ(OutputCount(), 0u);
+}
+
+TEST_F(BadInputTest, FileOfZerosIsRefusedAfterABoundedWalk) {
+  // 2 GiB - 1 of zeros after the RIFF header: 268 million empty chunks if walked to the end.
+  const std::string path = Dir.File("zeros.wav");
+  WriteFile(path, WavBuilder{}.Build());
+  ASSERT_EQ(::truncate(path.c_str(), off_t{0x7FFFFFFF}), 0);
+  EXPECT_EQ(Cli("--subfolder out zeros.wav"), 1);
+  EXPECT_EQ(Out, "tacetix-cli: " + path + ": I/O error (more than 100000 chunks)\n0 files processed ok, 1 with errors\n");
+}
+
+TEST_F(BadInputTest, HeadersOtherProgramsRefuseNeverReachAnOutput) {
+  const Bytes pcm = Pcm16({0, 1000, -1000, 0});
+  Bytes lowByteRate = WavBuilder{}.Fmt(1, 1, 8000, 16).Data(pcm).Build();
+  lowByteRate[28] = 3;
+  struct Header {
+    const char* Name;
+    Bytes File;
+    uint16_t WrittenBits;  // 0: refused as malformed
+    const char* Reason;    // of the refusal
+  };
+  const std::vector<Header> cases = {
+      {"float16in2", WavBuilder{}.Fmt(3, 1, 8000, 16, 2).Data(pcm).Build(), 0,
+       "float samples of 2 bytes are not supported"},
+      {"rate2g", WavBuilder{}.Fmt(1, 1, 0x80000000u, 16).Data(pcm).Build(), 0,
+       "sample rate 2147483648 Hz is out of range"},
+      {"integer64", WavBuilder{}.Fmt(1, 1, 8000, 64, 8).Data(Bytes(32, 1)).Build(), 0,
+       "integer samples of 8 bytes are not supported"},
+      {"bits4in8", WavBuilder{}.Fmt(1, 1, 8000, 4, 1).Data({128, 128, 200, 60, 128, 128}).Build(), 8, ""},
+      {"byteRate3", lowByteRate, 16, ""},
+  };
+  for (const Header& h : cases) {
+    SCOPED_TRACE(h.Name);
+    const std::string name = std::string(h.Name) + ".wav";
+    OneFile(name, h.File, "");
+    const std::string line = h.WrittenBits
+                                 ? "done: " + Dir.File(name) + " -> " + Dir.File("out/" + name) + "\n"
+                                 : "tacetix-cli: " + Dir.File(name) + ": I/O error (" + h.Reason + ")\n";
+    EXPECT_EQ(Out, line + (h.WrittenBits ? "1 file processed ok\n" : "0 files processed ok, 1 with errors\n"));
+    if (h.WrittenBits) {
+      ExpectReadableWav(Dir.File("out/" + name));
+      const Bytes b = ReadFile(Dir.File("out/" + name));
+      EXPECT_EQ(Le16At(b, 34), h.WrittenBits);
+      EXPECT_EQ(Le32At(b, 28), Le32At(b, 24) * Le16At(b, 32)) << "byte rate";
+    }
+    EXPECT_EQ(OutputCount(), h.WrittenBits ? 1u : 0u);
+    fs::remove_all(Dir.File("out"));
+  }
 }

@@ -78,12 +78,25 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing) {
       "--prefix 'x/y' a.wav",             "--suffix 'a:b' a.wav",           "--subfolder 'o?' a.wav",
       "--log-decimal-comma --log-separator comma --log r.log --suffix _t a.wav",
       "--bits 48 --suffix _t a.wav",      "--bits-mode sideways --suffix _t a.wav", "--suffix",
+      "--subfolder . a.wav",              "--subfolder ' .. ' a.wav",       "--suffix _t a.wav ''",
+      "--suffix _t --output-dir '' a.wav",
   };
   for (const char* args : bad) {
     EXPECT_EQ(Cli(args), 2) << args;
     EXPECT_EQ(std::count(Out.begin(), Out.end(), '\n'), 1) << args << ": " << Out;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(Dir.Path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(CliTest, NamesInADeletedCurrentFolderAreAUsageError) {
+  WriteWav16(Dir.File("a.wav"), 1, {0, 100});
+  const std::string gone = "cd " + ShellQuote(Dir.Path().string()) + " && mkdir gone && cd gone && rmdir ../gone && ";
+  for (const std::string& args : {std::string("../a.wav"), "--output-dir out " + Dir.File("a.wav")}) {
+    SCOPED_TRACE(args);
+    EXPECT_EQ(RunCommand(gone + TACETIX_CLI + " --suffix _t " + args + " 2>&1", &Out), 2);
+    EXPECT_NE(Out.find("cannot tell where "), std::string::npos) << Out;
+  }
+  EXPECT_FALSE(fs::exists(Dir.File("a_t.wav")));
 }
 
 TEST_F(CliTest, HelpAndVersion) {
@@ -118,7 +131,7 @@ TEST_F(CliTest, InterruptCancelsTheFileInProgressAndClosesTheLog) {
   ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
   const pid_t pid = std::stoi(line);
   // Wait until the output has started, then interrupt.
-  for (int i = 0; i < 500 && !(fs::exists(Dir.File("long_t.wav")) && fs::file_size(Dir.File("long_t.wav")) > 44); ++i)
+  for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ::kill(pid, SIGINT);
   std::string rest;

@@ -56,6 +56,23 @@ class FaultCliTest : public ::testing::Test {
       EXPECT_EQ(RunCommand("sox -V1 " + ShellQuote(path) + " -n 2>&1", &err), 0) << path << ": " << err;
     }
   }
+  // Converts long.wav to long_t.wav and sends signal once the output has data; what the
+  // CLI printed after that, and its exit status as "rc=N".
+  std::string SignalMidWrite(int signal) {
+    const std::string cmd = std::string(TACETIX_CLI) + " --bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"));
+    FILE* pipe = ::popen(("exec " + cmd + " 2>&1 & echo $!; wait $!; echo rc=$?").c_str(), "r");
+    if (!pipe) return "popen failed";
+    char line[4096];
+    if (!std::fgets(line, sizeof line, pipe)) return "no pid";
+    const pid_t pid = std::stoi(line);
+    for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ::kill(pid, signal);
+    std::string rest;
+    while (std::fgets(line, sizeof line, pipe)) rest += line;
+    ::pclose(pipe);
+    return rest;
+  }
   std::string Line(const std::string& word, const std::string& name, const std::string& output) {
     return word + ": " + Dir.File(name) + " -> " + output + "\n";
   }
@@ -176,23 +193,92 @@ TEST_F(FaultCliTest, StopBySignalFinishesThePartOutput) {
   for (int signal : {SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal);
     fs::remove(out);
-    const std::string cmd = std::string(TACETIX_CLI) + " --bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"));
-    FILE* pipe = ::popen(("exec " + cmd + " 2>&1 & echo $!; wait $!; echo rc=$?").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char line[4096];
-    ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
-    const pid_t pid = std::stoi(line);
-    for (int i = 0; i < 500 && !(fs::exists(out) && fs::file_size(out) > 44); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ::kill(pid, signal);
-    std::string rest;
-    while (std::fgets(line, sizeof line, pipe)) rest += line;
-    ::pclose(pipe);
-    EXPECT_EQ(rest, ErrorLine("cancelled", "long.wav") +
-                        "Processing cancelled, 0 files processed ok, 1 with errors\nrc=1\n");
+    EXPECT_EQ(SignalMidWrite(signal), ErrorLine("cancelled", "long.wav") +
+                                          "Processing cancelled, 0 files processed ok, 1 with errors\nrc=1\n");
     // The header tells how much was written: not the 0 of a file that was never finished.
     EXPECT_GT(Le32At(ReadFile(out), 40), 0u);
     ExpectOutputsReadable(Dir.Path().string());
   }
+  ExpectSourcesUnchanged();
+}
+
+TEST_F(FaultCliTest, ALogNamedLikeAWaveFileStartsNothing) {
+  fs::create_directory(Dir.File("takes"));
+  for (const char* n : {"takes/a.wav", "takes/b.wav", "takes/c.wav"})
+    Tone(n, "-r 8000 -c 1 -b 16", "synth 0.1 sine 300 pad 0.05 0");
+  Tone("a.wav", "-r 8000 -c 1 -b 16", "synth 0.1 sine 300 pad 0.05 0");
+  Tone("a_t.wav", "-r 8000 -c 1 -b 16", "synth 0.1 sine 300");  // an earlier run's output
+  fs::create_hard_link(Dir.File("takes/c.wav"), Dir.File("link.log"));
+  struct Case {
+    const char* Args;
+    const char* Why;
+  };
+  // The shell's first match taken as the log's name; an output's name; a listed source under
+  // three spellings: its own, another path to it, and a hard link.
+  for (Case c : {Case{"--suffix _t --log takes/*.wav", "the log file is a wave file: takes/a.wav"},
+                 Case{"--overwrite --suffix _t --log a_t.wav a.wav",
+                      "the log file is one of the output files: a_t.wav"},
+                 Case{"--subfolder out --log takes/b.wav takes/b.wav",
+                      "the log file is one of the input files: takes/b.wav"},
+                 Case{"--subfolder out --log takes/../takes/b.wav takes/b.wav",
+                      "the log file is one of the input files: takes/../takes/b.wav"},
+                 Case{"--subfolder out --log link.log takes/c.wav",
+                      "the log file is one of the input files: link.log"}}) {
+    SCOPED_TRACE(c.Args);
+    EXPECT_EQ(Cli(c.Args), 2);
+    EXPECT_EQ(Out, std::string("Error writing to Logfile. Processing stopped.\ntacetix-cli: ") + c.Why + "\n");
+    ExpectSourcesUnchanged();
+    EXPECT_FALSE(fs::exists(Dir.File("takes/b_t.wav")));
+    EXPECT_FALSE(fs::exists(Dir.File("out")));
+  }
+}
+
+TEST_F(FaultCliTest, TwoRunsOnOneOutputNameNeverBothWriteIt) {
+  // Long enough that both have passed the existence check before either is done.
+  Tone("x.wav", "-r 48000 -c 2 -b 16", "synth 20 sine 440 gain -6 pad 0.5 0.5");
+  const std::string run = std::string(TACETIX_CLI) + " --normalize -1 --output-dir ";
+  for (const char* bits : {"16", "24"})
+    ASSERT_EQ(Cli("--normalize -1 --output-dir r" + std::string(bits) + " --bits " + bits + " x.wav"), 0);
+  ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && (" + run + "race --bits 16 x.wav >o16 2>&1 & " +
+                       run + "race --bits 24 x.wav >o24 2>&1 & wait)"),
+            0);
+  const std::string both = ReadText(Dir.File("o16")) + ReadText(Dir.File("o24"));
+  const auto count = [&](const std::string& word) {
+    size_t n = 0;
+    for (size_t at = both.find(word); at != std::string::npos; at = both.find(word, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("done: "), 1u) << both;
+  EXPECT_EQ(count(": output file already exists (" + Dir.File("race/x.wav") + ")\n"), 1u) << both;
+  const Bytes survivor = ReadFile(Dir.File("race/x.wav"));
+  EXPECT_TRUE(survivor == ReadFile(Dir.File("r16/x.wav")) || survivor == ReadFile(Dir.File("r24/x.wav")));
+  EXPECT_TRUE(TemporaryOutputs(Dir.File("race/x.wav")).empty());
+  ExpectSourcesUnchanged();
+}
+
+TEST_F(FaultCliTest, KilledMidWriteLeavesNothingUnderTheOutputsName) {
+  Tone("long.wav", "-r 48000 -c 2 -b 16", "synth 600 sine 440");
+  const std::string out = Dir.File("long_t.wav");
+  EXPECT_EQ(SignalMidWrite(SIGKILL), "rc=137\n");
+  // No file with a header that claims no data: only the temporary one, named for what it is.
+  EXPECT_FALSE(fs::exists(out));
+  EXPECT_EQ(TemporaryOutputs(out).size(), 1u);
+  ExpectSourcesUnchanged();
+}
+
+TEST_F(FaultCliTest, AClosedPipeCancelsTheRunAndTheLogIsClosed) {
+  SmallFiles();
+  // The reader is gone before the first status line is written.
+  const std::string cli = std::string(TACETIX_CLI) + " --suffix _t --log run.log a.wav c.wav";
+  ASSERT_EQ(
+      RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && { sleep 0.3; " + cli + " 2>err; echo $? >rc; } | true"),
+      0);
+  EXPECT_EQ(ReadText(Dir.File("rc")), "1\n");
+  EXPECT_TRUE(fs::exists(Dir.File("a_t.wav")));
+  EXPECT_FALSE(fs::exists(Dir.File("c_t.wav")));
+  const std::string log = ReadText(Dir.File("run.log"));
+  EXPECT_NE(log.find("\"" + Dir.File("a.wav") + "\";"), std::string::npos) << log;
+  EXPECT_NE(log.find("\r\nProcessing cancelled, 1 file processed ok\r\nend processing "), std::string::npos) << log;
+  ExpectOutputsReadable(Dir.Path().string());
   ExpectSourcesUnchanged();
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include "batch/BatchRun.h"
@@ -103,15 +104,31 @@ void ExpectCanonical(const std::vector<uint8_t>& out) {
   const uint64_t dataBytes = Le32(h + 40);
   Expect(44 + dataBytes + (dataBytes & 1) == out.size(), "output data size matches the file");
   Expect(uint64_t{Le32(h + 4)} + 8 == out.size(), "output RIFF size matches the file");
-  // What other readers check before they read a sample.
+  // What sox and ffmpeg check before they read a sample.
   const uint32_t channels = Le16(h + 22), rate = Le32(h + 24), blockAlign = Le16(h + 32);
-  Expect(channels > 0 && rate > 0, "output has channels and a rate");
+  Expect(channels > 0 && rate > 0 && rate <= 0x7FFFFFFF, "output has channels and a rate of 1 to 2^31 - 1");
   Expect(blockAlign > 0 && blockAlign % channels == 0, "output block align holds whole samples");
-  // The byte rate is not checked: it is the input's, and readers ignore it.
-  const uint32_t bits = Le16(h + 34), containerBits = 8 * (blockAlign / channels);
-  Expect(bits > 0 && bits <= containerBits, "output bits fit the container");
-  Expect(Le16(h + 20) != TagFloat || bits == containerBits, "output float bits are the container's");
+  Expect(Le32(h + 28) == uint64_t{rate} * blockAlign, "output byte rate is rate times block align");
+  const uint32_t tag = Le16(h + 20), bits = Le16(h + 34), containerBits = 8 * (blockAlign / channels);
+  if (tag == TagFloat) {
+    Expect((containerBits == 32 || containerBits == 64) && bits == containerBits, "output float of 32 or 64 bits");
+  } else {
+    Expect(tag == TagPCM, "output tag is integer or float");
+    Expect(containerBits == 8 || containerBits == 16 || containerBits == 24 || containerBits == 32,
+           "output integer container of 8, 16, 24 or 32 bits");
+    Expect(bits >= 8 && bits <= containerBits, "output integer depth from 8 to the container's");
+  }
   Expect(dataBytes % blockAlign == 0, "output holds whole frames");
+}
+
+// A finished or failed output leaves no temporary file beside it.
+void ExpectNoTemporaryFile(const std::string& dir) {
+  DIR* d = ::opendir(dir.c_str());
+  Expect(d != nullptr, "open the scratch folder");
+  bool stray = false;
+  while (const dirent* e = ::readdir(d)) stray = stray || std::strstr(e->d_name, ".tacetix-") != nullptr;
+  ::closedir(d);
+  Expect(!stray, "no temporary output is left behind");
 }
 
 ProcessSettings SettingsFrom(uint8_t choice, uint8_t levels) {
@@ -143,8 +160,10 @@ void Process(const ProcessSettings& settings, int32_t sampleCount, double* buffe
     FileContext context{settings, *file, buffer, frontEnd, RowProgress{0, 100.0f}, &record};
     result = ProcessFile(context, p.Input, p.Output, code, &outcome);
     Expect(result != FileResult::Cancelled, "no cancel without a request");
+    Expect(result != FileResult::NameTaken, "the output name was free");
     Expect((result == FileResult::Failed) == (code != 0), "a failure carries its code");
   }  // releasing the object finishes a partial output, as the run does
+  ExpectNoTemporaryFile(p.Dir);
   if (!Exists(p.Output)) {
     Expect(result != FileResult::Done || !outcome.OutputDue, "a due output was written");
     return;

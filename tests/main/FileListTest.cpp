@@ -4,6 +4,11 @@
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "WindowFixture.h"
 
@@ -145,6 +150,48 @@ TEST_F(AddingFiles, DroppedFilesAreAddedWhileIdleOnly) {
   Button("bt_Cancel")->setEnabled(true);  // as during an add, a delete or a run
   EXPECT_FALSE(dragEnter());
   Button("bt_Cancel")->setEnabled(false);
+}
+
+TEST_F(AddingFiles, AFifoIsNotAddedAndNothingWaitsForIt) {
+  const std::string fifo = Dir.File("fifo.wav");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Should the add wait for a writer, one comes after 5 s: the test then fails instead of hanging.
+  std::atomic<bool> finished{false}, rescued{false};
+  std::thread watchdog([&] {
+    for (int i = 0; i < 500 && !finished; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (!finished) {
+      const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) {
+        rescued = true;
+        ::close(fd);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  });
+  Form->AddFiles({QString::fromStdString(fifo), Wave("a.wav")});
+  finished = true;
+  watchdog.join();
+  EXPECT_FALSE(rescued) << "adding waited for a writer";
+  EXPECT_EQ(Status(), "1 file added, 1 not added");
+}
+
+TEST_F(AddingFiles, CancelDuringALongChunkWalkEndsTheAdd) {
+  // Zeros after the RIFF header read as empty chunks: 20,000 of them.
+  testsupport::Bytes zeros = testsupport::WavBuilder{}.Build();
+  zeros.resize(zeros.size() + 8 * 20000, 0);
+  testsupport::WriteFile(Dir.File("zeros.wav"), zeros);
+  // A 0 ms timer fires once per pump: before a.wav (first in path order), before zeros.wav,
+  // then within its walk. The walked file is neither added nor counted as refused.
+  int fired = 0;
+  QTimer pumps;
+  QObject::connect(&pumps, &QTimer::timeout, [&] {
+    if (++fired == 3) Button("bt_Cancel")->click();
+  });
+  pumps.start(0);
+  Form->AddFiles({QString::fromStdString(Dir.File("zeros.wav")), Wave("a.wav")});
+  pumps.stop();
+  EXPECT_EQ(Status(), "Adding cancelled, 1 file added");
+  EXPECT_EQ(Rows(), 1);
 }
 
 using Sorting = WindowTest;

@@ -80,6 +80,19 @@ TEST_F(Run, AnUnwritableLogStopsBeforeAnythingChanges) {
   EXPECT_FALSE(Enabled("bt_Cancel"));
 }
 
+TEST_F(Run, ALogNamedLikeAListedFileStartsNothing) {
+  AddPadded();
+  const std::string two = (Dir.Path() / "two.wav").string();
+  const testsupport::Bytes before = testsupport::ReadFile(two);
+  Find<QCheckBox>("cbx_Logfile")->setChecked(true);
+  Find<QLineEdit>("edit_Logfile")->setText(QString::fromStdString(two));
+  Click("bt_Process");
+  EXPECT_EQ(Status(), "Error writing to Logfile. Processing stopped.");
+  EXPECT_EQ(Statuses(), std::vector<std::string>({"-", "-", "-"}));
+  EXPECT_EQ(testsupport::ReadFile(two), before);
+  EXPECT_FALSE(std::filesystem::exists(Dir.Path() / "trimmed"));
+}
+
 TEST_F(Run, CancelLeavesTheRowsNotReachedAtTheirDash) {
   AddPadded();
   QTimer::singleShot(0, Button("bt_Cancel"), &QPushButton::click);

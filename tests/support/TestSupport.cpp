@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -161,6 +162,25 @@ bool ReadWav(const std::string& path, int32_t& channels, int32_t& bits, int32_t&
 
 void WriteWav16(const std::string& path, uint16_t channels, const std::vector<int16_t>& samples, uint32_t rate) {
   WriteFile(path, SimpleWav(1, channels, rate, 16, Pcm16(samples)));
+}
+
+std::vector<std::filesystem::path> TemporaryOutputs(const std::string& finalPath) {
+  namespace fs = std::filesystem;
+  const fs::path target(finalPath);
+  const std::string prefix = "." + target.filename().string() + ".tacetix-";
+  std::vector<fs::path> found;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(target.parent_path(), ec))
+    if (entry.path().filename().string().rfind(prefix, 0) == 0) found.push_back(entry.path());
+  return found;
+}
+
+uintmax_t OutputBytesSoFar(const std::string& finalPath) {
+  std::error_code ec;
+  uintmax_t bytes = 0;
+  for (const auto& path : TemporaryOutputs(finalPath)) bytes = std::max(bytes, std::filesystem::file_size(path, ec));
+  const uintmax_t final = std::filesystem::file_size(finalPath, ec);
+  return ec ? bytes : std::max(bytes, final);
 }
 
 }  // namespace testsupport

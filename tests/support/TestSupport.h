@@ -69,5 +69,9 @@ bool ReadWav(const std::string& path, int32_t& channels, int32_t& bits, int32_t&
 void WriteWav16(const std::string& path, uint16_t channels, const std::vector<int16_t>& samples,
                 uint32_t rate = 44100);
 std::string ShellQuote(const std::string& text);
+// Temporary files of outputs being written beside finalPath (".name.tacetix-XXXXXX").
+std::vector<std::filesystem::path> TemporaryOutputs(const std::string& finalPath);
+// Bytes of the output at finalPath so far: its temporary file while it is written, then the file.
+uintmax_t OutputBytesSoFar(const std::string& finalPath);
 
 }  // namespace testsupport

@@ -1,0 +1,140 @@
+// What a run may write and where: outputs reach their names only when complete, never through
+// a link, never over a name taken meanwhile, a source or an earlier output of the same run; a
+// long chunk walk hears Cancel.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "FakeFrontEnd.h"
+#include "support/TestSupport.h"
+
+using namespace tacetix;
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs a hook at every pump, after the fake's own bookkeeping.
+struct HookedFrontEnd : FakeFrontEnd {
+  std::function<void(int)> OnPump;
+  bool Pump() override {
+    const bool cancel = FakeFrontEnd::Pump();
+    if (OnPump) OnPump(Pumps);
+    return cancel;
+  }
+};
+
+class OutputSafetyTest : public ::testing::Test {
+ protected:
+  TempDir Dir;
+  std::vector<double> Buffer = std::vector<double>(BlockValues);
+  HookedFrontEnd Fe;
+  RunRequest Req;
+
+  void SetUp() override {
+    Req.Settings.FolderMode = 2;
+    Req.Settings.FolderText = Dir.File("out");
+    fs::create_directory(Req.Settings.FolderText);
+  }
+  std::string Source(const std::string& name, int16_t level = 500) {
+    fs::create_directories(fs::path(Dir.File(name)).parent_path());
+    WriteWav16(Dir.File(name), 1, {0, level, level, 0});
+    Req.Files.push_back(Dir.File(name));
+    return Dir.File(name);
+  }
+  // A fresh front end for every run, keeping its hook and its cancel point.
+  RunResult Run() {
+    HookedFrontEnd fresh;
+    fresh.OnPump = Fe.OnPump;
+    fresh.CancelAtPump = Fe.CancelAtPump;
+    Fe = fresh;
+    return RunBatch(Req, Buffer.data(), Fe);
+  }
+  void ExpectNoTemporaryFiles() {
+    for (const auto& e : fs::recursive_directory_iterator(Dir.Path()))
+      EXPECT_EQ(e.path().filename().string().find(".tacetix-"), std::string::npos) << e.path();
+  }
+};
+
+}  // namespace
+
+TEST_F(OutputSafetyTest, LinksAtTheOutputNameAreReplacedNeverFollowed) {
+  Source("a.wav");
+  const std::string out = Dir.File("out/a.wav"), victim = Dir.File("victim.wav");
+  struct Case {
+    bool Live, Overwrite;
+    const char* Word;
+  };
+  for (Case c : {Case{false, false, "output file already exists"}, Case{false, true, "done"},
+                 Case{true, false, "output file already exists"}, Case{true, true, "done"}}) {
+    SCOPED_TRACE(std::string(c.Live ? "live" : "dangling") + (c.Overwrite ? ", overwrite" : ""));
+    fs::remove(out);
+    fs::remove(victim);
+    if (c.Live) WriteFile(victim, {'v'});
+    fs::create_symlink(victim, out);
+    Req.Settings.Overwrite = c.Overwrite;
+    Run();
+    EXPECT_EQ(Fe.Final(0), c.Word);
+    // The link's target is never created nor written; a done output replaced the link itself.
+    EXPECT_EQ(fs::exists(victim), c.Live);
+    if (c.Live) {
+      EXPECT_EQ(ReadFile(victim), Bytes{'v'});
+    }
+    EXPECT_EQ(fs::is_symlink(out), !c.Overwrite);
+    ExpectNoTemporaryFiles();
+  }
+}
+
+TEST_F(OutputSafetyTest, ANameTakenDuringTheWriteIsLeftAlone) {
+  Source("a.wav");
+  Source("b.wav");
+  Req.Settings.StopOnError = false;
+  const std::string out = Dir.File("out/a.wav");
+  // Pump 1 starts row 1, after its existence check; the next ones are its block reads.
+  Fe.OnPump = [&](int pump) {
+    if (pump == 2) WriteFile(out, {'x'});
+  };
+  const RunResult r = Run();
+  EXPECT_EQ(Fe.Final(0), "output file already exists");
+  EXPECT_EQ(Fe.Final(1), "done");
+  EXPECT_EQ(r.Summary, "1 file processed ok, 1 with errors");
+  EXPECT_EQ(ReadFile(out), Bytes{'x'});
+  ExpectNoTemporaryFiles();
+}
+
+TEST_F(OutputSafetyTest, OutputsAreComparedAsFilesWithSourcesAndEarlierOutputs) {
+  Req.Settings.Overwrite = true;
+  Req.Settings.StopOnError = false;
+  // Two sources of one name: the second would replace the first one's output.
+  Source("A/x.wav", 500);
+  Source("B/x.wav", 900);
+  // An output name that is a hard link to a listed source.
+  const std::string a = Source("a.wav"), b = Source("b.wav", 700);
+  fs::create_hard_link(b, Dir.File("out/a.wav"));
+  const Bytes sourceB = ReadFile(b);
+  const RunResult r = Run();
+  EXPECT_EQ(Fe.Final(0), "done");
+  EXPECT_EQ(Fe.Final(1), "output file already exists");
+  EXPECT_EQ(Fe.Final(2), "output file is input file");
+  EXPECT_EQ(Fe.Final(3), "done");
+  EXPECT_EQ(r.Summary, "2 files processed ok, 2 with errors");
+  std::vector<double> samples;
+  int32_t channels = 0, bits = 0, tag = 0;
+  ASSERT_TRUE(ReadWav(Dir.File("out/x.wav"), channels, bits, tag, samples));
+  EXPECT_NEAR(samples.at(0) * 32767, 500, 1) << "row 1 output was replaced";
+  EXPECT_EQ(ReadFile(b), sourceB);
+}
+
+TEST_F(OutputSafetyTest, ACancelIsHeardDuringALongChunkWalk) {
+  // Zeros after the RIFF header read as empty chunks, 8 bytes each.
+  Bytes zeros = WavBuilder{}.Build();
+  zeros.resize(zeros.size() + 8 * 20000, 0);
+  WriteFile(Dir.File("zeros.wav"), zeros);
+  Req.Files = {Dir.File("zeros.wav")};
+  // The first pump starts the row, the second comes from the walk.
+  Fe.CancelAtPump = 2;
+  const RunResult r = Run();
+  EXPECT_EQ(Fe.Final(0), "cancelled");
+  EXPECT_EQ(r.Summary, "Processing cancelled, 0 files processed ok, 1 with errors");
+}
