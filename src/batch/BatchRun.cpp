@@ -2,12 +2,12 @@
 #include "batch/BatchRun.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <functional>
 #include <memory>
 #include <new>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -42,9 +42,10 @@ class Run {
   std::string LogConflict() const;
   // false: leave the loop.
   bool ProcessRow(int32_t row);
-  bool TakeResult(FileResult result, int32_t row, int32_t code);
-  FileResult ProcessHere(int32_t row, const std::string& file, const OutputPath& out, int32_t& code);
-  FileResult TakeFromWorker(int32_t row, int32_t& code);
+  bool TakeResult(FileResult result, int32_t row, int32_t code, const FileOutcome& outcome);
+  FileResult ProcessHere(int32_t row, const std::string& file, const OutputPath& out, int32_t& code,
+                         FileOutcome& outcome);
+  FileResult TakeFromWorker(int32_t row, int32_t& code, FileOutcome& outcome);
   void StartRecord(Logfile& record, const std::string& file, const OutputPath* out) const;
   void StartWorkers();
   void DrainWorkers();
@@ -53,6 +54,9 @@ class Run {
   OutputPath PlaceOutput(const std::string& file) const;
   void FinishPending();
   void CloseLog();
+  // Gives a started row its final word and its result.
+  void EndRow(int32_t row, const std::string& word);
+  void StopClock() { Current.Seconds = std::chrono::duration<double>(Clock::now() - RowStart).count(); }
 
   const RunRequest& Req;
   const ProcessSettings& S;
@@ -60,7 +64,12 @@ class Run {
   RunFrontEnd& Fe;
   RunResult Res;
   LogStream Log;
-  std::optional<Logfile> Record;
+  bool LogOpen = false;
+  // Filled for every file, with or without a log: the front end's result shows its figures.
+  Logfile Record;
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point RowStart;
+  RowResult Current;  // the started row that has no final word yet
   std::unique_ptr<PCMFile> Pending;  // the file of a row that started and did not reach done
   int32_t PendingRow = -1;
   std::string PendingOutput;  // the output path of that file, once it has one
@@ -82,9 +91,9 @@ class Run {
 bool Run::OpenLog() {
   if (!S.LogEnabled) return true;
   if (WriteLogHeader(Log, Req.LogName, Req.Log, Req.Header) != 0) return false;
-  Record.emplace();
-  Record->separator = Req.Log.SepaField;
-  Record->WriteColumnHeader(Log);
+  LogOpen = true;
+  Record.separator = Req.Log.SepaField;
+  Record.WriteColumnHeader(Log);
   return true;
 }
 
@@ -124,8 +133,11 @@ void Run::SettlePending(int32_t nextRow) {
   if (Pending) {
     ReleasePending();
     ++Res.ErrorCount;
-    if (LastResult != 0) Fe.SetRowStatus(PendingRow, "I/O error");
-    else if (PendingCancelled) Fe.SetRowStatus(PendingRow, "cancelled");
+    if (LastResult != 0) EndRow(PendingRow, "I/O error");
+    else if (PendingCancelled) {
+      Current.Reason.clear();
+      EndRow(PendingRow, "cancelled");
+    }
   }
   Pending = std::make_unique<PCMFile>();
   PendingRow = nextRow;
@@ -133,6 +145,14 @@ void Run::SettlePending(int32_t nextRow) {
   PendingRefused = false;
   PendingCancelled = false;
   LastResult = 0;
+  Current = RowResult{};
+  RowStart = Clock::now();
+}
+
+void Run::EndRow(int32_t row, const std::string& word) {
+  Fe.SetRowStatus(row, word);
+  Current.Word = word;
+  Fe.SetRowResult(row, Current);
 }
 
 void Run::IndexSources() {
@@ -164,6 +184,7 @@ OutputPath Run::PlaceOutput(const std::string& file) const {
     out.Verdict = PathVerdict::SameAsInput;
   else if (WrittenIds.HoldsFileAt(out.Path))
     out.Verdict = PathVerdict::ExistsRefused;
+  if (out.Verdict != PathVerdict::Ok) out.Reason = out.Path;
   return out;
 }
 
@@ -184,38 +205,44 @@ bool Run::ProcessRow(int32_t row) {
   const long double pct = std::nearbyint(static_cast<long double>(row) / RowCount * 100.0L);
   Fe.SetStatusProgress("Processing \"" + file + "\"", static_cast<int32_t>(pct));
   Fe.SetRowStatus(row, "processing");
-  if (Record) StartRecord(*Record, file, nullptr);
+  StartRecord(Record, file, nullptr);
   const OutputPath out = Ahead ? Ahead->Placement(row) : PlaceOutput(file);
-  Fe.SetRowOutput(row, out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path);
+  Current.OutputPath = out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path;
+  Fe.SetRowOutput(row, Current.OutputPath);
   if (out.Verdict != PathVerdict::Ok) {
-    Fe.SetRowStatus(row, RefusalWord(out.Verdict));
+    StopClock();
+    Current.Reason = out.Reason;
     PendingRefused = true;
+    EndRow(row, RefusalWord(out.Verdict));
     return !S.StopOnError;
   }
-  if (Record) StartRecord(*Record, file, &out);
+  StartRecord(Record, file, &out);
   PendingOutput = out.Path;
   int32_t code = 0;
-  const FileResult result = Ahead ? TakeFromWorker(row, code) : ProcessHere(row, file, out, code);
-  return TakeResult(result, row, code);
+  FileOutcome outcome;
+  const FileResult result =
+      Ahead ? TakeFromWorker(row, code, outcome) : ProcessHere(row, file, out, code, outcome);
+  Current.Reason = outcome.Reason;
+  return TakeResult(result, row, code, outcome);
 }
 
-FileResult Run::ProcessHere(int32_t row, const std::string& file, const OutputPath& out, int32_t& code) {
-  FileContext context{S, *Pending, Buffer, Fe, RowProgress{row, PerFileShare}, Record ? &*Record : nullptr};
-  try {
-    return ProcessFile(context, file, out.Path, code);
-  } catch (const std::exception&) {  // e.g. no memory for a transfer buffer: this file fails
-    code = 1;
-    return FileResult::Failed;
-  }
+FileResult Run::ProcessHere(int32_t row, const std::string& file, const OutputPath& out, int32_t& code,
+                            FileOutcome& outcome) {
+  FileContext context{S, *Pending, Buffer, Fe, RowProgress{row, PerFileShare}, &Record};
+  const FileResult result = ProcessFileCaught(context, file, out.Path, code, outcome);
+  StopClock();
+  return result;
 }
 
 // The worker's file object becomes the row's own, so a partial output is finished and
 // moved onto its name in the row's turn, exactly as in the one-thread run.
-FileResult Run::TakeFromWorker(int32_t row, int32_t& code) {
+FileResult Run::TakeFromWorker(int32_t row, int32_t& code, FileOutcome& outcome) {
   RowDone done = Ahead->Wait(row, [this] { return Fe.Pump(); });
   Pending = std::move(done.File);
-  if (Record && done.Record) Record = std::move(done.Record);
+  Record = std::move(done.Record);
+  Current.Seconds = done.Seconds;
   code = done.Code;
+  outcome = std::move(done.Outcome);
   return done.Result;
 }
 
@@ -224,10 +251,8 @@ void Run::StartWorkers() {
   auto place = [this](int32_t row) { return PlaceOutput(Req.Files[static_cast<size_t>(row)]); };
   auto job = [this](int32_t row, const OutputPath& out) {
     RowJob j{row, Req.Files[static_cast<size_t>(row)], out.Path, Record};
-    if (j.Record) {
-      StartRecord(*j.Record, j.Input, nullptr);
-      StartRecord(*j.Record, j.Input, &out);
-    }
+    StartRecord(j.Record, j.Input, nullptr);
+    StartRecord(j.Record, j.Input, &out);
     return j;
   };
   Ahead = std::make_unique<RowAhead>(std::min(Req.Jobs, RowCount), RowCount, S, place, job);
@@ -244,7 +269,7 @@ void Run::DrainWorkers() {
 }
 
 // false: leave the loop.
-bool Run::TakeResult(FileResult result, int32_t row, int32_t code) {
+bool Run::TakeResult(FileResult result, int32_t row, int32_t code, const FileOutcome& outcome) {
   if (result == FileResult::Cancelled) {
     Res.Cancelled = true;
     PendingCancelled = true;
@@ -255,13 +280,18 @@ bool Run::TakeResult(FileResult result, int32_t row, int32_t code) {
     return !S.StopOnError;
   }
   if (result == FileResult::NameTaken) {  // the rename is the last word on an existing name
-    Fe.SetRowStatus(row, RefusalWord(PathVerdict::ExistsRefused));
+    Current.Reason = PendingOutput;  // as for a name found taken before the file started
     PendingRefused = true;
+    EndRow(row, RefusalWord(PathVerdict::ExistsRefused));
     return !S.StopOnError;
   }
   ReleasePending();
-  Fe.SetRowStatus(row, "done");
-  if (Record) Record->WriteRecord(Log, Req.Log.SepaDeci);
+  Current.OutputMade = outcome.OutputDue;
+  Current.Silent = outcome.Silent;
+  Current.FiguresKnown = true;
+  Current.Figures = Record;
+  EndRow(row, "done");
+  if (LogOpen) Record.WriteRecord(Log, Req.Log.SepaDeci);
   ++Res.OkCount;
   return true;
 }
@@ -272,17 +302,19 @@ void Run::FinishPending() {
   ReleasePending();
   if (PendingRefused) return;
   const char* word = Res.Cancelled ? "cancelled" : LastResult != 0 ? "I/O error" : "Internal error 3";
-  Fe.SetRowStatus(PendingRow, word);
+  // A failed file that the cancel overtakes shows "cancelled": its failure's reason would mislead.
+  if (Res.Cancelled) Current.Reason.clear();
+  EndRow(PendingRow, word);
 }
 
 void Run::CloseLog() {
-  if (!Record) return;
+  if (!LogOpen) return;
   if (!Req.Log.ProcInfOnly) {
     Log.Line("");
     Log.Line(Res.Summary);
   }
   Res.LogWriteError = WriteLogFooter(Log, Req.Log) != 0;
-  Record.reset();
+  LogOpen = false;
 }
 
 RunResult Run::Execute() {

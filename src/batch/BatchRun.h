@@ -10,6 +10,18 @@
 
 namespace tacetix {
 
+// How a started file ended: what its Status word alone cannot tell a front end.
+struct RowResult {
+  std::string Word;           // the row's final Status word
+  std::string Reason;         // what the system said, or why the file was refused; "" when nothing
+  std::string OutputPath;     // the output worked out for the file; "" when none could be
+  bool OutputMade = false;    // done with an output written (simulating: one that would be)
+  bool Silent = false;        // done without output: no sample above the thresholds
+  bool FiguresKnown = false;  // done: Figures holds the file's record, as the log has it
+  Logfile Figures;
+  double Seconds = 0.0;       // from the row's start to the end of its work
+};
+
 // What a run needs from its front end. Everything is called on the run's own thread.
 class RunFrontEnd {
  public:
@@ -25,6 +37,8 @@ class RunFrontEnd {
   virtual bool Pump() = 0;
   // The output path worked out for a row (also when the row is then refused).
   virtual void SetRowOutput(int32_t row, const std::string& path) { (void)row, (void)path; }
+  // Right after the final word of a row that started: the details of how it ended.
+  virtual void SetRowResult(int32_t row, const RowResult& result) { (void)row, (void)result; }
   // The run becomes busy (clears any earlier cancel) / idle again. rowsTouched: some file started.
   virtual void BeginBusy() {}
   virtual void EndBusy(bool rowsTouched) { (void)rowsTouched; }

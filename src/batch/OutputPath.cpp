@@ -70,9 +70,14 @@ OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings&
   out.Path.clear();
   if (!FolderExists(out.Folder) && !settings.Simulation) {
     // Only the last level is created: a missing parent is a refusal, not a surprise tree.
+    // Another run working in the same folders (a shard of a scaled-out job) may create it
+    // between the check and here: a folder that exists now is as good as one made.
     std::error_code ec;
-    if (out.Folder.empty() || !fs::create_directory(fs::path(out.Folder), ec) || ec) {
+    const bool made = !out.Folder.empty() && fs::create_directory(fs::path(out.Folder), ec) && !ec;
+    if (!made && !FolderExists(out.Folder)) {
       out.Verdict = PathVerdict::FolderRefused;
+      out.Reason = out.Folder.empty() ? "no output folder given"
+                                      : out.Folder + ": " + (ec ? ec.message() : "not a folder");
       return out;
     }
   }
@@ -82,6 +87,7 @@ OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings&
     out.Verdict = PathVerdict::SameAsInput;
   else if (FileExists(out.Path) && !settings.Overwrite)
     out.Verdict = PathVerdict::ExistsRefused;
+  if (out.Verdict != PathVerdict::Ok) out.Reason = out.Path;
   return out;
 }
 

@@ -19,6 +19,7 @@ struct OutputPath {
   std::string FileName;
   std::string Path;
   PathVerdict Verdict = PathVerdict::Ok;
+  std::string Reason;  // with a refusal: the folder and the system's words, or the output path
 };
 
 // The platform's path separator.

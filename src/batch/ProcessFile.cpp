@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <new>
 
 #include "wave/SampleBlock.h"
 
@@ -27,11 +29,19 @@ struct Work {
   int32_t Ch = 1;
   int32_t T = 0;
   int Code = 0;  // failure code of the operation that stopped the file
+  std::string Reason;  // set when the file's own reason would not say enough
 };
 
 int Fail(Work& w, int code) {
   w.Code = code == 0 ? 1 : code;
   return w.Code;
+}
+
+// A failure of the output side: the reason names the output, not the source.
+int FailOutput(Work& w, int code, const std::string& outputPath) {
+  const std::string& why = w.C.File.FailReason();
+  w.Reason = outputPath + ": " + (why.empty() ? "cannot be written" : why);
+  return Fail(w, code);
 }
 
 bool Pump(Work& w) { return w.C.FrontEnd.Pump(); }
@@ -151,10 +161,11 @@ int StartOutput(Work& w, const std::string& outputPath) {
   if (int r = f.CreateOutput(outputPath, w.O.TargetBits, w.O.TargetFormat, -1, w.C.Settings.Overwrite)) {
     // Created but without its first header (a format no header can hold, a full disk): an
     // empty or cut header is no wave file, so it never reaches its name.
+    FailOutput(w, r, outputPath);  // before the discard, which would keep its own reason
     f.DiscardOutput();
-    return Fail(w, r);
+    return w.Code;
   }
-  if (int r = f.RewindOutput()) return Fail(w, r);
+  if (int r = f.RewindOutput()) return FailOutput(w, r, outputPath);
   return Continue;
 }
 
@@ -162,7 +173,10 @@ int WriteKept(Work& w, const std::string& outputPath) {
   PCMFile& f = w.C.File;
   int32_t pos = w.O.KeepFirst;
   // Without one whole frame there is nothing to write, as with data of no samples at all.
-  if (w.T == 0) return Fail(w, 1);
+  if (w.T == 0) {
+    w.Reason = "no whole frame of samples";
+    return Fail(w, 1);
+  }
   if (int r = f.SeekSample(pos)) return Fail(w, r);
   if (int r = StartOutput(w, outputPath)) return r;
   const long double gain = WriteGain(w);
@@ -181,12 +195,12 @@ int WriteKept(Work& w, const std::string& outputPath) {
     }
     recoder.Recode(w.Block, n);
     int32_t written = 0;
-    if (int wr = f.WriteSampleBytes(w.Block, n, written)) return Fail(w, wr);
+    if (int wr = f.WriteSampleBytes(w.Block, n, written)) return FailOutput(w, wr, outputPath);
     w.C.FrontEnd.SetProgress(WriteProgress(w, progressPos));
   }
   // An output whose header or close failed may not be on disk as described: not done.
-  if (int fr = f.FinishOutput()) return Fail(w, fr);
-  if (int cr = f.CloseOutput()) return f.OutputNameTaken() ? Taken : Fail(w, cr);
+  if (int fr = f.FinishOutput()) return FailOutput(w, fr, outputPath);
+  if (int cr = f.CloseOutput()) return f.OutputNameTaken() ? Taken : FailOutput(w, cr, outputPath);
   return Continue;
 }
 
@@ -264,10 +278,24 @@ FileResult ProcessFile(FileContext& context, const std::string& inputPath, const
   if (r == Taken) return FileResult::NameTaken;
   if (r != Continue) {
     failCode = w.Code;
+    if (outcomeOut) outcomeOut->Reason = w.Reason.empty() ? context.File.FailReason() : w.Reason;
     return FileResult::Failed;
   }
   context.File.ClearReadPosition();
   return FileResult::Done;
+}
+
+FileResult ProcessFileCaught(FileContext& context, const std::string& inputPath, const std::string& outputPath,
+                             int32_t& failCode, FileOutcome& outcome) {
+  try {
+    return ProcessFile(context, inputPath, outputPath, failCode, &outcome);
+  } catch (const std::bad_alloc&) {
+    outcome.Reason = "not enough memory";
+  } catch (const std::exception& e) {
+    outcome.Reason = e.what();
+  }
+  failCode = 1;
+  return FileResult::Failed;
 }
 
 }  // namespace tacetix

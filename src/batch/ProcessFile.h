@@ -29,6 +29,7 @@ struct FileOutcome {
   double PeakMagnitude = 0.0;
   double Gain = 1.0;
   bool OutputDue = false;
+  std::string Reason;  // after a failure: why, as a user may read it; "" when unknown
 };
 
 // Where one file stands in the run, for the progress bar.
@@ -51,6 +52,11 @@ struct FileContext {
 // releases the object, which finishes a partly written output.
 FileResult ProcessFile(FileContext& context, const std::string& inputPath, const std::string& outputPath,
                        int32_t& failCode, FileOutcome* outcomeOut = nullptr);
+
+// ProcessFile, with an exception of the file's own (no memory for a transfer buffer) made
+// its failure, with the reason.
+FileResult ProcessFileCaught(FileContext& context, const std::string& inputPath, const std::string& outputPath,
+                             int32_t& failCode, FileOutcome& outcome);
 
 // Which bit depth and format tag a choice gives a file of bits B and tag F, or -1/-1.
 void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, FileOutcome& outcome);

@@ -1,7 +1,6 @@
 // Worker threads of a run: each processes whole files with its own buffer and file object.
 #include "batch/RowWorkers.h"
 
-#include <exception>
 #include <new>
 
 namespace tacetix {
@@ -79,9 +78,10 @@ void RowWorkers::WorkerLoop() {
     try {
       if (!buffer) buffer = std::make_unique<double[]>(BlockValues);
       done = Process(job, buffer.get());
-    } catch (const std::bad_alloc&) {  // no memory for a buffer: this file fails
+    } catch (const std::bad_alloc&) {  // no memory for the worker's buffer: this file fails
       done.Result = FileResult::Failed;
       done.Code = 1;
+      done.Outcome.Reason = "not enough memory";
     }
     if (done.Result == FileResult::Failed) Failed.store(true);
     {
@@ -98,15 +98,9 @@ RowDone RowWorkers::Process(RowJob& job, double* buffer) {
   done.File = std::make_unique<PCMFile>();
   done.Record = std::move(job.Record);
   WorkerFrontEnd frontEnd(CancelFlag);
-  FileContext context{Settings, *done.File, buffer, frontEnd, RowProgress{job.Row, 0.0f},
-                      done.Record ? &*done.Record : nullptr};
+  FileContext context{Settings, *done.File, buffer, frontEnd, RowProgress{job.Row, 0.0f}, &done.Record};
   const auto start = std::chrono::steady_clock::now();
-  try {
-    done.Result = ProcessFile(context, job.Input, job.Output, done.Code, &done.Outcome);
-  } catch (const std::exception&) {  // as the one-thread run: this file fails
-    done.Result = FileResult::Failed;
-    done.Code = 1;
-  }
+  done.Result = ProcessFileCaught(context, job.Input, job.Output, done.Code, done.Outcome);
   done.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return done;
 }

@@ -9,7 +9,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,7 +22,7 @@ struct RowJob {
   int32_t Row = 0;
   std::string Input;
   std::string Output;
-  std::optional<Logfile> Record;
+  Logfile Record;
 };
 
 // How a worker left a row, as ProcessFile leaves it: the file object may still hold a
@@ -32,7 +31,7 @@ struct RowDone {
   FileResult Result = FileResult::Failed;
   int32_t Code = 0;
   FileOutcome Outcome;
-  std::optional<Logfile> Record;
+  Logfile Record;
   std::unique_ptr<PCMFile> File;
   double Seconds = 0.0;
 };

@@ -1,49 +1,64 @@
 #include "cli/CliFrontEnd.h"
 
+#include <cstdio>
+
 namespace tacetix {
 
-CliFrontEnd::CliFrontEnd(std::ostream& out, std::ostream& err, bool quiet, bool progressLine,
-                         const std::vector<std::string>& files, const volatile std::sig_atomic_t* cancelFlag)
-    : Out(out), Err(err), Quiet(quiet), ProgressLine(progressLine && !quiet), Files(files),
-      Cancel(cancelFlag) {}
+CliFrontEnd::CliFrontEnd(const CliStreams& streams, const std::vector<std::string>& files, bool normalize,
+                         JsonReport* report, const volatile std::sig_atomic_t* cancelFlag)
+    : S(streams), Files(files), Normalize(normalize), Report(report), Cancel(cancelFlag) {
+  S.ProgressLine = S.ProgressLine && !S.Quiet;
+}
 
 void CliFrontEnd::ClearProgressLine() {
   if (!LineOpen) return;
-  Err << "\r\033[K" << std::flush;
+  S.Errors << "\r\033[K" << std::flush;
   LineOpen = false;
 }
 
 void CliFrontEnd::SetRowStatus(int32_t row, const std::string& word) {
-  if (word == "processing") {
-    CurrentRow = row;
-    LastPercent = -1;
-    return;
-  }
-  if (word == "-") return;
-  if (word == "done") ++DoneCount;
-  if (Quiet) return;
-  ClearProgressLine();
-  const size_t i = static_cast<size_t>(row);
-  Out << word << ": " << Files[i];
-  if (row == OutputRow && !Output.empty()) Out << " -> " << Output;
-  Out << '\n' << std::flush;
-  NoteOutputState();
+  if (word != "processing") return;
+  CurrentRow = row;
+  LastPercent = -1;
 }
 
 // A status line that cannot be written (a closed pipe, a full disk) ends the run as Ctrl+C
-// would: the lines of the later files would be lost, and so would their meaning.
+// would: the lines of the later files would be lost, and so would their meaning. Error lines
+// go to their own stream and still get out.
 void CliFrontEnd::NoteOutputState() {
-  if (!Out) OutputLost = true;
+  if (!S.Lines) OutputLost = true;
 }
 
-void CliFrontEnd::SetRowOutput(int32_t row, const std::string& path) {
-  OutputRow = row;
-  Output = path;
+// A file that got no output says so: its word is still "done", but "done: a -> b" would
+// name a file that was never written.
+void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
+  if (r.OutputMade) S.Lines << "done: " << file << " -> " << r.OutputPath << '\n';
+  else if (r.Silent) S.Lines << "silent: " << file << " (no output)\n";
+  else S.Lines << "unchanged: " << file << " (nothing to cut, no output)\n";
+  if (S.Verbose) S.Lines << "  " << FiguresText(r, Normalize) << '\n';
+  S.Lines << std::flush;
+  NoteOutputState();
+}
+
+void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
+  const std::string& file = Files[static_cast<size_t>(row)];
+  ClearProgressLine();
+  if (result.Word == "done") {
+    ++DoneCount;
+    if (!S.Quiet) WriteDoneLine(file, result);
+  } else {
+    S.Errors << "tacetix-cli: " << file << ": " << result.Word;
+    if (!result.Reason.empty()) S.Errors << " (" << result.Reason << ")";
+    S.Errors << '\n' << std::flush;
+  }
+  if (Report) Report->Record(file, result, Normalize);
+  // The report is the run's result for scripts: one that lost a record is cancelled too.
+  if (Report && Report->WriteFailed()) OutputLost = true;
 }
 
 void CliFrontEnd::SetStatus(const std::string& text) {
   ClearProgressLine();
-  if (!Quiet) Out << text << '\n' << std::flush;
+  if (!S.Quiet) S.Lines << text << '\n' << std::flush;
   NoteOutputState();
 }
 
@@ -51,12 +66,27 @@ void CliFrontEnd::SetStatus(const std::string& text) {
 void CliFrontEnd::SetStatusProgress(const std::string&, int32_t) {}
 
 void CliFrontEnd::SetProgress(int32_t percent) {
-  if (!ProgressLine || percent == LastPercent || CurrentRow < 0) return;
+  if (!S.ProgressLine || percent == LastPercent || CurrentRow < 0) return;
   LastPercent = percent;
-  Err << "\r\033[K" << percent << "% " << Files[static_cast<size_t>(CurrentRow)] << std::flush;
+  S.Errors << "\r\033[K" << percent << "% " << Files[static_cast<size_t>(CurrentRow)] << std::flush;
   LineOpen = true;
 }
 
 bool CliFrontEnd::Pump() { return OutputLost || (Cancel && *Cancel != 0); }
+
+std::string FiguresText(const RowResult& r, bool normalize) {
+  const Logfile& f = r.Figures;
+  char text[256];
+  if (r.Silent) std::snprintf(text, sizeof text, "no frame of %u above the threshold", f.samples_in);
+  else std::snprintf(text, sizeof text, "frames %u..%u of %u kept, %u -> %u bits", f.startsample, f.endsample,
+                     f.samples_in, f.bits_in, f.bits_out);
+  std::string out = text;
+  if (normalize && f.peakdb_known) {
+    std::snprintf(text, sizeof text, ", peak %.2f dBfs, gain %+.2f dB", f.peakdb, f.ampdb);
+    out += text;
+  }
+  std::snprintf(text, sizeof text, ", %.3f s", r.Seconds);
+  return out + text;
+}
 
 }  // namespace tacetix

@@ -1,4 +1,5 @@
-// The terminal front end of a run: one line per file, a progress line on a terminal.
+// The terminal front end of a run: a line per file, errors on their own stream, a progress
+// line on a terminal, and the report's records.
 #pragma once
 
 #include <csignal>
@@ -6,43 +7,51 @@
 #include <vector>
 
 #include "batch/BatchRun.h"
+#include "cli/JsonReport.h"
 
 namespace tacetix {
 
+struct CliStreams {
+  std::ostream& Lines;   // status lines of files done and the summary
+  std::ostream& Errors;  // error lines and the progress line
+  bool Quiet = false;    // errors only
+  bool Verbose = false;  // the figures of every file done
+  bool ProgressLine = false;
+};
+
 class CliFrontEnd : public RunFrontEnd {
  public:
-  // cancelFlag is set asynchronously (by the SIGINT handler).
-  CliFrontEnd(std::ostream& out, std::ostream& err, bool quiet, bool progressLine,
-              const std::vector<std::string>& files, const volatile std::sig_atomic_t* cancelFlag);
+  // cancelFlag is set asynchronously (by the signal handler). report may be null.
+  CliFrontEnd(const CliStreams& streams, const std::vector<std::string>& files, bool normalize, JsonReport* report,
+              const volatile std::sig_atomic_t* cancelFlag);
 
   void SetRowStatus(int32_t row, const std::string& word) override;
-  void SetRowOutput(int32_t row, const std::string& path) override;
+  void SetRowResult(int32_t row, const RowResult& result) override;
   void SetStatus(const std::string& text) override;
   void SetStatusProgress(const std::string& text, int32_t percent) override;
   void SetProgress(int32_t percent) override;
   bool Pump() override;
-  // Every file that started ended in "done".
+  // Every listed file ended in "done".
   bool AllDone() const { return DoneCount == static_cast<int32_t>(Files.size()); }
 
  private:
   void ClearProgressLine();
+  void WriteDoneLine(const std::string& file, const RowResult& result);
   void NoteOutputState();
 
-  std::ostream& Out;
-  std::ostream& Err;
-  bool Quiet;
-  bool ProgressLine;
+  CliStreams S;
   const std::vector<std::string>& Files;
-  // Only the latest row's output path: a row's final word always comes before the next
-  // row's path is set, and one path per listed file would make memory grow with the list.
-  int32_t OutputRow = -1;
-  std::string Output;
+  bool Normalize;
+  JsonReport* Report;
   const volatile std::sig_atomic_t* Cancel;
   int32_t CurrentRow = -1;
   int32_t LastPercent = -1;
   bool LineOpen = false;
   int32_t DoneCount = 0;
-  bool OutputLost = false;  // a write to Out failed: the run is cancelled
+  bool OutputLost = false;  // a write to the status lines failed: the run is cancelled
 };
+
+// "frames 100..4099 of 8000 kept, 16 -> 24 bits, peak -6.02 dBfs, gain +5.02 dB, 0.012 s"
+std::string FiguresText(const RowResult& result, bool normalize);
 
 }  // namespace tacetix

@@ -1,12 +1,13 @@
-// Option parsing for tacetix-cli. Levels snap to the window's 0.1 dB slider steps,
-// so the factors and the log texts are the window's own.
+// Option parsing for tacetix-cli: one table of options read by getopt_long. Levels snap to
+// the window's 0.1 dB slider steps, so the factors and the log texts are the window's own.
 #include "cli/CliOptions.h"
+
+#include <getopt.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <functional>
 #include <map>
 
 namespace tacetix {
@@ -36,7 +37,9 @@ struct Parser {
   bool ParseLevel(const std::string& option, const std::string& value, bool allowInf, Level& level);
   bool ParseBits(const std::string& value);
   bool ParseSeparator(const std::string& value);
-  bool TakeOption(const std::string& option, const std::vector<std::string>& args, size_t& i);
+  bool ParseBitsMode(const std::string& value);
+  bool ParseFolder(bool otherFolder, const std::string& value);
+  bool TakeFileName(const std::string& name);
   bool Finish();
   void FillSnapshot();
 };
@@ -66,6 +69,15 @@ bool AbsoluteName(const std::string& name, std::string& absolute, std::string& w
     return false;
   }
   absolute = p.lexically_normal().string();
+  return true;
+}
+
+// A name on the command line that cannot be placed (empty, or the current folder is gone)
+// is a usage error: nothing is run. Names read from a list are checked as the list is read.
+bool Parser::TakeFileName(const std::string& name) {
+  std::string path, why;
+  if (!AbsoluteName(name, path, why)) return Fail(why);
+  Config.Inputs.push_back({false, name});
   return true;
 }
 
@@ -100,61 +112,93 @@ bool Parser::ParseSeparator(const std::string& value) {
 }
 
 
-bool Parser::TakeOption(const std::string& option, const std::vector<std::string>& args, size_t& i) {
-  ProcessSettings& s = Config.Request.Settings;
-  static const std::map<std::string, std::function<void(Parser&)>> flags = {
-      {"--no-trim-begin", [](Parser& p) { p.Config.Request.Settings.RemoveBegin = false; }},
-      {"--no-trim-end", [](Parser& p) { p.Linked = false; p.EndTrim = false; }},
-      {"--create-unchanged", [](Parser& p) { p.Config.Request.Settings.CreateIfUnchanged = true; }},
-      {"--overwrite", [](Parser& p) { p.Config.Request.Settings.Overwrite = true; }},
-      {"--keep-going", [](Parser& p) { p.Config.Request.Settings.StopOnError = false; }},
-      {"--simulate", [](Parser& p) { p.Config.Request.Settings.Simulation = true; }},
-      {"--log-short", [](Parser& p) { p.Config.Request.Log.ProcInfOnly = true; }},
-      {"--log-names-only", [](Parser& p) { p.Config.Request.Log.PathInfile = p.Config.Request.Log.PathOutfile = false; }},
-      {"--log-decimal-comma", [](Parser& p) { p.Config.Request.Log.SepaDeci = ','; }},
-      {"--quiet", [](Parser& p) { p.Config.Quiet = true; }},
-      {"--help", [](Parser& p) { p.Config.ShowHelp = true; }},
-      {"--version", [](Parser& p) { p.Config.ShowVersion = true; }},
-  };
-  if (auto f = flags.find(option); f != flags.end()) {
-    f->second(*this);
-    return true;
-  }
-  static const char* const withValue[] = {"--begin", "--end", "--normalize", "--bits", "--bits-mode", "--prefix",
-                                          "--suffix", "--subfolder", "--output-dir", "--log", "--log-separator"};
-  if (std::find(std::begin(withValue), std::end(withValue), option) == std::end(withValue))
-    return Fail("unknown option '" + option + "' (see --help)");
-  if (i + 1 >= args.size()) return Fail(option + " needs a value");
-  const std::string& v = args[++i];
-  if (option == "--begin") return ParseLevel(option, v, true, Begin);
-  if (option == "--end") {
-    Linked = false;
-    EndTrim = true;
-    return ParseLevel(option, v, true, End);
-  }
-  if (option == "--normalize") {
-    s.Normalize = true;
-    return ParseLevel(option, v, false, Normalize);
-  }
-  if (option == "--bits") return ParseBits(v);
-  if (option == "--bits-mode") {
-    if (v != "all" && v != "up" && v != "down") return Fail("--bits-mode: all, up or down, not '" + v + "'");
-    s.BitsMode = v == "all" ? ConvertAll : v == "up" ? OnlyUp : OnlyDown;
-    return true;
-  }
-  if (option == "--log-separator") return ParseSeparator(v);
-  if (option == "--prefix") s.Prefix = TrimLeft(v);
-  if (option == "--suffix") s.Suffix = TrimRight(v);
-  if (option == "--subfolder" || option == "--output-dir") {
-    OutputDirGiven = option == "--output-dir";
-    s.FolderMode = OutputDirGiven ? 2 : 1;
-    s.FolderText = OutputDirGiven ? v : TrimRight(TrimLeft(v));
-  }
-  if (option == "--log") {
-    s.LogEnabled = true;
-    Config.Request.LogName = v;
-  }
+bool Parser::ParseBitsMode(const std::string& value) {
+  if (value != "all" && value != "up" && value != "down")
+    return Fail("--bits-mode: all, up or down, not '" + value + "'");
+  Config.Request.Settings.BitsMode = value == "all" ? ConvertAll : value == "up" ? OnlyUp : OnlyDown;
   return true;
+}
+
+bool Parser::ParseFolder(bool otherFolder, const std::string& value) {
+  ProcessSettings& s = Config.Request.Settings;
+  OutputDirGiven = otherFolder;
+  s.FolderMode = otherFolder ? 2 : 1;
+  s.FolderText = otherFolder ? value : TrimRight(TrimLeft(value));
+  return true;
+}
+
+// One row per option: its long name, its short letter (0 for none), whether it takes a
+// value, and what it does. The help text, the man page and the completion list the same
+// options in the same groups. Parallel jobs (-j N, --jobs) join the run group here once
+// outputs are written atomically.
+struct OptionSpec {
+  const char* Name;
+  char Short;
+  bool TakesValue;
+  bool (*Take)(Parser& p, const std::string& value);
+};
+
+ProcessSettings& Set(Parser& p) { return p.Config.Request.Settings; }
+LogSettings& Log(Parser& p) { return p.Config.Request.Log; }
+
+const OptionSpec Options[] = {
+    // Processing
+    {"begin", 0, true, [](Parser& p, const std::string& v) { return p.ParseLevel("--begin", v, true, p.Begin); }},
+    {"no-trim-begin", 0, false, [](Parser& p, const std::string&) { Set(p).RemoveBegin = false; return true; }},
+    {"end", 0, true, [](Parser& p, const std::string& v) {
+       p.Linked = false;
+       p.EndTrim = true;
+       return p.ParseLevel("--end", v, true, p.End);
+     }},
+    {"no-trim-end", 0, false, [](Parser& p, const std::string&) { p.Linked = p.EndTrim = false; return true; }},
+    {"normalize", 0, true, [](Parser& p, const std::string& v) {
+       Set(p).Normalize = true;
+       return p.ParseLevel("--normalize", v, false, p.Normalize);
+     }},
+    {"bits", 'b', true, [](Parser& p, const std::string& v) { return p.ParseBits(v); }},
+    {"bits-mode", 0, true, [](Parser& p, const std::string& v) { return p.ParseBitsMode(v); }},
+    // Output files
+    {"prefix", 0, true, [](Parser& p, const std::string& v) { Set(p).Prefix = TrimLeft(v); return true; }},
+    {"suffix", 0, true, [](Parser& p, const std::string& v) { Set(p).Suffix = TrimRight(v); return true; }},
+    {"subfolder", 0, true, [](Parser& p, const std::string& v) { return p.ParseFolder(false, v); }},
+    {"output-dir", 'o', true, [](Parser& p, const std::string& v) { return p.ParseFolder(true, v); }},
+    {"create-unchanged", 0, false, [](Parser& p, const std::string&) { Set(p).CreateIfUnchanged = true; return true; }},
+    {"overwrite", 0, false, [](Parser& p, const std::string&) { Set(p).Overwrite = true; return true; }},
+    {"simulate", 'n', false, [](Parser& p, const std::string&) { Set(p).Simulation = true; return true; }},
+    // Input files
+    {"files-from", 0, true, [](Parser& p, const std::string& v) { p.Config.Inputs.push_back({true, v}); return true; }},
+    {"null", '0', false, [](Parser& p, const std::string&) { p.Config.NulSeparated = true; return true; }},
+    {"recursive", 'r', false, [](Parser& p, const std::string&) { p.Config.Recursive = true; return true; }},
+    // Run and messages
+    {"keep-going", 'k', false, [](Parser& p, const std::string&) { Set(p).StopOnError = false; return true; }},
+    {"quiet", 'q', false, [](Parser& p, const std::string&) { p.Config.Quiet = true; return true; }},
+    {"verbose", 'v', false, [](Parser& p, const std::string&) { p.Config.Verbose = true; return true; }},
+    // Log and report
+    {"log", 0, true, [](Parser& p, const std::string& v) {
+       Set(p).LogEnabled = true;
+       p.Config.Request.LogName = v;
+       return true;
+     }},
+    {"log-short", 0, false, [](Parser& p, const std::string&) { Log(p).ProcInfOnly = true; return true; }},
+    {"log-names-only", 0, false, [](Parser& p, const std::string&) {
+       Log(p).PathInfile = Log(p).PathOutfile = false;
+       return true;
+     }},
+    {"log-decimal-comma", 0, false, [](Parser& p, const std::string&) { Log(p).SepaDeci = ','; return true; }},
+    {"log-separator", 0, true, [](Parser& p, const std::string& v) { return p.ParseSeparator(v); }},
+    {"report", 0, true, [](Parser& p, const std::string& v) { p.Config.ReportName = v; return true; }},
+    // Information
+    {"help", 'h', false, [](Parser& p, const std::string&) { p.Config.ShowHelp = true; return true; }},
+    {"version", 'V', false, [](Parser& p, const std::string&) { p.Config.ShowVersion = true; return true; }},
+};
+
+// getopt_long's code of an option: its letter, or a number above every letter.
+int OptionCode(size_t index) { return Options[index].Short ? Options[index].Short : 256 + static_cast<int>(index); }
+
+const OptionSpec* FindByCode(int code) {
+  for (size_t i = 0; i < std::size(Options); ++i)
+    if (OptionCode(i) == code) return &Options[i];
+  return nullptr;
 }
 
 void Parser::FillSnapshot() {
@@ -196,7 +240,7 @@ bool Parser::Finish() {
   // Both would write beside the sources or into their parent, not into a folder of outputs.
   if (s.FolderMode == 1 && (s.FolderText == "." || s.FolderText == ".."))
     return Fail("--subfolder: '" + s.FolderText + "' is not a subfolder");
-  if (Config.Request.Files.empty()) return Fail("no files given (see --help)");
+  if (Config.Inputs.empty()) return Fail("no files given (see --help)");
   std::string why;
   if (OutputDirGiven && !AbsoluteName(s.FolderText, s.FolderText, why)) return Fail("--output-dir: " + why);
   s.ThresholdBegin = Begin.DigitalZero ? 0.0 : SliderFactor(Begin.Position);
@@ -208,7 +252,69 @@ bool Parser::Finish() {
   return true;
 }
 
+const OptionSpec* FindByName(const std::string& name) {
+  for (const OptionSpec& o : Options)
+    if (name == o.Name) return &o;
+  return nullptr;
+}
+
+// The long options that an argument (without its "--" and "=value") names: the one it spells
+// in full, else every one it begins.
+std::vector<std::string> LongMatches(const std::string& typed) {
+  std::vector<std::string> found;
+  if (typed.empty()) return found;
+  for (const OptionSpec& o : Options) {
+    if (typed == o.Name) return {o.Name};
+    if (std::string(o.Name).rfind(typed, 0) == 0) found.push_back(o.Name);
+  }
+  return found;
+}
+
+// getopt_long's '?' (unknown, ambiguous, or a value given to a flag) and ':' (value missing),
+// said in one line. arg is the last argument getopt_long finished with; a short option in
+// the middle of a bundle ("-xq") has not finished its argument yet, so optionCode decides.
+std::string OptionError(int code, const std::string& arg, int optionCode) {
+  const size_t eq = arg.find('=');
+  const std::string typed = arg.rfind("--", 0) == 0 ? arg.substr(2, eq == std::string::npos ? eq : eq - 2) : "";
+  const std::vector<std::string> matches = LongMatches(typed);
+  const bool namesLong = optionCode == 0 || optionCode >= 256 ||
+                         (matches.size() == 1 && FindByName(matches[0])->Short == optionCode);
+  if (!namesLong) {
+    const std::string letter(1, static_cast<char>(optionCode));
+    return code == ':' ? "option '-" + letter + "' needs a value" : "unknown option '-" + letter + "' (see --help)";
+  }
+  if (matches.empty()) return "unknown option '--" + typed + "' (see --help)";
+  if (matches.size() > 1) {
+    std::string list;
+    for (const std::string& m : matches) list += (list.empty() ? "--" : ", --") + m;
+    return "option '--" + typed + "' is ambiguous (" + list + ")";
+  }
+  return "option '--" + matches[0] + (code == ':' ? "' needs a value" : "' takes no value");
+}
+
+struct GetoptTables {
+  std::string ShortOptions = "-:";  // '-': operands come back in place, in order; ':': say what is missing
+  std::vector<option> LongOptions;
+  GetoptTables() {
+    for (size_t i = 0; i < std::size(Options); ++i) {
+      const OptionSpec& o = Options[i];
+      if (o.Short) ShortOptions += std::string(1, o.Short) + (o.TakesValue ? ":" : "");
+      LongOptions.push_back({o.Name, o.TakesValue ? required_argument : no_argument, nullptr, OptionCode(i)});
+    }
+    LongOptions.push_back({nullptr, 0, nullptr, 0});
+  }
+};
+
 }  // namespace
+
+std::vector<std::string> OptionSpellings() {
+  std::vector<std::string> spellings;
+  for (const OptionSpec& o : Options) {
+    spellings.push_back(std::string("--") + o.Name);
+    if (o.Short) spellings.push_back(std::string("-") + o.Short);
+  }
+  return spellings;
+}
 
 bool LevelToPosition(const std::string& text, int32_t& position) {
   double level = 0.0;
@@ -221,24 +327,31 @@ bool LevelToPosition(const std::string& text, int32_t& position) {
 }
 
 
+
 bool ParseCommandLine(const std::vector<std::string>& args, CliConfig& config, std::string& error) {
+  static const GetoptTables tables;
+  std::vector<std::string> words = args;
+  words.insert(words.begin(), "tacetix-cli");
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(words.size());
   Parser p(config, error);
-  bool filesOnly = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (!filesOnly && a == "--") filesOnly = true;
-    else if (!filesOnly && a.size() > 1 && a[0] == '-') {
-      if (!p.TakeOption(a, args, i)) return false;
-    } else {
-      // The window always holds full paths; so do the status lines and the log.
-      std::string path, why;
-      if (!AbsoluteName(a, path, why)) {
-        error = why;
-        return false;
-      }
-      config.Request.Files.push_back(path);
+  optind = 0;  // glibc: start afresh, also after an earlier parse
+  opterr = 0;
+  for (int code; (code = getopt_long(argc, argv.data(), tables.ShortOptions.c_str(), tables.LongOptions.data(),
+                                     nullptr)) != -1;) {
+    if (code == 1) {
+      if (!p.TakeFileName(optarg)) return false;
+      continue;
     }
+    if (code == '?' || code == ':') return p.Fail(OptionError(code, words[static_cast<size_t>(optind - 1)], optopt));
+    const OptionSpec* spec = FindByCode(code);
+    if (!spec->Take(p, spec->TakesValue ? optarg : "")) return false;
   }
+  // What follows "--" is left for us: files, whatever they look like.
+  for (int i = optind; i < argc; ++i)
+    if (!p.TakeFileName(words[static_cast<size_t>(i)])) return false;
   return p.Finish();
 }
 

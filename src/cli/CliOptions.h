@@ -8,9 +8,20 @@
 
 namespace tacetix {
 
+// One input named on the command line: a wave file or folder, or a file that lists them.
+struct InputSource {
+  bool IsList = false;  // given with --files-from
+  std::string Name;
+};
+
 struct CliConfig {
-  RunRequest Request;
+  RunRequest Request;  // Files stays empty: the input list fills it
+  std::vector<InputSource> Inputs;  // in the order given
+  bool NulSeparated = false;        // the lists hold NUL-separated names
+  bool Recursive = false;
+  std::string ReportName;           // "" none, "-" standard output
   bool Quiet = false;
+  bool Verbose = false;
   bool ShowHelp = false;
   bool ShowVersion = false;
 };
@@ -18,10 +29,15 @@ struct CliConfig {
 // Parses args (without the program name). false with a one-line error for a usage error.
 bool ParseCommandLine(const std::vector<std::string>& args, CliConfig& config, std::string& error);
 
+// Every option as typed: "--begin", and "-b" for the ones with a short form.
+std::vector<std::string> OptionSpellings();
+
 // A level in dBfs ("-inf" not included) to the nearest slider position; false when outside -144.0..0.0.
 bool LevelToPosition(const std::string& text, int32_t& position);
 
 std::string UsageText();
+// The few lines printed for a bare "tacetix-cli".
+std::string ShortUsageText();
 std::string VersionText();
 
 }  // namespace tacetix

@@ -1,4 +1,5 @@
-// Help and version texts of tacetix-cli.
+// Help and version texts of tacetix-cli. The man page (docs/man/tacetix-cli.1) says the same
+// in more words; the completion (scripts/completion/tacetix-cli) offers the same options.
 #include "cli/CliOptions.h"
 
 #include "TacetixVersion.h"
@@ -7,41 +8,88 @@ namespace tacetix {
 
 std::string VersionText() { return "tacetix-cli " TACETIX_VERSION "\nLicence: MIT\n"; }
 
+std::string ShortUsageText() {
+  return "Usage: tacetix-cli [OPTION]... FILE...\n"
+         "Cuts the silence at both ends of WAV files into new files.\n"
+         "Try 'tacetix-cli --help' for more information.\n";
+}
+
 std::string UsageText() {
-  return R"(Usage: tacetix-cli [OPTIONS] FILE...
-Cuts the silence at the beginning and end of WAV files, optionally normalises and
-converts the bit depth, and writes new files. The source files are never changed.
+  return R"TXT(Usage: tacetix-cli [OPTION]... FILE...
+Cuts the silence at the beginning and end of WAV files, optionally normalises
+and converts the bit depth, and writes new files. Sources are never changed.
+Give at least one of --prefix, --suffix, --subfolder or --output-dir.
 
-  --begin LEVEL        silence threshold at the beginning, dBFS from -144.0 to 0.0,
-                       or -inf (digital zero). Default -inf.
-  --no-trim-begin      keep the beginning.
-  --end LEVEL          threshold at the end; unlinks the end from the beginning.
-  --no-trim-end        keep the end; unlinks the end from the beginning.
-                       (Without --end/--no-trim-end the end follows the beginning.)
-  --normalize LEVEL    normalise the peak of what is kept to LEVEL dBFS (-144.0 to 0.0).
-  --bits DEPTH         same (default), 8, 12, 16, 20, 24, 32, 32f, 64f.
-  --bits-mode MODE     all (default), up, down.
-  --prefix TEXT        put TEXT before the output file names.
-  --suffix TEXT        put TEXT after the output file names (before .wav).
-  --subfolder NAME     write into NAME inside each source folder
-                       (empty name = the source folder).
-  --output-dir DIR     write into DIR.
-  --create-unchanged   write files even if nothing changed.
-  --overwrite          replace existing output files.
-  --keep-going         do not stop at the first file with an error.
-  --simulate           do everything but create folders and wave files.
-  --log FILE           write the run log to FILE.
-  --log-short          only the column line and the records.
-  --log-names-only     infile and outfile without folders.
-  --log-decimal-comma  a comma as decimal separator of the level columns.
-  --log-separator SEP  comma, semicolon (default), tab or one character.
-  --quiet              print nothing but errors.
-  --help, --version
-  --                   ends the options: every later argument is a file.
+Processing:
+      --begin LEVEL        silence threshold at the beginning, dBfs from -144.0
+                           to 0.0, or -inf (digital zero, the default).
+      --no-trim-begin      keep the beginning.
+      --end LEVEL          threshold at the end; unlinks the end from the
+                           beginning, which it follows otherwise.
+      --no-trim-end        keep the end; unlinks the end from the beginning.
+      --normalize LEVEL    normalise the peak of what is kept to LEVEL dBfs.
+  -b, --bits DEPTH         same (default), 8, 12, 16, 20, 24, 32, 32f, 64f.
+      --bits-mode MODE     all (default), up, down.
 
-Levels snap to 0.1 dB steps. Exit status: 0 when every file ended "done",
-1 when any did not or the run was cancelled (Ctrl+C), 2 for usage errors.
-)";
+Output files:
+      --prefix TEXT        put TEXT before the output file names.
+      --suffix TEXT        put TEXT after the output file names (before .wav).
+      --subfolder NAME     write into NAME inside each source folder
+                           (empty name = the source folder).
+  -o, --output-dir DIR     write into DIR.
+      --create-unchanged   write files even if nothing changed.
+      --overwrite          replace existing output files.
+  -n, --simulate           do everything but create folders and wave files.
+
+Input files:
+      --files-from LIST    also process the files named in LIST, one a line
+                           ('-' reads standard input).
+  -0, --null               names in the lists end with a NUL, not a newline
+                           (as find -print0 writes them).
+  -r, --recursive          take every *.wav file below a folder given, in
+                           name order; links to folders are not followed.
+                           A file named twice is processed once.
+
+Run and messages:
+  -k, --keep-going         do not stop at the first file with an error.
+  -q, --quiet              print nothing but errors.
+  -v, --verbose            print the figures of every file done.
+
+Log and report:
+      --log FILE           write the run log to FILE.
+      --log-short          only the column line and the records.
+      --log-names-only     infile and outfile without folders.
+      --log-decimal-comma  a comma as decimal separator of the level columns.
+      --log-separator SEP  comma, semicolon (default), tab or one character.
+      --report FILE        write a JSON Lines report to FILE: an object per
+                           file, then the summary. '-' writes it to standard
+                           output and the lines for people to standard error.
+                           A name's bytes that are not UTF-8 become \udcXX.
+
+  -h, --help               show this help and exit.
+  -V, --version            show the version and exit.
+      --                   ends the options: every later argument is a file.
+
+Long options may be abbreviated while they stay unambiguous; --opt=VALUE works
+as well as --opt VALUE. Levels snap to 0.1 dB steps. Files done are listed on
+standard output ("done:", or "unchanged:" and "silent:" when no output was
+needed); every other file gets a line on standard error:
+  tacetix-cli: FILE: STATUS (reason)
+
+Examples:
+  tacetix-cli --begin -60 --normalize -1 -o trimmed *.wav
+      Cut what is quieter than -60 dBfs at both ends, normalise the peak to
+      -1 dBfs and write the results into the folder trimmed.
+  find /archive -iname '*.wav' -print0 |
+    tacetix-cli -0 --files-from - -k --subfolder trimmed --report run.jsonl
+      Trim a whole tree, going on after errors, with a report for scripts.
+
+Exit status:
+  0  every file ended "done"
+  1  a file did not, the run was cancelled (Ctrl+C, SIGTERM, SIGHUP), a folder
+     was given without --recursive, or the log or the report failed
+  2  usage error, or a list of files could not be read: nothing was processed
+)TXT";
 }
 
 }  // namespace tacetix

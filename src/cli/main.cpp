@@ -1,5 +1,7 @@
 // tacetix-cli: the batch run of the window, from the command line.
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <unistd.h>
@@ -7,28 +9,14 @@
 #include "batch/BatchRun.h"
 #include "cli/CliFrontEnd.h"
 #include "cli/CliOptions.h"
+#include "cli/InputList.h"
+#include "cli/JsonReport.h"
 
 namespace {
 volatile std::sig_atomic_t CancelRequested = 0;
 extern "C" void OnInterrupt(int) { CancelRequested = 1; }
-}  // namespace
 
-int main(int argc, char** argv) {
-  using namespace tacetix;
-  CliConfig config;
-  std::string error;
-  if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), config, error)) {
-    std::cerr << "tacetix-cli: " << error << '\n';
-    return 2;
-  }
-  if (config.ShowHelp) {
-    std::cout << UsageText();
-    return 0;
-  }
-  if (config.ShowVersion) {
-    std::cout << VersionText();
-    return 0;
-  }
+void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
@@ -40,17 +28,65 @@ int main(int argc, char** argv) {
   // A reader that goes away (| head) must not kill the run between two files: the failed
   // write that follows cancels it instead, and the log is still closed properly.
   std::signal(SIGPIPE, SIG_IGN);
-  const auto buffer = std::make_unique<double[]>(BlockValues);
-  CliFrontEnd frontEnd(std::cout, std::cerr, config.Quiet, ::isatty(STDERR_FILENO) == 1, config.Request.Files,
-                       &CancelRequested);
-  const RunResult result = RunBatch(config.Request, buffer.get(), frontEnd);
-  if (!result.LogRefusal.empty()) {
-    std::cerr << "tacetix-cli: " << result.LogRefusal << '\n';
-    return 2;
-  }
-  if (!result.Started) {
-    std::cerr << "tacetix-cli: " << result.Summary << " (" << config.Request.LogName << ")\n";
+}
+
+void Complain(const std::string& text) { std::cerr << "tacetix-cli: " << text << '\n' << std::flush; }
+
+// The run itself; 0 when every file ended "done" and everything was written.
+int Run(const tacetix::CliConfig& config, bool inputProblems) {
+  using namespace tacetix;
+  const RunRequest& request = config.Request;
+  JsonReport report;
+  if (!config.ReportName.empty() && !report.Open(config.ReportName, std::cout)) {
+    Complain(config.ReportName + ": " + std::strerror(errno));
     return 1;
   }
-  return (result.Cancelled || !frontEnd.AllDone() || result.LogWriteError) ? 1 : 0;
+  // With the report on standard output, the lines for people move to the error stream.
+  const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout, std::cerr, config.Quiet,
+                           config.Verbose, ::isatty(STDERR_FILENO) == 1};
+  const auto buffer = std::make_unique<double[]>(BlockValues);
+  CliFrontEnd frontEnd(streams, request.Files, request.Settings.Normalize, report.IsOpen() ? &report : nullptr,
+                       &CancelRequested);
+  const RunResult result = RunBatch(request, buffer.get(), frontEnd);
+  bool failed = result.Cancelled || !frontEnd.AllDone() || inputProblems;
+  // A refused log name is a usage error: nothing was touched.
+  const bool logRefused = !result.LogRefusal.empty();
+  if (logRefused) Complain(result.LogRefusal);
+  else if (!result.Started) Complain(result.Summary + " (" + request.LogName + ")");
+  if (result.LogWriteError) Complain(request.LogName + ": error writing to Logfile");
+  if (report.IsOpen() && !report.Finish(result, request.Files.size(), request.Settings.Simulation)) {
+    Complain(config.ReportName + ": error writing the report");
+    failed = true;
+  }
+  if (logRefused) return 2;
+  return (failed || !result.Started || result.LogWriteError) ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace tacetix;
+  if (argc < 2) {
+    std::cerr << ShortUsageText();
+    return 2;
+  }
+  CliConfig config;
+  std::string error;
+  if (!ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), config, error)) {
+    Complain(error);
+    return 2;
+  }
+  if (config.ShowHelp || config.ShowVersion) {
+    std::cout << (config.ShowHelp ? UsageText() : VersionText());
+    return 0;
+  }
+  InputList inputs(config.Recursive, config.NulSeparated, std::cin);
+  const bool listsRead = inputs.Expand(config.Inputs);
+  for (const std::string& problem : inputs.Problems) Complain(problem);
+  if (!config.Quiet)
+    for (const std::string& note : inputs.Notes) Complain(note);
+  if (!listsRead) return 2;
+  config.Request.Files = std::move(inputs.Files);
+  CatchStopSignals();
+  return Run(config, !inputs.Problems.empty());
 }

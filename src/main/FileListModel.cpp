@@ -79,11 +79,12 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const FileRow& row = Rows[static_cast<size_t>(index.row())];
   if (role == Qt::DecorationRole && index.column() == ColFile) return RowIcon;
-  // Narrow columns cut paths and the longer status words; the tooltip shows them whole.
+  // Narrow columns cut paths and the longer status words; the tooltip shows them whole,
+  // the status with the reason it was given.
   if (role == Qt::ToolTipRole) {
     if (index.column() == ColFile) return row.Path;
-    if (index.column() == ColStatus) return row.Status;
-    return {};
+    if (index.column() != ColStatus) return {};
+    return row.StatusReason.isEmpty() ? row.Status : row.Status + QStringLiteral(" (") + row.StatusReason + ')';
   }
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
@@ -161,13 +162,24 @@ QStringList FileListModel::Paths() const {
 void FileListModel::SetStatus(int row, const QString& word) {
   if (row < 0 || row >= rowCount()) return;
   Rows[static_cast<size_t>(row)].Status = word;
+  Rows[static_cast<size_t>(row)].StatusReason.clear();
   const QModelIndex cell = index(row, ColStatus);
-  emit dataChanged(cell, cell, {Qt::DisplayRole});
+  emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
+void FileListModel::SetStatusReason(int row, const QString& reason) {
+  if (row < 0 || row >= rowCount()) return;
+  Rows[static_cast<size_t>(row)].StatusReason = reason;
+  const QModelIndex cell = index(row, ColStatus);
+  emit dataChanged(cell, cell, {Qt::ToolTipRole});
 }
 
 void FileListModel::SetAllStatuses(const QString& word) {
   if (Rows.empty()) return;
-  for (FileRow& row : Rows) row.Status = word;
+  for (FileRow& row : Rows) {
+    row.Status = word;
+    row.StatusReason.clear();
+  }
   emit dataChanged(index(0, ColStatus), index(rowCount() - 1, ColStatus), {Qt::DisplayRole});
 }
 

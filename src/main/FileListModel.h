@@ -17,6 +17,7 @@ struct FileRow {
   uint32_t Channels = 0;
   QString Length;
   QString Status = QStringLiteral("-");
+  QString StatusReason;  // why the row ended in its word, shown in the Status cell's tooltip
 };
 
 class FileListModel : public QAbstractTableModel {
@@ -39,7 +40,9 @@ class FileListModel : public QAbstractTableModel {
   void RemoveRows(const std::vector<int>& rows);
   const FileRow& Row(int row) const { return Rows[static_cast<size_t>(row)]; }
   QStringList Paths() const;
+  // A new word drops the reason of the old one.
   void SetStatus(int row, const QString& word);
+  void SetStatusReason(int row, const QString& reason);
   // One change notice for the whole Status column.
   void SetAllStatuses(const QString& word);
   // Reorders by comparer entry 2c + d (column c, d = 1 descending); selections follow their rows.

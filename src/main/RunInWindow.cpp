@@ -28,6 +28,10 @@ void WindowFrontEnd::SetRowStatus(int32_t row, const std::string& word) {
   Form.Files().SetStatus(row, text);
 }
 
+void WindowFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
+  if (!result.Reason.empty()) Form.Files().SetStatusReason(row, QString::fromStdString(result.Reason));
+}
+
 void WindowFrontEnd::SetStatus(const std::string& text) { Form.SetStatus(QString::fromStdString(text)); }
 
 void WindowFrontEnd::SetStatusProgress(const std::string& text, int32_t percent) {

@@ -11,6 +11,7 @@ class WindowFrontEnd : public RunFrontEnd {
  public:
   explicit WindowFrontEnd(TForm1& form) : Form(form) {}
   void SetRowStatus(int32_t row, const std::string& word) override;
+  void SetRowResult(int32_t row, const RowResult& result) override;
   void SetStatus(const std::string& text) override;
   void SetStatusProgress(const std::string& text, int32_t percent) override;
   void SetProgress(int32_t percent) override;

@@ -103,9 +103,10 @@ CommitResult AtomicOutput::Commit() {
     TempPath.clear();
     return CommitResult::Moved;
   }
-  const bool taken = !Replace && errno == EEXIST;
+  const int error = errno;
   Discard();
-  return taken ? CommitResult::NameTaken : CommitResult::Failed;
+  errno = error;  // the move's reason, not the removal's
+  return error == EEXIST && !Replace ? CommitResult::NameTaken : CommitResult::Failed;
 }
 
 void AtomicOutput::Discard() {

@@ -23,7 +23,8 @@ class AtomicOutput {
   // false when the folder takes no new file or finalPath is a folder (errno tells why).
   bool Create(const std::string& finalPath, bool replace, FileHandle& handle);
   // Moves the temporary file onto its final name (rename replaces a link, never its target).
-  // On NameTaken or Failed the temporary file is removed. The handle should be closed first.
+  // On NameTaken or Failed the temporary file is removed (errno keeps the move's reason).
+  // The handle should be closed first.
   CommitResult Commit();
   // Removes the temporary file, if any.
   void Discard();

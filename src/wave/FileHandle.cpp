@@ -9,17 +9,25 @@ namespace tacetix {
 
 FileHandle::~FileHandle() { Close(); }
 
+bool FileHandle::Failed() const {
+  Error = errno;
+  return false;
+}
+
 bool FileHandle::OpenRead(const std::string& path) {
   Close();
   if (path.empty()) return false;
   // Without O_NONBLOCK the open of a FIFO waits for a writer, for ever if none comes.
   Fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (Fd < 0) return false;
+  if (Fd < 0) return Failed();
   // A folder or a device opens read-only on POSIX but is no file to read from.
   struct stat st {};
-  const int flags = ::fcntl(Fd, F_GETFL);
-  if (::fstat(Fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 || ::fcntl(Fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  const bool known = ::fstat(Fd, &st) == 0;
+  const int flags = known && S_ISREG(st.st_mode) ? ::fcntl(Fd, F_GETFL) : -1;
+  if (flags < 0 || ::fcntl(Fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int error = !known || S_ISREG(st.st_mode) ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
     Close();
+    Error = error;
     return false;
   }
   return true;
@@ -30,17 +38,18 @@ bool FileHandle::CreateNew(const std::string& path) {
   if (path.empty()) return false;
   // Mode 0666 leaves the permissions to the umask, as for any new file.
   Fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  return Fd >= 0;
+  return Fd >= 0 || Failed();
 }
 
 bool FileHandle::Seek(int64_t offset) {
   if (Fd < 0 || offset < 0) return false;
-  return ::lseek(Fd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+  return ::lseek(Fd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset) || Failed();
 }
 
 bool FileHandle::Size(int64_t& size) const {
   struct stat st {};
-  if (Fd < 0 || ::fstat(Fd, &st) != 0) return false;
+  if (Fd < 0) return false;
+  if (::fstat(Fd, &st) != 0) return Failed();
   size = static_cast<int64_t>(st.st_size);
   return true;
 }
@@ -52,7 +61,7 @@ bool FileHandle::Read(void* buffer, size_t length, size_t& got) {
   while (got < length) {
     ssize_t n = ::read(Fd, bytes + got, length - got);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
+    if (n < 0) return Failed();
     if (n == 0) break;
     got += static_cast<size_t>(n);
   }
@@ -66,7 +75,10 @@ bool FileHandle::Write(const void* buffer, size_t length, size_t& put) {
   while (put < length) {
     ssize_t n = ::write(Fd, bytes + put, length - put);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      errno = n < 0 ? errno : EIO;  // nothing written and no reason given
+      return Failed();
+    }
     put += static_cast<size_t>(n);
   }
   return true;
@@ -76,7 +88,7 @@ bool FileHandle::Close() {
   if (Fd < 0) return true;
   int fd = Fd;
   Fd = -1;
-  return ::close(fd) == 0;
+  return ::close(fd) == 0 || Failed();
 }
 
 }  // namespace tacetix

@@ -29,9 +29,14 @@ class FileHandle {
   bool Write(const void* buffer, size_t length, size_t& put);
   // Closes the descriptor; false when the close reported an error.
   bool Close();
+  // The errno of the last call that failed; 0 when it failed without one (a short write
+  // of nothing, a path that is no regular file).
+  int LastError() const { return Error; }
 
  private:
+  bool Failed() const;  // keeps errno, returns false
   int Fd = -1;
+  mutable int Error = 0;
 };
 
 }  // namespace tacetix

@@ -26,6 +26,15 @@ bool IsCodecContainer(int32_t bytesPerSample) {
          bytesPerSample == 8;
 }
 
+// Why a chunk was not found: most often the chunk before it claims more bytes than the file has.
+std::string MissingChunk(const char* wanted, const ChunkHeader& last, int64_t lastEnd, int64_t fileSize) {
+  std::string text = std::string(wanted) + " chunk missing";
+  if (lastEnd <= fileSize) return text;
+  const bool printable = std::all_of(last.id, last.id + 4, [](char c) { return c >= 32 && c < 127; });
+  return text + ": " + (printable ? "chunk '" + std::string(last.id, 4) + "'" : std::string("a chunk")) +
+         " runs past the end of the file";
+}
+
 }  // namespace
 
 PCMFile::PCMFile() = default;
@@ -55,26 +64,37 @@ int PCMFile::CloseInput() {
 int PCMFile::ReadHeader(bool sizeCheck) {
   ResetInputSide();
   if (RIFFFile::ReadHeader(sizeCheck) != 0) return 1;
-  if (std::memcmp(FormType.data(), "WAVE", 4) != 0) return 1;
+  if (std::memcmp(FormType.data(), "WAVE", 4) != 0) return Refuse("not a WAV file: RIFF form is not WAVE");
   if (LocateChunks() != 0) return 1;
   if (ReadFormat() != 0) return 1;
-  return CheckFormat();
+  return CheckFormat() == 0 ? 0 : Refuse(FormatRefusal());
+}
+
+// A walk that stopped on its own (too many chunks, a read error, a cancel) keeps its reason;
+// one that reached the end of the file did not find the chunk.
+int PCMFile::WalkFailure(const char* wanted, const ChunkHeader& last, int64_t lastEnd) {
+  return Reason.empty() ? Refuse(MissingChunk(wanted, last, lastEnd, InputSize)) : 1;
 }
 
 // fmt must come first; a data chunk standing before it is never found.
 int PCMFile::LocateChunks() {
   ChunkHeader chunk{};
+  int64_t chunkEnd = 0;
   do {
-    if (NextChunk(chunk) != 0) return 1;
+    const ChunkHeader last = chunk;
+    if (NextChunk(chunk) != 0) return WalkFailure("fmt", last, chunkEnd);
+    chunkEnd = ChunkBodyStart + chunk.size;
   } while (std::memcmp(chunk.id, "fmt ", 4) != 0);
   // A fmt body shorter than 16 bytes cannot describe the format.
-  if (chunk.size < 16) return 1;
+  if (chunk.size < 16) return Refuse("fmt chunk too short");
   FmtOffset = static_cast<int32_t>(ChunkBodyStart);
   FmtSize = chunk.size;
   do {
-    if (NextChunk(chunk) != 0) return 1;
+    const ChunkHeader last = chunk;
+    if (NextChunk(chunk) != 0) return WalkFailure("data", last, chunkEnd);
+    chunkEnd = ChunkBodyStart + chunk.size;
   } while (std::memcmp(chunk.id, "data", 4) != 0);
-  if (chunk.size == 0) return 1;
+  if (chunk.size == 0) return Refuse("data chunk empty");
   DataOffset = static_cast<int32_t>(ChunkBodyStart);
   // The declared size is unsigned (streaming writers put 0xFFFFFFFF there); cut it to the file.
   DataLength = static_cast<int32_t>(std::min<int64_t>(chunk.size, std::max<int64_t>(0, InputSize - DataOffset)));
@@ -88,7 +108,8 @@ int PCMFile::ReadFormat() {
   uint8_t body[26] = {};
   const size_t want = FmtSize >= 40 ? 26 : 16;
   size_t got = 0;
-  if (!InputFile.Seek(FmtOffset) || !InputFile.Read(body, want, got) || got < want) return 1;
+  if (!InputFile.Seek(FmtOffset) || !InputFile.Read(body, want, got)) return SystemFailure(InputFile);
+  if (got < want) return Refuse("fmt chunk cut off");
   InputFormat = ParseFormat(body);
   SubFormat = (want == 26 && InputFormat.FormatTag == TagExtensible) ? Load16(body + 24) : 0;
   FormatRead = true;
@@ -106,6 +127,18 @@ int PCMFile::CheckFormat() const {
   if (!IsCodecContainer(container) || f.SampleRate > 0x7FFFFFFFu) return 1;
   if (InputIsFloat()) return container == 4 || container == 8 ? 0 : 1;
   return container == 8 && InputIsInteger() ? 1 : 0;
+}
+
+std::string PCMFile::FormatRefusal() const {
+  const FormatBody& f = InputFormat;
+  if (f.Channels == 0) return "fmt chunk: no channels";
+  if (f.BlockAlign % f.Channels != 0)
+    return "fmt chunk: block align " + std::to_string(f.BlockAlign) + " is no whole number of bytes a channel";
+  const int32_t container = f.BlockAlign / f.Channels;
+  if (!IsCodecContainer(container)) return "samples of " + std::to_string(container) + " bytes are not supported";
+  if (f.SampleRate > 0x7FFFFFFFu) return "sample rate " + std::to_string(f.SampleRate) + " Hz is out of range";
+  if (InputIsFloat()) return "float samples of " + std::to_string(container) + " bytes are not supported";
+  return "integer samples of " + std::to_string(container) + " bytes are not supported";
 }
 
 bool PCMFile::InputIsFloat() const {
@@ -155,7 +188,7 @@ int PCMFile::StartRead(int32_t& bytesPerSample) {
   if (ReadPosition < 0 || !InputOpen || !FormatRead || CheckFormat() != 0) return 1;
   bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
   if (DataLength - ReadPosition < bytesPerSample) return 2;
-  return InputFile.Seek(int64_t{DataOffset} + ReadPosition) ? 0 : 1;
+  return InputFile.Seek(int64_t{DataOffset} + ReadPosition) ? 0 : SystemFailure(InputFile);
 }
 
 int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
@@ -169,7 +202,8 @@ int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
   for (int32_t n = nextCount(); n > 0; n = nextCount()) {
     const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
     size_t got = 0;
-    if (!InputFile.Read(buffer.get(), bytes, got) || got < bytes) return 1;
+    if (!InputFile.Read(buffer.get(), bytes, got)) return SystemFailure(InputFile);
+    if (got < bytes) return Refuse("file cut short while it was read");
     decode(buffer.get(), dest + delivered, n, InputFormat.BitsPerSample);
     ReadPosition += static_cast<int32_t>(bytes);
     delivered += n;
@@ -186,7 +220,8 @@ int PCMFile::ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivere
   const int32_t n = std::min(requested, (DataLength - ReadPosition) / bytesPerSample);
   const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
   size_t got = 0;
-  if (!InputFile.Read(dest, bytes, got) || got < bytes) return 1;
+  if (!InputFile.Read(dest, bytes, got)) return SystemFailure(InputFile);
+  if (got < bytes) return Refuse("file cut short while it was read");
   ReadPosition += static_cast<int32_t>(bytes);
   delivered = n;
   return 0;

@@ -1,4 +1,6 @@
 // Write side of PCMFile: canonical 44-byte header, encoded sample blocks, finishing.
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "wave/ByteOrder.h"
@@ -34,7 +36,8 @@ int PCMFile::CreateOutput(const std::string& path, int32_t bits, int16_t tag, in
   if (OutputOpen) CloseOutput();
   NameTaken = false;
   Moved = false;
-  if (!OutputTarget.Create(path, replace, OutputFile)) return 1;
+  // Create tells why in errno: the folder takes no new file, or a folder has the name.
+  if (!OutputTarget.Create(path, replace, OutputFile)) return Refuse(std::strerror(errno));
   OutputOpen = true;
   const int r = WriteHeader(0, bits, tag, bytesPerSample);
   OutputDataOffset = HeaderBytes;
@@ -42,7 +45,8 @@ int PCMFile::CreateOutput(const std::string& path, int32_t bits, int16_t tag, in
 }
 
 int PCMFile::WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t bytesPerSample) {
-  if (!OutputOpen || !OutputFile.Seek(0)) return 1;
+  if (!OutputOpen) return 1;
+  if (!OutputFile.Seek(0)) return SystemFailure(OutputFile);
   if (dataLength == 0) {
     OutputFormat = InputFormat;
     if (bits != -1) {
@@ -53,13 +57,16 @@ int PCMFile::WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t 
       if (bytesPerSample == -1) bytesPerSample = BytesForBits(bits);
       // Block align and byte rate must fit their 16- and 32-bit header fields.
       const int64_t blockAlign = int64_t{OutputFormat.Channels} * bytesPerSample;
-      if (bytesPerSample < 1 || blockAlign > 0xFFFF || blockAlign * OutputFormat.SampleRate > 0xFFFFFFFF) return 1;
+      if (bytesPerSample < 1) return 1;
+      if (blockAlign > 0xFFFF || blockAlign * OutputFormat.SampleRate > 0xFFFFFFFF)
+        return Refuse(std::to_string(OutputFormat.Channels) + " channels of " + std::to_string(bytesPerSample) +
+                      " bytes do not fit a WAV header");
       OutputFormat.BlockAlign = static_cast<uint16_t>(blockAlign);
       OutputFormat.ByteRate = static_cast<uint32_t>(blockAlign * OutputFormat.SampleRate);
     }
     if (OutputFormat.FormatTag != TagPCM && OutputFormat.FormatTag != TagFloat) OutputFormat.FormatTag = PlainOutputTag();
     // A header with no sample rate (or no channels) is one that other programs refuse to open.
-    if (OutputFormat.SampleRate == 0 || OutputFormat.Channels == 0) return 1;
+    if (OutputFormat.SampleRate == 0 || OutputFormat.Channels == 0) return Refuse("sample rate 0");
     // Samples are coded by their container alone, so a depth copied from an input that the
     // container cannot hold (below 8, more bits than it has, a float not of its size) becomes
     // the container's: sox and ffmpeg refuse such a header, and the samples are the same.
@@ -74,7 +81,7 @@ int PCMFile::WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t 
   }
   const std::array<uint8_t, 44> header = BuildHeader(dataLength);
   size_t put = 0;
-  return OutputFile.Write(header.data(), header.size(), put) ? 0 : 1;
+  return OutputFile.Write(header.data(), header.size(), put) ? 0 : SystemFailure(OutputFile);
 }
 
 std::array<uint8_t, 44> PCMFile::BuildHeader(int32_t dataLength) const {
@@ -114,8 +121,9 @@ int PCMFile::StartWrite(int32_t count, int32_t& bytesPerSample) {
   bytesPerSample = OutputFormat.BlockAlign / OutputFormat.Channels;
   if (!EncoderFor(OutputCoding())) return 1;
   // Refuse data the header's 32-bit sizes could not describe (a depth conversion can grow it).
-  if (int64_t{OutputWritten} + int64_t{count} * bytesPerSample > MaxDataBytes) return 1;
-  return OutputFile.Seek(int64_t{OutputDataOffset} + OutputWritten) ? 0 : 1;
+  if (int64_t{OutputWritten} + int64_t{count} * bytesPerSample > MaxDataBytes)
+    return Refuse("output would reach 2 GiB");
+  return OutputFile.Seek(int64_t{OutputDataOffset} + OutputWritten) ? 0 : SystemFailure(OutputFile);
 }
 
 // What reached the file counts as written, also when the write then failed.
@@ -135,7 +143,7 @@ int PCMFile::WriteSamples(const double* source, int32_t count, int32_t& written)
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
   for (int32_t n = std::min(count, TransferBlock); n > 0; n = std::min(count, TransferBlock)) {
     encode(buffer.get(), source + written, n, OutputFormat.BitsPerSample);
-    if (!AppendBytes(buffer.get(), static_cast<size_t>(n) * bytesPerSample)) return 1;
+    if (!AppendBytes(buffer.get(), static_cast<size_t>(n) * bytesPerSample)) return SystemFailure(OutputFile);
     written += n;
     count -= n;
   }
@@ -146,7 +154,7 @@ int PCMFile::WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& wri
   written = 0;
   int32_t bytesPerSample = 0;
   if (!source || StartWrite(count, bytesPerSample) != 0) return 1;
-  if (!AppendBytes(source, static_cast<size_t>(count) * bytesPerSample)) return 1;
+  if (!AppendBytes(source, static_cast<size_t>(count) * bytesPerSample)) return SystemFailure(OutputFile);
   written = count;
   return 0;
 }
@@ -165,7 +173,7 @@ int PCMFile::FinishOutput() {
   const std::array<uint8_t, 44> header = BuildHeader(OutputWritten);
   size_t put = 0;
   ok = OutputFile.Seek(0) && OutputFile.Write(header.data(), header.size(), put) && ok;
-  return ok ? 0 : 1;
+  return ok ? 0 : SystemFailure(OutputFile);
 }
 
 // The file moves onto its name whatever went wrong in it, as a file written in place would
@@ -173,12 +181,15 @@ int PCMFile::FinishOutput() {
 int PCMFile::CloseOutput() {
   if (!OutputOpen) return 0;
   int r = OutputPending ? FinishOutput() : 0;
-  if (!OutputFile.Close()) r = 1;
+  if (!OutputFile.Close()) r = SystemFailure(OutputFile);
   OutputOpen = false;
   const CommitResult moved = OutputTarget.Commit();
   Moved = moved == CommitResult::Moved;
   NameTaken = moved == CommitResult::NameTaken;
-  return Moved ? r : 1;
+  if (Moved) return r;
+  // A failure inside the file came first and says more than the failed move after it.
+  if (r == 0) Refuse(NameTaken ? "output file already exists" : std::strerror(errno));
+  return 1;
 }
 
 void PCMFile::DiscardOutput() {

@@ -1,5 +1,6 @@
 // RIFF container: header check and chunk walking.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "wave/ByteOrder.h"
@@ -18,23 +19,35 @@ RIFFFile::RIFFFile() = default;
 
 RIFFFile::~RIFFFile() { RIFFFile::CloseInput(); }
 
+int RIFFFile::Refuse(const std::string& reason) {
+  Reason = reason;
+  return 1;
+}
+
+int RIFFFile::SystemFailure(const FileHandle& file, const std::string& prefix) {
+  return Refuse(prefix + (file.LastError() != 0 ? std::strerror(file.LastError()) : "not a regular file"));
+}
+
 int RIFFFile::OpenInput(const std::string& path, bool sizeCheck) {
   if (InputOpen) CloseInput();
-  if (!InputFile.OpenRead(path)) return 1;
+  Reason.clear();
+  if (!InputFile.OpenRead(path)) return SystemFailure(InputFile);
   InputOpen = true;
   return ReadHeader(sizeCheck);
 }
 
 int RIFFFile::ReadHeader(bool sizeCheck) {
   if (!InputOpen) return 1;
-  if (!InputFile.Size(InputSize) || InputSize > MaxInputSize) return 1;
+  if (!InputFile.Size(InputSize)) return SystemFailure(InputFile);
+  if (InputSize > MaxInputSize) return Refuse("file is 2 GiB or larger");
   uint8_t head[8];
   size_t got = 0;
-  if (!InputFile.Seek(0) || !InputFile.Read(head, 8, got) || got < 8) return 1;
-  if (std::memcmp(head, "RIFF", 4) != 0) return 1;
+  if (!InputFile.Seek(0) || !InputFile.Read(head, 8, got)) return SystemFailure(InputFile);
+  if (got < 8 || std::memcmp(head, "RIFF", 4) != 0) return Refuse("not a WAV file: no RIFF header");
   const uint32_t riffSize = Load32(head + 4);
-  if (sizeCheck && InputSize - 8 != int64_t{riffSize}) return 1;
-  if (!InputFile.Read(FormType.data(), 4, got) || got < 4) return 1;
+  if (sizeCheck && InputSize - 8 != int64_t{riffSize}) return Refuse("RIFF size does not match the file size");
+  if (!InputFile.Read(FormType.data(), 4, got)) return SystemFailure(InputFile);
+  if (got < 4) return Refuse("not a WAV file: no RIFF header");
   ChunkRead = false;
   ChunkBodyStart = 12;
   WalkBufferLength = 0;
@@ -63,11 +76,12 @@ bool RIFFFile::ReadHeaderAt(int64_t offset, uint8_t* head, size_t& got) {
 
 int RIFFFile::NextChunk(ChunkHeader& chunk) {
   if (!InputOpen) return 1;
+  Reason.clear();
   // A file of zeros reads as millions of empty chunks: bounded, and the caller may stop it.
-  if (++ChunksWalked > MaxChunks) return 1;
+  if (++ChunksWalked > MaxChunks) return Refuse("more than " + std::to_string(MaxChunks) + " chunks");
   if (WalkPoll && ChunksWalked % ChunksPerPoll == 0 && WalkPoll()) {
     WalkStopped = true;
-    return 1;
+    return Refuse("cancelled");
   }
   // The end of the previous body (plus its pad byte), whatever was read from it.
   if (ChunkRead) ChunkBodyStart += int64_t{CurrentChunk.size} + (CurrentChunk.size & 1u);
@@ -79,7 +93,8 @@ int RIFFFile::NextChunk(ChunkHeader& chunk) {
   ChunkRead = true;
   ChunkBodyStart += 8;
   chunk = CurrentChunk;
-  return (readOk && got == 8) ? 0 : 1;
+  if (!readOk) return SystemFailure(InputFile);
+  return got == 8 ? 0 : 1;  // the end of the file: no reason, the caller knows what it missed
 }
 
 int RIFFFile::CloseInput() {

@@ -68,6 +68,9 @@ class RIFFFile {
   int NextChunk(ChunkHeader& chunk);
   // Closes the input and clears the chunk state. Always 0.
   virtual int CloseInput();
+  // Why the last failed operation failed, as a user may read it ("data chunk missing",
+  // "No such file or directory"); "" when it gave no reason.
+  const std::string& FailReason() const { return Reason; }
   // Called every 1024 chunk headers of a walk; true stops the walk.
   void SetWalkPoll(std::function<bool()> poll) { WalkPoll = std::move(poll); }
   // The last walk was stopped by the poll, not by the file.
@@ -77,6 +80,11 @@ class RIFFFile {
   static constexpr int32_t MaxChunks = 100000;
 
  protected:
+  // Keeps the reason and returns the failure code 1.
+  int Refuse(const std::string& reason);
+  // The system's words for the last failed call on file, after prefix.
+  int SystemFailure(const FileHandle& file, const std::string& prefix = "");
+  std::string Reason;
   FileHandle InputFile;
   bool InputOpen = false;
   std::array<char, 4> FormType{};
@@ -159,7 +167,9 @@ class PCMFile : public RIFFFile {
   int StartWrite(int32_t count, int32_t& bytesPerSample);
   bool AppendBytes(const uint8_t* bytes, size_t length);
   int LocateChunks();
+  int WalkFailure(const char* wanted, const ChunkHeader& last, int64_t lastEnd);
   int CheckFormat() const;
+  std::string FormatRefusal() const;
   bool InputIsFloat() const;
   bool InputIsInteger() const;
   uint16_t PlainOutputTag() const;

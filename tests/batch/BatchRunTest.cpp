@@ -131,6 +131,41 @@ TEST_F(BatchRunTest, CancelAfterAFailureMarksTheFailedRowCancelled) {
   EXPECT_EQ(r.Summary, "Processing cancelled, 0 files processed ok, 1 with errors");
 }
 
+TEST_F(BatchRunTest, EveryEndedRowGetsOneResultWithItsFinalWordAndReason) {
+  Good("a.wav");
+  WriteWav16(Dir.File("s.wav"), 1, {0, 0, 0});
+  Req.Files.push_back(Dir.File("s.wav"));
+  Bad("b.wav");
+  Good("c.wav");
+  fs::create_directory(Dir.File("out"));
+  WriteFile(Dir.File("out/c.wav"), {1});
+  Req.Settings.StopOnError = false;
+  Run();
+  ASSERT_EQ(Fe.Results.size(), 4u);
+  for (const auto& [row, results] : Fe.Results) {
+    ASSERT_EQ(results.size(), 1u) << row;
+    EXPECT_EQ(results[0].Word, Fe.Final(row)) << row;
+    EXPECT_GE(results[0].Seconds, 0.0);
+    EXPECT_EQ(results[0].FiguresKnown, results[0].Word == "done") << row;
+  }
+  const RowResult& made = Fe.Results[0][0];
+  EXPECT_TRUE(made.OutputMade && !made.Silent && made.Reason.empty());
+  EXPECT_EQ(made.OutputPath, Dir.File("out/a.wav"));
+  EXPECT_EQ(made.Figures.samples_out, 99u);
+  EXPECT_TRUE(!Fe.Results[1][0].OutputMade && Fe.Results[1][0].Silent);
+  EXPECT_EQ(Fe.Results[2][0].Reason, "not a WAV file: no RIFF header");
+  EXPECT_EQ(Fe.Results[3][0].Word, "output file already exists");
+  EXPECT_EQ(Fe.Results[3][0].Reason, Dir.File("out/c.wav"));
+  // A failed row that a cancel overtakes is "cancelled", without the failure's reason.
+  FakeFrontEnd cancelling;
+  cancelling.CancelAtPump = 2;
+  RunRequest two = Req;
+  two.Files = {Dir.File("b.wav"), Dir.File("a.wav")};
+  RunBatch(two, Buffer.data(), cancelling);
+  EXPECT_EQ(cancelling.Results[0].back().Word, "cancelled");
+  EXPECT_EQ(cancelling.Results[0].back().Reason, "");
+}
+
 TEST_F(BatchRunTest, SimulationCreatesNoFolderAndNoFile) {
   Good("a.wav");
   Good("b.wav");

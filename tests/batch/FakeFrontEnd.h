@@ -16,7 +16,10 @@ struct FakeFrontEnd : tacetix::RunFrontEnd {
   int BusyBegins = 0;
   int BusyEnds = 0;
 
+  std::map<int32_t, std::vector<tacetix::RowResult>> Results;  // every result each row was given
+
   void SetRowStatus(int32_t row, const std::string& word) override { RowWords[row].push_back(word); }
+  void SetRowResult(int32_t row, const tacetix::RowResult& result) override { Results[row].push_back(result); }
   void SetStatus(const std::string& text) override {
     Statuses.push_back(text);
     Progress.push_back(0);

@@ -75,6 +75,7 @@ TEST(FusedWrite, WholeFilesMatchTheUnfusedWrite) {
     s.Normalize = in.Normalize;
     s.NormalizeTarget = 0.9;
     s.CreateIfUnchanged = true;
+    s.Overwrite = true;  // every case writes out.wav again
     s.ThresholdBegin = s.ThresholdEnd = 0.0;
     FakeFrontEnd fe;
     PCMFile file;

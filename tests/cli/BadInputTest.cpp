@@ -58,7 +58,8 @@ std::vector<long> AsInt16(const std::vector<double>& samples) {
 struct BadCase {
   const char* Name;
   Bytes File;
-  bool Done;  // else "I/O error"
+  bool Done;           // else "I/O error"
+  const char* Reason;  // of the I/O error
 };
 
 std::vector<BadCase> HeaderCases() {
@@ -70,32 +71,42 @@ std::vector<BadCase> HeaderCases() {
   rifx.riffId = "RIFX";
   WavBuilder avi;
   avi.formType = "AVI ";
+  const char* noRiff = "not a WAV file: no RIFF header";
   return {
-      {"empty", {}, false},
-      {"riff-id-only", cut(4), false},
-      {"riff-header-only", WavBuilder{}.Build(), false},
-      {"cut-in-fmt", cut(30), false},
-      {"cut-in-data-header", cut(40), false},
-      {"cut-in-data", cut(49), true},  // the data is cut to the file: 2 silent samples, no output due
-      {"rifx", rifx.Fmt(1, 1, 8000, 16).Data(tone).Build(), false},
-      {"form-avi", avi.Fmt(1, 1, 8000, 16).Data(tone).Build(), false},
-      {"fmt-id-misspelt", WavBuilder{}.Chunk("fmt_", fmt).Data(tone).Build(), false},
-      {"no-data-chunk", WavBuilder{}.Fmt(1, 1, 8000, 16).Build(), false},
-      {"fmt-size-past-end", WavBuilder{}.ChunkDeclared("fmt ", 1000, fmt).Data(tone).Build(), false},
+      {"empty", {}, false, noRiff},
+      {"riff-id-only", cut(4), false, noRiff},
+      {"riff-header-only", WavBuilder{}.Build(), false, "fmt chunk missing"},
+      {"cut-in-fmt", cut(30), false, "data chunk missing: chunk 'fmt ' runs past the end of the file"},
+      {"cut-in-data-header", cut(40), false, "data chunk missing"},
+      {"cut-in-data", cut(49), true, nullptr},  // the data is cut to the file: 2 silent samples, no output due
+      {"rifx", rifx.Fmt(1, 1, 8000, 16).Data(tone).Build(), false, noRiff},
+      {"form-avi", avi.Fmt(1, 1, 8000, 16).Data(tone).Build(), false, "not a WAV file: RIFF form is not WAVE"},
+      {"fmt-id-misspelt", WavBuilder{}.Chunk("fmt_", fmt).Data(tone).Build(), false, "fmt chunk missing"},
+      {"no-data-chunk", WavBuilder{}.Fmt(1, 1, 8000, 16).Build(), false, "data chunk missing"},
+      {"fmt-size-past-end", WavBuilder{}.ChunkDeclared("fmt ", 1000, fmt).Data(tone).Build(), false,
+       "data chunk missing: chunk 'fmt ' runs past the end of the file"},
       {"chunk-size-past-end",
-       WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("LIST", 5000, {'a', 'b', 'c', 'd'}).Data(tone).Build(), false},
-      {"odd-chunk-padded", WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}).Data(tone).Build(), true},
+       WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("LIST", 5000, {'a', 'b', 'c', 'd'}).Data(tone).Build(), false,
+       "data chunk missing: chunk 'LIST' runs past the end of the file"},
+      {"odd-chunk-padded", WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}).Data(tone).Build(), true,
+       nullptr},
       {"odd-chunk-unpadded",
-       WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}, false).Data(tone).Build(), false},
-      {"data-before-fmt", WavBuilder{}.Data(tone).Fmt(1, 1, 8000, 16).Build(), false},
-      {"fmt-14-bytes", WavBuilder{}.Chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14)).Data(tone).Build(), false},
-      {"data-size-0", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0, {}).Build(), false},
-      {"data-size-ffffffff", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0xFFFFFFFF, tone).Build(), true},
-      {"channels-0", WavBuilder{}.Fmt(1, 0, 8000, 16, 2).Data(tone).Build(), false},
-      {"align-not-whole-channels", WavBuilder{}.Fmt(1, 2, 8000, 16, 3).Data(tone).Build(), false},
-      {"container-5-bytes", WavBuilder{}.Fmt(1, 1, 8000, 40, 5).Data(tone).Build(), false},
+       WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}, false).Data(tone).Build(), false,
+       "data chunk missing: a chunk runs past the end of the file"},
+      {"data-before-fmt", WavBuilder{}.Data(tone).Fmt(1, 1, 8000, 16).Build(), false, "data chunk missing"},
+      {"fmt-14-bytes", WavBuilder{}.Chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14)).Data(tone).Build(), false,
+       "fmt chunk too short"},
+      {"data-size-0", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0, {}).Build(), false,
+       "data chunk empty"},
+      {"data-size-ffffffff", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0xFFFFFFFF, tone).Build(), true,
+       nullptr},
+      {"channels-0", WavBuilder{}.Fmt(1, 0, 8000, 16, 2).Data(tone).Build(), false, "fmt chunk: no channels"},
+      {"align-not-whole-channels", WavBuilder{}.Fmt(1, 2, 8000, 16, 3).Data(tone).Build(), false,
+       "fmt chunk: block align 3 is no whole number of bytes a channel"},
+      {"container-5-bytes", WavBuilder{}.Fmt(1, 1, 8000, 40, 5).Data(tone).Build(), false,
+       "samples of 5 bytes are not supported"},
       // No program reads a wave file without a rate, so no output is made for one.
-      {"rate-0", WavBuilder{}.Fmt(1, 1, 0, 16).Data(tone).Build(), false},
+      {"rate-0", WavBuilder{}.Fmt(1, 1, 0, 16).Data(tone).Build(), false, "OUT: sample rate 0"},
   };
 }
 
@@ -106,11 +117,16 @@ TEST_F(BadInputTest, EveryMalformedHeaderGetsOneStatusLine) {
     SCOPED_TRACE(c.Name);
     const std::string name = std::string(c.Name) + ".wav";
     const std::string path = OneFile(name, c.File, "");
-    const std::string word = c.Done ? "done" : "I/O error";
     const std::string summary = c.Done ? "1 file processed ok" : "0 files processed ok, 1 with errors";
     const std::string output = Dir.File("out/" + name);
     const bool written = fs::exists(output);
-    EXPECT_EQ(Out, word + ": " + path + " -> " + output + "\n" + summary + "\n");
+    // A file that fails is named on the error stream; one done without output says so.
+    std::string reason = c.Reason ? c.Reason : "";
+    if (reason.rfind("OUT: ", 0) == 0) reason = output + reason.substr(3);
+    const std::string line = !c.Done ? "tacetix-cli: " + path + ": I/O error (" + reason + ")\n"
+                             : written ? "done: " + path + " -> " + output + "\n"
+                                       : "silent: " + path + " (no output)\n";
+    EXPECT_EQ(Out, line + summary + "\n");
     EXPECT_EQ(ReadFile(path), c.File) << "the source changed";
     if (written) ExpectReadableWav(output);
     EXPECT_TRUE(c.Done || !written) << "a failed file left an output";
@@ -123,7 +139,7 @@ TEST_F(BadInputTest, FileOfTwoGibibytesIsRefusedAtOnce) {
   WriteFile(path, WavBuilder{}.Fmt(1, 2, 44100, 16).ChunkDeclared("data", 0x7FFFFFD4, {}).Build());
   ASSERT_EQ(::truncate(path.c_str(), off_t{1} << 31), 0);
   EXPECT_EQ(Cli("--subfolder out huge.wav"), 1);
-  EXPECT_EQ(Out, "I/O error: " + path + " -> " + Dir.File("out/huge.wav") + "\n0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(Out, "tacetix-cli: " + path + ": I/O error (file is 2 GiB or larger)\n0 files processed ok, 1 with errors\n");
   EXPECT_EQ(OutputCount(), 0u);
   EXPECT_EQ(fs::file_size(path), uint64_t{1} << 31);
 }
@@ -166,8 +182,8 @@ TEST_F(BadInputTest, SixtyFiveThousandChannels) {
   // 16 bits for 65535 channels do not fit the 16-bit block align: refused, and no empty file stays.
   fs::remove_all(Dir.File("out"));
   OneFile("wide.wav", file, "--bits 16");
-  EXPECT_EQ(Out, "I/O error: " + Dir.File("wide.wav") + " -> " + Dir.File("out/wide.wav") +
-                     "\n0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(Out, "tacetix-cli: " + Dir.File("wide.wav") + ": I/O error (" + Dir.File("out/wide.wav") +
+                     ": 65535 channels of 2 bytes do not fit a WAV header)\n0 files processed ok, 1 with errors\n");
   EXPECT_EQ(OutputCount(), 0u);
 }
 
@@ -233,10 +249,11 @@ TEST_F(BadInputTest, SourcesThatAreNoRegularFilesFailWithoutWaiting) {
   fs::create_directory(Dir.File("folder.wav"));
   fs::create_symlink("/dev/zero", Dir.File("zero.wav"));
   EXPECT_EQ(Cli("--keep-going --subfolder out fifo.wav folder.wav zero.wav"), 1);
-  std::string expected;
-  for (const char* n : {"fifo.wav", "folder.wav", "zero.wav"})
-    expected += "I/O error: " + Dir.File(n) + " -> " + Dir.File(std::string("out/") + n) + "\n";
-  EXPECT_EQ(Out, expected + "0 files processed ok, 3 with errors\n");
+  // The folder is turned down while the list is read; the others fail when opened.
+  std::string expected = "tacetix-cli: " + Dir.File("folder.wav") + ": is a folder (use --recursive)\n";
+  for (const char* n : {"fifo.wav", "zero.wav"})
+    expected += "tacetix-cli: " + Dir.File(n) + ": I/O error (not a regular file)\n";
+  EXPECT_EQ(Out, expected + "0 files processed ok, 2 with errors\n");
   EXPECT_EQ(OutputCount(), 0u);
 }
 
@@ -246,7 +263,7 @@ TEST_F(BadInputTest, FileOfZerosIsRefusedAfterABoundedWalk) {
   WriteFile(path, WavBuilder{}.Build());
   ASSERT_EQ(::truncate(path.c_str(), off_t{0x7FFFFFFF}), 0);
   EXPECT_EQ(Cli("--subfolder out zeros.wav"), 1);
-  EXPECT_EQ(Out, "I/O error: " + path + " -> " + Dir.File("out/zeros.wav") + "\n0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(Out, "tacetix-cli: " + path + ": I/O error (more than 100000 chunks)\n0 files processed ok, 1 with errors\n");
 }
 
 TEST_F(BadInputTest, HeadersOtherProgramsRefuseNeverReachAnOutput) {
@@ -257,20 +274,25 @@ TEST_F(BadInputTest, HeadersOtherProgramsRefuseNeverReachAnOutput) {
     const char* Name;
     Bytes File;
     uint16_t WrittenBits;  // 0: refused as malformed
+    const char* Reason;    // of the refusal
   };
   const std::vector<Header> cases = {
-      {"float16in2", WavBuilder{}.Fmt(3, 1, 8000, 16, 2).Data(pcm).Build(), 0},
-      {"rate2g", WavBuilder{}.Fmt(1, 1, 0x80000000u, 16).Data(pcm).Build(), 0},
-      {"integer64", WavBuilder{}.Fmt(1, 1, 8000, 64, 8).Data(Bytes(32, 1)).Build(), 0},
-      {"bits4in8", WavBuilder{}.Fmt(1, 1, 8000, 4, 1).Data({128, 128, 200, 60, 128, 128}).Build(), 8},
-      {"byteRate3", lowByteRate, 16},
+      {"float16in2", WavBuilder{}.Fmt(3, 1, 8000, 16, 2).Data(pcm).Build(), 0,
+       "float samples of 2 bytes are not supported"},
+      {"rate2g", WavBuilder{}.Fmt(1, 1, 0x80000000u, 16).Data(pcm).Build(), 0,
+       "sample rate 2147483648 Hz is out of range"},
+      {"integer64", WavBuilder{}.Fmt(1, 1, 8000, 64, 8).Data(Bytes(32, 1)).Build(), 0,
+       "integer samples of 8 bytes are not supported"},
+      {"bits4in8", WavBuilder{}.Fmt(1, 1, 8000, 4, 1).Data({128, 128, 200, 60, 128, 128}).Build(), 8, ""},
+      {"byteRate3", lowByteRate, 16, ""},
   };
   for (const Header& h : cases) {
     SCOPED_TRACE(h.Name);
     const std::string name = std::string(h.Name) + ".wav";
     OneFile(name, h.File, "");
-    const std::string line = (h.WrittenBits ? "done: " : "I/O error: ") + Dir.File(name) + " -> " +
-                             Dir.File("out/" + name) + "\n";
+    const std::string line = h.WrittenBits
+                                 ? "done: " + Dir.File(name) + " -> " + Dir.File("out/" + name) + "\n"
+                                 : "tacetix-cli: " + Dir.File(name) + ": I/O error (" + h.Reason + ")\n";
     EXPECT_EQ(Out, line + (h.WrittenBits ? "1 file processed ok\n" : "0 files processed ok, 1 with errors\n"));
     if (h.WrittenBits) {
       ExpectReadableWav(Dir.File("out/" + name));

@@ -110,7 +110,7 @@ TEST_F(CliTest, ExitStatusFollowsTheFiles) {
   WriteWav16(Dir.File("a.wav"), 1, {0, 100});
   WriteFile(Dir.File("broken.wav"), Bytes{'R', 'I', 'F', 'F', 0, 0});
   EXPECT_EQ(Cli("--suffix _t --keep-going a.wav broken.wav"), 1);
-  EXPECT_NE(Out.find("I/O error: " + Dir.File("broken.wav")), std::string::npos) << Out;
+  EXPECT_NE(Out.find("tacetix-cli: " + Dir.File("broken.wav") + ": I/O error"), std::string::npos) << Out;
   EXPECT_NE(Out.find("1 file processed ok, 1 with errors"), std::string::npos);
   EXPECT_EQ(Cli("--suffix _t --overwrite a.wav"), 0);
   EXPECT_EQ(Cli("--suffix _t a.wav"), 1);
@@ -137,7 +137,7 @@ TEST_F(CliTest, InterruptCancelsTheFileInProgressAndClosesTheLog) {
   std::string rest;
   while (std::fgets(line, sizeof line, pipe)) rest += line;
   ::pclose(pipe);
-  EXPECT_NE(rest.find("cancelled: " + Dir.File("long.wav")), std::string::npos) << rest;
+  EXPECT_NE(rest.find("tacetix-cli: " + Dir.File("long.wav") + ": cancelled\n"), std::string::npos) << rest;
   EXPECT_NE(rest.find("rc=1"), std::string::npos) << rest;
   const std::string log = ReadText(Dir.File("run.log"));
   EXPECT_NE(log.find("Processing cancelled, 0 files processed ok, 1 with errors\r\nend processing "), std::string::npos);

@@ -76,6 +76,10 @@ class FaultCliTest : public ::testing::Test {
   std::string Line(const std::string& word, const std::string& name, const std::string& output) {
     return word + ": " + Dir.File(name) + " -> " + output + "\n";
   }
+  // The line of a file that did not end "done", on the error stream.
+  std::string ErrorLine(const std::string& word, const std::string& name, const std::string& reason = "") {
+    return "tacetix-cli: " + Dir.File(name) + ": " + word + (reason.empty() ? "" : " (" + reason + ")") + "\n";
+  }
 };
 
 }  // namespace
@@ -87,7 +91,7 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
   const std::string limit = "ulimit -f 64; trap '' XFSZ; ";
   const std::string files = " --bits 24 --subfolder out a.wav big.wav c.wav";
   EXPECT_EQ(Cli(files, limit), 1);
-  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + Line("I/O error", "big.wav", Dir.File("out/big.wav")) +
+  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
                      "1 file processed ok, 1 with errors\n");
   EXPECT_FALSE(fs::exists(Dir.File("out/c.wav")));
   // The cut output keeps what was written, under a header that says so.
@@ -97,7 +101,7 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
 
   fs::remove_all(Dir.File("out"));
   EXPECT_EQ(Cli("--keep-going" + files, limit), 1);
-  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + Line("I/O error", "big.wav", Dir.File("out/big.wav")) +
+  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
                      Line("done", "c.wav", Dir.File("out/c.wav")) + "2 files processed ok, 1 with errors\n");
   ExpectOutputsReadable(Dir.File("out"));
   ExpectSourcesUnchanged();
@@ -108,7 +112,8 @@ TEST_F(FaultCliTest, LogOnAFullDiskIsReportedAfterTheSummary) {
   SmallFiles();
   EXPECT_EQ(Cli("--subfolder out --log /dev/full a.wav c.wav"), 1);
   EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + Line("done", "c.wav", Dir.File("out/c.wav")) +
-                     "2 files processed ok (error writing to Logfile)\n");
+                     "2 files processed ok (error writing to Logfile)\n"
+                     "tacetix-cli: /dev/full: error writing to Logfile\n");
   ExpectOutputsReadable(Dir.File("out"));
   ExpectSourcesUnchanged();
 }
@@ -127,7 +132,8 @@ TEST_F(FaultCliTest, FolderThatRefusesNewFiles) {
   SmallFiles();
   // /proc/self exists and refuses new entries even for root.
   EXPECT_EQ(Cli("--keep-going --output-dir /proc/self a.wav c.wav"), 1);
-  EXPECT_EQ(Out, Line("I/O error", "a.wav", "/proc/self/a.wav") + Line("I/O error", "c.wav", "/proc/self/c.wav") +
+  EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav", "/proc/self/a.wav: No such file or directory") +
+                     ErrorLine("I/O error", "c.wav", "/proc/self/c.wav: No such file or directory") +
                      "0 files processed ok, 2 with errors\n");
   ExpectSourcesUnchanged();
 }
@@ -139,13 +145,14 @@ TEST_F(FaultCliTest, ReadOnlyFolders) {
   fs::create_directory(Dir.File("ro"));
   fs::permissions(Dir.File("ro"), fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(Cli("--output-dir ro a.wav"), 1);
-  EXPECT_EQ(Out, Line("I/O error", "a.wav", Dir.File("ro/a.wav")) + "0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav", Dir.File("ro/a.wav") + ": Permission denied") +
+                     "0 files processed ok, 1 with errors\n");
   fs::permissions(Dir.File("ro"), fs::perms::owner_all);
   fs::create_directory(Dir.File("src"));
   WriteWav16(Dir.File("src/s.wav"), 1, {0, 100, 0});
   fs::permissions(Dir.File("src"), fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(Cli("--subfolder out src/s.wav"), 1);
-  EXPECT_EQ(Out, Line("error creating output folder", "src/s.wav", Dir.File("src/out/s.wav")) +
+  EXPECT_EQ(Out, ErrorLine("error creating output folder", "src/s.wav", Dir.File("src/out") + ": Permission denied") +
                      "0 files processed ok, 1 with errors\n");
   fs::permissions(Dir.File("src"), fs::perms::owner_all);
   ExpectSourcesUnchanged();
@@ -155,8 +162,9 @@ TEST_F(FaultCliTest, SubfolderNameTakenByAFile) {
   SmallFiles();
   WriteFile(Dir.File("out"), {'x'});
   EXPECT_EQ(Cli("--keep-going --subfolder out a.wav c.wav"), 1);
-  EXPECT_EQ(Out, Line("error creating output folder", "a.wav", Dir.File("out/a.wav")) +
-                     Line("error creating output folder", "c.wav", Dir.File("out/c.wav")) +
+  const std::string taken = Dir.File("out") + ": File exists";
+  EXPECT_EQ(Out, ErrorLine("error creating output folder", "a.wav", taken) +
+                     ErrorLine("error creating output folder", "c.wav", taken) +
                      "0 files processed ok, 2 with errors\n");
   EXPECT_EQ(ReadFile(Dir.File("out")), Bytes{'x'});
   ExpectSourcesUnchanged();
@@ -168,7 +176,8 @@ TEST_F(FaultCliTest, OutputPathTakenByAFolder) {
   for (const char* overwrite : {"", "--overwrite "}) {
     SCOPED_TRACE(overwrite);
     EXPECT_EQ(Cli(std::string(overwrite) + "--keep-going --subfolder out a.wav c.wav"), 1);
-    EXPECT_EQ(Out, Line("I/O error", "a.wav", Dir.File("out/a.wav")) + Line("done", "c.wav", Dir.File("out/c.wav")) +
+    EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav", Dir.File("out/a.wav") + ": Is a directory") +
+                       Line("done", "c.wav", Dir.File("out/c.wav")) +
                        "1 file processed ok, 1 with errors\n");
     // The folder in the way is left as it was.
     EXPECT_TRUE(fs::is_directory(Dir.File("out/a.wav/inner")));
@@ -184,8 +193,8 @@ TEST_F(FaultCliTest, StopBySignalFinishesThePartOutput) {
   for (int signal : {SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal);
     fs::remove(out);
-    EXPECT_EQ(SignalMidWrite(signal), "cancelled: " + Dir.File("long.wav") + " -> " + out +
-                        "\nProcessing cancelled, 0 files processed ok, 1 with errors\nrc=1\n");
+    EXPECT_EQ(SignalMidWrite(signal), ErrorLine("cancelled", "long.wav") +
+                                          "Processing cancelled, 0 files processed ok, 1 with errors\nrc=1\n");
     // The header tells how much was written: not the 0 of a file that was never finished.
     EXPECT_GT(Le32At(ReadFile(out), 40), 0u);
     ExpectOutputsReadable(Dir.Path().string());
@@ -240,7 +249,7 @@ TEST_F(FaultCliTest, TwoRunsOnOneOutputNameNeverBothWriteIt) {
     return n;
   };
   EXPECT_EQ(count("done: "), 1u) << both;
-  EXPECT_EQ(count("output file already exists: "), 1u) << both;
+  EXPECT_EQ(count(": output file already exists (" + Dir.File("race/x.wav") + ")\n"), 1u) << both;
   const Bytes survivor = ReadFile(Dir.File("race/x.wav"));
   EXPECT_TRUE(survivor == ReadFile(Dir.File("r16/x.wav")) || survivor == ReadFile(Dir.File("r24/x.wav")));
   EXPECT_TRUE(TemporaryOutputs(Dir.File("race/x.wav")).empty());

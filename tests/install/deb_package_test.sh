@@ -25,7 +25,8 @@ done
 
 root="$scratch/root"
 dpkg -x "$deb" "$root"
-expected=(usr/bin/tacetix usr/bin/tacetix-cli usr/share/man/man1/tacetix.1.gz
+expected=(usr/bin/tacetix usr/bin/tacetix-cli usr/share/man/man1/tacetix.1.gz usr/share/man/man1/tacetix-cli.1.gz
+  usr/share/bash-completion/completions/tacetix-cli
   usr/share/applications/org.tacetix.Tacetix.desktop usr/share/metainfo/org.tacetix.Tacetix.metainfo.xml
   usr/share/icons/hicolor/scalable/apps/org.tacetix.Tacetix.svg usr/share/doc/tacetix/copyright
   usr/share/doc/tacetix/changelog.gz)

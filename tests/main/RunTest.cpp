@@ -48,6 +48,26 @@ TEST_F(Run, AnExistingOutputStopsTheRunAtThatRow) {
   EXPECT_EQ(Status(), "1 file processed ok, 1 with errors");
 }
 
+TEST_F(Run, TheStatusTooltipGivesTheReasonOfTheWord) {
+  AddPadded();
+  std::filesystem::create_directory(Dir.Path() / "trimmed");
+  const std::string existing = (Dir.Path() / "trimmed" / "three.wav").string();
+  testsupport::WriteFile(existing, {1, 2, 3});
+  std::filesystem::remove(Dir.Path() / "two.wav");
+  Find<QCheckBox>("cbx_StopOnError")->setChecked(false);
+  Click("bt_Process");
+  auto tip = [&](int row) {
+    return List()->model()->index(row, 5).data(Qt::ToolTipRole).toString().toStdString();
+  };
+  EXPECT_EQ(tip(0), "done");
+  EXPECT_EQ(tip(1), "output file already exists (" + existing + ")");
+  EXPECT_EQ(tip(2), "I/O error (No such file or directory)");
+  // The next run's words come without the old reasons.
+  Find<QCheckBox>("cbx_Overwrite")->setChecked(true);
+  Click("bt_Process");
+  EXPECT_EQ(tip(1), "done");
+}
+
 TEST_F(Run, AnUnwritableLogStopsBeforeAnythingChanges) {
   AddPadded();
   Form->Files().SetStatus(0, "done");

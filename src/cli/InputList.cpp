@@ -1,0 +1,113 @@
+// Expanding the command line's inputs: lists read line by line (or NUL by NUL), folders
+// walked in name order, and every file kept once however it was spelled.
+#include "cli/InputList.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace tacetix {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The window always holds full paths; so do the status lines, the log and the report.
+bool FullPath(const std::string& name, std::string& path, std::string& problem) {
+  std::error_code ec;
+  const fs::path full = name.empty() ? fs::path() : fs::absolute(name, ec);
+  if (name.empty() || ec) {
+    problem = "'" + name + "': " + (name.empty() ? "empty file name" : ec.message());
+    return false;
+  }
+  path = full.lexically_normal().string();
+  return true;
+}
+
+}  // namespace
+
+bool HasWaveExtension(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext == ".wav";
+}
+
+bool InputList::Expand(const std::vector<InputSource>& inputs) {
+  for (const InputSource& input : inputs) {
+    if (!input.IsList) Add(input.Name);
+    else if (!ReadList(input.Name)) return false;
+  }
+  return true;
+}
+
+bool InputList::ReadList(const std::string& name) {
+  std::ifstream file;
+  if (name != "-") {
+    file.open(name, std::ios::binary);
+    if (!file) {
+      Problems.push_back(name + ": " + std::strerror(errno));
+      return false;
+    }
+  }
+  std::istream& in = name == "-" ? StandardInput : file;
+  const char separator = NulSeparated ? '\0' : '\n';
+  for (std::string entry; std::getline(in, entry, separator);)
+    if (!entry.empty()) Add(entry);
+  if (in.bad()) {
+    Problems.push_back((name == "-" ? std::string("standard input") : name) + ": read error");
+    return false;
+  }
+  return true;
+}
+
+void InputList::Add(const std::string& name) {
+  std::string path, problem;
+  if (!FullPath(name, path, problem)) {
+    Problems.push_back(problem);
+    return;
+  }
+  std::error_code ec;
+  if (!fs::is_directory(path, ec)) AddFile(path);
+  else if (Recursive) Walk(path);
+  else Problems.push_back(path + ": is a folder (use --recursive)");
+}
+
+void InputList::AddFile(const std::string& path) {
+  struct stat st {};
+  const std::string key = ::stat(path.c_str(), &st) == 0
+                              ? std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino)
+                              : "path:" + path;
+  const auto [it, added] = Seen.emplace(key, Files.size());
+  if (added) {
+    Files.push_back(path);
+    return;
+  }
+  const std::string& first = Files[it->second];
+  Notes.push_back(path + (first == path ? ": named more than once" : ": same file as " + first) +
+                  ", processed once");
+}
+
+// Depth first in name order, so a folder's files come out as a sorted listing shows them.
+// Links to folders are not followed: a link back up would never end.
+void InputList::Walk(const std::string& folder) {
+  std::error_code ec;
+  std::vector<fs::path> entries;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(it->path());
+  if (ec) {
+    Problems.push_back(folder + ": " + ec.message());
+    return;
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const fs::path& a, const fs::path& b) { return a.filename().native() < b.filename().native(); });
+  for (const fs::path& entry : entries) {
+    const fs::file_status own = fs::symlink_status(entry, ec);
+    if (fs::is_directory(own)) Walk(entry.string());
+    else if (HasWaveExtension(entry.filename().string()) && !fs::is_directory(fs::status(entry, ec))) AddFile(entry.string());
+  }
+}
+
+}  // namespace tacetix

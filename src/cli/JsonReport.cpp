@@ -1,0 +1,161 @@
+// JSON Lines report of a run. Written by hand: a dozen fields need no library, and file
+// names are bytes, which no JSON library here writes back unchanged.
+#include "cli/JsonReport.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace tacetix {
+namespace {
+
+// Length of the valid UTF-8 sequence at p (at most n bytes), or 0 when p starts none:
+// no overlong forms, no surrogates, nothing above U+10FFFF.
+size_t Utf8Length(const unsigned char* p, size_t n) {
+  const unsigned char b = p[0];
+  if (b < 0x80) return 1;
+  size_t len = 0;
+  unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
+  if (b >= 0xC2 && b <= 0xDF) len = 2;
+  else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3;
+    if (b == 0xE0) lo = 0xA0;
+    if (b == 0xED) hi = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    if (b == 0xF0) lo = 0x90;
+    if (b == 0xF4) hi = 0x8F;
+  }
+  if (len == 0 || n < len || p[1] < lo || p[1] > hi) return 0;
+  for (size_t i = 2; i < len; ++i)
+    if (p[i] < 0x80 || p[i] > 0xBF) return 0;
+  return len;
+}
+
+void AppendHexEscape(std::string& out, const char* prefix, unsigned value) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02x", value);
+  out += prefix;
+  out += buf;
+}
+
+std::string Number(double value) {
+  if (!std::isfinite(value)) return "null";
+  char buf[32];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+  return ec == std::errc() ? std::string(buf, end) : "null";
+}
+
+std::string Text(const std::string& bytes) {
+  std::string out;
+  AppendJsonString(out, bytes);
+  return out;
+}
+
+// Appends "name":value to an object's text, opening the object with its first field.
+void Field(std::string& object, const std::string& name, const std::string& value) {
+  object += object.empty() ? '{' : ',';
+  AppendJsonString(object, name);
+  object += ':';
+  object += value;
+}
+
+// Why a file that ended "done" has no output.
+std::string NoOutputReason(const RowResult& r) {
+  if (r.Word != "done" || r.OutputMade) return r.Reason;
+  return r.Silent ? "silent" : "nothing to cut";
+}
+
+}  // namespace
+
+void AppendJsonString(std::string& out, const std::string& bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  out += '"';
+  for (size_t i = 0; i < n;) {
+    const unsigned char c = p[i];
+    const size_t len = Utf8Length(p + i, n - i);
+    if (len == 0) AppendHexEscape(out, "\\udc", c);
+    else if (len > 1) out.append(bytes, i, len);
+    else if (c == '"' || c == '\\') (out += '\\') += static_cast<char>(c);
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\b') out += "\\b";
+    else if (c == '\f') out += "\\f";
+    else if (c < 0x20) AppendHexEscape(out, "\\u00", c);
+    else out += static_cast<char>(c);
+    i += len == 0 ? 1 : len;
+  }
+  out += '"';
+}
+
+bool JsonReport::Open(const std::string& name, std::ostream& standardOutput) {
+  if (name == "-") {
+    Out = &standardOutput;
+    return true;
+  }
+  File.open(name, std::ios::binary | std::ios::trunc);
+  if (!File) return false;
+  Out = &File;
+  return true;
+}
+
+void JsonReport::Write(const std::string& line) {
+  *Out << line << '\n' << std::flush;
+  if (!*Out) Failed = true;
+}
+
+void JsonReport::Record(const std::string& source, const RowResult& r, bool normalize) {
+  ++Statuses[r.Word];
+  Seconds += r.Seconds;
+  const bool done = r.Word == "done";
+  if (done) ++(r.OutputMade ? Outputs : r.Silent ? Silent : Unchanged);
+  const std::string reason = NoOutputReason(r);
+  const Logfile& f = r.Figures;
+  auto count = [&](uint32_t v) { return r.FiguresKnown ? std::to_string(v) : std::string("null"); };
+  // A silent file has no peak: the log's 0.0 there is a placeholder, not a level.
+  const bool levels = r.FiguresKnown && normalize && !r.Silent;
+  std::string line;
+  Field(line, "source", Text(source));
+  Field(line, "output", done && r.OutputMade ? Text(r.OutputPath) : "null");
+  Field(line, "status", Text(r.Word));
+  Field(line, "reason", reason.empty() ? "null" : Text(reason));
+  Field(line, "frames_in", count(f.samples_in));
+  Field(line, "frames_out", count(f.samples_out));
+  Field(line, "start_frame", count(f.startsample));
+  Field(line, "end_frame", count(f.endsample));
+  Field(line, "peak_db", levels && f.peakdb_known ? Number(f.peakdb) : "null");
+  Field(line, "gain_db", levels ? Number(f.ampdb) : "null");
+  Field(line, "bits_in", count(f.bits_in));
+  Field(line, "bits_out", count(f.bits_out));
+  Field(line, "seconds", Number(r.Seconds));
+  Write(line + '}');
+}
+
+bool JsonReport::Finish(const RunResult& run, size_t listed, bool simulated) {
+  const auto started = static_cast<size_t>(run.OkCount) + static_cast<size_t>(run.ErrorCount);
+  std::string statuses;
+  for (const auto& [word, n] : Statuses) Field(statuses, word, std::to_string(n));
+  std::string line;
+  Field(line, "summary", Text(run.Summary));
+  Field(line, "files", std::to_string(listed));
+  Field(line, "ok", std::to_string(run.OkCount));
+  Field(line, "errors", std::to_string(run.ErrorCount));
+  Field(line, "not_started", std::to_string(listed - started));
+  Field(line, "cancelled", run.Cancelled ? "true" : "false");
+  Field(line, "simulated", simulated ? "true" : "false");
+  Field(line, "statuses", statuses.empty() ? "{}" : statuses + '}');
+  Field(line, "outputs", std::to_string(Outputs));
+  Field(line, "unchanged", std::to_string(Unchanged));
+  Field(line, "silent", std::to_string(Silent));
+  Field(line, "seconds", Number(Seconds));
+  Write(line + '}');
+  if (File.is_open()) {
+    File.close();
+    if (File.fail()) Failed = true;
+  }
+  return !Failed;
+}
+
+}  // namespace tacetix

@@ -1,0 +1,132 @@
+// Argument vectors to parsed settings or usage errors, and the option list that the help,
+// the man page and the completion must all carry.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <sstream>
+
+#include "cli/CliOptions.h"
+#include "support/TestSupport.h"
+
+using tacetix::CliConfig;
+
+namespace {
+
+struct ArgCase {
+  std::vector<std::string> Args;
+  const char* Error;  // a part of the usage error; null when the parse succeeds
+  std::function<bool(const CliConfig&)> Holds = [](const CliConfig&) { return true; };
+};
+
+std::vector<std::string> InputNames(const CliConfig& c) {
+  std::vector<std::string> names;
+  for (const tacetix::InputSource& i : c.Inputs) names.push_back((i.IsList ? "list:" : "") + i.Name);
+  return names;
+}
+
+const std::vector<ArgCase>& Cases() {
+  static const std::vector<ArgCase> cases = {
+      {{"--suffix=_t", "a.wav"}, nullptr, [](auto& c) { return c.Request.Settings.Suffix == "_t"; }},
+      {{"--suf", "_t", "--cr", "a.wav"}, nullptr,
+       [](auto& c) { return c.Request.Settings.Suffix == "_t" && c.Request.Settings.CreateIfUnchanged; }},
+      {{"-qvnk", "-b24", "-o", "/x/out", "a.wav"}, nullptr,
+       [](auto& c) {
+         const auto& s = c.Request.Settings;
+         return c.Quiet && c.Verbose && s.Simulation && !s.StopOnError && s.BitsChoice == 5 && s.FolderMode == 2 &&
+                s.FolderText == "/x/out";
+       }},
+      {{"--begin", "-60", "--bits=32f", "--subfolder=", "--prefix=p", "a"}, nullptr,
+       [](auto& c) {
+         const auto& s = c.Request.Settings;
+         return s.ThresholdBegin == tacetix::SliderFactor(840) && s.BitsChoice == 7 && s.FolderText.empty();
+       }},
+      {{"--suffix", "_t", "--", "-q", "--begin"}, nullptr,
+       [](auto& c) { return !c.Quiet && InputNames(c) == std::vector<std::string>{"-q", "--begin"}; }},
+      {{"--files-from", "l1", "a.wav", "-0", "--files-from=-", "b.wav", "-r", "--suffix", "_t"}, nullptr,
+       [](auto& c) {
+         return c.NulSeparated && c.Recursive &&
+                InputNames(c) == std::vector<std::string>{"list:l1", "a.wav", "list:-", "b.wav"};
+       }},
+      {{"--report", "-", "--suffix", "_t", "--files-from", "x"}, nullptr, [](auto& c) { return c.ReportName == "-"; }},
+      {{"-h"}, nullptr, [](auto& c) { return c.ShowHelp; }},
+      {{"--vers"}, nullptr, [](auto& c) { return c.ShowVersion; }},
+      {{"--no", "--suffix", "_t", "a"}, "'--no' is ambiguous (--no-trim-begin, --no-trim-end, --normalize)"},
+      {{"--s", "x", "a"}, "ambiguous"},
+      {{"--quiet=yes", "--suffix", "_t", "a"}, "option '--quiet' takes no value"},
+      {{"--suffix", "_t", "-qx", "a"}, "unknown option '-x'"},
+      {{"--bogus", "--suffix", "_t", "a"}, "unknown option '--bogus'"},
+      {{"--suffix", "_t", "a.wav", "-b"}, "option '-b' needs a value"},
+      {{"--suffix", "_t", "a.wav", "--norm"}, "option '--normalize' needs a value"},
+      {{"--suffix", "_t"}, "no files given"},
+      {{"-r", "a.wav"}, "give --prefix, --suffix, --subfolder or --output-dir"},
+      {{"-b", "48", "--suffix", "_t", "a"}, "--bits: unknown depth '48'"},
+      {{"--normalize=-inf", "--suffix", "_t", "a"}, "--normalize: level must be from -144.0 to 0.0 dBfs, not"},
+  };
+  return cases;
+}
+
+}  // namespace
+
+TEST(OptionTableTest, ArgumentVectorsGiveSettingsOrOneUsageError) {
+  for (const ArgCase& c : Cases()) {
+    std::string joined;
+    for (const std::string& a : c.Args) joined += a + " ";
+    SCOPED_TRACE(joined);
+    CliConfig config;
+    std::string error;
+    const bool parsed = tacetix::ParseCommandLine(c.Args, config, error);
+    if (c.Error) {
+      EXPECT_FALSE(parsed);
+      EXPECT_NE(error.find(c.Error), std::string::npos) << error;
+    } else {
+      ASSERT_TRUE(parsed) << error;
+      EXPECT_TRUE(c.Holds(config));
+    }
+  }
+}
+
+TEST(OptionTableTest, HelpManPageAndCompletionNameEveryOption) {
+  const std::string help = tacetix::UsageText();
+  const std::string man = testsupport::ReadText(std::string(TACETIX_SOURCE_DIR) + "/docs/man/tacetix-cli.1");
+  std::istringstream completion(
+      testsupport::ReadText(std::string(TACETIX_SOURCE_DIR) + "/scripts/completion/tacetix-cli"));
+  const std::set<std::string> words{std::istream_iterator<std::string>(completion), {}};
+  for (const std::string& option : tacetix::OptionSpellings()) {
+    SCOPED_TRACE(option);
+    std::string roff;  // roff writes the hyphens of an option as \-
+    for (char ch : option) roff += ch == '-' ? std::string("\\-") : std::string(1, ch);
+    EXPECT_NE(help.find(option), std::string::npos);
+    EXPECT_NE(man.find("\\fB" + roff + "\\fR"), std::string::npos);
+    EXPECT_TRUE(words.count(option));
+  }
+}
+
+TEST(OptionTableTest, BashCompletionOffersOptionsAndValues) {
+  const std::string library = "/usr/share/bash-completion/bash_completion";
+  ASSERT_TRUE(std::filesystem::exists(library)) << "bash-completion is required";
+  struct Completion {
+    const char* Words;  // as bash splits the line: "=" is a word of its own
+    const char* Line;
+    const char* Offered;
+  };
+  const Completion cases[] = {
+      {"tacetix-cli --bi", "tacetix-cli --bi", "--bits --bits-mode"},
+      {"tacetix-cli -b 6", "tacetix-cli -b 6", "64f"},
+      {"tacetix-cli --bits = 3", "tacetix-cli --bits=3", "32 32f"},
+      {"tacetix-cli --bits-mode u", "tacetix-cli --bits-mode u", "up"},
+      {"tacetix-cli --log-s", "tacetix-cli --log-s", "--log-short --log-separator"},
+      {"tacetix-cli -q --re", "tacetix-cli -q --re", "--recursive --report"},
+  };
+  for (const Completion& c : cases) {
+    SCOPED_TRACE(c.Line);
+    const std::string script = "source " + library + "; source " + TACETIX_SOURCE_DIR +
+                               "/scripts/completion/tacetix-cli; COMP_WORDS=(" + c.Words +
+                               "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMP_LINE='" + c.Line +
+                               "'; COMP_POINT=${#COMP_LINE}; _tacetix_cli; echo \"${COMPREPLY[*]}\"";
+    std::string offered;
+    ASSERT_EQ(testsupport::RunCommand("bash -c " + testsupport::ShellQuote(script), &offered), 0);
+    EXPECT_EQ(offered, std::string(c.Offered) + "\n");
+  }
+}
