@@ -9,12 +9,15 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 namespace tacetix {
 namespace {
 
 // What the window's name fields refuse to take.
 const std::string RefusedChars = "\\/|\":*?<>";
+// Each job holds a 2 MB buffer and two open files; far more jobs than cores only queue.
+constexpr int32_t MaxJobs = 256;
 
 struct Level {
   bool DigitalZero = true;
@@ -38,6 +41,7 @@ struct Parser {
   bool ParseBits(const std::string& value);
   bool ParseSeparator(const std::string& value);
   bool ParseBitsMode(const std::string& value);
+  bool ParseJobs(const std::string& value);
   bool ParseFolder(bool otherFolder, const std::string& value);
   bool TakeFileName(const std::string& name);
   bool Finish();
@@ -112,6 +116,17 @@ bool Parser::ParseSeparator(const std::string& value) {
 }
 
 
+// 0 stands for one job a core; more jobs than files are never started.
+bool Parser::ParseJobs(const std::string& value) {
+  int32_t jobs = -1;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), jobs);
+  if (ec != std::errc() || end != value.data() + value.size() || jobs < 0 || jobs > MaxJobs)
+    return Fail("--jobs: a count from 0 (one a core) to " + std::to_string(MaxJobs) + ", not '" + value + "'");
+  if (jobs == 0) jobs = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+  Config.Request.Jobs = jobs;
+  return true;
+}
+
 bool Parser::ParseBitsMode(const std::string& value) {
   if (value != "all" && value != "up" && value != "down")
     return Fail("--bits-mode: all, up or down, not '" + value + "'");
@@ -129,8 +144,7 @@ bool Parser::ParseFolder(bool otherFolder, const std::string& value) {
 
 // One row per option: its long name, its short letter (0 for none), whether it takes a
 // value, and what it does. The help text, the man page and the completion list the same
-// options in the same groups. Parallel jobs (-j N, --jobs) join the run group here once
-// outputs are written atomically.
+// options in the same groups.
 struct OptionSpec {
   const char* Name;
   char Short;
@@ -170,6 +184,7 @@ const OptionSpec Options[] = {
     {"null", '0', false, [](Parser& p, const std::string&) { p.Config.NulSeparated = true; return true; }},
     {"recursive", 'r', false, [](Parser& p, const std::string&) { p.Config.Recursive = true; return true; }},
     // Run and messages
+    {"jobs", 'j', true, [](Parser& p, const std::string& v) { return p.ParseJobs(v); }},
     {"keep-going", 'k', false, [](Parser& p, const std::string&) { Set(p).StopOnError = false; return true; }},
     {"quiet", 'q', false, [](Parser& p, const std::string&) { p.Config.Quiet = true; return true; }},
     {"verbose", 'v', false, [](Parser& p, const std::string&) { p.Config.Verbose = true; return true; }},

@@ -51,6 +51,8 @@ Input files:
                            A file named twice is processed once.
 
 Run and messages:
+  -j, --jobs N             process N files at once (0: one a core; default 1).
+                           Lines, log and report keep the list's order.
   -k, --keep-going         do not stop at the first file with an error.
   -q, --quiet              print nothing but errors.
   -v, --verbose            print the figures of every file done.

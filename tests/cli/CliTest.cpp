@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <regex>
 #include <thread>
 #include <unistd.h>
 
@@ -204,4 +205,38 @@ TEST_F(CliTest, ProgressLineOnlyOnATerminal) {
   ASSERT_EQ(RunCommand("script -qec " + ShellQuote(cmd) + " /dev/null", &Out), 0);
   EXPECT_NE(Out.find("100% " + Dir.File("long.wav")), std::string::npos) << Out;
   EXPECT_NE(Out.find("\r\033[Kdone: " + Dir.File("long.wav")), std::string::npos) << "the progress line is cleared";
+}
+
+// Lines, log, report and outputs of several jobs are those of one, on broken, silent,
+// unchanged and refused files among good ones (date lines and timings aside).
+TEST_F(CliTest, JobsGiveTheLinesLogReportAndOutputsOfOneJob) {
+  const auto runIn = [&](const std::string& sub, const std::string& jobs) {
+    fs::create_directories(Dir.File(sub + "/out"));
+    std::string names;
+    for (int i = 0; i < 12; ++i) {
+      const std::string name = sub + "/f" + std::to_string(i) + ".wav";
+      std::vector<int16_t> s(static_cast<size_t>(3000 + 1000 * i), static_cast<int16_t>(200 * (i + 1)));
+      if (i % 4 != 3) s.front() = s.back() = 0;  // every fourth file has nothing to cut
+      if (i == 5) s.assign(s.size(), 0);        // silent
+      WriteWav16(Dir.File(name), 2, s);
+      names += " " + name;
+    }
+    WriteFile(Dir.File(sub + "/f7.wav"), Bytes{'R', 'I', 'F', 'F'});     // broken
+    WriteWav16(Dir.File(sub + "/out/f9.wav"), 1, {1});                     // output name taken
+    Cli(jobs + " -k --subfolder out --log " + sub + "/run.log --report " + sub + "/rep.jsonl" + names);
+    std::string picture = Out + ReadText(Dir.File(sub + "/run.log")) + ReadText(Dir.File(sub + "/rep.jsonl"));
+    for (const auto& e : fs::directory_iterator(Dir.File(sub + "/out"))) {
+      const Bytes b = ReadFile(e.path().string());
+      picture += e.path().filename().string() + ":" + std::string(b.begin(), b.end());
+    }
+    picture = std::regex_replace(picture, std::regex("processing [0-9./: -]+"), "processing DATE");
+    picture = std::regex_replace(picture, std::regex("\"seconds\":[0-9.e-]+"), "\"seconds\":T");
+    return std::regex_replace(picture, std::regex("/" + sub + "/"), "/SUB/");
+  };
+  const std::string one = runIn("one", "-j1");
+  EXPECT_NE(one.find("unchanged: "), std::string::npos);
+  EXPECT_NE(one.find("silent: "), std::string::npos);
+  EXPECT_NE(one.find("output file already exists"), std::string::npos);
+  EXPECT_EQ(runIn("two", "-j2"), one);
+  EXPECT_EQ(runIn("four", "--jobs=4"), one);
 }

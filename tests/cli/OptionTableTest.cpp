@@ -50,6 +50,11 @@ const std::vector<ArgCase>& Cases() {
                 InputNames(c) == std::vector<std::string>{"list:l1", "a.wav", "list:-", "b.wav"};
        }},
       {{"--report", "-", "--suffix", "_t", "--files-from", "x"}, nullptr, [](auto& c) { return c.ReportName == "-"; }},
+      {{"-j3", "--suffix", "_t", "a"}, nullptr, [](auto& c) { return c.Request.Jobs == 3; }},
+      {{"--jobs=0", "--suffix", "_t", "a"}, nullptr, [](auto& c) { return c.Request.Jobs >= 1; }},
+      {{"--suffix", "_t", "a"}, nullptr, [](auto& c) { return c.Request.Jobs == 1; }},
+      {{"-j", "-1", "--suffix", "_t", "a"}, "--jobs: a count from 0 (one a core) to 256, not '-1'"},
+      {{"-j", "2x", "--suffix", "_t", "a"}, "--jobs: a count from 0"},
       {{"-h"}, nullptr, [](auto& c) { return c.ShowHelp; }},
       {{"--vers"}, nullptr, [](auto& c) { return c.ShowVersion; }},
       {{"--no", "--suffix", "_t", "a"}, "'--no' is ambiguous (--no-trim-begin, --no-trim-end, --normalize)"},
