@@ -268,17 +268,23 @@ TEST_F(FaultCliTest, KilledMidWriteLeavesNothingUnderTheOutputsName) {
 
 TEST_F(FaultCliTest, AClosedPipeCancelsTheRunAndTheLogIsClosed) {
   SmallFiles();
-  // The reader is gone before the first status line is written.
-  const std::string cli = std::string(TACETIX_CLI) + " --suffix _t --log run.log a.wav c.wav";
-  ASSERT_EQ(
-      RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && { sleep 0.3; " + cli + " 2>err; echo $? >rc; } | true"),
-      0);
-  EXPECT_EQ(ReadText(Dir.File("rc")), "1\n");
-  EXPECT_TRUE(fs::exists(Dir.File("a_t.wav")));
-  EXPECT_FALSE(fs::exists(Dir.File("c_t.wav")));
-  const std::string log = ReadText(Dir.File("run.log"));
-  EXPECT_NE(log.find("\"" + Dir.File("a.wav") + "\";"), std::string::npos) << log;
-  EXPECT_NE(log.find("\r\nProcessing cancelled, 1 file processed ok\r\nend processing "), std::string::npos) << log;
-  ExpectOutputsReadable(Dir.Path().string());
+  // The reader is gone before the first status line (or report record) is written.
+  for (const std::string report : {"", " --report -"}) {
+    SCOPED_TRACE(report);
+    fs::remove(Dir.File("a_t.wav"));
+    const std::string cli = std::string(TACETIX_CLI) + " --suffix _t --log run.log" + report + " a.wav c.wav";
+    ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && { sleep 0.3; " + cli +
+                         " 2>err; echo $? >rc; } | true"),
+              0);
+    EXPECT_EQ(ReadText(Dir.File("rc")), "1\n");
+    EXPECT_TRUE(fs::exists(Dir.File("a_t.wav")));
+    EXPECT_FALSE(fs::exists(Dir.File("c_t.wav")));
+    const std::string log = ReadText(Dir.File("run.log"));
+    EXPECT_NE(log.find("\"" + Dir.File("a.wav") + "\";"), std::string::npos) << log;
+    EXPECT_NE(log.find("\r\nProcessing cancelled, 1 file processed ok\r\nend processing "), std::string::npos) << log;
+    const bool reportLost = ReadText(Dir.File("err")).find("-: error writing the report") != std::string::npos;
+    EXPECT_EQ(reportLost, !report.empty());
+    ExpectOutputsReadable(Dir.Path().string());
+  }
   ExpectSourcesUnchanged();
 }
