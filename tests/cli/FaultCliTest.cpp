@@ -233,6 +233,27 @@ TEST_F(FaultCliTest, ALogNamedLikeAWaveFileStartsNothing) {
   }
 }
 
+TEST_F(FaultCliTest, AReportNamedLikeASourceOrAWaveFileStartsNothing) {
+  Tone("a.wav", "-r 8000 -c 1 -b 16", "synth 0.1 sine 300 pad 0.05 0");
+  Tone("b.wav", "-r 8000 -c 1 -b 16", "synth 0.1 sine 300");
+  WriteFile(Dir.File("notes.txt"), Bytes{'n', 'o', 't', 'e'});
+  struct Case {
+    const char* Args;
+    const char* Why;
+  };
+  // A listed source that is no wave file is found by its identity alone.
+  for (Case c : {Case{"--suffix _t --report notes.txt notes.txt a.wav",
+                      "the report file is one of the input files: notes.txt"},
+                 Case{"--suffix _t --report b.wav a.wav", "the report file is a wave file: b.wav"}}) {
+    SCOPED_TRACE(c.Args);
+    EXPECT_EQ(Cli(c.Args), 2);
+    EXPECT_EQ(Out, std::string("tacetix-cli: ") + c.Why + "\n");
+    ExpectSourcesUnchanged();
+    EXPECT_EQ(ReadFile(Dir.File("notes.txt")), (Bytes{'n', 'o', 't', 'e'}));
+    EXPECT_FALSE(fs::exists(Dir.File("a_t.wav")));
+  }
+}
+
 TEST_F(FaultCliTest, TwoRunsOnOneOutputNameNeverBothWriteIt) {
   // Long enough that both have passed the existence check before either is done.
   Tone("x.wav", "-r 48000 -c 2 -b 16", "synth 20 sine 440 gain -6 pad 0.5 0.5");
