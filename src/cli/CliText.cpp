@@ -90,7 +90,8 @@ Exit status:
   0  every file ended "done"
   1  a file did not, the run was cancelled (Ctrl+C, SIGTERM, SIGHUP), a folder
      was given without --recursive, or the log or the report failed
-  2  usage error, or a list of files could not be read: nothing was processed
+  2  usage error, a list of files could not be read, or the log or the report
+     is named like a source, an output or a wave file: nothing was processed
 )TXT";
 }
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "batch/BatchRun.h"
+#include "batch/FileIdentity.h"
 #include "cli/CliFrontEnd.h"
 #include "cli/CliOptions.h"
 #include "cli/InputList.h"
@@ -32,11 +33,28 @@ void CatchStopSignals() {
 
 void Complain(const std::string& text) { std::cerr << "tacetix-cli: " << text << '\n' << std::flush; }
 
+// The report is created before any file is read, as the log is: a name that is a source or
+// any wave file would lose that file. "" when it is neither.
+std::string ReportConflict(const std::string& name, const std::vector<std::string>& files) {
+  using namespace tacetix;
+  FileId id, source;
+  if (name != "-" && IdentityOf(name, id))
+    for (const std::string& file : files)
+      if (IdentityOf(file, source) && source == id) return "the report file is one of the input files: " + name;
+  if (name != "-" && LooksLikeWave(name)) return "the report file is a wave file: " + name;
+  return "";
+}
+
 // The run itself; 0 when every file ended "done" and everything was written.
 int Run(const tacetix::CliConfig& config, bool inputProblems) {
   using namespace tacetix;
   const RunRequest& request = config.Request;
   JsonReport report;
+  const std::string reportRefusal = config.ReportName.empty() ? "" : ReportConflict(config.ReportName, request.Files);
+  if (!reportRefusal.empty()) {
+    Complain(reportRefusal);
+    return 2;
+  }
   if (!config.ReportName.empty() && !report.Open(config.ReportName, std::cout)) {
     Complain(config.ReportName + ": " + std::strerror(errno));
     return 1;

@@ -233,6 +233,27 @@ TEST_F(FaultCliTest, ALogNamedLikeAWaveFileStartsNothing) {
   }
 }
 
+TEST_F(FaultCliTest, AReportNamedLikeASourceOrAWaveFileStartsNothing) {
+  Tone("a.wav", "-r 8000 -c 1 -b 16", "synth 0.1 sine 300 pad 0.05 0");
+  Tone("b.wav", "-r 8000 -c 1 -b 16", "synth 0.1 sine 300");
+  WriteFile(Dir.File("notes.txt"), Bytes{'n', 'o', 't', 'e'});
+  struct Case {
+    const char* Args;
+    const char* Why;
+  };
+  // A listed source that is no wave file is found by its identity alone.
+  for (Case c : {Case{"--suffix _t --report notes.txt notes.txt a.wav",
+                      "the report file is one of the input files: notes.txt"},
+                 Case{"--suffix _t --report b.wav a.wav", "the report file is a wave file: b.wav"}}) {
+    SCOPED_TRACE(c.Args);
+    EXPECT_EQ(Cli(c.Args), 2);
+    EXPECT_EQ(Out, std::string("tacetix-cli: ") + c.Why + "\n");
+    ExpectSourcesUnchanged();
+    EXPECT_EQ(ReadFile(Dir.File("notes.txt")), (Bytes{'n', 'o', 't', 'e'}));
+    EXPECT_FALSE(fs::exists(Dir.File("a_t.wav")));
+  }
+}
+
 TEST_F(FaultCliTest, TwoRunsOnOneOutputNameNeverBothWriteIt) {
   // Long enough that both have passed the existence check before either is done.
   Tone("x.wav", "-r 48000 -c 2 -b 16", "synth 20 sine 440 gain -6 pad 0.5 0.5");
@@ -268,17 +289,23 @@ TEST_F(FaultCliTest, KilledMidWriteLeavesNothingUnderTheOutputsName) {
 
 TEST_F(FaultCliTest, AClosedPipeCancelsTheRunAndTheLogIsClosed) {
   SmallFiles();
-  // The reader is gone before the first status line is written.
-  const std::string cli = std::string(TACETIX_CLI) + " --suffix _t --log run.log a.wav c.wav";
-  ASSERT_EQ(
-      RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && { sleep 0.3; " + cli + " 2>err; echo $? >rc; } | true"),
-      0);
-  EXPECT_EQ(ReadText(Dir.File("rc")), "1\n");
-  EXPECT_TRUE(fs::exists(Dir.File("a_t.wav")));
-  EXPECT_FALSE(fs::exists(Dir.File("c_t.wav")));
-  const std::string log = ReadText(Dir.File("run.log"));
-  EXPECT_NE(log.find("\"" + Dir.File("a.wav") + "\";"), std::string::npos) << log;
-  EXPECT_NE(log.find("\r\nProcessing cancelled, 1 file processed ok\r\nend processing "), std::string::npos) << log;
-  ExpectOutputsReadable(Dir.Path().string());
+  // The reader is gone before the first status line (or report record) is written.
+  for (const std::string report : {"", " --report -"}) {
+    SCOPED_TRACE(report);
+    fs::remove(Dir.File("a_t.wav"));
+    const std::string cli = std::string(TACETIX_CLI) + " --suffix _t --log run.log" + report + " a.wav c.wav";
+    ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && { sleep 0.3; " + cli +
+                         " 2>err; echo $? >rc; } | true"),
+              0);
+    EXPECT_EQ(ReadText(Dir.File("rc")), "1\n");
+    EXPECT_TRUE(fs::exists(Dir.File("a_t.wav")));
+    EXPECT_FALSE(fs::exists(Dir.File("c_t.wav")));
+    const std::string log = ReadText(Dir.File("run.log"));
+    EXPECT_NE(log.find("\"" + Dir.File("a.wav") + "\";"), std::string::npos) << log;
+    EXPECT_NE(log.find("\r\nProcessing cancelled, 1 file processed ok\r\nend processing "), std::string::npos) << log;
+    const bool reportLost = ReadText(Dir.File("err")).find("-: error writing the report") != std::string::npos;
+    EXPECT_EQ(reportLost, !report.empty());
+    ExpectOutputsReadable(Dir.Path().string());
+  }
   ExpectSourcesUnchanged();
 }
