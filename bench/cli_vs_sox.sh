@@ -61,10 +61,10 @@ runCli() {  # job, variant
   "$cli" --quiet "${extra[@]}" "${opts[@]}" --output-dir "$out" "$corpus/src$(jobBits "$1")"/take*.wav
 }
 runSox() {
-  local spec format effects
-  spec="$(jobSox "$1")"
-  format="${spec%%|*}"
-  effects="${spec#*|}"
+  local soxJob format effects
+  soxJob="$(jobSox "$1")"
+  format="${soxJob%%|*}"
+  effects="${soxJob#*|}"
   for f in "$corpus/src$(jobBits "$1")"/take*.wav; do
     # shellcheck disable=SC2086
     sox -D "$f" $format "$out/$(basename "$f")" $effects

@@ -361,8 +361,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliConfig& config, s
       continue;
     }
     if (code == '?' || code == ':') return p.Fail(OptionError(code, words[static_cast<size_t>(optind - 1)], optopt));
-    const OptionSpec* spec = FindByCode(code);
-    if (!spec->Take(p, spec->TakesValue ? optarg : "")) return false;
+    const OptionSpec* option = FindByCode(code);
+    if (!option->Take(p, option->TakesValue ? optarg : "")) return false;
   }
   // What follows "--" is left for us: files, whatever they look like.
   for (int i = optind; i < argc; ++i)
