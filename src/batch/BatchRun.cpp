@@ -99,25 +99,7 @@ bool Run::OpenLog() {
 
 // The log is created (or emptied) before any file is touched: a name that is a source, an
 // output of this run or a wave file of any kind would lose that file. "" when none of these.
-std::string Run::LogConflict() const {
-  const std::string& log = Req.LogName;
-  FileId logId;
-  const bool logExists = IdentityOf(log, logId);
-  if ((logExists && SourceIds.Contains(logId)) || IsListedSource(log))
-    return "the log file is one of the input files: " + log;
-  const std::string resolved = ResolvedPath(log);
-  const std::string resolvedName = FileNamePart(resolved);
-  for (const std::string& file : Req.Files) {
-    const OutputPath out = PlanOutputPath(file, S);
-    FileId outId;
-    // Names are compared first: resolving every output's folder would cost a long list dear.
-    if ((logExists && IdentityOf(out.Path, outId) && outId == logId) ||
-        (out.FileName == resolvedName && ResolvedPath(out.Path) == resolved))
-      return "the log file is one of the output files: " + log;
-  }
-  if (LooksLikeWave(log)) return "the log file is a wave file: " + log;
-  return "";
-}
+std::string Run::LogConflict() const { return SideFileConflict(Req, Req.LogName, "log"); }
 
 // Releasing the object finishes a partial output and moves it onto its name.
 void Run::ReleasePending() {
@@ -347,6 +329,28 @@ RunResult Run::Execute() {
 }
 
 }  // namespace
+
+std::string SideFileConflict(const RunRequest& request, const std::string& name, const std::string& what) {
+  const std::string lead = "the " + what + " file is ";
+  FileId id, other;
+  const bool exists = IdentityOf(name, id);
+  const std::string resolved = ResolvedPath(name);
+  const std::string resolvedName = FileNamePart(resolved);
+  // Names are compared first: resolving every source's and output's folder would cost a long
+  // list dear, and a name that exists is matched by its identity anyway.
+  const auto same = [&](const std::string& path, const std::string& fileName) {
+    return (exists && IdentityOf(path, other) && other == id) ||
+           (fileName == resolvedName && ResolvedPath(path) == resolved);
+  };
+  for (const std::string& file : request.Files)
+    if (same(file, FileNamePart(file))) return lead + "one of the input files: " + name;
+  for (const std::string& file : request.Files) {
+    const OutputPath out = PlanOutputPath(file, request.Settings);
+    if (same(out.Path, out.FileName)) return lead + "one of the output files: " + name;
+  }
+  if (LooksLikeWave(name)) return lead + "a wave file: " + name;
+  return "";
+}
 
 std::string SummaryText(int32_t okCount, int32_t errorCount, bool cancelled) {
   std::string text = cancelled ? "Processing cancelled, " : "";

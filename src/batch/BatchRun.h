@@ -70,6 +70,11 @@ constexpr int32_t BlockValues = 262144;  // doubles in the caller's sample buffe
 // Runs the whole batch. sampleBuffer holds BlockValues doubles and is owned by the caller.
 RunResult RunBatch(const RunRequest& request, double* sampleBuffer, RunFrontEnd& frontEnd);
 
+// Why a file written beside the outputs (the log, a report) would cost the user a file: it is
+// a listed source, an output this run will write, or a wave file. "" when it is none of these;
+// `what` names it in the text ("log" gives "the log file is one of the input files: NAME").
+std::string SideFileConflict(const RunRequest& request, const std::string& name, const std::string& what);
+
 // "3 files processed ok, 1 with errors", with "Processing cancelled, " in front when cancelled.
 std::string SummaryText(int32_t okCount, int32_t errorCount, bool cancelled);
 

@@ -33,16 +33,17 @@ void CatchStopSignals() {
 
 void Complain(const std::string& text) { std::cerr << "tacetix-cli: " << text << '\n' << std::flush; }
 
-// The report is created before any file is read, as the log is: a name that is a source or
-// any wave file would lose that file. "" when it is neither.
-std::string ReportConflict(const std::string& name, const std::vector<std::string>& files) {
+// The report is created before any file is read, as the log is, and must not be the log.
+std::string ReportConflict(const tacetix::RunRequest& request, const std::string& name) {
   using namespace tacetix;
-  FileId id, source;
-  if (name != "-" && IdentityOf(name, id))
-    for (const std::string& file : files)
-      if (IdentityOf(file, source) && source == id) return "the report file is one of the input files: " + name;
-  if (name != "-" && LooksLikeWave(name)) return "the report file is a wave file: " + name;
-  return "";
+  if (name == "-") return "";
+  FileId report, log;
+  const bool sameAsLog = request.Settings.LogEnabled &&
+                         (IdentityOf(name, report) && IdentityOf(request.LogName, log)
+                              ? report == log
+                              : ResolvedPath(name) == ResolvedPath(request.LogName));
+  if (sameAsLog) return "the report file is the log file: " + name;
+  return SideFileConflict(request, name, "report");
 }
 
 // The run itself; 0 when every file ended "done" and everything was written.
@@ -50,7 +51,7 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   using namespace tacetix;
   const RunRequest& request = config.Request;
   JsonReport report;
-  const std::string reportRefusal = config.ReportName.empty() ? "" : ReportConflict(config.ReportName, request.Files);
+  const std::string reportRefusal = config.ReportName.empty() ? "" : ReportConflict(request, config.ReportName);
   if (!reportRefusal.empty()) {
     Complain(reportRefusal);
     return 2;

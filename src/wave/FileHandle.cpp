@@ -1,11 +1,22 @@
 #include "wave/FileHandle.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tacetix {
+namespace {
+// GNU's strerror_r returns the text (maybe not in the buffer); the POSIX one fills the buffer.
+[[maybe_unused]] const char* TextOf(const char* text, const char*) { return text; }
+[[maybe_unused]] const char* TextOf(int, const char* buffer) { return buffer; }
+}  // namespace
+
+std::string SystemErrorText(int error) {
+  char buffer[256] = "";
+  return TextOf(strerror_r(error, buffer, sizeof buffer), buffer);
+}
 
 FileHandle::~FileHandle() { Close(); }
 

@@ -8,6 +8,10 @@
 
 namespace tacetix {
 
+// The system's words for an error number. strerror may share one buffer between threads,
+// and files of a run are processed on several.
+std::string SystemErrorText(int error);
+
 class FileHandle {
  public:
   FileHandle() = default;

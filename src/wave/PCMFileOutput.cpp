@@ -37,7 +37,7 @@ int PCMFile::CreateOutput(const std::string& path, int32_t bits, int16_t tag, in
   NameTaken = false;
   Moved = false;
   // Create tells why in errno: the folder takes no new file, or a folder has the name.
-  if (!OutputTarget.Create(path, replace, OutputFile)) return Refuse(std::strerror(errno));
+  if (!OutputTarget.Create(path, replace, OutputFile)) return Refuse(SystemErrorText(errno));
   OutputOpen = true;
   const int r = WriteHeader(0, bits, tag, bytesPerSample);
   OutputDataOffset = HeaderBytes;
@@ -188,7 +188,7 @@ int PCMFile::CloseOutput() {
   NameTaken = moved == CommitResult::NameTaken;
   if (Moved) return r;
   // A failure inside the file came first and says more than the failed move after it.
-  if (r == 0) Refuse(NameTaken ? "output file already exists" : std::strerror(errno));
+  if (r == 0) Refuse(NameTaken ? "output file already exists" : SystemErrorText(errno));
   return 1;
 }
 

@@ -25,7 +25,7 @@ int RIFFFile::Refuse(const std::string& reason) {
 }
 
 int RIFFFile::SystemFailure(const FileHandle& file, const std::string& prefix) {
-  return Refuse(prefix + (file.LastError() != 0 ? std::strerror(file.LastError()) : "not a regular file"));
+  return Refuse(prefix + (file.LastError() != 0 ? SystemErrorText(file.LastError()) : "not a regular file"));
 }
 
 int RIFFFile::OpenInput(const std::string& path, bool sizeCheck) {

@@ -233,7 +233,7 @@ TEST_F(FaultCliTest, ALogNamedLikeAWaveFileStartsNothing) {
   }
 }
 
-TEST_F(FaultCliTest, AReportNamedLikeASourceOrAWaveFileStartsNothing) {
+TEST_F(FaultCliTest, AReportNamedLikeASourceAnOutputTheLogOrAWaveFileStartsNothing) {
   Tone("a.wav", "-r 8000 -c 1 -b 16", "synth 0.1 sine 300 pad 0.05 0");
   Tone("b.wav", "-r 8000 -c 1 -b 16", "synth 0.1 sine 300");
   WriteFile(Dir.File("notes.txt"), Bytes{'n', 'o', 't', 'e'});
@@ -244,7 +244,9 @@ TEST_F(FaultCliTest, AReportNamedLikeASourceOrAWaveFileStartsNothing) {
   // A listed source that is no wave file is found by its identity alone.
   for (Case c : {Case{"--suffix _t --report notes.txt notes.txt a.wav",
                       "the report file is one of the input files: notes.txt"},
-                 Case{"--suffix _t --report b.wav a.wav", "the report file is a wave file: b.wav"}}) {
+                 Case{"--suffix _t --report b.wav a.wav", "the report file is a wave file: b.wav"},
+                 Case{"--suffix _t --report a_t.wav a.wav", "the report file is one of the output files: a_t.wav"},
+                 Case{"--suffix _t --log r.txt --report ./r.txt a.wav", "the report file is the log file: ./r.txt"}}) {
     SCOPED_TRACE(c.Args);
     EXPECT_EQ(Cli(c.Args), 2);
     EXPECT_EQ(Out, std::string("tacetix-cli: ") + c.Why + "\n");
