@@ -5,9 +5,11 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -220,7 +222,8 @@ FileResult Run::ProcessHere(int32_t row, const std::string& file, const OutputPa
 // moved onto its name in the row's turn, exactly as in the one-thread run.
 FileResult Run::TakeFromWorker(int32_t row, int32_t& code, FileOutcome& outcome) {
   RowDone done = Ahead->Wait(row, [this] { return Fe.Pump(); });
-  Pending = std::move(done.File);
+  // A row the worker never started (a cancel, no memory) still ends as a pending file does.
+  Pending = done.File ? std::move(done.File) : std::make_unique<PCMFile>();
   Record = std::move(done.Record);
   Current.Seconds = done.Seconds;
   code = done.Code;
@@ -237,7 +240,10 @@ void Run::StartWorkers() {
     StartRecord(j.Record, j.Input, &out);
     return j;
   };
-  Ahead = std::make_unique<RowAhead>(std::min(Req.Jobs, RowCount), RowCount, S, place, job);
+  try {
+    Ahead = std::make_unique<RowAhead>(std::min(Req.Jobs, RowCount), RowCount, S, place, job);
+  } catch (const std::system_error&) {  // no thread could be started: the one-thread run
+  }
 }
 
 // After a stop or a cancel, the rows already handed to workers end in list order with their
@@ -330,11 +336,27 @@ RunResult Run::Execute() {
 
 }  // namespace
 
+namespace {
+// Where a dangling link leads: opening it for writing would create that file, which path
+// resolution alone does not tell. The name itself when it is no link.
+std::string LinkTarget(const std::string& name) {
+  namespace fs = std::filesystem;
+  fs::path path(name);
+  std::error_code ec;
+  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, ec)); ++hops) {
+    const fs::path target = fs::read_symlink(path, ec);
+    if (ec) break;
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  return path.string();
+}
+}  // namespace
+
 std::string SideFileConflict(const RunRequest& request, const std::string& name, const std::string& what) {
   const std::string lead = "the " + what + " file is ";
   FileId id, other;
   const bool exists = IdentityOf(name, id);
-  const std::string resolved = ResolvedPath(name);
+  const std::string resolved = ResolvedPath(exists ? name : LinkTarget(name));
   const std::string resolvedName = FileNamePart(resolved);
   // Names are compared first: resolving every source's and output's folder would cost a long
   // list dear, and a name that exists is matched by its identity anyway.

@@ -2,6 +2,7 @@
 #include "batch/RowWorkers.h"
 
 #include <new>
+#include <system_error>
 
 namespace tacetix {
 namespace {
@@ -23,8 +24,14 @@ class WorkerFrontEnd : public RunFrontEnd {
 
 }  // namespace
 
+// Fewer threads than asked for (a limit on threads) still serve every row; none at all is
+// the caller's to handle, with nothing left running.
 RowWorkers::RowWorkers(int32_t count, const ProcessSettings& settings) : Settings(settings) {
-  for (int32_t i = 0; i < count; ++i) Threads.emplace_back([this] { WorkerLoop(); });
+  try {
+    for (int32_t i = 0; i < count; ++i) Threads.emplace_back([this] { WorkerLoop(); });
+  } catch (const std::system_error&) {
+    if (Threads.empty()) throw;
+  }
 }
 
 RowWorkers::~RowWorkers() {
@@ -74,16 +81,9 @@ void RowWorkers::WorkerLoop() {
       job = std::move(Jobs.front());
       Jobs.pop_front();
     }
-    RowDone done;
-    try {
-      if (!buffer) buffer = std::make_unique<double[]>(BlockValues);
-      done = Process(job, buffer.get());
-    } catch (const std::bad_alloc&) {  // no memory for the worker's buffer: this file fails
-      done.Result = FileResult::Failed;
-      done.Code = 1;
-      done.Outcome.Reason = "not enough memory";
-    }
-    if (done.Result == FileResult::Failed) Failed.store(true);
+    RowDone done = Settle(job, buffer);
+    // Both count as errors: with stop on error no new row is handed out after either.
+    if (done.Result == FileResult::Failed || done.Result == FileResult::NameTaken) Failed.store(true);
     {
       std::lock_guard<std::mutex> guard(Lock);
       Results.emplace(job.Row, std::move(done));
@@ -91,6 +91,30 @@ void RowWorkers::WorkerLoop() {
     }
     ResultReady.notify_all();
   }
+}
+
+// A row's result whatever happens: a row taken after a cancel is not started at all, and one
+// without memory for its buffer fails; both keep their record as the run started it.
+RowDone RowWorkers::Settle(RowJob& job, std::unique_ptr<double[]>& buffer) {
+  const Logfile started = job.Record;
+  RowDone done;
+  try {
+    if (CancelFlag.load()) {
+      done.Result = FileResult::Cancelled;
+    } else {
+      if (!buffer) buffer = std::make_unique<double[]>(BlockValues);
+      done = Process(job, buffer.get());
+      // Its turn may be far off: the source need not stay open till then.
+      done.File->CloseInput();
+      return done;
+    }
+  } catch (const std::bad_alloc&) {
+    done.Result = FileResult::Failed;
+    done.Code = 1;
+    done.Outcome.Reason = "not enough memory";
+  }
+  done.Record = started;
+  return done;
 }
 
 RowDone RowWorkers::Process(RowJob& job, double* buffer) {

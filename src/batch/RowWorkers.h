@@ -56,6 +56,7 @@ class RowWorkers {
 
  private:
   void WorkerLoop();
+  RowDone Settle(RowJob& job, std::unique_ptr<double[]>& buffer);
   RowDone Process(RowJob& job, double* buffer);
 
   const ProcessSettings& Settings;

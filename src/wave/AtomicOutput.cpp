@@ -66,7 +66,11 @@ std::string TemporaryNameFor(const std::string& finalPath, const std::string& ta
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   // A long name is cut so that the temporary one still fits; only the final name matters.
   const size_t room = MaxNameBytes - 1 - std::char_traits<char>::length(TempMarker) - tag.size();
-  const std::string name = finalPath.substr(nameStart, room);
+  std::string name = finalPath.substr(nameStart, room);
+  // Never cut inside a UTF-8 character: file systems that check names would refuse it.
+  if (name.size() == room && nameStart + room < finalPath.size())
+    while (!name.empty() && (static_cast<unsigned char>(finalPath[nameStart + name.size()]) & 0xC0) == 0x80)
+      name.pop_back();
   return finalPath.substr(0, nameStart) + "." + name + TempMarker + tag;
 }
 

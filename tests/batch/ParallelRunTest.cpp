@@ -141,9 +141,10 @@ TEST(ParallelRun, ACancelEndsEveryRunningFileAndEachRowGetsItsWord) {
     ++ended;
     EXPECT_TRUE(word == "done" || word == "cancelled") << row << ": " << word;
     // A done file has its output, a cancelled one may have a partial one: either is
-    // under its own name, finished and readable.
+    // under its own name, finished and readable. A cancel before the first block leaves
+    // none, or the header alone, as the one-thread run does.
     const std::string out = dir.File("out/f" + std::to_string(row) + ".wav");
-    if (word == "cancelled" && !fs::exists(out)) continue;
+    if (word == "cancelled" && (!fs::exists(out) || fs::file_size(out) == 44)) continue;
     int32_t channels = 0, bits = 0, tag = 0;
     std::vector<double> samples;
     EXPECT_TRUE(ReadWav(out, channels, bits, tag, samples)) << row;
