@@ -2,6 +2,9 @@
 // one output name, none after a stop or a cancel.
 #include "batch/RowAhead.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "batch/FileIdentity.h"
 
 namespace tacetix {
@@ -25,8 +28,12 @@ bool RowAhead::ClaimedEarlier(const std::string& key) const {
 bool RowAhead::PlaceNext() {
   OutputPath out = Place(Next);
   if (out.Verdict == PathVerdict::Ok) {
-    // Compared once the folder exists, so that two spellings of one folder meet.
+    // Compared once the folder exists, so that two spellings of one folder meet, and without
+    // letter case, so that two names of one file on a case-blind disk (FAT, exFAT) meet too:
+    // a row that waits for nothing only loses a little time.
     std::string key = ResolvedPath(out.Path);
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ClaimedEarlier(key)) return false;
     Claimed.emplace(Next, std::move(key));
     Workers.Submit(MakeJob(Next, out));

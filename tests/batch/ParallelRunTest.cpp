@@ -47,6 +47,7 @@ void MakeCorpus(const TempDir& dir, RunRequest& req) {
   WriteWav16(add("in/long.wav"), 1, longFile);
   WriteWav16(add("a/same.wav"), 1, {0, 900, 0});
   WriteWav16(add("b/same.wav"), 1, {0, 700, 0});
+  WriteWav16(add("c/SAME.wav"), 1, {0, 600, 0});  // one file with the two above on a case-blind disk
   WriteWav16(add("in/taken.wav"), 1, {0, 100, 0});
   fs::create_directories(dir.File("out"));
   WriteWav16(dir.File("out/taken.wav"), 1, {5});
