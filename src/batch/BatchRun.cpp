@@ -48,7 +48,8 @@ class Run {
   FileResult ProcessHere(int32_t row, const std::string& file, const OutputPath& out, int32_t& code,
                          FileOutcome& outcome);
   FileResult TakeFromWorker(int32_t row, int32_t& code, FileOutcome& outcome);
-  void StartRecord(Logfile& record, const std::string& file, const OutputPath* out) const;
+  void StartRecord(Logfile& record, const std::string& file) const;
+  void NameOutput(Logfile& record, const OutputPath& out) const;
   void StartWorkers();
   void DrainWorkers();
   void SettlePending(int32_t nextRow);
@@ -172,15 +173,16 @@ OutputPath Run::PlaceOutput(const std::string& file) const {
   return out;
 }
 
-// The log's names of a row: the source at its start, the output once it is placed.
-void Run::StartRecord(Logfile& record, const std::string& file, const OutputPath* out) const {
-  if (!out) {
-    record.Clear();
-    record.peakdb_known = S.Normalize;
-    record.infile = Req.Log.PathInfile ? file : FileNamePart(file);
-    return;
-  }
-  record.outfile = Req.Log.PathOutfile ? out->Path : out->FileName;
+// A row's record at its start: its source only.
+void Run::StartRecord(Logfile& record, const std::string& file) const {
+  record.Clear();
+  record.peakdb_known = S.Normalize;
+  record.infile = Req.Log.PathInfile ? file : FileNamePart(file);
+}
+
+// The output's name in the record, once the row's output is placed.
+void Run::NameOutput(Logfile& record, const OutputPath& out) const {
+  record.outfile = Req.Log.PathOutfile ? out.Path : out.FileName;
 }
 
 bool Run::ProcessRow(int32_t row) {
@@ -189,7 +191,7 @@ bool Run::ProcessRow(int32_t row) {
   const long double pct = std::nearbyint(static_cast<long double>(row) / RowCount * 100.0L);
   Fe.SetStatusProgress("Processing \"" + file + "\"", static_cast<int32_t>(pct));
   Fe.SetRowStatus(row, "processing");
-  StartRecord(Record, file, nullptr);
+  StartRecord(Record, file);
   const OutputPath out = Ahead ? Ahead->Placement(row) : PlaceOutput(file);
   Current.OutputPath = out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path;
   Fe.SetRowOutput(row, Current.OutputPath);
@@ -200,7 +202,7 @@ bool Run::ProcessRow(int32_t row) {
     EndRow(row, RefusalWord(out.Verdict));
     return !S.StopOnError;
   }
-  StartRecord(Record, file, &out);
+  NameOutput(Record, out);
   PendingOutput = out.Path;
   int32_t code = 0;
   FileOutcome outcome;
@@ -236,8 +238,8 @@ void Run::StartWorkers() {
   auto place = [this](int32_t row) { return PlaceOutput(Req.Files[static_cast<size_t>(row)]); };
   auto job = [this](int32_t row, const OutputPath& out) {
     RowJob j{row, Req.Files[static_cast<size_t>(row)], out.Path, Record};
-    StartRecord(j.Record, j.Input, nullptr);
-    StartRecord(j.Record, j.Input, &out);
+    StartRecord(j.Record, j.Input);
+    NameOutput(j.Record, out);
     return j;
   };
   try {

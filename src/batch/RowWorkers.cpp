@@ -96,24 +96,22 @@ void RowWorkers::WorkerLoop() {
 // A row's result whatever happens: a row taken after a cancel is not started at all, and one
 // without memory for its buffer fails; both keep their record as the run started it.
 RowDone RowWorkers::Settle(RowJob& job, std::unique_ptr<double[]>& buffer) {
-  const Logfile started = job.Record;
   RowDone done;
+  done.Record = job.Record;
+  if (CancelFlag.load()) {
+    done.Result = FileResult::Cancelled;
+    return done;
+  }
   try {
-    if (CancelFlag.load()) {
-      done.Result = FileResult::Cancelled;
-    } else {
-      if (!buffer) buffer = std::make_unique<double[]>(BlockValues);
-      done = Process(job, buffer.get());
-      // Its turn may be far off: the source need not stay open till then.
-      done.File->CloseInput();
-      return done;
-    }
+    if (!buffer) buffer = std::make_unique<double[]>(BlockValues);
+    done = Process(job, buffer.get());
+    // Its turn may be far off: the source need not stay open till then.
+    done.File->CloseInput();
   } catch (const std::bad_alloc&) {
     done.Result = FileResult::Failed;
     done.Code = 1;
     done.Outcome.Reason = "not enough memory";
   }
-  done.Record = started;
   return done;
 }
 
