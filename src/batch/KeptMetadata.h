@@ -1,0 +1,45 @@
+// Which chunks of an input an output carries when metadata is kept, in which order, and how
+// they change with the cut. Bytes in, bytes out; standard library only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "wave/WaveMetadata.h"
+
+namespace tacetix {
+
+// One chunk of the input in file order. Body holds the chunk's bytes when the chunk may be
+// carried (CarriedId) and was small enough to read; TooLarge says it was not read for its size.
+struct SourceChunk {
+  std::array<char, 4> Id{};
+  std::vector<uint8_t> Body;
+  bool TooLarge = false;
+};
+
+// The chunks an output gets, whole (headers, bodies, pad bytes), and what it does not get.
+struct KeptChunks {
+  std::vector<uint8_t> BeforeData;  // INFO, bext, iXML and the other descriptive chunks
+  std::vector<uint8_t> AfterData;   // cue, adtl and smpl, whose positions follow the samples
+  std::vector<std::string> Dropped; // "LIST/exif", "bext (malformed)", in file order
+};
+
+// Larger carried chunks are dropped: no metadata chunk needs this much, a hostile file might claim it.
+constexpr uint64_t MaxCarriedChunk = 16u << 20;
+
+// Whether an output may carry a chunk of this id, so that its body is worth reading.
+bool CarriedId(const std::array<char, 4>& id);
+// The chunks that shape the file itself (fmt, data, fact, JUNK, PAD, ds64): never carried,
+// never reported as dropped.
+bool StructuralId(const std::array<char, 4>& id);
+
+// The output's chunks for an input cut to the frames given.
+KeptChunks ChooseKeptChunks(const std::vector<SourceChunk>& chunks, const KeptFrames& frames);
+
+// The extensible fmt's speaker mask for an output: the input's when it names no more speakers
+// than there are channels, else the default mask of the channel count.
+uint32_t OutputChannelMask(uint32_t inputMask, int32_t channels);
+
+}  // namespace tacetix

@@ -1,0 +1,53 @@
+// The bodies of the metadata chunks an output may carry (bext, iXML, cue, adtl, smpl), read
+// and rewritten for a cut: bytes in, bytes out, no file access. Standard library only.
+// Every function that takes a body returns false when the body is malformed; it is then
+// left in an unspecified state and must not be written.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace tacetix {
+
+// The input frames an output holds: First..Last, both included. A position Last + 1 (a marker
+// at the very end of the kept frames) is still a position of the output: its end.
+struct KeptFrames {
+  uint64_t First = 0;
+  uint64_t Last = 0;
+};
+
+// Cue point id to its position in the input, for the points an output keeps.
+using KeptCuePoints = std::map<uint32_t, uint64_t>;
+
+// bext: advances the 64-bit TimeReference by the frames cut at the beginning, so that it
+// stamps the output's first frame. false when the body is shorter than a bext's fixed part.
+bool ShiftBextTimeReference(std::vector<uint8_t>& body, uint64_t framesCut);
+
+// iXML: the values of BWF_TIME_REFERENCE_LOW and _HIGH, when present, become the reference they
+// give advanced by framesCut (low and high 32-bit halves in decimal). Nothing else changes.
+// false when a value is no decimal number of 32 bits, or a high half comes without a low one.
+bool ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut);
+
+// cue: keeps the points whose sample offset lies in First..Last + 1, moved by First, as points
+// of a plain data chunk (position = sample offset, chunk and block start 0). kept receives
+// their ids and input positions. false when the count runs past the body.
+bool CutCuePoints(std::vector<uint8_t>& body, const KeptFrames& frames, KeptCuePoints& kept);
+
+// LIST body of type adtl (with its 4-byte type): keeps the labl, note and ltxt entries of the
+// kept points, a ltxt's sample length clipped to the kept frames. Other entries are left out.
+// false when an entry runs past the body.
+bool CutAssociatedData(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& kept);
+
+// smpl: keeps the loops wholly inside the kept frames, moved by First, and their count.
+// false when the loop count runs past the body.
+bool CutSamplerLoops(std::vector<uint8_t>& body, const KeptFrames& frames);
+
+// The speaker mask that a file of this many channels and no mask of its own is read with
+// (the layouts ffmpeg picks: 1 FC, 2 FL FR, 3 2.1, 4 4.0, 5 5.0, 6 5.1, 7 6.1, 8 7.1); 0 above 8.
+uint32_t DefaultChannelMask(int32_t channels);
+
+// One whole chunk as written: id, 32-bit size, body and the pad byte of an odd body.
+void AppendChunk(std::vector<uint8_t>& out, const char* id, const std::vector<uint8_t>& body);
+
+}  // namespace tacetix
