@@ -280,6 +280,7 @@ bool Run::TakeResult(FileResult result, int32_t row, int32_t code, const FileOut
   Current.Silent = outcome.Silent;
   Current.FiguresKnown = true;
   Current.Figures = Record;
+  Current.DroppedChunks = outcome.DroppedChunks;
   EndRow(row, "done");
   if (LogOpen) Record.WriteRecord(Log, Req.Log.SepaDeci);
   ++Res.OkCount;

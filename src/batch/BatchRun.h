@@ -20,6 +20,7 @@ struct RowResult {
   bool FiguresKnown = false;  // done: Figures holds the file's record, as the log has it
   Logfile Figures;
   double Seconds = 0.0;       // from the row's start to the end of its work
+  std::vector<std::string> DroppedChunks;  // with metadata kept: the source's chunks its output lacks
 };
 
 // What a run needs from its front end. Everything is called on the run's own thread.

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "batch/BatchRun.h"
 #include "batch/ProcessSettings.h"
@@ -29,6 +30,7 @@ struct FileOutcome {
   double PeakMagnitude = 0.0;
   double Gain = 1.0;
   bool OutputDue = false;
+  std::vector<std::string> DroppedChunks;  // with metadata kept and an output due: what it lacks
   std::string Reason;  // after a failure: why, as a user may read it; "" when unknown
 };
 

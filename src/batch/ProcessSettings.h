@@ -39,6 +39,7 @@ struct ProcessSettings {
   double ThresholdEnd = 0.0;
   double NormalizeTarget = 1.0;  // linear factor
   double NormalizeLevelDb = 0.0; // the target in dBfs, for the log's gain column
+  bool KeepMetadata = false;     // outputs carry the input's descriptive chunks and markers
 };
 
 constexpr int32_t SliderMax = 1440;

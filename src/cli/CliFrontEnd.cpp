@@ -36,6 +36,11 @@ void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
   else if (r.Silent) S.Lines << "silent: " << file << " (no output)\n";
   else S.Lines << "unchanged: " << file << " (nothing to cut, no output)\n";
   if (S.Verbose) S.Lines << "  " << FiguresText(r, Normalize) << '\n';
+  if (S.Verbose && r.OutputMade && !r.DroppedChunks.empty()) {
+    S.Lines << "  dropped chunks:";
+    for (const std::string& name : r.DroppedChunks) S.Lines << ' ' << name << (&name != &r.DroppedChunks.back() ? "," : "");
+    S.Lines << '\n';
+  }
   S.Lines << std::flush;
   NoteOutputState();
 }

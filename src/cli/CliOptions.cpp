@@ -179,6 +179,7 @@ const OptionSpec Options[] = {
     {"create-unchanged", 0, false, [](Parser& p, const std::string&) { Set(p).CreateIfUnchanged = true; return true; }},
     {"overwrite", 0, false, [](Parser& p, const std::string&) { Set(p).Overwrite = true; return true; }},
     {"simulate", 'n', false, [](Parser& p, const std::string&) { Set(p).Simulation = true; return true; }},
+    {"keep-metadata", 0, false, [](Parser& p, const std::string&) { Set(p).KeepMetadata = true; return true; }},
     // Input files
     {"files-from", 0, true, [](Parser& p, const std::string& v) { p.Config.Inputs.push_back({true, v}); return true; }},
     {"null", '0', false, [](Parser& p, const std::string&) { p.Config.NulSeparated = true; return true; }},
@@ -239,6 +240,7 @@ void Parser::FillSnapshot() {
   h.CreateIfUnchanged = s.CreateIfUnchanged;
   h.Overwrite = s.Overwrite;
   h.StopOnError = s.StopOnError;
+  h.KeepMetadata = s.KeepMetadata;
 }
 
 bool Parser::Finish() {

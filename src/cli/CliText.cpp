@@ -40,6 +40,10 @@ Output files:
       --create-unchanged   write files even if nothing changed.
       --overwrite          replace existing output files.
   -n, --simulate           do everything but create folders and wave files.
+      --keep-metadata      carry INFO, bext, iXML, markers and loops into the
+                           outputs, moved with the cut; other chunks are
+                           dropped and named (-v, --report). Outputs of more
+                           than 2 channels or 16 bits keep the speaker layout.
 
 Input files:
       --files-from LIST    also process the files named in LIST, one a line

@@ -52,6 +52,12 @@ std::string Text(const std::string& bytes) {
   return out;
 }
 
+std::string TextList(const std::vector<std::string>& texts) {
+  std::string out = "[";
+  for (const std::string& t : texts) out += (out.size() > 1 ? "," : "") + Text(t);
+  return out + "]";
+}
+
 // Appends "name":value to an object's text, opening the object with its first field.
 void Field(std::string& object, const std::string& name, const std::string& value) {
   object += object.empty() ? '{' : ',';
@@ -130,6 +136,7 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   Field(line, "bits_in", count(f.bits_in));
   Field(line, "bits_out", count(f.bits_out));
   Field(line, "seconds", Number(r.Seconds));
+  if (KeepMetadata) Field(line, "dropped_chunks", done && r.OutputMade ? TextList(r.DroppedChunks) : "null");
   Write(line + '}');
 }
 

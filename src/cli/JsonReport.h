@@ -22,6 +22,8 @@ class JsonReport {
   // "-" writes to standardOutput. false when the file cannot be created.
   bool Open(const std::string& name, std::ostream& standardOutput);
   bool IsOpen() const { return Out != nullptr; }
+  // Records then name the chunks each output dropped; off, they stay as they were.
+  void SetKeepMetadata(bool on) { KeepMetadata = on; }
   void Record(const std::string& source, const RowResult& result, bool normalize);
   // The last line: the summary text and the counts; then flushes. false when any write failed.
   bool Finish(const RunResult& run, size_t listed, bool simulated);
@@ -34,6 +36,7 @@ class JsonReport {
   std::ofstream File;
   std::ostream* Out = nullptr;
   bool Failed = false;
+  bool KeepMetadata = false;
   std::map<std::string, int32_t> Statuses;
   int32_t Outputs = 0;
   int32_t Unchanged = 0;

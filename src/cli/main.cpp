@@ -60,6 +60,7 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
     Complain(config.ReportName + ": " + std::strerror(errno));
     return 1;
   }
+  report.SetKeepMetadata(request.Settings.KeepMetadata);
   // With the report on standard output, the lines for people move to the error stream.
   const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout, std::cerr, config.Quiet,
                            config.Verbose, ::isatty(STDERR_FILENO) == 1};

@@ -52,6 +52,7 @@ void OutputLines(LogStream& stream, const LogHeaderSnapshot& snapshot) {
   stream.Line("Create files even if nothing changed: " + YesNoText(snapshot.CreateIfUnchanged));
   stream.Line("Overwrite existing files: " + YesNoText(snapshot.Overwrite));
   stream.Line("Stop on error: " + YesNoText(snapshot.StopOnError));
+  if (snapshot.KeepMetadata) stream.Line("Keep metadata: " + YesNoText(true));
   stream.Line("");
 }
 

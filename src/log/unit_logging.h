@@ -41,6 +41,7 @@ struct LogHeaderSnapshot {
   bool CreateIfUnchanged = false;
   bool Overwrite = false;
   bool StopOnError = true;
+  bool KeepMetadata = false;  // stated only when on, so a run without it logs as before
 };
 
 // The open log of one run. Remembers whether any write failed after the open.

@@ -222,6 +222,7 @@ bool TForm1::OutputPageKey(QChar character) {
     case u'E': Toggle(cbx_StopOnError); return true;
     case u'F': edit_FolderSubfolder->setFocus(Qt::ShortcutFocusReason); return true;
     case u'L': Toggle(cbx_Logfile); return true;
+    case u'M': Toggle(cbx_KeepMetadata); return true;
     case u'O': bt_LogOptionsClick(); return true;
     case u'R': edit_Prefix->setFocus(Qt::ShortcutFocusReason); return true;
     case u'S': Toggle(cbx_Simulation); return true;

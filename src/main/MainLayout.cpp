@@ -191,7 +191,7 @@ void TForm1::SetTabOrder() {
       combo_Bits, radio_BitsAll, radio_BitsUp, radio_BitsDown,
       edit_Prefix, edit_Suffix, radio_FolderSubfolder, radio_FolderOther, edit_FolderSubfolder,
       bt_FolderOther, edit_FolderOther, cbx_Simulation, cbx_Logfile, bt_LogOptions, bt_LogBrowse,
-      edit_Logfile, cbx_NoChange, cbx_Overwrite, cbx_StopOnError,
+      edit_Logfile, cbx_NoChange, cbx_Overwrite, cbx_StopOnError, cbx_KeepMetadata,
       bt_Process, bt_Cancel, bt_About};
   for (int i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }

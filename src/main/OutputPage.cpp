@@ -1,5 +1,8 @@
 // The "Output" page: bit depth, output names and folder, log and run switches.
+#include <algorithm>
+
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,6 +18,13 @@
 namespace tacetix {
 
 namespace {
+
+constexpr const char* WarningText =
+    "Warning: Overwriting input files is not supported. Extra chunks/metadata like "
+    "loops or root keys are ignored and will not be written to output files.";
+constexpr const char* KeptWarningText =
+    "Warning: Overwriting input files is not supported. Kept: INFO, bext, iXML, axml, cart, umid, inst, "
+    "acid, ID3, markers and loops, moved with the cut; other chunks are dropped.";
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int maxLength) {
   auto* edit = Named(new QLineEdit(parent), name);
@@ -122,15 +132,21 @@ QHBoxLayout* BuildSwitchesRow(TForm1& form, QWidget* page) {
       MakeCheck(page, "cbx_NoChange", "&Create files even if nothing changed (silence, normalizing, bit depth)", false);
   form.cbx_Overwrite = MakeCheck(page, "cbx_Overwrite", "Overwrite e&xisting files", false);
   form.cbx_StopOnError = MakeCheck(page, "cbx_StopOnError", "Stop on &error", true);
+  form.cbx_KeepMetadata = MakeCheck(page, "cbx_KeepMetadata", "Keep &metadata (bext, iXML, markers, INFO)", false);
   checks->addWidget(form.cbx_NoChange);
   checks->addWidget(form.cbx_Overwrite);
   checks->addWidget(form.cbx_StopOnError);
+  checks->addWidget(form.cbx_KeepMetadata);
   checks->addStretch(1);
-  form.lab_Warning = MakeLabel(page, "lab_Warning",
-                               "Warning: Overwriting input files is not supported. Extra chunks/metadata like "
-                               "loops or root keys are ignored and will not be written to output files.");
+  form.lab_Warning = MakeLabel(page, "lab_Warning", WarningText);
   form.lab_Warning->setWordWrap(true);
   form.lab_Warning->setFixedWidth(186);
+  // Room for the longer of its two texts, so that ticking the box moves nothing.
+  const QFontMetrics metrics(form.lab_Warning->font());
+  int height = 0;
+  for (const char* text : {WarningText, KeptWarningText})
+    height = std::max(height, metrics.boundingRect(QRect(0, 0, 186, 10000), Qt::TextWordWrap, QString::fromLatin1(text)).height());
+  form.lab_Warning->setMinimumHeight(height);
   form.lab_Warning->setStyleSheet(QStringLiteral("color: red"));
   form.lab_Warning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   row->addLayout(checks, 1);
@@ -154,7 +170,12 @@ QWidget* TForm1::BuildOutputPage() {
   column->addSpacing(8);
   column->addLayout(BuildSwitchesRow(*this, page));
   column->addStretch(1);
+  connect(cbx_KeepMetadata, &QCheckBox::toggled, this, [this] { cbx_KeepMetadataClick(); });
   return page;
+}
+
+void TForm1::cbx_KeepMetadataClick() {
+  lab_Warning->setText(QString::fromLatin1(cbx_KeepMetadata->isChecked() ? KeptWarningText : WarningText));
 }
 
 }  // namespace tacetix

@@ -75,6 +75,7 @@ ProcessSettings TForm1::CaptureSettings() const {
   settings.CreateIfUnchanged = cbx_NoChange->isChecked();
   settings.Overwrite = cbx_Overwrite->isChecked();
   settings.StopOnError = cbx_StopOnError->isChecked();
+  settings.KeepMetadata = cbx_KeepMetadata->isChecked();
   settings.BitsChoice = combo_Bits->currentIndex();
   settings.BitsMode = radio_BitsAll->isChecked() ? ConvertAll : radio_BitsUp->isChecked() ? OnlyUp : OnlyDown;
   settings.RemoveBegin = cbx_Remove1->isChecked();
@@ -115,6 +116,7 @@ LogHeaderSnapshot TForm1::CaptureLogHeader() const {
   header.CreateIfUnchanged = cbx_NoChange->isChecked();
   header.Overwrite = cbx_Overwrite->isChecked();
   header.StopOnError = cbx_StopOnError->isChecked();
+  header.KeepMetadata = cbx_KeepMetadata->isChecked();
   return header;
 }
 

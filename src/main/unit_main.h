@@ -122,6 +122,8 @@ class TForm1 : public QMainWindow {
   void edit_LogfileChange();
   void cbx_LogfileClick();
   void cbx_SimulationClick();
+  // The warning beside the switches says what an output carries with metadata kept.
+  void cbx_KeepMetadataClick();
 
   // Keyboard commands; neither consumes the key. character is what the key types.
   void FormKeyPress(QChar character);
@@ -254,6 +256,7 @@ class TForm1 : public QMainWindow {
   QCheckBox* cbx_NoChange = nullptr;
   QCheckBox* cbx_Overwrite = nullptr;
   QCheckBox* cbx_StopOnError = nullptr;
+  QCheckBox* cbx_KeepMetadata = nullptr;
   QLabel* lab_Warning = nullptr;
 
  private:
