@@ -26,15 +26,6 @@ bool IsCodecContainer(int32_t bytesPerSample) {
          bytesPerSample == 8;
 }
 
-// Why a chunk was not found: most often the chunk before it claims more bytes than the file has.
-std::string MissingChunk(const char* wanted, const ChunkHeader& last, int64_t lastEnd, int64_t fileSize) {
-  std::string text = std::string(wanted) + " chunk missing";
-  if (lastEnd <= fileSize) return text;
-  const bool printable = std::all_of(last.id, last.id + 4, [](char c) { return c >= 32 && c < 127; });
-  return text + ": " + (printable ? "chunk '" + std::string(last.id, 4) + "'" : std::string("a chunk")) +
-         " runs past the end of the file";
-}
-
 }  // namespace
 
 PCMFile::PCMFile() = default;
@@ -51,7 +42,9 @@ void PCMFile::ResetInputSide() {
   DataLength = 0;
   InputFormat = {};
   SubFormat = 0;
+  ChannelMask = 0;
   FormatRead = false;
+  Chunks.clear();
   ReadPosition = -1;
 }
 
@@ -64,41 +57,11 @@ int PCMFile::CloseInput() {
 int PCMFile::ReadHeader(bool sizeCheck) {
   ResetInputSide();
   if (RIFFFile::ReadHeader(sizeCheck) != 0) return 1;
-  if (std::memcmp(FormType.data(), "WAVE", 4) != 0) return Refuse("not a WAV file: RIFF form is not WAVE");
+  if (std::memcmp(FormType.data(), "WAVE", 4) != 0)
+    return Refuse(std::string("not a WAV file: ") + (IsRF64() ? "RF64" : "RIFF") + " form is not WAVE");
   if (LocateChunks() != 0) return 1;
   if (ReadFormat() != 0) return 1;
   return CheckFormat() == 0 ? 0 : Refuse(FormatRefusal());
-}
-
-// A walk that stopped on its own (too many chunks, a read error, a cancel) keeps its reason;
-// one that reached the end of the file did not find the chunk.
-int PCMFile::WalkFailure(const char* wanted, const ChunkHeader& last, int64_t lastEnd) {
-  return Reason.empty() ? Refuse(MissingChunk(wanted, last, lastEnd, InputSize)) : 1;
-}
-
-// fmt must come first; a data chunk standing before it is never found.
-int PCMFile::LocateChunks() {
-  ChunkHeader chunk{};
-  int64_t chunkEnd = 0;
-  do {
-    const ChunkHeader last = chunk;
-    if (NextChunk(chunk) != 0) return WalkFailure("fmt", last, chunkEnd);
-    chunkEnd = ChunkBodyStart + chunk.size;
-  } while (std::memcmp(chunk.id, "fmt ", 4) != 0);
-  // A fmt body shorter than 16 bytes cannot describe the format.
-  if (chunk.size < 16) return Refuse("fmt chunk too short");
-  FmtOffset = static_cast<int32_t>(ChunkBodyStart);
-  FmtSize = chunk.size;
-  do {
-    const ChunkHeader last = chunk;
-    if (NextChunk(chunk) != 0) return WalkFailure("data", last, chunkEnd);
-    chunkEnd = ChunkBodyStart + chunk.size;
-  } while (std::memcmp(chunk.id, "data", 4) != 0);
-  if (chunk.size == 0) return Refuse("data chunk empty");
-  DataOffset = static_cast<int32_t>(ChunkBodyStart);
-  // The declared size is unsigned (streaming writers put 0xFFFFFFFF there); cut it to the file.
-  DataLength = static_cast<int32_t>(std::min<int64_t>(chunk.size, std::max<int64_t>(0, InputSize - DataOffset)));
-  return 0;
 }
 
 int PCMFile::ReadFormat() {
@@ -111,7 +74,9 @@ int PCMFile::ReadFormat() {
   if (!InputFile.Seek(FmtOffset) || !InputFile.Read(body, want, got)) return SystemFailure(InputFile);
   if (got < want) return Refuse("fmt chunk cut off");
   InputFormat = ParseFormat(body);
-  SubFormat = (want == 26 && InputFormat.FormatTag == TagExtensible) ? Load16(body + 24) : 0;
+  const bool extensible = want == 26 && InputFormat.FormatTag == TagExtensible;
+  SubFormat = extensible ? Load16(body + 24) : 0;
+  ChannelMask = extensible ? Load32(body + 20) : 0;
   FormatRead = true;
   return 0;
 }
@@ -163,12 +128,13 @@ int PCMFile::GetInfo(WaveInfo& info) {
   return 0;
 }
 
-int PCMFile::SeekSample(int32_t index) {
+int PCMFile::SeekSample(int64_t index) {
   if (!FormatRead || CheckFormat() != 0) return 1;
-  const int64_t bytePos = int64_t{index} * (InputFormat.BlockAlign / InputFormat.Channels);
-  if (bytePos >= DataLength) return 1;
+  const int64_t bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
+  // Compared as a sample count first, so that no index overflows the byte position.
+  if (index >= 0 && index >= (DataLength + bytesPerSample - 1) / bytesPerSample) return 1;
   // A negative index leaves an unusable position, which ReadSamples refuses.
-  ReadPosition = bytePos < 0 ? -1 : static_cast<int32_t>(bytePos);
+  ReadPosition = index < 0 ? -1 : index * bytesPerSample;
   return 0;
 }
 
@@ -188,7 +154,7 @@ int PCMFile::StartRead(int32_t& bytesPerSample) {
   if (ReadPosition < 0 || !InputOpen || !FormatRead || CheckFormat() != 0) return 1;
   bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
   if (DataLength - ReadPosition < bytesPerSample) return 2;
-  return InputFile.Seek(int64_t{DataOffset} + ReadPosition) ? 0 : SystemFailure(InputFile);
+  return InputFile.Seek(DataOffset + ReadPosition) ? 0 : SystemFailure(InputFile);
 }
 
 int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
@@ -198,14 +164,17 @@ int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
   if (int r = StartRead(bytesPerSample)) return r;
   const DecodeFn decode = DecoderFor(InputCoding());
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
-  auto nextCount = [&] { return std::min({requested, TransferBlock, (DataLength - ReadPosition) / bytesPerSample}); };
+  auto nextCount = [&] {
+    const int64_t left = (DataLength - ReadPosition) / bytesPerSample;
+    return static_cast<int32_t>(std::min<int64_t>({requested, TransferBlock, left}));
+  };
   for (int32_t n = nextCount(); n > 0; n = nextCount()) {
     const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
     size_t got = 0;
     if (!InputFile.Read(buffer.get(), bytes, got)) return SystemFailure(InputFile);
     if (got < bytes) return Refuse("file cut short while it was read");
     decode(buffer.get(), dest + delivered, n, InputFormat.BitsPerSample);
-    ReadPosition += static_cast<int32_t>(bytes);
+    ReadPosition += static_cast<int64_t>(bytes);
     delivered += n;
     requested -= n;
   }
@@ -217,12 +186,12 @@ int PCMFile::ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivere
   if (requested < 1 || !dest) return 1;
   int32_t bytesPerSample = 0;
   if (int r = StartRead(bytesPerSample)) return r;
-  const int32_t n = std::min(requested, (DataLength - ReadPosition) / bytesPerSample);
+  const auto n = static_cast<int32_t>(std::min<int64_t>(requested, (DataLength - ReadPosition) / bytesPerSample));
   const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
   size_t got = 0;
   if (!InputFile.Read(dest, bytes, got)) return SystemFailure(InputFile);
   if (got < bytes) return Refuse("file cut short while it was read");
-  ReadPosition += static_cast<int32_t>(bytes);
+  ReadPosition += static_cast<int64_t>(bytes);
   delivered = n;
   return 0;
 }

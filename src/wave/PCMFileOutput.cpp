@@ -1,4 +1,4 @@
-// Write side of PCMFile: canonical 44-byte header, encoded sample blocks, finishing.
+// Write side of PCMFile: output format, encoded sample blocks, finishing.
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -10,14 +10,15 @@
 namespace tacetix {
 namespace {
 
-constexpr int32_t HeaderBytes = 44;
-// The header's sizes and every position are signed 32-bit: the whole file stays below 2 GiB.
-constexpr int64_t MaxDataBytes = int64_t{0x7FFFFFFF} - HeaderBytes - 1;
+constexpr int32_t CanonicalHeaderBytes = 44;
+// With room for 64-bit sizes only what a file system holds limits the data.
+constexpr int64_t MaxRF64DataBytes = int64_t{1} << 62;
 
 int32_t BytesForBits(int32_t bits) { return bits / 8 + (bits % 8 != 0 ? 1 : 0); }
 
-void StoreId(uint8_t* p, const char* id) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(id[i]);
+bool WriteAll(FileHandle& file, const std::vector<uint8_t>& bytes) {
+  size_t put = 0;
+  return bytes.empty() || file.Write(bytes.data(), bytes.size(), put);
 }
 
 }  // namespace
@@ -39,72 +40,57 @@ int PCMFile::CreateOutput(const std::string& path, int32_t bits, int16_t tag, in
   // Create tells why in errno: the folder takes no new file, or a folder has the name.
   if (!OutputTarget.Create(path, replace, OutputFile)) return Refuse(SystemErrorText(errno));
   OutputOpen = true;
-  const int r = WriteHeader(0, bits, tag, bytesPerSample);
-  OutputDataOffset = HeaderBytes;
-  return r;
+  Reserved = false;
+  OutputDataOffset = CanonicalHeaderBytes;
+  return WriteHeader(0, bits, tag, bytesPerSample);
 }
 
-int PCMFile::WriteHeader(int32_t dataLength, int32_t bits, int16_t tag, int32_t bytesPerSample) {
+int PCMFile::WriteHeader(int64_t dataLength, int32_t bits, int16_t tag, int32_t bytesPerSample) {
   if (!OutputOpen) return 1;
   if (!OutputFile.Seek(0)) return SystemFailure(OutputFile);
   if (dataLength == 0) {
-    OutputFormat = InputFormat;
-    if (bits != -1) {
-      if (tag != -1 && tag != TagPCM && tag != TagFloat) return 1;
-      if (bits < 1 || bits > 64) return 1;
-      if (tag != -1) OutputFormat.FormatTag = static_cast<uint16_t>(tag);
-      OutputFormat.BitsPerSample = static_cast<uint16_t>(bits);
-      if (bytesPerSample == -1) bytesPerSample = BytesForBits(bits);
-      // Block align and byte rate must fit their 16- and 32-bit header fields.
-      const int64_t blockAlign = int64_t{OutputFormat.Channels} * bytesPerSample;
-      if (bytesPerSample < 1) return 1;
-      if (blockAlign > 0xFFFF || blockAlign * OutputFormat.SampleRate > 0xFFFFFFFF)
-        return Refuse(std::to_string(OutputFormat.Channels) + " channels of " + std::to_string(bytesPerSample) +
-                      " bytes do not fit a WAV header");
-      OutputFormat.BlockAlign = static_cast<uint16_t>(blockAlign);
-      OutputFormat.ByteRate = static_cast<uint32_t>(blockAlign * OutputFormat.SampleRate);
-    }
-    if (OutputFormat.FormatTag != TagPCM && OutputFormat.FormatTag != TagFloat) OutputFormat.FormatTag = PlainOutputTag();
-    // A header with no sample rate (or no channels) is one that other programs refuse to open.
-    if (OutputFormat.SampleRate == 0 || OutputFormat.Channels == 0) return Refuse("sample rate 0");
-    // Samples are coded by their container alone, so a depth copied from an input that the
-    // container cannot hold (below 8, more bits than it has, a float not of its size) becomes
-    // the container's: sox and ffmpeg refuse such a header, and the samples are the same.
-    const int32_t containerBits = 8 * (OutputFormat.BlockAlign / OutputFormat.Channels);
-    if (OutputFormat.BitsPerSample < 8 || OutputFormat.BitsPerSample > containerBits ||
-        (OutputFormat.FormatTag == TagFloat && OutputFormat.BitsPerSample != containerBits))
-      OutputFormat.BitsPerSample = static_cast<uint16_t>(containerBits);
-    // A byte rate copied from the input may be anything; readers expect it to be the true one.
-    const uint64_t byteRate = uint64_t{OutputFormat.BlockAlign} * OutputFormat.SampleRate;
-    if (byteRate > 0xFFFFFFFFu) return 1;
-    OutputFormat.ByteRate = static_cast<uint32_t>(byteRate);
+    if (int r = DeriveOutputFormat(bits, tag, bytesPerSample)) return r;
+    PlanFront();
   }
-  const std::array<uint8_t, 44> header = BuildHeader(dataLength);
-  size_t put = 0;
-  return OutputFile.Write(header.data(), header.size(), put) ? 0 : SystemFailure(OutputFile);
+  return WriteAll(OutputFile, BuildFront(dataLength)) ? 0 : SystemFailure(OutputFile);
 }
 
-std::array<uint8_t, 44> PCMFile::BuildHeader(int32_t dataLength) const {
-  std::array<uint8_t, 44> h{};
-  const auto length = static_cast<uint32_t>(dataLength);
-  StoreId(&h[0], "RIFF");
-  Store32(&h[4], 36u + length + (length & 1u));
-  StoreId(&h[8], "WAVE");
-  StoreId(&h[12], "fmt ");
-  Store32(&h[16], 16);
-  Store16(&h[20], OutputFormat.FormatTag);
-  Store16(&h[22], OutputFormat.Channels);
-  Store32(&h[24], OutputFormat.SampleRate);
-  Store32(&h[28], OutputFormat.ByteRate);
-  Store16(&h[32], OutputFormat.BlockAlign);
-  Store16(&h[34], OutputFormat.BitsPerSample);
-  StoreId(&h[36], "data");
-  Store32(&h[40], length);
-  return h;
+int PCMFile::DeriveOutputFormat(int32_t bits, int16_t tag, int32_t bytesPerSample) {
+  OutputFormat = InputFormat;
+  if (bits != -1) {
+    if (tag != -1 && tag != TagPCM && tag != TagFloat) return 1;
+    if (bits < 1 || bits > 64) return 1;
+    if (tag != -1) OutputFormat.FormatTag = static_cast<uint16_t>(tag);
+    OutputFormat.BitsPerSample = static_cast<uint16_t>(bits);
+    if (bytesPerSample == -1) bytesPerSample = BytesForBits(bits);
+    // Block align and byte rate must fit their 16- and 32-bit header fields.
+    const int64_t blockAlign = int64_t{OutputFormat.Channels} * bytesPerSample;
+    if (bytesPerSample < 1) return 1;
+    if (blockAlign > 0xFFFF || blockAlign * OutputFormat.SampleRate > 0xFFFFFFFF)
+      return Refuse(std::to_string(OutputFormat.Channels) + " channels of " + std::to_string(bytesPerSample) +
+                    " bytes do not fit a WAV header");
+    OutputFormat.BlockAlign = static_cast<uint16_t>(blockAlign);
+    OutputFormat.ByteRate = static_cast<uint32_t>(blockAlign * OutputFormat.SampleRate);
+  }
+  if (OutputFormat.FormatTag != TagPCM && OutputFormat.FormatTag != TagFloat) OutputFormat.FormatTag = PlainOutputTag();
+  // A header with no sample rate (or no channels) is one that other programs refuse to open.
+  if (OutputFormat.SampleRate == 0 || OutputFormat.Channels == 0) return Refuse("sample rate 0");
+  // Samples are coded by their container alone, so a depth copied from an input that the
+  // container cannot hold (below 8, more bits than it has, a float not of its size) becomes
+  // the container's: sox and ffmpeg refuse such a header, and the samples are the same.
+  const int32_t containerBits = 8 * (OutputFormat.BlockAlign / OutputFormat.Channels);
+  if (OutputFormat.BitsPerSample < 8 || OutputFormat.BitsPerSample > containerBits ||
+      (OutputFormat.FormatTag == TagFloat && OutputFormat.BitsPerSample != containerBits))
+    OutputFormat.BitsPerSample = static_cast<uint16_t>(containerBits);
+  // A byte rate copied from the input may be anything; readers expect it to be the true one.
+  const uint64_t byteRate = uint64_t{OutputFormat.BlockAlign} * OutputFormat.SampleRate;
+  if (byteRate > 0xFFFFFFFFu) return 1;
+  OutputFormat.ByteRate = static_cast<uint32_t>(byteRate);
+  return 0;
 }
 
 int PCMFile::RewindOutput() {
-  if (!OutputOpen || !OutputFile.Seek(HeaderBytes)) return 1;
+  if (!OutputOpen || !OutputFile.Seek(OutputDataOffset)) return 1;
   OutputWritten = 0;
   return 0;
 }
@@ -120,10 +106,11 @@ int PCMFile::StartWrite(int32_t count, int32_t& bytesPerSample) {
   if (count < 1 || !OutputOpen || OutputFormat.Channels == 0) return 1;
   bytesPerSample = OutputFormat.BlockAlign / OutputFormat.Channels;
   if (!EncoderFor(OutputCoding())) return 1;
-  // Refuse data the header's 32-bit sizes could not describe (a depth conversion can grow it).
-  if (int64_t{OutputWritten} + int64_t{count} * bytesPerSample > MaxDataBytes)
-    return Refuse("output would reach 2 GiB");
-  return OutputFile.Seek(int64_t{OutputDataOffset} + OutputWritten) ? 0 : SystemFailure(OutputFile);
+  // Refuse data the header's sizes could not describe: without room for 64-bit sizes (the
+  // output was not expected to need them) the 32-bit ones end a little below 4 GiB.
+  const int64_t limit = Reserved ? MaxRF64DataBytes : RiffDataLimit();
+  if (OutputWritten + int64_t{count} * bytesPerSample > limit) return Refuse("output would pass 4 GiB");
+  return OutputFile.Seek(OutputDataOffset + OutputWritten) ? 0 : SystemFailure(OutputFile);
 }
 
 // What reached the file counts as written, also when the write then failed.
@@ -131,7 +118,7 @@ bool PCMFile::AppendBytes(const uint8_t* bytes, size_t length) {
   size_t put = 0;
   const bool ok = OutputFile.Write(bytes, length, put);
   OutputPending = OutputPending || put > 0;
-  OutputWritten += static_cast<int32_t>(put);
+  OutputWritten += static_cast<int64_t>(put);
   return ok;
 }
 
@@ -164,15 +151,10 @@ int PCMFile::WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& wri
 int PCMFile::FinishOutput() {
   if (!OutputOpen) return 1;
   OutputPending = false;
-  bool ok = true;
-  if (OutputWritten & 1) {
-    const uint8_t pad = 0;
-    size_t put = 0;
-    ok = OutputFile.Seek(int64_t{OutputDataOffset} + OutputWritten) && OutputFile.Write(&pad, 1, put);
-  }
-  const std::array<uint8_t, 44> header = BuildHeader(OutputWritten);
-  size_t put = 0;
-  ok = OutputFile.Seek(0) && OutputFile.Write(header.data(), header.size(), put) && ok;
+  std::vector<uint8_t> tail(static_cast<size_t>(OutputWritten & 1), 0);  // the pad byte
+  tail.insert(tail.end(), Extras.AfterData.begin(), Extras.AfterData.end());
+  bool ok = tail.empty() || (OutputFile.Seek(OutputDataOffset + OutputWritten) && WriteAll(OutputFile, tail));
+  ok = OutputFile.Seek(0) && WriteAll(OutputFile, BuildFront(OutputWritten)) && ok;
   return ok ? 0 : SystemFailure(OutputFile);
 }
 

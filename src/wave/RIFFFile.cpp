@@ -7,13 +7,28 @@
 #include "wave/WaveClass.h"
 
 namespace tacetix {
+namespace {
 
-// Positions are signed 32-bit byte counts; a file of 2 GiB or more cannot be addressed.
-constexpr int64_t MaxInputSize = int64_t{0x7FFFFFFF};
 // One read fetches the headers of a run of small chunks; a jump past it costs one more read,
 // kept small so that a walk of large chunks does not read their bodies.
 constexpr size_t WalkBufferBytes = 512;
 constexpr int32_t ChunksPerPoll = 1024;
+// ds64 body: RIFF size, data size and sample count (8 bytes each), then the table's length.
+constexpr uint64_t Ds64FixedBytes = 28;
+constexpr uint64_t Ds64EntryBytes = 12;
+constexpr uint32_t SizeInDs64 = 0xFFFFFFFF;
+
+uint64_t Load64(const uint8_t* p) { return uint64_t{Load32(p)} | uint64_t{Load32(p + 4)} << 32; }
+
+bool IsForm64(const uint8_t* id) { return std::memcmp(id, "RF64", 4) == 0 || std::memcmp(id, "BW64", 4) == 0; }
+
+}  // namespace
+
+// A size past any file's end stops just past it instead of overflowing.
+int64_t RIFFFile::ChunkEnd(int64_t bodyStart, uint64_t size, int64_t fileSize) {
+  const uint64_t room = static_cast<uint64_t>(std::max<int64_t>(0, fileSize - bodyStart)) + 2;
+  return bodyStart + static_cast<int64_t>(std::min(size + (size & 1u), room));
+}
 
 RIFFFile::RIFFFile() = default;
 
@@ -39,13 +54,12 @@ int RIFFFile::OpenInput(const std::string& path, bool sizeCheck) {
 int RIFFFile::ReadHeader(bool sizeCheck) {
   if (!InputOpen) return 1;
   if (!InputFile.Size(InputSize)) return SystemFailure(InputFile);
-  if (InputSize > MaxInputSize) return Refuse("file is 2 GiB or larger");
+  Ds64 = {};
   uint8_t head[8];
   size_t got = 0;
   if (!InputFile.Seek(0) || !InputFile.Read(head, 8, got)) return SystemFailure(InputFile);
-  if (got < 8 || std::memcmp(head, "RIFF", 4) != 0) return Refuse("not a WAV file: no RIFF header");
-  const uint32_t riffSize = Load32(head + 4);
-  if (sizeCheck && InputSize - 8 != int64_t{riffSize}) return Refuse("RIFF size does not match the file size");
+  if (got < 8 || (std::memcmp(head, "RIFF", 4) != 0 && !IsForm64(head)))
+    return Refuse("not a WAV file: no RIFF header");
   if (!InputFile.Read(FormType.data(), 4, got)) return SystemFailure(InputFile);
   if (got < 4) return Refuse("not a WAV file: no RIFF header");
   ChunkRead = false;
@@ -53,7 +67,53 @@ int RIFFFile::ReadHeader(bool sizeCheck) {
   WalkBufferLength = 0;
   ChunksWalked = 0;
   WalkStopped = false;
+  uint64_t riffSize = Load32(head + 4);
+  if (IsForm64(head)) {
+    if (int r = ReadDs64(std::string(reinterpret_cast<const char*>(head), 4))) return r;
+    if (riffSize == SizeInDs64) riffSize = Ds64.RiffSize;
+  }
+  if (sizeCheck && static_cast<uint64_t>(InputSize - 8) != riffSize)
+    return Refuse("RIFF size does not match the file size");
   return 0;
+}
+
+// An RF64 file's ds64 chunk, which must come first: the walk then starts after it.
+int RIFFFile::ReadDs64(const std::string& form) {
+  uint8_t head[8] = {};
+  size_t got = 0;
+  if (!InputFile.Read(head, 8, got)) return SystemFailure(InputFile);
+  if (got < 8 || std::memcmp(head, "ds64", 4) != 0) return Refuse(form + " file without ds64 chunk");
+  const uint64_t size = Load32(head + 4);
+  if (size < Ds64FixedBytes) return Refuse("ds64 chunk too short");
+  std::vector<uint8_t> body(std::min<uint64_t>(size, Ds64FixedBytes + Ds64EntryBytes * MaxChunks));
+  if (!InputFile.Read(body.data(), body.size(), got)) return SystemFailure(InputFile);
+  if (got < Ds64FixedBytes) return Refuse("ds64 chunk cut off");
+  const uint64_t entries = Load32(body.data() + 24);
+  if (entries > MaxChunks || Ds64FixedBytes + entries * Ds64EntryBytes > size)
+    return Refuse("ds64 chunk table longer than the chunk");
+  if (Ds64FixedBytes + entries * Ds64EntryBytes > got) return Refuse("ds64 chunk cut off");
+  Ds64.Present = true;
+  Ds64.RiffSize = Load64(body.data());
+  Ds64.DataSize = Load64(body.data() + 8);
+  for (uint64_t i = 0; i < entries; ++i) {
+    const uint8_t* entry = body.data() + Ds64FixedBytes + i * Ds64EntryBytes;
+    ChunkEntry e;
+    std::memcpy(e.Id.data(), entry, 4);
+    e.Size = Load64(entry + 4);
+    Ds64.Table.push_back(e);
+  }
+  ChunkBodyStart = ChunkEnd(20, size, InputSize);
+  return 0;
+}
+
+// A chunk's size: an RF64 file puts 0xFFFFFFFF in the header of a chunk whose size needs
+// 64 bits and the size itself in ds64 (data's in its own field, others in the table).
+uint64_t RIFFFile::Ds64Size(const char* id, uint32_t size32) const {
+  if (!Ds64.Present || size32 != SizeInDs64) return size32;
+  if (std::memcmp(id, "data", 4) == 0) return Ds64.DataSize;
+  for (const ChunkEntry& e : Ds64.Table)
+    if (std::memcmp(e.Id.data(), id, 4) == 0) return e.Size;
+  return size32;
 }
 
 // The 8 bytes at offset, from the read-ahead buffer; got < 8 at the end of the file.
@@ -84,12 +144,12 @@ int RIFFFile::NextChunk(ChunkHeader& chunk) {
     return Refuse("cancelled");
   }
   // The end of the previous body (plus its pad byte), whatever was read from it.
-  if (ChunkRead) ChunkBodyStart += int64_t{CurrentChunk.size} + (CurrentChunk.size & 1u);
+  if (ChunkRead) ChunkBodyStart = ChunkEnd(ChunkBodyStart, CurrentChunk.size, InputSize);
   uint8_t head[8] = {};
   size_t got = 0;
   const bool readOk = ReadHeaderAt(ChunkBodyStart, head, got);
   std::memcpy(CurrentChunk.id, head, 4);
-  CurrentChunk.size = Load32(head + 4);
+  CurrentChunk.size = Ds64Size(CurrentChunk.id, Load32(head + 4));
   ChunkRead = true;
   ChunkBodyStart += 8;
   chunk = CurrentChunk;
@@ -108,6 +168,7 @@ int RIFFFile::CloseInput() {
   ChunkBodyStart = 0;
   InputSize = 0;
   WalkBufferLength = 0;
+  Ds64 = {};
   return 0;
 }
 
