@@ -69,7 +69,7 @@ void Consider(Choice& choice, const SourceChunk& c) {
   if (!CarriedId(c.Id)) return Drop(choice, c, "");
   if (Is(c.Id, "LIST") && c.Body.size() < 4) return Drop(choice, c, "malformed");
   if (Is(c.Id, "LIST") && !IsList(c, "INFO") && !IsList(c, "adtl")) return Drop(choice, c, "");
-  if (c.TooLarge) return Drop(choice, c, "too large");
+  if (c.NotRead != nullptr) return Drop(choice, c, c.NotRead);
   if (choice.Taken.count(ChunkName(c)) != 0) return Drop(choice, c, "repeated");
   std::vector<uint8_t> body = c.Body;
   if (!Rewrite(choice, c, body)) return Drop(choice, c, "malformed");
@@ -96,7 +96,7 @@ KeptChunks ChooseKeptChunks(const std::vector<SourceChunk>& chunks, const KeptFr
   Choice choice{frames, {}, {}, {}};
   // The labels follow the cue points, wherever the cue chunk stands: it is taken first.
   for (const SourceChunk& c : chunks) {
-    if (!Is(c.Id, "cue ") || c.TooLarge) continue;
+    if (!Is(c.Id, "cue ") || c.NotRead != nullptr) continue;
     std::vector<uint8_t> probe = c.Body;
     if (CutCuePoints(probe, frames, choice.Points)) break;
   }

@@ -12,11 +12,12 @@
 namespace tacetix {
 
 // One chunk of the input in file order. Body holds the chunk's bytes when the chunk may be
-// carried (CarriedId) and was small enough to read; TooLarge says it was not read for its size.
+// carried (CarriedId) and could be read; otherwise NotRead says why ("too large"), and a LIST's
+// Body still holds its type when there was one.
 struct SourceChunk {
   std::array<char, 4> Id{};
   std::vector<uint8_t> Body;
-  bool TooLarge = false;
+  const char* NotRead = nullptr;
 };
 
 // The chunks an output gets, whole (headers, bodies, pad bytes), and what it does not get.

@@ -6,6 +6,7 @@
 #include <exception>
 #include <new>
 
+#include "batch/OutputMetadata.h"
 #include "wave/SampleBlock.h"
 
 namespace tacetix {
@@ -218,6 +219,7 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
   const ProcessSettings& s = w.C.Settings;
   // A long chunk walk pumps too, so that a cancel need not wait for it.
   w.C.File.SetWalkPoll([&w] { return Pump(w); });
+  if (s.KeepMetadata) w.C.File.SetListChunks(true);
   const int opened = w.C.File.OpenInput(inputPath, false);
   w.C.File.SetWalkPoll(nullptr);
   if (opened != 0) return w.C.File.WalkCancelled() ? Cancel : Fail(w, opened);
@@ -245,7 +247,10 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     const Logfile& rec = *w.C.Record;
     w.C.Record->samples_out = w.O.OutputDue ? rec.endsample - rec.startsample + 1 : 0;
   }
-  if (!w.O.OutputDue || s.Simulation) return Continue;
+  if (!w.O.OutputDue) return Continue;
+  // Also when simulating: the report then names what the outputs would drop.
+  if (s.KeepMetadata) PrepareKeptMetadata(w.C.File, w.Info, w.T, w.O);
+  if (s.Simulation) return Continue;
   return WriteKept(w, outputPath);
 }
 

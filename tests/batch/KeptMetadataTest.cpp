@@ -197,7 +197,7 @@ TEST(KeptMetadataTest, LayoutsFollowTheCut) {
 
 TEST(KeptMetadataTest, BrokenOrSurplusChunksAreDroppedAndNamed) {
   SourceChunk huge = Chunk("iXML", {});
-  huge.TooLarge = true;
+  huge.NotRead = "too large";
   struct Case {
     const char* Name;
     std::vector<SourceChunk> Chunks;

@@ -1,0 +1,16 @@
+// The metadata an output carries: read from the input's listed chunks, handed to its writer.
+#pragma once
+
+#include <cstdint>
+
+#include "batch/ProcessFile.h"
+
+namespace tacetix {
+
+// Reads the chunks the output may carry from the open input (listed with SetListChunks) and
+// sets the output's extras for the frames the outcome keeps of wholeSamples samples: the kept
+// chunks and, for more than 2 channels or 16 bits, the extensible fmt with the speaker mask.
+// outcome.DroppedChunks names the chunks left out. A chunk that cannot be read is left out too.
+void PrepareKeptMetadata(PCMFile& file, const WaveInfo& info, int64_t wholeSamples, FileOutcome& outcome);
+
+}  // namespace tacetix
