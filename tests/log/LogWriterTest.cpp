@@ -2,6 +2,7 @@
 // failures of opening and writing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -204,4 +205,17 @@ TEST(LogWrite, FullDiskIsReportedNotThrown) {
   TempDir dir;
   ASSERT_EQ(WriteLogHeader(s, dir.File("run.log"), settings, {}), 0);
   EXPECT_EQ(WriteLogFooter(s, settings), 0);
+}
+
+// The option line appears only when the option is on, right after the run switches.
+TEST(LogHeader, KeepMetadataLineOnlyWhenTicked) {
+  for (const bool keep : {false, true}) {
+    LogHeaderSnapshot snapshot;
+    snapshot.KeepMetadata = keep;
+    const std::vector<std::string> lines = HeaderLines(LogSettings{}, snapshot);
+    const auto stop = std::find(lines.begin(), lines.end(), "Stop on error: Yes");
+    ASSERT_NE(stop, lines.end());
+    EXPECT_EQ(*(stop + 1), keep ? "Keep metadata: Yes" : "") << keep;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Keep metadata: Yes"), keep ? 1 : 0);
+  }
 }
