@@ -1,7 +1,9 @@
 // libFuzzer target: any byte string, as a file on disk, through the wave reader and the
 // processing of one file. The last two bytes pick the options, so a valid wave file stays
-// valid as an input and its tail steers trim, normalise and the bit-depth change.
+// valid as an input and its tail steers trim, normalise, the bit-depth change and whether
+// metadata is kept.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include <unistd.h>
 
 #include "batch/BatchRun.h"
+#include "batch/KeptMetadata.h"
 #include "batch/ProcessFile.h"
 #include "wave/WaveClass.h"
 
@@ -121,6 +124,35 @@ void ExpectCanonical(const std::vector<uint8_t>& out) {
   Expect(dataBytes % blockAlign == 0, "output holds whole frames");
 }
 
+// An output that keeps metadata: a RIFF file whose chunks all lie inside it, fmt first (16 bytes,
+// or 40 for the extensible form, whose valid bits may be fewer than the container's), one data chunk of whole frames, and besides these only chunks
+// an output may carry.
+void ExpectWellFormedWithMetadata(const std::vector<uint8_t>& out) {
+  Expect(out.size() >= 44 && std::memcmp(out.data(), "RIFF", 4) == 0 && std::memcmp(out.data() + 8, "WAVEfmt ", 8) == 0,
+         "metadata output ids");
+  Expect(uint64_t{Le32(out.data() + 4)} + 8 == out.size(), "metadata output RIFF size matches the file");
+  const uint32_t fmtSize = Le32(out.data() + 16);
+  const uint32_t validBits = fmtSize == 40 ? Le16(out.data() + 38) : 0;
+  Expect(fmtSize == 16 || (fmtSize == 40 && Le16(out.data() + 36) == 22 && validBits > 0 &&
+                           validBits <= Le16(out.data() + 34)),
+         "metadata output fmt of 16 bytes or extensible with valid bits inside the container");
+  const uint32_t blockAlign = Le16(out.data() + 32);
+  int dataChunks = 0;
+  for (size_t at = 12; at < out.size();) {
+    Expect(out.size() - at >= 8, "metadata output chunk header inside the file");
+    std::array<char, 4> id{};
+    std::memcpy(id.data(), out.data() + at, 4);
+    const uint64_t size = Le32(out.data() + at + 4);
+    Expect(size + (size & 1) <= out.size() - at - 8, "metadata output chunk inside the file");
+    const bool data = std::memcmp(id.data(), "data", 4) == 0;
+    dataChunks += data ? 1 : 0;
+    if (data) Expect(blockAlign > 0 && size % blockAlign == 0, "metadata output holds whole frames");
+    Expect(StructuralId(id) || CarriedId(id), "metadata output carries only chunks it may carry");
+    at += 8 + size + (size & 1);
+  }
+  Expect(dataChunks == 1, "metadata output has one data chunk");
+}
+
 // A finished or failed output leaves no temporary file beside it.
 void ExpectNoTemporaryFile(const std::string& dir) {
   DIR* d = ::opendir(dir.c_str());
@@ -143,6 +175,7 @@ ProcessSettings SettingsFrom(uint8_t choice, uint8_t levels) {
   s.Normalize = (levels & 0x10) == 0;
   s.NormalizeTarget = SliderFactor(1430);
   s.NormalizeLevelDb = SliderToDb(1430);
+  s.KeepMetadata = (levels & 0x20) != 0;
   return s;
 }
 
@@ -169,7 +202,8 @@ void Process(const ProcessSettings& settings, int32_t sampleCount, double* buffe
     return;
   }
   const std::vector<uint8_t> out = Slurp(p.Output);
-  ExpectCanonical(out);
+  if (settings.KeepMetadata) ExpectWellFormedWithMetadata(out);
+  else ExpectCanonical(out);
   if (result != FileResult::Done) return;
   Expect(outcome.OutputDue, "no output unless due");
   PCMFile reread;

@@ -106,6 +106,34 @@ def built_files():
     }
 
 
+def metadata_files():
+    """Inputs with the chunks an output may carry. Each ends in a chunk of two bytes, which the
+    fuzzer reads as its options: bit 0x20 of the first keeps the metadata."""
+    tone = tone16(200, silent_head=40, silent_tail=40)
+    bext = bytearray(602)
+    bext[338:346] = struct.pack("<Q", 48000 * 3600)
+    ixml = (b"<BWFXML><BEXT><BWF_TIME_REFERENCE_LOW>4294967000</BWF_TIME_REFERENCE_LOW>"
+            b"<BWF_TIME_REFERENCE_HIGH>1</BWF_TIME_REFERENCE_HIGH></BEXT></BWFXML>")
+    cue = struct.pack("<I", 3) + b"".join(struct.pack("<II4sIII", i, p, b"data", 0, 0, p)
+                                         for i, p in [(1, 10), (2, 60), (3, 280)])
+    adtl = (b"adtl" + chunk(b"labl", struct.pack("<I", 2) + b"in\0") + chunk(b"note", struct.pack("<I", 1) + b"x\0")
+            + chunk(b"ltxt", struct.pack("<IIIHHHH", 2, 500, 0x206E6772, 0, 0, 0, 0) + b"r\0"))
+    smpl = struct.pack("<9I", 0, 0, 125000, 60, 0, 0, 0, 2, 0) + struct.pack("<6I", 1, 0, 50, 150, 0, 0) \
+        + struct.pack("<6I", 2, 0, 0, 279, 0, 0)
+    info = b"INFO" + chunk(b"INAM", b"seed\0")
+    keep, keep_24bit = chunk(b"optn", b"\x20\x00"), chunk(b"optn", b"\x2c\x05")
+    return {
+        "meta-bwf-markers.wav": riff(chunk(b"fmt ", fmt()), chunk(b"LIST", info), chunk(b"bext", bytes(bext)),
+                                     chunk(b"iXML", ixml), chunk(b"data", tone), chunk(b"cue ", cue),
+                                     chunk(b"LIST", adtl), chunk(b"smpl", smpl), keep),
+        "meta-6ch-24bit.wav": riff(chunk(b"fmt ", fmt(channels=6, bits=24)), chunk(b"data", tone[:360]),
+                                   chunk(b"cue ", cue), keep_24bit),
+        "meta-broken-chunks.wav": riff(chunk(b"fmt ", fmt()), chunk(b"bext", bytes(300)), chunk(b"data", tone),
+                                       chunk(b"cue ", struct.pack("<I", 99) + cue[4:]),
+                                       chunk(b"LIST", adtl[:-5]), chunk(b"smpl", smpl[:40]), keep),
+    }
+
+
 PEER_FILES = [
     ("sox-u8-stereo.wav", ["sox", "-n", "-r", "8000", "-c", "2", "-b", "8", "-e", "unsigned-integer", "{out}",
                            "synth", "0.03", "sine", "300", "pad", "0.01", "0.01"]),
@@ -126,7 +154,7 @@ PEER_FILES = [
 
 def main():
     os.makedirs(CORPUS, exist_ok=True)
-    for name, data in built_files().items():
+    for name, data in {**built_files(), **metadata_files()}.items():
         with open(os.path.join(CORPUS, name), "wb") as f:
             f.write(data)
     for name, cmd in PEER_FILES:
