@@ -219,4 +219,25 @@ TEST(LongFileTest, ReservedRoomBecomesDs64PastFourGibibytes) {
   f.DiscardOutput();
 }
 
+// ffmpeg's RF64 (written with -rf64 always, so small) holds the same samples as its RIFF twin.
+TEST(LongFileTest, FfmpegRf64ReadsLikeItsRiffTwin) {
+  if (!HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg is needed";
+  TempDir dir;
+  std::vector<double> riffValues, rf64Values;
+  for (const char* mode : {"never", "always"}) {
+    const std::string path = dir.File(std::string(mode) + ".wav");
+    ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=0.2 -ac 3 -c:a pcm_s24le -rf64 " +
+                         std::string(mode) + " " + ShellQuote(path)), 0);
+    const Bytes file = ReadFile(path);
+    ASSERT_GT(file.size(), 4u);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 4), mode[0] == 'a' ? "RF64" : "RIFF");
+    int32_t ch = 0, bits = 0, tag = 0;
+    ASSERT_TRUE(ReadWav(path, ch, bits, tag, mode[0] == 'a' ? rf64Values : riffValues));
+    EXPECT_EQ(ch, 3);
+    EXPECT_EQ(bits, 24);
+  }
+  EXPECT_EQ(rf64Values.size(), 3u * 8820);  // 0.2 s at 44100 Hz
+  EXPECT_EQ(rf64Values, riffValues);
+}
+
 }  // namespace
