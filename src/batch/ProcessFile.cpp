@@ -28,7 +28,7 @@ struct Work {
   WaveInfo Info{};
   FileOutcome O;
   int32_t Ch = 1;
-  int32_t T = 0;
+  int64_t T = 0;
   int Code = 0;  // failure code of the operation that stopped the file
   std::string Reason;  // set when the file's own reason would not say enough
 };
@@ -49,12 +49,12 @@ bool Pump(Work& w) { return w.C.FrontEnd.Pump(); }
 
 // Of n samples read from blockStart, those of whole frames: the part-frame at the end of a
 // cut-off file is neither scanned nor written, so an output always holds whole frames.
-int32_t WholeFrames(const Work& w, int32_t blockStart, int32_t n) {
-  return std::max(0, std::min(n, w.T - blockStart));
+int32_t WholeFrames(const Work& w, int64_t blockStart, int32_t n) {
+  return static_cast<int32_t>(std::max<int64_t>(0, std::min<int64_t>(n, w.T - blockStart)));
 }
 
 // The next block of a forward pass that started at sample blockStart: pumps first, then reads.
-int NextBlock(Work& w, int32_t blockStart, int32_t& n) {
+int NextBlock(Work& w, int64_t blockStart, int32_t& n) {
   if (Pump(w)) return Cancel;
   n = 0;
   const int r = w.C.File.ReadSampleBytes(w.Block, BlockValues, n);
@@ -66,7 +66,8 @@ int NextBlock(Work& w, int32_t blockStart, int32_t& n) {
 
 int ScanBeginning(Work& w) {
   if (int r = w.C.File.SeekSample(0)) return Fail(w, r);
-  for (int32_t pos = 0, n = 0; !w.O.StartFound; pos += n) {
+  int32_t n = 0;
+  for (int64_t pos = 0; !w.O.StartFound; pos += n) {
     const int r = NextBlock(w, pos, n);
     if (r == EndOfPass) break;
     if (r != Continue) return r;
@@ -84,10 +85,10 @@ int ScanBeginning(Work& w) {
 
 // Reads backwards in blocks ending at T, T - BlockValues, ...; the last starts at sample 0.
 int ScanEnd(Work& w) {
-  int32_t pos = w.T;
+  int64_t pos = w.T;
   do {
     if (Pump(w)) return Cancel;
-    pos = std::max(0, pos - BlockValues);
+    pos = std::max<int64_t>(0, pos - BlockValues);
     if (int r = w.C.File.SeekSample(pos)) return Fail(w, r);
     int32_t n = 0;
     if (int r = w.C.File.ReadSampleBytes(w.Block, BlockValues, n)) return Fail(w, r);
@@ -107,7 +108,8 @@ int ScanEnd(Work& w) {
 // From KeepFirst to the end of the data: nothing after KeepLast exceeds the end threshold.
 int ScanPeak(Work& w) {
   if (int r = w.C.File.SeekSample(w.O.KeepFirst)) return Fail(w, r);
-  for (int32_t pos = w.O.KeepFirst, n = 0;; pos += n) {
+  int32_t n = 0;
+  for (int64_t pos = w.O.KeepFirst;; pos += n) {
     const int r = NextBlock(w, pos, n);
     if (r == EndOfPass) break;
     if (r != Continue) return r;
@@ -139,11 +141,11 @@ void FillRange(Work& w) {
     w.C.Record->endsample = 0;
     return;
   }
-  w.C.Record->startsample = static_cast<uint32_t>(w.O.KeepFirst / w.Ch);
-  w.C.Record->endsample = static_cast<uint32_t>(w.O.KeepLast / w.Ch - (w.C.Settings.RemoveEnd ? 0 : 1));
+  w.C.Record->startsample = static_cast<uint64_t>(w.O.KeepFirst / w.Ch);
+  w.C.Record->endsample = static_cast<uint64_t>(w.O.KeepLast / w.Ch - (w.C.Settings.RemoveEnd ? 0 : 1));
 }
 
-int32_t WriteProgress(const Work& w, int32_t pos) {
+int32_t WriteProgress(const Work& w, int64_t pos) {
   const long double kept = static_cast<long double>(w.O.KeepLast) - w.O.KeepFirst + 1;
   const long double share = (static_cast<long double>(pos) - w.O.KeepFirst + 1) / kept + w.C.Progress.RowIndex;
   const long double pct = std::nearbyint(share * static_cast<long double>(w.C.Progress.PerFileShare));
@@ -157,8 +159,9 @@ long double WriteGain(const Work& w) {
   return (std::isfinite(w.O.Gain) || w.O.Peak == 0.0) ? gain : exact;
 }
 
-int StartOutput(Work& w, const std::string& outputPath) {
+int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   PCMFile& f = w.C.File;
+  f.SetExpectedOutputSamples(keptSamples);
   if (int r = f.CreateOutput(outputPath, w.O.TargetBits, w.O.TargetFormat, -1, w.C.Settings.Overwrite)) {
     // Created but without its first header (a format no header can hold, a full disk): an
     // empty or cut header is no wave file, so it never reaches its name.
@@ -172,16 +175,16 @@ int StartOutput(Work& w, const std::string& outputPath) {
 
 int WriteKept(Work& w, const std::string& outputPath) {
   PCMFile& f = w.C.File;
-  int32_t pos = w.O.KeepFirst;
+  int64_t pos = w.O.KeepFirst;
   // Without one whole frame there is nothing to write, as with data of no samples at all.
   if (w.T == 0) {
     w.Reason = "no whole frame of samples";
     return Fail(w, 1);
   }
   if (int r = f.SeekSample(pos)) return Fail(w, r);
-  if (int r = StartOutput(w, outputPath)) return r;
+  const int64_t keptSamples = std::min(w.O.KeepLast, w.T - 1) - w.O.KeepFirst + 1;
+  if (int r = StartOutput(w, outputPath, keptSamples)) return r;
   const long double gain = WriteGain(w);
-  const int64_t keptSamples = int64_t{std::min(w.O.KeepLast, w.T - 1)} - w.O.KeepFirst + 1;
   const BlockRecoder recoder(w.In, f.OutputCoding(), w.C.Settings.Normalize ? &gain : nullptr, keptSamples);
   for (bool last = false; !last;) {
     int32_t n = 0;
@@ -189,9 +192,9 @@ int WriteKept(Work& w, const std::string& outputPath) {
     if (r == EndOfPass) break;
     if (r != Continue) return r;
     pos += n;
-    const int32_t progressPos = pos;
+    const int64_t progressPos = pos;
     if (pos > w.O.KeepLast) {
-      n -= pos - w.O.KeepLast - 1;
+      n -= static_cast<int32_t>(pos - w.O.KeepLast - 1);
       last = true;
     }
     recoder.Recode(w.Block, n);
@@ -211,7 +214,7 @@ void FillFormatFields(Work& w) {
   rec->channels_in = static_cast<uint32_t>(w.Info.Channels);
   rec->bits_in = static_cast<uint32_t>(w.Info.BitsPerSample);
   rec->hz_in = static_cast<uint32_t>(w.Info.SampleRate);
-  rec->samples_in = static_cast<uint32_t>(w.Info.SampleCount) / static_cast<uint32_t>(w.Info.Channels);
+  rec->samples_in = static_cast<uint64_t>(w.Info.SampleCount) / static_cast<uint64_t>(w.Info.Channels);
   rec->bits_out = static_cast<uint32_t>(w.O.TargetBits == -1 ? w.Info.BitsPerSample : w.O.TargetBits);
 }
 

@@ -24,8 +24,8 @@ struct FileOutcome {
   bool StartFound = false;
   bool EndFound = false;
   bool Silent = false;
-  int32_t KeepFirst = 0;  // first kept sample, always the first of a frame
-  int32_t KeepLast = 0;   // last kept sample, the last of a frame; T while the end is not searched
+  int64_t KeepFirst = 0;  // first kept sample, always the first of a frame
+  int64_t KeepLast = 0;   // last kept sample, the last of a frame; T while the end is not searched
   double Peak = 0.0;
   double PeakMagnitude = 0.0;
   double Gain = 1.0;

@@ -1,5 +1,6 @@
 #include "cli/CliFrontEnd.h"
 
+#include <cinttypes>
 #include <cstdio>
 
 namespace tacetix {
@@ -82,9 +83,9 @@ bool CliFrontEnd::Pump() { return OutputLost || (Cancel && *Cancel != 0); }
 std::string FiguresText(const RowResult& r, bool normalize) {
   const Logfile& f = r.Figures;
   char text[256];
-  if (r.Silent) std::snprintf(text, sizeof text, "no frame of %u above the threshold", f.samples_in);
-  else std::snprintf(text, sizeof text, "frames %u..%u of %u kept, %u -> %u bits", f.startsample, f.endsample,
-                     f.samples_in, f.bits_in, f.bits_out);
+  if (r.Silent) std::snprintf(text, sizeof text, "no frame of %" PRIu64 " above the threshold", f.samples_in);
+  else std::snprintf(text, sizeof text, "frames %" PRIu64 "..%" PRIu64 " of %" PRIu64 " kept, %u -> %u bits",
+                     f.startsample, f.endsample, f.samples_in, f.bits_in, f.bits_out);
   std::string out = text;
   if (normalize && f.peakdb_known) {
     std::snprintf(text, sizeof text, ", peak %.2f dBfs, gain %+.2f dB", f.peakdb, f.ampdb);

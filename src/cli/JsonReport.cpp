@@ -119,7 +119,7 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   if (done) ++(r.OutputMade ? Outputs : r.Silent ? Silent : Unchanged);
   const std::string reason = NoOutputReason(r);
   const Logfile& f = r.Figures;
-  auto count = [&](uint32_t v) { return r.FiguresKnown ? std::to_string(v) : std::string("null"); };
+  auto count = [&](uint64_t v) { return r.FiguresKnown ? std::to_string(v) : std::string("null"); };
   // A silent file has no peak: the log's 0.0 there is a placeholder, not a level.
   const bool levels = r.FiguresKnown && normalize && !r.Silent;
   std::string line;

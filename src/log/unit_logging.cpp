@@ -119,7 +119,8 @@ bool Logfile::WriteColumnHeader(LogStream& stream) const {
 bool Logfile::WriteRecord(LogStream& stream, char sepaDeci) const {
   const std::string sep(1, separator);
   std::string line = Quoted(infile);
-  for (uint32_t value : {channels_in, bits_in, hz_in, samples_in, startsample, endsample}) {
+  const uint64_t counts[] = {channels_in, bits_in, hz_in, samples_in, startsample, endsample};
+  for (uint64_t value : counts) {
     line += sep + std::to_string(value);
   }
   line += sep + (peakdb_known ? LevelText(peakdb, sepaDeci) : Quoted("unknown"));

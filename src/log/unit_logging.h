@@ -67,13 +67,13 @@ class Logfile {
   uint32_t channels_in = 0;
   uint32_t bits_in = 0;
   uint32_t hz_in = 0;
-  uint32_t samples_in = 0;
-  uint32_t startsample = 0;
-  uint32_t endsample = 0;
+  uint64_t samples_in = 0;  // frames; 64-bit, as long files have more than 4 G of them
+  uint64_t startsample = 0;
+  uint64_t endsample = 0;
   double peakdb = 0.0;
   double ampdb = 0.0;
   uint32_t bits_out = 0;
-  uint32_t samples_out = 0;
+  uint64_t samples_out = 0;
   bool peakdb_known = false;
 };
 

@@ -41,6 +41,7 @@ bool AnalyzeWith(PCMFile& file, const QString& path, FileRow& row) {
   row.Hz = static_cast<uint32_t>(info.SampleRate);
   row.Channels = static_cast<uint32_t>(info.Channels);
   row.Length = QString::fromStdString(DurationText(info));
+  row.LengthMs = DurationMilliseconds(info);
   row.Status = QStringLiteral("-");
   return true;
 }

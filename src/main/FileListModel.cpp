@@ -16,11 +16,12 @@ const char* const HeaderCaptions[FileListModel::ColumnCount] = {"File", "Bits", 
 
 const QString& TextKey(const FileRow& row, int column) {
   if (column == FileListModel::ColFile) return row.Path;
-  if (column == FileListModel::ColLength) return row.Length;
   return row.Status;
 }
 
-uint32_t NumberKey(const FileRow& row, int column) {
+// Lengths compare as numbers: past 99 hours the text has more digits.
+int64_t NumberKey(const FileRow& row, int column) {
+  if (column == FileListModel::ColLength) return row.LengthMs;
   if (column == FileListModel::ColBits) return row.Bits;
   if (column == FileListModel::ColHz) return row.Hz;
   return row.Channels;
@@ -34,10 +35,10 @@ std::vector<int> SortedOrder(const std::vector<FileRow>& rows, int comparer) {
   std::vector<int> order(rows.size());
   std::iota(order.begin(), order.end(), 0);
   const bool numeric = column == FileListModel::ColBits || column == FileListModel::ColHz ||
-                       column == FileListModel::ColChannels;
+                       column == FileListModel::ColChannels || column == FileListModel::ColLength;
   if (numeric) {
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-      const uint32_t x = NumberKey(rows[a], column), y = NumberKey(rows[b], column);
+      const int64_t x = NumberKey(rows[a], column), y = NumberKey(rows[b], column);
       return descending ? y < x : x < y;
     });
     return order;

@@ -16,6 +16,7 @@ struct FileRow {
   uint32_t Hz = 0;
   uint32_t Channels = 0;
   QString Length;
+  int64_t LengthMs = -1;  // the length as a number, for sorting; -1 when unknown
   QString Status = QStringLiteral("-");
   QString StatusReason;  // why the row ended in its word, shown in the Status cell's tooltip
 };

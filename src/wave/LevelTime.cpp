@@ -16,28 +16,30 @@ double DbToLinear(double d) {
 
 double LinearToDb(double v) { return DecibelsPerOctave() * std::log(v) / std::log(0.5); }
 
-std::string ZeroPad(int32_t n, int32_t width) {
+std::string ZeroPad(int64_t n, int32_t width) {
   std::string text = std::to_string(n);
   if (width > 0 && text.size() < static_cast<size_t>(width)) text.insert(0, static_cast<size_t>(width) - text.size(), '0');
   return text;
 }
 
-std::string DurationText(const WaveInfo& info) {
+int64_t DurationMilliseconds(const WaveInfo& info) {
   if ((info.FormatTag != 1 && info.FormatTag != 3) || info.Channels <= 0 || info.SampleRate <= 0 ||
       info.SampleCount < 0)
-    return "--:--:--.---";
-  const auto rate = static_cast<uint32_t>(info.SampleRate);
-  const uint32_t frames = static_cast<uint32_t>(info.SampleCount) / static_cast<uint32_t>(info.Channels);
-  uint32_t seconds = frames / rate;
-  const uint32_t rest = frames % rate;
-  auto ms = static_cast<uint32_t>(std::nearbyint(static_cast<long double>(rest) / rate * 1000.0L));
-  if (ms >= 1000) {  // a rest just short of a second rounds up into the next second
-    ms -= 1000;
-    ++seconds;
-  }
-  const uint32_t hours = seconds / 3600;
-  return ZeroPad(static_cast<int32_t>(hours), 2) + ":" + ZeroPad(static_cast<int32_t>((seconds / 60) % 60), 2) +
-         ":" + ZeroPad(static_cast<int32_t>(seconds % 60), 2) + "." + ZeroPad(static_cast<int32_t>(ms), 3);
+    return -1;
+  const auto rate = static_cast<uint64_t>(info.SampleRate);
+  const uint64_t frames = static_cast<uint64_t>(info.SampleCount) / static_cast<uint64_t>(info.Channels);
+  const uint64_t rest = frames % rate;
+  // A rest just short of a second rounds up into the next second.
+  const auto ms = static_cast<uint64_t>(std::nearbyint(static_cast<long double>(rest) / rate * 1000.0L));
+  return static_cast<int64_t>(frames / rate * 1000 + ms);
+}
+
+std::string DurationText(const WaveInfo& info) {
+  const int64_t total = DurationMilliseconds(info);
+  if (total < 0) return "--:--:--.---";
+  const int64_t seconds = total / 1000;
+  return ZeroPad(seconds / 3600, 2) + ":" + ZeroPad((seconds / 60) % 60, 2) + ":" + ZeroPad(seconds % 60, 2) + "." +
+         ZeroPad(total % 1000, 3);
 }
 
 }  // namespace tacetix

@@ -288,7 +288,9 @@ double DbToLinear(double d);
 double LinearToDb(double v);
 // Length as hh:mm:ss.mmm, or "--:--:--.---" when the format or its rate is unknown.
 std::string DurationText(const WaveInfo& info);
+// The length DurationText shows, in milliseconds; -1 when it shows none.
+int64_t DurationMilliseconds(const WaveInfo& info);
 // Decimal text of n, zero-padded on the left to at least width characters.
-std::string ZeroPad(int32_t n, int32_t width);
+std::string ZeroPad(int64_t n, int32_t width);
 
 }  // namespace tacetix
