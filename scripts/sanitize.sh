@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 source ./scripts/deps.sh
-ensure_packages cmake make pkg-config clang libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg python3
+ensure_packages cmake make pkg-config clang libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg python3 \
+  mediainfo sndfile-programs
 
 build="${BUILD_DIR:-build-sanitize}"
 gui=OFF
