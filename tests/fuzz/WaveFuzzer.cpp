@@ -80,7 +80,7 @@ class SilentFrontEnd : public RunFrontEnd {
 
 // One pass from start to the end: reads never fail on a file that is not changing,
 // and deliver exactly the samples GetInfo announced.
-void ReadPass(PCMFile& file, const WaveInfo& info, int32_t start, double* buffer) {
+void ReadPass(PCMFile& file, const WaveInfo& info, int64_t start, double* buffer) {
   if (file.SeekSample(start) != 0) {
     Expect(start >= info.SampleCount, "SeekSample inside the data");
     return;
@@ -94,19 +94,31 @@ void ReadPass(PCMFile& file, const WaveInfo& info, int32_t start, double* buffer
     total += delivered;
   }
   Expect(r == 2, "a pass ends with end of data");
-  Expect(total == int64_t{info.SampleCount} - start, "a pass delivers every sample");
+  Expect(total == info.SampleCount - start, "a pass delivers every sample");
   file.ClearReadPosition();
 }
 
-// A canonical 44-byte header whose sizes match the file: what sox and every other reader expects.
-void ExpectCanonical(const std::vector<uint8_t>& out) {
+uint64_t Le64(const uint8_t* p) { return Le32(p) | uint64_t{Le32(p + 4)} << 32; }
+
+// A canonical 44-byte header whose sizes match the file (what sox and every other reader
+// expects), or the same behind a 28-byte JUNK chunk, or an RF64 one whose ds64 holds the sizes.
+void ExpectWellFormed(const std::vector<uint8_t>& out) {
   Expect(out.size() >= 44, "output holds a whole header");
-  const uint8_t* h = out.data();
-  Expect(std::memcmp(h, "RIFF", 4) == 0 && std::memcmp(h + 8, "WAVEfmt ", 8) == 0, "output ids");
+  const bool rf64 = std::memcmp(out.data(), "RF64", 4) == 0;
+  const bool reserved = out.size() >= 80 && (std::memcmp(out.data() + 12, "JUNK", 4) == 0 ||
+                                             std::memcmp(out.data() + 12, "ds64", 4) == 0);
+  Expect(!rf64 || std::memcmp(out.data() + 12, "ds64", 4) == 0, "an RF64 output starts with ds64");
+  if (reserved) Expect(Le32(out.data() + 16) == 28, "the reserved chunk holds a ds64 body");
+  const size_t skip = reserved ? 36 : 0;
+  const uint8_t* h = out.data() + skip;
+  Expect(std::memcmp(out.data(), rf64 ? "RF64" : "RIFF", 4) == 0 && std::memcmp(out.data() + 8, "WAVE", 4) == 0 &&
+             std::memcmp(h + 12, "fmt ", 4) == 0, "output ids");
   Expect(Le32(h + 16) == 16 && std::memcmp(h + 36, "data", 4) == 0, "output fmt size and data id");
-  const uint64_t dataBytes = Le32(h + 40);
-  Expect(44 + dataBytes + (dataBytes & 1) == out.size(), "output data size matches the file");
-  Expect(uint64_t{Le32(h + 4)} + 8 == out.size(), "output RIFF size matches the file");
+  const uint64_t dataBytes = rf64 ? Le64(out.data() + 28) : Le32(h + 40);
+  const uint64_t riffSize = rf64 ? Le64(out.data() + 20) : Le32(out.data() + 4);
+  Expect(!rf64 || (Le32(out.data() + 4) == 0xFFFFFFFF && Le32(h + 40) == 0xFFFFFFFF), "RF64 sizes in ds64");
+  Expect(44 + skip + dataBytes + (dataBytes & 1) == out.size(), "output data size matches the file");
+  Expect(riffSize + 8 == out.size(), "output RIFF size matches the file");
   // What sox and ffmpeg check before they read a sample.
   const uint32_t channels = Le16(h + 22), rate = Le32(h + 24), blockAlign = Le16(h + 32);
   Expect(channels > 0 && rate > 0 && rate <= 0x7FFFFFFF, "output has channels and a rate of 1 to 2^31 - 1");
@@ -124,27 +136,38 @@ void ExpectCanonical(const std::vector<uint8_t>& out) {
   Expect(dataBytes % blockAlign == 0, "output holds whole frames");
 }
 
-// An output that keeps metadata: a RIFF file whose chunks all lie inside it, fmt first (16 bytes,
-// or 40 for the extensible form, whose valid bits may be fewer than the container's), one data chunk of whole frames, and besides these only chunks
-// an output may carry.
+// An output that keeps metadata: a RIFF (or RF64) file whose chunks all lie inside it, fmt
+// first after any reserved JUNK or ds64 (16 bytes, or 40 for the extensible form, whose valid
+// bits may be fewer than the container's), one data chunk of whole frames, and besides these
+// only chunks an output may carry.
 void ExpectWellFormedWithMetadata(const std::vector<uint8_t>& out) {
-  Expect(out.size() >= 44 && std::memcmp(out.data(), "RIFF", 4) == 0 && std::memcmp(out.data() + 8, "WAVEfmt ", 8) == 0,
+  Expect(out.size() >= 44, "metadata output holds a whole header");
+  const bool rf64 = std::memcmp(out.data(), "RF64", 4) == 0;
+  Expect((rf64 || std::memcmp(out.data(), "RIFF", 4) == 0) && std::memcmp(out.data() + 8, "WAVE", 4) == 0,
          "metadata output ids");
-  Expect(uint64_t{Le32(out.data() + 4)} + 8 == out.size(), "metadata output RIFF size matches the file");
-  const uint32_t fmtSize = Le32(out.data() + 16);
-  const uint32_t validBits = fmtSize == 40 ? Le16(out.data() + 38) : 0;
-  Expect(fmtSize == 16 || (fmtSize == 40 && Le16(out.data() + 36) == 22 && validBits > 0 &&
-                           validBits <= Le16(out.data() + 34)),
-         "metadata output fmt of 16 bytes or extensible with valid bits inside the container");
-  const uint32_t blockAlign = Le16(out.data() + 32);
+  Expect((rf64 ? Le64(out.data() + 20) : uint64_t{Le32(out.data() + 4)}) + 8 == out.size(),
+         "metadata output RIFF size matches the file");
+  uint32_t blockAlign = 0;
   int dataChunks = 0;
+  bool fmtSeen = false;
   for (size_t at = 12; at < out.size();) {
     Expect(out.size() - at >= 8, "metadata output chunk header inside the file");
     std::array<char, 4> id{};
     std::memcpy(id.data(), out.data() + at, 4);
-    const uint64_t size = Le32(out.data() + at + 4);
-    Expect(size + (size & 1) <= out.size() - at - 8, "metadata output chunk inside the file");
+    const uint8_t* body = out.data() + at + 8;
     const bool data = std::memcmp(id.data(), "data", 4) == 0;
+    const bool reserved = std::memcmp(id.data(), "JUNK", 4) == 0 || std::memcmp(id.data(), "ds64", 4) == 0;
+    uint64_t size = Le32(out.data() + at + 4);
+    if (data && rf64 && size == 0xFFFFFFFF) size = Le64(out.data() + 28);
+    Expect(size + (size & 1) <= out.size() - at - 8, "metadata output chunk inside the file");
+    Expect(fmtSeen || reserved || std::memcmp(id.data(), "fmt ", 4) == 0, "metadata output fmt first");
+    if (!fmtSeen && std::memcmp(id.data(), "fmt ", 4) == 0) {
+      fmtSeen = true;
+      const uint32_t validBits = size == 40 ? Le16(body + 18) : 0;
+      Expect(size == 16 || (size == 40 && Le16(body + 16) == 22 && validBits > 0 && validBits <= Le16(body + 14)),
+             "metadata output fmt of 16 bytes or extensible with valid bits inside the container");
+      blockAlign = Le16(body + 12);
+    }
     dataChunks += data ? 1 : 0;
     if (data) Expect(blockAlign > 0 && size % blockAlign == 0, "metadata output holds whole frames");
     Expect(StructuralId(id) || CarriedId(id), "metadata output carries only chunks it may carry");
@@ -180,7 +203,7 @@ ProcessSettings SettingsFrom(uint8_t choice, uint8_t levels) {
 }
 
 // sampleCount: the input's samples in whole frames (the end of the kept range when the end is kept).
-void Process(const ProcessSettings& settings, int32_t sampleCount, double* buffer) {
+void Process(const ProcessSettings& settings, int64_t sampleCount, double* buffer) {
   const Scratch& p = Paths();
   ::unlink(p.Output.c_str());
   SilentFrontEnd frontEnd;
@@ -203,15 +226,37 @@ void Process(const ProcessSettings& settings, int32_t sampleCount, double* buffe
   }
   const std::vector<uint8_t> out = Slurp(p.Output);
   if (settings.KeepMetadata) ExpectWellFormedWithMetadata(out);
-  else ExpectCanonical(out);
+  else ExpectWellFormed(out);
   if (result != FileResult::Done) return;
   Expect(outcome.OutputDue, "no output unless due");
   PCMFile reread;
   WaveInfo info{};
   Expect(reread.OpenInput(p.Output, true) == 0 && reread.GetInfo(info) == 0, "the output reads back");
-  const int64_t keptEnd = std::min<int64_t>(int64_t{outcome.KeepLast} + 1, sampleCount);
+  const int64_t keptEnd = std::min<int64_t>(outcome.KeepLast + 1, sampleCount);
   Expect(info.SampleCount == keptEnd - outcome.KeepFirst, "the output holds the kept samples");
   Expect(info.SampleCount % info.Channels == 0, "the output holds whole frames");
+}
+
+// Listing the chunks never changes whether or how a file reads, and lists only what the file holds.
+void ListChunks(const std::string& path, const WaveInfo& plain, size_t size) {
+  PCMFile file;
+  file.SetListChunks(true);
+  WaveInfo info{};
+  const bool read = file.OpenInput(path, false) == 0 && file.GetInfo(info) == 0;
+  Expect(read == (plain.Channels > 0), "the list keeps the file as readable as without it");
+  if (!read) return;
+  Expect(info.SampleCount == plain.SampleCount && info.DataBytes == plain.DataBytes, "the list keeps the info");
+  int64_t previousEnd = 12;
+  bool dataSeen = false;
+  for (const ChunkEntry& e : file.InputChunks()) {
+    Expect(e.BodyOffset >= previousEnd + 8, "chunks listed in file order");
+    const bool data = std::memcmp(e.Id.data(), "data", 4) == 0 && !dataSeen;
+    dataSeen = dataSeen || data;
+    // Only data may run past the end of the file, cut to it as it is read.
+    Expect(data || e.Size <= size - static_cast<uint64_t>(e.BodyOffset), "a listed chunk lies in the file");
+    previousEnd = e.BodyOffset + static_cast<int64_t>(std::min<uint64_t>(e.Size, size));
+  }
+  Expect(dataSeen, "the list holds the data chunk");
 }
 
 }  // namespace
@@ -230,13 +275,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (file.OpenInput(p.Input, false) == 0 && file.GetInfo(info) == 0) {
       Expect(info.Channels > 0 && info.BytesPerSample > 0 && info.SampleCount >= 0, "sane info");
       ReadPass(file, info, 0, buffer.data());
-      const int32_t middle = info.SampleCount / 2;
+      const int64_t middle = info.SampleCount / 2;
       ReadPass(file, info, middle - middle % info.Channels, buffer.data());
     }
   }
   const uint8_t choice = size > 0 ? data[size - 1] : 0;
   const uint8_t levels = size > 1 ? data[size - 2] : 0;
-  const int32_t wholeFrames = info.Channels > 0 ? info.SampleCount - info.SampleCount % info.Channels : 0;
+  ListChunks(p.Input, info, size);
+  const int64_t wholeFrames = info.Channels > 0 ? info.SampleCount - info.SampleCount % info.Channels : 0;
   Process(SettingsFrom(choice, levels), wholeFrames, buffer.data());
   Expect(Slurp(p.Input) == std::vector<uint8_t>(data, data + size), "the source is untouched");
   return 0;

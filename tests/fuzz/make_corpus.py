@@ -32,6 +32,16 @@ def riff(*chunks, form=b"WAVE", riff_id=b"RIFF", riff_size=None):
     return riff_id + struct.pack("<I", size) + body
 
 
+def rf64(*chunks, ds64_body, form=b"WAVE", form_id=b"RF64"):
+    """An RF64 file: 0xFFFFFFFF as RIFF size and ds64 first, its body as given."""
+    return form_id + struct.pack("<I", 0xFFFFFFFF) + form + chunk(b"ds64", ds64_body) + b"".join(chunks)
+
+
+def ds64(riff_size, data_size, table=()):
+    body = struct.pack("<QQQI", riff_size, data_size, data_size // 2, len(table))
+    return body + b"".join(cid + struct.pack("<Q", size) for cid, size in table)
+
+
 def pcm16(values):
     return b"".join(struct.pack("<h", v) for v in values)
 
@@ -86,6 +96,24 @@ def built_files():
         "byte-rate-wrong.wav": riff(chunk(b"fmt ", fmt()[:8] + struct.pack("<I", 3) + fmt()[12:]),
                                     chunk(b"data", tone)),
         "many-empty-chunks.wav": riff(b"\0" * 8 * 3000, chunk(b"fmt ", fmt()), chunk(b"data", tone)),
+        "rf64-valid.wav": rf64(chunk(b"fmt ", fmt()), chunk(b"data", tone, declared=0xFFFFFFFF),
+                               ds64_body=ds64(len(tone) + 72, len(tone))),
+        "bw64-valid.wav": rf64(chunk(b"fmt ", fmt(channels=2)), chunk(b"data", tone, declared=0xFFFFFFFF),
+                               ds64_body=ds64(len(tone) + 72, len(tone)), form_id=b"BW64"),
+        "rf64-table.wav": rf64(chunk(b"LIST", b"INFOab", declared=0xFFFFFFFF), chunk(b"fmt ", fmt()),
+                               chunk(b"data", tone, declared=0xFFFFFFFF),
+                               ds64_body=ds64(len(tone) + 98, len(tone), [(b"LIST", 6)])),
+        "rf64-data-past-end.wav": rf64(chunk(b"fmt ", fmt()), chunk(b"data", tone, declared=0xFFFFFFFF),
+                                       ds64_body=ds64(1 << 40, 1 << 40)),
+        "riff-junk-reserved.wav": riff(chunk(b"JUNK", bytes(28)), chunk(b"fmt ", fmt()), chunk(b"data", tone)),
+        "chunks-after-data.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone), chunk(b"cue ", bytes(28)),
+                                      chunk(b"LIST", b"adtlxyz"), chunk(b"smpl", bytes(9), declared=400)),
+        "bad-rf64-no-ds64.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone), riff_id=b"RF64"),
+        "bad-rf64-ds64-short.wav": rf64(chunk(b"fmt ", fmt()), chunk(b"data", tone), ds64_body=bytes(20)),
+        "bad-rf64-table-long.wav": rf64(chunk(b"fmt ", fmt()), chunk(b"data", tone),
+                                        ds64_body=struct.pack("<QQQI", 100, 100, 50, 1000)),
+        "bad-rf64-form-avi.wav": rf64(chunk(b"fmt ", fmt()), chunk(b"data", tone), ds64_body=ds64(100, 100),
+                                      form=b"AVI "),
         "bad-empty.wav": b"",
         "bad-riff-only.wav": b"RIFF",
         "bad-riff-header-only.wav": riff(),
@@ -147,6 +175,8 @@ PEER_FILES = [
                           "synth", "0.03", "noise", "pad", "0.01", "0.01"]),
     ("ffmpeg-s24-6ch.wav", ["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=f=220:d=0.01:r=8000",
                             "-af", "pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", "-c:a", "pcm_s24le", "{out}"]),
+    ("ffmpeg-rf64-s16.wav", ["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=f=330:d=0.03:r=8000",
+                             "-c:a", "pcm_s16le", "-rf64", "always", "{out}"]),
     ("ffmpeg-s16-meta.wav", ["ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=f=440:d=0.05:r=8000",
                              "-metadata", "title=seed", "-c:a", "pcm_s16le", "{out}"]),
 ]
