@@ -222,7 +222,7 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
   const ProcessSettings& s = w.C.Settings;
   // A long chunk walk pumps too, so that a cancel need not wait for it.
   w.C.File.SetWalkPoll([&w] { return Pump(w); });
-  if (s.KeepMetadata) w.C.File.SetListChunks(true);
+  w.C.File.SetListChunks(s.KeepMetadata);
   const int opened = w.C.File.OpenInput(inputPath, false);
   w.C.File.SetWalkPoll(nullptr);
   if (opened != 0) return w.C.File.WalkCancelled() ? Cancel : Fail(w, opened);
