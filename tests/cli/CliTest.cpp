@@ -81,6 +81,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing) {
       "--bits 48 --suffix _t a.wav",      "--bits-mode sideways --suffix _t a.wav", "--suffix",
       "--subfolder . a.wav",              "--subfolder ' .. ' a.wav",       "--suffix _t a.wav ''",
       "--suffix _t --output-dir '' a.wav",
+      "--keep 10001 --suffix _t a.wav",   "--fade-in 1.5 --suffix _t a.wav", "--keep-end 5 --suffix _t a.wav",
   };
   for (const char* args : bad) {
     EXPECT_EQ(Cli(args), 2) << args;
