@@ -1,6 +1,7 @@
 // Option parsing for tacetix-cli: one table of options read by getopt_long. Levels snap to
 // the window's 0.1 dB slider steps, so the factors and the log texts are the window's own.
 #include "cli/CliOptions.h"
+#include "batch/NaturalCuts.h"
 
 #include <getopt.h>
 
@@ -263,11 +264,7 @@ void Parser::FillSnapshot() {
   h.RemoveEnd = s.RemoveEnd;
   h.DigitalZeroEnd = Linked ? Begin.DigitalZero : End.DigitalZero;
   h.ThresholdEndText = SliderText(Linked ? Begin.Position : End.Position);
-  h.KeepBeginMs = s.KeepBeginMs;
-  h.FadeInMs = s.FadeInMs;
-  h.KeepEndMs = s.KeepEndMs;
-  h.FadeOutMs = s.FadeOutMs;
-  h.IgnoreClicksMs = s.IgnoreClicksMs;
+  StateCutsInHeader(s, h);
   h.Normalize = s.Normalize;
   h.NormalizeText = SliderText(Normalize.Position);
   h.BitsChoice = s.BitsChoice;
