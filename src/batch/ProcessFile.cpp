@@ -232,8 +232,8 @@ int WriteKept(Work& w, const std::string& outputPath) {
   if (int r = StartOutput(w, outputPath)) return r;
   const long double gain = WriteGain(w);
   const int64_t keptSamples = int64_t{std::min(w.O.KeepLast, w.T - 1)} - w.O.KeepFirst + 1;
-  const long double* gainOrNull = w.C.Settings.Normalize ? &gain : nullptr;
-  const BlockRecoder recoder(w.In, f.OutputCoding(), gainOrNull, keptSamples);
+  const long double* gainUsed = w.C.Settings.Normalize ? &gain : nullptr;
+  const BlockRecoder recoder(w.In, f.OutputCoding(), gainUsed, keptSamples);
   const FadePlan fades = PlanWriteFades(w, keptSamples);
   for (bool last = false; !last;) {
     int32_t n = 0;
@@ -248,11 +248,8 @@ int WriteKept(Work& w, const std::string& outputPath) {
       last = true;
     }
     // Blocks in a fade leave the fused path for one that shapes the values after the gain.
-    if (fades.Active() && fades.Touches(outputSample, n)) {
-      RecodeFaded(w.Block, n, w.In, f.OutputCoding(), gainOrNull, fades, outputSample);
-    } else {
-      recoder.Recode(w.Block, n);
-    }
+    if (fades.Touches(outputSample, n)) RecodeFaded(w.Block, n, w.In, f.OutputCoding(), gainUsed, fades, outputSample);
+    else recoder.Recode(w.Block, n);
     int32_t written = 0;
     if (int wr = f.WriteSampleBytes(w.Block, n, written)) return FailOutput(w, wr, outputPath);
     w.C.FrontEnd.SetProgress(WriteProgress(w, progressPos));
