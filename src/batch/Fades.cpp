@@ -1,6 +1,7 @@
 // Natural cuts in frames: the options at a file's rate, the padding of the kept range, and
 // the fades at the cut with the write pass that applies them.
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <numbers>
 
@@ -113,6 +114,30 @@ void RecodeFaded(uint8_t* bytes, int32_t count, const SampleCoding& from, const 
                  const long double* gain, const FadePlan& plan, int64_t firstSample) {
   const FadeContext context{&plan, firstSample};
   RecodeBlockShaped(bytes, count, from, to, gain, ShapePiece, &context);
+}
+
+FadedRecoder::FadedRecoder(const BlockRecoder& recoder, const SampleCoding& from, const SampleCoding& to,
+                           const long double* gain, const FadePlan& plan)
+    : Fused(recoder), From(from), To(to), Gain(gain), Plan(plan) {}
+
+void FadedRecoder::Recode(uint8_t* bytes, int32_t count, int64_t firstSample) {
+  if (!Plan.Touches(firstSample, count)) return Fused.Recode(bytes, count);
+  // The block's samples in the fade in, [0, headEnd), and in the fade out, [tailStart, count).
+  const int64_t ch = Plan.Channels;
+  const auto headEnd = static_cast<int32_t>(std::clamp<int64_t>(Plan.InFrames * ch - firstSample, 0, count));
+  const auto tailStart =
+      static_cast<int32_t>(std::clamp<int64_t>((Plan.TotalFrames - Plan.OutFrames) * ch - firstSample, headEnd, count));
+  const auto inBytes = static_cast<size_t>(From.BytesPerSample), outBytes = static_cast<size_t>(To.BytesPerSample);
+  const size_t width = std::max(inBytes, outBytes);
+  const size_t headSize = width * static_cast<size_t>(headEnd);
+  Aside.resize(headSize + width * static_cast<size_t>(count - tailStart));
+  std::memcpy(Aside.data(), bytes, inBytes * headEnd);
+  std::memcpy(Aside.data() + headSize, bytes + inBytes * tailStart, inBytes * (count - tailStart));
+  Fused.Recode(bytes, count);
+  RecodeFaded(Aside.data(), headEnd, From, To, Gain, Plan, firstSample);
+  RecodeFaded(Aside.data() + headSize, count - tailStart, From, To, Gain, Plan, firstSample + tailStart);
+  std::memcpy(bytes, Aside.data(), outBytes * headEnd);
+  std::memcpy(bytes + outBytes * tailStart, Aside.data() + headSize, outBytes * (count - tailStart));
 }
 
 }  // namespace tacetix

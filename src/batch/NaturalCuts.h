@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "batch/ProcessSettings.h"
 #include "log/unit_logging.h"
+#include "wave/SampleBlock.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
@@ -86,5 +88,24 @@ long double FadeCurve(int64_t step, int64_t length);
 // value after the gain, in extended precision, rounded to a double.
 void RecodeFaded(uint8_t* bytes, int32_t count, const SampleCoding& from, const SampleCoding& to,
                  const long double* gain, const FadePlan& plan, int64_t firstSample);
+
+// The write's recoding with the fades: the samples of a block that lie in a fade are put
+// aside, the whole block goes through the fused recoder, and the samples aside are recoded
+// with their fade and put back. So only the fades leave the fused path.
+class FadedRecoder {
+ public:
+  // recoder, from, to and gain: those of the write; they must outlive this object.
+  FadedRecoder(const BlockRecoder& recoder, const SampleCoding& from, const SampleCoding& to,
+               const long double* gain, const FadePlan& plan);
+  // As BlockRecoder::Recode for count samples, the first of which is output sample firstSample.
+  void Recode(uint8_t* bytes, int32_t count, int64_t firstSample);
+
+ private:
+  const BlockRecoder& Fused;
+  SampleCoding From, To;
+  const long double* Gain;
+  FadePlan Plan;
+  std::vector<uint8_t> Aside;
+};
 
 }  // namespace tacetix

@@ -234,7 +234,7 @@ int WriteKept(Work& w, const std::string& outputPath) {
   const int64_t keptSamples = int64_t{std::min(w.O.KeepLast, w.T - 1)} - w.O.KeepFirst + 1;
   const long double* gainUsed = w.C.Settings.Normalize ? &gain : nullptr;
   const BlockRecoder recoder(w.In, f.OutputCoding(), gainUsed, keptSamples);
-  const FadePlan fades = PlanWriteFades(w, keptSamples);
+  FadedRecoder faded(recoder, w.In, f.OutputCoding(), gainUsed, PlanWriteFades(w, keptSamples));
   for (bool last = false; !last;) {
     int32_t n = 0;
     const int r = NextBlock(w, pos, n);
@@ -247,9 +247,7 @@ int WriteKept(Work& w, const std::string& outputPath) {
       n -= pos - w.O.KeepLast - 1;
       last = true;
     }
-    // Blocks in a fade leave the fused path for one that shapes the values after the gain.
-    if (fades.Touches(outputSample, n)) RecodeFaded(w.Block, n, w.In, f.OutputCoding(), gainUsed, fades, outputSample);
-    else recoder.Recode(w.Block, n);
+    faded.Recode(w.Block, n, outputSample);
     int32_t written = 0;
     if (int wr = f.WriteSampleBytes(w.Block, n, written)) return FailOutput(w, wr, outputPath);
     w.C.FrontEnd.SetProgress(WriteProgress(w, progressPos));
