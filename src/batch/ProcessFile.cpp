@@ -5,7 +5,9 @@
 #include <cmath>
 #include <exception>
 #include <new>
+#include <optional>
 
+#include "batch/NaturalCuts.h"
 #include "batch/OutputMetadata.h"
 #include "wave/SampleBlock.h"
 
@@ -29,6 +31,7 @@ struct Work {
   FileOutcome O;
   int32_t Ch = 1;
   int64_t T = 0;
+  CutFrames Cuts;  // the natural-cut options at this file's rate
   int Code = 0;  // failure code of the operation that stopped the file
   std::string Reason;  // set when the file's own reason would not say enough
 };
@@ -64,17 +67,42 @@ int NextBlock(Work& w, int64_t blockStart, int32_t& n) {
   return n == 0 ? EndOfPass : Continue;
 }
 
+// With clicks ignored the scans look for sound regions long enough, else for one loud sample.
+std::optional<RegionScan> RegionsFor(const Work& w, bool backwards) {
+  if (w.Cuts.IgnoreClicks <= 1) return std::nullopt;
+  return RegionScan(w.Cuts, w.Ch, backwards);
+}
+
+// The first sample of the sound in a block that starts at sample pos, or -1.
+int64_t FindStart(const Work& w, std::optional<RegionScan>& regions, int64_t pos, int32_t n) {
+  const double threshold = w.C.Settings.ThresholdBegin;
+  if (regions) return regions->Feed(w.Block, n, pos, w.In, threshold);
+  const int32_t k = FirstAbove(w.Block, n, w.In, threshold);
+  return k < 0 ? -1 : pos + k;
+}
+
+// The last sample of the sound in a block that starts at sample pos, or -1. Samples from
+// seenFrom on were looked at in the block before, which the last block may overlap.
+int64_t FindEnd(const Work& w, std::optional<RegionScan>& regions, int64_t pos, int32_t n, int64_t seenFrom) {
+  const double threshold = w.C.Settings.ThresholdEnd;
+  const auto unseen = static_cast<int32_t>(std::min<int64_t>(n, seenFrom - pos));
+  if (regions) return regions->Feed(w.Block, unseen, pos, w.In, threshold);
+  const int32_t k = LastAbove(w.Block, n, w.In, threshold);
+  return k < 0 ? -1 : pos + k;
+}
+
 int ScanBeginning(Work& w) {
   if (int r = w.C.File.SeekSample(0)) return Fail(w, r);
+  std::optional<RegionScan> regions = RegionsFor(w, false);
   int32_t n = 0;
   for (int64_t pos = 0; !w.O.StartFound; pos += n) {
     const int r = NextBlock(w, pos, n);
     if (r == EndOfPass) break;
     if (r != Continue) return r;
-    const int32_t k = FirstAbove(w.Block, n, w.In, w.C.Settings.ThresholdBegin);
-    if (k >= 0) {
+    const int64_t at = FindStart(w, regions, pos, n);
+    if (at >= 0) {
       w.O.StartFound = true;
-      w.O.KeepFirst = (pos + k) - (pos + k) % w.Ch;
+      w.O.KeepFirst = at - at % w.Ch;
       w.O.Changed = w.O.Changed || w.O.KeepFirst != 0;
     }
   }
@@ -86,17 +114,19 @@ int ScanBeginning(Work& w) {
 // Reads backwards in blocks ending at T, T - BlockValues, ...; the last starts at sample 0.
 int ScanEnd(Work& w) {
   int64_t pos = w.T;
+  std::optional<RegionScan> regions = RegionsFor(w, true);
   do {
     if (Pump(w)) return Cancel;
+    const int64_t seenFrom = pos;
     pos = std::max<int64_t>(0, pos - BlockValues);
     if (int r = w.C.File.SeekSample(pos)) return Fail(w, r);
     int32_t n = 0;
     if (int r = w.C.File.ReadSampleBytes(w.Block, BlockValues, n)) return Fail(w, r);
     n = WholeFrames(w, pos, n);
-    const int32_t k = LastAbove(w.Block, n, w.In, w.C.Settings.ThresholdEnd);
-    if (k >= 0) {
+    const int64_t at = FindEnd(w, regions, pos, n, seenFrom);
+    if (at >= 0) {
       w.O.EndFound = true;
-      w.O.KeepLast = pos + k;
+      w.O.KeepLast = at;
       w.O.KeepLast += (w.Ch - 1) - w.O.KeepLast % w.Ch;  // last sample of its frame
       w.O.Changed = w.O.Changed || w.O.KeepLast + 1 != w.T;
     }
@@ -106,14 +136,19 @@ int ScanEnd(Work& w) {
 }
 
 // From KeepFirst to the end of the data: nothing after KeepLast exceeds the end threshold.
+// With natural cuts a click ignored after the kept range may, so the scan stops at KeepLast.
 int ScanPeak(Work& w) {
   if (int r = w.C.File.SeekSample(w.O.KeepFirst)) return Fail(w, r);
+  const bool limited = NaturalCutsSet(w.C.Settings);
+  const int64_t peakEnd = limited ? std::min(w.O.KeepLast + 1, w.T) : w.T;
   int32_t n = 0;
   for (int64_t pos = w.O.KeepFirst;; pos += n) {
     const int r = NextBlock(w, pos, n);
     if (r == EndOfPass) break;
     if (r != Continue) return r;
-    UpdatePeak(w.Block, n, w.In, w.O.Peak, w.O.PeakMagnitude);
+    const auto inRange = static_cast<int32_t>(std::min<int64_t>(n, peakEnd - pos));
+    UpdatePeak(w.Block, inRange, w.In, w.O.Peak, w.O.PeakMagnitude);
+    if (limited && pos + n >= peakEnd) break;
   }
   w.C.File.ClearReadPosition();
   return Continue;
@@ -173,6 +208,22 @@ int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   return Continue;
 }
 
+// Fades only where the kept range cuts something off: a file already tight keeps its ends.
+FadePlan PlanWriteFades(const Work& w, int64_t keptSamples) {
+  const bool beginCut = w.O.KeepFirst > 0;
+  const bool endCut = w.C.Settings.RemoveEnd && w.O.KeepLast + 1 < w.T;
+  return PlanFades(w.Cuts, beginCut, endCut, keptSamples / w.Ch, w.Ch);
+}
+
+// Padding moves the cut outwards and may swallow it: whether the file changed is judged on
+// the range written.
+void PadKeptRange(Work& w, bool formatChanged) {
+  const ProcessSettings& s = w.C.Settings;
+  if (s.RemoveBegin) w.O.KeepFirst = PadBefore(w.O.KeepFirst, w.Cuts.KeepBegin, w.Ch);
+  if (s.RemoveEnd) w.O.KeepLast = PadAfter(w.O.KeepLast, w.Cuts.KeepEnd, w.Ch, w.T);
+  w.O.Changed = formatChanged || w.O.KeepFirst != 0 || (s.RemoveEnd && w.O.KeepLast + 1 != w.T);
+}
+
 int WriteKept(Work& w, const std::string& outputPath) {
   PCMFile& f = w.C.File;
   int64_t pos = w.O.KeepFirst;
@@ -185,19 +236,22 @@ int WriteKept(Work& w, const std::string& outputPath) {
   const int64_t keptSamples = std::min(w.O.KeepLast, w.T - 1) - w.O.KeepFirst + 1;
   if (int r = StartOutput(w, outputPath, keptSamples)) return r;
   const long double gain = WriteGain(w);
-  const BlockRecoder recoder(w.In, f.OutputCoding(), w.C.Settings.Normalize ? &gain : nullptr, keptSamples);
+  const long double* gainUsed = w.C.Settings.Normalize ? &gain : nullptr;
+  const BlockRecoder recoder(w.In, f.OutputCoding(), gainUsed, keptSamples);
+  FadedRecoder faded(recoder, w.In, f.OutputCoding(), gainUsed, PlanWriteFades(w, keptSamples));
   for (bool last = false; !last;) {
     int32_t n = 0;
     const int r = NextBlock(w, pos, n);
     if (r == EndOfPass) break;
     if (r != Continue) return r;
+    const int64_t outputSample = int64_t{pos} - w.O.KeepFirst;
     pos += n;
     const int64_t progressPos = pos;
     if (pos > w.O.KeepLast) {
       n -= static_cast<int32_t>(pos - w.O.KeepLast - 1);
       last = true;
     }
-    recoder.Recode(w.Block, n);
+    faded.Recode(w.Block, n, outputSample);
     int32_t written = 0;
     if (int wr = f.WriteSampleBytes(w.Block, n, written)) return FailOutput(w, wr, outputPath);
     w.C.FrontEnd.SetProgress(WriteProgress(w, progressPos));
@@ -231,7 +285,9 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
   w.In = w.C.File.InputCoding();
   w.T = w.Info.SampleCount - w.Info.SampleCount % w.Ch;
   w.O.KeepLast = w.T;
+  w.Cuts = CutFramesFor(s, w.Info.SampleRate);
   DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.O);
+  const bool formatChanged = w.O.Changed;
   FillFormatFields(w);
   if (s.RemoveBegin) {
     if (int r = ScanBeginning(w)) return r;
@@ -240,6 +296,7 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     if (int r = ScanEnd(w)) return r;
   }
   w.O.Silent = w.O.Silent || w.O.KeepLast < w.O.KeepFirst || (s.RemoveEnd && !w.O.EndFound);
+  if (!w.O.Silent && NaturalCutsSet(s)) PadKeptRange(w, formatChanged);
   if (s.Normalize && !w.O.Silent) {
     if (int r = ScanPeak(w)) return r;
   }

@@ -40,9 +40,17 @@ struct ProcessSettings {
   double NormalizeTarget = 1.0;  // linear factor
   double NormalizeLevelDb = 0.0; // the target in dBfs, for the log's gain column
   bool KeepMetadata = false;     // outputs carry the input's descriptive chunks and markers
+  // Natural cuts, in milliseconds; 0 leaves the cut where the scans put it.
+  int32_t KeepBeginMs = 0;     // silence kept before the first sound, 0..MaxKeepFadeMs
+  int32_t KeepEndMs = 0;       // and after the last
+  int32_t FadeInMs = 0;        // fade over the output's first ms when its beginning was cut
+  int32_t FadeOutMs = 0;       // and over its last when its end was cut
+  int32_t IgnoreClicksMs = 0;  // sound shorter than this at either end counts as silence
 };
 
 constexpr int32_t SliderMax = 1440;
+constexpr int32_t MaxKeepFadeMs = 10000;
+constexpr int32_t MaxIgnoreClicksMs = 1000;
 
 // Slider position 0..1440 to dBfs, -144.0..0.0 (0.1 dB steps, single-precision 0.1).
 double SliderToDb(int32_t position);

@@ -1,6 +1,7 @@
 // Option parsing for tacetix-cli: one table of options read by getopt_long. Levels snap to
 // the window's 0.1 dB slider steps, so the factors and the log texts are the window's own.
 #include "cli/CliOptions.h"
+#include "batch/NaturalCuts.h"
 
 #include <getopt.h>
 
@@ -31,6 +32,9 @@ struct Parser {
   Level Begin, End, Normalize{false, 1440};
   bool Linked = true;
   bool EndTrim = true;
+  // The end's own keep and fade; while linked the end takes the beginning's.
+  int32_t KeepEnd = 0, FadeOut = 0;
+  const char* EndOnlyOption = nullptr;  // --keep-end or --fade-out, which need the end unlinked
   bool OutputDirGiven = false;
 
   bool Fail(const std::string& message) {
@@ -42,6 +46,7 @@ struct Parser {
   bool ParseSeparator(const std::string& value);
   bool ParseBitsMode(const std::string& value);
   bool ParseJobs(const std::string& value);
+  bool ParseMs(const char* option, const std::string& value, int32_t max, std::initializer_list<int32_t*> into);
   bool ParseFolder(bool otherFolder, const std::string& value);
   bool TakeFileName(const std::string& name);
   bool Finish();
@@ -127,6 +132,16 @@ bool Parser::ParseJobs(const std::string& value) {
   return true;
 }
 
+// Whole milliseconds; one value may set both ends.
+bool Parser::ParseMs(const char* option, const std::string& value, int32_t max, std::initializer_list<int32_t*> into) {
+  int32_t ms = -1;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), ms);
+  if (ec != std::errc() || end != value.data() + value.size() || ms < 0 || ms > max)
+    return Fail(std::string(option) + ": milliseconds from 0 to " + std::to_string(max) + ", not '" + value + "'");
+  for (int32_t* target : into) *target = ms;
+  return true;
+}
+
 bool Parser::ParseBitsMode(const std::string& value) {
   if (value != "all" && value != "up" && value != "down")
     return Fail("--bits-mode: all, up or down, not '" + value + "'");
@@ -165,6 +180,29 @@ const OptionSpec Options[] = {
        return p.ParseLevel("--end", v, true, p.End);
      }},
     {"no-trim-end", 0, false, [](Parser& p, const std::string&) { p.Linked = p.EndTrim = false; return true; }},
+    {"keep-begin", 0, true, [](Parser& p, const std::string& v) {
+       return p.ParseMs("--keep-begin", v, MaxKeepFadeMs, {&Set(p).KeepBeginMs});
+     }},
+    {"keep-end", 0, true, [](Parser& p, const std::string& v) {
+       p.EndOnlyOption = "--keep-end";
+       return p.ParseMs("--keep-end", v, MaxKeepFadeMs, {&p.KeepEnd});
+     }},
+    {"keep", 0, true, [](Parser& p, const std::string& v) {
+       return p.ParseMs("--keep", v, MaxKeepFadeMs, {&Set(p).KeepBeginMs, &p.KeepEnd});
+     }},
+    {"fade-in", 0, true, [](Parser& p, const std::string& v) {
+       return p.ParseMs("--fade-in", v, MaxKeepFadeMs, {&Set(p).FadeInMs});
+     }},
+    {"fade-out", 0, true, [](Parser& p, const std::string& v) {
+       p.EndOnlyOption = "--fade-out";
+       return p.ParseMs("--fade-out", v, MaxKeepFadeMs, {&p.FadeOut});
+     }},
+    {"fade", 0, true, [](Parser& p, const std::string& v) {
+       return p.ParseMs("--fade", v, MaxKeepFadeMs, {&Set(p).FadeInMs, &p.FadeOut});
+     }},
+    {"ignore-clicks", 0, true, [](Parser& p, const std::string& v) {
+       return p.ParseMs("--ignore-clicks", v, MaxIgnoreClicksMs, {&Set(p).IgnoreClicksMs});
+     }},
     {"normalize", 0, true, [](Parser& p, const std::string& v) {
        Set(p).Normalize = true;
        return p.ParseLevel("--normalize", v, false, p.Normalize);
@@ -227,6 +265,7 @@ void Parser::FillSnapshot() {
   h.RemoveEnd = s.RemoveEnd;
   h.DigitalZeroEnd = Linked ? Begin.DigitalZero : End.DigitalZero;
   h.ThresholdEndText = SliderText(Linked ? Begin.Position : End.Position);
+  StateCutsInHeader(s, h);
   h.Normalize = s.Normalize;
   h.NormalizeText = SliderText(Normalize.Position);
   h.BitsChoice = s.BitsChoice;
@@ -263,6 +302,12 @@ bool Parser::Finish() {
   s.ThresholdBegin = Begin.DigitalZero ? 0.0 : SliderFactor(Begin.Position);
   s.RemoveEnd = Linked ? s.RemoveBegin : EndTrim;
   s.ThresholdEnd = Linked ? s.ThresholdBegin : (End.DigitalZero ? 0.0 : SliderFactor(End.Position));
+  // Linked, the end keeps and fades as the beginning does; a value for the end alone would
+  // be dropped without a word.
+  if (Linked && EndOnlyOption)
+    return Fail(std::string(EndOnlyOption) + ": the end follows the beginning; give --end LEVEL to set it apart");
+  s.KeepEndMs = Linked ? s.KeepBeginMs : KeepEnd;
+  s.FadeOutMs = Linked ? s.FadeInMs : FadeOut;
   s.NormalizeTarget = SliderFactor(Normalize.Position);
   s.NormalizeLevelDb = SliderToDb(Normalize.Position);
   FillSnapshot();

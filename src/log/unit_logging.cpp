@@ -32,12 +32,22 @@ void SilenceLines(LogStream& stream, const std::string& where, const std::string
   if (remove) stream.Line(thresholdName + ": " + (digitalZero ? std::string("-inf") : thresholdText));
 }
 
+// A length in ms, written only when it is not 0 and its end is cut at all.
+void MsLine(LogStream& stream, const std::string& name, int32_t ms, bool cut) {
+  if (ms != 0 && cut) stream.Line(name + ": " + std::to_string(ms) + " ms");
+}
+
 void ProcessingLines(LogStream& stream, const LogHeaderSnapshot& snapshot) {
   stream.Line("PROCESSING OPTIONS");
   SilenceLines(stream, "beginning", "Threshold beginning", snapshot.RemoveBegin, snapshot.DigitalZeroBegin,
                snapshot.ThresholdBeginText);
+  MsLine(stream, "Keep silence at beginning", snapshot.KeepBeginMs, snapshot.RemoveBegin);
+  MsLine(stream, "Fade in", snapshot.FadeInMs, snapshot.RemoveBegin);
   SilenceLines(stream, "end", "Threshold end", snapshot.RemoveEnd, snapshot.DigitalZeroEnd,
                snapshot.ThresholdEndText);
+  MsLine(stream, "Keep silence at end", snapshot.KeepEndMs, snapshot.RemoveEnd);
+  MsLine(stream, "Fade out", snapshot.FadeOutMs, snapshot.RemoveEnd);
+  MsLine(stream, "Ignore clicks shorter than", snapshot.IgnoreClicksMs, snapshot.RemoveBegin || snapshot.RemoveEnd);
   stream.Line("normalize: " + YesNoText(snapshot.Normalize));
   if (snapshot.Normalize) stream.Line("normalize to: " + snapshot.NormalizeText);
   stream.Line("");

@@ -28,6 +28,12 @@ struct LogHeaderSnapshot {
   bool RemoveEnd = true;
   bool DigitalZeroEnd = true;
   std::string ThresholdEndText;
+  // Natural cuts in ms; a line each only when not 0, so a default header is unchanged.
+  int32_t KeepBeginMs = 0;
+  int32_t FadeInMs = 0;
+  int32_t KeepEndMs = 0;
+  int32_t FadeOutMs = 0;
+  int32_t IgnoreClicksMs = 0;
   bool Normalize = false;
   std::string NormalizeText;
   std::string BitsText = "same as input";  // the selected entry of the bit-depth list

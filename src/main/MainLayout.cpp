@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -130,6 +131,7 @@ QWidget* TForm1::BuildThresholdGroup(int which) {
   grid->addWidget(track, 1, 3, 2, 1);
   grid->setColumnStretch(3, 1);
   grid->setColumnMinimumWidth(0, 50);
+  AddCutRow(grid, group, which);
   (begin ? cbx_Remove1 : cbx_Remove2) = remove;
   (begin ? lab_Threshold1 : lab_Threshold2) = label;
   (begin ? radio_digital0_1 : radio_digital0_2) = zero;
@@ -149,6 +151,7 @@ QWidget* TForm1::BuildProcessingPage() {
   gbox_End->setEnabled(false);
   column->addWidget(gbox_Beginning);
   column->addWidget(gbox_End);
+  column->addLayout(BuildIgnoreClicksRow(page));
   column->addSpacing(16);
 
   auto* normalize = new QHBoxLayout();
@@ -186,7 +189,9 @@ void TForm1::SetTabOrder() {
       PageControl1,
       lview_Files, bt_Add, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset,
       cbx_Link, cbx_Remove1, radio_digital0_1, radio_other1, edit_Threshold1, track_Threshold1,
+      spin_Keep1, spin_Fade1,
       cbx_Remove2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2,
+      spin_Keep2, spin_Fade2, spin_IgnoreClicks,
       cbx_Normalize, edit_Normalize, track_Normalize,
       combo_Bits, radio_BitsAll, radio_BitsUp, radio_BitsDown,
       edit_Prefix, edit_Suffix, radio_FolderSubfolder, radio_FolderOther, edit_FolderSubfolder,

@@ -85,6 +85,11 @@ void TForm1::TypingFieldFocus(QObject* watched, QEvent* event) {
   // Another window taking the focus, or a context menu opening over the field, is no
   // exit: the caret comes back to the same field.
   if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+  if (IsCutSpin(watched)) {
+    // Digits typed into a spin are its value, not page switches.
+    KeyPreview = event->type() != QEvent::FocusIn;
+    return;
+  }
   if (watched != edit_Prefix && watched != edit_Suffix && watched != edit_FolderSubfolder &&
       watched != edit_Logfile && watched != combo_Bits) {
     return;

@@ -45,6 +45,7 @@ void TForm1::UpdateSliderValues() {
   cbx_Remove1Click();
   cbx_Remove2Click();
   cbx_LinkClick();
+  UpdateCutControls();
 }
 
 void TForm1::cbx_LinkClick() {
@@ -89,6 +90,7 @@ void TForm1::ConnectOptionHandlers() {
   connect(cbx_Remove1, &QCheckBox::toggled, this, [this] { cbx_Remove1Click(); });
   connect(cbx_Remove2, &QCheckBox::toggled, this, [this] { cbx_Remove2Click(); });
   connect(combo_Bits, &QComboBox::currentIndexChanged, this, [this] { UpdateRadioBits(); });
+  ConnectCutControls();
   ConnectNameFields();
   ConnectLogControls();
 }

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include "batch/NaturalCuts.h"
 #include "main/AlignedEdit.h"
 #include "main/unit_main.h"
 
@@ -90,6 +91,7 @@ ProcessSettings TForm1::CaptureSettings() const {
   // The run keeps this target even if the slider moves while it works.
   settings.NormalizeTarget = SliderFactor(track_Normalize->value());
   settings.NormalizeLevelDb = SliderToDb(track_Normalize->value());
+  CaptureCuts(settings);
   return settings;
 }
 
@@ -103,6 +105,9 @@ LogHeaderSnapshot TForm1::CaptureLogHeader() const {
   header.RemoveEnd = linked ? header.RemoveBegin : cbx_Remove2->isChecked();
   header.DigitalZeroEnd = linked ? header.DigitalZeroBegin : radio_digital0_2->isChecked();
   header.ThresholdEndText = linked ? header.ThresholdBeginText : Text(edit_Threshold2);
+  ProcessSettings cuts;
+  CaptureCuts(cuts);
+  StateCutsInHeader(cuts, header);
   header.Normalize = cbx_Normalize->isChecked();
   header.NormalizeText = Text(edit_Normalize);
   header.BitsText = combo_Bits->currentText().toStdString();

@@ -19,13 +19,16 @@ class QButtonGroup;
 class QKeyEvent;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
+class QLayout;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 class QStatusBar;
 class QTabWidget;
 class QTreeView;
@@ -101,6 +104,9 @@ class TForm1 : public QMainWindow {
   void cbx_LinkClick();
   void cbx_Remove1Click();
   void cbx_Remove2Click();
+  // Keep, fade and ignore-clicks spins: enabled with their group's removal; linked, the
+  // end's spins show the beginning's values and get their own back on unlinking.
+  void UpdateCutControls();
   // The conversion radios follow the bit-depth choice; which one is checked never changes.
   void UpdateRadioBits();
   void combo_BitsExit();
@@ -164,6 +170,11 @@ class TForm1 : public QMainWindow {
   QWidget* BuildProcessingPage();
   QWidget* BuildOutputPage();
   QWidget* BuildThresholdGroup(int which);
+  void AddCutRow(QGridLayout* grid, QWidget* group, int which);
+  QLayout* BuildIgnoreClicksRow(QWidget* page);
+  void ConnectCutControls();
+  bool IsCutSpin(const QObject* watched) const;
+  void CaptureCuts(ProcessSettings& settings) const;
   void BuildStatusBar();
   void SetTabOrder();
   void ConnectHandlers();
@@ -227,6 +238,16 @@ class TForm1 : public QMainWindow {
   QRadioButton* radio_other2 = nullptr;
   TAlignedEdit* edit_Threshold2 = nullptr;
   QSlider* track_Threshold2 = nullptr;
+  QLabel* lab_Keep1 = nullptr;
+  QSpinBox* spin_Keep1 = nullptr;
+  QLabel* lab_Fade1 = nullptr;
+  QSpinBox* spin_Fade1 = nullptr;
+  QLabel* lab_Keep2 = nullptr;
+  QSpinBox* spin_Keep2 = nullptr;
+  QLabel* lab_Fade2 = nullptr;
+  QSpinBox* spin_Fade2 = nullptr;
+  QLabel* lab_IgnoreClicks = nullptr;
+  QSpinBox* spin_IgnoreClicks = nullptr;
   QCheckBox* cbx_Normalize = nullptr;
   TAlignedEdit* edit_Normalize = nullptr;
   QSlider* track_Normalize = nullptr;

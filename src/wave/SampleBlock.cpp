@@ -188,15 +188,22 @@ void UpdatePeak(const uint8_t* bytes, int32_t count, const SampleCoding& coding,
 // piece's bytes are overwritten before they are decoded.
 void RecodeBlock(uint8_t* bytes, int32_t count, const SampleCoding& from, const SampleCoding& to,
                  const long double* gain) {
+  if (RecodingKeepsBytes(from, to, gain)) return;
+  RecodeBlockShaped(bytes, count, from, to, gain, nullptr, nullptr);
+}
+
+void RecodeBlockShaped(uint8_t* bytes, int32_t count, const SampleCoding& from, const SampleCoding& to,
+                       const long double* gain, PieceShaper shaper, const void* context) {
   const DecodeFn decode = DecoderFor(from);
   const EncodeFn encode = EncoderFor(to);
-  if (!bytes || count < 1 || !decode || !encode || RecodingKeepsBytes(from, to, gain)) return;
+  if (!bytes || count < 1 || !decode || !encode) return;
   const auto inBytes = static_cast<size_t>(from.BytesPerSample);
   const auto outBytes = static_cast<size_t>(to.BytesPerSample);
   double piece[PieceSamples];
   auto recode = [&](int32_t start, int32_t n) {
     decode(bytes + start * inBytes, piece, n, from.Bits);
     if (gain) ApplyGain(piece, n, *gain);
+    if (shaper) shaper(piece, start, n, context);
     encode(bytes + start * outBytes, piece, n, to.Bits);
   };
   if (outBytes <= inBytes) {

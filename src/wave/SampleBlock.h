@@ -35,6 +35,12 @@ void UpdatePeak(const uint8_t* bytes, int32_t count, const SampleCoding& coding,
 // room for count samples of the larger container. A no-op when RecodingKeepsBytes.
 void RecodeBlock(uint8_t* bytes, int32_t count, const SampleCoding& from, const SampleCoding& to,
                  const long double* gain);
+// Reshapes n decoded values (after the gain) that are samples start.. of the block.
+using PieceShaper = void (*)(double* values, int32_t start, int32_t n, const void* context);
+// RecodeBlock that always decodes and encodes, with shaper (when not null) applied to every
+// piece between the gain and the encoder.
+void RecodeBlockShaped(uint8_t* bytes, int32_t count, const SampleCoding& from, const SampleCoding& to,
+                       const long double* gain, PieceShaper shaper, const void* context);
 // True when recoding gives every stored value back unchanged: the same format both ways and
 // no gain (or a gain of exactly 1 on integers), with no low bits for the encoder to clear.
 bool RecodingKeepsBytes(const SampleCoding& from, const SampleCoding& to, const long double* gain);

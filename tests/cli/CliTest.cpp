@@ -81,6 +81,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing) {
       "--bits 48 --suffix _t a.wav",      "--bits-mode sideways --suffix _t a.wav", "--suffix",
       "--subfolder . a.wav",              "--subfolder ' .. ' a.wav",       "--suffix _t a.wav ''",
       "--suffix _t --output-dir '' a.wav",
+      "--keep 10001 --suffix _t a.wav",   "--fade-in 1.5 --suffix _t a.wav", "--keep-end 5 --suffix _t a.wav",
   };
   for (const char* args : bad) {
     EXPECT_EQ(Cli(args), 2) << args;
@@ -239,4 +240,34 @@ TEST_F(CliTest, JobsGiveTheLinesLogReportAndOutputsOfOneJob) {
   EXPECT_NE(one.find("output file already exists"), std::string::npos);
   EXPECT_EQ(runIn("two", "-j2"), one);
   EXPECT_EQ(runIn("four", "--jobs=4"), one);
+}
+
+// Kept silence and fades through the whole program: sox reads the longer output and the
+// faded start, the log states the options and the written range.
+TEST_F(CliTest, KeepAndFadeReachTheOutputAndTheLog) {
+  ASSERT_TRUE(HaveProgram("sox")) << "sox is required for this test";
+  Tone("a.wav", "-r 44100 -c 2 -b 16", "synth 1 sine 440 gain -6 pad 0.5 0.25");
+  ASSERT_EQ(Cli("--begin -60 --fade-in 20 --end -60 --keep-end 100 --fade-out 10 --ignore-clicks 5 --suffix _n "
+                "--log run.log a.wav"),
+            0)
+      << Out;
+  EXPECT_NEAR(std::stod(SoxInfo("a_n.wav", "D")), 1.1, 0.001);
+  std::string stat;
+  RunCommand("sox " + ShellQuote(Dir.File("a_n.wav")) + " -n trim 0 0.01 stat 2>&1 | grep 'Maximum amplitude'",
+             &stat);
+  const double firstTen = std::stod(stat.substr(stat.find(':') + 1));
+  EXPECT_LT(firstTen, 0.5 * 0.51);  // the first half of the fade: its factor stays below 0.5
+  EXPECT_GT(firstTen, 0.2);
+  const std::string log = ReadText(Dir.File("run.log"));
+  for (const char* line : {"Fade in: 20 ms\r\n", "Keep silence at end: 100 ms\r\n", "Fade out: 10 ms\r\n",
+                           "Ignore clicks shorter than: 5 ms\r\n"})
+    EXPECT_NE(log.find(line), std::string::npos) << line;
+  EXPECT_EQ(log.find("Keep silence at beginning"), std::string::npos);
+  const std::regex record(R"(;(\d+);(\d+);[^;]*;[^;]*;"[^"]*";16;(\d+)\r\n)");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(log, m, record)) << log;
+  const long first = std::stol(m[1]), last = std::stol(m[2]);
+  EXPECT_NEAR(first, 22050, 2);
+  EXPECT_NEAR(last, 66150 + 4410, 2);
+  EXPECT_EQ(std::stol(m[3]), last - first + 1);
 }

@@ -68,6 +68,35 @@ const std::vector<ArgCase>& Cases() {
       {{"-r", "a.wav"}, "give --prefix, --suffix, --subfolder or --output-dir"},
       {{"-b", "48", "--suffix", "_t", "a"}, "--bits: unknown depth '48'"},
       {{"--normalize=-inf", "--suffix", "_t", "a"}, "--normalize: level must be from -144.0 to 0.0 dBfs, not"},
+      // Keep and fade: linked, the end takes the beginning's values, as it takes its threshold.
+      {{"--keep-begin", "200", "--fade-in=30", "--ignore-clicks", "1000", "--suffix", "_t", "a"}, nullptr,
+       [](auto& c) {
+         const auto& s = c.Request.Settings;
+         const auto& h = c.Request.Header;
+         return s.KeepBeginMs == 200 && s.KeepEndMs == 200 && s.FadeInMs == 30 && s.FadeOutMs == 30 &&
+                s.IgnoreClicksMs == 1000 && h.KeepEndMs == 200 && h.FadeOutMs == 30 && h.IgnoreClicksMs == 1000;
+       }},
+      {{"--keep", "20", "--suffix", "_t", "a"}, nullptr,
+       [](auto& c) { return c.Request.Settings.KeepEndMs == 20 && c.Request.Settings.StopOnError; }},
+      {{"--end", "-60", "--keep-end", "100", "--fade-out", "20", "--keep-begin", "5", "--suffix", "_t", "a"}, nullptr,
+       [](auto& c) {
+         const auto& s = c.Request.Settings;
+         return s.KeepBeginMs == 5 && s.KeepEndMs == 100 && s.FadeInMs == 0 && s.FadeOutMs == 20;
+       }},
+      {{"--fade", "10000", "--keep", "7", "--end", "-60", "--suffix", "_t", "a"}, nullptr,
+       [](auto& c) {
+         const auto& s = c.Request.Settings;
+         return s.KeepBeginMs == 7 && s.KeepEndMs == 7 && s.FadeInMs == 10000 && s.FadeOutMs == 10000;
+       }},
+      {{"--no-trim-end", "--fade-out", "5", "--suffix", "_t", "a"}, nullptr,
+       [](auto& c) { return !c.Request.Settings.RemoveEnd && c.Request.Settings.FadeOutMs == 5; }},
+      {{"--keep-end", "100", "--suffix", "_t", "a"}, "--keep-end: the end follows the beginning; give --end LEVEL"},
+      {{"--fade-out", "10", "--begin", "-60", "--suffix", "_t", "a"}, "--fade-out: the end follows the beginning"},
+      {{"--keep-begin", "10001", "--suffix", "_t", "a"}, "--keep-begin: milliseconds from 0 to 10000, not '10001'"},
+      {{"--fade", "-1", "--suffix", "_t", "a"}, "--fade: milliseconds from 0 to 10000, not '-1'"},
+      {{"--ignore-clicks", "1001", "--suffix", "_t", "a"}, "--ignore-clicks: milliseconds from 0 to 1000"},
+      {{"--ignore-clicks", "5ms", "--suffix", "_t", "a"}, "--ignore-clicks: milliseconds from 0 to 1000, not '5ms'"},
+      {{"--kee", "5", "--suffix", "_t", "a"}, "ambiguous"},
   };
   return cases;
 }

@@ -108,6 +108,49 @@ TEST(LogHeader, RendersEveryOptionFromTheSnapshot) {
   }
 }
 
+// Natural cuts add a line each only when not 0, under the end they belong to.
+TEST(LogHeader, NaturalCutLinesOnlyWhenSet) {
+  struct Case {
+    const char* Name;
+    bool RemoveBegin, RemoveEnd;
+    int32_t KeepBegin, FadeIn, KeepEnd, FadeOut, Ignore;
+    std::vector<std::string> Processing;  // the lines between "PROCESSING OPTIONS" and "normalize: No"
+  };
+  // clang-format off
+  const std::vector<Case> cases = {
+    {"all zero", true, true, 0, 0, 0, 0, 0,
+     {"remove silence at beginning: Yes", "Threshold beginning: -inf", "remove silence at end: Yes", "Threshold end: -inf"}},
+    {"every one", true, true, 250, 10, 500, 20, 5,
+     {"remove silence at beginning: Yes", "Threshold beginning: -inf", "Keep silence at beginning: 250 ms",
+      "Fade in: 10 ms", "remove silence at end: Yes", "Threshold end: -inf", "Keep silence at end: 500 ms",
+      "Fade out: 20 ms", "Ignore clicks shorter than: 5 ms"}},
+    {"end only", true, true, 0, 0, 0, 7, 0,
+     {"remove silence at beginning: Yes", "Threshold beginning: -inf", "remove silence at end: Yes",
+      "Threshold end: -inf", "Fade out: 7 ms"}},
+    {"an end kept whole says nothing of its padding", false, true, 250, 10, 0, 0, 1000,
+     {"remove silence at beginning: No", "remove silence at end: Yes", "Threshold end: -inf",
+      "Ignore clicks shorter than: 1000 ms"}},
+    {"nothing cut: no click line", false, false, 0, 0, 0, 0, 5,
+     {"remove silence at beginning: No", "remove silence at end: No"}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    LogHeaderSnapshot snapshot;
+    snapshot.RemoveBegin = c.RemoveBegin;
+    snapshot.RemoveEnd = c.RemoveEnd;
+    snapshot.KeepBeginMs = c.KeepBegin;
+    snapshot.FadeInMs = c.FadeIn;
+    snapshot.KeepEndMs = c.KeepEnd;
+    snapshot.FadeOutMs = c.FadeOut;
+    snapshot.IgnoreClicksMs = c.Ignore;
+    const std::vector<std::string> lines = HeaderLines(LogSettings{}, snapshot);
+    ASSERT_GE(lines.size(), 5 + c.Processing.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 4, lines.begin() + 4 + c.Processing.size()), c.Processing);
+    EXPECT_EQ(lines.at(4 + c.Processing.size()), "normalize: No");
+  }
+}
+
 TEST(LogRecord, WorkedExampleWithDecimalComma) {
   LogStream s;
   TempDir dir;

@@ -1,0 +1,143 @@
+// Natural cuts in frames: the options at a file's rate, the padding of the kept range, and
+// the fades at the cut with the write pass that applies them.
+#include <algorithm>
+#include <cstring>
+#include <cmath>
+#include <numbers>
+
+#include "batch/NaturalCuts.h"
+#include "wave/SampleBlock.h"
+
+namespace tacetix {
+
+int64_t MsToFrames(int64_t ms, int64_t rate) {
+  if (ms <= 0 || rate <= 0) return 0;
+  const int64_t scaled = ms * rate;  // at most 10,000 ms times a 32-bit rate: no overflow
+  int64_t frames = scaled / 1000;
+  const int64_t rest = scaled % 1000;
+  if (rest > 500 || (rest == 500 && frames % 2 != 0)) ++frames;
+  return frames;
+}
+
+CutFrames CutFramesFor(const ProcessSettings& settings, int64_t rate) {
+  CutFrames f;
+  f.KeepBegin = MsToFrames(settings.KeepBeginMs, rate);
+  f.KeepEnd = MsToFrames(settings.KeepEndMs, rate);
+  f.FadeIn = MsToFrames(settings.FadeInMs, rate);
+  f.FadeOut = MsToFrames(settings.FadeOutMs, rate);
+  f.IgnoreClicks = MsToFrames(settings.IgnoreClicksMs, rate);
+  f.RegionGap = std::max<int64_t>(MsToFrames(RegionGapMs, rate), 2);
+  return f;
+}
+
+bool NaturalCutsSet(const ProcessSettings& s) {
+  return s.KeepBeginMs != 0 || s.KeepEndMs != 0 || s.FadeInMs != 0 || s.FadeOutMs != 0 || s.IgnoreClicksMs != 0;
+}
+
+void StateCutsInHeader(const ProcessSettings& settings, LogHeaderSnapshot& header) {
+  header.KeepBeginMs = settings.KeepBeginMs;
+  header.FadeInMs = settings.FadeInMs;
+  header.KeepEndMs = settings.KeepEndMs;
+  header.FadeOutMs = settings.FadeOutMs;
+  header.IgnoreClicksMs = settings.IgnoreClicksMs;
+}
+
+int64_t PadBefore(int64_t keepFirst, int64_t padFrames, int32_t channels) {
+  return std::max<int64_t>(0, keepFirst - padFrames * channels);
+}
+
+int64_t PadAfter(int64_t keepLast, int64_t padFrames, int32_t channels, int64_t totalSamples) {
+  return std::min(totalSamples - 1, keepLast + padFrames * channels);
+}
+
+FadePlan PlanFades(const CutFrames& frames, bool beginCut, bool endCut, int64_t totalFrames, int32_t channels) {
+  FadePlan plan;
+  plan.TotalFrames = std::max<int64_t>(totalFrames, 0);
+  plan.Channels = std::max(channels, 1);
+  plan.InFrames = beginCut ? std::min(frames.FadeIn, plan.TotalFrames) : 0;
+  plan.OutFrames = endCut ? std::min(frames.FadeOut, plan.TotalFrames) : 0;
+  if (plan.InFrames + plan.OutFrames > plan.TotalFrames) {
+    const int64_t half = plan.TotalFrames / 2;
+    plan.InFrames = std::min(plan.InFrames, half);
+    plan.OutFrames = std::min(plan.OutFrames, half);
+  }
+  return plan;
+}
+
+long double FadeCurve(int64_t step, int64_t length) {
+  if (length <= 0 || step >= length) return 1.0L;
+  if (step <= 0) return 0.0L;
+  const long double phase = std::numbers::pi_v<long double> * static_cast<long double>(step) / length;
+  return 0.5L * (1.0L - std::cos(phase));
+}
+
+bool FadePlan::Touches(int64_t firstSample, int64_t count) const {
+  if (count < 1) return false;
+  const int64_t firstFrame = firstSample / Channels;
+  const int64_t lastFrame = (firstSample + count - 1) / Channels;
+  return firstFrame < InFrames || lastFrame >= TotalFrames - OutFrames;
+}
+
+long double FadePlan::FactorAt(int64_t frame) const {
+  if (frame < InFrames) return FadeCurve(frame, InFrames);
+  const int64_t fromEnd = TotalFrames - 1 - frame;
+  if (fromEnd < OutFrames) return FadeCurve(fromEnd, OutFrames);
+  return 1.0L;
+}
+
+namespace {
+
+struct FadeContext {
+  const FadePlan* Plan;
+  int64_t FirstSample;
+};
+
+// One factor per frame, for all its channels; values outside the fades are left as they are.
+void ShapePiece(double* values, int32_t start, int32_t n, const void* context) {
+  const auto& c = *static_cast<const FadeContext*>(context);
+  const FadePlan& plan = *c.Plan;
+  const int64_t first = c.FirstSample + start;
+  for (int32_t k = 0; k < n;) {
+    const int64_t frame = (first + k) / plan.Channels;
+    const auto inFrame = static_cast<int32_t>(std::min<int64_t>((frame + 1) * plan.Channels - (first + k), n - k));
+    const long double factor = plan.FactorAt(frame);
+    if (factor != 1.0L) {
+      for (int32_t i = k; i < k + inFrame; ++i) values[i] = static_cast<double>(factor * values[i]);
+    }
+    k += inFrame;
+  }
+}
+
+}  // namespace
+
+void RecodeFaded(uint8_t* bytes, int32_t count, const SampleCoding& from, const SampleCoding& to,
+                 const long double* gain, const FadePlan& plan, int64_t firstSample) {
+  const FadeContext context{&plan, firstSample};
+  RecodeBlockShaped(bytes, count, from, to, gain, ShapePiece, &context);
+}
+
+FadedRecoder::FadedRecoder(const BlockRecoder& recoder, const SampleCoding& from, const SampleCoding& to,
+                           const long double* gain, const FadePlan& plan)
+    : Fused(recoder), From(from), To(to), Gain(gain), Plan(plan) {}
+
+void FadedRecoder::Recode(uint8_t* bytes, int32_t count, int64_t firstSample) {
+  if (!Plan.Touches(firstSample, count)) return Fused.Recode(bytes, count);
+  // The block's samples in the fade in, [0, headEnd), and in the fade out, [tailStart, count).
+  const int64_t ch = Plan.Channels;
+  const auto headEnd = static_cast<int32_t>(std::clamp<int64_t>(Plan.InFrames * ch - firstSample, 0, count));
+  const auto tailStart =
+      static_cast<int32_t>(std::clamp<int64_t>((Plan.TotalFrames - Plan.OutFrames) * ch - firstSample, headEnd, count));
+  const auto inBytes = static_cast<size_t>(From.BytesPerSample), outBytes = static_cast<size_t>(To.BytesPerSample);
+  const size_t width = std::max(inBytes, outBytes);
+  const size_t headSize = width * static_cast<size_t>(headEnd);
+  Aside.resize(headSize + width * static_cast<size_t>(count - tailStart));
+  std::memcpy(Aside.data(), bytes, inBytes * headEnd);
+  std::memcpy(Aside.data() + headSize, bytes + inBytes * tailStart, inBytes * (count - tailStart));
+  Fused.Recode(bytes, count);
+  RecodeFaded(Aside.data(), headEnd, From, To, Gain, Plan, firstSample);
+  RecodeFaded(Aside.data() + headSize, count - tailStart, From, To, Gain, Plan, firstSample + tailStart);
+  std::memcpy(bytes, Aside.data(), outBytes * headEnd);
+  std::memcpy(bytes + outBytes * tailStart, Aside.data() + headSize, outBytes * (count - tailStart));
+}
+
+}  // namespace tacetix
