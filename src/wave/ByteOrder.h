@@ -21,4 +21,11 @@ inline void Store32(uint8_t* p, uint32_t v) {
   Store16(p + 2, v >> 16);
 }
 
+inline uint64_t Load64(const uint8_t* p) { return uint64_t{Load32(p)} | uint64_t{Load32(p + 4)} << 32; }
+
+inline void Store64(uint8_t* p, uint64_t v) {
+  Store32(p, static_cast<uint32_t>(v));
+  Store32(p + 4, static_cast<uint32_t>(v >> 32));
+}
+
 }  // namespace tacetix

@@ -57,7 +57,7 @@ void DecodeFloat64(const uint8_t* bytes, double* values, int32_t count) {
   if (!bytes || count < 1) return;
   for (int32_t i = 0; i < count; ++i) {
     const uint8_t* p = bytes + 8 * i;
-    uint64_t u = uint64_t{Load32(p)} | uint64_t{Load32(p + 4)} << 32;
+    uint64_t u = Load64(p);
     values[i] = std::bit_cast<double>(u);
   }
 }

@@ -18,8 +18,6 @@ constexpr uint64_t Ds64FixedBytes = 28;
 constexpr uint64_t Ds64EntryBytes = 12;
 constexpr uint32_t SizeInDs64 = 0xFFFFFFFF;
 
-uint64_t Load64(const uint8_t* p) { return uint64_t{Load32(p)} | uint64_t{Load32(p + 4)} << 32; }
-
 bool IsForm64(const uint8_t* id) { return std::memcmp(id, "RF64", 4) == 0 || std::memcmp(id, "BW64", 4) == 0; }
 
 }  // namespace

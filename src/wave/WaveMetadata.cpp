@@ -22,13 +22,6 @@ constexpr size_t SmplLoopCountAt = 28;
 constexpr size_t SmplLoopSize = 24;
 constexpr size_t LtxtFixedSize = 20;
 
-uint64_t Load64(const uint8_t* p) { return uint64_t{Load32(p)} | uint64_t{Load32(p + 4)} << 32; }
-
-void Store64(uint8_t* p, uint64_t v) {
-  Store32(p, static_cast<uint32_t>(v));
-  Store32(p + 4, static_cast<uint32_t>(v >> 32));
-}
-
 // Where one element's text lies in an XML body: [Begin, End), or Begin == npos when absent.
 struct ElementText {
   size_t Begin = std::string::npos;
@@ -36,8 +29,8 @@ struct ElementText {
 };
 
 ElementText FindElement(std::string_view xml, std::string_view name) {
-  const std::string open = "<" + std::string(name) + ">";
-  const std::string close = "</" + std::string(name) + ">";
+  const std::string open = std::string("<").append(name).append(">");
+  const std::string close = std::string("</").append(name).append(">");
   const size_t at = xml.find(open);
   if (at == std::string::npos) return {};
   const size_t begin = at + open.size();
