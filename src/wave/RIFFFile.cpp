@@ -25,7 +25,8 @@ bool IsForm64(const uint8_t* id) { return std::memcmp(id, "RF64", 4) == 0 || std
 // A size past any file's end stops just past it instead of overflowing.
 int64_t RIFFFile::ChunkEnd(int64_t bodyStart, uint64_t size, int64_t fileSize) {
   const uint64_t room = static_cast<uint64_t>(std::max<int64_t>(0, fileSize - bodyStart)) + 2;
-  return bodyStart + static_cast<int64_t>(std::min(size + (size & 1u), room));
+  // Compared before the pad byte is added: a size of 2^64 - 1 plus its pad would wrap to 0.
+  return bodyStart + static_cast<int64_t>(size >= room ? room : size + (size & 1u));
 }
 
 RIFFFile::RIFFFile() = default;

@@ -98,6 +98,9 @@ std::vector<ReadCase> ReadCases() {
       {"a chunk sized in ds64 past the file", Rf64().Chunk("ds64", Ds64(riff, 8, {{"LIST", uint64_t{1} << 63}}))
            .ChunkDeclared("LIST", InDs64, {}).Chunk("fmt ", Fmt).Data(Samples).Build(), false,
        "fmt chunk missing: chunk 'LIST' runs past the end of the file", 0},
+      {"a chunk sized 2^64-1 in ds64", Rf64().Chunk("ds64", Ds64(riff, 8, {{"LIST", ~uint64_t{0}}}))
+           .ChunkDeclared("LIST", InDs64, {}).Chunk("fmt ", Fmt).Data(Samples).Build(), false,
+       "fmt chunk missing: chunk 'LIST' runs past the end of the file", 0},
       {"a -1 size with no ds64 entry", Rf64().Chunk("ds64", Ds64(riff, 8)).Chunk("fmt ", Fmt)
            .ChunkDeclared("cue ", InDs64, {}).Data(Samples).Build(), false,
        "data chunk missing: chunk 'cue ' runs past the end of the file", 0},
