@@ -162,6 +162,9 @@ int PCMFile::FinishOutput() {
 // stay there: its header always tells what it holds.
 int PCMFile::CloseOutput() {
   if (!OutputOpen) return 0;
+  // Still pending here, the output was cut short (a cancel, a failed write): the chunks meant
+  // for after its data point at frames it does not hold.
+  if (OutputPending) Extras.AfterData.clear();
   int r = OutputPending ? FinishOutput() : 0;
   if (!OutputFile.Close()) r = SystemFailure(OutputFile);
   OutputOpen = false;

@@ -117,3 +117,40 @@ TEST_F(KeepMetadataFileTest, TheSamplesAreTheSameWithOrWithoutTheOption) {
   ASSERT_TRUE(ReadWav(Out(), ch, bits, tag, samples));
   EXPECT_EQ(samples.size(), 1600u);
 }
+
+// An output cut short by a cancel holds fewer frames than the markers were moved for: it ends
+// with its data, and what stands before the data is as in a whole output.
+TEST_F(KeepMetadataFileTest, AnOutputCutShortCarriesNoChunksAfterItsData) {
+  const size_t n = 3 * BlockValues;
+  std::vector<int16_t> samples(n, 1000);
+  samples[0] = 0;
+  WavBuilder b;
+  b.Fmt(1, 1, 48000, 16)
+      .Chunk("bext", Bext(0))
+      .Data(Pcm16(samples))
+      .Chunk("cue ", Cue({{1, 10}, {2, static_cast<uint32_t>(n - 5)}}))
+      .Chunk("smpl", Smpl({{100, static_cast<uint32_t>(n - 10)}}));
+  WriteFile(In(), b.Build());
+  ProcessSettings s;
+  s.KeepMetadata = true;
+  const struct {
+    const char* Name;
+    int CancelAtPump;
+    FileResult Result;
+    const char* Layout;
+  } cases[] = {
+      {"whole", -1, FileResult::Done, "fmt16 bext@1 data cue[1@9 2@786426] smpl[99-786421]"},
+      {"cancelled after its first block", 4, FileResult::Cancelled, "fmt16 bext@1 data"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::filesystem::remove(Out());
+    Fe.Pumps = 0;
+    Fe.CancelAtPump = c.CancelAtPump;
+    EXPECT_EQ(Run(s, In(), Out()), c.Result);  // the file object is released on return
+    const Bytes out = ReadFile(Out());
+    ASSERT_GT(out.size(), 12u);
+    EXPECT_EQ(Layout(Bytes(out.begin() + 12, out.end())), c.Layout);
+    EXPECT_EQ(Le32At(out, 4), out.size() - 8);
+  }
+}
