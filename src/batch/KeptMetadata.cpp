@@ -59,6 +59,7 @@ bool Rewrite(Choice& choice, const SourceChunk& c, std::vector<uint8_t>& body) {
   }
   if (Is(c.Id, "smpl")) return CutSamplerLoops(body, choice.Frames);
   if (IsList(c, "adtl")) return CutAssociatedData(body, choice.Frames, choice.Points);
+  if (IsList(c, "INFO")) return InfoEntriesFit(body);
   return true;
 }
 

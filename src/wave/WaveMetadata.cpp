@@ -159,6 +159,17 @@ bool CutAssociatedData(std::vector<uint8_t>& body, const KeptFrames& frames, con
   return true;
 }
 
+bool InfoEntriesFit(const std::vector<uint8_t>& body) {
+  if (body.size() < 4) return false;
+  for (size_t at = 4; at < body.size();) {
+    if (body.size() - at < 8) return false;
+    const uint64_t size = Load32(body.data() + at + 4);
+    if (size > body.size() - at - 8) return false;
+    at += static_cast<size_t>(std::min<uint64_t>(8 + size + (size & 1), body.size() - at));
+  }
+  return true;
+}
+
 bool CutSamplerLoops(std::vector<uint8_t>& body, const KeptFrames& frames) {
   if (body.size() < SmplFixedSize) return false;
   const uint64_t count = Load32(body.data() + SmplLoopCountAt);

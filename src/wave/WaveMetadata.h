@@ -39,6 +39,10 @@ bool CutCuePoints(std::vector<uint8_t>& body, const KeptFrames& frames, KeptCueP
 // false when an entry runs past the body.
 bool CutAssociatedData(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& kept);
 
+// LIST body of type INFO (with its 4-byte type): true when every entry lies inside the body
+// (the last one's pad byte may be missing). Nothing changes.
+bool InfoEntriesFit(const std::vector<uint8_t>& body);
+
 // smpl: keeps the loops wholly inside the kept frames, moved by First, and their count.
 // false when the loop count runs past the body.
 bool CutSamplerLoops(std::vector<uint8_t>& body, const KeptFrames& frames);

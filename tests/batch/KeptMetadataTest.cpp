@@ -94,6 +94,14 @@ TEST(KeptMetadataTest, BrokenOrSurplusChunksAreDroppedAndNamed) {
          b.resize(b.size() - 3);
          return b;
        }())}, "", "cue[1@10]", "LIST/adtl (malformed)"},
+      {"INFO entry past the list", {Chunk("LIST", [] {
+         Bytes b = List("INFO", Entry("INAM", Text("take 1")));
+         b.resize(b.size() - 3);
+         return b;
+       }()), Chunk("LIST", List("INFO", Entry("IART", Text("odd"))))},
+       "LIST/INFO", "", "LIST/INFO (malformed)"},
+      {"INFO entry header cut off", {Chunk("LIST", List("INFO", Bytes{'I', 'N', 'A', 'M', 2}))}, "", "",
+       "LIST/INFO (malformed)"},
       {"loop count past its size", {Chunk("smpl", Smpl({{10, 20}}, 3))}, "", "", "smpl (malformed)"},
       {"loop running backwards", {Chunk("smpl", Smpl({{30, 20}, {12, 14}}))}, "", "smpl[2-4]", ""},
       {"time reference that is no number", {Chunk("iXML", Text(Ixml("12x", "0")))}, "", "", "iXML (malformed)"},
