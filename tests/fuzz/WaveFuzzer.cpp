@@ -247,10 +247,13 @@ void ListChunks(const std::string& path, const WaveInfo& plain, size_t size) {
   if (!read) return;
   Expect(info.SampleCount == plain.SampleCount && info.DataBytes == plain.DataBytes, "the list keeps the info");
   int64_t previousEnd = 12;
+  bool fmtSeen = false;
   bool dataSeen = false;
   for (const ChunkEntry& e : file.InputChunks()) {
     Expect(e.BodyOffset >= previousEnd + 8, "chunks listed in file order");
-    const bool data = std::memcmp(e.Id.data(), "data", 4) == 0 && !dataSeen;
+    // The data chunk read is the first after fmt; one standing before fmt is skipped like any other.
+    const bool data = fmtSeen && std::memcmp(e.Id.data(), "data", 4) == 0 && !dataSeen;
+    fmtSeen = fmtSeen || std::memcmp(e.Id.data(), "fmt ", 4) == 0;
     dataSeen = dataSeen || data;
     // Only data may run past the end of the file, cut to it as it is read.
     Expect(data || e.Size <= size - static_cast<uint64_t>(e.BodyOffset), "a listed chunk lies in the file");
