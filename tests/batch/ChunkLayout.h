@@ -107,7 +107,7 @@ inline std::string Describe(const char* id, const Bytes& body) {
   if (d == "cue ") {
     for (uint32_t i = 0; i < Le32At(body, 0); ++i) {
       const size_t p = 4 + 24 * i;
-      parts += " " + std::to_string(Le32At(body, p)) + "@" + std::to_string(Le32At(body, p + 20));
+      parts.append(" ").append(std::to_string(Le32At(body, p))).append("@").append(std::to_string(Le32At(body, p + 20)));
       if (Le32At(body, p + 4) != Le32At(body, p + 20)) parts += "!position";
     }
     return "cue[" + parts.substr(parts.empty() ? 0 : 1) + "]";
@@ -138,7 +138,8 @@ inline std::string Layout(const Bytes& bytes) {
     const uint32_t size = Le32At(bytes, at + 4);
     const size_t end = std::min<size_t>(at + 8 + size, bytes.size());
     const Bytes body(bytes.begin() + static_cast<long>(at) + 8, bytes.begin() + static_cast<long>(end));
-    out += (out.empty() ? "" : " ") + Describe(reinterpret_cast<const char*>(bytes.data() + at), body);
+    if (!out.empty()) out += ' ';
+    out += Describe(reinterpret_cast<const char*>(bytes.data() + at), body);
     at += 8 + size + (size & 1);
   }
   return out;
@@ -146,7 +147,10 @@ inline std::string Layout(const Bytes& bytes) {
 
 inline std::string Joined(const std::vector<std::string>& names) {
   std::string out;
-  for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
+  for (const std::string& n : names) {
+    if (!out.empty()) out += ", ";
+    out += n;
+  }
   return out;
 }
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ChunkLayout.h"
-#include "FakeFrontEnd.h"
+#include "OneFileFixture.h"
 #include "batch/ProcessFile.h"
 #include "support/TestSupport.h"
 
@@ -15,21 +15,11 @@ using namespace chunklayout;
 
 namespace {
 
-class KeepMetadataFileTest : public ::testing::Test {
+class KeepMetadataFileTest : public OneFileTest {
  protected:
-  TempDir Dir;
-  std::vector<double> Buffer = std::vector<double>(BlockValues);
-  FakeFrontEnd Fe;
-  FileOutcome Outcome;
-  int32_t Code = 0;
-
   FileResult Run(const ProcessSettings& s, const std::string& in, const std::string& out) {
-    PCMFile file;
-    FileContext c{s, file, Buffer.data(), Fe, RowProgress{0, 100.0f}, nullptr};
-    return ProcessFile(c, in, out, Code, &Outcome);
+    return RunFile(s, in, out, nullptr);
   }
-  std::string In() const { return Dir.File("in.wav"); }
-  std::string Out() const { return Dir.File("out.wav"); }
   // The first and last whole-file bytes of the data chunk, whatever stands around it.
   static Bytes DataOf(const Bytes& file) {
     for (size_t at = 12; at + 8 <= file.size(); at += 8 + Le32At(file, at + 4) + (Le32At(file, at + 4) & 1))

@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "FakeFrontEnd.h"
+#include "OneFileFixture.h"
 #include "batch/NaturalCuts.h"
 #include "batch/ProcessFile.h"
 #include "support/TestSupport.h"
@@ -41,25 +41,13 @@ long double Rise(int64_t k, int64_t n) {
   return 0.5L * (1.0L - std::cos(std::numbers::pi_v<long double> * k / n));
 }
 
-class NaturalCutsTest : public ::testing::Test {
+class NaturalCutsTest : public OneFileTest {
  protected:
-  TempDir Dir;
-  std::vector<double> Buffer = std::vector<double>(BlockValues);
-  FakeFrontEnd Fe;
-  ProcessSettings S;
-  Logfile Record;
-  FileOutcome Outcome;
-  int32_t Code = 0;
-
   // Each case starts without the output of the case before.
   FileResult Run() {
     std::filesystem::remove(Out());
-    PCMFile file;
-    FileContext c{S, file, Buffer.data(), Fe, RowProgress{0, 100.0f}, &Record};
-    return ProcessFile(c, In(), Out(), Code, &Outcome);
+    return RunFile(S, In(), Out(), &Record);
   }
-  std::string In() const { return Dir.File("in.wav"); }
-  std::string Out() const { return Dir.File("out.wav"); }
   std::vector<double> Read(const std::string& path) {
     int32_t ch = 0, bits = 0, tag = 0;
     std::vector<double> v;

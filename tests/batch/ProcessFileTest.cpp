@@ -4,8 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "FakeFrontEnd.h"
-#include "batch/ProcessFile.h"
+#include "OneFileFixture.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;
@@ -13,23 +12,11 @@ using namespace testsupport;
 
 namespace {
 
-class ProcessFileTest : public ::testing::Test {
+class ProcessFileTest : public OneFileTest {
  protected:
-  TempDir Dir;
-  std::vector<double> Buffer = std::vector<double>(BlockValues);
-  FakeFrontEnd Fe;
-  ProcessSettings S;
-  Logfile Record;
-  FileOutcome Outcome;
-  int32_t Code = 0;
-
   FileResult Run(const std::string& in, const std::string& out, bool withLog = true) {
-    PCMFile file;
-    FileContext c{S, file, Buffer.data(), Fe, RowProgress{0, 100.0f}, withLog ? &Record : nullptr};
-    return ProcessFile(c, in, out, Code, &Outcome);
+    return RunFile(S, in, out, withLog ? &Record : nullptr);
   }
-  std::string In() const { return Dir.File("in.wav"); }
-  std::string Out() const { return Dir.File("out.wav"); }
 };
 
 std::vector<int16_t> Silence(size_t n) { return std::vector<int16_t>(n, 0); }
