@@ -34,6 +34,9 @@ optionSets=(
   "--create-unchanged --bits 16 --log-names-only"
   "--create-unchanged --normalize 0"
   "--begin -40 --normalize -0.1 --simulate"
+  "--keep 100 --fade 50 --keep-metadata --ignore-clicks 10"
+  "--begin -60 --end -40 --keep-begin 20 --keep-end 200 --fade-in 5 --fade-out 30 --ignore-clicks 3 --bits 24"
+  "--no-trim-end --keep 30 --fade 10 --normalize -1"
 )
 
 runSet() {  # cli, set index, destination

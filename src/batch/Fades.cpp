@@ -34,14 +34,6 @@ bool NaturalCutsSet(const ProcessSettings& s) {
   return s.KeepBeginMs != 0 || s.KeepEndMs != 0 || s.FadeInMs != 0 || s.FadeOutMs != 0 || s.IgnoreClicksMs != 0;
 }
 
-void StateCutsInHeader(const ProcessSettings& settings, LogHeaderSnapshot& header) {
-  header.KeepBeginMs = settings.KeepBeginMs;
-  header.FadeInMs = settings.FadeInMs;
-  header.KeepEndMs = settings.KeepEndMs;
-  header.FadeOutMs = settings.FadeOutMs;
-  header.IgnoreClicksMs = settings.IgnoreClicksMs;
-}
-
 int64_t PadBefore(int64_t keepFirst, int64_t padFrames, int32_t channels) {
   return std::max<int64_t>(0, keepFirst - padFrames * channels);
 }

@@ -10,9 +10,6 @@ namespace {
 
 bool Is(const std::array<char, 4>& id, const char* name) { return std::memcmp(id.data(), name, 4) == 0; }
 
-// Copied as they are, before the data: what they say does not depend on sample positions.
-constexpr const char* CopiedIds[] = {"axml", "cart", "umid", "inst", "acid", "ID3 ", "id3 "};
-
 bool IsList(const SourceChunk& c, const char* type) {
   return Is(c.Id, "LIST") && c.Body.size() >= 4 && std::memcmp(c.Body.data(), type, 4) == 0;
 }
@@ -48,50 +45,23 @@ void Drop(Choice& choice, const SourceChunk& c, const char* why) {
   choice.Out.Dropped.push_back(ChunkName(c) + (why[0] != '\0' ? std::string(" (") + why + ")" : ""));
 }
 
-// Rewrites a carried chunk's body for the cut; false when it is malformed.
-bool Rewrite(Choice& choice, const SourceChunk& c, std::vector<uint8_t>& body) {
-  const uint64_t cut = choice.Frames.First;
-  if (Is(c.Id, "bext")) return ShiftBextTimeReference(body, cut);
-  if (Is(c.Id, "iXML")) return ShiftIxmlTimeReference(body, cut);
-  if (Is(c.Id, "cue ")) {
-    KeptCuePoints points;  // the same as choice.Points for the cue chunk that is carried
-    return CutCuePoints(body, choice.Frames, points);
-  }
-  if (Is(c.Id, "smpl")) return CutSamplerLoops(body, choice.Frames);
-  if (IsList(c, "adtl")) return CutAssociatedData(body, choice.Frames, choice.Points);
-  if (IsList(c, "INFO")) return InfoEntriesFit(body);
-  return true;
-}
-
-bool GoesAfterData(const SourceChunk& c) { return Is(c.Id, "cue ") || Is(c.Id, "smpl") || IsList(c, "adtl"); }
-
 void Consider(Choice& choice, const SourceChunk& c) {
-  if (StructuralId(c.Id)) return;
-  if (!CarriedId(c.Id)) return Drop(choice, c, "");
+  const ChunkRule* rule = FindChunkRule(c.Id, c.Body);
+  if (rule != nullptr && rule->Role == ChunkRole::Structural) return;
   if (Is(c.Id, "LIST") && c.Body.size() < 4) return Drop(choice, c, "malformed");
-  if (Is(c.Id, "LIST") && !IsList(c, "INFO") && !IsList(c, "adtl")) return Drop(choice, c, "");
+  if (rule == nullptr) return Drop(choice, c, "");
   if (c.NotRead != nullptr) return Drop(choice, c, c.NotRead);
   if (choice.Taken.count(ChunkName(c)) != 0) return Drop(choice, c, "repeated");
   std::vector<uint8_t> body = c.Body;
-  if (!Rewrite(choice, c, body)) return Drop(choice, c, "malformed");
+  if (rule->Rewrite != nullptr && !rule->Rewrite(body, choice.Frames, choice.Points))
+    return Drop(choice, c, "malformed");
   choice.Taken.insert(ChunkName(c));
   // Labels of no kept point leave an empty list: nothing is lost that the cut did not remove.
   if (IsList(c, "adtl") && body.size() == 4) return;
-  AppendChunk(GoesAfterData(c) ? choice.Out.AfterData : choice.Out.BeforeData, c.Id.data(), body);
+  AppendChunk(rule->Role == ChunkRole::AfterData ? choice.Out.AfterData : choice.Out.BeforeData, c.Id.data(), body);
 }
 
 }  // namespace
-
-bool CarriedId(const std::array<char, 4>& id) {
-  if (Is(id, "LIST") || Is(id, "bext") || Is(id, "iXML") || Is(id, "cue ") || Is(id, "smpl")) return true;
-  for (const char* copied : CopiedIds)
-    if (Is(id, copied)) return true;
-  return false;
-}
-
-bool StructuralId(const std::array<char, 4>& id) {
-  return Is(id, "fmt ") || Is(id, "data") || Is(id, "fact") || Is(id, "JUNK") || Is(id, "PAD ") || Is(id, "ds64");
-}
 
 KeptChunks ChooseKeptChunks(const std::vector<SourceChunk>& chunks, const KeptFrames& frames) {
   Choice choice{frames, {}, {}, {}};

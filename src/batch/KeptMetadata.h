@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/ChunkRules.h"
 #include "wave/WaveMetadata.h"
 
 namespace tacetix {
@@ -29,12 +30,6 @@ struct KeptChunks {
 
 // Larger carried chunks are dropped: no metadata chunk needs this much, a hostile file might claim it.
 constexpr uint64_t MaxCarriedChunk = 16u << 20;
-
-// Whether an output may carry a chunk of this id, so that its body is worth reading.
-bool CarriedId(const std::array<char, 4>& id);
-// The chunks that shape the file itself (fmt, data, fact, JUNK, PAD, ds64): never carried,
-// never reported as dropped.
-bool StructuralId(const std::array<char, 4>& id);
 
 // The output's chunks for an input cut to the frames given.
 KeptChunks ChooseKeptChunks(const std::vector<SourceChunk>& chunks, const KeptFrames& frames);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "batch/ProcessSettings.h"
-#include "log/unit_logging.h"
 #include "wave/SampleBlock.h"
 #include "wave/WaveClass.h"
 
@@ -30,9 +29,6 @@ int64_t MsToFrames(int64_t ms, int64_t rate);
 CutFrames CutFramesFor(const ProcessSettings& settings, int64_t rate);
 // True when any of the natural-cut options is not 0.
 bool NaturalCutsSet(const ProcessSettings& settings);
-
-// Copies the natural-cut lengths of a run into what its log header states.
-void StateCutsInHeader(const ProcessSettings& settings, LogHeaderSnapshot& header);
 
 // The first sample of the kept range moved back by padFrames, and the last moved on,
 // both clamped to the totalSamples of the file.

@@ -1,7 +1,7 @@
 // Option parsing for tacetix-cli: one table of options read by getopt_long. Levels snap to
 // the window's 0.1 dB slider steps, so the factors and the log texts are the window's own.
 #include "cli/CliOptions.h"
-#include "batch/NaturalCuts.h"
+#include "batch/RunChoices.h"
 
 #include <getopt.h>
 
@@ -20,28 +20,19 @@ const std::string RefusedChars = "\\/|\":*?<>";
 // Each job holds a 2 MB buffer and two open files; far more jobs than cores only queue.
 constexpr int32_t MaxJobs = 256;
 
-struct Level {
-  bool DigitalZero = true;
-  int32_t Position = 480;
-};
-
 struct Parser {
   Parser(CliConfig& config, std::string& error) : Config(config), Error(error) {}
   CliConfig& Config;
   std::string& Error;
-  Level Begin, End, Normalize{false, 1440};
-  bool Linked = true;
-  bool EndTrim = true;
-  // The end's own keep and fade; while linked the end takes the beginning's.
-  int32_t KeepEnd = 0, FadeOut = 0;
+  RunChoices Choices;
   const char* EndOnlyOption = nullptr;  // --keep-end or --fade-out, which need the end unlinked
-  bool OutputDirGiven = false;
 
   bool Fail(const std::string& message) {
     Error = message;
     return false;
   }
-  bool ParseLevel(const std::string& option, const std::string& value, bool allowInf, Level& level);
+  bool ParseLevel(const std::string& option, const std::string& value, bool allowInf, int32_t& position);
+  bool ParseThreshold(const std::string& option, const std::string& value, EndChoices& end);
   bool ParseBits(const std::string& value);
   bool ParseSeparator(const std::string& value);
   bool ParseBitsMode(const std::string& value);
@@ -50,7 +41,6 @@ struct Parser {
   bool ParseFolder(bool otherFolder, const std::string& value);
   bool TakeFileName(const std::string& name);
   bool Finish();
-  void FillSnapshot();
 };
 
 // Blanks and control characters (codes up to 32), as the window's fields lose them on exit.
@@ -90,16 +80,16 @@ bool Parser::TakeFileName(const std::string& name) {
   return true;
 }
 
-bool Parser::ParseLevel(const std::string& option, const std::string& value, bool allowInf, Level& level) {
-  if (allowInf && value == "-inf") {
-    level.DigitalZero = true;
-    return true;
-  }
-  if (!LevelToPosition(value, level.Position))
+bool Parser::ParseLevel(const std::string& option, const std::string& value, bool allowInf, int32_t& position) {
+  if (!LevelToPosition(value, position))
     return Fail(option + ": level must be from -144.0 to 0.0 dBfs" + std::string(allowInf ? " or -inf" : "") +
                 ", not '" + value + "'");
-  level.DigitalZero = false;
   return true;
+}
+
+bool Parser::ParseThreshold(const std::string& option, const std::string& value, EndChoices& end) {
+  end.DigitalZero = value == "-inf";
+  return end.DigitalZero || ParseLevel(option, value, true, end.Position);
 }
 
 bool Parser::ParseBits(const std::string& value) {
@@ -107,7 +97,7 @@ bool Parser::ParseBits(const std::string& value) {
                                                          {"24", 5},   {"32", 6},  {"32f", 7}, {"64f", 8}};
   auto it = choices.find(value);
   if (it == choices.end()) return Fail("--bits: unknown depth '" + value + "' (same, 8, 12, 16, 20, 24, 32, 32f, 64f)");
-  Config.Request.Settings.BitsChoice = it->second;
+  Choices.BitsChoice = it->second;
   return true;
 }
 
@@ -145,15 +135,15 @@ bool Parser::ParseMs(const char* option, const std::string& value, int32_t max, 
 bool Parser::ParseBitsMode(const std::string& value) {
   if (value != "all" && value != "up" && value != "down")
     return Fail("--bits-mode: all, up or down, not '" + value + "'");
-  Config.Request.Settings.BitsMode = value == "all" ? ConvertAll : value == "up" ? OnlyUp : OnlyDown;
+  Choices.BitsMode = value == "all" ? ConvertAll : value == "up" ? OnlyUp : OnlyDown;
   return true;
 }
 
+// The last of --subfolder and --output-dir counts.
 bool Parser::ParseFolder(bool otherFolder, const std::string& value) {
-  ProcessSettings& s = Config.Request.Settings;
-  OutputDirGiven = otherFolder;
-  s.FolderMode = otherFolder ? 2 : 1;
-  s.FolderText = otherFolder ? value : TrimRight(TrimLeft(value));
+  Choices.FolderSubfolder = !otherFolder;
+  Choices.SubfolderText = otherFolder ? "" : TrimRight(TrimLeft(value));
+  Choices.OtherFolderText = otherFolder ? value : "";
   return true;
 }
 
@@ -167,45 +157,48 @@ struct OptionSpec {
   bool (*Take)(Parser& p, const std::string& value);
 };
 
-ProcessSettings& Set(Parser& p) { return p.Config.Request.Settings; }
+RunChoices& Set(Parser& p) { return p.Choices; }
 LogSettings& Log(Parser& p) { return p.Config.Request.Log; }
 
 const OptionSpec Options[] = {
     // Processing
-    {"begin", 0, true, [](Parser& p, const std::string& v) { return p.ParseLevel("--begin", v, true, p.Begin); }},
-    {"no-trim-begin", 0, false, [](Parser& p, const std::string&) { Set(p).RemoveBegin = false; return true; }},
+    {"begin", 0, true, [](Parser& p, const std::string& v) { return p.ParseThreshold("--begin", v, Set(p).Begin); }},
+    {"no-trim-begin", 0, false, [](Parser& p, const std::string&) { Set(p).Begin.Remove = false; return true; }},
     {"end", 0, true, [](Parser& p, const std::string& v) {
-       p.Linked = false;
-       p.EndTrim = true;
-       return p.ParseLevel("--end", v, true, p.End);
+       Set(p).Linked = false;
+       Set(p).End.Remove = true;
+       return p.ParseThreshold("--end", v, Set(p).End);
      }},
-    {"no-trim-end", 0, false, [](Parser& p, const std::string&) { p.Linked = p.EndTrim = false; return true; }},
+    {"no-trim-end", 0, false, [](Parser& p, const std::string&) {
+       Set(p).Linked = Set(p).End.Remove = false;
+       return true;
+     }},
     {"keep-begin", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseMs("--keep-begin", v, MaxKeepFadeMs, {&Set(p).KeepBeginMs});
+       return p.ParseMs("--keep-begin", v, MaxKeepFadeMs, {&Set(p).Begin.KeepMs});
      }},
     {"keep-end", 0, true, [](Parser& p, const std::string& v) {
        p.EndOnlyOption = "--keep-end";
-       return p.ParseMs("--keep-end", v, MaxKeepFadeMs, {&p.KeepEnd});
+       return p.ParseMs("--keep-end", v, MaxKeepFadeMs, {&Set(p).End.KeepMs});
      }},
     {"keep", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseMs("--keep", v, MaxKeepFadeMs, {&Set(p).KeepBeginMs, &p.KeepEnd});
+       return p.ParseMs("--keep", v, MaxKeepFadeMs, {&Set(p).Begin.KeepMs, &Set(p).End.KeepMs});
      }},
     {"fade-in", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseMs("--fade-in", v, MaxKeepFadeMs, {&Set(p).FadeInMs});
+       return p.ParseMs("--fade-in", v, MaxKeepFadeMs, {&Set(p).Begin.FadeMs});
      }},
     {"fade-out", 0, true, [](Parser& p, const std::string& v) {
        p.EndOnlyOption = "--fade-out";
-       return p.ParseMs("--fade-out", v, MaxKeepFadeMs, {&p.FadeOut});
+       return p.ParseMs("--fade-out", v, MaxKeepFadeMs, {&Set(p).End.FadeMs});
      }},
     {"fade", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseMs("--fade", v, MaxKeepFadeMs, {&Set(p).FadeInMs, &p.FadeOut});
+       return p.ParseMs("--fade", v, MaxKeepFadeMs, {&Set(p).Begin.FadeMs, &Set(p).End.FadeMs});
      }},
     {"ignore-clicks", 0, true, [](Parser& p, const std::string& v) {
        return p.ParseMs("--ignore-clicks", v, MaxIgnoreClicksMs, {&Set(p).IgnoreClicksMs});
      }},
     {"normalize", 0, true, [](Parser& p, const std::string& v) {
        Set(p).Normalize = true;
-       return p.ParseLevel("--normalize", v, false, p.Normalize);
+       return p.ParseLevel("--normalize", v, false, Set(p).NormalizePosition);
      }},
     {"bits", 'b', true, [](Parser& p, const std::string& v) { return p.ParseBits(v); }},
     {"bits-mode", 0, true, [](Parser& p, const std::string& v) { return p.ParseBitsMode(v); }},
@@ -255,62 +248,31 @@ const OptionSpec* FindByCode(int code) {
   return nullptr;
 }
 
-void Parser::FillSnapshot() {
-  const ProcessSettings& s = Config.Request.Settings;
-  LogHeaderSnapshot& h = Config.Request.Header;
-  h.RemoveBegin = s.RemoveBegin;
-  h.DigitalZeroBegin = Begin.DigitalZero;
-  h.ThresholdBeginText = SliderText(Begin.Position);
-  // With the ends linked the header states what the run does at the end: the beginning's choice.
-  h.RemoveEnd = s.RemoveEnd;
-  h.DigitalZeroEnd = Linked ? Begin.DigitalZero : End.DigitalZero;
-  h.ThresholdEndText = SliderText(Linked ? Begin.Position : End.Position);
-  StateCutsInHeader(s, h);
-  h.Normalize = s.Normalize;
-  h.NormalizeText = SliderText(Normalize.Position);
-  h.BitsChoice = s.BitsChoice;
-  h.BitsText = BitDepthChoices[static_cast<size_t>(s.BitsChoice)].Text;
-  h.BitsMode = s.BitsMode;
-  h.Prefix = s.Prefix;
-  h.Suffix = s.Suffix;
-  h.FolderSubfolder = s.FolderMode == 1;
-  h.SubfolderText = s.FolderMode == 1 ? s.FolderText : "";
-  h.OtherFolderText = s.FolderMode == 2 ? s.FolderText : "";
-  h.CreateIfUnchanged = s.CreateIfUnchanged;
-  h.Overwrite = s.Overwrite;
-  h.StopOnError = s.StopOnError;
-  h.KeepMetadata = s.KeepMetadata;
-}
-
 bool Parser::Finish() {
-  ProcessSettings& s = Config.Request.Settings;
+  RunChoices& c = Choices;
   const LogSettings& log = Config.Request.Log;
   if (Config.ShowHelp || Config.ShowVersion) return true;
   if (log.SepaField == log.SepaDeci) return Fail("--log-separator: the field separator equals the decimal separator");
-  for (const auto& [name, text] : {std::pair{"--prefix", s.Prefix}, {"--suffix", s.Suffix},
-                                   {"--subfolder", s.FolderMode == 1 ? s.FolderText : std::string()}})
+  for (const auto& [name, text] : {std::pair{"--prefix", c.Prefix}, {"--suffix", c.Suffix},
+                                   {"--subfolder", c.SubfolderText}})
     if (text.find_first_of(RefusedChars) != std::string::npos)
       return Fail(std::string(name) + ": may not hold any of \\ / | \" : * ? < >");
-  if (s.Prefix.empty() && s.Suffix.empty() && s.FolderText.empty())
+  if (c.Prefix.empty() && c.Suffix.empty() && c.SubfolderText.empty() && c.OtherFolderText.empty())
     return Fail("give --prefix, --suffix, --subfolder or --output-dir: the outputs would replace the sources");
   // Both would write beside the sources or into their parent, not into a folder of outputs.
-  if (s.FolderMode == 1 && (s.FolderText == "." || s.FolderText == ".."))
-    return Fail("--subfolder: '" + s.FolderText + "' is not a subfolder");
+  if (c.FolderSubfolder && (c.SubfolderText == "." || c.SubfolderText == ".."))
+    return Fail("--subfolder: '" + c.SubfolderText + "' is not a subfolder");
   if (Config.Inputs.empty()) return Fail("no files given (see --help)");
   std::string why;
-  if (OutputDirGiven && !AbsoluteName(s.FolderText, s.FolderText, why)) return Fail("--output-dir: " + why);
-  s.ThresholdBegin = Begin.DigitalZero ? 0.0 : SliderFactor(Begin.Position);
-  s.RemoveEnd = Linked ? s.RemoveBegin : EndTrim;
-  s.ThresholdEnd = Linked ? s.ThresholdBegin : (End.DigitalZero ? 0.0 : SliderFactor(End.Position));
+  if (!c.FolderSubfolder && !AbsoluteName(c.OtherFolderText, c.OtherFolderText, why))
+    return Fail("--output-dir: " + why);
   // Linked, the end keeps and fades as the beginning does; a value for the end alone would
   // be dropped without a word.
-  if (Linked && EndOnlyOption)
+  if (c.Linked && EndOnlyOption)
     return Fail(std::string(EndOnlyOption) + ": the end follows the beginning; give --end LEVEL to set it apart");
-  s.KeepEndMs = Linked ? s.KeepBeginMs : KeepEnd;
-  s.FadeOutMs = Linked ? s.FadeInMs : FadeOut;
-  s.NormalizeTarget = SliderFactor(Normalize.Position);
-  s.NormalizeLevelDb = SliderToDb(Normalize.Position);
-  FillSnapshot();
+  RunDescription run = DescribeRun(c);
+  Config.Request.Settings = std::move(run.Settings);
+  Config.Request.Header = std::move(run.Header);
   return true;
 }
 

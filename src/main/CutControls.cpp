@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QSpinBox>
 
-#include "batch/ProcessSettings.h"
+#include "batch/RunChoices.h"
 #include "main/Widgets.h"
 #include "main/unit_main.h"
 
@@ -97,13 +97,12 @@ bool TForm1::IsCutSpin(const QObject* watched) const {
          watched == spin_IgnoreClicks;
 }
 
-void TForm1::CaptureCuts(ProcessSettings& settings) const {
-  const bool linked = cbx_Link->isChecked();
-  settings.KeepBeginMs = spin_Keep1->value();
-  settings.FadeInMs = spin_Fade1->value();
-  settings.KeepEndMs = linked ? spin_Keep1->value() : spin_Keep2->value();
-  settings.FadeOutMs = linked ? spin_Fade1->value() : spin_Fade2->value();
-  settings.IgnoreClicksMs = spin_IgnoreClicks->value();
+void TForm1::CaptureCuts(RunChoices& choices) const {
+  choices.Begin.KeepMs = spin_Keep1->value();
+  choices.Begin.FadeMs = spin_Fade1->value();
+  choices.End.KeepMs = spin_Keep2->value();
+  choices.End.FadeMs = spin_Fade2->value();
+  choices.IgnoreClicksMs = spin_IgnoreClicks->value();
 }
 
 }  // namespace tacetix

@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <QSlider>
 
-#include "batch/NaturalCuts.h"
+#include "batch/RunChoices.h"
 #include "main/AlignedEdit.h"
 #include "main/unit_main.h"
 
@@ -63,67 +63,33 @@ void WindowFrontEnd::EndBusy(bool rowsTouched) {
   }
 }
 
-ProcessSettings TForm1::CaptureSettings() const {
-  ProcessSettings settings;
-  settings.Simulation = cbx_Simulation->isChecked();
-  settings.LogEnabled = cbx_Logfile->isChecked();
-  settings.Prefix = Text(edit_Prefix);
-  settings.Suffix = Text(edit_Suffix);
-  settings.FolderMode = radio_FolderSubfolder->isChecked() ? 1 : 2;
-  settings.FolderText = settings.FolderMode == 1 ? Text(edit_FolderSubfolder)
-                                                 : QFile::encodeName(edit_FolderOther->text()).toStdString();
-  settings.Normalize = cbx_Normalize->isChecked();
-  settings.CreateIfUnchanged = cbx_NoChange->isChecked();
-  settings.Overwrite = cbx_Overwrite->isChecked();
-  settings.StopOnError = cbx_StopOnError->isChecked();
-  settings.KeepMetadata = cbx_KeepMetadata->isChecked();
-  settings.BitsChoice = combo_Bits->currentIndex();
-  settings.BitsMode = radio_BitsAll->isChecked() ? ConvertAll : radio_BitsUp->isChecked() ? OnlyUp : OnlyDown;
-  settings.RemoveBegin = cbx_Remove1->isChecked();
-  settings.RemoveEnd = (cbx_Remove2->isChecked() && cbx_Remove2->isEnabled()) ||
-                       (cbx_Link->isChecked() && cbx_Remove1->isChecked());
-  settings.ThresholdBegin = radio_digital0_1->isChecked() ? 0.0 : SliderFactor(track_Threshold1->value());
-  if (cbx_Link->isChecked()) {
-    settings.ThresholdEnd = settings.ThresholdBegin;
-  } else {
-    settings.ThresholdEnd = radio_digital0_2->isChecked() ? 0.0 : SliderFactor(track_Threshold2->value());
-  }
-  // The run keeps this target even if the slider moves while it works.
-  settings.NormalizeTarget = SliderFactor(track_Normalize->value());
-  settings.NormalizeLevelDb = SliderToDb(track_Normalize->value());
-  CaptureCuts(settings);
-  return settings;
+RunChoices TForm1::CaptureChoices() const {
+  RunChoices choices;
+  choices.Begin = {cbx_Remove1->isChecked(), radio_digital0_1->isChecked(), track_Threshold1->value()};
+  choices.End = {cbx_Remove2->isChecked(), radio_digital0_2->isChecked(), track_Threshold2->value()};
+  choices.Linked = cbx_Link->isChecked();
+  CaptureCuts(choices);
+  choices.Normalize = cbx_Normalize->isChecked();
+  choices.NormalizePosition = track_Normalize->value();
+  choices.BitsChoice = combo_Bits->currentIndex();
+  choices.BitsMode = radio_BitsAll->isChecked() ? ConvertAll : radio_BitsUp->isChecked() ? OnlyUp : OnlyDown;
+  choices.Prefix = Text(edit_Prefix);
+  choices.Suffix = Text(edit_Suffix);
+  choices.FolderSubfolder = radio_FolderSubfolder->isChecked();
+  choices.SubfolderText = Text(edit_FolderSubfolder);
+  choices.OtherFolderText = QFile::encodeName(edit_FolderOther->text()).toStdString();
+  choices.CreateIfUnchanged = cbx_NoChange->isChecked();
+  choices.Overwrite = cbx_Overwrite->isChecked();
+  choices.Simulation = cbx_Simulation->isChecked();
+  choices.StopOnError = cbx_StopOnError->isChecked();
+  choices.KeepMetadata = cbx_KeepMetadata->isChecked();
+  choices.LogEnabled = cbx_Logfile->isChecked();
+  return choices;
 }
 
-LogHeaderSnapshot TForm1::CaptureLogHeader() const {
-  LogHeaderSnapshot header;
-  header.RemoveBegin = cbx_Remove1->isChecked();
-  header.DigitalZeroBegin = radio_digital0_1->isChecked();
-  header.ThresholdBeginText = Text(edit_Threshold1);
-  // Linked, the end does what the beginning does, and the header says so.
-  const bool linked = cbx_Link->isChecked();
-  header.RemoveEnd = linked ? header.RemoveBegin : cbx_Remove2->isChecked();
-  header.DigitalZeroEnd = linked ? header.DigitalZeroBegin : radio_digital0_2->isChecked();
-  header.ThresholdEndText = linked ? header.ThresholdBeginText : Text(edit_Threshold2);
-  ProcessSettings cuts;
-  CaptureCuts(cuts);
-  StateCutsInHeader(cuts, header);
-  header.Normalize = cbx_Normalize->isChecked();
-  header.NormalizeText = Text(edit_Normalize);
-  header.BitsText = combo_Bits->currentText().toStdString();
-  header.BitsChoice = combo_Bits->currentIndex();
-  header.BitsMode = radio_BitsAll->isChecked() ? 0 : radio_BitsUp->isChecked() ? 1 : 2;
-  header.Prefix = Text(edit_Prefix);
-  header.Suffix = Text(edit_Suffix);
-  header.FolderSubfolder = radio_FolderSubfolder->isChecked();
-  header.SubfolderText = Text(edit_FolderSubfolder);
-  header.OtherFolderText = Text(edit_FolderOther);
-  header.CreateIfUnchanged = cbx_NoChange->isChecked();
-  header.Overwrite = cbx_Overwrite->isChecked();
-  header.StopOnError = cbx_StopOnError->isChecked();
-  header.KeepMetadata = cbx_KeepMetadata->isChecked();
-  return header;
-}
+ProcessSettings TForm1::CaptureSettings() const { return DescribeRun(CaptureChoices()).Settings; }
+
+LogHeaderSnapshot TForm1::CaptureLogHeader() const { return DescribeRun(CaptureChoices()).Header; }
 
 void TForm1::bt_ProcessClick() {
   if (!bt_Process->isEnabled()) return;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "batch/BatchRun.h"
+#include "batch/RunChoices.h"
 #include "main/FileListModel.h"
 
 class QAbstractButton;
@@ -85,6 +86,8 @@ class TForm1 : public QMainWindow {
   void bt_ProcessClick();
   void bt_CancelClick();
   void bt_AboutClick();
+  // The controls as the user left them, and the run they describe.
+  RunChoices CaptureChoices() const;
   ProcessSettings CaptureSettings() const;
   LogHeaderSnapshot CaptureLogHeader() const;
 
@@ -174,7 +177,7 @@ class TForm1 : public QMainWindow {
   QLayout* BuildIgnoreClicksRow(QWidget* page);
   void ConnectCutControls();
   bool IsCutSpin(const QObject* watched) const;
-  void CaptureCuts(ProcessSettings& settings) const;
+  void CaptureCuts(RunChoices& choices) const;
   void BuildStatusBar();
   void SetTabOrder();
   void ConnectHandlers();

@@ -118,6 +118,68 @@ TEST(KeptMetadataTest, BrokenOrSurplusChunksAreDroppedAndNamed) {
   }
 }
 
+// One chunk of every kind in one file: each lands where its kind belongs, in file order. The
+// kinds are named here apart from the chunk table, and every row of the table must be among them.
+TEST(KeptMetadataTest, EachKindOfChunkLandsWhereItBelongs) {
+  enum Place { Left, Before, After, Dropped };  // Left: the writer makes its own, nothing is said
+  struct Case {
+    const char* Id;
+    Bytes Body;
+    Place Expected;
+    std::string Seen;  // how it shows in the layout or the dropped list
+  };
+  const Case cases[] = {
+      {"fmt ", Bytes(16), Left, ""},
+      {"bext", Bext(5000), Before, "bext@5010"},
+      {"cue ", Cue({{1, 20}}), After, "cue[1@10]"},
+      {"fact", Bytes(4), Left, ""},
+      {"LIST", List("INFO", Entry("INAM", Text("take"))), Before, "LIST/INFO"},
+      {"JUNK", Bytes(28), Left, ""},
+      {"PEAK", Bytes(8), Dropped, "PEAK"},
+      {"smpl", Smpl({{20, 30}}), After, "smpl[10-20]"},
+      {"axml", Bytes(6), Before, "axml"},
+      {"ds64", Bytes(28), Left, ""},
+      {"cart", Bytes(6), Before, "cart"},
+      {"LIST", List("adtl", Label("labl", 1)), After, "adtl[labl1]"},
+      {"umid", Bytes(6), Before, "umid"},
+      {"data", {}, Left, ""},
+      {"LIST", List("exif", {}), Dropped, "LIST/exif"},
+      {"inst", Bytes(8), Before, "inst"},
+      {"PAD ", {}, Left, ""},
+      {"acid", Bytes(24), Before, "acid"},
+      {"ID3 ", Bytes(10), Before, "ID3 "},
+      {"id3 ", Bytes(10), Before, "id3 "},
+      {"iXML", Text(Ixml("5000", "0")), Before, "iXML@5010/0"},
+  };
+  std::vector<SourceChunk> file;
+  std::string expected[4];
+  for (const Case& c : cases) {
+    file.push_back(Chunk(c.Id, c.Body));
+    std::string& into = expected[c.Expected];
+    into += (into.empty() || c.Expected == Left ? "" : c.Expected == Dropped ? ", " : " ") + c.Seen;
+    EXPECT_EQ(tacetix::StructuralId(file.back().Id), c.Expected == Left) << c.Id;
+    if (std::string(c.Id) != "LIST") {
+      EXPECT_EQ(tacetix::CarriedId(file.back().Id), c.Expected == Before || c.Expected == After) << c.Id;
+    }
+  }
+  const tacetix::KeptChunks kept = tacetix::ChooseKeptChunks(file, {10, 59});
+  EXPECT_EQ(Layout(kept.BeforeData), expected[Before]);
+  EXPECT_EQ(Layout(kept.AfterData), expected[After]);
+  EXPECT_EQ(Joined(kept.Dropped), expected[Dropped]);
+
+  const Place roles[] = {Left, Before, After};  // in the order of tacetix::ChunkRole
+  for (const tacetix::ChunkRule& rule : tacetix::ChunkRules()) {
+    const std::string name = std::string(rule.Id) + (rule.ListType ? rule.ListType : "");
+    const Case* match = nullptr;
+    for (const Case& c : cases) {
+      const bool typed = rule.ListType && c.Body.size() >= 4;
+      if (std::string(c.Id) + (typed ? std::string(c.Body.begin(), c.Body.begin() + 4) : "") == name) match = &c;
+    }
+    ASSERT_NE(match, nullptr) << name << " has no case";
+    EXPECT_EQ(match->Expected, roles[static_cast<int>(rule.Role)]) << name;
+  }
+}
+
 TEST(KeptMetadataTest, IxmlTimeReferenceCarriesAcrossItsHalves) {
   struct Case {
     std::string In;

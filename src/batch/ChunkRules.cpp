@@ -1,0 +1,84 @@
+// The chunk table and its look-ups.
+#include "batch/ChunkRules.h"
+
+#include <cstring>
+#include <iterator>
+
+namespace tacetix {
+namespace {
+
+bool ShiftBext(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+  return ShiftBextTimeReference(body, frames.First);
+}
+
+bool ShiftIxml(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+  return ShiftIxmlTimeReference(body, frames.First);
+}
+
+// The points kept were gathered from the first good cue chunk before any chunk was carried;
+// the cue chunk that is carried is that one, so its own points are the same.
+bool CutCue(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+  KeptCuePoints points;
+  return CutCuePoints(body, frames, points);
+}
+
+bool CutLabels(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points) {
+  return CutAssociatedData(body, frames, points);
+}
+
+bool CutLoops(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+  return CutSamplerLoops(body, frames);
+}
+
+bool CheckInfo(std::vector<uint8_t>& body, const KeptFrames&, const KeptCuePoints&) { return InfoEntriesFit(body); }
+
+// clang-format off
+const ChunkRule Rules[] = {
+    {"fmt ", nullptr, ChunkRole::Structural, nullptr},
+    {"data", nullptr, ChunkRole::Structural, nullptr},
+    {"fact", nullptr, ChunkRole::Structural, nullptr},
+    {"JUNK", nullptr, ChunkRole::Structural, nullptr},
+    {"PAD ", nullptr, ChunkRole::Structural, nullptr},
+    {"ds64", nullptr, ChunkRole::Structural, nullptr},
+    {"LIST", "INFO",  ChunkRole::BeforeData, CheckInfo},
+    {"bext", nullptr, ChunkRole::BeforeData, ShiftBext},
+    {"iXML", nullptr, ChunkRole::BeforeData, ShiftIxml},
+    {"axml", nullptr, ChunkRole::BeforeData, nullptr},
+    {"cart", nullptr, ChunkRole::BeforeData, nullptr},
+    {"umid", nullptr, ChunkRole::BeforeData, nullptr},
+    {"inst", nullptr, ChunkRole::BeforeData, nullptr},
+    {"acid", nullptr, ChunkRole::BeforeData, nullptr},
+    {"ID3 ", nullptr, ChunkRole::BeforeData, nullptr},
+    {"id3 ", nullptr, ChunkRole::BeforeData, nullptr},
+    {"cue ", nullptr, ChunkRole::AfterData,  CutCue},
+    {"LIST", "adtl",  ChunkRole::AfterData,  CutLabels},
+    {"smpl", nullptr, ChunkRole::AfterData,  CutLoops},
+};
+// clang-format on
+
+bool Is(const std::array<char, 4>& id, const char* name) { return std::memcmp(id.data(), name, 4) == 0; }
+
+bool HasRole(const std::array<char, 4>& id, bool structural) {
+  for (const ChunkRule& rule : Rules)
+    if (Is(id, rule.Id) && (rule.Role == ChunkRole::Structural) == structural) return true;
+  return false;
+}
+
+}  // namespace
+
+std::span<const ChunkRule> ChunkRules() { return Rules; }
+
+const ChunkRule* FindChunkRule(const std::array<char, 4>& id, const std::vector<uint8_t>& body) {
+  for (const ChunkRule& rule : Rules) {
+    if (!Is(id, rule.Id)) continue;
+    if (rule.ListType == nullptr) return &rule;
+    if (body.size() >= 4 && std::memcmp(body.data(), rule.ListType, 4) == 0) return &rule;
+  }
+  return nullptr;
+}
+
+bool CarriedId(const std::array<char, 4>& id) { return HasRole(id, false); }
+
+bool StructuralId(const std::array<char, 4>& id) { return HasRole(id, true); }
+
+}  // namespace tacetix
