@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "batch/BatchRun.h"
+#include "batch/ProcessFile.h"
 #include "wave/SampleBlock.h"
 #include "wave/WaveClass.h"
 

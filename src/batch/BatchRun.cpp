@@ -8,79 +8,90 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <new>
+#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 #include "batch/FileIdentity.h"
 #include "batch/OutputPath.h"
-#include "batch/ProcessFile.h"
-#include "batch/RowAhead.h"
+#include "batch/RowExecutor.h"
 
 namespace tacetix {
 namespace {
 
 const char* const LogOpenFailed = "Error writing to Logfile. Processing stopped.";
 
-const char* RefusalWord(PathVerdict verdict) {
+RowStatus RefusalStatus(PathVerdict verdict) {
   switch (verdict) {
-    case PathVerdict::FolderRefused: return "error creating output folder";
-    case PathVerdict::ExistsRefused: return "output file already exists";
-    case PathVerdict::SameAsInput: return "output file is input file";
-    default: return "";
+    case PathVerdict::FolderRefused: return RowStatus::FolderRefused;
+    case PathVerdict::ExistsRefused: return RowStatus::ExistsRefused;
+    default: return RowStatus::SameAsInput;
   }
 }
 
+FailureKind RefusalKind(PathVerdict verdict) {
+  switch (verdict) {
+    case PathVerdict::FolderRefused: return FailureKind::CannotWrite;
+    case PathVerdict::ExistsRefused: return FailureKind::NameTaken;
+    default: return FailureKind::SameAsInput;
+  }
+}
+
+// The started row that has no final word yet. A refused, failed or cancelled row keeps it
+// until the next row starts or the run ends, so that every word comes in list order.
+struct PendingRow {
+  enum class End { Open, Done, Refused, Failed, Cancelled };
+  int32_t Row = -1;
+  bool Active = false;
+  End How = End::Open;
+  std::unique_ptr<PCMFile> File;  // the row's file object, holding any partial output
+  std::string Output;             // the output path, once the row has one
+};
+
 class Run {
  public:
-  Run(const RunRequest& request, double* buffer, RunFrontEnd& frontEnd)
-      : Req(request), S(request.Settings), Buffer(buffer), Fe(frontEnd) {}
+  Run(const RunRequest& request, RunFrontEnd& frontEnd) : Req(request), S(request.Settings), Fe(frontEnd) {}
 
   RunResult Execute();
 
  private:
+  using End = PendingRow::End;
+  using Clock = std::chrono::steady_clock;
+
   bool OpenLog();
   std::string LogConflict() const;
   // false: leave the loop.
   bool ProcessRow(int32_t row);
-  bool TakeResult(FileResult result, int32_t row, int32_t code, const FileOutcome& outcome);
-  FileResult ProcessHere(int32_t row, const std::string& file, const OutputPath& out, int32_t& code,
-                         FileOutcome& outcome);
-  FileResult TakeFromWorker(int32_t row, int32_t& code, FileOutcome& outcome);
+  bool Refuse(int32_t row, const OutputPath& out);
+  bool TakeResult(const RowDone& done);
   void StartRecord(Logfile& record, const std::string& file) const;
   void NameOutput(Logfile& record, const OutputPath& out) const;
-  void StartWorkers();
-  void DrainWorkers();
-  void SettlePending(int32_t nextRow);
-  void ReleasePending();
+  void StartExecutor();
+  void DrainHandedOut();
   OutputPath PlaceOutput(const std::string& file) const;
-  void FinishPending();
+  void StartRow(int32_t row);
+  void Settle(bool runEnds);
+  std::optional<RowStatus> ErrorStatus(bool runEnds) const;
+  void ReleaseOutput();
   void CloseLog();
-  // Gives a started row its final word and its result.
-  void EndRow(int32_t row, const std::string& word);
+  // Gives a started row its final status and its result.
+  void EndRow(int32_t row, RowStatus status);
   void StopClock() { Current.Seconds = std::chrono::duration<double>(Clock::now() - RowStart).count(); }
 
   const RunRequest& Req;
   const ProcessSettings& S;
-  double* Buffer;
   RunFrontEnd& Fe;
   RunResult Res;
   LogStream Log;
   bool LogOpen = false;
   // Filled for every file, with or without a log: the front end's result shows its figures.
+  // Also the start of every row's record (its separator).
   Logfile Record;
-  using Clock = std::chrono::steady_clock;
   Clock::time_point RowStart;
   RowResult Current;  // the started row that has no final word yet
-  std::unique_ptr<PCMFile> Pending;  // the file of a row that started and did not reach done
-  int32_t PendingRow = -1;
-  std::string PendingOutput;  // the output path of that file, once it has one
-  bool PendingRefused = false;  // its row already shows a refusal word
-  bool PendingCancelled = false;  // its file stopped at a cancel (rows that ran ahead of the turn)
-  int32_t LastResult = 0;
+  PendingRow Pending;
   int32_t RowCount = 0;
-  float PerFileShare = 0.0f;
   // Every row's file as the hash of its resolved path and its row, sorted: a few bytes a
   // row however long the paths, so a long list costs the run next to nothing.
   std::vector<std::pair<size_t, int32_t>> SourceKeys;
@@ -88,7 +99,7 @@ class Run {
   FileIdSet WrittenIds;  // the outputs this run has moved onto their names
   void IndexSources();
   bool IsListedSource(const std::string& path) const;
-  std::unique_ptr<RowAhead> Ahead;  // with more than one job: rows processed ahead of their turn
+  std::unique_ptr<RowExecutor> Exec;
 };
 
 bool Run::OpenLog() {
@@ -104,39 +115,60 @@ bool Run::OpenLog() {
 // output of this run or a wave file of any kind would lose that file. "" when none of these.
 std::string Run::LogConflict() const { return SideFileConflict(Req, Req.LogName, "log"); }
 
-// Releasing the object finishes a partial output and moves it onto its name.
-void Run::ReleasePending() {
-  if (!Pending) return;
-  Pending->CloseOutput();
+// The one place the row's file object is let go: a partial output is finished and moved
+// onto its name.
+void Run::ReleaseOutput() {
+  if (!Pending.File) return;
+  Pending.File->CloseOutput();
   FileId id;
-  if (Pending->OutputMoved() && IdentityOf(PendingOutput, id)) WrittenIds.Add(id);
-  Pending.reset();
+  if (Pending.File->OutputMoved() && IdentityOf(Pending.Output, id)) WrittenIds.Add(id);
+  Pending.File.reset();
 }
 
-// The previous row's file did not reach done: release it.
-void Run::SettlePending(int32_t nextRow) {
-  if (Pending) {
-    ReleasePending();
-    ++Res.ErrorCount;
-    if (LastResult != 0) EndRow(PendingRow, "I/O error");
-    else if (PendingCancelled) {
-      Current.Reason.clear();
-      EndRow(PendingRow, "cancelled");
-    }
-  }
-  Pending = std::make_unique<PCMFile>();
-  PendingRow = nextRow;
-  PendingOutput.clear();
-  PendingRefused = false;
-  PendingCancelled = false;
-  LastResult = 0;
+void Run::StartRow(int32_t row) {
+  Pending = PendingRow{};
+  Pending.Row = row;
+  Pending.Active = true;
   Current = RowResult{};
   RowStart = Clock::now();
 }
 
-void Run::EndRow(int32_t row, const std::string& word) {
-  Fe.SetRowStatus(row, word);
-  Current.Word = word;
+// The word of a row that did not reach done, if it has none yet. At the run's end a cancel
+// overtakes a failure: the failure's reason would mislead.
+std::optional<RowStatus> Run::ErrorStatus(bool runEnds) const {
+  if (Pending.How == End::Refused) return std::nullopt;  // its refusal was its word
+  if (runEnds && Res.Cancelled) return RowStatus::Cancelled;
+  if (Pending.How == End::Failed) return RowStatus::IoError;
+  if (Pending.How == End::Cancelled) return RowStatus::Cancelled;
+  if (runEnds) return RowStatus::InternalError;
+  return std::nullopt;
+}
+
+// Ends the pending row: its output released, its count, its word and, when done, its record.
+// runEnds: no row follows it.
+void Run::Settle(bool runEnds) {
+  if (!Pending.Active) return;
+  Pending.Active = false;
+  ReleaseOutput();
+  if (Pending.How == End::Done) {
+    EndRow(Pending.Row, RowStatus::Done);
+    if (LogOpen) Record.WriteRecord(Log, Req.Log.SepaDeci);
+    ++Res.OkCount;
+    return;
+  }
+  ++Res.ErrorCount;
+  const std::optional<RowStatus> status = ErrorStatus(runEnds);
+  if (!status) return;
+  if (*status == RowStatus::Cancelled) {
+    Current.Reason.clear();
+    Current.Kind = FailureKind::Cancelled;
+  }
+  EndRow(Pending.Row, *status);
+}
+
+void Run::EndRow(int32_t row, RowStatus status) {
+  Fe.SetRowStatus(row, status);
+  Current.Status = status;
   Fe.SetRowResult(row, Current);
 }
 
@@ -187,54 +219,38 @@ void Run::NameOutput(Logfile& record, const OutputPath& out) const {
 
 bool Run::ProcessRow(int32_t row) {
   const std::string& file = Req.Files[static_cast<size_t>(row)];
-  SettlePending(row);
+  Settle(false);
+  StartRow(row);
   const long double pct = std::nearbyint(static_cast<long double>(row) / RowCount * 100.0L);
   Fe.SetStatusProgress("Processing \"" + file + "\"", static_cast<int32_t>(pct));
-  Fe.SetRowStatus(row, "processing");
-  StartRecord(Record, file);
-  const OutputPath out = Ahead ? Ahead->Placement(row) : PlaceOutput(file);
+  Fe.SetRowStatus(row, RowStatus::Processing);
+  const OutputPath out = Exec->Placement(row);
   Current.OutputPath = out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path;
   Fe.SetRowOutput(row, Current.OutputPath);
-  if (out.Verdict != PathVerdict::Ok) {
-    StopClock();
-    Current.Reason = out.Reason;
-    PendingRefused = true;
-    EndRow(row, RefusalWord(out.Verdict));
-    return !S.StopOnError;
-  }
-  NameOutput(Record, out);
-  PendingOutput = out.Path;
-  int32_t code = 0;
-  FileOutcome outcome;
-  const FileResult result =
-      Ahead ? TakeFromWorker(row, code, outcome) : ProcessHere(row, file, out, code, outcome);
-  Current.Reason = outcome.Reason;
-  return TakeResult(result, row, code, outcome);
-}
-
-FileResult Run::ProcessHere(int32_t row, const std::string& file, const OutputPath& out, int32_t& code,
-                            FileOutcome& outcome) {
-  FileContext context{S, *Pending, Buffer, Fe, RowProgress{row, PerFileShare}, &Record};
-  const FileResult result = ProcessFileCaught(context, file, out.Path, code, outcome);
-  StopClock();
-  return result;
-}
-
-// The worker's file object becomes the row's own, so a partial output is finished and
-// moved onto its name in the row's turn, exactly as in the one-thread run.
-FileResult Run::TakeFromWorker(int32_t row, int32_t& code, FileOutcome& outcome) {
-  RowDone done = Ahead->Wait(row, [this] { return Fe.Pump(); });
-  // A row the worker never started (a cancel, no memory) still ends as a pending file does.
-  Pending = done.File ? std::move(done.File) : std::make_unique<PCMFile>();
+  if (out.Verdict != PathVerdict::Ok) return Refuse(row, out);
+  Pending.Output = out.Path;
+  RowDone done = Exec->Take(row, out, RowStart);
+  // The file object becomes the row's own, so a partial output is finished and moved onto its
+  // name in the row's turn, whichever thread wrote it.
+  Pending.File = std::move(done.File);
   Record = std::move(done.Record);
   Current.Seconds = done.Seconds;
-  code = done.Code;
-  outcome = std::move(done.Outcome);
-  return done.Result;
+  Current.Reason = done.Outcome.Reason;
+  Current.Kind = done.Outcome.Kind;
+  return TakeResult(done);
 }
 
-void Run::StartWorkers() {
-  if (Req.Jobs <= 1 || RowCount <= 1) return;
+// A row whose output cannot be placed: its refusal is its word at once.
+bool Run::Refuse(int32_t row, const OutputPath& out) {
+  StopClock();
+  Current.Reason = out.Reason;
+  Current.Kind = RefusalKind(out.Verdict);
+  Pending.How = End::Refused;
+  EndRow(row, RefusalStatus(out.Verdict));
+  return !S.StopOnError;
+}
+
+void Run::StartExecutor() {
   auto place = [this](int32_t row) { return PlaceOutput(Req.Files[static_cast<size_t>(row)]); };
   auto job = [this](int32_t row, const OutputPath& out) {
     RowJob j{row, Req.Files[static_cast<size_t>(row)], out.Path, Record};
@@ -242,60 +258,42 @@ void Run::StartWorkers() {
     NameOutput(j.Record, out);
     return j;
   };
-  try {
-    Ahead = std::make_unique<RowAhead>(std::min(Req.Jobs, RowCount), RowCount, S, place, job);
-  } catch (const std::system_error&) {  // no thread could be started: the one-thread run
-  }
+  Exec = MakeRowExecutor(Req.Jobs, RowCount, S, Fe, place, job);
 }
 
 // After a stop or a cancel, the rows already handed to workers end in list order with their
 // own words: a file written in the meantime is reported, never left unmentioned.
-void Run::DrainWorkers() {
-  if (!Ahead) return;
-  if (Res.Cancelled) Ahead->Cancel();
-  Ahead->StopHandingOut();
-  for (int32_t row = PendingRow + 1; row <= Ahead->LastSubmitted(); ++row) ProcessRow(row);
-  Ahead.reset();
+void Run::DrainHandedOut() {
+  const int32_t last = Exec->Stop(Res.Cancelled);
+  for (int32_t row = Pending.Row + 1; row <= last; ++row) ProcessRow(row);
+  Exec.reset();
 }
 
 // false: leave the loop.
-bool Run::TakeResult(FileResult result, int32_t row, int32_t code, const FileOutcome& outcome) {
-  if (result == FileResult::Cancelled) {
+bool Run::TakeResult(const RowDone& done) {
+  if (done.Result == FileResult::Cancelled) {
     Res.Cancelled = true;
-    PendingCancelled = true;
+    Pending.How = End::Cancelled;
     return false;
   }
-  if (result == FileResult::Failed) {
-    LastResult = code;
+  if (done.Result == FileResult::Failed) {
+    Pending.How = End::Failed;
     return !S.StopOnError;
   }
-  if (result == FileResult::NameTaken) {  // the rename is the last word on an existing name
-    Current.Reason = PendingOutput;  // as for a name found taken before the file started
-    PendingRefused = true;
-    EndRow(row, RefusalWord(PathVerdict::ExistsRefused));
+  if (done.Result == FileResult::NameTaken) {  // the rename is the last word on an existing name
+    Current.Reason = Pending.Output;  // as for a name found taken before the file started
+    Pending.How = End::Refused;
+    EndRow(Pending.Row, RowStatus::ExistsRefused);
     return !S.StopOnError;
   }
-  ReleasePending();
-  Current.OutputMade = outcome.OutputDue;
-  Current.Silent = outcome.Silent;
+  Current.OutputMade = done.Outcome.OutputDue;
+  Current.Silent = done.Outcome.Silent;
   Current.FiguresKnown = true;
   Current.Figures = Record;
-  Current.DroppedChunks = outcome.DroppedChunks;
-  EndRow(row, "done");
-  if (LogOpen) Record.WriteRecord(Log, Req.Log.SepaDeci);
-  ++Res.OkCount;
+  Current.DroppedChunks = done.Outcome.DroppedChunks;
+  Pending.How = End::Done;
+  Settle(false);
   return true;
-}
-
-void Run::FinishPending() {
-  if (!Pending) return;
-  ++Res.ErrorCount;
-  ReleasePending();
-  if (PendingRefused) return;
-  const char* word = Res.Cancelled ? "cancelled" : LastResult != 0 ? "I/O error" : "Internal error 3";
-  // A failed file that the cancel overtakes shows "cancelled": its failure's reason would mislead.
-  if (Res.Cancelled) Current.Reason.clear();
-  EndRow(PendingRow, word);
 }
 
 void Run::CloseLog() {
@@ -319,8 +317,7 @@ RunResult Run::Execute() {
   Res.Started = true;
   Fe.BeginBusy();
   RowCount = static_cast<int32_t>(Req.Files.size());
-  PerFileShare = RowCount > 0 ? 100.0f / static_cast<float>(RowCount) : 0.0f;
-  StartWorkers();
+  StartExecutor();
   for (int32_t row = 0; row < RowCount; ++row) {
     if (Fe.Pump()) {
       Res.Cancelled = true;
@@ -328,8 +325,8 @@ RunResult Run::Execute() {
     }
     if (!ProcessRow(row)) break;
   }
-  DrainWorkers();
-  FinishPending();
+  DrainHandedOut();
+  Settle(true);
   Fe.EndBusy(Res.OkCount + Res.ErrorCount > 0);
   Res.Summary = SummaryText(Res.OkCount, Res.ErrorCount, Res.Cancelled);
   CloseLog();
@@ -384,8 +381,6 @@ std::string SummaryText(int32_t okCount, int32_t errorCount, bool cancelled) {
   return text;
 }
 
-RunResult RunBatch(const RunRequest& request, double* sampleBuffer, RunFrontEnd& frontEnd) {
-  return Run(request, sampleBuffer, frontEnd).Execute();
-}
+RunResult RunBatch(const RunRequest& request, RunFrontEnd& frontEnd) { return Run(request, frontEnd).Execute(); }
 
 }  // namespace tacetix

@@ -6,13 +6,16 @@
 #include <vector>
 
 #include "batch/ProcessSettings.h"
+#include "batch/RowStatus.h"
 #include "log/unit_logging.h"
+#include "wave/FailureKind.h"
 
 namespace tacetix {
 
-// How a started file ended: what its Status word alone cannot tell a front end.
+// How a started file ended: what its status alone cannot tell a front end.
 struct RowResult {
-  std::string Word;           // the row's final Status word
+  RowStatus Status = RowStatus::NotStarted;  // the row's final status
+  FailureKind Kind = FailureKind::None;      // what stopped the file; None when it is done
   std::string Reason;         // what the system said, or why the file was refused; "" when nothing
   std::string OutputPath;     // the output worked out for the file; "" when none could be
   bool OutputMade = false;    // done with an output written (simulating: one that would be)
@@ -28,7 +31,7 @@ class RunFrontEnd {
  public:
   virtual ~RunFrontEnd() = default;
   // The Status cell of a row.
-  virtual void SetRowStatus(int32_t row, const std::string& word) = 0;
+  virtual void SetRowStatus(int32_t row, RowStatus status) = 0;
   // Status text with the progress bar back at 0, painted at once.
   virtual void SetStatus(const std::string& text) = 0;
   // Status text and progress percent (0..100), painted at the next pump.
@@ -66,10 +69,8 @@ struct RunResult {
   std::string Summary;         // the final status text
 };
 
-constexpr int32_t BlockValues = 262144;  // doubles in the caller's sample buffer
-
-// Runs the whole batch. sampleBuffer holds BlockValues doubles and is owned by the caller.
-RunResult RunBatch(const RunRequest& request, double* sampleBuffer, RunFrontEnd& frontEnd);
+// Runs the whole batch.
+RunResult RunBatch(const RunRequest& request, RunFrontEnd& frontEnd);
 
 // Why a file written beside the outputs (the log, a report) would cost the user a file: it is
 // a listed source, an output this run will write, or a wave file. "" when it is none of these;

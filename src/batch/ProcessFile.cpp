@@ -17,8 +17,8 @@ namespace {
 constexpr int Ok = 0;
 constexpr int EndOfData = 2;
 
-// Every step either continues (Ok), or stops the file: Cancel or a failure code.
-enum Step : int { Continue = 0, Cancel = -1, EndOfPass = -2, Taken = -3 };
+// Every step either continues, or stops the file: Failed, Cancel or Taken.
+enum Step : int { Continue = 0, Failed = 1, Cancel = -1, EndOfPass = -2, Taken = -3 };
 
 struct Work {
   explicit Work(FileContext& context) : C(context), Block(reinterpret_cast<uint8_t*>(context.Buffer)) {}
@@ -32,23 +32,22 @@ struct Work {
   int32_t Ch = 1;
   int64_t T = 0;
   CutFrames Cuts;  // the natural-cut options at this file's rate
-  int Code = 0;  // failure code of the operation that stopped the file
   std::string Reason;  // set when the file's own reason would not say enough
+  FailureKind Kind = FailureKind::None;  // set where the file's own kind would not say enough
 };
 
-int Fail(Work& w, int code) {
-  w.Code = code == 0 ? 1 : code;
-  return w.Code;
-}
+// A failed operation stops the file; its code tells no more than that, its reason and kind do.
+int Fail(const Work&, int) { return Failed; }
 
 // A failure of the output side: the reason names the output, not the source.
 int FailOutput(Work& w, int code, const std::string& outputPath) {
   const std::string& why = w.C.File.FailReason();
   w.Reason = outputPath + ": " + (why.empty() ? "cannot be written" : why);
+  w.Kind = FailureKind::CannotWrite;
   return Fail(w, code);
 }
 
-bool Pump(Work& w) { return w.C.FrontEnd.Pump(); }
+bool Pump(Work& w) { return w.C.Progress.Cancelled(); }
 
 // Of n samples read from blockStart, those of whole frames: the part-frame at the end of a
 // cut-off file is neither scanned nor written, so an output always holds whole frames.
@@ -182,8 +181,8 @@ void FillRange(Work& w) {
 
 int32_t WriteProgress(const Work& w, int64_t pos) {
   const long double kept = static_cast<long double>(w.O.KeepLast) - w.O.KeepFirst + 1;
-  const long double share = (static_cast<long double>(pos) - w.O.KeepFirst + 1) / kept + w.C.Progress.RowIndex;
-  const long double pct = std::nearbyint(share * static_cast<long double>(w.C.Progress.PerFileShare));
+  const long double share = (static_cast<long double>(pos) - w.O.KeepFirst + 1) / kept + w.C.Row.RowIndex;
+  const long double pct = std::nearbyint(share * static_cast<long double>(w.C.Row.PerFileShare));
   return static_cast<int32_t>(std::clamp<long double>(pct, 0, 100));
 }
 
@@ -202,7 +201,7 @@ int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
     // empty or cut header is no wave file, so it never reaches its name.
     FailOutput(w, r, outputPath);  // before the discard, which would keep its own reason
     f.DiscardOutput();
-    return w.Code;
+    return Failed;
   }
   if (int r = f.RewindOutput()) return FailOutput(w, r, outputPath);
   return Continue;
@@ -230,6 +229,7 @@ int WriteKept(Work& w, const std::string& outputPath) {
   // Without one whole frame there is nothing to write, as with data of no samples at all.
   if (w.T == 0) {
     w.Reason = "no whole frame of samples";
+    w.Kind = FailureKind::Malformed;
     return Fail(w, 1);
   }
   if (int r = f.SeekSample(pos)) return Fail(w, r);
@@ -254,7 +254,7 @@ int WriteKept(Work& w, const std::string& outputPath) {
     faded.Recode(w.Block, n, outputSample);
     int32_t written = 0;
     if (int wr = f.WriteSampleBytes(w.Block, n, written)) return FailOutput(w, wr, outputPath);
-    w.C.FrontEnd.SetProgress(WriteProgress(w, progressPos));
+    w.C.Progress.Progress(WriteProgress(w, progressPos));
   }
   // An output whose header or close failed may not be on disk as described: not done.
   if (int fr = f.FinishOutput()) return FailOutput(w, fr, outputPath);
@@ -314,6 +314,16 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
   return WriteKept(w, outputPath);
 }
 
+// What stopped the file. A failure the run could not name more closely is the file's own; a
+// file that gave no kind either failed a check of its format.
+FailureKind StopKind(const Work& w, FileResult result) {
+  if (result == FileResult::Cancelled) return FailureKind::Cancelled;
+  if (result == FileResult::NameTaken) return FailureKind::NameTaken;
+  if (w.Kind != FailureKind::None) return w.Kind;
+  const FailureKind own = w.C.File.FailKind();
+  return own != FailureKind::None ? own : FailureKind::Malformed;
+}
+
 }  // namespace
 
 void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, FileOutcome& outcome) {
@@ -334,32 +344,33 @@ void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, Fi
 }
 
 FileResult ProcessFile(FileContext& context, const std::string& inputPath, const std::string& outputPath,
-                       int32_t& failCode, FileOutcome* outcomeOut) {
+                       FileOutcome* outcomeOut) {
   Work w(context);
   const int r = RunSteps(w, inputPath, outputPath);
   if (outcomeOut) *outcomeOut = w.O;
-  failCode = 0;
-  if (r == Cancel) return FileResult::Cancelled;
-  if (r == Taken) return FileResult::NameTaken;
   if (r != Continue) {
-    failCode = w.Code;
-    if (outcomeOut) outcomeOut->Reason = w.Reason.empty() ? context.File.FailReason() : w.Reason;
-    return FileResult::Failed;
+    const FileResult result =
+        r == Cancel ? FileResult::Cancelled : r == Taken ? FileResult::NameTaken : FileResult::Failed;
+    if (outcomeOut) outcomeOut->Kind = StopKind(w, result);
+    if (outcomeOut && result == FileResult::Failed)
+      outcomeOut->Reason = w.Reason.empty() ? context.File.FailReason() : w.Reason;
+    return result;
   }
   context.File.ClearReadPosition();
   return FileResult::Done;
 }
 
 FileResult ProcessFileCaught(FileContext& context, const std::string& inputPath, const std::string& outputPath,
-                             int32_t& failCode, FileOutcome& outcome) {
+                             FileOutcome& outcome) {
   try {
-    return ProcessFile(context, inputPath, outputPath, failCode, &outcome);
+    return ProcessFile(context, inputPath, outputPath, &outcome);
   } catch (const std::bad_alloc&) {
     outcome.Reason = "not enough memory";
   } catch (const std::exception& e) {
     outcome.Reason = e.what();
   }
-  failCode = 1;
+  // What the core throws beyond bad_alloc are the containers' length errors: memory too.
+  outcome.Kind = FailureKind::NoMemory;
   return FileResult::Failed;
 }
 

@@ -5,12 +5,25 @@
 #include <string>
 #include <vector>
 
-#include "batch/BatchRun.h"
 #include "batch/ProcessSettings.h"
 #include "log/unit_logging.h"
+#include "wave/FailureKind.h"
 #include "wave/WaveClass.h"
 
 namespace tacetix {
+
+constexpr int32_t BlockValues = 262144;  // doubles in a file's transfer buffer
+
+// What the processing of one file sees of whoever runs it: a cancel asked for between blocks,
+// and the progress of its write. Statuses and the log stay with the run.
+class FileProgress {
+ public:
+  virtual ~FileProgress() = default;
+  // true: the file stops here.
+  virtual bool Cancelled() = 0;
+  // The run's progress (0..100) as the write of this file moves it.
+  virtual void Progress(int32_t percent) = 0;
+};
 
 // NameTaken: the output's name was taken between the run's check and the end of the write;
 // the output was removed.
@@ -32,6 +45,7 @@ struct FileOutcome {
   bool OutputDue = false;
   std::vector<std::string> DroppedChunks;  // with metadata kept and an output due: what it lacks
   std::string Reason;  // after a failure: why, as a user may read it; "" when unknown
+  FailureKind Kind = FailureKind::None;  // what stopped the file: a failure, a cancel, a taken name
 };
 
 // Where one file stands in the run, for the progress bar.
@@ -44,21 +58,21 @@ struct FileContext {
   const ProcessSettings& Settings;
   PCMFile& File;
   double* Buffer;  // BlockValues doubles
-  RunFrontEnd& FrontEnd;
-  RowProgress Progress;
+  FileProgress& Progress;
+  RowProgress Row;
   Logfile* Record;  // null when the run writes no log
 };
 
-// Processes one file. On Failed, failCode holds the failing operation's code.
+// Processes one file. Unless it is Done, the outcome's Kind says what stopped it.
 // Leaves the output closed and finished on Done; on Failed or Cancelled the caller
 // releases the object, which finishes a partly written output.
 FileResult ProcessFile(FileContext& context, const std::string& inputPath, const std::string& outputPath,
-                       int32_t& failCode, FileOutcome* outcomeOut = nullptr);
+                       FileOutcome* outcomeOut = nullptr);
 
 // ProcessFile, with an exception of the file's own (no memory for a transfer buffer) made
 // its failure, with the reason.
 FileResult ProcessFileCaught(FileContext& context, const std::string& inputPath, const std::string& outputPath,
-                             int32_t& failCode, FileOutcome& outcome);
+                             FileOutcome& outcome);
 
 // Which bit depth and format tag a choice gives a file of bits B and tag F, or -1/-1.
 void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, FileOutcome& outcome);

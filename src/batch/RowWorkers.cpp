@@ -7,16 +7,13 @@
 namespace tacetix {
 namespace {
 
-// What a worker's file sees of the front end: only the cancel. Statuses, progress and the
-// log are the run's, given in list order when each row's turn comes.
-class WorkerFrontEnd : public RunFrontEnd {
+// What a worker's file sees of the run: only the cancel. Statuses, progress and the log
+// are the run's, given in list order when each row's turn comes.
+class CancelOnly : public FileProgress {
  public:
-  explicit WorkerFrontEnd(const std::atomic<bool>& cancel) : Cancel(cancel) {}
-  void SetRowStatus(int32_t, const std::string&) override {}
-  void SetStatus(const std::string&) override {}
-  void SetStatusProgress(const std::string&, int32_t) override {}
-  void SetProgress(int32_t) override {}
-  bool Pump() override { return Cancel.load(std::memory_order_relaxed); }
+  explicit CancelOnly(const std::atomic<bool>& cancel) : Cancel(cancel) {}
+  bool Cancelled() override { return Cancel.load(std::memory_order_relaxed); }
+  void Progress(int32_t) override {}
 
  private:
   const std::atomic<bool>& Cancel;
@@ -100,6 +97,7 @@ RowDone RowWorkers::Settle(RowJob& job, std::unique_ptr<double[]>& buffer) {
   done.Record = job.Record;
   if (CancelFlag.load()) {
     done.Result = FileResult::Cancelled;
+    done.Outcome.Kind = FailureKind::Cancelled;
     return done;
   }
   try {
@@ -109,22 +107,15 @@ RowDone RowWorkers::Settle(RowJob& job, std::unique_ptr<double[]>& buffer) {
     done.File->CloseInput();
   } catch (const std::bad_alloc&) {
     done.Result = FileResult::Failed;
-    done.Code = 1;
+    done.Outcome.Kind = FailureKind::NoMemory;
     done.Outcome.Reason = "not enough memory";
   }
   return done;
 }
 
 RowDone RowWorkers::Process(RowJob& job, double* buffer) {
-  RowDone done;
-  done.File = std::make_unique<PCMFile>();
-  done.Record = std::move(job.Record);
-  WorkerFrontEnd frontEnd(CancelFlag);
-  FileContext context{Settings, *done.File, buffer, frontEnd, RowProgress{job.Row, 0.0f}, &done.Record};
-  const auto start = std::chrono::steady_clock::now();
-  done.Result = ProcessFileCaught(context, job.Input, job.Output, done.Code, done.Outcome);
-  done.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return done;
+  CancelOnly progress(CancelFlag);
+  return ProcessJob(job, Settings, buffer, progress, RowProgress{job.Row, 0.0f}, std::chrono::steady_clock::now());
 }
 
 }  // namespace tacetix

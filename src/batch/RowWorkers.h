@@ -13,28 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "batch/ProcessFile.h"
+#include "batch/RowJob.h"
 
 namespace tacetix {
-
-// One row handed to a worker: its source, its placed output and its log record so far.
-struct RowJob {
-  int32_t Row = 0;
-  std::string Input;
-  std::string Output;
-  Logfile Record;
-};
-
-// How a worker left a row, as ProcessFile leaves it: the file object may still hold a
-// partial output, which the run finishes when the row's turn comes, as it does its own.
-struct RowDone {
-  FileResult Result = FileResult::Failed;
-  int32_t Code = 0;
-  FileOutcome Outcome;
-  Logfile Record;
-  std::unique_ptr<PCMFile> File;
-  double Seconds = 0.0;
-};
 
 // A fixed set of threads, each with its own transfer buffer, taking rows in the order given.
 class RowWorkers {

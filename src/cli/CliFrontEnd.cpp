@@ -17,8 +17,8 @@ void CliFrontEnd::ClearProgressLine() {
   LineOpen = false;
 }
 
-void CliFrontEnd::SetRowStatus(int32_t row, const std::string& word) {
-  if (word != "processing") return;
+void CliFrontEnd::SetRowStatus(int32_t row, RowStatus status) {
+  if (status != RowStatus::Processing) return;
   CurrentRow = row;
   LastPercent = -1;
 }
@@ -49,11 +49,11 @@ void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
 void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   const std::string& file = Files[static_cast<size_t>(row)];
   ClearProgressLine();
-  if (result.Word == "done") {
+  if (result.Status == RowStatus::Done) {
     ++DoneCount;
     if (!S.Quiet) WriteDoneLine(file, result);
   } else {
-    S.Errors << "tacetix-cli: " << file << ": " << result.Word;
+    S.Errors << "tacetix-cli: " << file << ": " << StatusWord(result.Status);
     if (!result.Reason.empty()) S.Errors << " (" << result.Reason << ")";
     S.Errors << '\n' << std::flush;
   }

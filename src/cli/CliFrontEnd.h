@@ -25,13 +25,13 @@ class CliFrontEnd : public RunFrontEnd {
   CliFrontEnd(const CliStreams& streams, const std::vector<std::string>& files, bool normalize, JsonReport* report,
               const volatile std::sig_atomic_t* cancelFlag);
 
-  void SetRowStatus(int32_t row, const std::string& word) override;
+  void SetRowStatus(int32_t row, RowStatus status) override;
   void SetRowResult(int32_t row, const RowResult& result) override;
   void SetStatus(const std::string& text) override;
   void SetStatusProgress(const std::string& text, int32_t percent) override;
   void SetProgress(int32_t percent) override;
   bool Pump() override;
-  // Every listed file ended in "done".
+  // Every listed file ended done.
   bool AllDone() const { return DoneCount == static_cast<int32_t>(Files.size()); }
 
  private:

@@ -68,7 +68,7 @@ void Field(std::string& object, const std::string& name, const std::string& valu
 
 // Why a file that ended "done" has no output.
 std::string NoOutputReason(const RowResult& r) {
-  if (r.Word != "done" || r.OutputMade) return r.Reason;
+  if (r.Status != RowStatus::Done || r.OutputMade) return r.Reason;
   return r.Silent ? "silent" : "nothing to cut";
 }
 
@@ -113,9 +113,9 @@ void JsonReport::Write(const std::string& line) {
 }
 
 void JsonReport::Record(const std::string& source, const RowResult& r, bool normalize) {
-  ++Statuses[r.Word];
+  ++Statuses[StatusWord(r.Status)];
   Seconds += r.Seconds;
-  const bool done = r.Word == "done";
+  const bool done = r.Status == RowStatus::Done;
   if (done) ++(r.OutputMade ? Outputs : r.Silent ? Silent : Unchanged);
   const std::string reason = NoOutputReason(r);
   const Logfile& f = r.Figures;
@@ -125,7 +125,7 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   std::string line;
   Field(line, "source", Text(source));
   Field(line, "output", done && r.OutputMade ? Text(r.OutputPath) : "null");
-  Field(line, "status", Text(r.Word));
+  Field(line, "status", Text(StatusWord(r.Status)));
   Field(line, "reason", reason.empty() ? "null" : Text(reason));
   Field(line, "frames_in", count(f.samples_in));
   Field(line, "frames_out", count(f.samples_out));

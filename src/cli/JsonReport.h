@@ -37,7 +37,7 @@ class JsonReport {
   std::ostream* Out = nullptr;
   bool Failed = false;
   bool KeepMetadata = false;
-  std::map<std::string, int32_t> Statuses;
+  std::map<std::string, int32_t> Statuses;  // keyed by word: the summary lists them in the words' order
   int32_t Outputs = 0;
   int32_t Unchanged = 0;
   int32_t Silent = 0;

@@ -3,7 +3,6 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
-#include <memory>
 #include <unistd.h>
 
 #include "batch/BatchRun.h"
@@ -64,10 +63,9 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   // With the report on standard output, the lines for people move to the error stream.
   const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout, std::cerr, config.Quiet,
                            config.Verbose, ::isatty(STDERR_FILENO) == 1};
-  const auto buffer = std::make_unique<double[]>(BlockValues);
   CliFrontEnd frontEnd(streams, request.Files, request.Settings.Normalize, report.IsOpen() ? &report : nullptr,
                        &CancelRequested);
-  const RunResult result = RunBatch(request, buffer.get(), frontEnd);
+  const RunResult result = RunBatch(request, frontEnd);
   bool failed = result.Cancelled || !frontEnd.AllDone() || inputProblems;
   // A refused log name is a usage error: nothing was touched.
   const bool logRefused = !result.LogRefusal.empty();

@@ -42,7 +42,7 @@ bool AnalyzeWith(PCMFile& file, const QString& path, FileRow& row) {
   row.Channels = static_cast<uint32_t>(info.Channels);
   row.Length = QString::fromStdString(DurationText(info));
   row.LengthMs = DurationMilliseconds(info);
-  row.Status = QStringLiteral("-");
+  row.Status = RowWord(RowStatus::NotStarted);
   return true;
 }
 

@@ -8,7 +8,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "batch/RowStatus.h"
+
 namespace tacetix {
+
+// A row's status as its Status cell shows it.
+inline QString RowWord(RowStatus status) { return QString::fromStdString(StatusWord(status)); }
 
 struct FileRow {
   QString Path;  // the caption: the full path exactly as received
@@ -17,7 +22,7 @@ struct FileRow {
   uint32_t Channels = 0;
   QString Length;
   int64_t LengthMs = -1;  // the length as a number, for sorting; -1 when unknown
-  QString Status = QStringLiteral("-");
+  QString Status = RowWord(RowStatus::NotStarted);
   QString StatusReason;  // why the row ended in its word, shown in the Status cell's tooltip
 };
 

@@ -23,10 +23,9 @@ std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
 }  // namespace
 
-void WindowFrontEnd::SetRowStatus(int32_t row, const std::string& word) {
-  const QString text = QString::fromStdString(word);
-  if (text == QStringLiteral("processing")) CurrentRow = row;
-  Form.Files().SetStatus(row, text);
+void WindowFrontEnd::SetRowStatus(int32_t row, RowStatus status) {
+  if (status == RowStatus::Processing) CurrentRow = row;
+  Form.Files().SetStatus(row, RowWord(status));
 }
 
 void WindowFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
@@ -102,13 +101,13 @@ void TForm1::bt_ProcessClick() {
   WindowFrontEnd frontEnd(*this);
   try {
     if (RunBatchFunction) {
-      RunBatchFunction(request, SampleBuffer.get(), frontEnd);
+      RunBatchFunction(request, frontEnd);
     } else {
-      RunBatch(request, SampleBuffer.get(), frontEnd);
+      RunBatch(request, frontEnd);
     }
   } catch (const std::exception& error) {
     // The file in progress takes the blame; the window must not stay busy.
-    if (frontEnd.RowInProgress() >= 0) FileModel->SetStatus(frontEnd.RowInProgress(), QStringLiteral("I/O error"));
+    if (frontEnd.RowInProgress() >= 0) FileModel->SetStatus(frontEnd.RowInProgress(), RowWord(RowStatus::IoError));
     if (frontEnd.IsBusy()) frontEnd.EndBusy(true);
     ReportFailure(QStringLiteral("Processing"), error.what());
   }

@@ -10,7 +10,7 @@ class TForm1;
 class WindowFrontEnd : public RunFrontEnd {
  public:
   explicit WindowFrontEnd(TForm1& form) : Form(form) {}
-  void SetRowStatus(int32_t row, const std::string& word) override;
+  void SetRowStatus(int32_t row, RowStatus status) override;
   void SetRowResult(int32_t row, const RowResult& result) override;
   void SetStatus(const std::string& text) override;
   void SetStatusProgress(const std::string& text, int32_t percent) override;
@@ -26,7 +26,7 @@ class WindowFrontEnd : public RunFrontEnd {
  private:
   TForm1& Form;
   bool BusyNow = false;
-  int32_t CurrentRow = -1;  // the last row that showed "processing"
+  int32_t CurrentRow = -1;  // the last row that showed Processing
 };
 
 }  // namespace tacetix

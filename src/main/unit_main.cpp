@@ -55,7 +55,6 @@ void TForm1::FormCreate() {
   setAcceptDrops(true);
   // Application-wide, so that the window sees a key before the focused control does.
   QApplication::instance()->installEventFilter(this);
-  SampleBuffer = std::make_unique<double[]>(BlockValues);
   LogSettings = tacetix::LogSettings{};
 }
 
@@ -102,7 +101,7 @@ bool TForm1::Busy() const { return bt_Cancel->isEnabled(); }
 void TForm1::ResetFileStatuses() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   SetStatus(QStringLiteral("Resetting status..."));
-  FileModel->SetAllStatuses(QStringLiteral("-"));
+  FileModel->SetAllStatuses(RowWord(RowStatus::NotStarted));
   QApplication::restoreOverrideCursor();
   SetStatusIdle();
 }

@@ -153,7 +153,7 @@ class TForm1 : public QMainWindow {
   std::function<void(const QString& text)> ShowInternalError;
   // Fills a row from the file at path; false when the file is not a readable wave file.
   std::function<bool(const QString& path, FileRow& row)> AnalyzeFile;
-  std::function<RunResult(const RunRequest&, double*, RunFrontEnd&)> RunBatchFunction;
+  std::function<RunResult(const RunRequest&, RunFrontEnd&)> RunBatchFunction;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -287,7 +287,6 @@ class TForm1 : public QMainWindow {
   FileListModel* FileModel = nullptr;
   QPointer<Tfrm_About> AboutDialog;
   QPointer<Tfrm_LogOptions> LogOptionsDialog;
-  std::unique_ptr<double[]> SampleBuffer;
   int SortTagValue = 0;  // 0 unsorted; 2c + 1 ascending by column c, 2c + 2 descending
   bool Shown = false;
   bool CloseWhenIdle = false;

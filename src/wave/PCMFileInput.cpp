@@ -58,7 +58,8 @@ int PCMFile::ReadHeader(bool sizeCheck) {
   ResetInputSide();
   if (RIFFFile::ReadHeader(sizeCheck) != 0) return 1;
   if (std::memcmp(FormType.data(), "WAVE", 4) != 0)
-    return Refuse(std::string("not a WAV file: ") + (IsRF64() ? "RF64" : "RIFF") + " form is not WAVE");
+    return Refuse(std::string("not a WAV file: ") + (IsRF64() ? "RF64" : "RIFF") + " form is not WAVE",
+                  FailureKind::NotWave);
   if (LocateChunks() != 0) return 1;
   if (ReadFormat() != 0) return 1;
   return CheckFormat() == 0 ? 0 : Refuse(FormatRefusal());

@@ -33,18 +33,21 @@ RIFFFile::RIFFFile() = default;
 
 RIFFFile::~RIFFFile() { RIFFFile::CloseInput(); }
 
-int RIFFFile::Refuse(const std::string& reason) {
+int RIFFFile::Refuse(const std::string& reason, FailureKind kind) {
   Reason = reason;
+  Kind = kind;
   return 1;
 }
 
 int RIFFFile::SystemFailure(const FileHandle& file, const std::string& prefix) {
-  return Refuse(prefix + (file.LastError() != 0 ? SystemErrorText(file.LastError()) : "not a regular file"));
+  return Refuse(prefix + (file.LastError() != 0 ? SystemErrorText(file.LastError()) : "not a regular file"),
+                FailureKind::CannotOpen);
 }
 
 int RIFFFile::OpenInput(const std::string& path, bool sizeCheck) {
   if (InputOpen) CloseInput();
   Reason.clear();
+  Kind = FailureKind::None;
   if (!InputFile.OpenRead(path)) return SystemFailure(InputFile);
   InputOpen = true;
   return ReadHeader(sizeCheck);
@@ -58,9 +61,9 @@ int RIFFFile::ReadHeader(bool sizeCheck) {
   size_t got = 0;
   if (!InputFile.Seek(0) || !InputFile.Read(head, 8, got)) return SystemFailure(InputFile);
   if (got < 8 || (std::memcmp(head, "RIFF", 4) != 0 && !IsForm64(head)))
-    return Refuse("not a WAV file: no RIFF header");
+    return Refuse("not a WAV file: no RIFF header", FailureKind::NotWave);
   if (!InputFile.Read(FormType.data(), 4, got)) return SystemFailure(InputFile);
-  if (got < 4) return Refuse("not a WAV file: no RIFF header");
+  if (got < 4) return Refuse("not a WAV file: no RIFF header", FailureKind::NotWave);
   ChunkRead = false;
   ChunkBodyStart = 12;
   WalkBufferLength = 0;
@@ -136,6 +139,7 @@ bool RIFFFile::ReadHeaderAt(int64_t offset, uint8_t* head, size_t& got) {
 int RIFFFile::NextChunk(ChunkHeader& chunk) {
   if (!InputOpen) return 1;
   Reason.clear();
+  Kind = FailureKind::None;
   // A file of zeros reads as millions of empty chunks: bounded, and the caller may stop it.
   if (++ChunksWalked > MaxChunks) return Refuse("more than " + std::to_string(MaxChunks) + " chunks");
   if (WalkPoll && ChunksWalked % ChunksPerPoll == 0 && WalkPoll()) {

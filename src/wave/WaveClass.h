@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "wave/AtomicOutput.h"
+#include "wave/FailureKind.h"
 #include "wave/FileHandle.h"
 
 namespace tacetix {
@@ -93,6 +94,8 @@ class RIFFFile {
   // Why the last failed operation failed, as a user may read it ("data chunk missing",
   // "No such file or directory"); "" when it gave no reason.
   const std::string& FailReason() const { return Reason; }
+  // What kind of failure the last failed operation met, beside its reason.
+  FailureKind FailKind() const { return Kind; }
   // Called every 1024 chunk headers of a walk; true stops the walk.
   void SetWalkPoll(std::function<bool()> poll) { WalkPoll = std::move(poll); }
   // The last walk was stopped by the poll, not by the file.
@@ -106,11 +109,12 @@ class RIFFFile {
  protected:
   // Where a body of size bytes starting at bodyStart ends, pad byte included.
   static int64_t ChunkEnd(int64_t bodyStart, uint64_t size, int64_t fileSize);
-  // Keeps the reason and returns the failure code 1.
-  int Refuse(const std::string& reason);
+  // Keeps the reason and its kind and returns the failure code 1.
+  int Refuse(const std::string& reason, FailureKind kind = FailureKind::Malformed);
   // The system's words for the last failed call on file, after prefix.
   int SystemFailure(const FileHandle& file, const std::string& prefix = "");
   std::string Reason;
+  FailureKind Kind = FailureKind::None;
   FileHandle InputFile;
   bool InputOpen = false;
   std::array<char, 4> FormType{};

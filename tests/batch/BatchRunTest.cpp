@@ -15,7 +15,6 @@ namespace {
 class BatchRunTest : public ::testing::Test {
  protected:
   TempDir Dir;
-  std::vector<double> Buffer = std::vector<double>(BlockValues);
   FakeFrontEnd Fe;
   RunRequest Req;
 
@@ -33,17 +32,33 @@ class BatchRunTest : public ::testing::Test {
     Req.Files.push_back(Dir.File(name));
     return Dir.File(name);
   }
-  RunResult Run() { return RunBatch(Req, Buffer.data(), Fe); }
+  RunResult Run() { return RunBatch(Req, Fe); }
 };
 
 }  // namespace
+
+// Scripts match these words in the terminal's lines and the report: each status keeps its own.
+TEST(RowStatusWords, EveryStatusKeepsTheWordUsersKnow) {
+  const std::pair<RowStatus, const char*> words[] = {
+      {RowStatus::NotStarted, "-"},
+      {RowStatus::Processing, "processing"},
+      {RowStatus::Done, "done"},
+      {RowStatus::IoError, "I/O error"},
+      {RowStatus::Cancelled, "cancelled"},
+      {RowStatus::FolderRefused, "error creating output folder"},
+      {RowStatus::ExistsRefused, "output file already exists"},
+      {RowStatus::SameAsInput, "output file is input file"},
+      {RowStatus::InternalError, "Internal error 3"},
+  };
+  for (const auto& [status, word] : words) EXPECT_EQ(StatusWord(status), word);
+}
 
 TEST_F(BatchRunTest, OneFileDone) {
   Good("a.wav");
   RunResult r = Run();
   EXPECT_EQ(r.Summary, "1 file processed ok");
   EXPECT_EQ(Fe.Statuses.back(), "1 file processed ok");
-  EXPECT_EQ(Fe.RowWords[0], (std::vector<std::string>{"processing", "done"}));
+  EXPECT_EQ(Fe.RowStatuses[0], (std::vector<RowStatus>{RowStatus::Processing, RowStatus::Done}));
   EXPECT_EQ(Fe.Statuses.front(), "Processing \"" + Dir.File("a.wav") + "\"");
   EXPECT_TRUE(fs::exists(Dir.File("out/a.wav")));
   EXPECT_EQ(Fe.BusyBegins, 1);
@@ -56,8 +71,8 @@ TEST_F(BatchRunTest, StopOnErrorStopsAfterTheFirstFailure) {
   Good("c.wav");
   RunResult r = Run();
   EXPECT_EQ(r.Summary, "1 file processed ok, 1 with errors");
-  EXPECT_EQ(Fe.Final(1), "I/O error");
-  EXPECT_EQ(Fe.Final(2), "-");
+  EXPECT_EQ(Fe.Final(1), RowStatus::IoError);
+  EXPECT_EQ(Fe.Final(2), RowStatus::NotStarted);
   EXPECT_FALSE(fs::exists(Dir.File("out/c.wav")));
 }
 
@@ -69,9 +84,9 @@ TEST_F(BatchRunTest, KeepGoingMarksFailuresWhenTheNextRowStarts) {
   RunResult r = Run();
   EXPECT_EQ(r.Summary, "1 file processed ok, 2 with errors");
   // The failed row shows "processing" until the next row starts.
-  EXPECT_EQ(Fe.RowWords[0], (std::vector<std::string>{"processing", "I/O error"}));
-  EXPECT_EQ(Fe.Final(1), "done");
-  EXPECT_EQ(Fe.Final(2), "I/O error");
+  EXPECT_EQ(Fe.RowStatuses[0], (std::vector<RowStatus>{RowStatus::Processing, RowStatus::IoError}));
+  EXPECT_EQ(Fe.Final(1), RowStatus::Done);
+  EXPECT_EQ(Fe.Final(2), RowStatus::IoError);
 }
 
 TEST_F(BatchRunTest, RefusalsKeepTheirWordsAndCountAsErrors) {
@@ -82,7 +97,8 @@ TEST_F(BatchRunTest, RefusalsKeepTheirWordsAndCountAsErrors) {
   WriteFile(Dir.File("out/b.wav"), {1});
   Req.Settings.StopOnError = false;
   RunResult r = Run();
-  EXPECT_EQ(Fe.Final(1), "output file already exists");
+  EXPECT_EQ(Fe.Final(1), RowStatus::ExistsRefused);
+  EXPECT_EQ(Fe.Results[1].back().Kind, FailureKind::NameTaken);
   EXPECT_EQ(r.Summary, "2 files processed ok, 1 with errors");
 
   // With stop on error, a folder that cannot be made ends the run at once.
@@ -90,9 +106,10 @@ TEST_F(BatchRunTest, RefusalsKeepTheirWordsAndCountAsErrors) {
   Req.Settings.StopOnError = true;
   Req.Settings.FolderMode = 2;
   Req.Settings.FolderText = Dir.File("no/such");
-  r = RunBatch(Req, Buffer.data(), fe2);
-  EXPECT_EQ(fe2.Final(0), "error creating output folder");
-  EXPECT_EQ(fe2.Final(1), "-");
+  r = RunBatch(Req, fe2);
+  EXPECT_EQ(fe2.Final(0), RowStatus::FolderRefused);
+  EXPECT_EQ(fe2.Results[0].back().Kind, FailureKind::CannotWrite);
+  EXPECT_EQ(fe2.Final(1), RowStatus::NotStarted);
   EXPECT_EQ(r.Summary, "0 files processed ok, 1 with errors");
 }
 
@@ -102,7 +119,8 @@ TEST_F(BatchRunTest, OutputThatIsTheInputIsRefusedUntouched) {
   Req.Settings.FolderText = "";
   Req.Settings.Overwrite = true;
   RunResult r = Run();
-  EXPECT_EQ(Fe.Final(0), "output file is input file");
+  EXPECT_EQ(Fe.Final(0), RowStatus::SameAsInput);
+  EXPECT_EQ(Fe.Results[0].back().Kind, FailureKind::SameAsInput);
   EXPECT_EQ(r.ErrorCount, 1);
   EXPECT_EQ(ReadFile(src), before);
 }
@@ -113,11 +131,11 @@ TEST_F(BatchRunTest, CancelWhileTheThirdFileIsWritten) {
   Fe.CancelAtPump = 12;
   RunResult r = Run();
   EXPECT_EQ(r.Summary, "Processing cancelled, 2 files processed ok, 1 with errors");
-  EXPECT_EQ(Fe.Final(0), "done");
-  EXPECT_EQ(Fe.Final(1), "done");
-  EXPECT_EQ(Fe.Final(2), "cancelled");
-  EXPECT_EQ(Fe.Final(3), "-");
-  EXPECT_EQ(Fe.Final(4), "-");
+  EXPECT_EQ(Fe.Final(0), RowStatus::Done);
+  EXPECT_EQ(Fe.Final(1), RowStatus::Done);
+  EXPECT_EQ(Fe.Final(2), RowStatus::Cancelled);
+  EXPECT_EQ(Fe.Final(3), RowStatus::NotStarted);
+  EXPECT_EQ(Fe.Final(4), RowStatus::NotStarted);
 }
 
 TEST_F(BatchRunTest, CancelAfterAFailureMarksTheFailedRowCancelled) {
@@ -126,8 +144,8 @@ TEST_F(BatchRunTest, CancelAfterAFailureMarksTheFailedRowCancelled) {
   Req.Settings.StopOnError = false;
   Fe.CancelAtPump = 2;  // the pump before the second row
   RunResult r = Run();
-  EXPECT_EQ(Fe.Final(0), "cancelled");
-  EXPECT_EQ(Fe.Final(1), "-");
+  EXPECT_EQ(Fe.Final(0), RowStatus::Cancelled);
+  EXPECT_EQ(Fe.Final(1), RowStatus::NotStarted);
   EXPECT_EQ(r.Summary, "Processing cancelled, 0 files processed ok, 1 with errors");
 }
 
@@ -144,26 +162,29 @@ TEST_F(BatchRunTest, EveryEndedRowGetsOneResultWithItsFinalWordAndReason) {
   ASSERT_EQ(Fe.Results.size(), 4u);
   for (const auto& [row, results] : Fe.Results) {
     ASSERT_EQ(results.size(), 1u) << row;
-    EXPECT_EQ(results[0].Word, Fe.Final(row)) << row;
+    EXPECT_EQ(results[0].Status, Fe.Final(row)) << row;
     EXPECT_GE(results[0].Seconds, 0.0);
-    EXPECT_EQ(results[0].FiguresKnown, results[0].Word == "done") << row;
+    EXPECT_EQ(results[0].FiguresKnown, results[0].Status == RowStatus::Done) << row;
   }
   const RowResult& made = Fe.Results[0][0];
   EXPECT_TRUE(made.OutputMade && !made.Silent && made.Reason.empty());
+  EXPECT_EQ(made.Kind, FailureKind::None);
   EXPECT_EQ(made.OutputPath, Dir.File("out/a.wav"));
   EXPECT_EQ(made.Figures.samples_out, 99u);
   EXPECT_TRUE(!Fe.Results[1][0].OutputMade && Fe.Results[1][0].Silent);
-  EXPECT_EQ(Fe.Results[2][0].Reason, "not a WAV file: no RIFF header");
-  EXPECT_EQ(Fe.Results[3][0].Word, "output file already exists");
+  EXPECT_EQ(Fe.Results[2][0].Kind, FailureKind::NotWave);
+  EXPECT_EQ(Fe.Results[3][0].Status, RowStatus::ExistsRefused);
   EXPECT_EQ(Fe.Results[3][0].Reason, Dir.File("out/c.wav"));
+  EXPECT_EQ(Fe.Results[3][0].Kind, FailureKind::NameTaken);
   // A failed row that a cancel overtakes is "cancelled", without the failure's reason.
   FakeFrontEnd cancelling;
   cancelling.CancelAtPump = 2;
   RunRequest two = Req;
   two.Files = {Dir.File("b.wav"), Dir.File("a.wav")};
-  RunBatch(two, Buffer.data(), cancelling);
-  EXPECT_EQ(cancelling.Results[0].back().Word, "cancelled");
+  RunBatch(two, cancelling);
+  EXPECT_EQ(cancelling.Results[0].back().Status, RowStatus::Cancelled);
   EXPECT_EQ(cancelling.Results[0].back().Reason, "");
+  EXPECT_EQ(cancelling.Results[0].back().Kind, FailureKind::Cancelled);
 }
 
 TEST_F(BatchRunTest, SimulationCreatesNoFolderAndNoFile) {
@@ -191,7 +212,7 @@ TEST_F(BatchRunTest, LogThatCannotBeOpenedStopsBeforeAnything) {
   EXPECT_FALSE(r.Started);
   EXPECT_EQ(Fe.Statuses, (std::vector<std::string>{"Error writing to Logfile. Processing stopped."}));
   EXPECT_EQ(Fe.BusyBegins, 0);
-  EXPECT_TRUE(Fe.RowWords.empty());
+  EXPECT_TRUE(Fe.RowStatuses.empty());
   EXPECT_FALSE(fs::exists(Dir.File("out")));
 }
 

@@ -8,7 +8,7 @@
 #include "batch/BatchRun.h"
 
 struct FakeFrontEnd : tacetix::RunFrontEnd {
-  std::map<int32_t, std::vector<std::string>> RowWords;  // every word each row was given
+  std::map<int32_t, std::vector<tacetix::RowStatus>> RowStatuses;  // every status each row was given
   std::vector<std::string> Statuses;
   std::vector<int32_t> Progress;
   int Pumps = 0;
@@ -18,7 +18,7 @@ struct FakeFrontEnd : tacetix::RunFrontEnd {
 
   std::map<int32_t, std::vector<tacetix::RowResult>> Results;  // every result each row was given
 
-  void SetRowStatus(int32_t row, const std::string& word) override { RowWords[row].push_back(word); }
+  void SetRowStatus(int32_t row, tacetix::RowStatus status) override { RowStatuses[row].push_back(status); }
   void SetRowResult(int32_t row, const tacetix::RowResult& result) override { Results[row].push_back(result); }
   void SetStatus(const std::string& text) override {
     Statuses.push_back(text);
@@ -36,8 +36,8 @@ struct FakeFrontEnd : tacetix::RunFrontEnd {
   void BeginBusy() override { ++BusyBegins; }
   void EndBusy(bool) override { ++BusyEnds; }
 
-  std::string Final(int32_t row) const {
-    auto it = RowWords.find(row);
-    return it == RowWords.end() ? "-" : it->second.back();
+  tacetix::RowStatus Final(int32_t row) const {
+    auto it = RowStatuses.find(row);
+    return it == RowStatuses.end() ? tacetix::RowStatus::NotStarted : it->second.back();
   }
 };

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <map>
 
-#include "FakeFrontEnd.h"
+#include "OneFileFixture.h"
 #include "support/ChildLimit.h"
 #include "support/TestSupport.h"
 #include "batch/ProcessFile.h"
@@ -20,7 +20,6 @@ namespace {
 class FaultInjectionTest : public ::testing::Test {
  protected:
   TempDir Dir;
-  std::vector<double> Buffer = std::vector<double>(BlockValues);
   RunRequest Req;
   std::map<std::string, Bytes> Sources;
 
@@ -74,11 +73,11 @@ TEST_F(FaultInjectionTest, SourcesThatChangeBetweenAddingAndTheRun) {
   Sources = {{Dir.File("fine.wav"), Sources[Dir.File("fine.wav")]}};
 
   FakeFrontEnd fe;
-  const RunResult r = RunBatch(Req, Buffer.data(), fe);
+  const RunResult r = RunBatch(Req, fe);
   EXPECT_EQ(r.Summary, "1 file processed ok, 3 with errors");
   EXPECT_EQ(fe.Statuses.back(), r.Summary);
-  for (int32_t row : {0, 1, 2}) EXPECT_EQ(fe.Final(row), "I/O error") << row;
-  EXPECT_EQ(fe.Final(3), "done");
+  for (int32_t row : {0, 1, 2}) EXPECT_EQ(fe.Final(row), RowStatus::IoError) << row;
+  EXPECT_EQ(fe.Final(3), RowStatus::Done);
   for (const char* n : {"gone.wav", "cut.wav", "folder.wav"}) EXPECT_FALSE(fs::exists(OutputOf(n))) << n;
   ExpectReadable(OutputOf("fine.wav"));
   EXPECT_EQ(fs::file_size(Dir.File("cut.wav")), 10u);
@@ -89,9 +88,9 @@ TEST_F(FaultInjectionTest, SourcesThatChangeBetweenAddingAndTheRun) {
   fs::remove_all(Dir.File("out"));
   Req.Settings.StopOnError = true;
   FakeFrontEnd stopping;
-  EXPECT_EQ(RunBatch(Req, Buffer.data(), stopping).Summary, "0 files processed ok, 1 with errors");
-  EXPECT_EQ(stopping.Final(0), "I/O error");
-  EXPECT_EQ(stopping.Final(3), "-");
+  EXPECT_EQ(RunBatch(Req, stopping).Summary, "0 files processed ok, 1 with errors");
+  EXPECT_EQ(stopping.Final(0), RowStatus::IoError);
+  EXPECT_EQ(stopping.Final(3), RowStatus::NotStarted);
 }
 
 TEST_F(FaultInjectionTest, OutputNamedLikeAnotherSourceLeavesThatSourceAlone) {
@@ -105,10 +104,10 @@ TEST_F(FaultInjectionTest, OutputNamedLikeAnotherSourceLeavesThatSourceAlone) {
     if (reversed) std::swap(Req.Files[0], Req.Files[1]);
     fs::remove(Dir.File("a_t_t.wav"));
     FakeFrontEnd fe;
-    const RunResult r = RunBatch(Req, Buffer.data(), fe);
+    const RunResult r = RunBatch(Req, fe);
     EXPECT_EQ(r.Summary, "1 file processed ok, 1 with errors");
-    EXPECT_EQ(fe.Final(reversed ? 1 : 0), "output file is input file");
-    EXPECT_EQ(fe.Final(reversed ? 0 : 1), "done");
+    EXPECT_EQ(fe.Final(reversed ? 1 : 0), RowStatus::SameAsInput);
+    EXPECT_EQ(fe.Final(reversed ? 0 : 1), RowStatus::Done);
     ExpectReadable(Dir.File("a_t_t.wav"));
     ExpectSourcesUnchanged();
   }
@@ -138,22 +137,22 @@ void CancelEverywhere::CheckCancelledRun(int cancelAt, int32_t rows) {
   fs::remove_all(Dir.File("out"));
   FakeFrontEnd fe;
   fe.CancelAtPump = cancelAt;
-  const RunResult r = RunBatch(Req, Buffer.data(), fe);
+  const RunResult r = RunBatch(Req, fe);
   ASSERT_TRUE(r.Cancelled);
   EXPECT_EQ(fe.Pumps, cancelAt) << "the run went on after the cancel";
   int32_t done = 0, cancelled = 0, untouched = 0;
   for (int32_t row = 0; row < rows; ++row) {
-    const std::string word = fe.Final(row);
+    const RowStatus word = fe.Final(row);
     const std::string output = OutputOf(Req.Files[static_cast<size_t>(row)]);
-    if (word == "done") {
+    if (word == RowStatus::Done) {
       EXPECT_EQ(untouched + cancelled, 0) << "a done row after the cancel";
       ++done;
       ExpectReadable(output);
-    } else if (word == "cancelled") {
+    } else if (word == RowStatus::Cancelled) {
       ++cancelled;
       if (fs::exists(output)) ExpectReadable(output);
     } else {
-      EXPECT_EQ(word, "-");
+      EXPECT_EQ(word, RowStatus::NotStarted);
       ++untouched;
       EXPECT_FALSE(fs::exists(output)) << row;
     }
@@ -173,7 +172,7 @@ TEST_P(CancelEverywhere, EveryCheckPointLeavesAConsistentRun) {
   for (const char* n : {"1.wav", "2.wav", "3.wav"}) Good(n);
   Configure();
   FakeFrontEnd whole;
-  const RunResult full = RunBatch(Req, Buffer.data(), whole);
+  const RunResult full = RunBatch(Req, whole);
   ASSERT_EQ(full.Summary, "3 files processed ok");
   const int pumps = whole.Pumps;
   // A row pump and at least one block read in every scan and in the write, per file.
@@ -193,10 +192,7 @@ TEST_F(FaultInjectionTest, FinishThatFailsMakesTheFileAnError) {
     ProcessSettings settings;
     settings.BitsChoice = 1;
     FakeFrontEnd fe;
-    PCMFile file;
-    FileContext c{settings, file, Buffer.data(), fe, RowProgress{0, 100.0f}, nullptr};
-    int32_t failCode = 0;
-    return static_cast<int>(ProcessFile(c, Dir.File("a.wav"), out, failCode));
+    return static_cast<int>(ProcessOneFile(settings, Dir.File("a.wav"), out, fe));
   });
   EXPECT_EQ(code, static_cast<int>(FileResult::Failed));
   EXPECT_EQ(ReadFile(out).size(), 45u);

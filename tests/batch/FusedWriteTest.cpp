@@ -7,8 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "FakeFrontEnd.h"
-#include "batch/ProcessFile.h"
+#include "OneFileFixture.h"
 #include "support/TestSupport.h"
 #include "wave/SampleBlock.h"
 
@@ -66,7 +65,6 @@ TEST(FusedWrite, WholeFilesMatchTheUnfusedWrite) {
       {"float to 16, normalised", 3, 1, 32, 3, true}, {"8 to 32, normalised", 1, 6, 8, 6, true},
   };
   TempDir dir;
-  std::vector<double> buffer(BlockValues);
   for (const Input& in : inputs) {
     const int32_t frames = 2 * BlockValues / in.Channels + 3001;  // three blocks, the last short
     WriteFile(dir.File("in.wav"), SimpleWav(in.Tag, in.Channels, 44100, in.Bits, Samples(in, frames)));
@@ -78,11 +76,8 @@ TEST(FusedWrite, WholeFilesMatchTheUnfusedWrite) {
     s.Overwrite = true;  // every case writes out.wav again
     s.ThresholdBegin = s.ThresholdEnd = 0.0;
     FakeFrontEnd fe;
-    PCMFile file;
-    FileContext context{s, file, buffer.data(), fe, RowProgress{0, 100.0f}, nullptr};
     FileOutcome outcome;
-    int32_t code = 0;
-    const FileResult result = ProcessFile(context, dir.File("in.wav"), dir.File("out.wav"), code, &outcome);
+    const FileResult result = ProcessOneFile(s, dir.File("in.wav"), dir.File("out.wav"), fe, &outcome);
     ASSERT_EQ(result, FileResult::Done) << in.Name;
     EXPECT_EQ(outcome.KeepFirst, 1001 * in.Channels) << in.Name;
     const Bytes expected = ExpectedData(dir.File("in.wav"), outcome, s, dir.File("want.wav"));

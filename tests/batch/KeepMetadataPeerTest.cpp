@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "ChunkLayout.h"
-#include "FakeFrontEnd.h"
-#include "batch/ProcessFile.h"
+#include "OneFileFixture.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;
@@ -25,10 +24,7 @@ class KeepMetadataPeerTest : public ::testing::Test {
   }
   // Runs ProcessFile on in; the output's name.
   std::string Process(const std::string& in) {
-    PCMFile file;
-    FileContext c{Settings, file, Buffer.data(), Fe, RowProgress{0, 100.0f}, nullptr};
-    int32_t code = 0;
-    EXPECT_EQ(ProcessFile(c, in, Dir.File("out.wav"), code, &Outcome), FileResult::Done) << in;
+    EXPECT_EQ(ProcessOneFile(Settings, in, Dir.File("out.wav"), Fe, &Outcome), FileResult::Done) << in;
     return Dir.File("out.wav");
   }
   static std::string Peer(const std::string& command) {
@@ -46,7 +42,6 @@ class KeepMetadataPeerTest : public ::testing::Test {
   }
 
   TempDir Dir;
-  std::vector<double> Buffer = std::vector<double>(BlockValues);
   FakeFrontEnd Fe;
   ProcessSettings Settings;
   FileOutcome Outcome;

@@ -1,5 +1,5 @@
-// What every test of one file's processing holds: a folder, the run's buffer and front end,
-// the settings, the log record and the outcome, and a call of ProcessFile over them.
+// What every test of one file's processing holds: a folder, the run's front end, the
+// settings, the log record and the outcome, and a call of ProcessFile over them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,23 +9,33 @@
 
 #include "FakeFrontEnd.h"
 #include "batch/ProcessFile.h"
+#include "batch/RowExecutor.h"
 #include "support/TestSupport.h"
+
+// One file through ProcessFile as the one-thread run gives it: a file object of its own,
+// released on return (which finishes a partial output), and the front end's pumps and
+// progress as the only row of the run.
+inline tacetix::FileResult ProcessOneFile(const tacetix::ProcessSettings& settings, const std::string& in,
+                                          const std::string& out, FakeFrontEnd& fe,
+                                          tacetix::FileOutcome* outcome = nullptr, tacetix::Logfile* record = nullptr) {
+  static std::vector<double> buffer(tacetix::BlockValues);
+  tacetix::PCMFile file;
+  tacetix::FrontEndProgress progress(fe);
+  tacetix::FileContext c{settings, file, buffer.data(), progress, tacetix::RowProgress{0, 100.0f}, record};
+  return tacetix::ProcessFile(c, in, out, outcome);
+}
 
 class OneFileTest : public ::testing::Test {
  protected:
   testsupport::TempDir Dir;
-  std::vector<double> Buffer = std::vector<double>(tacetix::BlockValues);
   FakeFrontEnd Fe;
   tacetix::ProcessSettings S;
   tacetix::Logfile Record;
   tacetix::FileOutcome Outcome;
-  int32_t Code = 0;
 
   tacetix::FileResult RunFile(const tacetix::ProcessSettings& settings, const std::string& in,
                               const std::string& out, tacetix::Logfile* record) {
-    tacetix::PCMFile file;
-    tacetix::FileContext c{settings, file, Buffer.data(), Fe, tacetix::RowProgress{0, 100.0f}, record};
-    return tacetix::ProcessFile(c, in, out, Code, &Outcome);
+    return ProcessOneFile(settings, in, out, Fe, &Outcome, record);
   }
   std::string In() const { return Dir.File("in.wav"); }
   std::string Out() const { return Dir.File("out.wav"); }

@@ -28,7 +28,6 @@ struct HookedFrontEnd : FakeFrontEnd {
 class OutputSafetyTest : public ::testing::Test {
  protected:
   TempDir Dir;
-  std::vector<double> Buffer = std::vector<double>(BlockValues);
   HookedFrontEnd Fe;
   RunRequest Req;
 
@@ -49,7 +48,7 @@ class OutputSafetyTest : public ::testing::Test {
     fresh.OnPump = Fe.OnPump;
     fresh.CancelAtPump = Fe.CancelAtPump;
     Fe = fresh;
-    return RunBatch(Req, Buffer.data(), Fe);
+    return RunBatch(Req, Fe);
   }
   void ExpectNoTemporaryFiles() {
     for (const auto& e : fs::recursive_directory_iterator(Dir.Path()))
@@ -64,10 +63,10 @@ TEST_F(OutputSafetyTest, LinksAtTheOutputNameAreReplacedNeverFollowed) {
   const std::string out = Dir.File("out/a.wav"), victim = Dir.File("victim.wav");
   struct Case {
     bool Live, Overwrite;
-    const char* Word;
+    RowStatus Status;
   };
-  for (Case c : {Case{false, false, "output file already exists"}, Case{false, true, "done"},
-                 Case{true, false, "output file already exists"}, Case{true, true, "done"}}) {
+  for (Case c : {Case{false, false, RowStatus::ExistsRefused}, Case{false, true, RowStatus::Done},
+                 Case{true, false, RowStatus::ExistsRefused}, Case{true, true, RowStatus::Done}}) {
     SCOPED_TRACE(std::string(c.Live ? "live" : "dangling") + (c.Overwrite ? ", overwrite" : ""));
     fs::remove(out);
     fs::remove(victim);
@@ -75,7 +74,7 @@ TEST_F(OutputSafetyTest, LinksAtTheOutputNameAreReplacedNeverFollowed) {
     fs::create_symlink(victim, out);
     Req.Settings.Overwrite = c.Overwrite;
     Run();
-    EXPECT_EQ(Fe.Final(0), c.Word);
+    EXPECT_EQ(Fe.Final(0), c.Status);
     // The link's target is never created nor written; a done output replaced the link itself.
     EXPECT_EQ(fs::exists(victim), c.Live);
     if (c.Live) {
@@ -96,8 +95,9 @@ TEST_F(OutputSafetyTest, ANameTakenDuringTheWriteIsLeftAlone) {
     if (pump == 2) WriteFile(out, {'x'});
   };
   const RunResult r = Run();
-  EXPECT_EQ(Fe.Final(0), "output file already exists");
-  EXPECT_EQ(Fe.Final(1), "done");
+  EXPECT_EQ(Fe.Final(0), RowStatus::ExistsRefused);
+  EXPECT_EQ(Fe.Results[0].back().Kind, FailureKind::NameTaken);
+  EXPECT_EQ(Fe.Final(1), RowStatus::Done);
   EXPECT_EQ(r.Summary, "1 file processed ok, 1 with errors");
   EXPECT_EQ(ReadFile(out), Bytes{'x'});
   ExpectNoTemporaryFiles();
@@ -114,10 +114,10 @@ TEST_F(OutputSafetyTest, OutputsAreComparedAsFilesWithSourcesAndEarlierOutputs) 
   fs::create_hard_link(b, Dir.File("out/a.wav"));
   const Bytes sourceB = ReadFile(b);
   const RunResult r = Run();
-  EXPECT_EQ(Fe.Final(0), "done");
-  EXPECT_EQ(Fe.Final(1), "output file already exists");
-  EXPECT_EQ(Fe.Final(2), "output file is input file");
-  EXPECT_EQ(Fe.Final(3), "done");
+  EXPECT_EQ(Fe.Final(0), RowStatus::Done);
+  EXPECT_EQ(Fe.Final(1), RowStatus::ExistsRefused);
+  EXPECT_EQ(Fe.Final(2), RowStatus::SameAsInput);
+  EXPECT_EQ(Fe.Final(3), RowStatus::Done);
   EXPECT_EQ(r.Summary, "2 files processed ok, 2 with errors");
   std::vector<double> samples;
   int32_t channels = 0, bits = 0, tag = 0;
@@ -135,6 +135,6 @@ TEST_F(OutputSafetyTest, ACancelIsHeardDuringALongChunkWalk) {
   // The first pump starts the row, the second comes from the walk.
   Fe.CancelAtPump = 2;
   const RunResult r = Run();
-  EXPECT_EQ(Fe.Final(0), "cancelled");
+  EXPECT_EQ(Fe.Final(0), RowStatus::Cancelled);
   EXPECT_EQ(r.Summary, "Processing cancelled, 0 files processed ok, 1 with errors");
 }

@@ -66,8 +66,7 @@ RunPicture RunWith(const ProcessSettings& settings, int32_t jobs) {
   req.Log.ProcInfOnly = true;
   req.Jobs = jobs;
   RunPicture p;
-  std::vector<double> buffer(BlockValues);
-  p.Result = RunBatch(req, buffer.data(), p.Fe);
+  p.Result = RunBatch(req, p.Fe);
   const std::string root = dir.Path().string();
   p.Log = Relative(ReadText(req.LogName), root);
   for (std::string& s : p.Fe.Statuses) s = Relative(s, root);
@@ -103,14 +102,14 @@ TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
       const RunPicture many = RunWith(s, jobs);
       if (c.StopOnError) {
         // Rows handed out before the failure was known run to their end and say so.
-        for (const auto& [row, words] : one.Fe.RowWords) EXPECT_EQ(many.Fe.RowWords.at(row), words) << row;
-        for (const auto& [row, words] : many.Fe.RowWords)
-          EXPECT_TRUE(one.Fe.RowWords.count(row) || words.back() == "done") << row;
+        for (const auto& [row, words] : one.Fe.RowStatuses) EXPECT_EQ(many.Fe.RowStatuses.at(row), words) << row;
+        for (const auto& [row, words] : many.Fe.RowStatuses)
+          EXPECT_TRUE(one.Fe.RowStatuses.count(row) || words.back() == RowStatus::Done) << row;
         EXPECT_EQ(many.Log.substr(0, one.Log.size()), one.Log);
         continue;
       }
       EXPECT_EQ(many.Result.Summary, one.Result.Summary);
-      EXPECT_EQ(many.Fe.RowWords, one.Fe.RowWords);
+      EXPECT_EQ(many.Fe.RowStatuses, one.Fe.RowStatuses);
       EXPECT_EQ(many.Fe.Statuses.back(), one.Fe.Statuses.back());
       EXPECT_EQ(many.Log, one.Log);
       EXPECT_EQ(many.Outputs, one.Outputs);
@@ -132,20 +131,19 @@ TEST(ParallelRun, ACancelEndsEveryRunningFileAndEachRowGetsItsWord) {
   req.Jobs = 3;
   FakeFrontEnd fe;
   fe.CancelAtPump = 3;
-  std::vector<double> buffer(BlockValues);
-  const RunResult r = RunBatch(req, buffer.data(), fe);
+  const RunResult r = RunBatch(req, fe);
   EXPECT_TRUE(r.Cancelled);
   int32_t ended = 0;
   for (int32_t row = 0; row < 8; ++row) {
-    const std::string word = fe.Final(row);
-    if (word == "-") continue;
+    const RowStatus word = fe.Final(row);
+    if (word == RowStatus::NotStarted) continue;
     ++ended;
-    EXPECT_TRUE(word == "done" || word == "cancelled") << row << ": " << word;
+    EXPECT_TRUE(word == RowStatus::Done || word == RowStatus::Cancelled) << row << ": " << StatusWord(word);
     // A done file has its output, a cancelled one may have a partial one: either is
     // under its own name, finished and readable. A cancel before the first block leaves
     // none, or the header alone, as the one-thread run does.
     const std::string out = dir.File("out/f" + std::to_string(row) + ".wav");
-    if (word == "cancelled" && (!fs::exists(out) || fs::file_size(out) == 44)) continue;
+    if (word == RowStatus::Cancelled && (!fs::exists(out) || fs::file_size(out) == 44)) continue;
     int32_t channels = 0, bits = 0, tag = 0;
     std::vector<double> samples;
     EXPECT_TRUE(ReadWav(out, channels, bits, tag, samples)) << row;

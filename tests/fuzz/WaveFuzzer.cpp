@@ -17,7 +17,6 @@
 #include <dirent.h>
 #include <unistd.h>
 
-#include "batch/BatchRun.h"
 #include "batch/KeptMetadata.h"
 #include "batch/ProcessFile.h"
 #include "wave/WaveClass.h"
@@ -69,13 +68,10 @@ uint32_t Le32(const uint8_t* p) {
   return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
-class SilentFrontEnd : public RunFrontEnd {
+class SilentProgress : public FileProgress {
  public:
-  void SetRowStatus(int32_t, const std::string&) override {}
-  void SetStatus(const std::string&) override {}
-  void SetStatusProgress(const std::string&, int32_t) override {}
-  void SetProgress(int32_t percent) override { Expect(percent >= 0 && percent <= 100, "progress in 0..100"); }
-  bool Pump() override { return false; }
+  bool Cancelled() override { return false; }
+  void Progress(int32_t percent) override { Expect(percent >= 0 && percent <= 100, "progress in 0..100"); }
 };
 
 // One pass from start to the end: reads never fail on a file that is not changing,
@@ -206,18 +202,17 @@ ProcessSettings SettingsFrom(uint8_t choice, uint8_t levels) {
 void Process(const ProcessSettings& settings, int64_t sampleCount, double* buffer) {
   const Scratch& p = Paths();
   ::unlink(p.Output.c_str());
-  SilentFrontEnd frontEnd;
+  SilentProgress progress;
   Logfile record;
   FileOutcome outcome;
-  int32_t code = 0;
   FileResult result;
   {
     auto file = std::make_unique<PCMFile>();
-    FileContext context{settings, *file, buffer, frontEnd, RowProgress{0, 100.0f}, &record};
-    result = ProcessFile(context, p.Input, p.Output, code, &outcome);
+    FileContext context{settings, *file, buffer, progress, RowProgress{0, 100.0f}, &record};
+    result = ProcessFile(context, p.Input, p.Output, &outcome);
     Expect(result != FileResult::Cancelled, "no cancel without a request");
     Expect(result != FileResult::NameTaken, "the output name was free");
-    Expect((result == FileResult::Failed) == (code != 0), "a failure carries its code");
+    Expect((result == FileResult::Failed) == (outcome.Kind != FailureKind::None), "a failure carries its kind");
   }  // releasing the object finishes a partial output, as the run does
   ExpectNoTemporaryFile(p.Dir);
   if (!Exists(p.Output)) {

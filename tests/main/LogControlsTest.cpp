@@ -180,9 +180,9 @@ class MeddlingFrontEnd : public tacetix::RunFrontEnd {
  public:
   MeddlingFrontEnd(tacetix::RunFrontEnd& inner, std::function<void(int32_t)> onFileStart)
       : Inner(inner), OnFileStart(std::move(onFileStart)) {}
-  void SetRowStatus(int32_t row, const std::string& word) override {
-    Inner.SetRowStatus(row, word);
-    if (word == "processing") OnFileStart(row);
+  void SetRowStatus(int32_t row, tacetix::RowStatus status) override {
+    Inner.SetRowStatus(row, status);
+    if (status == tacetix::RowStatus::Processing) OnFileStart(row);
   }
   void SetStatus(const std::string& text) override { Inner.SetStatus(text); }
   void SetStatusProgress(const std::string& text, int32_t percent) override { Inner.SetStatusProgress(text, percent); }
@@ -239,7 +239,7 @@ TEST_F(LiveOptions, ARunKeepsItsSnapshotWhileTheControlsMove) {
   const std::string logPath = Dir.File("run.log");
   Find<QLineEdit>("edit_Logfile")->setText(QString::fromStdString(logPath));
   std::vector<std::string> seenWhileBusy;
-  Form->RunBatchFunction = [&](const tacetix::RunRequest& request, double* buffer, tacetix::RunFrontEnd& window) {
+  Form->RunBatchFunction = [&](const tacetix::RunRequest& request, tacetix::RunFrontEnd& window) {
     MeddlingFrontEnd meddler(window, [&](int32_t row) {
       if (row != 1) return;
       Find<QSlider>("track_Normalize")->setValue(1140);
@@ -250,7 +250,7 @@ TEST_F(LiveOptions, ARunKeepsItsSnapshotWhileTheControlsMove) {
       seenWhileBusy = {Find<QLineEdit>("edit_Normalize")->text().toStdString(),
                        On("track_Normalize") ? "live" : "locked"};
     });
-    return tacetix::RunBatch(request, buffer, meddler);
+    return tacetix::RunBatch(request, meddler);
   };
   Click("bt_Process");
   EXPECT_EQ(Status(), "2 files processed ok");

@@ -137,9 +137,9 @@ TEST_F(Run, ClosingWhileAddingClosesAfterTheAdd) {
 
 TEST_F(Run, AnExceptionInTheRunMarksTheFileAndEndsTheBusyState) {
   AddPadded();
-  Form->RunBatchFunction = [](const tacetix::RunRequest&, double*, tacetix::RunFrontEnd& frontEnd) {
+  Form->RunBatchFunction = [](const tacetix::RunRequest&, tacetix::RunFrontEnd& frontEnd) {
     frontEnd.BeginBusy();
-    frontEnd.SetRowStatus(0, "processing");
+    frontEnd.SetRowStatus(0, tacetix::RowStatus::Processing);
     throw std::runtime_error("out of memory");
     return tacetix::RunResult{};
   };

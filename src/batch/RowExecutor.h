@@ -1,0 +1,53 @@
+// How a run's rows get their files processed: one at a time in the run's own turn for each,
+// or on worker threads ahead of it. The run asks in list order and settles every row itself,
+// so both give the same statuses, records and counts.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "batch/BatchRun.h"
+#include "batch/OutputPath.h"
+#include "batch/RowJob.h"
+
+namespace tacetix {
+
+class RowExecutor {
+ public:
+  // The run's own placement of a row's output, with all its checks and its folder.
+  using PlaceFn = std::function<OutputPath(int32_t row)>;
+  // The job of a placed row: its source, output and log record as the run starts them.
+  using JobFn = std::function<RowJob(int32_t row, const OutputPath& out)>;
+  using Clock = std::chrono::steady_clock;
+
+  virtual ~RowExecutor() = default;
+  // The row's turn has come (every earlier row is settled): its placement.
+  virtual OutputPath Placement(int32_t row) = 0;
+  // The file of a row placed for writing, processed. rowStart: the start of the row's turn,
+  // from which the one-thread run counts its seconds (a worker counts from taking the file).
+  virtual RowDone Take(int32_t row, const OutputPath& out, Clock::time_point rowStart) = 0;
+  // No row is handed out any more; with cancel, every running file stops at its next block.
+  // The last row already handed out, which the run still takes; -1 when none.
+  virtual int32_t Stop(bool cancel) = 0;
+};
+
+// The run's front end as a file's progress: its pump asks for the cancel, the write moves its bar.
+class FrontEndProgress final : public FileProgress {
+ public:
+  explicit FrontEndProgress(RunFrontEnd& frontEnd) : Fe(frontEnd) {}
+  bool Cancelled() override { return Fe.Pump(); }
+  void Progress(int32_t percent) override { Fe.SetProgress(percent); }
+
+ private:
+  RunFrontEnd& Fe;
+};
+
+// Workers with more than one job and more than one row (the one-thread run when no thread
+// can be started), else the run's own thread with its transfer buffer.
+std::unique_ptr<RowExecutor> MakeRowExecutor(int32_t jobs, int32_t rowCount, const ProcessSettings& settings,
+                                             RunFrontEnd& frontEnd, RowExecutor::PlaceFn place,
+                                             RowExecutor::JobFn job);
+
+}  // namespace tacetix

@@ -1,0 +1,37 @@
+// One row's file processed, whichever thread takes it: the job the run starts for the row,
+// and how the file ended.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "batch/ProcessFile.h"
+
+namespace tacetix {
+
+// One row to process: its source, its placed output and its log record so far.
+struct RowJob {
+  int32_t Row = 0;
+  std::string Input;
+  std::string Output;
+  Logfile Record;
+};
+
+// How a row's file ended, as ProcessFile leaves it: the file object may still hold a partial
+// output, which the run finishes in the row's turn. No file object: the file never started.
+struct RowDone {
+  FileResult Result = FileResult::Failed;
+  FileOutcome Outcome;
+  Logfile Record;
+  std::unique_ptr<PCMFile> File;
+  double Seconds = 0.0;
+};
+
+// Processes the job's file in a file object of its own with the given transfer buffer
+// (BlockValues doubles); its seconds count from start.
+RowDone ProcessJob(RowJob& job, const ProcessSettings& settings, double* buffer, FileProgress& progress,
+                   RowProgress row, std::chrono::steady_clock::time_point start);
+
+}  // namespace tacetix
