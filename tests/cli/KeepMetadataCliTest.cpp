@@ -30,8 +30,7 @@ CliRun RunCli(const TempDir& dir, const std::string& options) {
 
 TEST(KeepMetadataCli, DroppedChunksNamedOnlyWithTheOption) {
   TempDir dir;
-  Bytes data;
-  for (int16_t v : {0, 0, 300, -300, 0}) Put16(data, static_cast<uint16_t>(v));
+  const Bytes data = Pcm16({0, 0, 300, -300, 0});
   WriteFile(dir.File("a.wav"), WavBuilder().Fmt(1, 1, 8000, 16).Chunk("PEAK", Bytes(24)).Chunk("bext", Bytes(10))
                                    .Data(data).Chunk("LIST", {'e', 'x', 'i', 'f'}).Build());
   WriteWav16(dir.File("u.wav"), 1, {5, 6, 7});
