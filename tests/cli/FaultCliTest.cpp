@@ -9,6 +9,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "support/CliHarness.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -24,11 +25,11 @@ class FaultCliTest : public ::testing::Test {
 
   void SetUp() override { ASSERT_TRUE(HaveProgram("sox")) << "sox is required for these tests"; }
 
-  // shellPrefix runs before the CLI in the same shell (limits, traps).
-  int Cli(const std::string& args, const std::string& shellPrefix = "") {
-    const std::string cli = std::string("exec timeout 60 ") + TACETIX_CLI + " " + args + " 2>&1";
-    return RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && bash -c " + ShellQuote(shellPrefix + cli),
-                      &Out);
+  // fileSizeLimit: bytes a write may reach before it fails (0: no limit).
+  int Cli(const std::string& args, uint64_t fileSizeLimit = 0) {
+    const CliResult run = RunCli(CliCall(TACETIX_CLI, args).In(Dir.Path()).LimitFileSize(fileSizeLimit));
+    Out = run.Out;
+    return run.Status;
   }
   void Tone(const std::string& name, const std::string& format, const std::string& effects) {
     ASSERT_EQ(RunCommand("sox -D -n " + format + " " + ShellQuote(Dir.File(name)) + " " + effects + " 2>&1"), 0);
@@ -59,19 +60,12 @@ class FaultCliTest : public ::testing::Test {
   // Converts long.wav to long_t.wav and sends signal once the output has data; what the
   // CLI printed after that, and its exit status as "rc=N".
   std::string SignalMidWrite(int signal) {
-    const std::string cmd = std::string(TACETIX_CLI) + " --bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"));
-    FILE* pipe = ::popen(("exec " + cmd + " 2>&1 & echo $!; wait $!; echo rc=$?").c_str(), "r");
-    if (!pipe) return "popen failed";
-    char line[4096];
-    if (!std::fgets(line, sizeof line, pipe)) return "no pid";
-    const pid_t pid = std::stoi(line);
+    CliChild cli(CliCall(TACETIX_CLI, "--bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"))));
     for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ::kill(pid, signal);
-    std::string rest;
-    while (std::fgets(line, sizeof line, pipe)) rest += line;
-    ::pclose(pipe);
-    return rest;
+    cli.Signal(signal);
+    const CliResult run = cli.Finish();
+    return run.Out + "rc=" + std::to_string(run.Status) + "\n";
   }
   std::string Line(const std::string& word, const std::string& name, const std::string& output) {
     return word + ": " + Dir.File(name) + " -> " + output + "\n";
@@ -88,7 +82,7 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
   SmallFiles();
   // 64 KiB per file: a.wav and c.wav fit as 24-bit, big.wav does not. SIGXFSZ ignored makes
   // the write fail with EFBIG instead of killing the process.
-  const std::string limit = "ulimit -f 64; trap '' XFSZ; ";
+  const uint64_t limit = 64 * 1024;
   const std::string files = " --bits 24 --subfolder out a.wav big.wav c.wav";
   EXPECT_EQ(Cli(files, limit), 1);
   EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "cli/JsonReport.h"
+#include "support/CliHarness.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -18,13 +20,11 @@ class InputsReportTest : public ::testing::Test {
   std::string Out;  // standard output
   std::string Err;  // standard error
 
-  int Cli(const std::string& args, const std::string& input = "") {
-    const std::string errFile = Dir.File("stderr.txt");
-    const int rc = RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && " + input + TACETIX_CLI + " " + args +
-                                  " 2>" + ShellQuote(errFile),
-                              &Out);
-    Err = ReadText(errFile);
-    return rc;
+  int Cli(const std::string& args, const std::optional<std::string>& input = std::nullopt) {
+    const CliResult run = RunCli(CliCall(TACETIX_CLI, args).In(Dir.Path()).WithInput(input).SeparateErr());
+    Out = run.Out;
+    Err = run.Err;
+    return run.Status;
   }
   // One file of each ending: cut, unchanged, silent, not a wave file.
   void FourKinds() {
@@ -76,7 +76,7 @@ TEST_F(InputsReportTest, FileListsByLineAndByNulWithOddNames) {
   for (const std::string& n : byLine) expected += Done(n, "o/" + n);
   EXPECT_EQ(Out, expected + Done("extra.wav", "o/extra.wav") + "5 files processed ok\n");
 
-  EXPECT_EQ(Cli("--subfolder p -0 --files-from -", "cat list0 | "), 0) << Err;
+  EXPECT_EQ(Cli("--subfolder p -0 --files-from -", nul), 0) << Err;
   EXPECT_EQ(Out, Done("line\nbreak.wav", "p/line\nbreak.wav") + Done("extra.wav", "p/extra.wav") +
                      "2 files processed ok\n");
 

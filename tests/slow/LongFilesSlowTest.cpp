@@ -8,6 +8,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "support/CliHarness.h"
 #include "support/TestSupport.h"
 #include "wave/WaveClass.h"
 
@@ -100,9 +101,10 @@ TEST_F(LongFilesSlowTest, FilesPastTwoAndFourGibibytesAreCutAndReadByFfmpeg) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(SparseInput(in, c.frames, c.rf64In, c.first, c.last));
     EXPECT_EQ(Probe(in), "16," + std::to_string(c.frames) + "\n") << "ffprobe reads the input as built";
-    std::string said;
-    ASSERT_EQ(RunCommand(std::string(TACETIX_CLI) + " -q --subfolder out --bits " + c.bits + " " + ShellQuote(in) +
-                             " 2>&1", &said), 0) << said;
+    const CliResult said = RunCli(CliCall(TACETIX_CLI, std::string("-q --subfolder out --bits ") + c.bits + " " +
+                                                           ShellQuote(in))
+                                      .TimeLimit(std::chrono::seconds(900)));
+    ASSERT_EQ(said.Status, 0) << said.Out;
     const uint64_t kept = c.last - c.first + 1;
     const uint64_t dataBytes = kept * c.outFrameBytes;
     const Bytes head = HeadOf(out, 80);
