@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "cli/CliOptions.h"
-#include "support/CliHarness.h"
+#include "CliFixture.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -16,17 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CliTest : public ::testing::Test {
+class CliTest : public clitest::CliFixture {
  protected:
-  TempDir Dir;
-  std::string Out;
-
-  // Runs the CLI inside the temp folder; stdout and stderr in Out, in the order written.
-  int Cli(const std::string& args, const std::string& shellPrefix = "") {
-    const CliResult run = RunCli(CliCall(TACETIX_CLI, args).In(Dir.Path()).AfterShell(shellPrefix));
-    Out = run.Out;
-    return run.Status;
-  }
   void Tone(const std::string& name, const std::string& format, const std::string& effects) {
     ASSERT_EQ(RunCommand("sox -n " + format + " " + ShellQuote(Dir.File(name)) + " " + effects + " 2>&1"), 0)
         << "sox is required";
@@ -96,7 +87,7 @@ TEST_F(CliTest, NamesInADeletedCurrentFolderAreAUsageError) {
   const std::string gone = "mkdir gone && cd gone && rmdir ../gone && ";
   for (const std::string& args : {std::string("../a.wav"), "--output-dir out " + Dir.File("a.wav")}) {
     SCOPED_TRACE(args);
-    EXPECT_EQ(Cli("--suffix _t " + args, gone), 2);
+    EXPECT_EQ(Run(Call("--suffix _t " + args).AfterShell(gone)), 2);
     EXPECT_NE(Out.find("cannot tell where "), std::string::npos) << Out;
   }
   EXPECT_FALSE(fs::exists(Dir.File("a_t.wav")));
