@@ -117,8 +117,8 @@ TEST_F(CliTest, ExitStatusFollowsTheFiles) {
 TEST_F(CliTest, InterruptCancelsTheFileInProgressAndClosesTheLog) {
   ASSERT_TRUE(HaveProgram("sox")) << "sox is required for this test";
   Tone("long.wav", "-r 48000 -c 2 -b 16", "synth 600 sine 440");
-  CliChild cli(CliCall(TACETIX_CLI, "--bits 64f --suffix _t --log " + ShellQuote(Dir.File("run.log")) + " " +
-                                        ShellQuote(Dir.File("long.wav"))));
+  CliChild cli(Call("--bits 64f --suffix _t --log " + ShellQuote(Dir.File("run.log")) + " " +
+                    ShellQuote(Dir.File("long.wav"))));
   // Wait until the output has started, then interrupt.
   for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

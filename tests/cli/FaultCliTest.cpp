@@ -44,7 +44,7 @@ class FaultCliTest : public clitest::CliFixture {
   // Converts long.wav to long_t.wav and sends signal once the output has data; what the
   // CLI printed after that, and its exit status as "rc=N".
   std::string SignalMidWrite(int signal) {
-    CliChild cli(CliCall(TACETIX_CLI, "--bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"))));
+    CliChild cli(Call("--bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"))));
     for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     cli.Signal(signal);

@@ -90,6 +90,14 @@ void CliChild::Kill() {
   for (int* fd : {&in_, &out_, &err_}) CloseFd(*fd);
 }
 
+// Writes what the pipe takes now; closes it when all is written or the child stopped reading.
+void CliChild::FeedInput() {
+  const std::string& input = *call_.Input;
+  const ssize_t put = ::write(in_, input.data() + written_, input.size() - written_);
+  if (put > 0) written_ += static_cast<size_t>(put);
+  if ((put < 0 && errno != EAGAIN && errno != EINTR) || written_ == input.size()) CloseFd(in_);
+}
+
 // One poll of the open streams: feeds standard input, reads what came out.
 bool CliChild::Pump(CliResult& result, int waitMs) {
   pollfd fds[3];
@@ -101,10 +109,7 @@ bool CliChild::Pump(CliResult& result, int waitMs) {
   for (nfds_t i = 0; i < n; ++i) {
     if (fds[i].revents == 0) continue;
     if (fds[i].fd == in_) {
-      const std::string& input = *call_.Input;
-      const ssize_t put = ::write(in_, input.data() + written_, input.size() - written_);
-      if (put > 0) written_ += static_cast<size_t>(put);
-      if ((put < 0 && errno != EAGAIN && errno != EINTR) || written_ == input.size()) CloseFd(in_);
+      FeedInput();
       continue;
     }
     char buf[65536];

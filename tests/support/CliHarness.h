@@ -56,6 +56,7 @@ class CliChild {
 
  private:
   bool Pump(CliResult& result, int waitMs);
+  void FeedInput();
   void Kill();
 
   CliCall call_;
