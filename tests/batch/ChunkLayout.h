@@ -29,14 +29,7 @@ inline Bytes List(const char* type, const Bytes& entries) {
   return b;
 }
 
-inline Bytes Entry(const char* id, const Bytes& body) {
-  Bytes b;
-  PutId(b, id);
-  Put32(b, static_cast<uint32_t>(body.size()));
-  b.insert(b.end(), body.begin(), body.end());
-  if (body.size() & 1) b.push_back(0);
-  return b;
-}
+inline Bytes Entry(const char* id, const Bytes& body) { return testsupport::ChunkBytes(id, body); }
 
 inline Bytes Bext(uint64_t timeReference, size_t size = 602) {
   Bytes b(size, 0);

@@ -9,24 +9,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "CliFixture.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
+using clitest::ExpectReadableWav;
 namespace fs = std::filesystem;
 
 namespace {
 
-class BadInputTest : public ::testing::Test {
+class BadInputTest : public clitest::CliFixture {
  protected:
-  TempDir Dir;
-  std::string Out;
-
-  // A hang is a failure too: timeout's 124 is no status the CLI gives.
-  int Cli(const std::string& args) {
-    return RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && timeout 60 " + TACETIX_CLI + " " + args +
-                          " 2>&1",
-                      &Out);
-  }
   std::string OneFile(const std::string& name, const Bytes& bytes, const std::string& options) {
     WriteFile(Dir.File(name), bytes);
     Cli("--keep-going --subfolder out " + options + " -- " + ShellQuote(name));
@@ -37,17 +30,6 @@ class BadInputTest : public ::testing::Test {
     return static_cast<size_t>(std::distance(fs::directory_iterator(Dir.File("out")), fs::directory_iterator()));
   }
 };
-
-// The canonical header's sizes agree with the file, and sox reads every sample of it.
-void ExpectReadableWav(const std::string& path) {
-  const Bytes b = ReadFile(path);
-  ASSERT_GE(b.size(), 44u) << path;
-  const uint32_t dataBytes = Le32At(b, 40);
-  EXPECT_EQ(Le32At(b, 4) + 8u, b.size()) << path;
-  EXPECT_EQ(44u + dataBytes + (dataBytes & 1u), b.size()) << path;
-  std::string err;
-  EXPECT_EQ(RunCommand("sox -V1 " + ShellQuote(path) + " -n 2>&1", &err), 0) << path << ": " << err;
-}
 
 std::vector<long> AsInt16(const std::vector<double>& samples) {
   std::vector<long> v;

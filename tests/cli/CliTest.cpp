@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "cli/CliOptions.h"
+#include "CliFixture.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -15,17 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CliTest : public ::testing::Test {
+class CliTest : public clitest::CliFixture {
  protected:
-  TempDir Dir;
-  std::string Out;
-
-  // Runs the CLI inside the temp folder; stdout in Out, stderr appended to it after a marker.
-  int Cli(const std::string& args) {
-    return RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && " + TACETIX_CLI + " " + args +
-                          " 2>&1",
-                      &Out);
-  }
   void Tone(const std::string& name, const std::string& format, const std::string& effects) {
     ASSERT_EQ(RunCommand("sox -n " + format + " " + ShellQuote(Dir.File(name)) + " " + effects + " 2>&1"), 0)
         << "sox is required";
@@ -92,10 +84,10 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing) {
 
 TEST_F(CliTest, NamesInADeletedCurrentFolderAreAUsageError) {
   WriteWav16(Dir.File("a.wav"), 1, {0, 100});
-  const std::string gone = "cd " + ShellQuote(Dir.Path().string()) + " && mkdir gone && cd gone && rmdir ../gone && ";
+  const std::string gone = "mkdir gone && cd gone && rmdir ../gone && ";
   for (const std::string& args : {std::string("../a.wav"), "--output-dir out " + Dir.File("a.wav")}) {
     SCOPED_TRACE(args);
-    EXPECT_EQ(RunCommand(gone + TACETIX_CLI + " --suffix _t " + args + " 2>&1", &Out), 2);
+    EXPECT_EQ(Run(Call("--suffix _t " + args).AfterShell(gone)), 2);
     EXPECT_NE(Out.find("cannot tell where "), std::string::npos) << Out;
   }
   EXPECT_FALSE(fs::exists(Dir.File("a_t.wav")));
@@ -125,20 +117,14 @@ TEST_F(CliTest, ExitStatusFollowsTheFiles) {
 TEST_F(CliTest, InterruptCancelsTheFileInProgressAndClosesTheLog) {
   ASSERT_TRUE(HaveProgram("sox")) << "sox is required for this test";
   Tone("long.wav", "-r 48000 -c 2 -b 16", "synth 600 sine 440");
-  const std::string cmd = std::string(TACETIX_CLI) + " --bits 64f --suffix _t --log " +
-                          ShellQuote(Dir.File("run.log")) + " " + ShellQuote(Dir.File("long.wav"));
-  FILE* pipe = ::popen(("exec " + cmd + " 2>&1 & echo $!; wait $!; echo rc=$?").c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  char line[4096];
-  ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
-  const pid_t pid = std::stoi(line);
+  CliChild cli(Call("--bits 64f --suffix _t --log " + ShellQuote(Dir.File("run.log")) + " " +
+                    ShellQuote(Dir.File("long.wav"))));
   // Wait until the output has started, then interrupt.
   for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ::kill(pid, SIGINT);
-  std::string rest;
-  while (std::fgets(line, sizeof line, pipe)) rest += line;
-  ::pclose(pipe);
+  cli.Signal(SIGINT);
+  const CliResult run = cli.Finish();
+  const std::string rest = run.Out + "rc=" + std::to_string(run.Status) + "\n";
   EXPECT_NE(rest.find("tacetix-cli: " + Dir.File("long.wav") + ": cancelled\n"), std::string::npos) << rest;
   EXPECT_NE(rest.find("rc=1"), std::string::npos) << rest;
   const std::string log = ReadText(Dir.File("run.log"));

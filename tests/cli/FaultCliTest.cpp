@@ -9,6 +9,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "CliFixture.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -16,20 +17,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FaultCliTest : public ::testing::Test {
+class FaultCliTest : public clitest::CliFixture {
  protected:
-  TempDir Dir;
-  std::string Out;
   std::map<std::string, Bytes> Sources;
 
   void SetUp() override { ASSERT_TRUE(HaveProgram("sox")) << "sox is required for these tests"; }
 
-  // shellPrefix runs before the CLI in the same shell (limits, traps).
-  int Cli(const std::string& args, const std::string& shellPrefix = "") {
-    const std::string cli = std::string("exec timeout 60 ") + TACETIX_CLI + " " + args + " 2>&1";
-    return RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && bash -c " + ShellQuote(shellPrefix + cli),
-                      &Out);
-  }
   void Tone(const std::string& name, const std::string& format, const std::string& effects) {
     ASSERT_EQ(RunCommand("sox -D -n " + format + " " + ShellQuote(Dir.File(name)) + " " + effects + " 2>&1"), 0);
     Sources[Dir.File(name)] = ReadFile(Dir.File(name));
@@ -45,33 +38,18 @@ class FaultCliTest : public ::testing::Test {
   // Every wave file under folder: header sizes that agree with the file, and sox reads all of it.
   void ExpectOutputsReadable(const std::string& folder) {
     if (!fs::exists(folder)) return;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-      if (!entry.is_regular_file() || entry.path().extension() != ".wav") continue;
-      const std::string path = entry.path().string();
-      const Bytes b = ReadFile(path);
-      ASSERT_GE(b.size(), 44u) << path;
-      EXPECT_EQ(Le32At(b, 4) + 8u, b.size()) << path;
-      EXPECT_EQ(44u + Le32At(b, 40) + (Le32At(b, 40) & 1u), b.size()) << path;
-      std::string err;
-      EXPECT_EQ(RunCommand("sox -V1 " + ShellQuote(path) + " -n 2>&1", &err), 0) << path << ": " << err;
-    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+      if (entry.is_regular_file() && entry.path().extension() == ".wav") clitest::ExpectReadableWav(entry.path());
   }
   // Converts long.wav to long_t.wav and sends signal once the output has data; what the
   // CLI printed after that, and its exit status as "rc=N".
   std::string SignalMidWrite(int signal) {
-    const std::string cmd = std::string(TACETIX_CLI) + " --bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"));
-    FILE* pipe = ::popen(("exec " + cmd + " 2>&1 & echo $!; wait $!; echo rc=$?").c_str(), "r");
-    if (!pipe) return "popen failed";
-    char line[4096];
-    if (!std::fgets(line, sizeof line, pipe)) return "no pid";
-    const pid_t pid = std::stoi(line);
+    CliChild cli(Call("--bits 64f --suffix _t " + ShellQuote(Dir.File("long.wav"))));
     for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ::kill(pid, signal);
-    std::string rest;
-    while (std::fgets(line, sizeof line, pipe)) rest += line;
-    ::pclose(pipe);
-    return rest;
+    cli.Signal(signal);
+    const CliResult run = cli.Finish();
+    return run.Out + "rc=" + std::to_string(run.Status) + "\n";
   }
   std::string Line(const std::string& word, const std::string& name, const std::string& output) {
     return word + ": " + Dir.File(name) + " -> " + output + "\n";
@@ -88,9 +66,9 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
   SmallFiles();
   // 64 KiB per file: a.wav and c.wav fit as 24-bit, big.wav does not. SIGXFSZ ignored makes
   // the write fail with EFBIG instead of killing the process.
-  const std::string limit = "ulimit -f 64; trap '' XFSZ; ";
+  const uint64_t limit = 64 * 1024;
   const std::string files = " --bits 24 --subfolder out a.wav big.wav c.wav";
-  EXPECT_EQ(Cli(files, limit), 1);
+  EXPECT_EQ(Run(Call(files).LimitFileSize(limit)), 1);
   EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
                      "1 file processed ok, 1 with errors\n");
   EXPECT_FALSE(fs::exists(Dir.File("out/c.wav")));
@@ -100,7 +78,7 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
   ExpectSourcesUnchanged();
 
   fs::remove_all(Dir.File("out"));
-  EXPECT_EQ(Cli("--keep-going" + files, limit), 1);
+  EXPECT_EQ(Run(Call("--keep-going" + files).LimitFileSize(limit)), 1);
   EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
                      Line("done", "c.wav", Dir.File("out/c.wav")) + "2 files processed ok, 1 with errors\n");
   ExpectOutputsReadable(Dir.File("out"));

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli/JsonReport.h"
+#include "CliFixture.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -12,20 +13,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class InputsReportTest : public ::testing::Test {
+class InputsReportTest : public clitest::CliFixture {
  protected:
-  TempDir Dir;
-  std::string Out;  // standard output
-  std::string Err;  // standard error
-
-  int Cli(const std::string& args, const std::string& input = "") {
-    const std::string errFile = Dir.File("stderr.txt");
-    const int rc = RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && " + input + TACETIX_CLI + " " + args +
-                                  " 2>" + ShellQuote(errFile),
-                              &Out);
-    Err = ReadText(errFile);
-    return rc;
-  }
+  // Standard output in Out, standard error in Err.
+  int Cli(const std::string& args) { return Run(Call(args).SeparateErr()); }
   // One file of each ending: cut, unchanged, silent, not a wave file.
   void FourKinds() {
     WriteWav16(Dir.File("a.wav"), 1, {0, 0, 100, 200, 0, 0});
@@ -76,7 +67,7 @@ TEST_F(InputsReportTest, FileListsByLineAndByNulWithOddNames) {
   for (const std::string& n : byLine) expected += Done(n, "o/" + n);
   EXPECT_EQ(Out, expected + Done("extra.wav", "o/extra.wav") + "5 files processed ok\n");
 
-  EXPECT_EQ(Cli("--subfolder p -0 --files-from -", "cat list0 | "), 0) << Err;
+  EXPECT_EQ(Run(Call("--subfolder p -0 --files-from -").WithInput(nul).SeparateErr()), 0) << Err;
   EXPECT_EQ(Out, Done("line\nbreak.wav", "p/line\nbreak.wav") + Done("extra.wav", "p/extra.wav") +
                      "2 files processed ok\n");
 

@@ -2,6 +2,7 @@
 // with the option and nowhere without it.
 #include <gtest/gtest.h>
 
+#include "support/CliHarness.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -15,12 +16,14 @@ struct CliRun {
   std::string Log;
 };
 
-CliRun RunCli(const TempDir& dir, const std::string& options) {
+CliRun RunKeep(const TempDir& dir, const std::string& options) {
   CliRun run;
-  const std::string cd = "cd " + ShellQuote(dir.Path().string()) + " && ";
-  run.Status = RunCommand(cd + TACETIX_CLI + " -k -v --suffix _k --overwrite --log run.log --report r.jsonl " + options +
-                              " a.wav u.wav bad.wav 2>/dev/null",
-                          &run.Out);
+  const CliResult result = RunCli(CliCall(TACETIX_CLI, "-k -v --suffix _k --overwrite --log run.log --report r.jsonl " +
+                                                          options + " a.wav u.wav bad.wav")
+                                      .In(dir.Path())
+                                      .SeparateErr());
+  run.Status = result.Status;
+  run.Out = result.Out;
   run.Report = ReadText(dir.File("r.jsonl"));
   run.Log = ReadText(dir.File("run.log"));
   return run;
@@ -30,8 +33,7 @@ CliRun RunCli(const TempDir& dir, const std::string& options) {
 
 TEST(KeepMetadataCli, DroppedChunksNamedOnlyWithTheOption) {
   TempDir dir;
-  Bytes data;
-  for (int16_t v : {0, 0, 300, -300, 0}) Put16(data, static_cast<uint16_t>(v));
+  const Bytes data = Pcm16({0, 0, 300, -300, 0});
   WriteFile(dir.File("a.wav"), WavBuilder().Fmt(1, 1, 8000, 16).Chunk("PEAK", Bytes(24)).Chunk("bext", Bytes(10))
                                    .Data(data).Chunk("LIST", {'e', 'x', 'i', 'f'}).Build());
   WriteWav16(dir.File("u.wav"), 1, {5, 6, 7});
@@ -55,7 +57,7 @@ TEST(KeepMetadataCli, DroppedChunksNamedOnlyWithTheOption) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Options);
-    const CliRun run = RunCli(dir, c.Options);
+    const CliRun run = RunKeep(dir, c.Options);
     EXPECT_EQ(run.Status, 1);
     std::vector<std::string> records;
     for (size_t at = 0, end; (end = run.Report.find('\n', at)) != std::string::npos; at = end + 1)

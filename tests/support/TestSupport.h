@@ -1,5 +1,5 @@
-// Helpers shared by the test suites: a byte-level WAV builder, temporary folders,
-// whole-file reads and running peer programs (sox, ffmpeg).
+// Helpers shared by the test suites: temporary folders, whole-file reads and writes, running
+// peer programs (sox, ffmpeg) and reading back what was written.
 #pragma once
 
 #include <cstdint>
@@ -7,37 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "support/WavBuilder.h"
+
 namespace testsupport {
-
-using Bytes = std::vector<uint8_t>;
-
-void Put16(Bytes& b, uint32_t v);
-// Little-endian fields of a file's bytes, for checking headers.
-uint32_t Le16At(const Bytes& b, size_t at);
-uint32_t Le32At(const Bytes& b, size_t at);
-void Put32(Bytes& b, uint32_t v);
-void PutId(Bytes& b, const char* id);
-
-// Assembles a RIFF/WAVE file chunk by chunk, so a malformed header is one line to write.
-struct WavBuilder {
-  Bytes body;  // everything after the 12-byte RIFF header
-  uint32_t riffSizeOverride = 0;
-  bool overrideRiff = false;
-  const char* riffId = "RIFF";
-  const char* formType = "WAVE";
-
-  WavBuilder& Chunk(const char* id, const Bytes& data, bool pad = true);
-  WavBuilder& ChunkDeclared(const char* id, uint32_t declaredSize, const Bytes& data);
-  WavBuilder& Fmt(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint16_t blockAlign = 0);
-  WavBuilder& Data(const Bytes& data);
-  Bytes Build() const;
-};
-
-Bytes FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint16_t blockAlign = 0);
-// A whole canonical PCM file in one call.
-Bytes SimpleWav(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& data);
-// 16-bit little-endian samples.
-Bytes Pcm16(const std::vector<int16_t>& samples);
 
 // A fresh folder under the system temp folder, removed on destruction.
 class TempDir {

@@ -15,36 +15,9 @@ namespace {
 
 constexpr uint32_t InDs64 = 0xFFFFFFFF;
 
-void Put64(Bytes& b, uint64_t v) {
-  Put32(b, static_cast<uint32_t>(v));
-  Put32(b, static_cast<uint32_t>(v >> 32));
-}
-
-struct TableEntry {
-  const char* id;
-  uint64_t size;
-};
-
-// A ds64 body: 64-bit RIFF size, data size, sample count, then the table of other chunks' sizes.
-Bytes Ds64(uint64_t riffSize, uint64_t dataSize, std::vector<TableEntry> table = {}, int64_t tableLength = -1) {
-  Bytes b;
-  Put64(b, riffSize);
-  Put64(b, dataSize);
-  Put64(b, dataSize / 2);
-  Put32(b, tableLength >= 0 ? static_cast<uint32_t>(tableLength) : static_cast<uint32_t>(table.size()));
-  for (const TableEntry& e : table) {
-    PutId(b, e.id);
-    Put64(b, e.size);
-  }
-  return b;
-}
-
-WavBuilder Rf64(const char* form = "RF64") {
-  WavBuilder w;
-  w.riffId = form;
-  w.overrideRiff = true;
-  w.riffSizeOverride = InDs64;
-  return w;
+// A ds64 body whose sample count is that of 16-bit samples.
+Bytes Ds64(uint64_t riffSize, uint64_t dataSize, const std::vector<Ds64Entry>& table = {}, int64_t tableLength = -1) {
+  return Ds64Body(riffSize, dataSize, dataSize / 2, table, tableLength);
 }
 
 const Bytes Samples = Pcm16({100, -200, 300, -400});

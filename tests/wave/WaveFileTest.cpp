@@ -246,12 +246,7 @@ TEST_F(WaveFileTest, OddDataGetsAPadByteAndAbandonedOutputsAreFinished) {
 }
 
 TEST_F(WaveFileTest, ExtensibleInputsWriteAPlainTag) {
-  Bytes ext = FmtBody(0xFFFE, 1, 48000, 32, 4);
-  Put16(ext, 22);
-  Put16(ext, 32);
-  Put32(ext, 4);
-  Put16(ext, 3);  // sub-format: IEEE float
-  ext.insert(ext.end(), {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
+  const Bytes ext = ExtensibleFmtBody(3, 1, 48000, 32, 4);  // sub-format: IEEE float
   Bytes data;
   Put32(data, 0x3F000000);  // 0.5f
   PCMFile f;

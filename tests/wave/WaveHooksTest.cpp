@@ -20,17 +20,6 @@ std::string Ids(const std::vector<ChunkEntry>& chunks) {
   return ids;
 }
 
-Bytes ExtensibleFmt(uint16_t channels, uint16_t bits, uint32_t mask) {
-  Bytes f = FmtBody(0xFFFE, channels, 48000, bits);
-  Put16(f, 22);
-  Put16(f, bits);
-  Put32(f, mask);
-  Put32(f, 1);
-  const uint8_t tail[12] = {0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
-  f.insert(f.end(), tail, tail + 12);
-  return f;
-}
-
 Bytes WithTail(Bytes file, const char* tail) {
   file.insert(file.end(), tail, tail + std::strlen(tail));
   return file;
@@ -58,7 +47,7 @@ TEST(WaveHooksTest, InputChunkListStopsQuietlyAfterTheData) {
        true, "fmt =16 data=8 id3 =0 ", 0},
       {"a cut-off header ends the list", WithTail(WavBuilder{}.Fmt(1, 2, 44100, 16).Data(data).Build(), "ID3 "),
        true, "fmt =16 data=8 ", 0},
-      {"extensible fmt gives its mask", WavBuilder{}.Chunk("fmt ", ExtensibleFmt(6, 24, 0x3F)).Data(Bytes(18, 0)).Build(),
+      {"extensible fmt gives its mask", WavBuilder{}.Chunk("fmt ", ExtensibleFmtBody(1, 6, 48000, 24, 0x3F)).Data(Bytes(18, 0)).Build(),
        true, "fmt =40 data=18 ", 0x3F},
   };
   TempDir dir;
@@ -89,14 +78,8 @@ TEST(WaveHooksTest, OutputExtrasAreCountedInTheSizes) {
     Bytes before, after;
     int32_t bits;  // output bits, -1 = as the input (16)
   };
-  Bytes bext;
-  PutId(bext, "bext");
-  Put32(bext, 3);
-  bext.insert(bext.end(), {7, 8, 9, 0});
-  Bytes cue;
-  PutId(cue, "cue ");
-  Put32(cue, 4);
-  Put32(cue, 0);
+  const Bytes bext = ChunkBytes("bext", {7, 8, 9});
+  const Bytes cue = ChunkBytes("cue ", Bytes(4, 0));
   const Case cases[] = {
       {"extensible only", true, {}, {}, -1},
       {"chunks around the data", false, bext, cue, -1},
