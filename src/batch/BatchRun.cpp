@@ -73,7 +73,7 @@ class Run {
   using Clock = std::chrono::steady_clock;
   Clock::time_point RowStart;
   RowResult Current;  // the started row that has no final word yet
-  std::unique_ptr<PCMFile> Pending;  // the file of a row that started and did not reach done
+  std::unique_ptr<RowFile> Pending;  // the file of a row that started and did not reach done
   int32_t PendingRow = -1;
   std::string PendingOutput;  // the output path of that file, once it has one
   bool PendingRefused = false;  // its row already shows a refusal word
@@ -107,9 +107,9 @@ std::string Run::LogConflict() const { return SideFileConflict(Req, Req.LogName,
 // Releasing the object finishes a partial output and moves it onto its name.
 void Run::ReleasePending() {
   if (!Pending) return;
-  Pending->CloseOutput();
+  const bool moved = Pending->ReleaseOutput();
   FileId id;
-  if (Pending->OutputMoved() && IdentityOf(PendingOutput, id)) WrittenIds.Add(id);
+  if (moved && IdentityOf(PendingOutput, id)) WrittenIds.Add(id);
   Pending.reset();
 }
 
@@ -124,7 +124,7 @@ void Run::SettlePending(int32_t nextRow) {
       EndRow(PendingRow, "cancelled");
     }
   }
-  Pending = std::make_unique<PCMFile>();
+  Pending = std::make_unique<RowFile>();
   PendingRow = nextRow;
   PendingOutput.clear();
   PendingRefused = false;
@@ -225,7 +225,7 @@ FileResult Run::ProcessHere(int32_t row, const std::string& file, const OutputPa
 FileResult Run::TakeFromWorker(int32_t row, int32_t& code, FileOutcome& outcome) {
   RowDone done = Ahead->Wait(row, [this] { return Fe.Pump(); });
   // A row the worker never started (a cancel, no memory) still ends as a pending file does.
-  Pending = done.File ? std::move(done.File) : std::make_unique<PCMFile>();
+  Pending = done.File ? std::move(done.File) : std::make_unique<RowFile>();
   Record = std::move(done.Record);
   Current.Seconds = done.Seconds;
   code = done.Code;

@@ -8,7 +8,8 @@
 #include "batch/BatchRun.h"
 #include "batch/ProcessSettings.h"
 #include "log/unit_logging.h"
-#include "wave/WaveClass.h"
+#include "batch/RowFile.h"
+#include "wave/WaveFormat.h"
 
 namespace tacetix {
 
@@ -42,7 +43,7 @@ struct RowProgress {
 
 struct FileContext {
   const ProcessSettings& Settings;
-  PCMFile& File;
+  RowFile& File;
   double* Buffer;  // BlockValues doubles
   RunFrontEnd& FrontEnd;
   RowProgress Progress;

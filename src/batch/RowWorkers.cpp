@@ -117,7 +117,7 @@ RowDone RowWorkers::Settle(RowJob& job, std::unique_ptr<double[]>& buffer) {
 
 RowDone RowWorkers::Process(RowJob& job, double* buffer) {
   RowDone done;
-  done.File = std::make_unique<PCMFile>();
+  done.File = std::make_unique<RowFile>();
   done.Record = std::move(job.Record);
   WorkerFrontEnd frontEnd(CancelFlag);
   FileContext context{Settings, *done.File, buffer, frontEnd, RowProgress{job.Row, 0.0f}, &done.Record};

@@ -32,7 +32,7 @@ struct RowDone {
   int32_t Code = 0;
   FileOutcome Outcome;
   Logfile Record;
-  std::unique_ptr<PCMFile> File;
+  std::unique_ptr<RowFile> File;
   double Seconds = 0.0;
 };
 

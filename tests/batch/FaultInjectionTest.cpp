@@ -193,7 +193,7 @@ TEST_F(FaultInjectionTest, FinishThatFailsMakesTheFileAnError) {
     ProcessSettings settings;
     settings.BitsChoice = 1;
     FakeFrontEnd fe;
-    PCMFile file;
+    RowFile file;
     FileContext c{settings, file, Buffer.data(), fe, RowProgress{0, 100.0f}, nullptr};
     int32_t failCode = 0;
     return static_cast<int>(ProcessFile(c, Dir.File("a.wav"), out, failCode));

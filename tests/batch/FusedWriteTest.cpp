@@ -11,6 +11,7 @@
 #include "batch/ProcessFile.h"
 #include "support/TestSupport.h"
 #include "wave/SampleBlock.h"
+#include "wave/WaveClass.h"
 
 using namespace tacetix;
 using namespace testsupport;
@@ -78,7 +79,7 @@ TEST(FusedWrite, WholeFilesMatchTheUnfusedWrite) {
     s.Overwrite = true;  // every case writes out.wav again
     s.ThresholdBegin = s.ThresholdEnd = 0.0;
     FakeFrontEnd fe;
-    PCMFile file;
+    RowFile file;
     FileContext context{s, file, buffer.data(), fe, RowProgress{0, 100.0f}, nullptr};
     FileOutcome outcome;
     int32_t code = 0;

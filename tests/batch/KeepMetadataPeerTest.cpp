@@ -25,7 +25,7 @@ class KeepMetadataPeerTest : public ::testing::Test {
   }
   // Runs ProcessFile on in; the output's name.
   std::string Process(const std::string& in) {
-    PCMFile file;
+    RowFile file;
     FileContext c{Settings, file, Buffer.data(), Fe, RowProgress{0, 100.0f}, nullptr};
     int32_t code = 0;
     EXPECT_EQ(ProcessFile(c, in, Dir.File("out.wav"), code, &Outcome), FileResult::Done) << in;

@@ -23,7 +23,7 @@ class OneFileTest : public ::testing::Test {
 
   tacetix::FileResult RunFile(const tacetix::ProcessSettings& settings, const std::string& in,
                               const std::string& out, tacetix::Logfile* record) {
-    tacetix::PCMFile file;
+    tacetix::RowFile file;
     tacetix::FileContext c{settings, file, Buffer.data(), Fe, tacetix::RowProgress{0, 100.0f}, record};
     return tacetix::ProcessFile(c, in, out, Code, &Outcome);
   }

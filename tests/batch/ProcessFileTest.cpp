@@ -224,7 +224,7 @@ TEST_F(ProcessFileTest, CancelDuringTheWriteLeavesAReadableShorterFile) {
   // Pumps: beginning 1, end 1, then the write; cancel before its second block.
   Fe.CancelAtPump = 4;
   {
-    PCMFile file;
+    RowFile file;
     FileContext c{S, file, Buffer.data(), Fe, RowProgress{0, 100.0f}, nullptr};
     ASSERT_EQ(ProcessFile(c, In(), Out(), Code), FileResult::Cancelled);
   }  // releasing the object finishes the output

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "wave/LevelTime.h"
 #include "wave/WaveClass.h"
 
 using namespace tacetix;
