@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include "support/TestSupport.h"
-#include "wave/WaveClass.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <vector>
 
 #include "support/TestSupport.h"
 #include "wave/LevelTime.h"
+#include "wave/RiffLayout.h"
 #include "wave/WaveClass.h"
 
 using namespace tacetix;
@@ -252,7 +254,8 @@ TEST_F(WaveFileTest, ExtensibleInputsWriteAPlainTag) {
   Put16(ext, 32);
   Put32(ext, 4);
   Put16(ext, 3);  // sub-format: IEEE float
-  ext.insert(ext.end(), {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
+  Put16(ext, 0);  // the rest of the GUID's leading code
+  ext.insert(ext.end(), std::begin(SubFormatTail), std::end(SubFormatTail));
   Bytes data;
   Put32(data, 0x3F000000);  // 0.5f
   PCMFile f;

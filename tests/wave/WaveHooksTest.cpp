@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "wave/RiffLayout.h"
 #include "wave/WaveClass.h"
 
 using namespace tacetix;
@@ -26,8 +28,7 @@ Bytes ExtensibleFmt(uint16_t channels, uint16_t bits, uint32_t mask) {
   Put16(f, bits);
   Put32(f, mask);
   Put32(f, 1);
-  const uint8_t tail[12] = {0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
-  f.insert(f.end(), tail, tail + 12);
+  f.insert(f.end(), std::begin(SubFormatTail), std::end(SubFormatTail));
   return f;
 }
 
