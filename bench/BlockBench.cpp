@@ -12,7 +12,8 @@
 
 #include "batch/ProcessFile.h"
 #include "wave/SampleBlock.h"
-#include "wave/WaveClass.h"
+#include "wave/SampleCodecs.h"
+#include "wave/WaveFormat.h"
 
 using namespace tacetix;
 

@@ -10,7 +10,8 @@
 
 #include "wave/CodecKernels.h"
 #include "wave/SampleBlock.h"
-#include "wave/WaveClass.h"
+#include "wave/SampleCodecs.h"
+#include "wave/WaveFormat.h"
 
 using namespace tacetix;
 

@@ -45,7 +45,7 @@ struct PendingRow {
   int32_t Row = -1;
   bool Active = false;
   End How = End::Open;
-  std::unique_ptr<PCMFile> File;  // the row's file object, holding any partial output
+  std::unique_ptr<RowFile> File;  // the row's file object, holding any partial output
   std::string Output;             // the output path, once the row has one
 };
 
@@ -119,9 +119,9 @@ std::string Run::LogConflict() const { return SideFileConflict(Req, Req.LogName,
 // onto its name.
 void Run::ReleaseOutput() {
   if (!Pending.File) return;
-  Pending.File->CloseOutput();
+  const bool moved = Pending.File->ReleaseOutput();
   FileId id;
-  if (Pending.File->OutputMoved() && IdentityOf(Pending.Output, id)) WrittenIds.Add(id);
+  if (moved && IdentityOf(Pending.Output, id)) WrittenIds.Add(id);
   Pending.File.reset();
 }
 

@@ -13,7 +13,7 @@ namespace {
 constexpr uint64_t MaxCarriedTotal = 64u << 20;
 
 // The chunk's body when it may be carried; a LIST's type even when its body is too large.
-SourceChunk ReadChunk(PCMFile& file, const ChunkEntry& entry, uint64_t& budget) {
+SourceChunk ReadChunk(WaveReader& file, const ChunkEntry& entry, uint64_t& budget) {
   SourceChunk c;
   c.Id = entry.Id;
   if (!CarriedId(entry.Id)) return c;
@@ -31,22 +31,23 @@ SourceChunk ReadChunk(PCMFile& file, const ChunkEntry& entry, uint64_t& budget) 
 
 }  // namespace
 
-void PrepareKeptMetadata(PCMFile& file, const WaveInfo& info, int64_t wholeSamples, FileOutcome& outcome) {
+OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples,
+                                 FileOutcome& outcome) {
   const int64_t ch = info.Channels;
   const int64_t lastSample = std::min<int64_t>(outcome.KeepLast, wholeSamples - 1);
   const KeptFrames frames{static_cast<uint64_t>(outcome.KeepFirst / ch), static_cast<uint64_t>(std::max<int64_t>(0, lastSample / ch))};
   std::vector<SourceChunk> chunks;
   uint64_t budget = MaxCarriedTotal;
-  for (const ChunkEntry& entry : file.InputChunks()) chunks.push_back(ReadChunk(file, entry, budget));
+  for (const ChunkEntry& entry : source.Chunks()) chunks.push_back(ReadChunk(source, entry, budget));
   KeptChunks kept = ChooseKeptChunks(chunks, frames);
   OutputExtras extras;
   const int32_t bits = outcome.TargetBits == -1 ? info.BitsPerSample : outcome.TargetBits;
   extras.Extensible = info.Channels > 2 || bits > 16;
-  extras.ChannelMask = extras.Extensible ? OutputChannelMask(file.InputChannelMask(), info.Channels) : 0;
+  extras.ChannelMask = extras.Extensible ? OutputChannelMask(source.ChannelMask(), info.Channels) : 0;
   extras.BeforeData = std::move(kept.BeforeData);
   extras.AfterData = std::move(kept.AfterData);
-  file.SetOutputExtras(std::move(extras));
   outcome.DroppedChunks = std::move(kept.Dropped);
+  return extras;
 }
 
 }  // namespace tacetix

@@ -4,13 +4,17 @@
 #include <cstdint>
 
 #include "batch/ProcessFile.h"
+#include "wave/WaveReader.h"
+#include "wave/WaveWriter.h"
 
 namespace tacetix {
 
-// Reads the chunks the output may carry from the open input (listed with SetListChunks) and
-// sets the output's extras for the frames the outcome keeps of wholeSamples samples: the kept
-// chunks and, for more than 2 channels or 16 bits, the extensible fmt with the speaker mask.
-// outcome.DroppedChunks names the chunks left out. A chunk that cannot be read is left out too.
-void PrepareKeptMetadata(PCMFile& file, const WaveInfo& info, int64_t wholeSamples, FileOutcome& outcome);
+// Reads the chunks the output may carry from the open source (opened with its chunks listed)
+// and gives the output's extras for the frames the outcome keeps of wholeSamples samples: the
+// kept chunks and, for more than 2 channels or 16 bits, the extensible fmt with the speaker
+// mask. outcome.DroppedChunks names the chunks left out. A chunk that cannot be read is left
+// out too.
+OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples,
+                                 FileOutcome& outcome);
 
 }  // namespace tacetix

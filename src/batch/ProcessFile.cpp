@@ -7,8 +7,12 @@
 #include <new>
 #include <optional>
 
+#include "batch/Fades.h"
 #include "batch/NaturalCuts.h"
 #include "batch/OutputMetadata.h"
+#include "batch/SoundRegions.h"
+#include "wave/LevelTime.h"
+#include "wave/OutputFormat.h"
 #include "wave/SampleBlock.h"
 
 namespace tacetix {
@@ -32,6 +36,7 @@ struct Work {
   int32_t Ch = 1;
   int64_t T = 0;
   CutFrames Cuts;  // the natural-cut options at this file's rate
+  OutputDescription Output;  // what the output is made from, once it is due
   std::string Reason;  // set when the file's own reason would not say enough
   FailureKind Kind = FailureKind::None;  // set where the file's own kind would not say enough
 };
@@ -41,7 +46,7 @@ int Fail(const Work&, int) { return Failed; }
 
 // A failure of the output side: the reason names the output, not the source.
 int FailOutput(Work& w, int code, const std::string& outputPath) {
-  const std::string& why = w.C.File.FailReason();
+  const std::string& why = w.C.File.Writer.FailReason();
   w.Reason = outputPath + ": " + (why.empty() ? "cannot be written" : why);
   w.Kind = FailureKind::CannotWrite;
   return Fail(w, code);
@@ -59,7 +64,7 @@ int32_t WholeFrames(const Work& w, int64_t blockStart, int32_t n) {
 int NextBlock(Work& w, int64_t blockStart, int32_t& n) {
   if (Pump(w)) return Cancel;
   n = 0;
-  const int r = w.C.File.ReadSampleBytes(w.Block, BlockValues, n);
+  const int r = w.C.File.Reader.ReadSampleBytes(w.Block, BlockValues, n);
   if (r == EndOfData) return EndOfPass;
   if (r != Ok) return Fail(w, r);
   n = WholeFrames(w, blockStart, n);
@@ -91,7 +96,7 @@ int64_t FindEnd(const Work& w, std::optional<RegionScan>& regions, int64_t pos, 
 }
 
 int ScanBeginning(Work& w) {
-  if (int r = w.C.File.SeekSample(0)) return Fail(w, r);
+  if (int r = w.C.File.Reader.SeekSample(0)) return Fail(w, r);
   std::optional<RegionScan> regions = RegionsFor(w, false);
   int32_t n = 0;
   for (int64_t pos = 0; !w.O.StartFound; pos += n) {
@@ -105,7 +110,7 @@ int ScanBeginning(Work& w) {
       w.O.Changed = w.O.Changed || w.O.KeepFirst != 0;
     }
   }
-  w.C.File.ClearReadPosition();
+  w.C.File.Reader.ClearReadPosition();
   w.O.Silent = !w.O.StartFound;
   return Continue;
 }
@@ -118,9 +123,9 @@ int ScanEnd(Work& w) {
     if (Pump(w)) return Cancel;
     const int64_t seenFrom = pos;
     pos = std::max<int64_t>(0, pos - BlockValues);
-    if (int r = w.C.File.SeekSample(pos)) return Fail(w, r);
+    if (int r = w.C.File.Reader.SeekSample(pos)) return Fail(w, r);
     int32_t n = 0;
-    if (int r = w.C.File.ReadSampleBytes(w.Block, BlockValues, n)) return Fail(w, r);
+    if (int r = w.C.File.Reader.ReadSampleBytes(w.Block, BlockValues, n)) return Fail(w, r);
     n = WholeFrames(w, pos, n);
     const int64_t at = FindEnd(w, regions, pos, n, seenFrom);
     if (at >= 0) {
@@ -129,7 +134,7 @@ int ScanEnd(Work& w) {
       w.O.KeepLast += (w.Ch - 1) - w.O.KeepLast % w.Ch;  // last sample of its frame
       w.O.Changed = w.O.Changed || w.O.KeepLast + 1 != w.T;
     }
-    w.C.File.ClearReadPosition();
+    w.C.File.Reader.ClearReadPosition();
   } while (!w.O.EndFound && pos > 0);
   return Continue;
 }
@@ -137,7 +142,7 @@ int ScanEnd(Work& w) {
 // From KeepFirst to the end of the data: nothing after KeepLast exceeds the end threshold.
 // With natural cuts a click ignored after the kept range may, so the scan stops at KeepLast.
 int ScanPeak(Work& w) {
-  if (int r = w.C.File.SeekSample(w.O.KeepFirst)) return Fail(w, r);
+  if (int r = w.C.File.Reader.SeekSample(w.O.KeepFirst)) return Fail(w, r);
   const bool limited = NaturalCutsSet(w.C.Settings);
   const int64_t peakEnd = limited ? std::min(w.O.KeepLast + 1, w.T) : w.T;
   int32_t n = 0;
@@ -149,7 +154,7 @@ int ScanPeak(Work& w) {
     UpdatePeak(w.Block, inRange, w.In, w.O.Peak, w.O.PeakMagnitude);
     if (limited && pos + n >= peakEnd) break;
   }
-  w.C.File.ClearReadPosition();
+  w.C.File.Reader.ClearReadPosition();
   return Continue;
 }
 
@@ -194,16 +199,20 @@ long double WriteGain(const Work& w) {
 }
 
 int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
-  PCMFile& f = w.C.File;
-  f.SetExpectedOutputSamples(keptSamples);
-  if (int r = f.CreateOutput(outputPath, w.O.TargetBits, w.O.TargetFormat, -1, w.C.Settings.Overwrite)) {
+  const WaveReader& source = w.C.File.Reader;
+  WaveWriter& f = w.C.File.Writer;
+  OutputDescription& d = w.Output;
+  d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), {w.O.TargetBits, w.O.TargetFormat, -1});
+  d.ExpectedSamples = keptSamples;
+  d.Replace = w.C.Settings.Overwrite;
+  if (int r = f.Create(outputPath, std::move(d))) {
     // Created but without its first header (a format no header can hold, a full disk): an
     // empty or cut header is no wave file, so it never reaches its name.
     FailOutput(w, r, outputPath);  // before the discard, which would keep its own reason
-    f.DiscardOutput();
+    f.Discard();
     return Failed;
   }
-  if (int r = f.RewindOutput()) return FailOutput(w, r, outputPath);
+  if (int r = f.Rewind()) return FailOutput(w, r, outputPath);
   return Continue;
 }
 
@@ -224,7 +233,7 @@ void PadKeptRange(Work& w, bool formatChanged) {
 }
 
 int WriteKept(Work& w, const std::string& outputPath) {
-  PCMFile& f = w.C.File;
+  WaveWriter& f = w.C.File.Writer;
   int64_t pos = w.O.KeepFirst;
   // Without one whole frame there is nothing to write, as with data of no samples at all.
   if (w.T == 0) {
@@ -232,13 +241,13 @@ int WriteKept(Work& w, const std::string& outputPath) {
     w.Kind = FailureKind::Malformed;
     return Fail(w, 1);
   }
-  if (int r = f.SeekSample(pos)) return Fail(w, r);
+  if (int r = w.C.File.Reader.SeekSample(pos)) return Fail(w, r);
   const int64_t keptSamples = std::min(w.O.KeepLast, w.T - 1) - w.O.KeepFirst + 1;
   if (int r = StartOutput(w, outputPath, keptSamples)) return r;
   const long double gain = WriteGain(w);
   const long double* gainUsed = w.C.Settings.Normalize ? &gain : nullptr;
-  const BlockRecoder recoder(w.In, f.OutputCoding(), gainUsed, keptSamples);
-  FadedRecoder faded(recoder, w.In, f.OutputCoding(), gainUsed, PlanWriteFades(w, keptSamples));
+  const BlockRecoder recoder(w.In, f.Coding(), gainUsed, keptSamples);
+  FadedRecoder faded(recoder, w.In, f.Coding(), gainUsed, PlanWriteFades(w, keptSamples));
   for (bool last = false; !last;) {
     int32_t n = 0;
     const int r = NextBlock(w, pos, n);
@@ -257,8 +266,8 @@ int WriteKept(Work& w, const std::string& outputPath) {
     w.C.Progress.Progress(WriteProgress(w, progressPos));
   }
   // An output whose header or close failed may not be on disk as described: not done.
-  if (int fr = f.FinishOutput()) return FailOutput(w, fr, outputPath);
-  if (int cr = f.CloseOutput()) return f.OutputNameTaken() ? Taken : FailOutput(w, cr, outputPath);
+  if (int fr = f.Finish()) return FailOutput(w, fr, outputPath);
+  if (int cr = f.Close()) return f.NameTaken() ? Taken : FailOutput(w, cr, outputPath);
   return Continue;
 }
 
@@ -274,15 +283,13 @@ void FillFormatFields(Work& w) {
 
 int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPath) {
   const ProcessSettings& s = w.C.Settings;
+  WaveReader& source = w.C.File.Reader;
   // A long chunk walk pumps too, so that a cancel need not wait for it.
-  w.C.File.SetWalkPoll([&w] { return Pump(w); });
-  w.C.File.SetListChunks(s.KeepMetadata);
-  const int opened = w.C.File.OpenInput(inputPath, false);
-  w.C.File.SetWalkPoll(nullptr);
-  if (opened != 0) return w.C.File.WalkCancelled() ? Cancel : Fail(w, opened);
-  if (int r = w.C.File.GetInfo(w.Info)) return Fail(w, r);
+  const int opened = source.Open(inputPath, {false, s.KeepMetadata, [&w] { return Pump(w); }});
+  if (opened != 0) return source.WalkCancelled() ? Cancel : Fail(w, opened);
+  if (int r = source.GetInfo(w.Info)) return Fail(w, r);
   w.Ch = w.Info.Channels;
-  w.In = w.C.File.InputCoding();
+  w.In = source.Coding();
   w.T = w.Info.SampleCount - w.Info.SampleCount % w.Ch;
   w.O.KeepLast = w.T;
   w.Cuts = CutFramesFor(s, w.Info.SampleRate);
@@ -309,7 +316,7 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
   }
   if (!w.O.OutputDue) return Continue;
   // Also when simulating: the report then names what the outputs would drop.
-  if (s.KeepMetadata) PrepareKeptMetadata(w.C.File, w.Info, w.T, w.O);
+  if (s.KeepMetadata) w.Output.Extras = PrepareKeptMetadata(source, w.Info, w.T, w.O);
   if (s.Simulation) return Continue;
   return WriteKept(w, outputPath);
 }
@@ -320,7 +327,7 @@ FailureKind StopKind(const Work& w, FileResult result) {
   if (result == FileResult::Cancelled) return FailureKind::Cancelled;
   if (result == FileResult::NameTaken) return FailureKind::NameTaken;
   if (w.Kind != FailureKind::None) return w.Kind;
-  const FailureKind own = w.C.File.FailKind();
+  const FailureKind own = w.C.File.Reader.FailKind();
   return own != FailureKind::None ? own : FailureKind::Malformed;
 }
 
@@ -353,10 +360,10 @@ FileResult ProcessFile(FileContext& context, const std::string& inputPath, const
         r == Cancel ? FileResult::Cancelled : r == Taken ? FileResult::NameTaken : FileResult::Failed;
     if (outcomeOut) outcomeOut->Kind = StopKind(w, result);
     if (outcomeOut && result == FileResult::Failed)
-      outcomeOut->Reason = w.Reason.empty() ? context.File.FailReason() : w.Reason;
+      outcomeOut->Reason = w.Reason.empty() ? context.File.Reader.FailReason() : w.Reason;
     return result;
   }
-  context.File.ClearReadPosition();
+  context.File.Reader.ClearReadPosition();
   return FileResult::Done;
 }
 

@@ -7,8 +7,9 @@
 
 #include "batch/ProcessSettings.h"
 #include "log/unit_logging.h"
+#include "batch/RowFile.h"
 #include "wave/FailureKind.h"
-#include "wave/WaveClass.h"
+#include "wave/WaveFormat.h"
 
 namespace tacetix {
 
@@ -56,7 +57,7 @@ struct RowProgress {
 
 struct FileContext {
   const ProcessSettings& Settings;
-  PCMFile& File;
+  RowFile& File;
   double* Buffer;  // BlockValues doubles
   FileProgress& Progress;
   RowProgress Row;

@@ -3,7 +3,7 @@
 
 #include <charconv>
 
-#include "wave/WaveClass.h"
+#include "wave/LevelTime.h"
 
 namespace tacetix {
 

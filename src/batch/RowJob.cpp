@@ -6,7 +6,7 @@ namespace tacetix {
 RowDone ProcessJob(RowJob& job, const ProcessSettings& settings, double* buffer, FileProgress& progress,
                    RowProgress row, std::chrono::steady_clock::time_point start) {
   RowDone done;
-  done.File = std::make_unique<PCMFile>();
+  done.File = std::make_unique<RowFile>();
   done.Record = std::move(job.Record);
   FileContext context{settings, *done.File, buffer, progress, row, &done.Record};
   done.Result = ProcessFileCaught(context, job.Input, job.Output, done.Outcome);

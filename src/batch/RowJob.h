@@ -25,7 +25,7 @@ struct RowDone {
   FileResult Result = FileResult::Failed;
   FileOutcome Outcome;
   Logfile Record;
-  std::unique_ptr<PCMFile> File;
+  std::unique_ptr<RowFile> File;
   double Seconds = 0.0;
 };
 

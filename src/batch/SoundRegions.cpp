@@ -1,9 +1,10 @@
 // The click-aware silence search: loud samples grouped into sound regions, and a region
 // counted as sound only when it lasts long enough.
+#include "batch/SoundRegions.h"
+
 #include <algorithm>
 #include <cmath>
 
-#include "batch/NaturalCuts.h"
 #include "wave/SampleBlock.h"
 
 namespace tacetix {

@@ -15,7 +15,8 @@
 
 #include "main/unit_main.h"
 #include "main/unit_tools1.h"
-#include "wave/WaveClass.h"
+#include "wave/LevelTime.h"
+#include "wave/WaveReader.h"
 
 namespace tacetix {
 
@@ -31,8 +32,8 @@ QStringList RunSourceDialog(QWidget* owner) {
 }
 
 // Only the header and the format are read; the samples stay on disk.
-bool AnalyzeWith(PCMFile& file, const QString& path, FileRow& row) {
-  if (file.OpenInput(QFile::encodeName(path).toStdString(), false) != 0) return false;
+bool AnalyzeWith(WaveReader& file, const ReadOptions& options, const QString& path, FileRow& row) {
+  if (file.Open(QFile::encodeName(path).toStdString(), options) != 0) return false;
   WaveInfo info{};
   if (file.GetInfo(info) != 0) return false;
   file.CloseInput();
@@ -129,12 +130,13 @@ void TForm1::RefuseDuplicates(QStringList& queue, int& refused) const {
 
 int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
   const float step = 100.0f / static_cast<float>(queue.size());
-  PCMFile file;
+  WaveReader file;
+  ReadOptions options;
   // A file of a great many chunks takes a while to walk: the window stays live and Cancel works.
-  file.SetWalkPoll([this] {
+  options.WalkPoll = [this] {
     QCoreApplication::processEvents();
     return CancelRequested;
-  });
+  };
   std::vector<FileRow> pending;
   QElapsedTimer sinceFlush;
   sinceFlush.start();
@@ -149,7 +151,7 @@ int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
     FileRow row;
     bool readable = false;
     try {
-      readable = AnalyzeFile ? AnalyzeFile(queue[i], row) : AnalyzeWith(file, queue[i], row);
+      readable = AnalyzeFile ? AnalyzeFile(queue[i], row) : AnalyzeWith(file, options, queue[i], row);
     } catch (const std::exception&) {
       readable = false;
     }

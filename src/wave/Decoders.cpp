@@ -4,7 +4,7 @@
 
 #include "wave/ByteOrder.h"
 #include "wave/CodecKernels.h"
-#include "wave/WaveClass.h"
+#include "wave/SampleCodecs.h"
 
 namespace tacetix {
 

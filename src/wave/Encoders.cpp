@@ -1,10 +1,11 @@
 // Sample encoders: doubles to the bytes of a WAV data chunk. Integer containers saturate.
 #include <bit>
 #include <cfloat>
+#include <cstddef>
 
 #include "wave/ByteOrder.h"
 #include "wave/CodecKernels.h"
-#include "wave/WaveClass.h"
+#include "wave/SampleCodecs.h"
 
 namespace tacetix {
 namespace {

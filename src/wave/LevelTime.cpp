@@ -1,7 +1,7 @@
 // Level conversions (dB below full scale <-> linear factor) and the length text of a file.
 #include <cmath>
 
-#include "wave/WaveClass.h"
+#include "wave/LevelTime.h"
 
 namespace tacetix {
 namespace {

@@ -1,23 +1,18 @@
 // The bytes before an output's samples: the canonical 44-byte header, or a longer one with an
 // extensible fmt, chunks carried before the data, and room for 64-bit sizes (RF64).
+#include <algorithm>
 #include <cstring>
 
-#include "wave/ByteOrder.h"
-#include "wave/WaveClass.h"
+#include "wave/RiffLayout.h"
+#include "wave/WaveWriter.h"
 
 namespace tacetix {
 namespace {
 
-constexpr int64_t FormHeaderBytes = 12;
-constexpr int64_t ChunkHeaderBytes = 8;
 // JUNK's body is the size of a ds64 body with an empty table, so that it can become one in place.
-constexpr uint32_t Ds64BodyBytes = 28;
-constexpr uint32_t PlainFmtBytes = 16;
-constexpr uint32_t ExtensibleFmtBytes = 40;
-constexpr uint32_t SizeInDs64 = 0xFFFFFFFF;
-constexpr uint64_t MaxRiffSize = 0xFFFFFFFF;
-// The tail of the KSDATAFORMAT_SUBTYPE GUIDs (PCM, IEEE float), after their leading code.
-constexpr uint8_t SubFormatTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+constexpr uint32_t Ds64BodyBytes = Ds64FixedBytes;
+// The cbSize of an extensible fmt: the bytes after the plain part and this field.
+constexpr uint32_t ExtensionBytes = ExtensibleFmtBytes - PlainFmtBytes - 2;
 
 class ByteSink {
  public:
@@ -49,7 +44,7 @@ void PutFmt(ByteSink& s, const FormatBody& f, const OutputExtras& extras) {
   }
   // The extensible form gives the container's width here and the depth as valid bits.
   s.U16(f.Channels ? 8u * (f.BlockAlign / f.Channels) : f.BitsPerSample);
-  s.U16(22);
+  s.U16(ExtensionBytes);
   s.U16(f.BitsPerSample);
   s.U32(extras.ChannelMask);
   s.U32(f.FormatTag);
@@ -94,36 +89,36 @@ int64_t FrontBytes(const OutputExtras& extras, bool reserved) {
 
 }  // namespace
 
-std::array<uint8_t, 44> PCMFile::BuildHeader(int32_t dataLength) const {
+std::array<uint8_t, CanonicalHeaderBytes> WaveWriter::BuildHeader(int32_t dataLength) const {
   static const OutputExtras none;
-  const std::vector<uint8_t> front =
-      AssembleFront({OutputFormat, none, false, 44}, static_cast<int64_t>(static_cast<uint32_t>(dataLength)));
-  std::array<uint8_t, 44> h{};
+  const std::vector<uint8_t> front = AssembleFront({Format(), none, false, CanonicalHeaderBytes},
+                                                   static_cast<int64_t>(static_cast<uint32_t>(dataLength)));
+  std::array<uint8_t, CanonicalHeaderBytes> h{};
   std::memcpy(h.data(), front.data(), h.size());
   return h;
 }
 
-std::vector<uint8_t> PCMFile::BuildFront(int64_t dataLength) const {
-  return AssembleFront({OutputFormat, Extras, Reserved, OutputDataOffset}, dataLength);
+std::vector<uint8_t> WaveWriter::BuildFront(int64_t dataLength) const {
+  return AssembleFront({Format(), Description.Extras, Reserve, DataOffset}, dataLength);
 }
 
 // Most data bytes that 32-bit sizes can describe behind this front and the chunks after the data.
-int64_t PCMFile::RiffDataLimit() const {
-  return static_cast<int64_t>(MaxRiffSize) - (OutputDataOffset - ChunkHeaderBytes) -
-         static_cast<int64_t>(Extras.AfterData.size()) - 1;
+int64_t WaveWriter::RiffDataLimit() const {
+  return static_cast<int64_t>(MaxRiffSize) - (DataOffset - ChunkHeaderBytes) -
+         static_cast<int64_t>(Description.Extras.AfterData.size()) - 1;
 }
 
 // Room for 64-bit sizes only when the output may need them, so that every other output keeps
 // the canonical header.
-void PCMFile::PlanFront() {
-  Reserved = false;
-  OutputDataOffset = FrontBytes(Extras, false);
-  const int64_t outBytes = OutputFormat.Channels ? OutputFormat.BlockAlign / OutputFormat.Channels : 0;
-  const int64_t inBytes = InputFormat.Channels ? InputFormat.BlockAlign / InputFormat.Channels : 0;
-  const int64_t samples = ExpectedSamples >= 0 ? ExpectedSamples : inBytes > 0 ? DataLength / inBytes : 0;
+void WaveWriter::PlanFront() {
+  Reserve = false;
+  DataOffset = FrontBytes(Description.Extras, false);
+  const FormatBody& f = Format();
+  const int64_t outBytes = f.Channels ? f.BlockAlign / f.Channels : 0;
+  const int64_t samples = Description.ExpectedSamples;
   if (samples > 0 && samples > RiffDataLimit() / std::max<int64_t>(1, outBytes)) {
-    Reserved = true;
-    OutputDataOffset = FrontBytes(Extras, true);
+    Reserve = true;
+    DataOffset = FrontBytes(Description.Extras, true);
   }
 }
 

@@ -1,10 +1,11 @@
 // RIFF container: header check and chunk walking.
+#include "wave/RIFFFile.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "wave/ByteOrder.h"
-#include "wave/WaveClass.h"
+#include "wave/RiffLayout.h"
 
 namespace tacetix {
 namespace {
@@ -13,10 +14,6 @@ namespace {
 // kept small so that a walk of large chunks does not read their bodies.
 constexpr size_t WalkBufferBytes = 512;
 constexpr int32_t ChunksPerPoll = 1024;
-// ds64 body: RIFF size, data size and sample count (8 bytes each), then the table's length.
-constexpr uint64_t Ds64FixedBytes = 28;
-constexpr uint64_t Ds64EntryBytes = 12;
-constexpr uint32_t SizeInDs64 = 0xFFFFFFFF;
 
 bool IsForm64(const uint8_t* id) { return std::memcmp(id, "RF64", 4) == 0 || std::memcmp(id, "BW64", 4) == 0; }
 
@@ -33,37 +30,51 @@ RIFFFile::RIFFFile() = default;
 
 RIFFFile::~RIFFFile() { RIFFFile::CloseInput(); }
 
-int RIFFFile::Refuse(const std::string& reason, FailureKind kind) {
-  Reason = reason;
+int RIFFFile::Refuse(FailureKind kind, const std::string& reason) {
   Kind = kind;
+  Reason = reason;
   return 1;
 }
 
-int RIFFFile::SystemFailure(const FileHandle& file, const std::string& prefix) {
-  return Refuse(prefix + (file.LastError() != 0 ? SystemErrorText(file.LastError()) : "not a regular file"),
-                FailureKind::CannotOpen);
+void RIFFFile::ClearFailure() {
+  Kind = FailureKind::None;
+  Reason.clear();
+}
+
+int RIFFFile::SystemFailure(FailureKind kind) {
+  const int error = Input ? Input->LastError() : 0;
+  return Refuse(kind, error != 0 ? SystemErrorText(error) : "not a regular file");
 }
 
 int RIFFFile::OpenInput(const std::string& path, bool sizeCheck) {
   if (InputOpen) CloseInput();
-  Reason.clear();
-  Kind = FailureKind::None;
-  if (!InputFile.OpenRead(path)) return SystemFailure(InputFile);
+  ClearFailure();
+  Input = &FileInput;
+  if (!FileInput.Open(path)) return SystemFailure(FailureKind::CannotOpen);
+  InputOpen = true;
+  return ReadHeader(sizeCheck);
+}
+
+int RIFFFile::OpenMemory(const uint8_t* data, size_t length, bool sizeCheck) {
+  if (InputOpen) CloseInput();
+  ClearFailure();
+  Input = &MemoryInput;
+  MemoryInput.Open(data, length);
   InputOpen = true;
   return ReadHeader(sizeCheck);
 }
 
 int RIFFFile::ReadHeader(bool sizeCheck) {
   if (!InputOpen) return 1;
-  if (!InputFile.Size(InputSize)) return SystemFailure(InputFile);
+  if (!Input->Size(InputSize)) return SystemFailure(FailureKind::CannotOpen);
   Ds64 = {};
   uint8_t head[8];
   size_t got = 0;
-  if (!InputFile.Seek(0) || !InputFile.Read(head, 8, got)) return SystemFailure(InputFile);
+  if (!Input->Seek(0) || !Input->Read(head, 8, got)) return SystemFailure(FailureKind::CannotRead);
   if (got < 8 || (std::memcmp(head, "RIFF", 4) != 0 && !IsForm64(head)))
-    return Refuse("not a WAV file: no RIFF header", FailureKind::NotWave);
-  if (!InputFile.Read(FormType.data(), 4, got)) return SystemFailure(InputFile);
-  if (got < 4) return Refuse("not a WAV file: no RIFF header", FailureKind::NotWave);
+    return Refuse(FailureKind::NotWave, "not a WAV file: no RIFF header");
+  if (!Input->Read(FormType.data(), 4, got)) return SystemFailure(FailureKind::CannotRead);
+  if (got < 4) return Refuse(FailureKind::NotWave, "not a WAV file: no RIFF header");
   ChunkRead = false;
   ChunkBodyStart = 12;
   WalkBufferLength = 0;
@@ -75,7 +86,7 @@ int RIFFFile::ReadHeader(bool sizeCheck) {
     if (riffSize == SizeInDs64) riffSize = Ds64.RiffSize;
   }
   if (sizeCheck && static_cast<uint64_t>(InputSize - 8) != riffSize)
-    return Refuse("RIFF size does not match the file size");
+    return Refuse(FailureKind::Malformed, "RIFF size does not match the file size");
   return 0;
 }
 
@@ -83,17 +94,18 @@ int RIFFFile::ReadHeader(bool sizeCheck) {
 int RIFFFile::ReadDs64(const std::string& form) {
   uint8_t head[8] = {};
   size_t got = 0;
-  if (!InputFile.Read(head, 8, got)) return SystemFailure(InputFile);
-  if (got < 8 || std::memcmp(head, "ds64", 4) != 0) return Refuse(form + " file without ds64 chunk");
+  if (!Input->Read(head, 8, got)) return SystemFailure(FailureKind::CannotRead);
+  if (got < 8 || std::memcmp(head, "ds64", 4) != 0)
+    return Refuse(FailureKind::Malformed, form + " file without ds64 chunk");
   const uint64_t size = Load32(head + 4);
-  if (size < Ds64FixedBytes) return Refuse("ds64 chunk too short");
-  std::vector<uint8_t> body(std::min<uint64_t>(size, Ds64FixedBytes + Ds64EntryBytes * MaxChunks));
-  if (!InputFile.Read(body.data(), body.size(), got)) return SystemFailure(InputFile);
-  if (got < Ds64FixedBytes) return Refuse("ds64 chunk cut off");
-  const uint64_t entries = Load32(body.data() + 24);
+  if (size < Ds64FixedBytes) return Refuse(FailureKind::Malformed, "ds64 chunk too short");
+  std::vector<uint8_t> body(std::min<uint64_t>(size, Ds64FixedBytes + uint64_t{Ds64EntryBytes} * MaxChunks));
+  if (!Input->Read(body.data(), body.size(), got)) return SystemFailure(FailureKind::CannotRead);
+  if (got < Ds64FixedBytes) return Refuse(FailureKind::Malformed, "ds64 chunk cut off");
+  const uint64_t entries = Load32(body.data() + Ds64TableCountAt);
   if (entries > MaxChunks || Ds64FixedBytes + entries * Ds64EntryBytes > size)
-    return Refuse("ds64 chunk table longer than the chunk");
-  if (Ds64FixedBytes + entries * Ds64EntryBytes > got) return Refuse("ds64 chunk cut off");
+    return Refuse(FailureKind::Malformed, "ds64 chunk table longer than the chunk");
+  if (Ds64FixedBytes + entries * Ds64EntryBytes > got) return Refuse(FailureKind::Malformed, "ds64 chunk cut off");
   Ds64.Present = true;
   Ds64.RiffSize = Load64(body.data());
   Ds64.DataSize = Load64(body.data() + 8);
@@ -104,7 +116,7 @@ int RIFFFile::ReadDs64(const std::string& form) {
     e.Size = Load64(entry + 4);
     Ds64.Table.push_back(e);
   }
-  ChunkBodyStart = ChunkEnd(20, size, InputSize);
+  ChunkBodyStart = ChunkEnd(FormHeaderBytes + ChunkHeaderBytes, size, InputSize);
   return 0;
 }
 
@@ -127,7 +139,7 @@ bool RIFFFile::ReadHeaderAt(int64_t offset, uint8_t* head, size_t& got) {
     if (WalkBuffer.empty()) WalkBuffer.resize(WalkBufferBytes);
     WalkBufferStart = offset;
     WalkBufferLength = 0;
-    if (!InputFile.Seek(offset) || !InputFile.Read(WalkBuffer.data(), WalkBuffer.size(), WalkBufferLength))
+    if (!Input->Seek(offset) || !Input->Read(WalkBuffer.data(), WalkBuffer.size(), WalkBufferLength))
       return false;
   }
   const size_t at = static_cast<size_t>(offset - WalkBufferStart);
@@ -138,13 +150,13 @@ bool RIFFFile::ReadHeaderAt(int64_t offset, uint8_t* head, size_t& got) {
 
 int RIFFFile::NextChunk(ChunkHeader& chunk) {
   if (!InputOpen) return 1;
-  Reason.clear();
-  Kind = FailureKind::None;
+  ClearFailure();
   // A file of zeros reads as millions of empty chunks: bounded, and the caller may stop it.
-  if (++ChunksWalked > MaxChunks) return Refuse("more than " + std::to_string(MaxChunks) + " chunks");
+  if (++ChunksWalked > MaxChunks)
+    return Refuse(FailureKind::Malformed, "more than " + std::to_string(MaxChunks) + " chunks");
   if (WalkPoll && ChunksWalked % ChunksPerPoll == 0 && WalkPoll()) {
     WalkStopped = true;
-    return Refuse("cancelled");
+    return Refuse(FailureKind::Cancelled, "cancelled");
   }
   // The end of the previous body (plus its pad byte), whatever was read from it.
   if (ChunkRead) ChunkBodyStart = ChunkEnd(ChunkBodyStart, CurrentChunk.size, InputSize);
@@ -156,13 +168,14 @@ int RIFFFile::NextChunk(ChunkHeader& chunk) {
   ChunkRead = true;
   ChunkBodyStart += 8;
   chunk = CurrentChunk;
-  if (!readOk) return SystemFailure(InputFile);
+  if (!readOk) return SystemFailure(FailureKind::CannotRead);
   return got == 8 ? 0 : 1;  // the end of the file: no reason, the caller knows what it missed
 }
 
 int RIFFFile::CloseInput() {
   if (InputOpen) {
-    InputFile.Close();  // a read-only descriptor loses nothing when its close reports an error
+    FileInput.Close();
+    MemoryInput.Close();
     InputOpen = false;
   }
   FormType = {};

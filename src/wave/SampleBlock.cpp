@@ -26,11 +26,6 @@ Kind KindOf(const SampleCoding& c) {
   }
 }
 
-void DecodeFloat32Bits(const uint8_t* b, double* v, int32_t n, int32_t) { DecodeFloat32(b, v, n); }
-void DecodeFloat64Bits(const uint8_t* b, double* v, int32_t n, int32_t) { DecodeFloat64(b, v, n); }
-void EncodeFloat32Bits(uint8_t* b, const double* v, int32_t n, int32_t) { EncodeFloat32(b, v, n); }
-void EncodeFloat64Bits(uint8_t* b, const double* v, int32_t n, int32_t) { EncodeFloat64(b, v, n); }
-
 // The value one stored container decodes to, by the block's own decoder.
 double DecodedValue(const SampleCoding& c, uint32_t stored) {
   const uint8_t b[4] = {static_cast<uint8_t>(stored), static_cast<uint8_t>(stored >> 8),
@@ -124,30 +119,6 @@ bool RecodingKeepsBytes(const SampleCoding& from, const SampleCoding& to, const 
     }
     case Kind::Float64: return !gain;
     default: return false;
-  }
-}
-
-DecodeFn DecoderFor(const SampleCoding& coding) {
-  switch (KindOf(coding)) {
-    case Kind::UInt8: return DecodeUInt8;
-    case Kind::Int16: return DecodeInt16;
-    case Kind::Int24: return DecodeInt24;
-    case Kind::Int32: return DecodeInt32;
-    case Kind::Float32: return DecodeFloat32Bits;
-    case Kind::Float64: return DecodeFloat64Bits;
-    default: return nullptr;
-  }
-}
-
-EncodeFn EncoderFor(const SampleCoding& coding) {
-  switch (KindOf(coding)) {
-    case Kind::UInt8: return EncodeUInt8;
-    case Kind::Int16: return EncodeInt16;
-    case Kind::Int24: return EncodeInt24;
-    case Kind::Int32: return EncodeInt32;
-    case Kind::Float32: return EncodeFloat32Bits;
-    case Kind::Float64: return EncodeFloat64Bits;
-    default: return nullptr;
   }
 }
 

@@ -6,19 +6,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "wave/WaveClass.h"
+#include "wave/SampleCodecs.h"
 
 namespace tacetix {
 
 // Samples per piece: a piece's doubles and bytes stay in the first-level cache together.
 constexpr int32_t PieceSamples = 2048;
-
-using DecodeFn = void (*)(const uint8_t* bytes, double* values, int32_t count, int32_t bits);
-using EncodeFn = void (*)(uint8_t* bytes, const double* values, int32_t count, int32_t bits);
-
-// The codec of a coding (the container size, and integer or float for 4 bytes); null for none.
-DecodeFn DecoderFor(const SampleCoding& coding);
-EncodeFn EncoderFor(const SampleCoding& coding);
 
 // Index of the first sample of count whose magnitude is above threshold, or -1.
 int32_t FirstAbove(const uint8_t* bytes, int32_t count, const SampleCoding& coding, double threshold);

@@ -10,6 +10,7 @@
 #include "OneFileFixture.h"
 #include "support/TestSupport.h"
 #include "wave/SampleBlock.h"
+#include "wave/WaveClass.h"
 
 using namespace tacetix;
 using namespace testsupport;

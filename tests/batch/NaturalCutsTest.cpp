@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "OneFileFixture.h"
+#include "batch/Fades.h"
 #include "batch/NaturalCuts.h"
+#include "batch/SoundRegions.h"
 #include "batch/ProcessFile.h"
 #include "support/TestSupport.h"
 #include "wave/SampleBlock.h"

@@ -19,7 +19,7 @@ inline tacetix::FileResult ProcessOneFile(const tacetix::ProcessSettings& settin
                                           const std::string& out, FakeFrontEnd& fe,
                                           tacetix::FileOutcome* outcome = nullptr, tacetix::Logfile* record = nullptr) {
   static std::vector<double> buffer(tacetix::BlockValues);
-  tacetix::PCMFile file;
+  tacetix::RowFile file;
   tacetix::FrontEndProgress progress(fe);
   tacetix::FileContext c{settings, file, buffer.data(), progress, tacetix::RowProgress{0, 100.0f}, record};
   return tacetix::ProcessFile(c, in, out, outcome);

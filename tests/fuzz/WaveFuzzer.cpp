@@ -1,5 +1,5 @@
-// libFuzzer target: any byte string, as a file on disk, through the wave reader and the
-// processing of one file. The last two bytes pick the options, so a valid wave file stays
+// libFuzzer target: any byte string through the wave reader (from memory) and, as a file on
+// disk, through the processing of one file. The last two bytes pick the options, so a valid wave file stays
 // valid as an input and its tail steers trim, normalise, the bit-depth change and whether
 // metadata is kept.
 #include <algorithm>
@@ -19,7 +19,8 @@
 
 #include "batch/KeptMetadata.h"
 #include "batch/ProcessFile.h"
-#include "wave/WaveClass.h"
+#include "batch/RowFile.h"
+#include "wave/WaveReader.h"
 
 using namespace tacetix;
 
@@ -76,7 +77,7 @@ class SilentProgress : public FileProgress {
 
 // One pass from start to the end: reads never fail on a file that is not changing,
 // and deliver exactly the samples GetInfo announced.
-void ReadPass(PCMFile& file, const WaveInfo& info, int64_t start, double* buffer) {
+void ReadPass(WaveReader& file, const WaveInfo& info, int64_t start, double* buffer) {
   if (file.SeekSample(start) != 0) {
     Expect(start >= info.SampleCount, "SeekSample inside the data");
     return;
@@ -207,7 +208,7 @@ void Process(const ProcessSettings& settings, int64_t sampleCount, double* buffe
   FileOutcome outcome;
   FileResult result;
   {
-    auto file = std::make_unique<PCMFile>();
+    auto file = std::make_unique<RowFile>();
     FileContext context{settings, *file, buffer, progress, RowProgress{0, 100.0f}, &record};
     result = ProcessFile(context, p.Input, p.Output, &outcome);
     Expect(result != FileResult::Cancelled, "no cancel without a request");
@@ -224,27 +225,27 @@ void Process(const ProcessSettings& settings, int64_t sampleCount, double* buffe
   else ExpectWellFormed(out);
   if (result != FileResult::Done) return;
   Expect(outcome.OutputDue, "no output unless due");
-  PCMFile reread;
+  WaveReader reread;
   WaveInfo info{};
-  Expect(reread.OpenInput(p.Output, true) == 0 && reread.GetInfo(info) == 0, "the output reads back");
+  Expect(reread.OpenMemory(out.data(), out.size(), {true, false, nullptr}) == 0 && reread.GetInfo(info) == 0,
+         "the output reads back");
   const int64_t keptEnd = std::min<int64_t>(outcome.KeepLast + 1, sampleCount);
   Expect(info.SampleCount == keptEnd - outcome.KeepFirst, "the output holds the kept samples");
   Expect(info.SampleCount % info.Channels == 0, "the output holds whole frames");
 }
 
 // Listing the chunks never changes whether or how a file reads, and lists only what the file holds.
-void ListChunks(const std::string& path, const WaveInfo& plain, size_t size) {
-  PCMFile file;
-  file.SetListChunks(true);
+void ListChunks(const uint8_t* data, size_t size, const WaveInfo& plain) {
+  WaveReader file;
   WaveInfo info{};
-  const bool read = file.OpenInput(path, false) == 0 && file.GetInfo(info) == 0;
+  const bool read = file.OpenMemory(data, size, {false, true, nullptr}) == 0 && file.GetInfo(info) == 0;
   Expect(read == (plain.Channels > 0), "the list keeps the file as readable as without it");
   if (!read) return;
   Expect(info.SampleCount == plain.SampleCount && info.DataBytes == plain.DataBytes, "the list keeps the info");
   int64_t previousEnd = 12;
   bool fmtSeen = false;
   bool dataSeen = false;
-  for (const ChunkEntry& e : file.InputChunks()) {
+  for (const ChunkEntry& e : file.Chunks()) {
     Expect(e.BodyOffset >= previousEnd + 8, "chunks listed in file order");
     // The data chunk read is the first after fmt; one standing before fmt is skipped like any other.
     const bool data = fmtSeen && std::memcmp(e.Id.data(), "data", 4) == 0 && !dataSeen;
@@ -269,8 +270,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::vector<double> buffer(BlockValues);
   WaveInfo info{};
   {
-    PCMFile file;
-    if (file.OpenInput(p.Input, false) == 0 && file.GetInfo(info) == 0) {
+    WaveReader file;
+    if (file.OpenMemory(data, size) == 0 && file.GetInfo(info) == 0) {
       Expect(info.Channels > 0 && info.BytesPerSample > 0 && info.SampleCount >= 0, "sane info");
       ReadPass(file, info, 0, buffer.data());
       const int64_t middle = info.SampleCount / 2;
@@ -279,7 +280,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const uint8_t choice = size > 0 ? data[size - 1] : 0;
   const uint8_t levels = size > 1 ? data[size - 2] : 0;
-  ListChunks(p.Input, info, size);
+  ListChunks(data, size, info);
   const int64_t wholeFrames = info.Channels > 0 ? info.SampleCount - info.SampleCount % info.Channels : 0;
   Process(SettingsFrom(choice, levels), wholeFrames, buffer.data());
   Expect(Slurp(p.Input) == std::vector<uint8_t>(data, data + size), "the source is untouched");

@@ -10,7 +10,6 @@
 
 #include "support/CliHarness.h"
 #include "support/TestSupport.h"
-#include "wave/WaveClass.h"
 
 using namespace testsupport;
 namespace fs = std::filesystem;

@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "wave/WaveClass.h"
+#include "wave/SampleCodecs.h"
 
 using namespace tacetix;
 

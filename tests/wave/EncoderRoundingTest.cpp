@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "wave/WaveClass.h"
+#include "wave/SampleCodecs.h"
 
 using namespace tacetix;
 

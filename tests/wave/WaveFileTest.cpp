@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "wave/LevelTime.h"
+#include "wave/RiffLayout.h"
 #include "wave/WaveClass.h"
 
 using namespace tacetix;

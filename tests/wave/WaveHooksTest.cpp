@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "wave/RiffLayout.h"
 #include "wave/WaveClass.h"
 
 using namespace tacetix;

@@ -1,8 +1,9 @@
-// Read side of PCMFile: finding the fmt and data chunks, listing the others, reading their bytes.
+// The reader's chunk walk: finding the fmt and data chunks, listing the others, reading their bytes.
 #include <algorithm>
 #include <cstring>
 
-#include "wave/WaveClass.h"
+#include "wave/RiffLayout.h"
+#include "wave/WaveReader.h"
 
 namespace tacetix {
 namespace {
@@ -28,32 +29,32 @@ ChunkEntry EntryOf(const ChunkHeader& chunk, int64_t bodyOffset) {
 
 // A walk that stopped on its own (too many chunks, a read error, a cancel) keeps its reason;
 // one that reached the end of the file did not find the chunk.
-int PCMFile::WalkFailure(const char* wanted, const ChunkHeader& last, int64_t lastEnd) {
-  return Reason.empty() ? Refuse(MissingChunk(wanted, last, lastEnd, InputSize)) : 1;
+int WaveReader::WalkFailure(const char* wanted, const ChunkHeader& last, int64_t lastEnd) {
+  return Reason.empty() ? Refuse(FailureKind::Malformed, MissingChunk(wanted, last, lastEnd, InputSize)) : 1;
 }
 
 // Walks on to the chunk with id wanted, listing what it meets when asked to.
-int PCMFile::WalkTo(const char* wanted, ChunkHeader& chunk, int64_t& chunkEnd) {
+int WaveReader::WalkTo(const char* wanted, ChunkHeader& chunk, int64_t& chunkEnd) {
   do {
     const ChunkHeader last = chunk;
     if (NextChunk(chunk) != 0) return WalkFailure(std::string(wanted, 4) == "fmt " ? "fmt" : wanted, last, chunkEnd);
     chunkEnd = ChunkEnd(ChunkBodyStart, chunk.size, InputSize);
-    if (ListChunks) Chunks.push_back(EntryOf(chunk, ChunkBodyStart));
+    if (ListChunks) ChunkList.push_back(EntryOf(chunk, ChunkBodyStart));
   } while (std::memcmp(chunk.id, wanted, 4) != 0);
   return 0;
 }
 
 // fmt must come first; a data chunk standing before it is never found.
-int PCMFile::LocateChunks() {
+int WaveReader::LocateChunks() {
   ChunkHeader chunk{};
   int64_t chunkEnd = 0;
   if (WalkTo("fmt ", chunk, chunkEnd) != 0) return 1;
   // A fmt body shorter than 16 bytes cannot describe the format.
-  if (chunk.size < 16) return Refuse("fmt chunk too short");
+  if (chunk.size < PlainFmtBytes) return Refuse(FailureKind::Malformed, "fmt chunk too short");
   FmtOffset = ChunkBodyStart;
   FmtSize = chunk.size;
   if (WalkTo("data", chunk, chunkEnd) != 0) return 1;
-  if (chunk.size == 0) return Refuse("data chunk empty");
+  if (chunk.size == 0) return Refuse(FailureKind::Malformed, "data chunk empty");
   DataOffset = ChunkBodyStart;
   // The declared size is unsigned (streaming writers put 0xFFFFFFFF there); cut it to the file.
   const uint64_t inFile = static_cast<uint64_t>(std::max<int64_t>(0, InputSize - DataOffset));
@@ -65,20 +66,20 @@ int PCMFile::LocateChunks() {
 // The chunks after data. The file is as readable as without the list, so whatever ends the
 // walk early (the end of the file, a chunk running past it, too many chunks) only ends the
 // list; a cancel stops the file as it does before data.
-void PCMFile::ListRest() {
+void WaveReader::ListRest() {
   ChunkHeader chunk{};
   while (NextChunk(chunk) == 0) {
     if (ChunkBodyStart > InputSize || chunk.size > static_cast<uint64_t>(InputSize - ChunkBodyStart)) break;
-    Chunks.push_back(EntryOf(chunk, ChunkBodyStart));
+    ChunkList.push_back(EntryOf(chunk, ChunkBodyStart));
   }
-  if (!WalkCancelled()) Reason.clear();
+  if (!WalkCancelled()) ClearFailure();
 }
 
-int PCMFile::ReadInputBytes(int64_t offset, uint8_t* dest, size_t length) {
+int WaveReader::ReadInputBytes(int64_t offset, uint8_t* dest, size_t length) {
   if (!InputOpen || offset < 0 || (!dest && length > 0)) return 1;
   size_t got = 0;
-  if (!InputFile.Seek(offset) || !InputFile.Read(dest, length, got)) return SystemFailure(InputFile);
-  return got == length ? 0 : Refuse("file cut short while it was read");
+  if (!Input->Seek(offset) || !Input->Read(dest, length, got)) return SystemFailure(FailureKind::CannotRead);
+  return got == length ? 0 : Refuse(FailureKind::CannotRead, "file cut short while it was read");
 }
 
 }  // namespace tacetix

@@ -1,11 +1,12 @@
-// Read side of PCMFile: finding fmt and data, the format, and decoded sample blocks.
+// The reader's header checks, its format, and its sample blocks, decoded or as stored.
+#include "wave/WaveReader.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
 #include "wave/ByteOrder.h"
-#include "wave/SampleBlock.h"
-#include "wave/WaveClass.h"
+#include "wave/RiffLayout.h"
 
 namespace tacetix {
 namespace {
@@ -28,56 +29,73 @@ bool IsCodecContainer(int32_t bytesPerSample) {
 
 }  // namespace
 
-PCMFile::PCMFile() = default;
+WaveReader::WaveReader() = default;
 
-PCMFile::~PCMFile() {
-  CloseOutput();
-  CloseInput();
+WaveReader::~WaveReader() { WaveReader::CloseInput(); }
+
+void WaveReader::Prepare(const ReadOptions& options) {
+  ListChunks = options.ListChunks;
+  SetWalkPoll(options.WalkPoll);
 }
 
-void PCMFile::ResetInputSide() {
+// The poll serves the open's walk only: it may refer to what lives no longer than the open.
+int WaveReader::Open(const std::string& path, const ReadOptions& options) {
+  Prepare(options);
+  const int r = OpenInput(path, options.SizeCheck);
+  SetWalkPoll(nullptr);
+  return r;
+}
+
+int WaveReader::OpenMemory(const uint8_t* data, size_t length, const ReadOptions& options) {
+  Prepare(options);
+  const int r = RIFFFile::OpenMemory(data, length, options.SizeCheck);
+  SetWalkPoll(nullptr);
+  return r;
+}
+
+void WaveReader::ResetReader() {
   FmtOffset = 0;
   FmtSize = 0;
   DataOffset = 0;
   DataLength = 0;
   InputFormat = {};
-  SubFormat = 0;
-  ChannelMask = 0;
+  SubFormatCode = 0;
+  Mask = 0;
   FormatRead = false;
-  Chunks.clear();
+  ChunkList.clear();
   ReadPosition = -1;
 }
 
-int PCMFile::CloseInput() {
+int WaveReader::CloseInput() {
   RIFFFile::CloseInput();
-  ResetInputSide();
+  ResetReader();
   return 0;
 }
 
-int PCMFile::ReadHeader(bool sizeCheck) {
-  ResetInputSide();
+int WaveReader::ReadHeader(bool sizeCheck) {
+  ResetReader();
   if (RIFFFile::ReadHeader(sizeCheck) != 0) return 1;
   if (std::memcmp(FormType.data(), "WAVE", 4) != 0)
-    return Refuse(std::string("not a WAV file: ") + (IsRF64() ? "RF64" : "RIFF") + " form is not WAVE",
-                  FailureKind::NotWave);
+    return Refuse(FailureKind::NotWave,
+                  std::string("not a WAV file: ") + (IsRF64() ? "RF64" : "RIFF") + " form is not WAVE");
   if (LocateChunks() != 0) return 1;
   if (ReadFormat() != 0) return 1;
-  return CheckFormat() == 0 ? 0 : Refuse(FormatRefusal());
+  return CheckFormat() == 0 ? 0 : Refuse(FormatRefusalKind(), FormatRefusal());
 }
 
-int PCMFile::ReadFormat() {
+int WaveReader::ReadFormat() {
   if (FormatRead) return 0;
   if (FmtOffset == 0 || DataOffset == 0 || !InputOpen) return 1;
-  // An extensible fmt of 40 bytes or more carries the sub-format code at offset 24.
-  uint8_t body[26] = {};
-  const size_t want = FmtSize >= 40 ? 26 : 16;
+  // An extensible fmt of 40 bytes or more carries the sub-format code after the mask.
+  uint8_t body[ExtensibleSubFormatAt + 2] = {};
+  const size_t want = FmtSize >= ExtensibleFmtBytes ? sizeof body : PlainFmtBytes;
   size_t got = 0;
-  if (!InputFile.Seek(FmtOffset) || !InputFile.Read(body, want, got)) return SystemFailure(InputFile);
-  if (got < want) return Refuse("fmt chunk cut off");
+  if (!Input->Seek(FmtOffset) || !Input->Read(body, want, got)) return SystemFailure(FailureKind::CannotRead);
+  if (got < want) return Refuse(FailureKind::Malformed, "fmt chunk cut off");
   InputFormat = ParseFormat(body);
-  const bool extensible = want == 26 && InputFormat.FormatTag == TagExtensible;
-  SubFormat = extensible ? Load16(body + 24) : 0;
-  ChannelMask = extensible ? Load32(body + 20) : 0;
+  const bool extensible = want == sizeof body && InputFormat.FormatTag == TagExtensible;
+  SubFormatCode = extensible ? Load16(body + ExtensibleSubFormatAt) : 0;
+  Mask = extensible ? Load32(body + ExtensibleMaskAt) : 0;
   FormatRead = true;
   return 0;
 }
@@ -86,16 +104,23 @@ int PCMFile::ReadFormat() {
 // accepted: the output copies the format, and other programs refuse float samples of 1 to 3
 // bytes and rates past the signed 32-bit range. An 8-byte container decodes as a double, so
 // an integer tag on one would be misread.
-int PCMFile::CheckFormat() const {
+int WaveReader::CheckFormat() const {
   const FormatBody& f = InputFormat;
   if (f.Channels == 0 || f.BlockAlign % f.Channels != 0) return 1;
   const int32_t container = f.BlockAlign / f.Channels;
   if (!IsCodecContainer(container) || f.SampleRate > 0x7FFFFFFFu) return 1;
-  if (InputIsFloat()) return container == 4 || container == 8 ? 0 : 1;
-  return container == 8 && InputIsInteger() ? 1 : 0;
+  if (IsFloat()) return container == 4 || container == 8 ? 0 : 1;
+  return container == 8 && IsInteger() ? 1 : 0;
 }
 
-std::string PCMFile::FormatRefusal() const {
+// A fmt whose channels and block align do not hold together is broken; one that holds
+// together describes samples that are not processed.
+FailureKind WaveReader::FormatRefusalKind() const {
+  const FormatBody& f = InputFormat;
+  return f.Channels == 0 || f.BlockAlign % f.Channels != 0 ? FailureKind::Malformed : FailureKind::Unsupported;
+}
+
+std::string WaveReader::FormatRefusal() const {
   const FormatBody& f = InputFormat;
   if (f.Channels == 0) return "fmt chunk: no channels";
   if (f.BlockAlign % f.Channels != 0)
@@ -103,19 +128,24 @@ std::string PCMFile::FormatRefusal() const {
   const int32_t container = f.BlockAlign / f.Channels;
   if (!IsCodecContainer(container)) return "samples of " + std::to_string(container) + " bytes are not supported";
   if (f.SampleRate > 0x7FFFFFFFu) return "sample rate " + std::to_string(f.SampleRate) + " Hz is out of range";
-  if (InputIsFloat()) return "float samples of " + std::to_string(container) + " bytes are not supported";
+  if (IsFloat()) return "float samples of " + std::to_string(container) + " bytes are not supported";
   return "integer samples of " + std::to_string(container) + " bytes are not supported";
 }
 
-bool PCMFile::InputIsFloat() const {
-  return InputFormat.FormatTag == TagFloat || (InputFormat.FormatTag == TagExtensible && SubFormat == TagFloat);
+bool WaveReader::IsFloat() const {
+  return InputFormat.FormatTag == TagFloat || (InputFormat.FormatTag == TagExtensible && SubFormatCode == TagFloat);
 }
 
-bool PCMFile::InputIsInteger() const {
-  return InputFormat.FormatTag == TagPCM || (InputFormat.FormatTag == TagExtensible && SubFormat == TagPCM);
+bool WaveReader::IsInteger() const {
+  return InputFormat.FormatTag == TagPCM || (InputFormat.FormatTag == TagExtensible && SubFormatCode == TagPCM);
 }
 
-int PCMFile::GetInfo(WaveInfo& info) {
+int64_t WaveReader::SampleCount() const {
+  const int64_t bytesPerSample = InputFormat.Channels ? InputFormat.BlockAlign / InputFormat.Channels : 0;
+  return bytesPerSample > 0 ? DataLength / bytesPerSample : 0;
+}
+
+int WaveReader::GetInfo(WaveInfo& info) {
   if (ReadFormat() != 0 || CheckFormat() != 0) return 1;
   info = {};
   const int32_t bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
@@ -129,7 +159,7 @@ int PCMFile::GetInfo(WaveInfo& info) {
   return 0;
 }
 
-int PCMFile::SeekSample(int64_t index) {
+int WaveReader::SeekSample(int64_t index) {
   if (!FormatRead || CheckFormat() != 0) return 1;
   const int64_t bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
   // Compared as a sample count first, so that no index overflows the byte position.
@@ -139,31 +169,31 @@ int PCMFile::SeekSample(int64_t index) {
   return 0;
 }
 
-int PCMFile::ClearReadPosition() {
+int WaveReader::ClearReadPosition() {
   ReadPosition = -1;
   return 0;
 }
 
-SampleCoding PCMFile::InputCoding() const {
+SampleCoding WaveReader::Coding() const {
   if (!FormatRead || InputFormat.Channels == 0) return {};
-  return {InputFormat.BlockAlign / InputFormat.Channels, InputFormat.BitsPerSample, InputIsFloat()};
+  return {InputFormat.BlockAlign / InputFormat.Channels, InputFormat.BitsPerSample, IsFloat()};
 }
 
 // Checks that a read can start and moves the file to the read position: 0, or the status
 // of the read (1 failure, 2 already at the end).
-int PCMFile::StartRead(int32_t& bytesPerSample) {
+int WaveReader::StartRead(int32_t& bytesPerSample) {
   if (ReadPosition < 0 || !InputOpen || !FormatRead || CheckFormat() != 0) return 1;
   bytesPerSample = InputFormat.BlockAlign / InputFormat.Channels;
   if (DataLength - ReadPosition < bytesPerSample) return 2;
-  return InputFile.Seek(DataOffset + ReadPosition) ? 0 : SystemFailure(InputFile);
+  return Input->Seek(DataOffset + ReadPosition) ? 0 : SystemFailure(FailureKind::CannotRead);
 }
 
-int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
+int WaveReader::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
   delivered = 0;
   if (requested < 1 || !dest) return 1;
   int32_t bytesPerSample = 0;
   if (int r = StartRead(bytesPerSample)) return r;
-  const DecodeFn decode = DecoderFor(InputCoding());
+  const DecodeFn decode = DecoderFor(Coding());
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
   auto nextCount = [&] {
     const int64_t left = (DataLength - ReadPosition) / bytesPerSample;
@@ -172,8 +202,8 @@ int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
   for (int32_t n = nextCount(); n > 0; n = nextCount()) {
     const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
     size_t got = 0;
-    if (!InputFile.Read(buffer.get(), bytes, got)) return SystemFailure(InputFile);
-    if (got < bytes) return Refuse("file cut short while it was read");
+    if (!Input->Read(buffer.get(), bytes, got)) return SystemFailure(FailureKind::CannotRead);
+    if (got < bytes) return Refuse(FailureKind::CannotRead, "file cut short while it was read");
     decode(buffer.get(), dest + delivered, n, InputFormat.BitsPerSample);
     ReadPosition += static_cast<int64_t>(bytes);
     delivered += n;
@@ -182,7 +212,7 @@ int PCMFile::ReadSamples(double* dest, int32_t requested, int32_t& delivered) {
   return 0;
 }
 
-int PCMFile::ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered) {
+int WaveReader::ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered) {
   delivered = 0;
   if (requested < 1 || !dest) return 1;
   int32_t bytesPerSample = 0;
@@ -190,8 +220,8 @@ int PCMFile::ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivere
   const auto n = static_cast<int32_t>(std::min<int64_t>(requested, (DataLength - ReadPosition) / bytesPerSample));
   const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
   size_t got = 0;
-  if (!InputFile.Read(dest, bytes, got)) return SystemFailure(InputFile);
-  if (got < bytes) return Refuse("file cut short while it was read");
+  if (!Input->Read(dest, bytes, got)) return SystemFailure(FailureKind::CannotRead);
+  if (got < bytes) return Refuse(FailureKind::CannotRead, "file cut short while it was read");
   ReadPosition += static_cast<int64_t>(bytes);
   delivered = n;
   return 0;

@@ -1,0 +1,98 @@
+// One WAVE source, from a file or from memory: the chunk walk that finds and checks fmt and
+// data, the format, the list of the chunks, and the samples, decoded or as stored.
+// Every operation returns 0 for success, 1 for failure (the sample reads also 2 for the end
+// of the data); FailReason and FailKind then tell why. Nothing here throws across the API.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "wave/RIFFFile.h"
+#include "wave/SampleCodecs.h"
+#include "wave/WaveFormat.h"
+
+namespace tacetix {
+
+// How a source is opened.
+struct ReadOptions {
+  // The RIFF size must equal the source's size - 8.
+  bool SizeCheck = false;
+  // The walk goes on past the data chunk to the end of the source and keeps every chunk header
+  // in file order (Chunks). A chunk after data that runs past the end, or one past MaxChunks,
+  // ends the list quietly.
+  bool ListChunks = false;
+  // Called every 1024 chunk headers of the walk; true stops it (FailKind Cancelled).
+  std::function<bool()> WalkPoll;
+};
+
+class WaveReader : public RIFFFile {
+ public:
+  WaveReader();
+  ~WaveReader() override;
+
+  int Open(const std::string& path, const ReadOptions& options = {});
+  // As Open, over length bytes at data, which must stay alive and unchanged while open.
+  int OpenMemory(const uint8_t* data, size_t length, const ReadOptions& options = {});
+  // Finds and validates the fmt and data chunks.
+  int ReadHeader(bool sizeCheck) override;
+  // Closes the source and resets the reader. Always 0.
+  int CloseInput() override;
+  int Close() { return CloseInput(); }
+  // Loads the format once.
+  int ReadFormat();
+  int GetInfo(WaveInfo& info);
+  // Sets the read position to sample index (not frame); 1 when it lies at or past the end.
+  int SeekSample(int64_t index);
+  int ClearReadPosition();
+  // Decodes up to requested samples into dest; 2 when the read position was already at the end.
+  int ReadSamples(double* dest, int32_t requested, int32_t& delivered);
+  // As ReadSamples, but stores the samples' bytes as the source holds them, in one read
+  // (dest has room for requested samples of Coding's size).
+  int ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered);
+  SampleCoding Coding() const;
+  // Chunks of the source in file order, fmt and data included (not an RF64 file's ds64, which
+  // belongs to its header); empty unless the open listed them.
+  const std::vector<ChunkEntry>& Chunks() const { return ChunkList; }
+  // Exactly length bytes of the source from offset; 1 when they are not all there.
+  int ReadInputBytes(int64_t offset, uint8_t* dest, size_t length);
+  // dwChannelMask of an extensible fmt of 40 bytes or more, else 0.
+  uint32_t ChannelMask() const { return Mask; }
+  const FormatBody& Format() const { return InputFormat; }
+  // The GUID's leading code of an extensible fmt; 0 = none.
+  int32_t SubFormat() const { return SubFormatCode; }
+  // The samples are float (by tag, or by an extensible fmt's sub-format).
+  bool IsFloat() const;
+  // Samples in the data chunk as the source holds it; 0 when no format is known.
+  int64_t SampleCount() const;
+
+ private:
+  using RIFFFile::OpenInput;  // the options come with Open
+  using RIFFFile::OpenMemory;
+  void Prepare(const ReadOptions& options);
+  int StartRead(int32_t& bytesPerSample);
+  int LocateChunks();
+  int WalkTo(const char* wanted, ChunkHeader& chunk, int64_t& chunkEnd);
+  void ListRest();
+  int WalkFailure(const char* wanted, const ChunkHeader& last, int64_t lastEnd);
+  int CheckFormat() const;
+  FailureKind FormatRefusalKind() const;
+  std::string FormatRefusal() const;
+  bool IsInteger() const;
+  void ResetReader();
+
+  int64_t FmtOffset = 0;
+  uint64_t FmtSize = 0;
+  int64_t DataOffset = 0;
+  int64_t DataLength = 0;
+  FormatBody InputFormat{};
+  int32_t SubFormatCode = 0;
+  uint32_t Mask = 0;
+  bool FormatRead = false;
+  int64_t ReadPosition = -1;
+  bool ListChunks = false;
+  std::vector<ChunkEntry> ChunkList;
+};
+
+}  // namespace tacetix

@@ -1,0 +1,156 @@
+// The writer's life: create, encoded sample blocks, finish, close with the move onto the name.
+#include "wave/WaveWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include "wave/RiffLayout.h"
+
+namespace tacetix {
+namespace {
+
+// With room for 64-bit sizes only what a file system holds limits the data.
+constexpr int64_t MaxRF64DataBytes = int64_t{1} << 62;
+
+bool WriteAll(FileHandle& file, const std::vector<uint8_t>& bytes) {
+  size_t put = 0;
+  return bytes.empty() || file.Write(bytes.data(), bytes.size(), put);
+}
+
+}  // namespace
+
+WaveWriter::~WaveWriter() { Close(); }
+
+int WaveWriter::Refuse(FailureKind kind, const std::string& reason) {
+  Kind = kind;
+  Reason = reason;
+  return 1;
+}
+
+int WaveWriter::SystemFailure() {
+  return Refuse(FailureKind::CannotWrite,
+                File.LastError() != 0 ? SystemErrorText(File.LastError()) : "not a regular file");
+}
+
+// The file is created before the format is looked at, so that a folder that takes no file
+// says so whatever the format.
+int WaveWriter::Create(const std::string& path, OutputDescription description) {
+  if (Open) Close();
+  Taken = false;
+  MovedOn = false;
+  Description = std::move(description);
+  // Create tells why in errno: the folder takes no new file, or a folder has the name.
+  if (!Target.Create(path, Description.Replace, File)) return Refuse(FailureKind::CannotWrite, SystemErrorText(errno));
+  Open = true;
+  Reserve = false;
+  DataOffset = CanonicalHeaderBytes;
+  if (!File.Seek(0)) return SystemFailure();
+  const OutputFormat& format = Description.Format;
+  if (!format.Ok()) return Refuse(format.Kind, format.Reason);
+  PlanFront();
+  return WriteAll(File, BuildFront(0)) ? 0 : SystemFailure();
+}
+
+int WaveWriter::Rewind() {
+  if (!Open || !File.Seek(DataOffset)) return 1;
+  Written = 0;
+  return 0;
+}
+
+SampleCoding WaveWriter::Coding() const {
+  const FormatBody& f = Format();
+  if (!Open || f.Channels == 0) return {};
+  return {f.BlockAlign / f.Channels, f.BitsPerSample, f.FormatTag == TagFloat};
+}
+
+// Checks that count samples can be appended and moves the file to the end of the data.
+int WaveWriter::StartWrite(int32_t count, int32_t& bytesPerSample) {
+  const FormatBody& f = Format();
+  if (count < 1 || !Open || f.Channels == 0) return 1;
+  bytesPerSample = f.BlockAlign / f.Channels;
+  if (!EncoderFor(Coding())) return 1;
+  // Refuse data the header's sizes could not describe: without room for 64-bit sizes (the
+  // output was not expected to need them) the 32-bit ones end a little below 4 GiB.
+  const int64_t limit = Reserve ? MaxRF64DataBytes : RiffDataLimit();
+  if (Written + int64_t{count} * bytesPerSample > limit)
+    return Refuse(FailureKind::CannotWrite, "output would pass 4 GiB");
+  return File.Seek(DataOffset + Written) ? 0 : SystemFailure();
+}
+
+// What reached the file counts as written, also when the write then failed.
+bool WaveWriter::AppendBytes(const uint8_t* bytes, size_t length) {
+  size_t put = 0;
+  const bool ok = File.Write(bytes, length, put);
+  Pending = Pending || put > 0;
+  Written += static_cast<int64_t>(put);
+  return ok;
+}
+
+int WaveWriter::WriteSamples(const double* source, int32_t count, int32_t& written) {
+  written = 0;
+  int32_t bytesPerSample = 0;
+  if (!source || StartWrite(count, bytesPerSample) != 0) return 1;
+  const EncodeFn encode = EncoderFor(Coding());
+  std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
+  for (int32_t n = std::min(count, TransferBlock); n > 0; n = std::min(count, TransferBlock)) {
+    encode(buffer.get(), source + written, n, Format().BitsPerSample);
+    if (!AppendBytes(buffer.get(), static_cast<size_t>(n) * bytesPerSample)) return SystemFailure();
+    written += n;
+    count -= n;
+  }
+  return 0;
+}
+
+int WaveWriter::WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& written) {
+  written = 0;
+  int32_t bytesPerSample = 0;
+  if (!source || StartWrite(count, bytesPerSample) != 0) return 1;
+  if (!AppendBytes(source, static_cast<size_t>(count) * bytesPerSample)) return SystemFailure();
+  written = count;
+  return 0;
+}
+
+// The front is rewritten from the format as created, whatever became of the source since.
+int WaveWriter::Finish() {
+  if (!Open) return 1;
+  Pending = false;
+  std::vector<uint8_t> tail(static_cast<size_t>(Written & 1), 0);  // the pad byte
+  const std::vector<uint8_t>& after = Description.Extras.AfterData;
+  tail.insert(tail.end(), after.begin(), after.end());
+  bool ok = tail.empty() || (File.Seek(DataOffset + Written) && WriteAll(File, tail));
+  ok = File.Seek(0) && WriteAll(File, BuildFront(Written)) && ok;
+  return ok ? 0 : SystemFailure();
+}
+
+// The file moves onto its name whatever went wrong in it, as a file written in place would
+// stay there: its header always tells what it holds.
+int WaveWriter::Close() {
+  if (!Open) return 0;
+  // Still pending here, the output was cut short (a cancel, a failed write): the chunks meant
+  // for after its data point at frames it does not hold.
+  if (Pending) Description.Extras.AfterData.clear();
+  int r = Pending ? Finish() : 0;
+  if (!File.Close()) r = SystemFailure();
+  Open = false;
+  const CommitResult moved = Target.Commit();
+  MovedOn = moved == CommitResult::Moved;
+  Taken = moved == CommitResult::NameTaken;
+  if (MovedOn) return r;
+  // A failure inside the file came first and says more than the failed move after it.
+  if (r == 0) {
+    if (Taken) Refuse(FailureKind::NameTaken, "output file already exists");
+    else Refuse(FailureKind::CannotWrite, SystemErrorText(errno));
+  }
+  return 1;
+}
+
+void WaveWriter::Discard() {
+  if (!Open) return;
+  File.Close();
+  Open = false;
+  Pending = false;
+  Target.Discard();
+}
+
+}  // namespace tacetix

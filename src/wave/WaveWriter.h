@@ -1,0 +1,110 @@
+// One output WAVE file, written under a temporary name beside its final name and moved there
+// when it is closed: the front (the canonical 44-byte header, or a longer one with an
+// extensible fmt, carried chunks and room for 64-bit sizes), the encoded sample blocks, the
+// chunks after the data, and the final header. Every operation returns 0 for success, 1 for
+// failure; FailReason and FailKind then tell why. Nothing here throws across the API.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "wave/AtomicOutput.h"
+#include "wave/FailureKind.h"
+#include "wave/FileHandle.h"
+#include "wave/OutputFormat.h"
+#include "wave/SampleCodecs.h"
+#include "wave/WaveFormat.h"
+
+namespace tacetix {
+
+// What an output carries beyond the canonical header. Default: nothing.
+struct OutputExtras {
+  // A 40-byte WAVE_FORMAT_EXTENSIBLE fmt (valid bits = output bits, ChannelMask, the sub-format
+  // of the output's samples) instead of the 16-byte one.
+  bool Extensible = false;
+  uint32_t ChannelMask = 0;
+  std::vector<uint8_t> BeforeData;  // whole chunks (header, body, pad byte) between fmt and data
+  std::vector<uint8_t> AfterData;   // whole chunks after the data and its pad byte, written at finish
+};
+
+// Everything an output is made from.
+struct OutputDescription {
+  // As DeriveOutputFormat gives it; a refused format fails Create once the file is created.
+  OutputFormat Format;
+  OutputExtras Extras;
+  // The most samples the output will hold: it decides whether the header reserves room for
+  // 64-bit sizes. An output that cannot reach 4 GiB without extras gets the canonical header.
+  int64_t ExpectedSamples = 0;
+  // The move at Close may take over a file of the name; false: only a free name (else NameTaken).
+  bool Replace = true;
+};
+
+class WaveWriter {
+ public:
+  WaveWriter() = default;
+  // An output still open is closed as Close does: its header always tells what it holds.
+  ~WaveWriter();
+  WaveWriter(const WaveWriter&) = delete;
+  WaveWriter& operator=(const WaveWriter&) = delete;
+
+  // Creates the output under a temporary name beside path (closing one still open first) and
+  // writes its front with data length 0.
+  int Create(const std::string& path, OutputDescription description);
+  // Moves the write position back to the first data byte; what was written counts no more.
+  int Rewind();
+  // Encodes count samples and appends them after the data written so far.
+  int WriteSamples(const double* source, int32_t count, int32_t& written);
+  // As WriteSamples, for samples already encoded in Coding, in one write.
+  int WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& written);
+  // Pads the data to even length, appends the chunks after it and rewrites the front; 1 when
+  // a write failed.
+  int Finish();
+  // Finishes a pending output, closes it and moves it onto its name; 1 when finishing,
+  // closing or the move failed (a failed move removes the temporary file).
+  int Close();
+  // Closes the output and removes it: nothing appears under its name.
+  void Discard();
+
+  SampleCoding Coding() const;
+  const FormatBody& Format() const { return Description.Format.Body; }
+  // The front reserves room for 64-bit sizes (a JUNK chunk, made ds64 when needed).
+  bool Reserved() const { return Reserve; }
+  // The canonical 44-byte header of dataLength bytes of data.
+  std::array<uint8_t, 44> BuildHeader(int32_t dataLength) const;
+  // Everything before the first data byte: the canonical header, or with extras or a
+  // reservation the longer one (RF64 with ds64 once the sizes need 64 bits).
+  std::vector<uint8_t> BuildFront(int64_t dataLength) const;
+  int64_t BytesWritten() const { return Written; }
+  bool IsOpen() const { return Open; }
+  // The last Close found the name taken (Replace false) and removed its file.
+  bool NameTaken() const { return Taken; }
+  // The last Close moved the output onto its name.
+  bool Moved() const { return MovedOn; }
+  const std::string& FailReason() const { return Reason; }
+  FailureKind FailKind() const { return Kind; }
+
+ private:
+  int Refuse(FailureKind kind, const std::string& reason);
+  int SystemFailure();
+  int StartWrite(int32_t count, int32_t& bytesPerSample);
+  bool AppendBytes(const uint8_t* bytes, size_t length);
+  void PlanFront();
+  int64_t RiffDataLimit() const;
+
+  OutputDescription Description;
+  FileHandle File;
+  AtomicOutput Target;
+  bool Open = false;
+  bool Taken = false;
+  bool MovedOn = false;
+  int64_t Written = 0;
+  int64_t DataOffset = 0;
+  bool Pending = false;  // data was written since the front was last made final
+  bool Reserve = false;  // the front holds a JUNK chunk that may become ds64
+  std::string Reason;
+  FailureKind Kind = FailureKind::None;
+};
+
+}  // namespace tacetix
