@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "log/unit_LogOptions.h"
+#include "main/unit_LogOptions.h"
 #include "main/StartupFiles.h"
 #include "main/unit_About.h"
 #include "main/unit_main.h"
