@@ -22,5 +22,5 @@ int main(int argc, char* argv[]) {
   form.SetDialogs(about, logOptions);
   form.show();
   tacetix::AddCommandLineFiles(form, QApplication::arguments());
-  return application.exec();
+  return QApplication::exec();
 }
