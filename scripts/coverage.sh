@@ -39,6 +39,8 @@ objects=()
 while read -r program; do
   objects+=(-object "$program")
 done < <(find "$build/src" "$build/tests" -type f -perm -u+x \( -name 'tacetix*' -o -name '*_tests' \) | sort)
+# llvm-cov leaves out a function whose counts disagree between programs ("N functions have
+# mismatched data"): the three main()s, and a few one-line inline functions of the headers.
 llvm-cov-14 export -summary-only -instr-profile "$build/coverage.profdata" "${objects[@]:1}" >"$build/coverage.json"
 
 python3 - "$build/coverage.json" "$root/src/" <<'PY'
