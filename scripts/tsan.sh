@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 source ./scripts/deps.sh
-ensure_packages cmake make clang libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg python3 parallel \
+ensure_packages cmake make clang libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg python3 parallel bash-completion \
   mediainfo sndfile-programs
 
 build="${BUILD_DIR:-build-tsan}"
