@@ -12,7 +12,7 @@ namespace tacetix {
 struct FileId {
   uint64_t Device = 0;
   uint64_t Inode = 0;
-  auto operator<=>(const FileId&) const = default;
+  auto operator<=>(const FileId&) const = default;  // NOLINT(modernize-use-nullptr): no pointer here
 };
 
 // The identity of the file at path, links followed; false when nothing is there.

@@ -11,7 +11,7 @@
 namespace tacetix {
 
 template <typename Handler>
-auto Guarded(TForm1* form, QString operation, Handler handler) {
+auto Guarded(TForm1* form, const QString& operation, Handler handler) {
   return [form, operation, handler] {
     try {
       handler();

@@ -8,7 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "log/unit_LogOptions.h"
+#include "main/unit_LogOptions.h"
 #include "main/unit_About.h"
 #include "main/unit_main.h"
 #include "main/unit_tools1.h"

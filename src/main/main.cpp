@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "log/unit_LogOptions.h"
+#include "main/unit_LogOptions.h"
 #include "main/StartupFiles.h"
 #include "main/unit_About.h"
 #include "main/unit_main.h"
@@ -22,5 +22,5 @@ int main(int argc, char* argv[]) {
   form.SetDialogs(about, logOptions);
   form.show();
   tacetix::AddCommandLineFiles(form, QApplication::arguments());
-  return application.exec();
+  return QApplication::exec();
 }

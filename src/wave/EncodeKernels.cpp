@@ -68,7 +68,7 @@ inline __m128i Pack24(__m128i v) {
   return _mm_shuffle_epi8(v, upperThree);
 }
 
-#include "wave/EncodeLoops.inc"
+#include "wave/EncodeLoops.inc"  // NOLINT(readability-duplicate-include): the same loops, built for AVX2
 
 }  // namespace avx2
 

@@ -15,7 +15,7 @@
 #include <tuple>
 #include <vector>
 
-#include "log/unit_LogOptions.h"
+#include "main/unit_LogOptions.h"
 #include "main/unit_About.h"
 
 namespace {

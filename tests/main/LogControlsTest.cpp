@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "WindowFixture.h"
-#include "log/unit_LogOptions.h"
+#include "main/unit_LogOptions.h"
 #include "main/unit_About.h"
 
 namespace {

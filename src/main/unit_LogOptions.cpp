@@ -1,4 +1,4 @@
-#include "log/unit_LogOptions.h"
+#include "main/unit_LogOptions.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
