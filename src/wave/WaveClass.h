@@ -1,5 +1,5 @@
-// PCMFile: one source and one output in a single object, for the window's analysis, the
-// tools and the tests that read a file and write one from it. It holds a WaveReader and a
+// PCMFile: one source and one output in a single object, for the benches and the tests
+// that read a file and write one from it. It holds a WaveReader and a
 // WaveWriter and keeps the options its setters give until the open or the create that uses
 // them; the run itself uses the reader and the writer directly.
 #pragma once
