@@ -54,7 +54,9 @@ LogHeaderSnapshot HeaderOf(const RunChoices& c, const ProcessSettings& s) {
   h.IgnoreClicksMs = s.IgnoreClicksMs;
   h.Normalize = s.Normalize;
   h.NormalizeText = SliderText(c.NormalizePosition);
-  h.BitsText = BitDepthChoices[static_cast<size_t>(c.BitsChoice)].Text;
+  // A choice outside the list converts nothing (as the run treats it): the header says so.
+  const bool knownBits = c.BitsChoice >= 0 && c.BitsChoice < static_cast<int32_t>(BitDepthChoices.size());
+  h.BitsText = BitDepthChoices[knownBits ? static_cast<size_t>(c.BitsChoice) : 0].Text;
   h.BitsChoice = c.BitsChoice;
   h.BitsMode = c.BitsMode;
   h.Prefix = c.Prefix;

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <utility>
 
 #include "batch/RunChoices.h"
 #include "main/AlignedEdit.h"
@@ -94,10 +95,12 @@ void TForm1::bt_ProcessClick() {
   if (!bt_Process->isEnabled()) return;
   RunRequest request;
   for (const QString& path : FileModel->Paths()) request.Files.push_back(QFile::encodeName(path).toStdString());
-  request.Settings = CaptureSettings();
+  // One reading of the controls gives both, so the log states exactly what the run does.
+  RunDescription description = DescribeRun(CaptureChoices());
+  request.Settings = std::move(description.Settings);
   request.Log = LogSettings;
   request.LogName = QFile::encodeName(edit_Logfile->text()).toStdString();
-  request.Header = CaptureLogHeader();
+  request.Header = std::move(description.Header);
   WindowFrontEnd frontEnd(*this);
   try {
     if (RunBatchFunction) {

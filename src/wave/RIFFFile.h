@@ -60,7 +60,7 @@ class RIFFFile {
   int SystemFailure(FailureKind kind);
   std::string Reason;
   FailureKind Kind = FailureKind::None;
-  ByteSource* Input = nullptr;  // the open source; null when none is open
+  ByteSource* Input = nullptr;  // the source of the last open; InputOpen tells whether it is open
   bool InputOpen = false;
   std::array<char, 4> FormType{};
   ChunkHeader CurrentChunk{};

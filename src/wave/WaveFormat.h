@@ -7,7 +7,8 @@
 
 namespace tacetix {
 
-// Samples per block of every read and write: the transfer buffers hold this many.
+// Samples per block of the decoding reads and encoding writes (ReadSamples, WriteSamples):
+// their scratch buffers hold this many. The run's own blocks are of its transfer buffer's size.
 constexpr int32_t TransferBlock = 131072;
 
 constexpr uint16_t TagPCM = 1;

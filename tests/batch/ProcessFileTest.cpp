@@ -235,9 +235,10 @@ TEST_F(ProcessFileTest, CancelDuringTheWriteLeavesAReadableShorterFile) {
 TEST_F(ProcessFileTest, BrokenOrEmptyInputsFail) {
   WriteFile(In(), Bytes{'R', 'I', 'F', 'F'});
   EXPECT_EQ(Run(In(), Out()), FileResult::Failed);
-  EXPECT_NE(Outcome.Kind, FailureKind::None);
+  EXPECT_EQ(Outcome.Kind, FailureKind::NotWave);
   // A data chunk whose bytes are missing from the file holds no samples.
   WriteFile(In(), WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 100, {}).Build());
   EXPECT_EQ(Run(In(), Out()), FileResult::Failed);
+  EXPECT_EQ(Outcome.Kind, FailureKind::Malformed);
   EXPECT_FALSE(std::filesystem::exists(Out()));
 }

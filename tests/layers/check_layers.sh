@@ -29,6 +29,7 @@ for dir in "$root"/*/; do
     continue
   fi
   while IFS=: read -r file line text; do
+    path=""
     [[ "$text" =~ include[[:space:]]*[\<\"]([^\>\"]*) ]] && path="${BASH_REMATCH[1]}"
     if [[ "$path" == *..* ]]; then
       refuse "$file:$line" "include climbs out of the source root: $path"
