@@ -3,14 +3,14 @@
 // the list is on screen, and reversing a scattered selection. Adding and sorting should
 // stay below a second, deleting 2,000 rows well below two, 10,000 within a few.
 // Runs headless unless QT_QPA_PLATFORM says otherwise.
+#include <benchmark/benchmark.h>
 #include <QApplication>
 #include <QDir>
-#include <QItemSelectionModel>
-#include <QTreeView>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QLocale>
 #include <QStringList>
-#include <benchmark/benchmark.h>
+#include <QTreeView>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -146,7 +146,11 @@ void BM_DeleteVisible(benchmark::State& state) {
     state.ResumeTiming();
   }
 }
-BENCHMARK(BM_DeleteVisible)->Args({2000, 1})->Args({10000, 1})->Args({10000, 2})->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_DeleteVisible)
+    ->Args({2000, 1})
+    ->Args({10000, 1})
+    ->Args({10000, 2})
+    ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
 // "Rev" with 5,000 scattered rows of 10,000 selected.

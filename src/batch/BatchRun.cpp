@@ -197,10 +197,8 @@ OutputPath Run::PlaceOutput(const std::string& file) const {
   if (out.Verdict != PathVerdict::Ok) return out;
   // With Overwrite on, an output named like another row's source (or a hard link to one)
   // would replace that source, and one named like an earlier row's output that output.
-  if (IsListedSource(out.Path) || SourceIds.HoldsFileAt(out.Path))
-    out.Verdict = PathVerdict::SameAsInput;
-  else if (WrittenIds.HoldsFileAt(out.Path))
-    out.Verdict = PathVerdict::ExistsRefused;
+  if (IsListedSource(out.Path) || SourceIds.HoldsFileAt(out.Path)) out.Verdict = PathVerdict::SameAsInput;
+  else if (WrittenIds.HoldsFileAt(out.Path)) out.Verdict = PathVerdict::ExistsRefused;
   if (out.Verdict != PathVerdict::Ok) out.Reason = out.Path;
   return out;
 }
@@ -281,7 +279,7 @@ bool Run::TakeResult(const RowDone& done) {
     return !S.StopOnError;
   }
   if (done.Result == FileResult::NameTaken) {  // the rename is the last word on an existing name
-    Current.Reason = Pending.Output;  // as for a name found taken before the file started
+    Current.Reason = Pending.Output;           // as for a name found taken before the file started
     Pending.How = End::Refused;
     EndRow(Pending.Row, RowStatus::ExistsRefused);
     return !S.StopOnError;

@@ -16,13 +16,13 @@ namespace tacetix {
 struct RowResult {
   RowStatus Status = RowStatus::NotStarted;  // the row's final status
   FailureKind Kind = FailureKind::None;      // what stopped the file; None when it is done
-  std::string Reason;         // what the system said, or why the file was refused; "" when nothing
-  std::string OutputPath;     // the output worked out for the file; "" when none could be
-  bool OutputMade = false;    // done with an output written (simulating: one that would be)
-  bool Silent = false;        // done without output: no sample above the thresholds
-  bool FiguresKnown = false;  // done: Figures holds the file's record, as the log has it
+  std::string Reason;                        // what the system said, or why the file was refused; "" when nothing
+  std::string OutputPath;                    // the output worked out for the file; "" when none could be
+  bool OutputMade = false;                   // done with an output written (simulating: one that would be)
+  bool Silent = false;                       // done without output: no sample above the thresholds
+  bool FiguresKnown = false;                 // done: Figures holds the file's record, as the log has it
   Logfile Figures;
-  double Seconds = 0.0;       // from the row's start to the end of its work
+  double Seconds = 0.0;                    // from the row's start to the end of its work
   std::vector<std::string> DroppedChunks;  // with metadata kept: the source's chunks its output lacks
 };
 
@@ -60,7 +60,7 @@ struct RunRequest {
 };
 
 struct RunResult {
-  bool Started = false;        // false: the log could not be opened, nothing happened
+  bool Started = false;  // false: the log could not be opened, nothing happened
   int32_t OkCount = 0;
   int32_t ErrorCount = 0;
   bool Cancelled = false;

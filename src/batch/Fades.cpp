@@ -2,8 +2,8 @@
 #include "batch/Fades.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "wave/SampleBlock.h"

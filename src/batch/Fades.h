@@ -42,8 +42,8 @@ void RecodeFaded(uint8_t* bytes, int32_t count, const SampleCoding& from, const 
 class FadedRecoder {
  public:
   // recoder, from, to and gain: those of the write; they must outlive this object.
-  FadedRecoder(const BlockRecoder& recoder, const SampleCoding& from, const SampleCoding& to,
-               const long double* gain, const FadePlan& plan);
+  FadedRecoder(const BlockRecoder& recoder, const SampleCoding& from, const SampleCoding& to, const long double* gain,
+               const FadePlan& plan);
   // As BlockRecoder::Recode for count samples, the first of which is output sample firstSample.
   void Recode(uint8_t* bytes, int32_t count, int64_t firstSample);
 

@@ -1,12 +1,12 @@
 // Identities of files by device and inode, and resolved paths for names not yet taken.
 #include "batch/FileIdentity.h"
 
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace tacetix {
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <set>
+#include <string>
 
 namespace tacetix {
 

@@ -27,8 +27,7 @@ std::string Printable(const char* bytes, size_t length) {
 
 std::string ChunkName(const SourceChunk& c) {
   std::string name = Printable(c.Id.data(), 4);
-  if (Is(c.Id, "LIST") && c.Body.size() >= 4)
-    name += "/" + Printable(reinterpret_cast<const char*>(c.Body.data()), 4);
+  if (Is(c.Id, "LIST") && c.Body.size() >= 4) name += "/" + Printable(reinterpret_cast<const char*>(c.Body.data()), 4);
   return name;
 }
 

@@ -23,9 +23,9 @@ struct SourceChunk {
 
 // The chunks an output gets, whole (headers, bodies, pad bytes), and what it does not get.
 struct KeptChunks {
-  std::vector<uint8_t> BeforeData;  // INFO, bext, iXML and the other descriptive chunks
-  std::vector<uint8_t> AfterData;   // cue, adtl and smpl, whose positions follow the samples
-  std::vector<std::string> Dropped; // "LIST/exif", "bext (malformed)", in file order
+  std::vector<uint8_t> BeforeData;   // INFO, bext, iXML and the other descriptive chunks
+  std::vector<uint8_t> AfterData;    // cue, adtl and smpl, whose positions follow the samples
+  std::vector<std::string> Dropped;  // "LIST/exif", "bext (malformed)", in file order
 };
 
 // Larger carried chunks are dropped: no metadata chunk needs this much, a hostile file might claim it.

@@ -31,11 +31,11 @@ SourceChunk ReadChunk(WaveReader& file, const ChunkEntry& entry, uint64_t& budge
 
 }  // namespace
 
-OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples,
-                                 FileOutcome& outcome) {
+OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples, FileOutcome& outcome) {
   const int64_t ch = info.Channels;
   const int64_t lastSample = std::min<int64_t>(outcome.KeepLast, wholeSamples - 1);
-  const KeptFrames frames{static_cast<uint64_t>(outcome.KeepFirst / ch), static_cast<uint64_t>(std::max<int64_t>(0, lastSample / ch))};
+  const KeptFrames frames{static_cast<uint64_t>(outcome.KeepFirst / ch),
+                          static_cast<uint64_t>(std::max<int64_t>(0, lastSample / ch))};
   std::vector<SourceChunk> chunks;
   uint64_t budget = MaxCarriedTotal;
   for (const ChunkEntry& entry : source.Chunks()) chunks.push_back(ReadChunk(source, entry, budget));

@@ -14,7 +14,6 @@ namespace tacetix {
 // kept chunks and, for more than 2 channels or 16 bits, the extensible fmt with the speaker
 // mask. outcome.DroppedChunks names the chunks left out. A chunk that cannot be read is left
 // out too.
-OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples,
-                                 FileOutcome& outcome);
+OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples, FileOutcome& outcome);
 
 }  // namespace tacetix

@@ -83,10 +83,8 @@ OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings&
   }
   out.Path = path;
   // Never write over a source: checked before anything is created or truncated.
-  if (SameFile(sourcePath, out.Path))
-    out.Verdict = PathVerdict::SameAsInput;
-  else if (FileExists(out.Path) && !settings.Overwrite)
-    out.Verdict = PathVerdict::ExistsRefused;
+  if (SameFile(sourcePath, out.Path)) out.Verdict = PathVerdict::SameAsInput;
+  else if (FileExists(out.Path) && !settings.Overwrite) out.Verdict = PathVerdict::ExistsRefused;
   if (out.Verdict != PathVerdict::Ok) out.Reason = out.Path;
   return out;
 }

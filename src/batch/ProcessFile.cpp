@@ -35,9 +35,9 @@ struct Work {
   FileOutcome O;
   int32_t Ch = 1;
   int64_t T = 0;
-  CutFrames Cuts;  // the natural-cut options at this file's rate
-  OutputDescription Output;  // what the output is made from, once it is due
-  std::string Reason;  // set when the file's own reason would not say enough
+  CutFrames Cuts;                        // the natural-cut options at this file's rate
+  OutputDescription Output;              // what the output is made from, once it is due
+  std::string Reason;                    // set when the file's own reason would not say enough
   FailureKind Kind = FailureKind::None;  // set where the file's own kind would not say enough
 };
 
@@ -340,8 +340,8 @@ void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, Fi
   bool apply = true;
   if (c.ModesApply && settings.BitsMode != ConvertAll) {
     const bool up = settings.BitsMode == OnlyUp;
-    if (choice == 6) apply = up ? bits < 32 : tag == 3;       // 32-bit integer
-    else if (choice == 7) apply = up ? tag == 1 : tag == 3;   // 32-bit float
+    if (choice == 6) apply = up ? bits < 32 : tag == 3;      // 32-bit integer
+    else if (choice == 7) apply = up ? tag == 1 : tag == 3;  // 32-bit float
     else apply = up ? bits < c.Bits : bits > c.Bits;
   }
   if (!apply) return;
@@ -356,8 +356,9 @@ FileResult ProcessFile(FileContext& context, const std::string& inputPath, const
   const int r = RunSteps(w, inputPath, outputPath);
   if (outcomeOut) *outcomeOut = w.O;
   if (r != Continue) {
-    const FileResult result =
-        r == Cancel ? FileResult::Cancelled : r == Taken ? FileResult::NameTaken : FileResult::Failed;
+    const FileResult result = r == Cancel  ? FileResult::Cancelled
+                              : r == Taken ? FileResult::NameTaken
+                                           : FileResult::Failed;
     if (outcomeOut) outcomeOut->Kind = StopKind(w, result);
     if (outcomeOut && result == FileResult::Failed)
       outcomeOut->Reason = w.Reason.empty() ? context.File.Reader.FailReason() : w.Reason;

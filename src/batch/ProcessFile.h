@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "batch/ProcessSettings.h"
-#include "log/unit_logging.h"
 #include "batch/RowFile.h"
+#include "log/unit_logging.h"
 #include "wave/FailureKind.h"
 #include "wave/WaveFormat.h"
 
@@ -45,8 +45,8 @@ struct FileOutcome {
   double Gain = 1.0;
   bool OutputDue = false;
   std::vector<std::string> DroppedChunks;  // with metadata kept and an output due: what it lacks
-  std::string Reason;  // after a failure: why, as a user may read it; "" when unknown
-  FailureKind Kind = FailureKind::None;  // what stopped the file: a failure, a cancel, a taken name
+  std::string Reason;                      // after a failure: why, as a user may read it; "" when unknown
+  FailureKind Kind = FailureKind::None;    // what stopped the file: a failure, a cancel, a taken name
 };
 
 // Where one file stands in the run, for the progress bar.

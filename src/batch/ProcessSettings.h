@@ -35,11 +35,11 @@ struct ProcessSettings {
   int32_t BitsMode = ConvertAll;
   bool RemoveBegin = true;
   bool RemoveEnd = true;
-  double ThresholdBegin = 0.0;   // linear factor; 0.0 = digital zero
+  double ThresholdBegin = 0.0;  // linear factor; 0.0 = digital zero
   double ThresholdEnd = 0.0;
-  double NormalizeTarget = 1.0;  // linear factor
-  double NormalizeLevelDb = 0.0; // the target in dBfs, for the log's gain column
-  bool KeepMetadata = false;     // outputs carry the input's descriptive chunks and markers
+  double NormalizeTarget = 1.0;   // linear factor
+  double NormalizeLevelDb = 0.0;  // the target in dBfs, for the log's gain column
+  bool KeepMetadata = false;      // outputs carry the input's descriptive chunks and markers
   // Natural cuts, in milliseconds; 0 leaves the cut where the scans put it.
   int32_t KeepBeginMs = 0;     // silence kept before the first sound, 0..MaxKeepFadeMs
   int32_t KeepEndMs = 0;       // and after the last

@@ -38,8 +38,8 @@ class SingleThreadExecutor final : public RowExecutor {
 // Rows handed to workers ahead of their turn; the run's wait for one pumps its front end.
 class WorkerExecutor final : public RowExecutor {
  public:
-  WorkerExecutor(int32_t jobs, int32_t rowCount, const ProcessSettings& settings, RunFrontEnd& frontEnd,
-                 PlaceFn place, JobFn job)
+  WorkerExecutor(int32_t jobs, int32_t rowCount, const ProcessSettings& settings, RunFrontEnd& frontEnd, PlaceFn place,
+                 JobFn job)
       : Fe(frontEnd), Ahead(jobs, rowCount, settings, std::move(place), std::move(job)) {}
 
   OutputPath Placement(int32_t row) override { return Ahead.Placement(row); }

@@ -47,7 +47,6 @@ class FrontEndProgress final : public FileProgress {
 // Workers with more than one job and more than one row (the one-thread run when no thread
 // can be started), else the run's own thread with its transfer buffer.
 std::unique_ptr<RowExecutor> MakeRowExecutor(int32_t jobs, int32_t rowCount, const ProcessSettings& settings,
-                                             RunFrontEnd& frontEnd, RowExecutor::PlaceFn place,
-                                             RowExecutor::JobFn job);
+                                             RunFrontEnd& frontEnd, RowExecutor::PlaceFn place, RowExecutor::JobFn job);
 
 }  // namespace tacetix

@@ -35,8 +35,6 @@ constexpr std::array<const char*, 9> RowStatusWords = {
 }  // namespace detail
 static_assert(detail::RowStatusWords.size() == static_cast<size_t>(RowStatus::InternalError) + 1);
 
-inline std::string StatusWord(RowStatus status) {
-  return detail::RowStatusWords[static_cast<size_t>(status)];
-}
+inline std::string StatusWord(RowStatus status) { return detail::RowStatusWords[static_cast<size_t>(status)]; }
 
 }  // namespace tacetix

@@ -22,7 +22,7 @@ struct EndChoices {
 
 struct RunChoices {
   EndChoices Begin;
-  EndChoices End;   // whatever the end's controls hold; unused while linked
+  EndChoices End;      // whatever the end's controls hold; unused while linked
   bool Linked = true;  // the end removes, thresholds, keeps and fades as the beginning does
   int32_t IgnoreClicksMs = 0;
   bool Normalize = false;

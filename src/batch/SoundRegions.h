@@ -20,8 +20,7 @@ class RegionScan {
   // Looks at count samples that start at sample firstSample of the file (backwards: from
   // the last of them). Returns the first sample of the region's first frame (forward), or
   // the last sample of the region's last frame (backwards), or -1 while none is found.
-  int64_t Feed(const uint8_t* bytes, int32_t count, int64_t firstSample, const SampleCoding& coding,
-               double threshold);
+  int64_t Feed(const uint8_t* bytes, int32_t count, int64_t firstSample, const SampleCoding& coding, double threshold);
 
  private:
   bool Loud(int64_t frame);  // takes one loud frame; true when its region is long enough

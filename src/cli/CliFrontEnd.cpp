@@ -39,7 +39,8 @@ void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
   if (S.Verbose) S.Lines << "  " << FiguresText(r, Normalize) << '\n';
   if (S.Verbose && r.OutputMade && !r.DroppedChunks.empty()) {
     S.Lines << "  dropped chunks:";
-    for (const std::string& name : r.DroppedChunks) S.Lines << ' ' << name << (&name != &r.DroppedChunks.back() ? "," : "");
+    for (const std::string& name : r.DroppedChunks)
+      S.Lines << ' ' << name << (&name != &r.DroppedChunks.back() ? "," : "");
     S.Lines << '\n';
   }
   S.Lines << std::flush;
@@ -84,8 +85,9 @@ std::string FiguresText(const RowResult& r, bool normalize) {
   const Logfile& f = r.Figures;
   char text[256];
   if (r.Silent) std::snprintf(text, sizeof text, "no frame of %" PRIu64 " above the threshold", f.samples_in);
-  else std::snprintf(text, sizeof text, "frames %" PRIu64 "..%" PRIu64 " of %" PRIu64 " kept, %u -> %u bits",
-                     f.startsample, f.endsample, f.samples_in, f.bits_in, f.bits_out);
+  else
+    std::snprintf(text, sizeof text, "frames %" PRIu64 "..%" PRIu64 " of %" PRIu64 " kept, %u -> %u bits",
+                  f.startsample, f.endsample, f.samples_in, f.bits_in, f.bits_out);
   std::string out = text;
   if (normalize && f.peakdb_known) {
     std::snprintf(text, sizeof text, ", peak %.2f dBfs, gain %+.2f dB", f.peakdb, f.ampdb);

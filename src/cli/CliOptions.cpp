@@ -93,8 +93,8 @@ bool Parser::ParseThreshold(const std::string& option, const std::string& value,
 }
 
 bool Parser::ParseBits(const std::string& value) {
-  static const std::map<std::string, int32_t> choices = {{"same", 0}, {"8", 1},   {"12", 2},  {"16", 3}, {"20", 4},
-                                                         {"24", 5},   {"32", 6},  {"32f", 7}, {"64f", 8}};
+  static const std::map<std::string, int32_t> choices = {{"same", 0}, {"8", 1},  {"12", 2},  {"16", 3}, {"20", 4},
+                                                         {"24", 5},   {"32", 6}, {"32f", 7}, {"64f", 8}};
   auto it = choices.find(value);
   if (it == choices.end()) return Fail("--bits: unknown depth '" + value + "' (same, 8, 12, 16, 20, 24, 32, 32f, 64f)");
   Choices.BitsChoice = it->second;
@@ -109,7 +109,6 @@ bool Parser::ParseSeparator(const std::string& value) {
   else return Fail("--log-separator: comma, semicolon, tab or one character, not '" + value + "'");
   return true;
 }
-
 
 // 0 stands for one job a core; more jobs than files are never started.
 bool Parser::ParseJobs(const std::string& value) {
@@ -160,6 +159,7 @@ struct OptionSpec {
 RunChoices& Set(Parser& p) { return p.Choices; }
 LogSettings& Log(Parser& p) { return p.Config.Request.Log; }
 
+// clang-format off
 const OptionSpec Options[] = {
     // Processing
     {"begin", 0, true, [](Parser& p, const std::string& v) { return p.ParseThreshold("--begin", v, Set(p).Begin); }},
@@ -238,6 +238,7 @@ const OptionSpec Options[] = {
     {"help", 'h', false, [](Parser& p, const std::string&) { p.Config.ShowHelp = true; return true; }},
     {"version", 'V', false, [](Parser& p, const std::string&) { p.Config.ShowVersion = true; return true; }},
 };
+// clang-format on
 
 // getopt_long's code of an option: its letter, or a number above every letter.
 int OptionCode(size_t index) { return Options[index].Short ? Options[index].Short : 256 + static_cast<int>(index); }
@@ -253,8 +254,8 @@ bool Parser::Finish() {
   const LogSettings& log = Config.Request.Log;
   if (Config.ShowHelp || Config.ShowVersion) return true;
   if (log.SepaField == log.SepaDeci) return Fail("--log-separator: the field separator equals the decimal separator");
-  for (const auto& [name, text] : {std::pair{"--prefix", c.Prefix}, {"--suffix", c.Suffix},
-                                   {"--subfolder", c.SubfolderText}})
+  for (const auto& [name, text] :
+       {std::pair{"--prefix", c.Prefix}, {"--suffix", c.Suffix}, {"--subfolder", c.SubfolderText}})
     if (text.find_first_of(RefusedChars) != std::string::npos)
       return Fail(std::string(name) + ": may not hold any of \\ / | \" : * ? < >");
   if (c.Prefix.empty() && c.Suffix.empty() && c.SubfolderText.empty() && c.OtherFolderText.empty())
@@ -349,8 +350,6 @@ bool LevelToPosition(const std::string& text, int32_t& position) {
   position = 1440 + static_cast<int32_t>(steps);
   return true;
 }
-
-
 
 bool ParseCommandLine(const std::vector<std::string>& args, CliConfig& config, std::string& error) {
   static const GetoptTables tables;

@@ -15,11 +15,11 @@ struct InputSource {
 };
 
 struct CliConfig {
-  RunRequest Request;  // Files stays empty: the input list fills it
+  RunRequest Request;               // Files stays empty: the input list fills it
   std::vector<InputSource> Inputs;  // in the order given
   bool NulSeparated = false;        // the lists hold NUL-separated names
   bool Recursive = false;
-  std::string ReportName;           // "" none, "-" standard output
+  std::string ReportName;  // "" none, "-" standard output
   bool Quiet = false;
   bool Verbose = false;
   bool ShowHelp = false;

@@ -78,17 +78,15 @@ void InputList::Add(const std::string& name) {
 
 void InputList::AddFile(const std::string& path) {
   struct stat st {};
-  const std::string key = ::stat(path.c_str(), &st) == 0
-                              ? std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino)
-                              : "path:" + path;
+  const std::string key = ::stat(path.c_str(), &st) == 0 ? std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino)
+                                                         : "path:" + path;
   const auto [it, added] = Seen.emplace(key, Files.size());
   if (added) {
     Files.push_back(path);
     return;
   }
   const std::string& first = Files[it->second];
-  Notes.push_back(path + (first == path ? ": named more than once" : ": same file as " + first) +
-                  ", processed once");
+  Notes.push_back(path + (first == path ? ": named more than once" : ": same file as " + first) + ", processed once");
 }
 
 // Depth first in name order, so a folder's files come out as a sorted listing shows them.
@@ -106,7 +104,8 @@ void InputList::Walk(const std::string& folder) {
   for (const fs::path& entry : entries) {
     const fs::file_status own = fs::symlink_status(entry, ec);
     if (fs::is_directory(own)) Walk(entry.string());
-    else if (HasWaveExtension(entry.filename().string()) && !fs::is_directory(fs::status(entry, ec))) AddFile(entry.string());
+    else if (HasWaveExtension(entry.filename().string()) && !fs::is_directory(fs::status(entry, ec)))
+      AddFile(entry.string());
   }
 }
 

@@ -1,9 +1,9 @@
 // tacetix-cli: the batch run of the window, from the command line.
+#include <unistd.h>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <iostream>
-#include <unistd.h>
 
 #include "batch/BatchRun.h"
 #include "batch/FileIdentity.h"
@@ -37,10 +37,9 @@ std::string ReportConflict(const tacetix::RunRequest& request, const std::string
   using namespace tacetix;
   if (name == "-") return "";
   FileId report, log;
-  const bool sameAsLog = request.Settings.LogEnabled &&
-                         (IdentityOf(name, report) && IdentityOf(request.LogName, log)
-                              ? report == log
-                              : ResolvedPath(name) == ResolvedPath(request.LogName));
+  const bool sameAsLog = request.Settings.LogEnabled && (IdentityOf(name, report) && IdentityOf(request.LogName, log)
+                                                             ? report == log
+                                                             : ResolvedPath(name) == ResolvedPath(request.LogName));
   if (sameAsLog) return "the report file is the log file: " + name;
   return SideFileConflict(request, name, "report");
 }
@@ -61,8 +60,8 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   }
   report.SetKeepMetadata(request.Settings.KeepMetadata);
   // With the report on standard output, the lines for people move to the error stream.
-  const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout, std::cerr, config.Quiet,
-                           config.Verbose, ::isatty(STDERR_FILENO) == 1};
+  const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout, std::cerr, config.Quiet, config.Verbose,
+                           ::isatty(STDERR_FILENO) == 1};
   CliFrontEnd frontEnd(streams, request.Files, request.Settings.Normalize, report.IsOpen() ? &report : nullptr,
                        &CancelRequested);
   const RunResult result = RunBatch(request, frontEnd);

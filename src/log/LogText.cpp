@@ -65,8 +65,8 @@ std::string LevelText(double value, char sepaDeci) {
     auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return std::string(buffer, end);
   }
-  auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific,
-                           SignificantDigits - 1).ptr;
+  auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, SignificantDigits - 1).ptr;
   std::string digits;
   int exponent = 0;
   bool negative = false;
@@ -76,8 +76,7 @@ std::string LevelText(double value, char sepaDeci) {
   if (exponent < SignificantDigits - LevelDecimals) {
     // Six decimals keep at most nine significant digits here: one rounding, straight
     // from the binary value.
-    end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
-                        LevelDecimals).ptr;
+    end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, LevelDecimals).ptr;
     text.assign(buffer, end);
     if (text[0] == '-') {
       negative = text.find_first_not_of("-0.") != std::string::npos;

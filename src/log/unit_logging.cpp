@@ -26,8 +26,8 @@ std::string FolderLine(const LogHeaderSnapshot& snapshot) {
 }
 
 // One end of the file: the remove line and, only when removing, its threshold.
-void SilenceLines(LogStream& stream, const std::string& where, const std::string& thresholdName,
-                  bool remove, bool digitalZero, const std::string& thresholdText) {
+void SilenceLines(LogStream& stream, const std::string& where, const std::string& thresholdName, bool remove,
+                  bool digitalZero, const std::string& thresholdText) {
   stream.Line("remove silence at " + where + ": " + YesNoText(remove));
   if (remove) stream.Line(thresholdName + ": " + (digitalZero ? std::string("-inf") : thresholdText));
 }
@@ -43,8 +43,7 @@ void ProcessingLines(LogStream& stream, const LogHeaderSnapshot& snapshot) {
                snapshot.ThresholdBeginText);
   MsLine(stream, "Keep silence at beginning", snapshot.KeepBeginMs, snapshot.RemoveBegin);
   MsLine(stream, "Fade in", snapshot.FadeInMs, snapshot.RemoveBegin);
-  SilenceLines(stream, "end", "Threshold end", snapshot.RemoveEnd, snapshot.DigitalZeroEnd,
-               snapshot.ThresholdEndText);
+  SilenceLines(stream, "end", "Threshold end", snapshot.RemoveEnd, snapshot.DigitalZeroEnd, snapshot.ThresholdEndText);
   MsLine(stream, "Keep silence at end", snapshot.KeepEndMs, snapshot.RemoveEnd);
   MsLine(stream, "Fade out", snapshot.FadeOutMs, snapshot.RemoveEnd);
   MsLine(stream, "Ignore clicks shorter than", snapshot.IgnoreClicksMs, snapshot.RemoveBegin || snapshot.RemoveEnd);
@@ -114,9 +113,8 @@ void Logfile::Clear() {
 }
 
 bool Logfile::WriteColumnHeader(LogStream& stream) const {
-  static const char* const names[] = {"infile",    "channels_in", "bits_in", "hz_in",
-                                      "samples_in", "startsample", "endsample", "peakdb",
-                                      "ampdb",     "outfile",     "bits_out", "samples_out"};
+  static const char* const names[] = {"infile",    "channels_in", "bits_in", "hz_in",   "samples_in", "startsample",
+                                      "endsample", "peakdb",      "ampdb",   "outfile", "bits_out",   "samples_out"};
   std::string line;
   for (const char* name : names) {
     if (!line.empty()) line += separator;

@@ -38,7 +38,7 @@ struct LogHeaderSnapshot {
   std::string NormalizeText;
   std::string BitsText = "same as input";  // the selected entry of the bit-depth list
   int32_t BitsChoice = 0;                  // its index; 0 writes no conversion mode
-  int32_t BitsMode = 0;    // 0 convert all, 1 only up, 2 only down
+  int32_t BitsMode = 0;                    // 0 convert all, 1 only up, 2 only down
   std::string Prefix;
   std::string Suffix;
   bool FolderSubfolder = true;  // "Source folder with" a subfolder, else "Other folder"

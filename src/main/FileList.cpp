@@ -10,8 +10,8 @@
 #include <QTreeView>
 #include <algorithm>
 #include <climits>
-#include <functional>
 #include <cmath>
+#include <functional>
 
 #include "main/unit_main.h"
 #include "main/unit_tools1.h"
@@ -186,7 +186,8 @@ void TForm1::AddFiles(const QStringList& paths) {
     UpdateSortArrow(false);
     SortTagValue = 0;
   }
-  QString message = ClosingMessage(CancelRequested, QStringLiteral("Adding cancelled, "), added, QStringLiteral("added"));
+  QString message =
+      ClosingMessage(CancelRequested, QStringLiteral("Adding cancelled, "), added, QStringLiteral("added"));
   CancelRequested = false;
   if (refused != 0) message += QStringLiteral(", %1 not added").arg(refused);
   SetStatus(message);
@@ -314,7 +315,8 @@ void TForm1::bt_ReverseClick() {
     const int lastColumn = FileListModel::ColumnCount - 1;
     QItemSelection inverse;
     auto addRows = [&](int first, int last) {
-      if (first <= last) inverse.append(QItemSelectionRange(FileModel->index(first, 0), FileModel->index(last, lastColumn)));
+      if (first <= last)
+        inverse.append(QItemSelectionRange(FileModel->index(first, 0), FileModel->index(last, lastColumn)));
     };
     int next = 0;
     for (const auto& [first, last] : SelectedSpans()) {

@@ -11,8 +11,7 @@ namespace tacetix {
 
 namespace {
 
-const char* const HeaderCaptions[FileListModel::ColumnCount] = {"File", "Bits", "Hz", "Channels", "Length",
-                                                                "Status"};
+const char* const HeaderCaptions[FileListModel::ColumnCount] = {"File", "Bits", "Hz", "Channels", "Length", "Status"};
 
 const QString& TextKey(const FileRow& row, int column) {
   if (column == FileListModel::ColFile) return row.Path;
@@ -72,9 +71,7 @@ int FileListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(Rows.size());
 }
 
-int FileListModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : ColumnCount;
-}
+int FileListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};

@@ -70,11 +70,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       break;
     }
     case QEvent::FocusIn:
-    case QEvent::FocusOut:
-      TypingFieldFocus(watched, event);
-      break;
-    default:
-      break;
+    case QEvent::FocusOut: TypingFieldFocus(watched, event); break;
+    default: break;
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -101,18 +98,10 @@ void TForm1::FormKeyPress(QChar character) {
   const QChar key = UpperAscii(character);
   if (AllPagesKey(key)) return;
   switch (PageControl1->currentIndex()) {
-    case 0:
-      InputPageKey(key);
-      break;
-    case 1:
-      ProcessingPageKey(key);
-      break;
-    case 2:
-      OutputPageKey(key);
-      break;
-    default:
-      ShowInternalError(QStringLiteral("Internal Error 1"));
-      break;
+    case 0: InputPageKey(key); break;
+    case 1: ProcessingPageKey(key); break;
+    case 2: OutputPageKey(key); break;
+    default: ShowInternalError(QStringLiteral("Internal Error 1")); break;
   }
 }
 
@@ -162,22 +151,13 @@ void TForm1::ConnectPageSwitching() {
 
 bool TForm1::AllPagesKey(QChar character) {
   switch (character.unicode()) {
-    case EscapeCode:
-      bt_CancelClick();
-      return true;
+    case EscapeCode: bt_CancelClick(); return true;
     case u'1':
     case u'2':
-    case u'3':
-      ShowPage(character.unicode() - u'1');
-      return true;
-    case u'B':
-      bt_AboutClick();
-      return true;
-    case u'P':
-      bt_ProcessClick();
-      return true;
-    default:
-      return false;
+    case u'3': ShowPage(character.unicode() - u'1'); return true;
+    case u'B': bt_AboutClick(); return true;
+    case u'P': bt_ProcessClick(); return true;
+    default: return false;
   }
 }
 

@@ -8,8 +8,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "main/unit_LogOptions.h"
 #include "main/unit_About.h"
+#include "main/unit_LogOptions.h"
 #include "main/unit_main.h"
 #include "main/unit_tools1.h"
 

@@ -1,15 +1,15 @@
 // The window's frame, the "Input" and "Processing" pages and the status bar.
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QSpinBox>
-#include <QStyle>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -109,11 +109,11 @@ QWidget* TForm1::BuildInputPage() {
 
 QWidget* TForm1::BuildThresholdGroup(int which) {
   const bool begin = which == 1;
-  auto* group = Named(new QGroupBox(QString::fromLatin1(begin ? " Beginning " : " End ")),
-                      begin ? "gbox_Beginning" : "gbox_End");
+  auto* group =
+      Named(new QGroupBox(QString::fromLatin1(begin ? " Beginning " : " End ")), begin ? "gbox_Beginning" : "gbox_End");
   auto* grid = new QGridLayout(group);
-  auto* remove = MakeCheck(group, begin ? "cbx_Remove1" : "cbx_Remove2",
-                           begin ? "&Remove silence" : "R&emove silence", true);
+  auto* remove =
+      MakeCheck(group, begin ? "cbx_Remove1" : "cbx_Remove2", begin ? "&Remove silence" : "R&emove silence", true);
   auto* label = MakeLabel(group, begin ? "lab_Threshold1" : "lab_Threshold2", begin ? "&Threshold" : "T&hreshold");
   auto* zero = MakeRadio(group, begin ? "radio_digital0_1" : "radio_digital0_2", "-inf (digital zero)", true);
   auto* other = MakeRadio(group, begin ? "radio_other1" : "radio_other2", "other", false);
@@ -185,6 +185,7 @@ void TForm1::BuildStatusBar() {
 void TForm1::SetTabOrder() {
   // The page control, its pages' controls, then the buttons beside the pages. Controls of
   // hidden pages are skipped, so Tab walks only the page on show.
+  // clang-format off
   const QList<QWidget*> chain = {
       PageControl1,
       lview_Files, bt_Add, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset,
@@ -198,6 +199,7 @@ void TForm1::SetTabOrder() {
       bt_FolderOther, edit_FolderOther, cbx_Simulation, cbx_Logfile, bt_LogOptions, bt_LogBrowse,
       edit_Logfile, cbx_NoChange, cbx_Overwrite, cbx_StopOnError, cbx_KeepMetadata,
       bt_Process, bt_Cancel, bt_About};
+  // clang-format on
   for (int i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 

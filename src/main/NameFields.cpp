@@ -90,8 +90,8 @@ void TForm1::TypingFieldFocus(QObject* watched, QEvent* event) {
     KeyPreview = event->type() != QEvent::FocusIn;
     return;
   }
-  if (watched != edit_Prefix && watched != edit_Suffix && watched != edit_FolderSubfolder &&
-      watched != edit_Logfile && watched != combo_Bits) {
+  if (watched != edit_Prefix && watched != edit_Suffix && watched != edit_FolderSubfolder && watched != edit_Logfile &&
+      watched != combo_Bits) {
     return;
   }
   if (event->type() == QEvent::FocusIn) {

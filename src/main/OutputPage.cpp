@@ -2,14 +2,14 @@
 #include <algorithm>
 
 #include <QButtonGroup>
-#include <QFontMetrics>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "batch/ProcessSettings.h"
 #include "main/Widgets.h"
@@ -19,9 +19,8 @@ namespace tacetix {
 
 namespace {
 
-constexpr const char* WarningText =
-    "Warning: Overwriting input files is not supported. Extra chunks/metadata like "
-    "loops or root keys are ignored and will not be written to output files.";
+constexpr const char* WarningText = "Warning: Overwriting input files is not supported. Extra chunks/metadata like "
+                                    "loops or root keys are ignored and will not be written to output files.";
 constexpr const char* KeptWarningText =
     "Warning: Overwriting input files is not supported. Kept: INFO, bext, iXML, axml, cart, umid, inst, "
     "acid, ID3, markers and loops, moved with the cut; other chunks are dropped.";
@@ -145,7 +144,8 @@ QHBoxLayout* BuildSwitchesRow(TForm1& form, QWidget* page) {
   const QFontMetrics metrics(form.lab_Warning->font());
   int height = 0;
   for (const char* text : {WarningText, KeptWarningText})
-    height = std::max(height, metrics.boundingRect(QRect(0, 0, 186, 10000), Qt::TextWordWrap, QString::fromLatin1(text)).height());
+    height = std::max(
+        height, metrics.boundingRect(QRect(0, 0, 186, 10000), Qt::TextWordWrap, QString::fromLatin1(text)).height());
   form.lab_Warning->setMinimumHeight(height);
   form.lab_Warning->setStyleSheet(QStringLiteral("color: red"));
   form.lab_Warning->setAlignment(Qt::AlignLeft | Qt::AlignTop);

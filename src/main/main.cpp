@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "main/unit_LogOptions.h"
 #include "main/StartupFiles.h"
 #include "main/unit_About.h"
+#include "main/unit_LogOptions.h"
 #include "main/unit_main.h"
 
 int main(int argc, char* argv[]) {

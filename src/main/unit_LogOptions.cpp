@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include <iterator>
 
@@ -146,9 +146,9 @@ void Tfrm_LogOptions::BuildLayout() {
   layout->addStretch(1);
   layout->addLayout(buttons);
 
-  QWidget* order[] = {cbx_ProcInfOnly,    cbx_infile,        cbx_outfile,       rb_sepadeci_comma,
-                      rb_sepadeci_dot,    rb_sepafield_comma, rb_sepafield_semi, rb_sepafield_tab,
-                      rb_sepafield_user,  edit_sepafield_user, bt_OK,            bt_Cancel};
+  QWidget* order[] = {
+      cbx_ProcInfOnly,   cbx_infile,       cbx_outfile,       rb_sepadeci_comma,   rb_sepadeci_dot, rb_sepafield_comma,
+      rb_sepafield_semi, rb_sepafield_tab, rb_sepafield_user, edit_sepafield_user, bt_OK,           bt_Cancel};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 }
 

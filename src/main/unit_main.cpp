@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QStatusBar>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -16,16 +16,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QComboBox>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <utility>
 #include <vector>
 
+#include "TacetixVersion.h"
 #include "main/AlignedEdit.h"
 #include "main/HandlerGuard.h"
-#include "TacetixVersion.h"
 
 namespace tacetix {
 
@@ -144,8 +144,8 @@ void TForm1::UpdateControls() {
                      !edit_FolderSubfolder->text().isEmpty() || !edit_FolderOther->text().isEmpty();
   // "." and ".." name no subfolder: the outputs would go into the source folder or its parent.
   const QString subfolder = edit_FolderSubfolder->text();
-  const bool notASubfolder =
-      radio_FolderSubfolder->isChecked() && (subfolder == QStringLiteral(".") || subfolder == QStringLiteral(".."));
+  const bool notASubfolder = radio_FolderSubfolder->isChecked() &&
+                             (subfolder == QStringLiteral(".") || subfolder == QStringLiteral(".."));
   setAcceptDrops(idle);
   bt_Add->setEnabled(idle);
   bt_Delete->setEnabled(idle && selected >= 1);
@@ -227,8 +227,9 @@ void TForm1::ConnectHandlers() {
                           {bt_LogOptions, &TForm1::bt_LogOptionsClick, "Log options"},
                           {bt_LogBrowse, &TForm1::bt_LogBrowseClick, "Choosing a logfile"}};
   for (const Click& click : clicks) {
-    connect(click.Button, &QPushButton::clicked, this,
-            Guarded(this, QString::fromLatin1(click.Operation), [this, handler = click.Handler] { (this->*handler)(); }));
+    connect(
+        click.Button, &QPushButton::clicked, this,
+        Guarded(this, QString::fromLatin1(click.Operation), [this, handler = click.Handler] { (this->*handler)(); }));
   }
   auto change = [this] { lview_FilesChange(); };
   connect(FileModel, &QAbstractItemModel::dataChanged, this, change);
@@ -237,8 +238,9 @@ void TForm1::ConnectHandlers() {
   connect(FileModel, &QAbstractItemModel::layoutChanged, this, change);
   connect(FileModel, &QAbstractItemModel::modelReset, this, change);
   connect(lview_Files->selectionModel(), &QItemSelectionModel::selectionChanged, this, change);
-  connect(lview_Files->header(), &QHeaderView::sectionClicked, this,
-          [this](int column) { Guarded(this, QStringLiteral("Sorting"), [this, column] { lview_FilesColumnClick(column); })(); });
+  connect(lview_Files->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    Guarded(this, QStringLiteral("Sorting"), [this, column] { lview_FilesColumnClick(column); })();
+  });
   ConnectOptionHandlers();
   ConnectPageSwitching();
 }

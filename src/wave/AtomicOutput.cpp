@@ -1,14 +1,14 @@
 // Temporary file beside the final name, then an exclusive (or replacing) rename.
 #include "wave/AtomicOutput.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tacetix {
 namespace {

@@ -1,10 +1,10 @@
 #include "wave/FileHandle.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace tacetix {
 namespace {

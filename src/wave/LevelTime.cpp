@@ -18,7 +18,8 @@ double LinearToDb(double v) { return DecibelsPerOctave() * std::log(v) / std::lo
 
 std::string ZeroPad(int64_t n, int32_t width) {
   std::string text = std::to_string(n);
-  if (width > 0 && text.size() < static_cast<size_t>(width)) text.insert(0, static_cast<size_t>(width) - text.size(), '0');
+  if (width > 0 && text.size() < static_cast<size_t>(width))
+    text.insert(0, static_cast<size_t>(width) - text.size(), '0');
   return text;
 }
 

@@ -139,8 +139,7 @@ bool RIFFFile::ReadHeaderAt(int64_t offset, uint8_t* head, size_t& got) {
     if (WalkBuffer.empty()) WalkBuffer.resize(WalkBufferBytes);
     WalkBufferStart = offset;
     WalkBufferLength = 0;
-    if (!Input->Seek(offset) || !Input->Read(WalkBuffer.data(), WalkBuffer.size(), WalkBufferLength))
-      return false;
+    if (!Input->Seek(offset) || !Input->Read(WalkBuffer.data(), WalkBuffer.size(), WalkBufferLength)) return false;
   }
   const size_t at = static_cast<size_t>(offset - WalkBufferStart);
   got = std::min<size_t>(8, WalkBufferLength - std::min(at, WalkBufferLength));

@@ -64,9 +64,9 @@ class RIFFFile {
   bool InputOpen = false;
   std::array<char, 4> FormType{};
   ChunkHeader CurrentChunk{};
-  bool ChunkRead = false;       // a chunk header has been read since ReadHeader
-  int64_t ChunkBodyStart = 0;   // absolute offset of CurrentChunk's body
-  int64_t InputSize = 0;        // size of the input, queried by ReadHeader
+  bool ChunkRead = false;      // a chunk header has been read since ReadHeader
+  int64_t ChunkBodyStart = 0;  // absolute offset of CurrentChunk's body
+  int64_t InputSize = 0;       // size of the input, queried by ReadHeader
 
  private:
   bool ReadHeaderAt(int64_t offset, uint8_t* head, size_t& got);

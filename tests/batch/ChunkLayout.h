@@ -1,5 +1,6 @@
-// Metadata chunk bodies built from fields, and chunk layouts of written bytes as short comparable texts: "fmt16 LIST/INFO bext@5100 data
-// cue[2@0 3@400] adtl[labl3 ltxt2/400] smpl[0-399]" (cue: id@offset, ltxt: id/length, loops: start-end).
+// Metadata chunk bodies built from fields, and chunk layouts of written bytes as short comparable texts: "fmt16
+// LIST/INFO bext@5100 data cue[2@0 3@400] adtl[labl3 ltxt2/400] smpl[0-399]" (cue: id@offset, ltxt: id/length, loops:
+// start-end).
 #pragma once
 
 #include <algorithm>
@@ -33,7 +34,8 @@ inline Bytes Entry(const char* id, const Bytes& body) { return testsupport::Chun
 
 inline Bytes Bext(uint64_t timeReference, size_t size = 602) {
   Bytes b(size, 0);
-  for (int i = 0; i < 8 && 338 + i < static_cast<int>(size); ++i) b[338 + i] = static_cast<uint8_t>(timeReference >> (8 * i));
+  for (int i = 0; i < 8 && 338 + i < static_cast<int>(size); ++i)
+    b[338 + i] = static_cast<uint8_t>(timeReference >> (8 * i));
   return b;
 }
 
@@ -76,10 +78,9 @@ inline Bytes Smpl(const std::vector<std::pair<uint32_t, uint32_t>>& loops, uint3
 }
 
 inline std::string Ixml(const std::string& low, const std::string& high) {
-  return "<BWFXML><BEXT><BWF_TIME_REFERENCE_LOW>" + low + "</BWF_TIME_REFERENCE_LOW><BWF_TIME_REFERENCE_HIGH>" +
-         high + "</BWF_TIME_REFERENCE_HIGH></BEXT></BWFXML>";
+  return "<BWFXML><BEXT><BWF_TIME_REFERENCE_LOW>" + low + "</BWF_TIME_REFERENCE_LOW><BWF_TIME_REFERENCE_HIGH>" + high +
+         "</BWF_TIME_REFERENCE_HIGH></BEXT></BWFXML>";
 }
-
 
 // "id" or a summary of the positions a chunk holds, e.g. "cue[2@0 3@400]", "bext@5100".
 inline std::string Describe(const char* id, const Bytes& body) {
@@ -100,7 +101,10 @@ inline std::string Describe(const char* id, const Bytes& body) {
   if (d == "cue ") {
     for (uint32_t i = 0; i < Le32At(body, 0); ++i) {
       const size_t p = 4 + 24 * i;
-      parts.append(" ").append(std::to_string(Le32At(body, p))).append("@").append(std::to_string(Le32At(body, p + 20)));
+      parts.append(" ")
+          .append(std::to_string(Le32At(body, p)))
+          .append("@")
+          .append(std::to_string(Le32At(body, p + 20)));
       if (Le32At(body, p + 4) != Le32At(body, p + 20)) parts += "!position";
     }
     return "cue[" + parts.substr(parts.empty() ? 0 : 1) + "]";
@@ -116,7 +120,8 @@ inline std::string Describe(const char* id, const Bytes& body) {
     for (size_t at = 4; at + 8 <= body.size();) {
       const uint32_t size = Le32At(body, at + 4);
       parts += " " + std::string(body.begin() + at, body.begin() + at + 4) + std::to_string(Le32At(body, at + 8));
-      if (std::string(body.begin() + at, body.begin() + at + 4) == "ltxt") parts += "/" + std::to_string(Le32At(body, at + 12));
+      if (std::string(body.begin() + at, body.begin() + at + 4) == "ltxt")
+        parts += "/" + std::to_string(Le32At(body, at + 12));
       at += 8 + size + (size & 1);
     }
     return "adtl[" + parts.substr(1) + "]";

@@ -6,9 +6,9 @@
 #include <map>
 
 #include "OneFileFixture.h"
+#include "batch/ProcessFile.h"
 #include "support/ChildLimit.h"
 #include "support/TestSupport.h"
-#include "batch/ProcessFile.h"
 #include "wave/WaveClass.h"
 
 using namespace tacetix;

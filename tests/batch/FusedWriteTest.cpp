@@ -61,9 +61,12 @@ Bytes ExpectedData(const std::string& source, const FileOutcome& o, const Proces
 
 TEST(FusedWrite, WholeFilesMatchTheUnfusedWrite) {
   const Input inputs[] = {
-      {"16 to 24, normalised", 1, 2, 16, 5, true}, {"24 to 16", 1, 2, 24, 3, false},
-      {"16 as it is", 1, 2, 16, 0, false},         {"12 with low bits set", 1, 2, 12, 0, false},
-      {"float to 16, normalised", 3, 1, 32, 3, true}, {"8 to 32, normalised", 1, 6, 8, 6, true},
+      {"16 to 24, normalised", 1, 2, 16, 5, true},
+      {"24 to 16", 1, 2, 24, 3, false},
+      {"16 as it is", 1, 2, 16, 0, false},
+      {"12 with low bits set", 1, 2, 12, 0, false},
+      {"float to 16, normalised", 3, 1, 32, 3, true},
+      {"8 to 32, normalised", 1, 6, 8, 6, true},
   };
   TempDir dir;
   for (const Input& in : inputs) {

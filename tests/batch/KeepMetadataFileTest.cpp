@@ -24,7 +24,8 @@ class KeepMetadataFileTest : public OneFileTest {
   static Bytes DataOf(const Bytes& file) {
     for (size_t at = 12; at + 8 <= file.size(); at += 8 + Le32At(file, at + 4) + (Le32At(file, at + 4) & 1))
       if (std::string(file.begin() + static_cast<long>(at), file.begin() + static_cast<long>(at) + 4) == "data")
-        return Bytes(file.begin() + static_cast<long>(at) + 8, file.begin() + static_cast<long>(at + 8 + Le32At(file, at + 4)));
+        return Bytes(file.begin() + static_cast<long>(at) + 8,
+                     file.begin() + static_cast<long>(at + 8 + Le32At(file, at + 4)));
     return {};
   }
 };
@@ -63,10 +64,18 @@ TEST_F(KeepMetadataFileTest, OutputsCarryTheChunksMovedWithTheCut) {
        "fmt16 LIST/INFO bext@1000 iXML@1000/0 data cue[1@50 2@150 3@600] adtl[labl2] smpl[200-499]", "PEAK"},
       {"beginning cut only", [](ProcessSettings& s) { s.RemoveEnd = false; },
        "fmt16 LIST/INFO bext@1100 iXML@1100/0 data cue[2@50 3@500 4@900] adtl[labl2] smpl[100-399]", "PEAK"},
-      {"nothing cut, written anyway", [](ProcessSettings& s) { s.RemoveBegin = s.RemoveEnd = false; s.CreateIfUnchanged = true; },
+      {"nothing cut, written anyway",
+       [](ProcessSettings& s) {
+         s.RemoveBegin = s.RemoveEnd = false;
+         s.CreateIfUnchanged = true;
+       },
        "fmt16 LIST/INFO bext@1000 iXML@1000/0 data cue[1@50 2@150 3@600 4@1000] adtl[labl2] smpl[200-499]", "PEAK"},
       {"normalised to 24 bits: the same metadata, the speakers named",
-       [](ProcessSettings& s) { s.BitsChoice = 5; s.Normalize = true; s.NormalizeTarget = 0.5; },
+       [](ProcessSettings& s) {
+         s.BitsChoice = 5;
+         s.Normalize = true;
+         s.NormalizeTarget = 0.5;
+       },
        "fmt40/0x3 LIST/INFO bext@1100 iXML@1100/0 data cue[2@50 3@500] adtl[labl2] smpl[100-399]", "PEAK"},
       {"simulated: nothing written, the drop still named", [](ProcessSettings& s) { s.Simulation = true; }, "", "PEAK"},
       {"option off: the canonical file", [](ProcessSettings& s) { s.KeepMetadata = false; }, "fmt16 data", ""},

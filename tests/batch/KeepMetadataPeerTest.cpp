@@ -35,9 +35,10 @@ class KeepMetadataPeerTest : public ::testing::Test {
   // Half a second of digital silence, then half a second of tone.
   std::string MakeTone(const std::string& name, const std::string& layout, const std::string& extra) {
     const std::string path = Dir.File(name);
-    Peer("ffmpeg -v error -y -f lavfi -i 'anullsrc=r=48000:cl=" + layout + ":d=0.5' -f lavfi -i sine=f=440:r=48000:d=0.5 "
-         "-filter_complex '[1]aformat=channel_layouts=" + layout + "[s];[0][s]concat=n=2:v=0:a=1' " + extra + " " +
-         ShellQuote(path));
+    Peer("ffmpeg -v error -y -f lavfi -i 'anullsrc=r=48000:cl=" + layout +
+         ":d=0.5' -f lavfi -i sine=f=440:r=48000:d=0.5 "
+         "-filter_complex '[1]aformat=channel_layouts=" +
+         layout + "[s];[0][s]concat=n=2:v=0:a=1' " + extra + " " + ShellQuote(path));
     return path;
   }
 
@@ -49,7 +50,8 @@ class KeepMetadataPeerTest : public ::testing::Test {
 
 std::string Probe(const std::string& entries, const std::string& path) {
   std::string out;
-  EXPECT_EQ(RunCommand("ffprobe -v error -show_entries " + entries + " -of default=nw=1:nk=1 " + ShellQuote(path), &out), 0);
+  EXPECT_EQ(
+      RunCommand("ffprobe -v error -show_entries " + entries + " -of default=nw=1:nk=1 " + ShellQuote(path), &out), 0);
   while (!out.empty() && out.back() == '\n') out.pop_back();
   return out;
 }
@@ -88,8 +90,9 @@ TEST_F(KeepMetadataPeerTest, SpeakerLayoutsSurviveTheCut) {
 }
 
 TEST_F(KeepMetadataPeerTest, TimeReferenceAndTagsFollowTheFirstFrameWritten) {
-  const std::string in = MakeTone("bwf.wav", "mono", "-c:a pcm_s24le -write_bext 1 -metadata time_reference=48000000 "
-                                                     "-metadata title='Take 7' -metadata artist=Crew");
+  const std::string in = MakeTone("bwf.wav", "mono",
+                                  "-c:a pcm_s24le -write_bext 1 -metadata time_reference=48000000 "
+                                  "-metadata title='Take 7' -metadata artist=Crew");
   const std::string out = Process(in);
   ASSERT_GT(Outcome.KeepFirst, 20000);  // the half second of silence is cut
   const uint64_t expected = 48000000u + static_cast<uint64_t>(Outcome.KeepFirst);
@@ -100,8 +103,9 @@ TEST_F(KeepMetadataPeerTest, TimeReferenceAndTagsFollowTheFirstFrameWritten) {
   // mediainfo gives the bext stamp as a delay in milliseconds.
   char delay[64];
   std::snprintf(delay, sizeof delay, "%.6f", static_cast<double>(expected) / 48.0);
-  EXPECT_NE(Peer("mediainfo -f " + ShellQuote(out)).find(std::string("Delay                                    : ") + delay),
-            std::string::npos)
+  EXPECT_NE(
+      Peer("mediainfo -f " + ShellQuote(out)).find(std::string("Delay                                    : ") + delay),
+      std::string::npos)
       << delay;
 }
 
@@ -118,9 +122,10 @@ TEST_F(KeepMetadataPeerTest, CuePointsAndLoopsAsSndfileReadsThem) {
   const std::string in = Dir.File("marks.wav");
   WriteFile(in, b.Build());
   const std::string info = Peer("sndfile-info " + ShellQuote(Process(in)));
-  for (const char* line : {"Count : 2", "Cue ID :  2  Pos :    50  Chunk : data  Chk Start : 0  Blk Start : 0  Offset :    50",
-                           "Cue ID :  3  Pos :   500  Chunk : data  Chk Start : 0  Blk Start : 0  Offset :   500",
-                           "labl : 2 : m", "Loop Count   : 1", "Start :   100  End :   399", "Frames      : 800"})
+  for (const char* line :
+       {"Count : 2", "Cue ID :  2  Pos :    50  Chunk : data  Chk Start : 0  Blk Start : 0  Offset :    50",
+        "Cue ID :  3  Pos :   500  Chunk : data  Chk Start : 0  Blk Start : 0  Offset :   500", "labl : 2 : m",
+        "Loop Count   : 1", "Start :   100  End :   399", "Frames      : 800"})
     EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
   EXPECT_EQ(info.find("Cue ID :  1"), std::string::npos) << "the marker in the cut silence is gone";
 }

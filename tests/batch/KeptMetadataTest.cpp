@@ -23,9 +23,9 @@ SourceChunk Chunk(const char* id, const Bytes& body) {
   return c;
 }
 
-
 // A recorder's file of 1000 frames: markers at 0, 100, 500 and at the end (1000), a region of
 // 450 frames from marker 2, three loops, and chunks no output carries.
+// clang-format off
 std::vector<SourceChunk> RecorderFile() {
   return {Chunk("fmt ", Bytes(16)),
           Chunk("LIST", List("INFO", Entry("INAM", Text("take 1")))),
@@ -44,6 +44,7 @@ std::vector<SourceChunk> RecorderFile() {
           Chunk("LIST", List("exif", {})),
           Chunk("iXML", Text(Ixml("5000", "0")))};
 }
+// clang-format on
 
 TEST(KeptMetadataTest, LayoutsFollowTheCut) {
   struct Case {
@@ -52,6 +53,7 @@ TEST(KeptMetadataTest, LayoutsFollowTheCut) {
     const char* Before;
     const char* After;
   };
+  // clang-format off
   const Case cases[] = {
       {"nothing cut", {0, 999}, "LIST/INFO bext@5000 iXML@5000/0",
        "cue[1@0 2@100 3@500 4@1000] adtl[labl1 labl3 ltxt2/450 note4] smpl[100-499 0-999 200-300]"},
@@ -62,6 +64,7 @@ TEST(KeptMetadataTest, LayoutsFollowTheCut) {
       {"both cut", {100, 499}, "LIST/INFO bext@5100 iXML@5100/0", "cue[2@0 3@400] adtl[labl3 ltxt2/400] smpl[0-399 100-200]"},
       {"markers all cut away", {600, 700}, "LIST/INFO bext@5600 iXML@5600/0", "cue[] smpl[]"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     const tacetix::KeptChunks kept = tacetix::ChooseKeptChunks(RecorderFile(), c.Frames);
@@ -81,6 +84,7 @@ TEST(KeptMetadataTest, BrokenOrSurplusChunksAreDroppedAndNamed) {
     const char* After;
     const char* Dropped;
   };
+  // clang-format off
   const Case cases[] = {
       {"short bext", {Chunk("bext", Bext(7, 345)), Chunk("iXML", Text(Ixml("7", "0")))}, "iXML@17/0", "",
        "bext (malformed)"},
@@ -109,6 +113,7 @@ TEST(KeptMetadataTest, BrokenOrSurplusChunksAreDroppedAndNamed) {
       {"list without a type, odd ids", {Chunk("LIST", Bytes(2)), Chunk("a\x01 b", {}), Chunk("fact", Bytes(4)),
         Chunk("ds64", Bytes(28)), Chunk("PAD ", {}), Chunk("acid", Bytes(24))}, "acid", "", "LIST (malformed), a? b"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     const tacetix::KeptChunks kept = tacetix::ChooseKeptChunks(c.Chunks, {10, 59});
@@ -128,6 +133,7 @@ TEST(KeptMetadataTest, EachKindOfChunkLandsWhereItBelongs) {
     Place Expected;
     std::string Seen;  // how it shows in the layout or the dropped list
   };
+  // clang-format off
   const Case cases[] = {
       {"fmt ", Bytes(16), Left, ""},
       {"bext", Bext(5000), Before, "bext@5010"},
@@ -151,6 +157,7 @@ TEST(KeptMetadataTest, EachKindOfChunkLandsWhereItBelongs) {
       {"id3 ", Bytes(10), Before, "id3 "},
       {"iXML", Text(Ixml("5000", "0")), Before, "iXML@5010/0"},
   };
+  // clang-format on
   std::vector<SourceChunk> file;
   std::string expected[4];
   for (const Case& c : cases) {
@@ -190,6 +197,7 @@ TEST(KeptMetadataTest, IxmlTimeReferenceCarriesAcrossItsHalves) {
   const std::string lowEnd = "</BWF_TIME_REFERENCE_LOW>";
   const std::string high = "<BWF_TIME_REFERENCE_HIGH>";
   const std::string highEnd = "</BWF_TIME_REFERENCE_HIGH>";
+  // clang-format off
   const Case cases[] = {
       {"<X/>", 500, "<X/>"},  // no reference: untouched
       {Ixml("4294967295", "1"), 1, Ixml("0", "2")},
@@ -201,6 +209,7 @@ TEST(KeptMetadataTest, IxmlTimeReferenceCarriesAcrossItsHalves) {
       {Ixml("4294967296", "0"), 1, ""},
       {low + "12", 1, ""},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.In);
     Bytes body = Text(c.In);
@@ -218,13 +227,16 @@ TEST(KeptMetadataTest, ChannelMaskOfTheOutput) {
     int32_t Channels;
     uint32_t Out;
   };
+  // clang-format off
   const Case cases[] = {
       {0, 6, 0x3F},    {0, 3, 0xB},    {0, 8, 0x63F}, {0, 1, 0x4}, {0, 12, 0},
       {0x60F, 6, 0x60F},  // 5.1 with side speakers stays so
       {0x3, 4, 0x3},      // fewer speakers than channels is allowed
       {0x7, 2, 0x3},      // more is not: the default instead
   };
-  for (const Case& c : cases) EXPECT_EQ(tacetix::OutputChannelMask(c.Input, c.Channels), c.Out) << c.Input << " " << c.Channels;
+  // clang-format on
+  for (const Case& c : cases)
+    EXPECT_EQ(tacetix::OutputChannelMask(c.Input, c.Channels), c.Out) << c.Input << " " << c.Channels;
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include "OneFileFixture.h"
 #include "batch/Fades.h"
 #include "batch/NaturalCuts.h"
-#include "batch/SoundRegions.h"
 #include "batch/ProcessFile.h"
+#include "batch/SoundRegions.h"
 #include "support/TestSupport.h"
 #include "wave/SampleBlock.h"
 
@@ -22,7 +22,7 @@ namespace {
 struct Span {
   int64_t First, Last;  // frames, inclusive
   int16_t Value;
-  int Channel = -1;     // -1: every channel
+  int Channel = -1;  // -1: every channel
 };
 
 std::vector<int16_t> Signal(uint16_t channels, int64_t frames, const std::vector<Span>& spans) {
@@ -124,8 +124,8 @@ TEST_F(NaturalCutsTest, KeptRangeWithPaddingAndClicks) {
 // 0 and BlockValues; the end scan's blocks end at T and T - BlockValues.
 TEST_F(NaturalCutsTest, ClickRegionsAcrossBlockBorders) {
   constexpr int64_t T = 600000;
-  constexpr int64_t Front = BlockValues;      // 262144
-  constexpr int64_t Back = T - BlockValues;   // 337856
+  constexpr int64_t Front = BlockValues;     // 262144
+  constexpr int64_t Back = T - BlockValues;  // 337856
   struct Case {
     const char* Name;
     std::vector<Span> Sound;

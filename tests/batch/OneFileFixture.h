@@ -33,8 +33,8 @@ class OneFileTest : public ::testing::Test {
   tacetix::Logfile Record;
   tacetix::FileOutcome Outcome;
 
-  tacetix::FileResult RunFile(const tacetix::ProcessSettings& settings, const std::string& in,
-                              const std::string& out, tacetix::Logfile* record) {
+  tacetix::FileResult RunFile(const tacetix::ProcessSettings& settings, const std::string& in, const std::string& out,
+                              tacetix::Logfile* record) {
     return ProcessOneFile(settings, in, out, Fe, &Outcome, record);
   }
   std::string In() const { return Dir.File("in.wav"); }

@@ -98,8 +98,8 @@ TEST_F(ProcessFileTest, UnchangedFileIsWrittenOnlyOnRequest) {
 TEST_F(ProcessFileTest, ScansAcrossBlockBorders) {
   const size_t n = 2 * BlockValues + 12345;
   std::vector<int16_t> s = Silence(n);
-  s[BlockValues + 3] = 300;                 // in the second block
-  s[BlockValues + 12345 - 1] = -300;        // in the overlap of the last two backward blocks
+  s[BlockValues + 3] = 300;           // in the second block
+  s[BlockValues + 12345 - 1] = -300;  // in the overlap of the last two backward blocks
   WriteWav16(In(), 1, s);
   ASSERT_EQ(Run(In(), Out()), FileResult::Done);
   EXPECT_EQ(Outcome.KeepFirst, BlockValues + 3);
@@ -178,20 +178,15 @@ TEST_F(ProcessFileTest, BitDepthChoicesUnderTheThreeModes) {
     bool changed;
   };
   const Case cases[] = {
-      {0, ConvertAll, 16, 1, -1, false},
-      {1, OnlyUp, 16, 1, 8, true},      // 8 bit ignores the mode
-      {8, OnlyDown, 16, 1, 64, true},   // 64 float ignores the mode
-      {3, OnlyUp, 16, 1, -1, false},    // already 16
-      {5, OnlyUp, 16, 1, 24, true},
-      {3, OnlyDown, 24, 1, 16, true},
-      {2, OnlyDown, 8, 1, -1, false},
-      {6, OnlyDown, 32, 3, 32, true},   // 32 float down to 32 integer
-      {6, OnlyDown, 24, 1, -1, false},
-      {6, OnlyUp, 24, 1, 32, true},
+      {0, ConvertAll, 16, 1, -1, false}, {1, OnlyUp, 16, 1, 8, true},  // 8 bit ignores the mode
+      {8, OnlyDown, 16, 1, 64, true},                                  // 64 float ignores the mode
+      {3, OnlyUp, 16, 1, -1, false},                                   // already 16
+      {5, OnlyUp, 16, 1, 24, true},      {3, OnlyDown, 24, 1, 16, true},
+      {2, OnlyDown, 8, 1, -1, false},    {6, OnlyDown, 32, 3, 32, true},  // 32 float down to 32 integer
+      {6, OnlyDown, 24, 1, -1, false},   {6, OnlyUp, 24, 1, 32, true},
       {7, OnlyDown, 32, 3, 32, false},  // target equals the input
       {7, OnlyUp, 32, 1, 32, true},     // any integer input goes up to float
-      {7, OnlyUp, 64, 3, -1, false},
-      {4, ConvertAll, 20, 1, 20, false},
+      {7, OnlyUp, 64, 3, -1, false},     {4, ConvertAll, 20, 1, 20, false},
   };
   for (const Case& c : cases) {
     ProcessSettings s;

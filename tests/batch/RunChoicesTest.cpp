@@ -42,15 +42,30 @@ TEST(RunChoicesTest, ALinkedEndFollowsTheBeginningInSettingsAndHeader) {
       {"linked", [](RunChoices&) {}, {true, false, 840, 120, 15}},
       {"unlinked", [](RunChoices& c) { c.Linked = false; }, {false, true, 1000, 300, 40}},
       {"linked, beginning kept", [](RunChoices& c) { c.Begin.Remove = false; }, {false, false, 840, 120, 15}},
-      {"unlinked, end at a level", [](RunChoices& c) { c.Linked = false; c.End.Remove = true; c.End.DigitalZero = false; },
+      {"unlinked, end at a level",
+       [](RunChoices& c) {
+         c.Linked = false;
+         c.End.Remove = true;
+         c.End.DigitalZero = false;
+       },
        {true, false, 1000, 300, 40}},
-      {"other folder", [](RunChoices& c) { c.FolderSubfolder = false; c.SubfolderText = "sub"; c.OtherFolderText = "/o"; },
+      {"other folder",
+       [](RunChoices& c) {
+         c.FolderSubfolder = false;
+         c.SubfolderText = "sub";
+         c.OtherFolderText = "/o";
+       },
        {true, false, 840, 120, 15},
        [](const RunDescription& r) {
          return r.Settings.FolderMode == 2 && r.Settings.FolderText == "/o" && !r.Header.FolderSubfolder &&
                 r.Header.SubfolderText == "sub" && r.Header.OtherFolderText == "/o";
        }},
-      {"subfolder", [](RunChoices& c) { c.SubfolderText = "sub"; c.OtherFolderText = "/o"; }, {true, false, 840, 120, 15},
+      {"subfolder",
+       [](RunChoices& c) {
+         c.SubfolderText = "sub";
+         c.OtherFolderText = "/o";
+       },
+       {true, false, 840, 120, 15},
        [](const RunDescription& r) { return r.Settings.FolderMode == 1 && r.Settings.FolderText == "sub"; }},
   };
   for (const Case& c : cases) {
@@ -72,8 +87,9 @@ TEST(RunChoicesTest, ALinkedEndFollowsTheBeginningInSettingsAndHeader) {
     EXPECT_EQ(s.RemoveBegin, choices.Begin.Remove);
     EXPECT_EQ(s.ThresholdBegin, choices.Begin.DigitalZero ? 0.0 : tacetix::SliderFactor(choices.Begin.Position));
     EXPECT_EQ(h.ThresholdBeginText, tacetix::SliderText(choices.Begin.Position));
-    EXPECT_EQ(std::vector<int32_t>({s.KeepBeginMs, s.FadeInMs, h.KeepBeginMs, h.FadeInMs}),
-              std::vector<int32_t>({choices.Begin.KeepMs, choices.Begin.FadeMs, choices.Begin.KeepMs, choices.Begin.FadeMs}));
+    EXPECT_EQ(
+        std::vector<int32_t>({s.KeepBeginMs, s.FadeInMs, h.KeepBeginMs, h.FadeInMs}),
+        std::vector<int32_t>({choices.Begin.KeepMs, choices.Begin.FadeMs, choices.Begin.KeepMs, choices.Begin.FadeMs}));
     EXPECT_TRUE(c.Holds(run));
   }
 }

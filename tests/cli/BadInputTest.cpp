@@ -2,12 +2,12 @@
 // and the summary, nothing else, in bounded time, and whatever output is left is readable.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <bit>
 #include <cmath>
 #include <filesystem>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "CliFixture.h"
 #include "support/TestSupport.h"
@@ -72,14 +72,12 @@ std::vector<BadCase> HeaderCases() {
        "data chunk missing: chunk 'LIST' runs past the end of the file"},
       {"odd-chunk-padded", WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}).Data(tone).Build(), true,
        nullptr},
-      {"odd-chunk-unpadded",
-       WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}, false).Data(tone).Build(), false,
-       "data chunk missing: a chunk runs past the end of the file"},
+      {"odd-chunk-unpadded", WavBuilder{}.Fmt(1, 1, 8000, 16).Chunk("LIST", {'a', 'b', 'c'}, false).Data(tone).Build(),
+       false, "data chunk missing: a chunk runs past the end of the file"},
       {"data-before-fmt", WavBuilder{}.Data(tone).Fmt(1, 1, 8000, 16).Build(), false, "data chunk missing"},
       {"fmt-14-bytes", WavBuilder{}.Chunk("fmt ", Bytes(fmt.begin(), fmt.begin() + 14)).Data(tone).Build(), false,
        "fmt chunk too short"},
-      {"data-size-0", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0, {}).Build(), false,
-       "data chunk empty"},
+      {"data-size-0", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0, {}).Build(), false, "data chunk empty"},
       {"data-size-ffffffff", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 0xFFFFFFFF, tone).Build(), true,
        nullptr},
       {"channels-0", WavBuilder{}.Fmt(1, 0, 8000, 16, 2).Data(tone).Build(), false, "fmt chunk: no channels"},
@@ -105,7 +103,7 @@ TEST_F(BadInputTest, EveryMalformedHeaderGetsOneStatusLine) {
     // A file that fails is named on the error stream; one done without output says so.
     std::string reason = c.Reason ? c.Reason : "";
     if (reason.rfind("OUT: ", 0) == 0) reason = output + reason.substr(3);
-    const std::string line = !c.Done ? "tacetix-cli: " + path + ": I/O error (" + reason + ")\n"
+    const std::string line = !c.Done   ? "tacetix-cli: " + path + ": I/O error (" + reason + ")\n"
                              : written ? "done: " + path + " -> " + output + "\n"
                                        : "silent: " + path + " (no output)\n";
     EXPECT_EQ(Out, line + summary + "\n");
@@ -208,8 +206,8 @@ TEST_F(BadInputTest, CutOffStereoFileGivesWholeFrames) {
 }
 
 TEST_F(BadInputTest, AwkwardFileNames) {
-  const std::vector<std::string> names = {"a b.wav", "it's \"q\".wav", "x;y.wav", "line\nbreak.wav", "-dash.wav",
-                                          "\xff\xfe-latin.wav"};
+  const std::vector<std::string> names = {"a b.wav",         "it's \"q\".wav", "x;y.wav",
+                                          "line\nbreak.wav", "-dash.wav",      "\xff\xfe-latin.wav"};
   std::string args = "--keep-going --subfolder out --log run.log --";
   for (const std::string& n : names) {
     WriteWav16(Dir.File(n), 1, {0, 300, -300, 0});
@@ -246,7 +244,8 @@ TEST_F(BadInputTest, FileOfZerosIsRefusedAfterABoundedWalk) {
   WriteFile(path, WavBuilder{}.Build());
   ASSERT_EQ(::truncate(path.c_str(), off_t{0x7FFFFFFF}), 0);
   EXPECT_EQ(Cli("--subfolder out zeros.wav"), 1);
-  EXPECT_EQ(Out, "tacetix-cli: " + path + ": I/O error (more than 100000 chunks)\n0 files processed ok, 1 with errors\n");
+  EXPECT_EQ(Out,
+            "tacetix-cli: " + path + ": I/O error (more than 100000 chunks)\n0 files processed ok, 1 with errors\n");
 }
 
 TEST_F(BadInputTest, HeadersOtherProgramsRefuseNeverReachAnOutput) {
@@ -273,9 +272,8 @@ TEST_F(BadInputTest, HeadersOtherProgramsRefuseNeverReachAnOutput) {
     SCOPED_TRACE(h.Name);
     const std::string name = std::string(h.Name) + ".wav";
     OneFile(name, h.File, "");
-    const std::string line = h.WrittenBits
-                                 ? "done: " + Dir.File(name) + " -> " + Dir.File("out/" + name) + "\n"
-                                 : "tacetix-cli: " + Dir.File(name) + ": I/O error (" + h.Reason + ")\n";
+    const std::string line = h.WrittenBits ? "done: " + Dir.File(name) + " -> " + Dir.File("out/" + name) + "\n"
+                                           : "tacetix-cli: " + Dir.File(name) + ": I/O error (" + h.Reason + ")\n";
     EXPECT_EQ(Out, line + (h.WrittenBits ? "1 file processed ok\n" : "0 files processed ok, 1 with errors\n"));
     if (h.WrittenBits) {
       ExpectReadableWav(Dir.File("out/" + name));

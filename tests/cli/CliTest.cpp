@@ -1,14 +1,14 @@
 // tacetix-cli end to end on generated files, with sox as the reader of what it writes.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <csignal>
 #include <filesystem>
 #include <regex>
 #include <thread>
-#include <unistd.h>
 
-#include "cli/CliOptions.h"
 #include "CliFixture.h"
+#include "cli/CliOptions.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -65,6 +65,7 @@ TEST_F(CliTest, RelativeNamesAreMadeAbsoluteAndDashFilesFollowTheMarker) {
 
 TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing) {
   WriteWav16(Dir.File("a.wav"), 1, {0, 100});
+  // clang-format off
   const char* bad[] = {
       "--begin -144.1 --suffix _t a.wav", "--begin 0.1 --suffix _t a.wav", "--normalize -inf --suffix _t a.wav",
       "--bogus --suffix _t a.wav",        "--suffix _t",                    "a.wav",
@@ -75,6 +76,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndWriteNothing) {
       "--suffix _t --output-dir '' a.wav",
       "--keep 10001 --suffix _t a.wav",   "--fade-in 1.5 --suffix _t a.wav", "--keep-end 5 --suffix _t a.wav",
   };
+  // clang-format on
   for (const char* args : bad) {
     EXPECT_EQ(Cli(args), 2) << args;
     EXPECT_EQ(std::count(Out.begin(), Out.end(), '\n'), 1) << args << ": " << Out;
@@ -117,8 +119,8 @@ TEST_F(CliTest, ExitStatusFollowsTheFiles) {
 TEST_F(CliTest, InterruptCancelsTheFileInProgressAndClosesTheLog) {
   ASSERT_TRUE(HaveProgram("sox")) << "sox is required for this test";
   Tone("long.wav", "-r 48000 -c 2 -b 16", "synth 600 sine 440");
-  CliChild cli(Call("--bits 64f --suffix _t --log " + ShellQuote(Dir.File("run.log")) + " " +
-                    ShellQuote(Dir.File("long.wav"))));
+  CliChild cli(
+      Call("--bits 64f --suffix _t --log " + ShellQuote(Dir.File("run.log")) + " " + ShellQuote(Dir.File("long.wav"))));
   // Wait until the output has started, then interrupt.
   for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -128,7 +130,8 @@ TEST_F(CliTest, InterruptCancelsTheFileInProgressAndClosesTheLog) {
   EXPECT_NE(rest.find("tacetix-cli: " + Dir.File("long.wav") + ": cancelled\n"), std::string::npos) << rest;
   EXPECT_NE(rest.find("rc=1"), std::string::npos) << rest;
   const std::string log = ReadText(Dir.File("run.log"));
-  EXPECT_NE(log.find("Processing cancelled, 0 files processed ok, 1 with errors\r\nend processing "), std::string::npos);
+  EXPECT_NE(log.find("Processing cancelled, 0 files processed ok, 1 with errors\r\nend processing "),
+            std::string::npos);
   // The partial output is a well-formed file that sox reads.
   std::string info;
   EXPECT_EQ(RunCommand("sox --i -s " + ShellQuote(Dir.File("long_t.wav")), &info), 0);
@@ -204,12 +207,12 @@ TEST_F(CliTest, JobsGiveTheLinesLogReportAndOutputsOfOneJob) {
       const std::string name = sub + "/f" + std::to_string(i) + ".wav";
       std::vector<int16_t> s(static_cast<size_t>(3000 + 1000 * i), static_cast<int16_t>(200 * (i + 1)));
       if (i % 4 != 3) s.front() = s.back() = 0;  // every fourth file has nothing to cut
-      if (i == 5) s.assign(s.size(), 0);        // silent
+      if (i == 5) s.assign(s.size(), 0);         // silent
       WriteWav16(Dir.File(name), 2, s);
       names += " " + name;
     }
-    WriteFile(Dir.File(sub + "/f7.wav"), Bytes{'R', 'I', 'F', 'F'});     // broken
-    WriteWav16(Dir.File(sub + "/out/f9.wav"), 1, {1});                     // output name taken
+    WriteFile(Dir.File(sub + "/f7.wav"), Bytes{'R', 'I', 'F', 'F'});  // broken
+    WriteWav16(Dir.File(sub + "/out/f9.wav"), 1, {1});                // output name taken
     Cli(jobs + " -k --subfolder out --log " + sub + "/run.log --report " + sub + "/rep.jsonl" + names);
     std::string picture = Out + ReadText(Dir.File(sub + "/run.log")) + ReadText(Dir.File(sub + "/rep.jsonl"));
     for (const auto& e : fs::directory_iterator(Dir.File(sub + "/out"))) {
@@ -239,8 +242,7 @@ TEST_F(CliTest, KeepAndFadeReachTheOutputAndTheLog) {
       << Out;
   EXPECT_NEAR(std::stod(SoxInfo("a_n.wav", "D")), 1.1, 0.001);
   std::string stat;
-  RunCommand("sox " + ShellQuote(Dir.File("a_n.wav")) + " -n trim 0 0.01 stat 2>&1 | grep 'Maximum amplitude'",
-             &stat);
+  RunCommand("sox " + ShellQuote(Dir.File("a_n.wav")) + " -n trim 0 0.01 stat 2>&1 | grep 'Maximum amplitude'", &stat);
   const double firstTen = std::stod(stat.substr(stat.find(':') + 1));
   EXPECT_LT(firstTen, 0.5 * 0.51);  // the first half of the fade: its factor stays below 0.5
   EXPECT_GT(firstTen, 0.2);

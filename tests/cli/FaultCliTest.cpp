@@ -3,11 +3,11 @@
 // the summary, that no source changed and that every output left behind is readable.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <csignal>
 #include <filesystem>
 #include <map>
 #include <thread>
-#include <unistd.h>
 
 #include "CliFixture.h"
 #include "support/TestSupport.h"
@@ -69,7 +69,8 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
   const uint64_t limit = 64 * 1024;
   const std::string files = " --bits 24 --subfolder out a.wav big.wav c.wav";
   EXPECT_EQ(Run(Call(files).LimitFileSize(limit)), 1);
-  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
+  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) +
+                     ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
                      "1 file processed ok, 1 with errors\n");
   EXPECT_FALSE(fs::exists(Dir.File("out/c.wav")));
   // The cut output keeps what was written, under a header that says so.
@@ -79,7 +80,8 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
 
   fs::remove_all(Dir.File("out"));
   EXPECT_EQ(Run(Call("--keep-going" + files).LimitFileSize(limit)), 1);
-  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
+  EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) +
+                     ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
                      Line("done", "c.wav", Dir.File("out/c.wav")) + "2 files processed ok, 1 with errors\n");
   ExpectOutputsReadable(Dir.File("out"));
   ExpectSourcesUnchanged();
@@ -155,8 +157,7 @@ TEST_F(FaultCliTest, OutputPathTakenByAFolder) {
     SCOPED_TRACE(overwrite);
     EXPECT_EQ(Cli(std::string(overwrite) + "--keep-going --subfolder out a.wav c.wav"), 1);
     EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav", Dir.File("out/a.wav") + ": Is a directory") +
-                       Line("done", "c.wav", Dir.File("out/c.wav")) +
-                       "1 file processed ok, 1 with errors\n");
+                       Line("done", "c.wav", Dir.File("out/c.wav")) + "1 file processed ok, 1 with errors\n");
     // The folder in the way is left as it was.
     EXPECT_TRUE(fs::is_directory(Dir.File("out/a.wav/inner")));
     ExpectOutputsReadable(Dir.File("out"));
@@ -171,8 +172,8 @@ TEST_F(FaultCliTest, StopBySignalFinishesThePartOutput) {
   for (int signal : {SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal);
     fs::remove(out);
-    EXPECT_EQ(SignalMidWrite(signal), ErrorLine("cancelled", "long.wav") +
-                                          "Processing cancelled, 0 files processed ok, 1 with errors\nrc=1\n");
+    EXPECT_EQ(SignalMidWrite(signal),
+              ErrorLine("cancelled", "long.wav") + "Processing cancelled, 0 files processed ok, 1 with errors\nrc=1\n");
     // The header tells how much was written: not the 0 of a file that was never finished.
     EXPECT_GT(Le32At(ReadFile(out), 40), 0u);
     ExpectOutputsReadable(Dir.Path().string());
@@ -194,17 +195,15 @@ TEST_F(FaultCliTest, ALogNamedLikeAWaveFileStartsNothing) {
   };
   // The shell's first match taken as the log's name; an output's name; a listed source under
   // three spellings: its own, another path to it, and a hard link.
-  for (Case c : {Case{"--suffix _t --log takes/*.wav", "the log file is a wave file: takes/a.wav"},
-                 Case{"--overwrite --suffix _t --log a_t.wav a.wav",
-                      "the log file is one of the output files: a_t.wav"},
-                 Case{"--subfolder out --log takes/b.wav takes/b.wav",
-                      "the log file is one of the input files: takes/b.wav"},
-                 Case{"--subfolder out --log takes/../takes/b.wav takes/b.wav",
-                      "the log file is one of the input files: takes/../takes/b.wav"},
-                 Case{"--subfolder out --log link.log takes/c.wav",
-                      "the log file is one of the input files: link.log"},
-                 Case{"--overwrite --suffix _u --log dangling.log a.wav",
-                      "the log file is one of the output files: dangling.log"}}) {
+  for (Case c :
+       {Case{"--suffix _t --log takes/*.wav", "the log file is a wave file: takes/a.wav"},
+        Case{"--overwrite --suffix _t --log a_t.wav a.wav", "the log file is one of the output files: a_t.wav"},
+        Case{"--subfolder out --log takes/b.wav takes/b.wav", "the log file is one of the input files: takes/b.wav"},
+        Case{"--subfolder out --log takes/../takes/b.wav takes/b.wav",
+             "the log file is one of the input files: takes/../takes/b.wav"},
+        Case{"--subfolder out --log link.log takes/c.wav", "the log file is one of the input files: link.log"},
+        Case{"--overwrite --suffix _u --log dangling.log a.wav",
+             "the log file is one of the output files: dangling.log"}}) {
     SCOPED_TRACE(c.Args);
     EXPECT_EQ(Cli(c.Args), 2);
     EXPECT_EQ(Out, std::string("Error writing to Logfile. Processing stopped.\ntacetix-cli: ") + c.Why + "\n");
@@ -224,11 +223,11 @@ TEST_F(FaultCliTest, AReportNamedLikeASourceAnOutputTheLogOrAWaveFileStartsNothi
     const char* Why;
   };
   // A listed source that is no wave file is found by its identity alone.
-  for (Case c : {Case{"--suffix _t --report notes.txt notes.txt a.wav",
-                      "the report file is one of the input files: notes.txt"},
-                 Case{"--suffix _t --report b.wav a.wav", "the report file is a wave file: b.wav"},
-                 Case{"--suffix _t --report a_t.wav a.wav", "the report file is one of the output files: a_t.wav"},
-                 Case{"--suffix _t --log r.txt --report ./r.txt a.wav", "the report file is the log file: ./r.txt"}}) {
+  for (Case c :
+       {Case{"--suffix _t --report notes.txt notes.txt a.wav", "the report file is one of the input files: notes.txt"},
+        Case{"--suffix _t --report b.wav a.wav", "the report file is a wave file: b.wav"},
+        Case{"--suffix _t --report a_t.wav a.wav", "the report file is one of the output files: a_t.wav"},
+        Case{"--suffix _t --log r.txt --report ./r.txt a.wav", "the report file is the log file: ./r.txt"}}) {
     SCOPED_TRACE(c.Args);
     EXPECT_EQ(Cli(c.Args), 2);
     EXPECT_EQ(Out, std::string("tacetix-cli: ") + c.Why + "\n");

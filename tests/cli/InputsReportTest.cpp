@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "cli/JsonReport.h"
 #include "CliFixture.h"
+#include "cli/JsonReport.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -37,7 +37,8 @@ TEST_F(InputsReportTest, FilesDoneOnStandardOutputErrorsOnStandardErrorAlsoWhenQ
   EXPECT_EQ(Cli(files), 1);
   EXPECT_EQ(Out, Done("a.wav", "a_t.wav") + "unchanged: " + Dir.File("u.wav") + " (nothing to cut, no output)\n" +
                      "silent: " + Dir.File("s.wav") + " (no output)\n" + "3 files processed ok, 1 with errors\n");
-  const std::string errorLine = "tacetix-cli: " + Dir.File("bad.wav") + ": I/O error (not a WAV file: no RIFF header)\n";
+  const std::string errorLine = "tacetix-cli: " + Dir.File("bad.wav") +
+                                ": I/O error (not a WAV file: no RIFF header)\n";
   EXPECT_EQ(Err, errorLine);
   EXPECT_FALSE(fs::exists(Dir.File("u_t.wav")));
   EXPECT_FALSE(fs::exists(Dir.File("s_t.wav")));
@@ -68,8 +69,8 @@ TEST_F(InputsReportTest, FileListsByLineAndByNulWithOddNames) {
   EXPECT_EQ(Out, expected + Done("extra.wav", "o/extra.wav") + "5 files processed ok\n");
 
   EXPECT_EQ(Run(Call("--subfolder p -0 --files-from -").WithInput(nul).SeparateErr()), 0) << Err;
-  EXPECT_EQ(Out, Done("line\nbreak.wav", "p/line\nbreak.wav") + Done("extra.wav", "p/extra.wav") +
-                     "2 files processed ok\n");
+  EXPECT_EQ(Out,
+            Done("line\nbreak.wav", "p/line\nbreak.wav") + Done("extra.wav", "p/extra.wav") + "2 files processed ok\n");
 
   // A list that cannot be read stops everything before the first file.
   EXPECT_EQ(Cli("--subfolder q extra.wav --files-from missing.txt"), 2);
@@ -110,9 +111,11 @@ TEST(JsonStringTest, ValidUtf8StaysAndEveryOtherByteIsEscapedAlone) {
       {"\n\r\t\b\f\x01\x1f\x7f", "\\n\\r\\t\\b\\f\\u0001\\u001f\x7f"},
       {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xb5", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xb5"},
       {"\xff\xfe", "\\udcff\\udcfe"},
-      {"\xe2\x82" "a", "\\udce2\\udc82a"},          // cut short
-      {"\xc0\xaf", "\\udcc0\\udcaf"},              // overlong
-      {"\xed\xa0\x80", "\\udced\\udca0\\udc80"},   // a surrogate's own encoding
+      {"\xe2\x82"
+       "a",
+       "\\udce2\\udc82a"},                                   // cut short
+      {"\xc0\xaf", "\\udcc0\\udcaf"},                        // overlong
+      {"\xed\xa0\x80", "\\udced\\udca0\\udc80"},             // a surrogate's own encoding
       {"\xf4\x90\x80\x80", "\\udcf4\\udc90\\udc80\\udc80"},  // above U+10FFFF
   };
   for (const auto& [bytes, escaped] : cases) {
@@ -124,7 +127,7 @@ TEST(JsonStringTest, ValidUtf8StaysAndEveryOtherByteIsEscapedAlone) {
 
 TEST_F(InputsReportTest, ReportReadsBackWithPythonsJsonModule) {
   ASSERT_TRUE(HaveProgram("python3")) << "python3 is required";
-  const std::vector<std::string> names = {"q\"uote.wav", "new\nline.wav", "\xff\xfe.wav", "caf\xc3\xa9.wav",
+  const std::vector<std::string> names = {"q\"uote.wav", "new\nline.wav",   "\xff\xfe.wav",    "caf\xc3\xa9.wav",
                                           "ctl\x01.wav", "back\\slash.wav", "\xed\xa0\x80.wav"};
   for (const std::string& n : names) WriteWav16(Dir.File(n), 2, {0, 0, 1000, -1000, 16384, 0, 0, 0});
   FourKinds();
@@ -161,7 +164,8 @@ for raw in open(sys.argv[1], 'rb').read().split(b'\n')[:-1]:
   std::string expected;
   for (const std::string& n : names) expected += hex(n) + " True done None 4 2 1 2 True 0.02033474751227793 16 24\n";
   expected += hex("s.wav") + " False done silent 4 0 0 0 False None 16 24\n";
-  expected += hex("bad.wav") + " False I/O error not a WAV file: no RIFF header None None None None False None None None\n";
+  expected += hex("bad.wav") +
+              " False I/O error not a WAV file: no RIFF header None None None None False None None None\n";
   expected += "8 files processed ok, 1 with errors 9 8 1 0 {'I/O error': 1, 'done': 8} 7 0 1\n";
   EXPECT_EQ(parsed, expected);
   // Without a change to make, the reason says why there is no output.

@@ -19,7 +19,7 @@ struct CliRun {
 CliRun RunKeep(const TempDir& dir, const std::string& options) {
   CliRun run;
   const CliResult result = RunCli(CliCall(TACETIX_CLI, "-k -v --suffix _k --overwrite --log run.log --report r.jsonl " +
-                                                          options + " a.wav u.wav bad.wav")
+                                                           options + " a.wav u.wav bad.wav")
                                       .In(dir.Path())
                                       .SeparateErr());
   run.Status = result.Status;
@@ -34,8 +34,13 @@ CliRun RunKeep(const TempDir& dir, const std::string& options) {
 TEST(KeepMetadataCli, DroppedChunksNamedOnlyWithTheOption) {
   TempDir dir;
   const Bytes data = Pcm16({0, 0, 300, -300, 0});
-  WriteFile(dir.File("a.wav"), WavBuilder().Fmt(1, 1, 8000, 16).Chunk("PEAK", Bytes(24)).Chunk("bext", Bytes(10))
-                                   .Data(data).Chunk("LIST", {'e', 'x', 'i', 'f'}).Build());
+  WriteFile(dir.File("a.wav"), WavBuilder()
+                                   .Fmt(1, 1, 8000, 16)
+                                   .Chunk("PEAK", Bytes(24))
+                                   .Chunk("bext", Bytes(10))
+                                   .Data(data)
+                                   .Chunk("LIST", {'e', 'x', 'i', 'f'})
+                                   .Build());
   WriteWav16(dir.File("u.wav"), 1, {5, 6, 7});
   WriteFile(dir.File("bad.wav"), Bytes{'R', 'I', 'F', 'F'});
   struct Case {

@@ -27,6 +27,7 @@ std::vector<std::string> InputNames(const CliConfig& c) {
 }
 
 const std::vector<ArgCase>& Cases() {
+  // clang-format off
   static const std::vector<ArgCase> cases = {
       {{"--suffix=_t", "a.wav"}, nullptr, [](auto& c) { return c.Request.Settings.Suffix == "_t"; }},
       {{"--suf", "_t", "--cr", "a.wav"}, nullptr,
@@ -98,6 +99,7 @@ const std::vector<ArgCase>& Cases() {
       {{"--ignore-clicks", "5ms", "--suffix", "_t", "a"}, "--ignore-clicks: milliseconds from 0 to 1000, not '5ms'"},
       {{"--kee", "5", "--suffix", "_t", "a"}, "ambiguous"},
   };
+  // clang-format on
   return cases;
 }
 

@@ -102,14 +102,15 @@ uint64_t Le64(const uint8_t* p) { return Le32(p) | uint64_t{Le32(p + 4)} << 32; 
 void ExpectWellFormed(const std::vector<uint8_t>& out) {
   Expect(out.size() >= 44, "output holds a whole header");
   const bool rf64 = std::memcmp(out.data(), "RF64", 4) == 0;
-  const bool reserved = out.size() >= 80 && (std::memcmp(out.data() + 12, "JUNK", 4) == 0 ||
-                                             std::memcmp(out.data() + 12, "ds64", 4) == 0);
+  const bool reserved = out.size() >= 80 &&
+                        (std::memcmp(out.data() + 12, "JUNK", 4) == 0 || std::memcmp(out.data() + 12, "ds64", 4) == 0);
   Expect(!rf64 || std::memcmp(out.data() + 12, "ds64", 4) == 0, "an RF64 output starts with ds64");
   if (reserved) Expect(Le32(out.data() + 16) == 28, "the reserved chunk holds a ds64 body");
   const size_t skip = reserved ? 36 : 0;
   const uint8_t* h = out.data() + skip;
   Expect(std::memcmp(out.data(), rf64 ? "RF64" : "RIFF", 4) == 0 && std::memcmp(out.data() + 8, "WAVE", 4) == 0 &&
-             std::memcmp(h + 12, "fmt ", 4) == 0, "output ids");
+             std::memcmp(h + 12, "fmt ", 4) == 0,
+         "output ids");
   Expect(Le32(h + 16) == 16 && std::memcmp(h + 36, "data", 4) == 0, "output fmt size and data id");
   const uint64_t dataBytes = rf64 ? Le64(out.data() + 28) : Le32(h + 40);
   const uint64_t riffSize = rf64 ? Le64(out.data() + 20) : Le32(out.data() + 4);

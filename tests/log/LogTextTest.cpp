@@ -18,13 +18,13 @@ TEST(LevelText, RoundsToSixDecimalsOrNineSignificantDigits) {
       {-144.5, "-144.500000"},
       {123.4567896, "123.456790"},
       {-999.9999994, "-999.999999"},
-      {999.9999999, "1000.000000"},         // carries into a fourth integer digit
-      {-1234.56789012, "-1234.567890"},     // five significant decimals, then 0
-      {-1234.5678956, "-1234.567900"},      // rounded at the ninth digit, not the sixth decimal
+      {999.9999999, "1000.000000"},      // carries into a fourth integer digit
+      {-1234.56789012, "-1234.567890"},  // five significant decimals, then 0
+      {-1234.5678956, "-1234.567900"},   // rounded at the ninth digit, not the sixth decimal
       {99999.999996, "100000.000000"},
       {1234567890.4, "1234567890.000000"},  // more than nine integer digits keep their places
       {0.0000015, "0.000002"},
-      {0.0000005, "0.000000"},              // the double lies just below the half
+      {0.0000005, "0.000000"},  // the double lies just below the half
       {0.0, "0.000000"},
       {-0.0, "0.000000"},
       {-0.0000001, "0.000000"},

@@ -66,6 +66,7 @@ std::vector<std::string> HeaderLines(const LogSettings& settings, const LogHeade
 TEST(LogHeader, StartValuesWithSuffix) {
   LogHeaderSnapshot snapshot;
   snapshot.Suffix = "_new";
+  // clang-format off
   const std::vector<std::string> expected = {
       "Tacetix v1.1 - Logfile", "start processing", "", "PROCESSING OPTIONS",
       "remove silence at beginning: Yes", "Threshold beginning: -inf", "remove silence at end: Yes",
@@ -74,6 +75,7 @@ TEST(LogHeader, StartValuesWithSuffix) {
       "Create files even if nothing changed: No", "Overwrite existing files: No", "Stop on error: Yes", "",
       "LOGFILE OPTIONS", "Path for infile: Yes", "Path for outfile: Yes",
       "Decimal separator: ASCII 46 (\".\")", "Field separator: ASCII 59 (\";\")", ""};
+  // clang-format on
   EXPECT_EQ(HeaderLines(LogSettings{}, snapshot), expected);
 }
 
@@ -95,6 +97,7 @@ TEST(LogHeader, RendersEveryOptionFromTheSnapshot) {
   const char* modes[] = {"convert all", "only up", "only down"};
   for (int32_t mode = 0; mode < 3; ++mode) {
     snapshot.BitsMode = mode;
+    // clang-format off
     const std::vector<std::string> expected = {
         "Tacetix v1.1 - Logfile", "start processing", "", "PROCESSING OPTIONS",
         "remove silence at beginning: Yes", "Threshold beginning: -60.0 dBfs", "remove silence at end: No",
@@ -104,6 +107,7 @@ TEST(LogHeader, RendersEveryOptionFromTheSnapshot) {
         "Overwrite existing files: Yes", "Stop on error: No", "", "LOGFILE OPTIONS", "Path for infile: No",
         "Path for outfile: Yes", "Decimal separator: ASCII 44 (\",\")", "Field separator: ASCII 9 (Tabulator)",
         ""};
+    // clang-format on
     EXPECT_EQ(HeaderLines(settings, snapshot), expected) << mode;
   }
 }
@@ -174,11 +178,13 @@ TEST(LogRecord, UnknownPeakAndClearedFields) {
   lf.Clear();
   lf.WriteRecord(s, '.');
   EXPECT_EQ(WriteLogFooter(s, LogSettings{false, false, true, '.', '\t'}), 0);
+  // clang-format off
   const std::vector<std::string> expected = {
       "infile\tchannels_in\tbits_in\thz_in\tsamples_in\tstartsample\tendsample\tpeakdb\tampdb\toutfile\t"
       "bits_out\tsamples_out",
       "\"song.wav\"\t2\t16\t44100\t441000\t11025\t429999\t\"unknown\"\t0.000000\t\"song_new.wav\"\t16\t418975",
       "\"\"\t0\t0\t0\t0\t0\t0\t\"unknown\"\t0.000000\t\"\"\t0\t0"};
+  // clang-format on
   EXPECT_EQ(CrLfLines(ReadText(dir.File("run.log"))), expected);
 }
 

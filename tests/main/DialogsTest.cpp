@@ -15,8 +15,8 @@
 #include <tuple>
 #include <vector>
 
-#include "main/unit_LogOptions.h"
 #include "main/unit_About.h"
+#include "main/unit_LogOptions.h"
 
 namespace {
 
@@ -210,7 +210,8 @@ TEST_F(AboutDialogTest, ALinkTakesClicksOnlyOnItsText) {
   About.ShowAbout();
   for (const char* name : {"laburl_homepage", "laburl_email"}) {
     auto* link = qobject_cast<QLabel*>(Get(name));
-    const QPoint beside = link->mapTo(&About, QPoint(link->fontMetrics().horizontalAdvance(link->text()) + 6, link->height() / 2));
+    const QPoint beside =
+        link->mapTo(&About, QPoint(link->fontMetrics().horizontalAdvance(link->text()) + 6, link->height() / 2));
     QWidget* target = About.childAt(beside) != nullptr ? About.childAt(beside) : &About;
     QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(&About, beside));
   }

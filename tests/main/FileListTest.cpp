@@ -1,14 +1,14 @@
 // Adding, refusing, cancelling, dropping, sorting, selecting and deleting rows.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QLocale>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
 #include <atomic>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 #include "WindowFixture.h"
 
@@ -220,8 +220,7 @@ TEST_F(Sorting, BitsSortNumericallyAndFlipOnTheSecondClick) {
 TEST_F(Sorting, LengthOrdersByTimeAndFileIgnoresCase) {
   Form->AddFiles({Wave("a.wav", 1000, 8, 1, 60000), Wave("B.wav", 1000, 8, 1, 9000), Wave("c.wav", 1000, 8, 1, 600)});
   ClickHeader(4);
-  EXPECT_EQ(Texts({Cell(0, 4), Cell(1, 4), Cell(2, 4)}),
-            Texts({"00:00:00.600", "00:00:09.000", "00:01:00.000"}));
+  EXPECT_EQ(Texts({Cell(0, 4), Cell(1, 4), Cell(2, 4)}), Texts({"00:00:00.600", "00:00:09.000", "00:01:00.000"}));
   ClickHeader(0);
   EXPECT_EQ(Name(0), "a.wav");
   EXPECT_EQ(Name(1), "B.wav");

@@ -5,14 +5,14 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QSlider>
-#include <QTimer>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <filesystem>
 
 #include "WindowFixture.h"
-#include "main/unit_LogOptions.h"
 #include "main/unit_About.h"
+#include "main/unit_LogOptions.h"
 #include "wave/WaveClass.h"
 
 namespace {

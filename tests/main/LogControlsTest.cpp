@@ -11,8 +11,8 @@
 #include <sstream>
 
 #include "WindowFixture.h"
-#include "main/unit_LogOptions.h"
 #include "main/unit_About.h"
+#include "main/unit_LogOptions.h"
 
 namespace {
 
@@ -79,7 +79,8 @@ TEST_F(LogControls, BrowseStartsFromTheNameAndWorksEvenWhileBusy) {
 TEST_F(LogControls, TheFileDialogRefusesAMissingFolderAndKeepsALongPathWhole) {
   const QString longName = QString(250, QLatin1Char('x'));
   const QString chosen = QString::fromStdString(Dir.File(longName.toStdString() + ".log"));
-  std::vector<QString> typed = {QStringLiteral("/no/such/dir/run"), QString::fromStdString(Dir.File(longName.toStdString()))};
+  std::vector<QString> typed = {QStringLiteral("/no/such/dir/run"),
+                                QString::fromStdString(Dir.File(longName.toStdString()))};
   std::vector<QString> warnings;
   QTimer driver;
   QObject::connect(&driver, &QTimer::timeout, [&] {

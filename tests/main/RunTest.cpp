@@ -56,9 +56,7 @@ TEST_F(Run, TheStatusTooltipGivesTheReasonOfTheWord) {
   std::filesystem::remove(Dir.Path() / "two.wav");
   Find<QCheckBox>("cbx_StopOnError")->setChecked(false);
   Click("bt_Process");
-  auto tip = [&](int row) {
-    return List()->model()->index(row, 5).data(Qt::ToolTipRole).toString().toStdString();
-  };
+  auto tip = [&](int row) { return List()->model()->index(row, 5).data(Qt::ToolTipRole).toString().toStdString(); };
   EXPECT_EQ(tip(0), "done");
   EXPECT_EQ(tip(1), "output file already exists (" + existing + ")");
   EXPECT_EQ(tip(2), "I/O error (No such file or directory)");

@@ -1,7 +1,7 @@
 // The window as it opens, and the enabling rules that follow rows, selection and names.
 #include <QComboBox>
-#include <QScreen>
 #include <QGroupBox>
+#include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
 #include <map>
@@ -32,11 +32,13 @@ TEST_F(StartState, PagesAndButtonCaptionsCarryTheirAccelerators) {
   EXPECT_EQ(pages->tabText(1), "Processing");
   EXPECT_EQ(pages->tabText(2), "Output");
   EXPECT_EQ(pages->currentIndex(), 0);
+  // clang-format off
   const std::pair<const char*, const char*> captions[] = {
       {"bt_Process", "&Process"}, {"bt_Cancel", "Cancel"}, {"bt_About", "A&bout..."},  {"bt_Add", "&Add..."},
       {"bt_Delete", "&Delete"},   {"bt_All", "A&ll"},      {"bt_None", "&None"},        {"bt_Reverse", "&Rev"},
       {"bt_Reset", "Re&set"},     {"bt_FolderOther", "Browse&..."}, {"bt_LogOptions", "&Options..."},
       {"bt_LogBrowse", "Bro&wse..."}};
+  // clang-format on
   for (const auto& [name, caption] : captions) EXPECT_EQ(Button(name)->text(), caption) << name;
   EXPECT_TRUE(Button("bt_Process")->isDefault());
 }
@@ -57,12 +59,15 @@ TEST_F(StartState, OptionControlsStartFromTheirDefaults) {
     EXPECT_EQ(box->text(), caption) << name;
     EXPECT_EQ(box->isChecked(), checked) << name;
   }
-  const std::tuple<const char*, const char*, bool> radios[] = {
-      {"radio_digital0_1", "-inf (digital zero)", true}, {"radio_other1", "other", false},
-      {"radio_digital0_2", "-inf (digital zero)", true}, {"radio_other2", "other", false},
-      {"radio_BitsAll", "convert &all", true},           {"radio_BitsUp", "only up", false},
-      {"radio_BitsDown", "only down", false},            {"radio_FolderSubfolder", "Source folder with", true},
-      {"radio_FolderOther", "Other folder", false}};
+  const std::tuple<const char*, const char*, bool> radios[] = {{"radio_digital0_1", "-inf (digital zero)", true},
+                                                               {"radio_other1", "other", false},
+                                                               {"radio_digital0_2", "-inf (digital zero)", true},
+                                                               {"radio_other2", "other", false},
+                                                               {"radio_BitsAll", "convert &all", true},
+                                                               {"radio_BitsUp", "only up", false},
+                                                               {"radio_BitsDown", "only down", false},
+                                                               {"radio_FolderSubfolder", "Source folder with", true},
+                                                               {"radio_FolderOther", "Other folder", false}};
   for (const auto& [name, caption, checked] : radios) {
     auto* radio = Find<QRadioButton>(name);
     EXPECT_EQ(radio->text(), caption) << name;

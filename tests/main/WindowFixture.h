@@ -1,6 +1,7 @@
 // A shown main window and a folder of generated wave files for each test.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -10,7 +11,6 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTreeView>
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,7 +61,9 @@ class WindowTest : public testing::Test {
   QTreeView* List() { return Find<QTreeView>("lview_Files"); }
   // Texts come back as std::string so that failures print readably.
   std::string Cell(int row, int column) { return List()->model()->index(row, column).data().toString().toStdString(); }
-  std::string Name(int row) { return QFileInfo(List()->model()->index(row, 0).data().toString()).fileName().toStdString(); }
+  std::string Name(int row) {
+    return QFileInfo(List()->model()->index(row, 0).data().toString()).fileName().toStdString();
+  }
   int Rows() { return List()->model()->rowCount(); }
   std::string Status() { return Find<QLabel>("StatusPanel0")->text().toStdString(); }
   std::string Summary() { return Find<QLabel>("lab_summary")->text().toStdString(); }
@@ -97,7 +99,8 @@ class WindowTest : public testing::Test {
   void AppendRows(int count) {
     std::vector<tacetix::FileRow> rows(static_cast<size_t>(count));
     const int first = Rows();
-    for (int i = 0; i < count; ++i) rows[static_cast<size_t>(i)].Path = QStringLiteral("/f/%1.wav").arg(first + i, 2, 10, QLatin1Char('0'));
+    for (int i = 0; i < count; ++i)
+      rows[static_cast<size_t>(i)].Path = QStringLiteral("/f/%1.wav").arg(first + i, 2, 10, QLatin1Char('0'));
     Form->Files().AppendRows(std::move(rows));
   }
   void ClickHeader(int column) {

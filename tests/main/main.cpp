@@ -1,6 +1,6 @@
 // The window tests need a QApplication before the first test constructs a widget.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char* argv[]) {
   // Test discovery runs this program without CTest's environment.

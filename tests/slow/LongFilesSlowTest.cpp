@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <unistd.h>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "support/CliHarness.h"
 #include "support/TestSupport.h"
@@ -54,8 +54,7 @@ Bytes HeadOf(const std::string& path, size_t n) {
 
 std::string Probe(const std::string& path) {
   std::string out;
-  RunCommand("ffprobe -v error -show_entries stream=duration_ts,bits_per_sample -of csv=p=0 " + ShellQuote(path),
-             &out);
+  RunCommand("ffprobe -v error -show_entries stream=duration_ts,bits_per_sample -of csv=p=0 " + ShellQuote(path), &out);
   return out;
 }
 
@@ -86,10 +85,9 @@ TEST_F(LongFilesSlowTest, FilesPastTwoAndFourGibibytesAreCutAndReadByFfmpeg) {
   const LongCase cases[] = {
       {"RIFF just under 2 GiB", (2 * GiB - 4096) / FrameBytes, false, 1000, (2 * GiB - 4096) / FrameBytes - 1001,
        "same", false, 4},
-      {"RIFF just over 2 GiB", (2 * GiB + 4096) / FrameBytes, false, 1000, (2 * GiB + 4096) / FrameBytes - 1001,
-       "same", false, 4},
-      {"RF64 of 4.1 GiB cut to just under 4 GiB", frames41, true, 1000, 1000 + below4 - 1, "same",
+      {"RIFF just over 2 GiB", (2 * GiB + 4096) / FrameBytes, false, 1000, (2 * GiB + 4096) / FrameBytes - 1001, "same",
        false, 4},
+      {"RF64 of 4.1 GiB cut to just under 4 GiB", frames41, true, 1000, 1000 + below4 - 1, "same", false, 4},
       {"RF64 of 4.1 GiB stays RF64", frames41, true, 10, frames41 - 11, "same", true, 4},
       {"RIFF of 3 GiB to 24 bits passes 4 GiB", 3 * GiB / FrameBytes, false, 7, 3 * GiB / FrameBytes - 3, "24", true,
        6},
@@ -100,9 +98,9 @@ TEST_F(LongFilesSlowTest, FilesPastTwoAndFourGibibytesAreCutAndReadByFfmpeg) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(SparseInput(in, c.frames, c.rf64In, c.first, c.last));
     EXPECT_EQ(Probe(in), "16," + std::to_string(c.frames) + "\n") << "ffprobe reads the input as built";
-    const CliResult said = RunCli(CliCall(TACETIX_CLI, std::string("-q --subfolder out --bits ") + c.bits + " " +
-                                                           ShellQuote(in))
-                                      .TimeLimit(std::chrono::seconds(900)));
+    const CliResult said =
+        RunCli(CliCall(TACETIX_CLI, std::string("-q --subfolder out --bits ") + c.bits + " " + ShellQuote(in))
+                   .TimeLimit(std::chrono::seconds(900)));
     ASSERT_EQ(said.Status, 0) << said.Out;
     const uint64_t kept = c.last - c.first + 1;
     const uint64_t dataBytes = kept * c.outFrameBytes;
@@ -126,8 +124,8 @@ TEST_F(LongFilesSlowTest, FilesPastTwoAndFourGibibytesAreCutAndReadByFfmpeg) {
     Bytes first, last;
     const std::string decode = "ffmpeg -v error -i " + ShellQuote(out) + " -c:a pcm_s16le -f s16le ";
     ASSERT_EQ(RunCommandBytes(decode + "-frames:a 1 -", first), 0);
-    ASSERT_EQ(RunCommandBytes("ffmpeg -v error -sseof -0.01 -i " + ShellQuote(out) + " -c:a pcm_s16le -f s16le -",
-                              last), 0);
+    ASSERT_EQ(
+        RunCommandBytes("ffmpeg -v error -sseof -0.01 -i " + ShellQuote(out) + " -c:a pcm_s16le -f s16le -", last), 0);
     ASSERT_GE(first.size(), 4u);
     ASSERT_GE(last.size(), 4u);
     // Back from 24 bits ffmpeg rounds down: -0x4000 may come back one lower.

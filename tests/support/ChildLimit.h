@@ -2,11 +2,11 @@
 // given length fail (SIGXFSZ ignored, so the write reports EFBIG instead of killing it).
 #pragma once
 
-#include <csignal>
-#include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
+#include <functional>
 
 namespace testsupport {
 

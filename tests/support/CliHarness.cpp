@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <thread>
 
 #include "support/TestSupport.h"
 
@@ -124,7 +124,8 @@ bool CliChild::Pump(CliResult& result, int waitMs) {
 CliResult CliChild::Finish() {
   CliResult result;
   // A child that exits without reading its input must not take the test down with SIGPIPE.
-  struct sigaction ignore{}, old{};
+  struct sigaction ignore {
+  }, old{};
   ignore.sa_handler = SIG_IGN;
   ::sigaction(SIGPIPE, &ignore, &old);
   int status = 0;
@@ -141,8 +142,7 @@ CliResult CliChild::Finish() {
     result.Status = StatusOf(status);
     return result;
   }
-  if (pid_ > 0)
-    ADD_FAILURE() << "still running after " << call_.Timeout.count() << " s, killed: " << ShellLine(call_);
+  if (pid_ > 0) ADD_FAILURE() << "still running after " << call_.Timeout.count() << " s, killed: " << ShellLine(call_);
   Kill();
   return result;
 }

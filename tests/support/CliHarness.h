@@ -3,13 +3,13 @@
 // and one time limit past which the child is killed and the test fails.
 #pragma once
 
+#include <sys/types.h>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
-#include <sys/types.h>
 
 namespace testsupport {
 
@@ -19,12 +19,30 @@ inline constexpr std::chrono::seconds DefaultCliTimeout{120};
 // What to run and how: CliCall(program, args).In(folder).WithInput("...") and so on.
 struct CliCall {
   CliCall(std::string program, std::string args) : Program(std::move(program)), Args(std::move(args)) {}
-  CliCall& In(const std::filesystem::path& folder) { Folder = folder.string(); return *this; }
-  CliCall& WithInput(std::optional<std::string> input) { Input = std::move(input); return *this; }
-  CliCall& SeparateErr() { MergeErr = false; return *this; }
-  CliCall& LimitFileSize(uint64_t bytes) { FileSizeLimit = bytes; return *this; }
-  CliCall& AfterShell(std::string commands) { ShellPrefix = std::move(commands); return *this; }
-  CliCall& TimeLimit(std::chrono::seconds limit) { Timeout = limit; return *this; }
+  CliCall& In(const std::filesystem::path& folder) {
+    Folder = folder.string();
+    return *this;
+  }
+  CliCall& WithInput(std::optional<std::string> input) {
+    Input = std::move(input);
+    return *this;
+  }
+  CliCall& SeparateErr() {
+    MergeErr = false;
+    return *this;
+  }
+  CliCall& LimitFileSize(uint64_t bytes) {
+    FileSizeLimit = bytes;
+    return *this;
+  }
+  CliCall& AfterShell(std::string commands) {
+    ShellPrefix = std::move(commands);
+    return *this;
+  }
+  CliCall& TimeLimit(std::chrono::seconds limit) {
+    Timeout = limit;
+    return *this;
+  }
 
   std::string Program;
   std::string Args;                  // as a shell reads them

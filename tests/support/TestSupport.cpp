@@ -1,12 +1,12 @@
 #include "support/TestSupport.h"
 
+#include <sys/wait.h>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 
 #include "wave/WaveClass.h"
 
@@ -68,9 +68,7 @@ int RunCommand(const std::string& command, std::string* out) {
   return rc;
 }
 
-bool HaveProgram(const std::string& name) {
-  return RunCommand("command -v " + name + " >/dev/null 2>&1") == 0;
-}
+bool HaveProgram(const std::string& name) { return RunCommand("command -v " + name + " >/dev/null 2>&1") == 0; }
 
 std::string ShellQuote(const std::string& text) {
   std::string q = "'";

@@ -38,8 +38,7 @@ bool HaveProgram(const std::string& name);
 // Reads a whole WAV through PCMFile; false when it cannot be opened or read.
 bool ReadWav(const std::string& path, int32_t& channels, int32_t& bits, int32_t& tag, std::vector<double>& samples);
 // A 16-bit PCM file of the given interleaved integer samples.
-void WriteWav16(const std::string& path, uint16_t channels, const std::vector<int16_t>& samples,
-                uint32_t rate = 44100);
+void WriteWav16(const std::string& path, uint16_t channels, const std::vector<int16_t>& samples, uint32_t rate = 44100);
 std::string ShellQuote(const std::string& text);
 // Temporary files of outputs being written beside finalPath (".name.tacetix-XXXXXX").
 std::vector<std::filesystem::path> TemporaryOutputs(const std::string& finalPath);

@@ -53,8 +53,10 @@ TEST(FailureKindTest, ReaderRefusalsFromMemoryAndFromAFile) {
   };
   const Case cases[] = {
       {"a readable file", SimpleWav(1, 2, 44100, 16, data), {}, FailureKind::None},
-      {"listed, chunk after data", WavBuilder{}.Fmt(1, 2, 44100, 16).Data(data).Chunk("LIST", Bytes(4)).Build(),
-       {false, true, nullptr}, FailureKind::None},
+      {"listed, chunk after data",
+       WavBuilder{}.Fmt(1, 2, 44100, 16).Data(data).Chunk("LIST", Bytes(4)).Build(),
+       {false, true, nullptr},
+       FailureKind::None},
       {"empty", {}, {}, FailureKind::NotWave},
       {"not RIFF", notRiff.Fmt(1, 2, 44100, 16).Data(data).Build(), {}, FailureKind::NotWave},
       {"not WAVE", notWave.Fmt(1, 2, 44100, 16).Data(data).Build(), {}, FailureKind::NotWave},
@@ -65,8 +67,7 @@ TEST(FailureKindTest, ReaderRefusalsFromMemoryAndFromAFile) {
       {"data size 0", WavBuilder{}.Fmt(1, 2, 44100, 16).Chunk("data", {}).Build(), {}, FailureKind::Malformed},
       {"fmt past the end", WavBuilder{}.ChunkDeclared("fmt ", 1000, fmt16).Build(), {}, FailureKind::Malformed},
       {"0 channels", WavBuilder{}.Fmt(1, 0, 44100, 16, 4).Data(data).Build(), {}, FailureKind::Malformed},
-      {"5-byte containers", WavBuilder{}.Fmt(1, 1, 44100, 40, 5).Data(Bytes(10)).Build(), {},
-       FailureKind::Unsupported},
+      {"5-byte containers", WavBuilder{}.Fmt(1, 1, 44100, 40, 5).Data(Bytes(10)).Build(), {}, FailureKind::Unsupported},
       {"2-byte floats", WavBuilder{}.Fmt(3, 1, 44100, 16).Data(data).Build(), {}, FailureKind::Unsupported},
       {"walk stopped", ManyChunksFirst(1100, data), stopped, FailureKind::Cancelled},
       {"walk not stopped", ManyChunksFirst(1100, data), {}, FailureKind::None},

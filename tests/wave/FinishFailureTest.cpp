@@ -34,8 +34,8 @@ TEST(FinishFailure, CloseOfAPendingOutputReportsTheFailedFinish) {
     PCMFile f;
     const double v[3] = {0.0, 0.5, -0.5};
     int32_t written = 0;
-    if (f.OpenInput(dir.File("in.wav"), false) || f.CreateOutput(dir.File("out.wav"), -1, -1, -1) ||
-        f.RewindOutput() || f.WriteSamples(v, 3, written))
+    if (f.OpenInput(dir.File("in.wav"), false) || f.CreateOutput(dir.File("out.wav"), -1, -1, -1) || f.RewindOutput() ||
+        f.WriteSamples(v, 3, written))
       return 10;
     return f.CloseOutput() == 1 ? 0 : 30;
   });

@@ -31,6 +31,7 @@ struct ReadCase {
   int64_t dataBytes;
 };
 
+// clang-format off
 std::vector<ReadCase> ReadCases() {
   // ds64's RIFF size of a file of 12 + 36 + 24 + 8 + 8 bytes: 80.
   const uint64_t riff = 80;
@@ -79,6 +80,7 @@ std::vector<ReadCase> ReadCases() {
        "data chunk missing: chunk 'cue ' runs past the end of the file", 0},
   };
 }
+// clang-format on
 
 TEST(LongFileTest, Rf64HeadersAreReadOrRefusedWithAReason) {
   TempDir dir;
@@ -203,7 +205,8 @@ TEST(LongFileTest, FfmpegRf64ReadsLikeItsRiffTwin) {
   for (const char* mode : {"never", "always"}) {
     const std::string path = dir.File(std::string(mode) + ".wav");
     ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=0.2 -ac 3 -c:a pcm_s24le -rf64 " +
-                         std::string(mode) + " " + ShellQuote(path)), 0);
+                         std::string(mode) + " " + ShellQuote(path)),
+              0);
     const Bytes file = ReadFile(path);
     ASSERT_GT(file.size(), 4u);
     EXPECT_EQ(std::string(file.begin(), file.begin() + 4), mode[0] == 'a' ? "RF64" : "RIFF");

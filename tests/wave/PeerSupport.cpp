@@ -19,7 +19,8 @@ constexpr int32_t ReadCall = 262144;  // samples per ReadSamples call, as the ba
 ::testing::AssertionResult Capture(const std::string& command, Bytes& out, size_t unit) {
   const int rc = RunCommandBytes(command, out);
   if (rc != 0) return ::testing::AssertionFailure() << "exit status " << rc << " from: " << command;
-  if (out.size() % unit != 0) return ::testing::AssertionFailure() << out.size() << " bytes, not whole samples, from: " << command;
+  if (out.size() % unit != 0)
+    return ::testing::AssertionFailure() << out.size() << " bytes, not whole samples, from: " << command;
   return ::testing::AssertionSuccess();
 }
 
@@ -89,7 +90,8 @@ int32_t GridShift(int32_t bytesPerSample) {
     file.Values.insert(file.Values.end(), block.begin(), block.begin() + delivered);
   }
   if (static_cast<int64_t>(file.Values.size()) != file.Info.SampleCount)
-    return ::testing::AssertionFailure() << file.Values.size() << " samples read, SampleCount " << file.Info.SampleCount;
+    return ::testing::AssertionFailure() << file.Values.size() << " samples read, SampleCount "
+                                         << file.Info.SampleCount;
   return ::testing::AssertionSuccess();
 }
 

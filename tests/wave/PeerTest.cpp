@@ -57,8 +57,8 @@ std::string FramesFor(int32_t channels) { return channels == 1 ? "300001s" : "14
 
 std::string SoxSynth(const std::string& options, int32_t channels, const std::string& path) {
   // Rate and channels go on the null input too, or sox synthesises at 48 kHz and resamples.
-  return "sox -R -r 44100 -c " + std::to_string(channels) + " -n " + options + " " + ShellQuote(path) +
-         " synth " + FramesFor(channels) + " whitenoise gain -1";
+  return "sox -R -r 44100 -c " + std::to_string(channels) + " -n " + options + " " + ShellQuote(path) + " synth " +
+         FramesFor(channels) + " whitenoise gain -1";
 }
 
 class PeerRead : public ::testing::TestWithParam<PeerFile> {

@@ -26,14 +26,14 @@ struct OutFormat {
 };
 
 const OutFormat kOutFormats[] = {
-    {"U8Mono", 8, 1, 1, "Unsigned Integer PCM", true},      {"U8Stereo", 8, 1, 2, "Unsigned Integer PCM", true},
-    {"S12Mono", 12, 1, 1, "Signed Integer PCM", false},     {"S12Stereo", 12, 1, 2, "Signed Integer PCM", false},
-    {"S16Mono", 16, 1, 1, "Signed Integer PCM", true},      {"S16Stereo", 16, 1, 2, "Signed Integer PCM", true},
-    {"S20Mono", 20, 1, 1, "Signed Integer PCM", false},     {"S20Stereo", 20, 1, 2, "Signed Integer PCM", false},
-    {"S24Mono", 24, 1, 1, "Signed Integer PCM", true},      {"S24Stereo", 24, 1, 2, "Signed Integer PCM", true},
-    {"S32Mono", 32, 1, 1, "Signed Integer PCM", true},      {"S32Stereo", 32, 1, 2, "Signed Integer PCM", true},
-    {"F32Mono", 32, 3, 1, "Floating Point PCM", true},      {"F32Stereo", 32, 3, 2, "Floating Point PCM", true},
-    {"F64Mono", 64, 3, 1, "Floating Point PCM", true},      {"F64Stereo", 64, 3, 2, "Floating Point PCM", true},
+    {"U8Mono", 8, 1, 1, "Unsigned Integer PCM", true},  {"U8Stereo", 8, 1, 2, "Unsigned Integer PCM", true},
+    {"S12Mono", 12, 1, 1, "Signed Integer PCM", false}, {"S12Stereo", 12, 1, 2, "Signed Integer PCM", false},
+    {"S16Mono", 16, 1, 1, "Signed Integer PCM", true},  {"S16Stereo", 16, 1, 2, "Signed Integer PCM", true},
+    {"S20Mono", 20, 1, 1, "Signed Integer PCM", false}, {"S20Stereo", 20, 1, 2, "Signed Integer PCM", false},
+    {"S24Mono", 24, 1, 1, "Signed Integer PCM", true},  {"S24Stereo", 24, 1, 2, "Signed Integer PCM", true},
+    {"S32Mono", 32, 1, 1, "Signed Integer PCM", true},  {"S32Stereo", 32, 1, 2, "Signed Integer PCM", true},
+    {"F32Mono", 32, 3, 1, "Floating Point PCM", true},  {"F32Stereo", 32, 3, 2, "Floating Point PCM", true},
+    {"F64Mono", 64, 3, 1, "Floating Point PCM", true},  {"F64Stereo", 64, 3, 2, "Floating Point PCM", true},
 };
 
 void PrintTo(const OutFormat& f, std::ostream* os) { *os << f.Name; }
@@ -150,9 +150,9 @@ struct ExtensibleCase {
 };
 
 const ExtensibleCase kExtensible[] = {
-    {"F32Stereo", "pcm_f32le", 2, 3, 32},   {"F32SixChannels", "pcm_f32le", 6, 3, 32},
-    {"F64Mono", "pcm_f64le", 1, 3, 64},     {"S24Stereo", "pcm_s24le", 2, 1, 24},
-    {"S32Stereo", "pcm_s32le", 2, 1, 32},   {"S16SixChannels", "pcm_s16le", 6, 1, 16},
+    {"F32Stereo", "pcm_f32le", 2, 3, 32}, {"F32SixChannels", "pcm_f32le", 6, 3, 32},
+    {"F64Mono", "pcm_f64le", 1, 3, 64},   {"S24Stereo", "pcm_s24le", 2, 1, 24},
+    {"S32Stereo", "pcm_s32le", 2, 1, 32}, {"S16SixChannels", "pcm_s16le", 6, 1, 16},
 };
 
 void PrintTo(const ExtensibleCase& c, std::ostream* os) { *os << c.Name; }
@@ -170,7 +170,8 @@ TEST_P(PeerExtensible, KeptFormatIsWrittenWithAPlainTag) {
   const std::string source = Dir.File("source.wav"), input = Dir.File("in.wav"), out = Dir.File("out.wav");
   ASSERT_TRUE(Make("sox -R -r 44100 -c " + std::to_string(c.Channels) + " -n -e floating-point -b 64 " +
                    ShellQuote(source) + " synth 4001s whitenoise gain -1"));
-  ASSERT_TRUE(Make("ffmpeg -nostdin -v error -y -i " + ShellQuote(source) + " -c:a " + c.Codec + " " + ShellQuote(input)));
+  ASSERT_TRUE(
+      Make("ffmpeg -nostdin -v error -y -i " + ShellQuote(source) + " -c:a " + c.Codec + " " + ShellQuote(input)));
 
   WholeFile in;
   ASSERT_TRUE(ReadWithPCMFile(input, in));
@@ -201,15 +202,17 @@ TEST_P(PeerExtensible, KeptFormatIsWrittenWithAPlainTag) {
   }
   std::vector<int32_t> ffIn, ffOut, soxIn, soxOut;
   ASSERT_TRUE(FfmpegInts(input, ffIn));
-    ASSERT_TRUE(FfmpegInts(out, ffOut));
+  ASSERT_TRUE(FfmpegInts(out, ffOut));
   EXPECT_TRUE(SameInts(ffIn, ToGrid(in.Values, in.Info.BytesPerSample))) << "ffmpeg, input";
   EXPECT_TRUE(SameInts(ffIn, ffOut)) << "ffmpeg";
   ASSERT_TRUE(SoxInts(input, soxIn));
-    ASSERT_TRUE(SoxInts(out, soxOut));
+  ASSERT_TRUE(SoxInts(out, soxOut));
   EXPECT_TRUE(SameInts(soxIn, soxOut)) << "sox";
 }
 
 INSTANTIATE_TEST_SUITE_P(Peers, PeerExtensible, ::testing::ValuesIn(kExtensible),
-                         [](const ::testing::TestParamInfo<ExtensibleCase>& info) { return std::string(info.param.Name); });
+                         [](const ::testing::TestParamInfo<ExtensibleCase>& info) {
+                           return std::string(info.param.Name);
+                         });
 
 }  // namespace

@@ -22,9 +22,9 @@ struct Case {
 };
 
 const Case Codings[] = {
-    {"u8", {1, 8, false}},       {"s16", {2, 16, false}}, {"s12", {2, 12, false}},    {"s24", {3, 24, false}},
-    {"s20", {3, 20, false}},     {"s32", {4, 32, false}}, {"s24in32", {4, 24, false}}, {"f32", {4, 32, true}},
-    {"f64", {8, 64, true}},
+    {"u8", {1, 8, false}},       {"s16", {2, 16, false}}, {"s12", {2, 12, false}},
+    {"s24", {3, 24, false}},     {"s20", {3, 20, false}}, {"s32", {4, 32, false}},
+    {"s24in32", {4, 24, false}}, {"f32", {4, 32, true}},  {"f64", {8, 64, true}},
 };
 
 // Counts about the piece size: less than one piece, one and a bit, several and a bit.

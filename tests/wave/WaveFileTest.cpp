@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <iterator>
 #include <filesystem>
+#include <iterator>
 #include <vector>
 
 #include "support/TestSupport.h"
@@ -102,7 +102,8 @@ TEST_F(WaveFileTest, MalformedHeadersAreRefused) {
 
 TEST_F(WaveFileTest, AcceptedHeadersAndTheirInfo) {
   // An odd-sized chunk between fmt and data is skipped with its pad byte.
-  WaveInfo w = Info(WavBuilder{}.Fmt(1, 2, 44100, 16).Chunk("LIST", Bytes(5, 'x')).Data(Pcm16({1, 2, 3, 4, 5, 6})).Build());
+  WaveInfo w =
+      Info(WavBuilder{}.Fmt(1, 2, 44100, 16).Chunk("LIST", Bytes(5, 'x')).Data(Pcm16({1, 2, 3, 4, 5, 6})).Build());
   EXPECT_EQ(w.FormatTag, 1);
   EXPECT_EQ(w.Channels, 2);
   EXPECT_EQ(w.BytesPerSample, 2);

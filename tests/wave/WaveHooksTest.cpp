@@ -37,20 +37,32 @@ TEST(WaveHooksTest, InputChunkListStopsQuietlyAfterTheData) {
   };
   const Bytes data = Pcm16({1, 2, 3, 4});
   const Case cases[] = {
-      {"off: nothing listed", WavBuilder{}.Fmt(1, 2, 44100, 16).Data(data).Chunk("LIST", Bytes(4, 'x')).Build(),
-       false, "", 0},
-      {"every chunk in order", WavBuilder{}.Chunk("bext", Bytes(3, 1)).Fmt(1, 2, 44100, 16).Data(data)
-           .Chunk("cue ", Bytes(4, 2)).Chunk("LIST", Bytes(5, 3)).Build(),
+      {"off: nothing listed", WavBuilder{}.Fmt(1, 2, 44100, 16).Data(data).Chunk("LIST", Bytes(4, 'x')).Build(), false,
+       "", 0},
+      {"every chunk in order",
+       WavBuilder{}
+           .Chunk("bext", Bytes(3, 1))
+           .Fmt(1, 2, 44100, 16)
+           .Data(data)
+           .Chunk("cue ", Bytes(4, 2))
+           .Chunk("LIST", Bytes(5, 3))
+           .Build(),
        true, "bext=3 fmt =16 data=8 cue =4 LIST=5 ", 0},
-      {"a chunk past the end ends the list", WavBuilder{}.Fmt(1, 2, 44100, 16).Data(data)
-           .Chunk("cue ", Bytes(4, 2)).ChunkDeclared("smpl", 100, Bytes(10, 0)).Build(),
+      {"a chunk past the end ends the list",
+       WavBuilder{}
+           .Fmt(1, 2, 44100, 16)
+           .Data(data)
+           .Chunk("cue ", Bytes(4, 2))
+           .ChunkDeclared("smpl", 100, Bytes(10, 0))
+           .Build(),
        true, "fmt =16 data=8 cue =4 ", 0},
-      {"an empty last chunk is listed", WavBuilder{}.Fmt(1, 2, 44100, 16).Data(data).Chunk("id3 ", {}).Build(),
-       true, "fmt =16 data=8 id3 =0 ", 0},
-      {"a cut-off header ends the list", WithTail(WavBuilder{}.Fmt(1, 2, 44100, 16).Data(data).Build(), "ID3 "),
-       true, "fmt =16 data=8 ", 0},
-      {"extensible fmt gives its mask", WavBuilder{}.Chunk("fmt ", ExtensibleFmtBody(1, 6, 48000, 24, 0x3F)).Data(Bytes(18, 0)).Build(),
-       true, "fmt =40 data=18 ", 0x3F},
+      {"an empty last chunk is listed", WavBuilder{}.Fmt(1, 2, 44100, 16).Data(data).Chunk("id3 ", {}).Build(), true,
+       "fmt =16 data=8 id3 =0 ", 0},
+      {"a cut-off header ends the list", WithTail(WavBuilder{}.Fmt(1, 2, 44100, 16).Data(data).Build(), "ID3 "), true,
+       "fmt =16 data=8 ", 0},
+      {"extensible fmt gives its mask",
+       WavBuilder{}.Chunk("fmt ", ExtensibleFmtBody(1, 6, 48000, 24, 0x3F)).Data(Bytes(18, 0)).Build(), true,
+       "fmt =40 data=18 ", 0x3F},
   };
   TempDir dir;
   for (const Case& c : cases) {
