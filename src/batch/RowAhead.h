@@ -25,8 +25,6 @@ class RowAhead {
   OutputPath Placement(int32_t row);
   // The result of a row placed for writing; pump is the front end's, asked between waits.
   RowDone Wait(int32_t row, const std::function<bool()>& pump);
-  // No row is handed out any more; those running go on to their end.
-  void StopHandingOut() { Stopped = true; }
   // Every running file stops at its next block and no row is handed out any more.
   void Cancel() {
     Stopped = true;

@@ -24,7 +24,8 @@ class SingleThreadExecutor final : public RowExecutor {
     RowJob job = MakeJob(row, out);
     return ProcessJob(job, Settings, Buffer.get(), Progress, RowProgress{row, PerFileShare}, rowStart);
   }
-  int32_t Stop(bool) override { return -1; }
+  int32_t Stop() override { return -1; }
+  void Discard(int32_t) override {}
 
  private:
   const ProcessSettings& Settings;
@@ -46,10 +47,13 @@ class WorkerExecutor final : public RowExecutor {
   RowDone Take(int32_t row, const OutputPath&, Clock::time_point) override {
     return Ahead.Wait(row, [this] { return Fe.Pump(); });
   }
-  int32_t Stop(bool cancel) override {
-    if (cancel) Ahead.Cancel();
-    Ahead.StopHandingOut();
+  int32_t Stop() override {
+    Ahead.Cancel();
     return Ahead.LastSubmitted();
+  }
+  void Discard(int32_t row) override {
+    RowDone done = Ahead.Wait(row, [] { return false; });
+    if (done.File) done.File->DiscardOutput();
   }
 
  private:
