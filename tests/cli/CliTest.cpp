@@ -4,6 +4,7 @@
 #include <csignal>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -96,6 +97,8 @@ TEST_F(CliTest, NamesInADeletedCurrentFolderAreAUsageError) {
 TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(Cli("--help"), 0);
   EXPECT_NE(Out.find("Usage: tacetix-cli"), std::string::npos);
+  std::istringstream help(Out);
+  for (std::string line; std::getline(help, line);) EXPECT_LE(line.size(), 79u) << line;
   EXPECT_EQ(Cli("--version"), 0);
   EXPECT_EQ(Out, "tacetix-cli 1.1\nLicence: MIT\n");
 }
