@@ -277,11 +277,10 @@ void Run::MoveInTurn(RowDone& done) {
   done.Result = MoveOutput(*done.File, Pending.Output, done.Outcome);
 }
 
-// After a stop or a cancel, the rows already handed to workers end as one job leaves rows it
-// never started: unreported and without an output, each waited for and its output removed.
+// After a stop or a cancel, the rows placed ahead end as one job leaves rows it never started:
+// unreported, with nothing of theirs on disk.
 void Run::DiscardHandedOut() {
-  const int32_t last = Exec->Stop();
-  for (int32_t row = Pending.Row + 1; row <= last; ++row) Exec->Discard(row);
+  Exec->DiscardFrom(Pending.Row + 1);
   Exec.reset();
 }
 

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 #include "batch/FileIdentity.h"
 
@@ -78,6 +81,21 @@ RowDone RowAhead::Wait(int32_t row, const std::function<bool()>& pump) {
     HandOut();
   }
   return done;
+}
+
+void RowAhead::DiscardFrom(int32_t first) {
+  Cancel();
+  for (int32_t row = first; row <= LastJob; ++row) {
+    if (Claimed.count(row) == 0) continue;  // refused ahead: never handed out
+    RowDone done = Wait(row, [] { return false; });
+    if (done.File) done.File->DiscardOutput();
+  }
+  // Every file of these rows is gone by now: only a folder holding nothing else is removed.
+  for (const auto& [row, out] : Placed) {
+    std::error_code ec;
+    if (row >= first && out.FolderMade) std::filesystem::remove(out.Folder, ec);
+  }
+  Placed.clear();
 }
 
 }  // namespace tacetix

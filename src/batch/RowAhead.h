@@ -32,6 +32,10 @@ class RowAhead {
   }
   // The last row handed to a worker, -1 when none.
   int32_t LastSubmitted() const { return LastJob; }
+  // The run ends before the turn of row `first`: every running file stops at its next block,
+  // each row handed out from first on is waited for and its output removed, and a folder that
+  // placing such a row made goes again once empty. Nothing is left of them on disk.
+  void DiscardFrom(int32_t first);
 
  private:
   void HandOut();

@@ -24,8 +24,7 @@ class SingleThreadExecutor final : public RowExecutor {
     RowJob job = MakeJob(row, out);
     return ProcessJob(job, Settings, Buffer.get(), Progress, RowProgress{row, PerFileShare}, rowStart);
   }
-  int32_t Stop() override { return -1; }
-  void Discard(int32_t) override {}
+  void DiscardFrom(int32_t) override {}
 
  private:
   const ProcessSettings& Settings;
@@ -47,14 +46,7 @@ class WorkerExecutor final : public RowExecutor {
   RowDone Take(int32_t row, const OutputPath&, Clock::time_point) override {
     return Ahead.Wait(row, [this] { return Fe.Pump(); });
   }
-  int32_t Stop() override {
-    Ahead.Cancel();
-    return Ahead.LastSubmitted();
-  }
-  void Discard(int32_t row) override {
-    RowDone done = Ahead.Wait(row, [] { return false; });
-    if (done.File) done.File->DiscardOutput();
-  }
+  void DiscardFrom(int32_t first) override { Ahead.DiscardFrom(first); }
 
  private:
   RunFrontEnd& Fe;

@@ -28,11 +28,9 @@ class RowExecutor {
   // The file of a row placed for writing, processed. rowStart: the start of the row's turn,
   // from which the one-thread run counts its seconds (a worker counts from taking the file).
   virtual RowDone Take(int32_t row, const OutputPath& out, Clock::time_point rowStart) = 0;
-  // No row is handed out any more and every running file stops at its next block. The last
-  // row already handed out, which the run still discards; -1 when none.
-  virtual int32_t Stop() = 0;
-  // A row handed out that the run ends before: waited for, its output removed.
-  virtual void Discard(int32_t row) = 0;
+  // The run ends before the turn of row `first`: the rows placed from it on are left as one
+  // job leaves rows it never starts (see RowAhead::DiscardFrom).
+  virtual void DiscardFrom(int32_t first) = 0;
 };
 
 // The run's front end as a file's progress: its pump asks for the cancel, the write moves its bar.

@@ -142,11 +142,15 @@ TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
 TEST(ParallelRun, ACancelEndsEveryRunningFileAndEachRowGetsItsWord) {
   TempDir dir;
   RunRequest req;
+  const auto place = [&](int32_t i, const std::string& name) {  // each source in a folder of its own
+    return dir.File("d" + std::to_string(i) + "/" + name);
+  };
   for (int i = 0; i < 8; ++i) {
     std::vector<int16_t> s(600000, static_cast<int16_t>(100 + i));
     s[0] = 0;
-    WriteWav16(dir.File("f" + std::to_string(i) + ".wav"), 1, s);
-    req.Files.push_back(dir.File("f" + std::to_string(i) + ".wav"));
+    fs::create_directory(place(i, ""));
+    WriteWav16(place(i, "f.wav"), 1, s);
+    req.Files.push_back(place(i, "f.wav"));
   }
   req.Settings.FolderText = "out";
   req.Settings.StopOnError = false;
@@ -158,13 +162,15 @@ TEST(ParallelRun, ACancelEndsEveryRunningFileAndEachRowGetsItsWord) {
   int32_t ended = 0;
   for (int32_t row = 0; row < 8; ++row) {
     const RowStatus word = fe.Final(row);
+    // A row never reported leaves nothing, not even the output folder its placement made.
+    EXPECT_EQ(fs::exists(place(row, "out")), word != RowStatus::NotStarted) << row;
     if (word == RowStatus::NotStarted) continue;
     ++ended;
     EXPECT_TRUE(word == RowStatus::Done || word == RowStatus::Cancelled) << row << ": " << StatusWord(word);
     // A done file has its output, a cancelled one may have a partial one: either is
     // under its own name, finished and readable. A cancel before the first block leaves
     // none, or the header alone, as the one-thread run does.
-    const std::string out = dir.File("out/f" + std::to_string(row) + ".wav");
+    const std::string out = place(row, "out/f.wav");
     if (word == RowStatus::Cancelled && (!fs::exists(out) || fs::file_size(out) == 44)) continue;
     int32_t channels = 0, bits = 0, tag = 0;
     std::vector<double> samples;
@@ -172,8 +178,8 @@ TEST(ParallelRun, ACancelEndsEveryRunningFileAndEachRowGetsItsWord) {
   }
   EXPECT_GE(ended, 1);
   EXPECT_EQ(r.OkCount + r.ErrorCount, ended);
-  ExpectOutputsOfReportedRows(fe, dir.File("out"));
-  EXPECT_TRUE(TemporaryOutputs(dir.File("out/f0.wav")).empty());
+  ExpectOutputsOfReportedRows(fe, dir.Path(), {req.Files.begin(), req.Files.end()});
+  EXPECT_TRUE(TemporaryOutputs(place(0, "out/f.wav")).empty());
 }
 
 // What goes to workers ahead of the run's turn, which the run would discard after a stop: no
