@@ -1,5 +1,5 @@
 // Handing rows to workers ahead of their turn: in list order, never two unsettled rows on
-// one output name, none after a stop or a cancel.
+// one output name, none after a stop or a cancel; and undoing those a stop leaves behind.
 #include "batch/RowAhead.h"
 
 #include <algorithm>
