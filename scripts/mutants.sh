@@ -46,8 +46,8 @@ for p in "$@"; do
     echo "SURVIVED     $name"
     status=1
   else
-    by=$(sed -n 's/^ *[0-9]* - \([^ ]*\) .*/\1/p' "$scratch/test.log" | tr '\n' ' ')
-    echo "killed       $name (by $by)"
+    by=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' "$scratch/test.log" | tr '\n' ' ')
+    echo "killed       $name (by ${by% })"
     killed=$((killed + 1))
   fi
   patch -d "$scratch/src" -p1 -R --silent <"$p" >/dev/null
