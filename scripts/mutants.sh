@@ -6,7 +6,7 @@
 #
 #   scripts/mutants.sh [PATCH...]     default: every tests/mutants/*.patch
 #
-# MUTANTS_SCRATCH=DIR keeps the copy and its build in DIR (reused by the next run).
+# MUTANTS_SCRATCH=DIR keeps the copy, its build and the last logs in DIR for a look afterwards.
 # Exit status: 0 when every change was killed, 1 when one survived or did not apply.
 set -eu
 
@@ -18,10 +18,12 @@ if [ -z "$scratch" ]; then
 fi
 [ $# -gt 0 ] || set -- "$root"/tests/mutants/*.patch
 
-# The tree as it is now, committed or not (build folders and ignored files left out).
+# The tree as it is now, committed or not (build folders and ignored files left out). Every
+# file gets the time of the copy, so that a build kept from an earlier run sees each change.
+rm -rf "$scratch/src"
 mkdir -p "$scratch/src"
 (cd "$root" && git ls-files -z -co --exclude-standard | tar --null -T - --ignore-failed-read -cf -) |
-  tar -xf - -C "$scratch/src"
+  tar -xmf - -C "$scratch/src"
 cmake -S "$scratch/src" -B "$scratch/build" -DCMAKE_BUILD_TYPE=Release -DTACETIX_GUI=OFF \
   -DTACETIX_TESTS=ON -DTACETIX_BENCH=OFF >"$scratch/configure.log"
 cmake --build "$scratch/build" -j2 >"$scratch/build.log" 2>&1 || { echo "the unchanged tree does not build"; exit 1; }
