@@ -48,7 +48,7 @@ for p in "$@"; do
     echo "SURVIVED     $name"
     status=1
   else
-    by=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' "$scratch/test.log" | tr '\n' ' ')
+    by=$(sed -n '/tests FAILED:/,$s/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' "$scratch/test.log" | tr '\n' ' ')
     echo "killed       $name (by ${by% })"
     killed=$((killed + 1))
   fi
