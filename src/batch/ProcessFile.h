@@ -26,7 +26,7 @@ class FileProgress {
   virtual void Progress(int32_t percent) = 0;
 };
 
-// NameTaken: the output's name was taken between the run's check and the end of the write;
+// NameTaken: the output's name was taken between the run's check and the output's move;
 // the output was removed.
 enum class FileResult { Done, Failed, Cancelled, NameTaken };
 
