@@ -68,7 +68,8 @@ class Run {
   void StartRecord(Logfile& record, const std::string& file) const;
   void NameOutput(Logfile& record, const OutputPath& out) const;
   void StartExecutor();
-  void DrainHandedOut();
+  void MoveInTurn(RowDone& done);
+  void DiscardHandedOut();
   OutputPath PlaceOutput(const std::string& file) const;
   void StartRow(int32_t row);
   void Settle(bool runEnds);
@@ -228,6 +229,7 @@ bool Run::ProcessRow(int32_t row) {
   if (out.Verdict != PathVerdict::Ok) return Refuse(row, out);
   Pending.Output = out.Path;
   RowDone done = Exec->Take(row, out, RowStart);
+  MoveInTurn(done);
   // The file object becomes the row's own, so a partial output is finished and moved onto its
   // name in the row's turn, whichever thread wrote it.
   Pending.File = std::move(done.File);
@@ -259,11 +261,24 @@ void Run::StartExecutor() {
   Exec = MakeRowExecutor(Req.Jobs, RowCount, S, Fe, place, job);
 }
 
-// After a stop or a cancel, the rows already handed to workers end in list order with their
-// own words: a file written in the meantime is reported, never left unmentioned.
-void Run::DrainHandedOut() {
-  const int32_t last = Exec->Stop(Res.Cancelled);
-  for (int32_t row = Pending.Row + 1; row <= last; ++row) ProcessRow(row);
+// A done output moves onto its name in its row's turn, so outputs appear in list order
+// whichever thread wrote them. A name that holds an earlier output of the run by now (two
+// spellings of one folder that path resolution cannot join) is taken, as it is for one job.
+void Run::MoveInTurn(RowDone& done) {
+  if (done.Result != FileResult::Done || !done.File) return;
+  if (done.File->Writer.IsSealed() && WrittenIds.HoldsFileAt(Pending.Output)) {
+    done.File->DiscardOutput();
+    done.Result = FileResult::NameTaken;
+    done.Outcome.Kind = FailureKind::NameTaken;
+    return;
+  }
+  done.Result = MoveOutput(*done.File, Pending.Output, done.Outcome);
+}
+
+// After a stop or a cancel, the rows placed ahead end as one job leaves rows it never started:
+// unreported, with nothing of theirs on disk.
+void Run::DiscardHandedOut() {
+  Exec->DiscardFrom(Pending.Row + 1);
   Exec.reset();
 }
 
@@ -323,7 +338,7 @@ RunResult Run::Execute() {
     }
     if (!ProcessRow(row)) break;
   }
-  DrainHandedOut();
+  DiscardHandedOut();
   Settle(true);
   Fe.EndBusy(Res.OkCount + Res.ErrorCount > 0);
   Res.Summary = SummaryText(Res.OkCount, Res.ErrorCount, Res.Cancelled);

@@ -74,6 +74,7 @@ OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings&
     // between the check and here: a folder that exists now is as good as one made.
     std::error_code ec;
     const bool made = !out.Folder.empty() && fs::create_directory(fs::path(out.Folder), ec) && !ec;
+    out.FolderMade = made;
     if (!made && !FolderExists(out.Folder)) {
       out.Verdict = PathVerdict::FolderRefused;
       out.Reason = out.Folder.empty() ? "no output folder given"

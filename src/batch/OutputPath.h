@@ -19,7 +19,8 @@ struct OutputPath {
   std::string FileName;
   std::string Path;
   PathVerdict Verdict = PathVerdict::Ok;
-  std::string Reason;  // with a refusal: the folder and the system's words, or the output path
+  std::string Reason;       // with a refusal: the folder and the system's words, or the output path
+  bool FolderMade = false;  // this placement created the folder
 };
 
 // The platform's path separator.

@@ -21,8 +21,8 @@ namespace {
 constexpr int Ok = 0;
 constexpr int EndOfData = 2;
 
-// Every step either continues, or stops the file: Failed, Cancel or Taken.
-enum Step : int { Continue = 0, Failed = 1, Cancel = -1, EndOfPass = -2, Taken = -3 };
+// Every step either continues, or stops the file: Failed or Cancel.
+enum Step : int { Continue = 0, Failed = 1, Cancel = -1, EndOfPass = -2 };
 
 struct Work {
   explicit Work(FileContext& context) : C(context), Block(reinterpret_cast<uint8_t*>(context.Buffer)) {}
@@ -265,9 +265,10 @@ int WriteKept(Work& w, const std::string& outputPath) {
     if (int wr = f.WriteSampleBytes(w.Block, n, written)) return FailOutput(w, wr, outputPath);
     w.C.Progress.Progress(WriteProgress(w, progressPos));
   }
-  // An output whose header or close failed may not be on disk as described: not done.
+  // An output whose header or close failed may not be on disk as described: not done. A done
+  // one waits under its temporary name for its move in the row's turn.
   if (int fr = f.Finish()) return FailOutput(w, fr, outputPath);
-  if (int cr = f.Close()) return f.NameTaken() ? Taken : FailOutput(w, cr, outputPath);
+  if (int sr = f.Seal()) return FailOutput(w, sr, outputPath);
   return Continue;
 }
 
@@ -325,7 +326,6 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
 // file that gave no kind either failed a check of its format.
 FailureKind StopKind(const Work& w, FileResult result) {
   if (result == FileResult::Cancelled) return FailureKind::Cancelled;
-  if (result == FileResult::NameTaken) return FailureKind::NameTaken;
   if (w.Kind != FailureKind::None) return w.Kind;
   const FailureKind own = w.C.File.Reader.FailKind();
   return own != FailureKind::None ? own : FailureKind::Malformed;
@@ -350,15 +350,13 @@ void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, Fi
   outcome.Changed = bits != c.Bits || tag != c.Tag;
 }
 
-FileResult ProcessFile(FileContext& context, const std::string& inputPath, const std::string& outputPath,
-                       FileOutcome* outcomeOut) {
+FileResult ProcessFileSealed(FileContext& context, const std::string& inputPath, const std::string& outputPath,
+                             FileOutcome* outcomeOut) {
   Work w(context);
   const int r = RunSteps(w, inputPath, outputPath);
   if (outcomeOut) *outcomeOut = w.O;
   if (r != Continue) {
-    const FileResult result = r == Cancel  ? FileResult::Cancelled
-                              : r == Taken ? FileResult::NameTaken
-                                           : FileResult::Failed;
+    const FileResult result = r == Cancel ? FileResult::Cancelled : FileResult::Failed;
     if (outcomeOut) outcomeOut->Kind = StopKind(w, result);
     if (outcomeOut && result == FileResult::Failed)
       outcomeOut->Reason = w.Reason.empty() ? context.File.Reader.FailReason() : w.Reason;
@@ -368,10 +366,31 @@ FileResult ProcessFile(FileContext& context, const std::string& inputPath, const
   return FileResult::Done;
 }
 
+FileResult MoveOutput(RowFile& file, const std::string& outputPath, FileOutcome& outcome) {
+  WaveWriter& f = file.Writer;
+  if (f.Close() == 0) return FileResult::Done;
+  if (f.NameTaken()) {
+    outcome.Kind = FailureKind::NameTaken;
+    return FileResult::NameTaken;
+  }
+  outcome.Kind = FailureKind::CannotWrite;
+  outcome.Reason = outputPath + ": " + (f.FailReason().empty() ? "cannot be written" : f.FailReason());
+  return FileResult::Failed;
+}
+
+FileResult ProcessFile(FileContext& context, const std::string& inputPath, const std::string& outputPath,
+                       FileOutcome* outcomeOut) {
+  FileOutcome outcome;
+  const FileResult result = ProcessFileSealed(context, inputPath, outputPath, &outcome);
+  const FileResult moved = result == FileResult::Done ? MoveOutput(context.File, outputPath, outcome) : result;
+  if (outcomeOut) *outcomeOut = std::move(outcome);
+  return moved;
+}
+
 FileResult ProcessFileCaught(FileContext& context, const std::string& inputPath, const std::string& outputPath,
                              FileOutcome& outcome) {
   try {
-    return ProcessFile(context, inputPath, outputPath, &outcome);
+    return ProcessFileSealed(context, inputPath, outputPath, &outcome);
   } catch (const std::bad_alloc&) {
     outcome.Reason = "not enough memory";
   } catch (const std::exception& e) {

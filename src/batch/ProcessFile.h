@@ -26,7 +26,7 @@ class FileProgress {
   virtual void Progress(int32_t percent) = 0;
 };
 
-// NameTaken: the output's name was taken between the run's check and the end of the write;
+// NameTaken: the output's name was taken between the run's check and the output's move;
 // the output was removed.
 enum class FileResult { Done, Failed, Cancelled, NameTaken };
 
@@ -65,13 +65,21 @@ struct FileContext {
 };
 
 // Processes one file. Unless it is Done, the outcome's Kind says what stopped it.
-// Leaves the output closed and finished on Done; on Failed or Cancelled the caller
-// releases the object, which finishes a partly written output.
+// Leaves the output closed, finished and moved onto its name on Done; on Failed or Cancelled
+// the caller releases the object, which finishes a partly written output.
 FileResult ProcessFile(FileContext& context, const std::string& inputPath, const std::string& outputPath,
                        FileOutcome* outcomeOut = nullptr);
 
-// ProcessFile, with an exception of the file's own (no memory for a transfer buffer) made
-// its failure, with the reason.
+// ProcessFile up to the move: a Done file's output waits finished under its temporary name.
+FileResult ProcessFileSealed(FileContext& context, const std::string& inputPath, const std::string& outputPath,
+                             FileOutcome* outcomeOut);
+
+// Moves a Done file's waiting output onto its name: Done, NameTaken (the output removed) or
+// Failed, with the outcome's kind and reason.
+FileResult MoveOutput(RowFile& file, const std::string& outputPath, FileOutcome& outcome);
+
+// ProcessFileSealed, with an exception of the file's own (no memory for a transfer buffer)
+// made its failure, with the reason.
 FileResult ProcessFileCaught(FileContext& context, const std::string& inputPath, const std::string& outputPath,
                              FileOutcome& outcome);
 

@@ -1,9 +1,12 @@
 // Handing rows to workers ahead of their turn: in list order, never two unsettled rows on
-// one output name, none after a stop or a cancel.
+// one output name, none after a stop or a cancel; and undoing those a stop leaves behind.
 #include "batch/RowAhead.h"
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 #include "batch/FileIdentity.h"
 
@@ -78,6 +81,21 @@ RowDone RowAhead::Wait(int32_t row, const std::function<bool()>& pump) {
     HandOut();
   }
   return done;
+}
+
+void RowAhead::DiscardFrom(int32_t first) {
+  Cancel();
+  for (int32_t row = first; row <= LastJob; ++row) {
+    if (Claimed.count(row) == 0) continue;  // refused ahead: never handed out
+    RowDone done = Wait(row, [] { return false; });
+    if (done.File) done.File->DiscardOutput();
+  }
+  // Every file of these rows is gone by now: only a folder holding nothing else is removed.
+  for (const auto& [row, out] : Placed) {
+    std::error_code ec;
+    if (row >= first && out.FolderMade) std::filesystem::remove(out.Folder, ec);
+  }
+  Placed.clear();
 }
 
 }  // namespace tacetix

@@ -25,8 +25,6 @@ class RowAhead {
   OutputPath Placement(int32_t row);
   // The result of a row placed for writing; pump is the front end's, asked between waits.
   RowDone Wait(int32_t row, const std::function<bool()>& pump);
-  // No row is handed out any more; those running go on to their end.
-  void StopHandingOut() { Stopped = true; }
   // Every running file stops at its next block and no row is handed out any more.
   void Cancel() {
     Stopped = true;
@@ -34,6 +32,10 @@ class RowAhead {
   }
   // The last row handed to a worker, -1 when none.
   int32_t LastSubmitted() const { return LastJob; }
+  // The run ends before the turn of row `first`: every running file stops at its next block,
+  // each row handed out from first on is waited for and its output removed, and a folder that
+  // placing such a row made goes again once empty. Nothing is left of them on disk.
+  void DiscardFrom(int32_t first);
 
  private:
   void HandOut();

@@ -24,7 +24,7 @@ class SingleThreadExecutor final : public RowExecutor {
     RowJob job = MakeJob(row, out);
     return ProcessJob(job, Settings, Buffer.get(), Progress, RowProgress{row, PerFileShare}, rowStart);
   }
-  int32_t Stop(bool) override { return -1; }
+  void DiscardFrom(int32_t) override {}
 
  private:
   const ProcessSettings& Settings;
@@ -46,11 +46,7 @@ class WorkerExecutor final : public RowExecutor {
   RowDone Take(int32_t row, const OutputPath&, Clock::time_point) override {
     return Ahead.Wait(row, [this] { return Fe.Pump(); });
   }
-  int32_t Stop(bool cancel) override {
-    if (cancel) Ahead.Cancel();
-    Ahead.StopHandingOut();
-    return Ahead.LastSubmitted();
-  }
+  void DiscardFrom(int32_t first) override { Ahead.DiscardFrom(first); }
 
  private:
   RunFrontEnd& Fe;

@@ -1,6 +1,6 @@
 // How a run's rows get their files processed: one at a time in the run's own turn for each,
-// or on worker threads ahead of it. The run asks in list order and settles every row itself,
-// so both give the same statuses, records and counts.
+// or on worker threads ahead of it. The run asks in list order, settles every row itself and
+// moves every output onto its name, so both give the same statuses, records, counts and files.
 #pragma once
 
 #include <chrono>
@@ -28,9 +28,9 @@ class RowExecutor {
   // The file of a row placed for writing, processed. rowStart: the start of the row's turn,
   // from which the one-thread run counts its seconds (a worker counts from taking the file).
   virtual RowDone Take(int32_t row, const OutputPath& out, Clock::time_point rowStart) = 0;
-  // No row is handed out any more; with cancel, every running file stops at its next block.
-  // The last row already handed out, which the run still takes; -1 when none.
-  virtual int32_t Stop(bool cancel) = 0;
+  // The run ends before the turn of row `first`: the rows placed from it on are left as one
+  // job leaves rows it never starts (see RowAhead::DiscardFrom).
+  virtual void DiscardFrom(int32_t first) = 0;
 };
 
 // The run's front end as a file's progress: its pump asks for the cancel, the write moves its bar.

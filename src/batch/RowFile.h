@@ -17,6 +17,8 @@ struct RowFile {
     Writer.Close();
     return Writer.Moved();
   }
+  // A row the run never reports: its output, done or partial, is removed.
+  void DiscardOutput() { Writer.Discard(); }
   void CloseInput() { Reader.Close(); }
 };
 

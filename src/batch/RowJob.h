@@ -19,8 +19,9 @@ struct RowJob {
   Logfile Record;
 };
 
-// How a row's file ended, as ProcessFile leaves it: the file object may still hold a partial
-// output, which the run finishes in the row's turn. No file object: the file never started.
+// How a row's file ended, short of its output's move: the file object may hold a done output
+// under its temporary name or a partial one, which the run moves onto its name (or discards)
+// in the row's turn. No file object: the file never started.
 struct RowDone {
   FileResult Result = FileResult::Failed;
   FileOutcome Outcome;

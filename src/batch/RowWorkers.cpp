@@ -79,8 +79,8 @@ void RowWorkers::WorkerLoop() {
       Jobs.pop_front();
     }
     RowDone done = Settle(job, buffer);
-    // Both count as errors: with stop on error no new row is handed out after either.
-    if (done.Result == FileResult::Failed || done.Result == FileResult::NameTaken) Failed.store(true);
+    // A taken name is found at the move, in the row's turn: here only a failed file counts.
+    if (done.Result == FileResult::Failed) Failed.store(true);
     {
       std::lock_guard<std::mutex> guard(Lock);
       Results.emplace(job.Row, std::move(done));

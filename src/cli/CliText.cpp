@@ -29,11 +29,12 @@ Processing:
       --no-trim-end        keep the end; unlinks the end from the beginning.
       --keep-begin MS      keep MS milliseconds (0-10000) of silence before the
                            first sound; --keep-end after the last; --keep both.
-      --fade-in MS         fade the first MS milliseconds (0-10000) of the output
-                           in, only when the beginning was cut; --fade-out the
-                           last ones out; --fade both. While the end follows
-                           the beginning it keeps and fades as the beginning
-                           does: give --end to use --keep-end or --fade-out.
+      --fade-in MS         fade the first MS milliseconds (0-10000) of the
+                           output in, only when the beginning was cut;
+                           --fade-out the last ones out; --fade both. While
+                           the end follows the beginning it keeps and fades as
+                           the beginning does: give --end to use --keep-end or
+                           --fade-out.
       --ignore-clicks MS   sound shorter than MS milliseconds (0-1000) at
                            either end counts as silence.
       --normalize LEVEL    normalise the peak of what is kept to LEVEL dBfs.
@@ -65,7 +66,8 @@ Input files:
 
 Run and messages:
   -j, --jobs N             process N files at once (0: one a core; default 1).
-                           Lines, log and report keep the list's order.
+                           Changes nothing but the time: lines, log, report
+                           and files are those of one job.
   -k, --keep-going         do not stop at the first file with an error.
   -q, --quiet              print nothing but errors.
   -v, --verbose            print the figures of every file done.

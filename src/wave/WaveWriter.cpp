@@ -36,7 +36,7 @@ int WaveWriter::SystemFailure() {
 // The file is created before the format is looked at, so that a folder that takes no file
 // says so whatever the format.
 int WaveWriter::Create(const std::string& path, OutputDescription description) {
-  if (Open) Close();
+  if (Open || Sealed) Close();
   Taken = false;
   MovedOn = false;
   Description = std::move(description);
@@ -123,16 +123,25 @@ int WaveWriter::Finish() {
   return ok ? 0 : SystemFailure();
 }
 
-// The file moves onto its name whatever went wrong in it, as a file written in place would
-// stay there: its header always tells what it holds.
-int WaveWriter::Close() {
-  if (!Open) return 0;
+int WaveWriter::Seal() {
+  if (!Open) return Sealed ? SealCode : 0;
   // Still pending here, the output was cut short (a cancel, a failed write): the chunks meant
   // for after its data point at frames it does not hold.
   if (Pending) Description.Extras.AfterData.clear();
   int r = Pending ? Finish() : 0;
   if (!File.Close()) r = SystemFailure();
   Open = false;
+  Sealed = true;
+  SealCode = r;
+  return r;
+}
+
+// The file moves onto its name whatever went wrong in it, as a file written in place would
+// stay there: its header always tells what it holds.
+int WaveWriter::Close() {
+  if (!Open && !Sealed) return 0;
+  const int r = Seal();
+  Sealed = false;
   const CommitResult moved = Target.Commit();
   MovedOn = moved == CommitResult::Moved;
   Taken = moved == CommitResult::NameTaken;
@@ -146,9 +155,10 @@ int WaveWriter::Close() {
 }
 
 void WaveWriter::Discard() {
-  if (!Open) return;
-  File.Close();
+  if (!Open && !Sealed) return;
+  if (Open) File.Close();
   Open = false;
+  Sealed = false;
   Pending = false;
   Target.Discard();
 }

@@ -61,8 +61,11 @@ class WaveWriter {
   // Pads the data to even length, appends the chunks after it and rewrites the front; 1 when
   // a write failed.
   int Finish();
-  // Finishes a pending output, closes it and moves it onto its name; 1 when finishing,
-  // closing or the move failed (a failed move removes the temporary file).
+  // Finishes a pending output and closes it under its temporary name, where it waits for
+  // Close or Discard; 1 when finishing or closing failed.
+  int Seal();
+  // Finishes a pending output (or takes a sealed one), closes it and moves it onto its name;
+  // 1 when finishing, closing or the move failed (a failed move removes the temporary file).
   int Close();
   // Closes the output and removes it: nothing appears under its name.
   void Discard();
@@ -78,6 +81,8 @@ class WaveWriter {
   std::vector<uint8_t> BuildFront(int64_t dataLength) const;
   int64_t BytesWritten() const { return Written; }
   bool IsOpen() const { return Open; }
+  // Sealed and not yet moved or discarded.
+  bool IsSealed() const { return Sealed; }
   // The last Close found the name taken (Replace false) and removed its file.
   bool NameTaken() const { return Taken; }
   // The last Close moved the output onto its name.
@@ -97,6 +102,8 @@ class WaveWriter {
   FileHandle File;
   AtomicOutput Target;
   bool Open = false;
+  bool Sealed = false;
+  int SealCode = 0;  // what Seal returned, for the Close that moves the file
   bool Taken = false;
   bool MovedOn = false;
   int64_t Written = 0;

@@ -95,6 +95,10 @@ TEST_F(NaturalCutsTest, KeptRangeWithPaddingAndClicks) {
     {"padding counts from the sound, not the click", 44100, 1, 44100, {{9000, 9000, Loud}, {10000, 20000, Loud}}, 10, 0, 5, 0.0, false, true, 9559, 20000},
     {"a click 100 frames before the sound joins it", 44100, 1, 44100, {{9900, 9900, Loud}, {10000, 20000, Loud}}, 10, 0, 5, 0.0, false, true, 9459, 20000},
     {"stereo click on one channel", 44100, 2, 44100, {{1000, 1484, Loud, 1}, {10000, 20000, Loud, 0}}, 0, 0, 10, 0.0, false, true, 1000, 20000},
+    {"half frames round to even: 1 ms at 500 Hz is none, 3 ms two", 500, 1, 100, {{30, 60, Loud}}, 1, 3, 0, 0.0, false, true, 30, 62},
+    {"a region exactly as long as a click is sound", 1000, 1, 100, {{20, 29, Loud}, {50, 60, Loud}}, 0, 0, 10, 0.0, false, true, 20, 60},
+    {"a frame shorter it is a click", 1000, 1, 100, {{20, 28, Loud}, {50, 60, Loud}}, 0, 0, 10, 0.0, false, true, 50, 60},
+    {"bursts exactly the region gap apart are two clicks", 1000, 1, 100, {{20, 24, Loud}, {34, 38, Loud}, {60, 80, Loud}}, 0, 0, 8, 0.0, false, true, 60, 80},
   };
   // clang-format on
   for (const Case& c : cases) {

@@ -88,19 +88,23 @@ TEST_F(OutputSafetyTest, LinksAtTheOutputNameAreReplacedNeverFollowed) {
 TEST_F(OutputSafetyTest, ANameTakenDuringTheWriteIsLeftAlone) {
   Source("a.wav");
   Source("b.wav");
-  Req.Settings.StopOnError = false;
   const std::string out = Dir.File("out/a.wav");
   // Pump 1 starts row 1, after its existence check; the next ones are its block reads.
   Fe.OnPump = [&](int pump) {
     if (pump == 2) WriteFile(out, {'x'});
   };
-  const RunResult r = Run();
-  EXPECT_EQ(Fe.Final(0), RowStatus::ExistsRefused);
-  EXPECT_EQ(Fe.Results[0].back().Kind, FailureKind::NameTaken);
-  EXPECT_EQ(Fe.Final(1), RowStatus::Done);
-  EXPECT_EQ(r.Summary, "1 file processed ok, 1 with errors");
-  EXPECT_EQ(ReadFile(out), Bytes{'x'});
-  ExpectNoTemporaryFiles();
+  for (const bool stop : {false, true}) {  // a taken name is an error: with stop on error the run ends
+    fs::remove(out);
+    fs::remove(Dir.File("out/b.wav"));
+    Req.Settings.StopOnError = stop;
+    const RunResult r = Run();
+    EXPECT_EQ(Fe.Final(0), RowStatus::ExistsRefused);
+    EXPECT_EQ(Fe.Results[0].back().Kind, FailureKind::NameTaken);
+    EXPECT_EQ(Fe.Final(1), stop ? RowStatus::NotStarted : RowStatus::Done);
+    EXPECT_EQ(r.Summary, stop ? "0 files processed ok, 1 with errors" : "1 file processed ok, 1 with errors");
+    EXPECT_EQ(ReadFile(out), Bytes{'x'});
+    ExpectNoTemporaryFiles();
+  }
 }
 
 TEST_F(OutputSafetyTest, OutputsAreComparedAsFilesWithSourcesAndEarlierOutputs) {

@@ -1,9 +1,14 @@
 // Files on worker threads: every status, record, count and output as the one-thread run gives
-// them, in list order; a cancel ends every running file and leaves each output readable.
+// them, in list order, with no file on disk that no row reports; a cancel ends every running
+// file and leaves each output readable.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
+
+#include "batch/RowAhead.h"
 
 #include "FakeFrontEnd.h"
 #include "support/TestSupport.h"
@@ -54,10 +59,29 @@ void MakeCorpus(const TempDir& dir, RunRequest& req) {
   for (int i = 6; i < 12; ++i) WriteWav16(add("in/f" + std::to_string(i) + ".wav"), 1, {0, 0, 50, 3000, 0});
 }
 
-RunPicture RunWith(const ProcessSettings& settings, int32_t jobs) {
+// The files in folder are the outputs of rows with a final word: every one reported made and,
+// from the others (cancelled, failed), at most a partial one. keep: files there before the run.
+void ExpectOutputsOfReportedRows(const FakeFrontEnd& fe, const fs::path& folder, std::set<std::string> keep = {}) {
+  std::set<std::string> made, onDisk;
+  for (const auto& [row, results] : fe.Results) {
+    keep.insert(results.back().OutputPath);
+    if (results.back().OutputMade) made.insert(results.back().OutputPath);
+  }
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    if (!e.is_regular_file()) continue;
+    onDisk.insert(e.path().string());
+    EXPECT_TRUE(keep.count(e.path().string())) << e.path() << " belongs to no row reported";
+  }
+  for (const std::string& path : made) EXPECT_TRUE(onDisk.count(path)) << path;
+}
+
+// early: a source moved to the second place in the list, after one good file.
+RunPicture RunWith(const ProcessSettings& settings, int32_t jobs, const std::string& early = "") {
   TempDir dir;
   RunRequest req;
   MakeCorpus(dir, req);
+  const auto moved = std::find(req.Files.begin(), req.Files.end(), dir.File(early));
+  if (!early.empty()) std::rotate(req.Files.begin() + 1, moved, moved + 1);
   req.Settings = settings;
   req.Settings.FolderMode = 2;
   req.Settings.FolderText = dir.File("out");
@@ -67,6 +91,7 @@ RunPicture RunWith(const ProcessSettings& settings, int32_t jobs) {
   req.Jobs = jobs;
   RunPicture p;
   p.Result = RunBatch(req, p.Fe);
+  ExpectOutputsOfReportedRows(p.Fe, dir.File("out"), {dir.File("out/taken.wav")});
   const std::string root = dir.Path().string();
   p.Log = Relative(ReadText(req.LogName), root);
   for (std::string& s : p.Fe.Statuses) s = Relative(s, root);
@@ -82,12 +107,16 @@ TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
     const char* Name;
     bool Overwrite, StopOnError, Normalize;
     int32_t Bits;
+    const char* Early;  // a source moved up to second place
   };
   const Case cases[] = {
-      {"keep going", false, false, false, 0},
-      {"overwrite, normalise, 24-bit", true, false, true, 5},
-      {"stop on error", false, true, false, 0},
-      {"overwrite, float", true, false, false, 7},
+      {"keep going", false, false, false, 0, ""},
+      {"overwrite, normalise, 24-bit", true, false, true, 5, ""},
+      {"stop on error", false, true, false, 0, ""},
+      {"overwrite, float", true, false, false, 7, ""},
+      {"stop on error, a broken file early", false, true, false, 0, "in/broken.wav"},
+      {"stop on error, a taken name early", false, true, false, 0, "in/taken.wav"},
+      {"stop on error, overwrite, a name twice", true, true, false, 0, "b/same.wav"},
   };
   for (const Case& c : cases) {
     ProcessSettings s;
@@ -96,18 +125,10 @@ TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
     s.Normalize = c.Normalize;
     s.NormalizeTarget = 0.5;
     s.BitsChoice = c.Bits;
-    const RunPicture one = RunWith(s, 1);
+    const RunPicture one = RunWith(s, 1, c.Early);
     for (int32_t jobs : {2, 3, 8}) {
       SCOPED_TRACE(std::string(c.Name) + ", jobs " + std::to_string(jobs));
-      const RunPicture many = RunWith(s, jobs);
-      if (c.StopOnError) {
-        // Rows handed out before the failure was known run to their end and say so.
-        for (const auto& [row, words] : one.Fe.RowStatuses) EXPECT_EQ(many.Fe.RowStatuses.at(row), words) << row;
-        for (const auto& [row, words] : many.Fe.RowStatuses)
-          EXPECT_TRUE(one.Fe.RowStatuses.count(row) || words.back() == RowStatus::Done) << row;
-        EXPECT_EQ(many.Log.substr(0, one.Log.size()), one.Log);
-        continue;
-      }
+      const RunPicture many = RunWith(s, jobs, c.Early);
       EXPECT_EQ(many.Result.Summary, one.Result.Summary);
       EXPECT_EQ(many.Fe.RowStatuses, one.Fe.RowStatuses);
       EXPECT_EQ(many.Fe.Statuses.back(), one.Fe.Statuses.back());
@@ -120,11 +141,15 @@ TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
 TEST(ParallelRun, ACancelEndsEveryRunningFileAndEachRowGetsItsWord) {
   TempDir dir;
   RunRequest req;
+  const auto place = [&](int32_t i, const std::string& name) {  // each source in a folder of its own
+    return dir.File("d" + std::to_string(i) + "/" + name);
+  };
   for (int i = 0; i < 8; ++i) {
     std::vector<int16_t> s(600000, static_cast<int16_t>(100 + i));
     s[0] = 0;
-    WriteWav16(dir.File("f" + std::to_string(i) + ".wav"), 1, s);
-    req.Files.push_back(dir.File("f" + std::to_string(i) + ".wav"));
+    fs::create_directory(place(i, ""));
+    WriteWav16(place(i, "f.wav"), 1, s);
+    req.Files.push_back(place(i, "f.wav"));
   }
   req.Settings.FolderText = "out";
   req.Settings.StopOnError = false;
@@ -136,13 +161,15 @@ TEST(ParallelRun, ACancelEndsEveryRunningFileAndEachRowGetsItsWord) {
   int32_t ended = 0;
   for (int32_t row = 0; row < 8; ++row) {
     const RowStatus word = fe.Final(row);
+    // A row never reported leaves nothing, not even the output folder its placement made.
+    EXPECT_EQ(fs::exists(place(row, "out")), word != RowStatus::NotStarted) << row;
     if (word == RowStatus::NotStarted) continue;
     ++ended;
     EXPECT_TRUE(word == RowStatus::Done || word == RowStatus::Cancelled) << row << ": " << StatusWord(word);
     // A done file has its output, a cancelled one may have a partial one: either is
     // under its own name, finished and readable. A cancel before the first block leaves
     // none, or the header alone, as the one-thread run does.
-    const std::string out = dir.File("out/f" + std::to_string(row) + ".wav");
+    const std::string out = place(row, "out/f.wav");
     if (word == RowStatus::Cancelled && (!fs::exists(out) || fs::file_size(out) == 44)) continue;
     int32_t channels = 0, bits = 0, tag = 0;
     std::vector<double> samples;
@@ -150,5 +177,50 @@ TEST(ParallelRun, ACancelEndsEveryRunningFileAndEachRowGetsItsWord) {
   }
   EXPECT_GE(ended, 1);
   EXPECT_EQ(r.OkCount + r.ErrorCount, ended);
-  EXPECT_TRUE(TemporaryOutputs(dir.File("out/f0.wav")).empty());
+  ExpectOutputsOfReportedRows(fe, dir.Path(), {req.Files.begin(), req.Files.end()});
+  EXPECT_TRUE(TemporaryOutputs(place(0, "out/f.wav")).empty());
+}
+
+// What goes to workers ahead of the run's turn, which the run would discard after a stop: no
+// row after a failure or a refused name under stop on error, none on a name an unsettled row
+// writes in another letter case (one file on a case-blind disk); a row taken after a cancel
+// is not started.
+TEST(ParallelRun, RowsHandedOutAheadStopWhereOneJobWouldNotStartThem) {
+  struct Case {
+    const char* Name;
+    std::vector<const char*> Rows;  // "broken", "refused" or the output name of a good file
+    bool StopOnError, CancelFirst;
+    FileResult First;                         // how row 0 ends
+    int32_t LastAfterFirst, LastAfterSecond;  // the last row handed out at most, per turn
+  };
+  const Case cases[] = {
+      {"a failure", {"broken", "b", "c", "d", "e", "f"}, true, false, FileResult::Failed, 1, 1},
+      {"a refused name", {"a", "refused", "c", "d", "e", "f"}, true, false, FileResult::Done, 0, 0},
+      {"one name in two cases", {"same", "SAME", "c"}, false, false, FileResult::Done, 0, 2},
+      {"a cancel", {"broken", "b", "c"}, false, true, FileResult::Cancelled, 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempDir dir;
+    ProcessSettings s;
+    s.StopOnError = c.StopOnError;
+    std::vector<OutputPath> outs;
+    for (const std::string row : c.Rows) {
+      outs.push_back({dir.Path().string(), row + ".wav", dir.File("out-" + row + ".wav"), PathVerdict::Ok, ""});
+      if (row == "refused") outs.back().Verdict = PathVerdict::ExistsRefused;
+      if (row == "broken") WriteFile(dir.File(row), Bytes{'n', 'o'});
+      else WriteWav16(dir.File(row), 1, {0, 900, 0});
+    }
+    RowAhead ahead(
+        2, static_cast<int32_t>(outs.size()), s, [&](int32_t row) { return outs[size_t(row)]; },
+        [&](int32_t row, const OutputPath& out) {
+          return RowJob{row, dir.File(c.Rows[size_t(row)]), out.Path, {}};
+        });
+    if (c.CancelFirst) ahead.Cancel();
+    ahead.Placement(0);
+    EXPECT_LE(ahead.LastSubmitted(), c.LastAfterFirst);
+    EXPECT_EQ(ahead.Wait(0, [] { return false; }).Result, c.First);
+    ahead.Placement(1);
+    EXPECT_LE(ahead.LastSubmitted(), c.LastAfterSecond);
+  }
 }

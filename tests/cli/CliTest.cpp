@@ -5,6 +5,7 @@
 #include <csignal>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 #include <thread>
 
 #include "CliFixture.h"
@@ -98,6 +99,8 @@ TEST_F(CliTest, NamesInADeletedCurrentFolderAreAUsageError) {
 TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(Cli("--help"), 0);
   EXPECT_NE(Out.find("Usage: tacetix-cli"), std::string::npos);
+  std::istringstream help(Out);
+  for (std::string line; std::getline(help, line);) EXPECT_LE(line.size(), 79u) << line;
   EXPECT_EQ(Cli("--version"), 0);
   EXPECT_EQ(Out, "tacetix-cli 1.1\nLicence: MIT\n");
 }
@@ -197,10 +200,11 @@ TEST_F(CliTest, ProgressLineOnlyOnATerminal) {
   EXPECT_NE(Out.find("\r\033[Kdone: " + Dir.File("long.wav")), std::string::npos) << "the progress line is cleared";
 }
 
-// Lines, log, report and outputs of several jobs are those of one, on broken, silent,
-// unchanged and refused files among good ones (date lines and timings aside).
+// Lines, log, report, exit status and outputs of several jobs are those of one, on broken,
+// silent, unchanged and refused files among good ones (date lines and timings aside), also
+// when the run stops at an early broken file.
 TEST_F(CliTest, JobsGiveTheLinesLogReportAndOutputsOfOneJob) {
-  const auto runIn = [&](const std::string& sub, const std::string& jobs) {
+  const auto runIn = [&](const std::string& sub, const std::string& jobs, int broken = 7) {
     fs::create_directories(Dir.File(sub + "/out"));
     std::string names;
     for (int i = 0; i < 12; ++i) {
@@ -211,10 +215,11 @@ TEST_F(CliTest, JobsGiveTheLinesLogReportAndOutputsOfOneJob) {
       WriteWav16(Dir.File(name), 2, s);
       names += " " + name;
     }
-    WriteFile(Dir.File(sub + "/f7.wav"), Bytes{'R', 'I', 'F', 'F'});  // broken
-    WriteWav16(Dir.File(sub + "/out/f9.wav"), 1, {1});                // output name taken
-    Cli(jobs + " -k --subfolder out --log " + sub + "/run.log --report " + sub + "/rep.jsonl" + names);
-    std::string picture = Out + ReadText(Dir.File(sub + "/run.log")) + ReadText(Dir.File(sub + "/rep.jsonl"));
+    WriteFile(Dir.File(sub + "/f" + std::to_string(broken) + ".wav"), Bytes{'R', 'I', 'F', 'F'});
+    WriteWav16(Dir.File(sub + "/out/f9.wav"), 1, {1});  // output name taken
+    const int status = Cli(jobs + " --subfolder out --log " + sub + "/run.log --report " + sub + "/rep.jsonl" + names);
+    std::string picture = std::to_string(status) + Out + ReadText(Dir.File(sub + "/run.log")) +
+                          ReadText(Dir.File(sub + "/rep.jsonl"));
     for (const auto& e : fs::directory_iterator(Dir.File(sub + "/out"))) {
       const Bytes b = ReadFile(e.path().string());
       picture += e.path().filename().string() + ":" + std::string(b.begin(), b.end());
@@ -223,12 +228,15 @@ TEST_F(CliTest, JobsGiveTheLinesLogReportAndOutputsOfOneJob) {
     picture = std::regex_replace(picture, std::regex("\"seconds\":[0-9.e-]+"), "\"seconds\":T");
     return std::regex_replace(picture, std::regex("/" + sub + "/"), "/SUB/");
   };
-  const std::string one = runIn("one", "-j1");
+  const std::string one = runIn("one", "-j1 -k");
   EXPECT_NE(one.find("unchanged: "), std::string::npos);
   EXPECT_NE(one.find("silent: "), std::string::npos);
   EXPECT_NE(one.find("output file already exists"), std::string::npos);
-  EXPECT_EQ(runIn("two", "-j2"), one);
-  EXPECT_EQ(runIn("four", "--jobs=4"), one);
+  EXPECT_EQ(runIn("two", "-j2 -k"), one);
+  EXPECT_EQ(runIn("four", "--jobs=4 -k"), one);
+  const std::string stopped = runIn("stop1", "-j1", 1);
+  EXPECT_EQ(stopped.find("f2.wav:"), std::string::npos) << "nothing after the broken file";
+  EXPECT_EQ(runIn("stop4", "-j4", 1), stopped);
 }
 
 // Kept silence and fades through the whole program: sox reads the longer output and the

@@ -159,6 +159,10 @@ def metadata_files():
         "meta-broken-chunks.wav": riff(chunk(b"fmt ", fmt()), chunk(b"bext", bytes(300)), chunk(b"data", tone),
                                        chunk(b"cue ", struct.pack("<I", 99) + cue[4:]),
                                        chunk(b"LIST", adtl[:-5]), chunk(b"smpl", smpl[:40]), keep),
+        # Entries too short for the cue id and range they name, each at the end of its list.
+        "meta-short-adtl-entries.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone), chunk(b"cue ", cue),
+                                            chunk(b"LIST", b"adtl" + chunk(b"labl", b"\x02\x00")),
+                                            chunk(b"LIST", b"adtl" + chunk(b"ltxt", struct.pack("<II", 2, 500))), keep),
     }
 
 

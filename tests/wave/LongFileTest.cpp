@@ -44,6 +44,8 @@ std::vector<ReadCase> ReadCases() {
            .ChunkDeclared("data", InDs64, Samples).Build(), true, "", 8},
       {"a 32-bit data size stands", Rf64().Chunk("ds64", Ds64(riff, 999)).Chunk("fmt ", Fmt).Data(Samples).Build(),
        false, "", 8},
+      {"a 32-bit data size stands over a smaller ds64 one", Rf64().Chunk("ds64", Ds64(riff, 4)).Chunk("fmt ", Fmt)
+           .Data(Samples).Build(), false, "", 8},
       {"ds64 data size past the file is cut", Rf64().Chunk("ds64", Ds64(riff, uint64_t{1} << 40)).Chunk("fmt ", Fmt)
            .ChunkDeclared("data", InDs64, Samples).Build(), false, "", 8},
       {"ds64 data size of 2^64-1", Rf64().Chunk("ds64", Ds64(riff, ~uint64_t{0})).Chunk("fmt ", Fmt)
