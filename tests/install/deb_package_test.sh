@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian packages from a build folder, unpacks them into a scratch root with dpkg -x,
-# runs the installed tacetix-cli (--version and one real trim) and lints the packages.
+# runs the installed programs (tacetix-cli --version and one real trim, tacetix --version with
+# no display) and lints the packages.
 # Usage: deb_package_test.sh BUILD_DIR VERSION
 set -euo pipefail
 build="$1"
@@ -62,6 +63,11 @@ done
 
 cli="$root/usr/bin/tacetix-cli"
 [ "$("$cli" --version)" = "$(printf 'tacetix-cli %s\nLicence: MIT' "$version")" ] || fail "--version: $("$cli" --version)"
+# The window answers --version before it looks for a display.
+window="$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$root/usr/bin/tacetix" --version 2>&1)" ||
+  fail "tacetix --version without a display: $window"
+[ "$window" = "$(printf 'tacetix %s\nLicence: MIT' "$version")" ] || fail "tacetix --version: $window"
+
 # 0.1 s of digital silence, 0.25 s of a tone with no zero sample, 0.1 s of silence again.
 python3 - "$scratch/take.wav" <<'PY'
 import math, struct, sys, wave
