@@ -71,11 +71,41 @@ void CliFrontEnd::SetStatus(const std::string& text) {
 // The per-row "Processing ..." text is the status bar's business; the terminal shows the write progress.
 void CliFrontEnd::SetStatusProgress(const std::string&, int32_t) {}
 
-void CliFrontEnd::SetProgress(int32_t percent) {
+// The run's share is what the window's bar shows; the terminal counts files instead.
+void CliFrontEnd::SetProgress(int32_t) {}
+
+void CliFrontEnd::SetFileProgress(int32_t percent) {
   if (!S.ProgressLine || percent == LastPercent || CurrentRow < 0) return;
   LastPercent = percent;
-  S.Errors << "\r\033[K" << percent << "% " << Files[static_cast<size_t>(CurrentRow)] << std::flush;
+  S.Errors << "\r\033[K"
+           << ProgressText(CurrentRow, Files.size(), percent, Files[static_cast<size_t>(CurrentRow)], S.Columns)
+           << std::flush;
   LineOpen = true;
+}
+
+namespace {
+// Columns a UTF-8 text takes, one a character (continuation bytes take none).
+size_t Width(const std::string& text, size_t from = 0) {
+  size_t width = 0;
+  for (size_t i = from; i < text.size(); ++i) width += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+  return width;
+}
+}  // namespace
+
+std::string ProgressText(int32_t row, size_t rows, int32_t percent, const std::string& file, int columns) {
+  char head[64];
+  std::snprintf(head, sizeof head, "%d/%zu %3d%% ", row + 1, rows, static_cast<int>(percent));
+  const size_t room = columns > 1 ? static_cast<size_t>(columns - 1) : 0;
+  std::string text = head;
+  if (Width(text) >= room) return text.substr(0, room);
+  const size_t nameRoom = room - Width(text);
+  if (Width(file) <= nameRoom) return text + file;
+  if (nameRoom < 4) return text;
+  // The end of the name tells the files apart: "...take 12.wav".
+  size_t start = 0;
+  while (start < file.size() && Width(file, start) > nameRoom - 3) ++start;
+  while (start < file.size() && (static_cast<unsigned char>(file[start]) & 0xC0) == 0x80) ++start;
+  return text + "..." + file.substr(start);
 }
 
 bool CliFrontEnd::Pump() { return OutputLost || (Cancel && *Cancel != 0); }

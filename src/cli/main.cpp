@@ -2,7 +2,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <cstdlib>
 #include <iostream>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "batch/BatchRun.h"
@@ -28,6 +30,20 @@ void CatchStopSignals() {
   // A reader that goes away (| head) must not kill the run between two files: the failed
   // write that follows cancels it instead, and the log is still closed properly.
   std::signal(SIGPIPE, SIG_IGN);
+}
+
+// A progress line needs a terminal that can go back to the line's start: stderr a terminal,
+// and one that is not "dumb" (an editor's shell buffer, a CI log).
+bool DrawProgress() {
+  const char* term = std::getenv("TERM");
+  return ::isatty(STDERR_FILENO) == 1 && !(term && std::string(term) == "dumb");
+}
+
+int TerminalColumns() {
+  winsize size{};
+  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  const char* columns = std::getenv("COLUMNS");
+  return columns && std::atoi(columns) > 0 ? std::atoi(columns) : 80;
 }
 
 void Complain(const std::string& text) { std::cerr << "tacetix-cli: " << text << '\n' << std::flush; }
@@ -62,7 +78,7 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   report.SetKeepMetadata(request.Settings.KeepMetadata);
   // With the report on standard output, the lines for people move to the error stream.
   const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout, std::cerr, config.Quiet,
-                           config.Verbose, ::isatty(STDERR_FILENO) == 1};
+                           config.Verbose, DrawProgress(), TerminalColumns(), request.Settings.StopOnError};
   CliFrontEnd frontEnd(streams, request.Files, request.Settings.Normalize, report.IsOpen() ? &report : nullptr,
                        &CancelRequested);
   const RunResult result = RunBatch(request, frontEnd);
