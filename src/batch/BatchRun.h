@@ -68,6 +68,7 @@ struct RunResult {
   bool Cancelled = false;
   bool LogWriteError = false;  // a write to the log failed after it was opened
   std::string LogRefusal;      // why the log was refused before it was opened ("" if it was not)
+  std::string LogOpenReason;   // the system's reason when the log could not be created
   std::string Summary;         // the final status text
 };
 

@@ -62,7 +62,10 @@ void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   if (Report && Report->WriteFailed()) OutputLost = true;
 }
 
+// A run that could not start is a failure a script must see: the caller says so on the error
+// stream, with the reason, and nothing goes to the lines of files done.
 void CliFrontEnd::SetStatus(const std::string& text) {
+  if (!Started) return;
   ClearProgressLine();
   if (!S.Quiet) S.Lines << text << '\n' << std::flush;
   NoteOutputState();

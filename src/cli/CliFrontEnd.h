@@ -34,6 +34,7 @@ class CliFrontEnd : public RunFrontEnd {
   void SetProgress(int32_t percent) override;
   void SetFileProgress(int32_t percent) override;
   bool Pump() override;
+  void BeginBusy() override { Started = true; }
   // Every listed file ended done.
   bool AllDone() const { return DoneCount == static_cast<int32_t>(Files.size()); }
 
@@ -50,6 +51,7 @@ class CliFrontEnd : public RunFrontEnd {
   int32_t CurrentRow = -1;
   int32_t LastPercent = -1;
   bool LineOpen = false;
+  bool Started = false;  // the log was opened and the files' turn has come
   int32_t DoneCount = 0;
   bool OutputLost = false;  // a write to the status lines failed: the run is cancelled
 };

@@ -29,11 +29,12 @@ Processing:
       --no-trim-end        keep the end; unlinks the end from the beginning.
       --keep-begin MS      keep MS milliseconds (0-10000) of silence before the
                            first sound; --keep-end after the last; --keep both.
-      --fade-in MS         fade the first MS milliseconds (0-10000) of the output
-                           in, only when the beginning was cut; --fade-out the
-                           last ones out; --fade both. While the end follows
-                           the beginning it keeps and fades as the beginning
-                           does: give --end to use --keep-end or --fade-out.
+      --fade-in MS         fade the first MS milliseconds (0-10000) of the
+                           output in, only when the beginning was cut;
+                           --fade-out the last ones out; --fade both. While
+                           the end follows the beginning it keeps and fades
+                           as the beginning does: give --end to use
+                           --keep-end or --fade-out.
       --ignore-clicks MS   sound shorter than MS milliseconds (0-1000) at
                            either end counts as silence.
       --normalize LEVEL    normalise the peak of what is kept to LEVEL dBfs.

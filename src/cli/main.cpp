@@ -86,7 +86,7 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   // A refused log name is a usage error: nothing was touched.
   const bool logRefused = !result.LogRefusal.empty();
   if (logRefused) Complain(result.LogRefusal);
-  else if (!result.Started) Complain(result.Summary + " (" + request.LogName + ")");
+  else if (!result.Started) Complain(result.Summary + " (" + request.LogName + ": " + result.LogOpenReason + ")");
   if (result.LogWriteError) Complain(request.LogName + ": error writing to Logfile");
   if (report.IsOpen() && !report.Finish(result, request.Files.size(), request.Settings.Simulation)) {
     Complain(config.ReportName + ": error writing the report");
