@@ -46,7 +46,7 @@ Output files:
       --suffix TEXT        put TEXT after the output file names (before .wav).
       --subfolder NAME     write into NAME inside each source folder
                            (empty name = the source folder).
-  -o, --output-dir DIR     write into DIR.
+  -o, --output-dir DIR     write into DIR ('-' is refused: ./- for that name).
       --create-unchanged   write files even if nothing changed.
       --overwrite          replace existing output files.
   -n, --simulate           do everything but create folders and wave files.
@@ -72,7 +72,7 @@ Run and messages:
   -v, --verbose            print the figures of every file done.
 
 Log and report:
-      --log FILE           write the run log to FILE.
+      --log FILE           write the run log to FILE ('-' is refused).
       --log-short          only the column line and the records.
       --log-names-only     infile and outfile without folders.
       --log-decimal-comma  a comma as decimal separator of the level columns.
