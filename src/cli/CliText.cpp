@@ -61,7 +61,8 @@ Input files:
   -0, --null               names in the lists end with a NUL, not a newline
                            (as find -print0 writes them).
   -r, --recursive          take every *.wav file below a folder given, in
-                           name order; links to folders are not followed.
+                           name order; links to folders are not followed,
+                           nor the run's --subfolder and --output-dir.
                            A file named twice is processed once.
 
 Run and messages:

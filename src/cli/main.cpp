@@ -115,6 +115,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   InputList inputs(config.Recursive, config.NulSeparated, std::cin);
+  const ProcessSettings& settings = config.Request.Settings;
+  const bool oneFolder = settings.FolderMode == 2;
+  inputs.SkipOutputs(oneFolder ? "" : settings.FolderText, oneFolder ? settings.FolderText : "");
   const bool listsRead = inputs.Expand(config.Inputs);
   for (const std::string& problem : inputs.Problems) Complain(problem);
   if (!config.Quiet)

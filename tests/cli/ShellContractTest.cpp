@@ -55,3 +55,17 @@ TEST_F(ShellContractTest, HelpFitsSeventyNineColumns) {
   std::istringstream lines(Out);
   for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 79u) << line;
 }
+
+TEST_F(ShellContractTest, RecursiveReRunsLeaveTheirOwnOutputsAlone) {
+  fs::create_directories(Dir.File("tree/deep"));
+  for (const char* name : {"tree/x.wav", "tree/deep/y.wav"}) WriteWav16(Dir.File(name), 1, {0, 0, 100, -100, 0});
+  // The subfolder's name in every folder walked, and the one output folder wherever it lies.
+  for (const char* options : {"--subfolder trimmed", "-o tree/deep/out"}) {
+    SCOPED_TRACE(options);
+    const std::string run = std::string("-r -k --overwrite ") + options + " --report run.jsonl tree";
+    ASSERT_EQ(Cli(run), 0) << Out;
+    ASSERT_EQ(Cli(run), 0) << Out;
+    EXPECT_NE(ReadText(Dir.File("run.jsonl")).find("\"files\":2,"), std::string::npos) << Out;
+    for (const char* outputs : {"tree/trimmed", "tree/deep/trimmed", "tree/deep/out"}) fs::remove_all(Dir.File(outputs));
+  }
+}
