@@ -1,5 +1,6 @@
 #include "cli/CliFrontEnd.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
@@ -49,6 +50,7 @@ void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
 void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   const std::string& file = Files[static_cast<size_t>(row)];
   ClearProgressLine();
+  ++EndedCount;
   if (result.Status == RowStatus::Done) {
     ++DoneCount;
     if (!S.Quiet) WriteDoneLine(file, result);
@@ -63,11 +65,20 @@ void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
 }
 
 // A run that could not start is a failure a script must see: the caller says so on the error
-// stream, with the reason, and nothing goes to the lines of files done.
+// stream, with the reason, and nothing goes to the lines of files done. The summary names the
+// files a stopped run never started and, when an error stopped it, how to go on past errors;
+// that goes before a remark in brackets ("(error writing to Logfile)").
 void CliFrontEnd::SetStatus(const std::string& text) {
   if (!Started) return;
   ClearProgressLine();
-  if (!S.Quiet) S.Lines << text << '\n' << std::flush;
+  std::string line = text;
+  const int32_t notStarted = static_cast<int32_t>(Files.size()) - EndedCount;
+  if (notStarted > 0) {
+    const bool cancelled = OutputLost || (Cancel && *Cancel != 0);
+    line.insert(std::min(line.find(" ("), line.size()),
+                ", " + std::to_string(notStarted) + " not started" + (S.StopOnError && !cancelled ? " (-k goes on)" : ""));
+  }
+  if (!S.Quiet) S.Lines << line << '\n' << std::flush;
   NoteOutputState();
 }
 

@@ -53,6 +53,7 @@ class CliFrontEnd : public RunFrontEnd {
   bool LineOpen = false;
   bool Started = false;  // the log was opened and the files' turn has come
   int32_t DoneCount = 0;
+  int32_t EndedCount = 0;  // files that got their final word; the rest were never started
   bool OutputLost = false;  // a write to the status lines failed: the run is cancelled
 };
 

@@ -102,11 +102,15 @@ Examples:
       Trim a whole tree, going on after errors, with a report for scripts.
 
 Exit status:
-  0  every file ended "done"
-  1  a file did not, the run was cancelled (Ctrl+C, SIGTERM, SIGHUP), a folder
-     was given without --recursive, or the log or the report failed
-  2  usage error, a list of files could not be read, or the log or the report
-     is named like a source, an output or a wave file: nothing was processed
+  0    every file ended "done"
+  1    a file did not, a folder was given without --recursive, or the log or
+       the report failed
+  2    usage error, a list of files could not be read, or the log or the
+       report is named like a source, an output or a wave file: nothing was
+       processed
+  130  stopped by Ctrl+C (SIGINT); 143 by SIGTERM, 129 by SIGHUP. The file in
+       progress ends "cancelled", its output a readable WAV, and the log and
+       the report are closed first.
 )TXT";
 }
 

@@ -16,7 +16,8 @@
 
 namespace {
 volatile std::sig_atomic_t CancelRequested = 0;
-extern "C" void OnInterrupt(int) { CancelRequested = 1; }
+// The signal itself, for the exit status a shell expects of a program it stopped (128 + signal).
+extern "C" void OnInterrupt(int signal) { CancelRequested = signal; }
 
 void CatchStopSignals() {
   struct sigaction action {};
@@ -125,5 +126,8 @@ int main(int argc, char** argv) {
   if (!listsRead) return 2;
   config.Request.Files = std::move(inputs.Files);
   CatchStopSignals();
-  return Run(config, !inputs.Problems.empty());
+  const int status = Run(config, !inputs.Problems.empty());
+  // Cleaned up (partial outputs finished, log and report closed), the run ends as the signal
+  // would have ended it: a shell loop stops on Ctrl+C, a job engine tells a cancel from a failure.
+  return CancelRequested != 0 ? 128 + CancelRequested : status;
 }

@@ -1,9 +1,12 @@
 // What a shell script relies on: "-" is standard input or output where a stream can stand for a
-// file and refused elsewhere (no file or folder named "-" appears).
+// file and refused elsewhere (no file or folder named "-" appears), a stop at the first error names
+// the files it never started, and a run a signal stopped exits as the shell expects (128 + signal).
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "CliFixture.h"
 
@@ -22,7 +25,7 @@ class ShellContractTest : public clitest::CliFixture {
 
 }  // namespace
 
-TEST_F(ShellContractTest, DashForms) {
+TEST_F(ShellContractTest, DashFormsStopOnErrorAndExitStatus) {
   struct Case {
     const char* Args;
     std::optional<std::string> Input;
@@ -39,6 +42,9 @@ TEST_F(ShellContractTest, DashForms) {
       {"--suffix _t --files-from -", "a.wav\n", 0, "1 file processed ok", "a_t.wav"},
       {"--suffix _t --report - a.wav", std::nullopt, 0, "{\"source\":", "a_t.wav"},
       {"--suffix _t -o ./- a.wav", std::nullopt, 0, "1 file processed ok", "-/a_t.wav"},
+      {"--suffix _t a.wav broken.wav c.wav d.wav", std::nullopt, 1,
+       "1 file processed ok, 1 with errors, 2 not started (-k goes on)", "a_t.wav"},
+      {"--suffix _t -k a.wav broken.wav c.wav", std::nullopt, 1, "2 files processed ok, 1 with errors\n", "c_t.wav"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Args);
@@ -47,6 +53,28 @@ TEST_F(ShellContractTest, DashForms) {
     EXPECT_TRUE(*c.StdoutHas ? Out.find(c.StdoutHas) != std::string::npos : Out.empty()) << Out;
     EXPECT_TRUE(c.Status != 2 || !Err.empty()) << Err;
     EXPECT_TRUE(*c.Made ? fs::exists(Dir.File(c.Made)) : !fs::exists(Dir.File("-"))) << c.Made;
+  }
+}
+
+TEST_F(ShellContractTest, StopBySignalExitsWithTheSignalsStatus) {
+  // Five minutes of stereo 16-bit: long enough to be stopped in the middle.
+  std::vector<int16_t> tone(48000 * 2 * 300, 1000);
+  WriteWav16(Dir.File("long.wav"), 2, tone);
+  for (int signal : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    fs::remove(Dir.File("long_t.wav"));
+    CliChild cli(Call("--bits 64f --suffix _t long.wav c.wav --report run.jsonl"));
+    for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    cli.Signal(signal);
+    const CliResult run = cli.Finish();
+    EXPECT_EQ(run.Status, 128 + signal) << run.Out;
+    EXPECT_NE(run.Out.find("1 not started"), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find("-k goes on"), std::string::npos) << run.Out;
+    // The cleanup came first: the report ends with its summary, no temporary file is left.
+    EXPECT_NE(ReadText(Dir.File("run.jsonl")).find("\"cancelled\":true"), std::string::npos);
+    for (const auto& entry : fs::directory_iterator(Dir.Path()))
+      EXPECT_NE(entry.path().filename().string().rfind(".long", 0), 0u) << entry.path();
   }
 }
 
