@@ -64,6 +64,12 @@ rc=0
 "$merge" shard-0? > /dev/null 2> merge1.err || rc=$?
 [ "$rc" -eq 2 ] && grep -q "^merge-reports: shard-0[123].jsonl: " merge1.err ||
   fail "merge-reports took the stopped run for a whole one ($rc): $(cat merge1.err)"
+complete=0
+for shard in shard-0?; do
+  tail -n 1 "$shard.jsonl" 2>/dev/null | grep -q '"cancelled":false' && complete=$((complete + 1))
+done
+[ "$(grep -c '^merge-reports: shard-0' merge1.err)" -eq $((4 - complete)) ] ||
+  fail "merge-reports did not name every unfinished shard ($complete complete): $(cat merge1.err)"
 "${recipe[@]}" > parallel2.out 2>&1 || true
 [ "$(tail -n +2 jobs.log | cut -f9 | sort | uniq -d)" = "" ] || fail "a shard ran twice to its end"
 [ "$(tail -n +2 jobs.log | wc -l)" -eq 4 ] || fail "not every shard ran: $(cat jobs.log)"
