@@ -88,16 +88,16 @@ Log and report:
       --                   ends the options: every later argument is a file.
 
 Long options may be abbreviated while they stay unambiguous; --opt=VALUE works
-as well as --opt VALUE. Levels snap to 0.1 dB steps. Files done are listed on
-standard output ("done:", or "unchanged:" and "silent:" when no output was
-needed); every other file gets a line on standard error:
+as well as --opt VALUE. Levels round to whole 0.1 dB steps. Files done are
+listed on standard output ("done:", or "unchanged:" and "silent:" when no
+output was needed); every other file gets a line on standard error:
   tacetix-cli: FILE: STATUS (reason)
 
 Examples:
   tacetix-cli --begin -60 --normalize -1 -o trimmed *.wav
       Cut what is quieter than -60 dBfs at both ends, normalise the peak to
       -1 dBfs and write the results into the folder trimmed.
-  find /archive -iname '*.wav' -print0 |
+  find /archive -path '*/trimmed' -prune -o -iname '*.wav' -print0 |
     tacetix-cli -0 --files-from - -k --subfolder trimmed --report run.jsonl
       Trim a whole tree, going on after errors, with a report for scripts.
 
