@@ -50,8 +50,10 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/scripts/completion/tacetix-cli)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT cli)
 endif()
 
-# The licence as a Debian copyright file (the MIT licence is "Expat" there) and the release
-# in Debian's changelog form; both are read by whoever installed the package.
+# The licence as a Debian copyright file (the MIT licence is "Expat" there), CHANGELOG.md as
+# the upstream changelog and the packaging's own entry in Debian's changelog form: the packages
+# are revision TACETIX_DEBIAN_REVISION of the upstream version, so the two are apart.
+set(TACETIX_DEBIAN_REVISION 1)
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
 string(REGEX REPLACE "^MIT License\n\nCopyright \\(c\\) ([^\n]*)\n\n" "" licenceTerms "${licence}")
 set(TACETIX_COPYRIGHT_HOLDERS ${CMAKE_MATCH_1})
@@ -68,20 +70,25 @@ endif()
 configure_file(${TACETIX_DATA}/debian/copyright.in ${TACETIX_GENERATED}/copyright @ONLY)
 execute_process(COMMAND date -u -R -d "${TACETIX_RELEASE_DATE} 12:00"
                 OUTPUT_VARIABLE TACETIX_RELEASE_TIME OUTPUT_STRIP_TRAILING_WHITESPACE)
-configure_file(${TACETIX_DATA}/debian/changelog.in ${TACETIX_GENERATED}/changelog @ONLY)
-execute_process(COMMAND gzip -9n -c ${TACETIX_GENERATED}/changelog OUTPUT_FILE ${TACETIX_GENERATED}/changelog.gz)
+configure_file(${TACETIX_DATA}/debian/changelog.in ${TACETIX_GENERATED}/changelog.Debian @ONLY)
+execute_process(COMMAND gzip -9n -c ${TACETIX_GENERATED}/changelog.Debian
+                OUTPUT_FILE ${TACETIX_GENERATED}/changelog.Debian.gz)
+execute_process(COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/CHANGELOG.md OUTPUT_FILE ${TACETIX_GENERATED}/changelog.gz)
+set(packageDocs ${TACETIX_GENERATED}/copyright ${TACETIX_GENERATED}/changelog.gz ${TACETIX_GENERATED}/changelog.Debian.gz)
 # Each package carries them in its own name's folder, where Debian looks (DOCDIR would say
 # "Tacetix"); the README and the scale-out recipes go with the command line.
 set(cliDocs ${CMAKE_INSTALL_DATAROOTDIR}/doc/tacetix-cli)
-install(FILES ${TACETIX_GENERATED}/copyright ${TACETIX_GENERATED}/changelog.gz ${PROJECT_SOURCE_DIR}/README.md
-              ${PROJECT_SOURCE_DIR}/docs/scale-out.md
+install(FILES ${packageDocs} ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/scale-out.md
         DESTINATION ${cliDocs} COMPONENT cli)
+# What lintian is told to leave alone, each with its reason in the file.
+set(overrides ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides)
+install(FILES ${TACETIX_DATA}/debian/lintian-overrides DESTINATION ${overrides} RENAME tacetix-cli COMPONENT cli)
 
 if(NOT TARGET tacetix)
   return()
 endif()
-install(FILES ${TACETIX_GENERATED}/copyright ${TACETIX_GENERATED}/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tacetix COMPONENT gui)
+install(FILES ${packageDocs} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tacetix COMPONENT gui)
+install(FILES ${TACETIX_DATA}/debian/lintian-overrides DESTINATION ${overrides} RENAME tacetix COMPONENT gui)
 tacetix_install_program(tacetix gui)
 install(FILES ${TACETIX_DATA}/${TACETIX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         COMPONENT gui)

@@ -1,6 +1,6 @@
 # `cpack -G DEB` (or the target `package`) in a build folder makes two packages from the install
-# components: tacetix-cli_VERSION_ARCH.deb, which needs only the C and C++ run-time libraries,
-# and tacetix_VERSION_ARCH.deb, the window, on top of it. A build without the window makes the
+# components: tacetix-cli_VERSION-1_ARCH.deb, which needs only the C and C++ run-time libraries,
+# and tacetix_VERSION-1_ARCH.deb, the window, on top of it. A build without the window makes the
 # first alone. dpkg-shlibdeps computes the run-time dependencies.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tacetix)
@@ -25,6 +25,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${TACETIX_DEBIAN_REVISION})
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL cli)
@@ -43,6 +44,6 @@ if(TARGET tacetix)
       "batch silence trimmer for WAV files (desktop program)\n${tacetixAbout}\n"
       "This package holds the desktop program, tacetix.")
   string(REPLACE ";" "" CPACK_DEBIAN_GUI_DESCRIPTION "${CPACK_DEBIAN_GUI_DESCRIPTION}")
-  set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "tacetix-cli (= ${PROJECT_VERSION})")
+  set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "tacetix-cli (= ${PROJECT_VERSION}-${TACETIX_DEBIAN_REVISION})")
 endif()
 include(CPack)

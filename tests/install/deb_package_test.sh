@@ -6,6 +6,8 @@
 set -euo pipefail
 build="$1"
 version="$2"
+# The packages are the packaging's first revision of the upstream version.
+debVersion="$version-1"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -15,11 +17,11 @@ done
 
 (cd "$build" && cpack -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log" >&2; fail "cpack"; }
 arch="$(dpkg --print-architecture)"
-cliDeb="$scratch/out/tacetix-cli_${version}_${arch}.deb"
-guiDeb="$scratch/out/tacetix_${version}_${arch}.deb"
+cliDeb="$scratch/out/tacetix-cli_${debVersion}_${arch}.deb"
+guiDeb="$scratch/out/tacetix_${debVersion}_${arch}.deb"
 [ -f "$cliDeb" ] || fail "no package $cliDeb"
 [ -f "$guiDeb" ] || fail "no package $guiDeb"
-for check in "$cliDeb:Package:tacetix-cli" "$guiDeb:Package:tacetix" "$cliDeb:Version:$version" "$cliDeb:Section:sound"; do
+for check in "$cliDeb:Package:tacetix-cli" "$guiDeb:Package:tacetix" "$cliDeb:Version:$debVersion" "$cliDeb:Section:sound"; do
   IFS=: read -r deb field value <<<"$check"
   dpkg-deb -f "$deb" "$field" | grep -qx "$value" || fail "control field $field of $(basename "$deb")"
 done
@@ -31,7 +33,7 @@ for dependency in $(tr ',' '\n' <<<"$cliDepends" | sed 's/ *(.*//; s/^ *//'); do
   [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
 done
 guiDepends="$(dpkg-deb -f "$guiDeb" Depends)"
-for library in libqt6widgets6 "tacetix-cli (= $version)"; do
+for library in libqt6widgets6 "tacetix-cli (= $debVersion)"; do
   [[ "$guiDepends" == *"$library"* ]] || fail "tacetix's Depends lacks $library: $guiDepends"
 done
 
@@ -40,16 +42,20 @@ dpkg -x "$cliDeb" "$root"
 cliFiles=(usr/bin/tacetix-cli usr/bin/tacetix-merge-reports usr/share/man/man1/tacetix-cli.1.gz
   usr/share/man/man1/tacetix-merge-reports.1.gz
   usr/share/bash-completion/completions/tacetix-cli usr/share/doc/tacetix-cli/copyright
-  usr/share/doc/tacetix-cli/changelog.gz usr/share/doc/tacetix-cli/README.md usr/share/doc/tacetix-cli/scale-out.md)
+  usr/share/doc/tacetix-cli/changelog.gz usr/share/doc/tacetix-cli/changelog.Debian.gz
+  usr/share/doc/tacetix-cli/README.md usr/share/doc/tacetix-cli/scale-out.md)
 for file in "${cliFiles[@]}"; do
   [ -f "$root/$file" ] || fail "tacetix-cli lacks /$file"
 done
 [ ! -e "$root/usr/bin/tacetix" ] || fail "tacetix-cli holds the window"
+# The upstream changelog is CHANGELOG.md as it is.
+cmp <(gzip -dc "$root/usr/share/doc/tacetix-cli/changelog.gz") "$(dirname "$0")/../../CHANGELOG.md" ||
+  fail "changelog.gz is not CHANGELOG.md"
 dpkg -x "$guiDeb" "$root"
 guiFiles=(usr/bin/tacetix usr/share/man/man1/tacetix.1.gz
   usr/share/applications/org.tacetix.Tacetix.desktop usr/share/metainfo/org.tacetix.Tacetix.metainfo.xml
   usr/share/icons/hicolor/scalable/apps/org.tacetix.Tacetix.svg usr/share/doc/tacetix/copyright
-  usr/share/doc/tacetix/changelog.gz)
+  usr/share/doc/tacetix/changelog.gz usr/share/doc/tacetix/changelog.Debian.gz)
 for size in 16 22 24 32 48 64 128 256; do
   guiFiles+=("usr/share/icons/hicolor/${size}x${size}/apps/org.tacetix.Tacetix.png")
 done
