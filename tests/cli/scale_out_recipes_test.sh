@@ -30,15 +30,22 @@ def take(path, seconds, rate=48000):
 root = sys.argv[1]
 for name in ('a/1.wav', 'a/2.WAV', 'a/trimmed/1.wav', 'b/3.wav'):
     take(f'{root}/{name}', 0.2)
-for name in ('b/long1.wav', 'b/long2.wav'):
-    take(f'{root}/{name}', 120)
+# Three hours of stereo that cost no disk: a sample of sound at each end and a hole between, so
+# the whole of it is kept and written, which takes long enough to be stopped in the middle.
+data = 2_000_000_000
+with open(f'{root}/b/long.wav', 'wb') as f:
+    f.write(b'RIFF' + struct.pack('<I', 36 + data) + b'WAVEfmt ' +
+            struct.pack('<IHHIIHH', 16, 1, 2, 48000, 192000, 4, 16) + b'data' + struct.pack('<I', data))
+    f.write(struct.pack('<hh', 1000, -1000))
+    f.seek(44 + data - 4)
+    f.write(struct.pack('<hh', 1000, -1000))
 PY
 cd "$work/archive/run"
 
 # Making the shards: the earlier output a/trimmed/1.wav is no source.
 bash -euo pipefail -c "$(block '## Making the shards')"
 tr '\0' '\n' < all.list | grep -q '/trimmed/' && fail "find took an earlier run's output: $(tr '\0' '\n' < all.list)"
-[ "$(tr -cd '\0' < all.list | wc -c)" -eq 5 ] || fail "find listed $(tr '\0' '\n' < all.list)"
+[ "$(tr -cd '\0' < all.list | wc -c)" -eq 4 ] || fail "find listed $(tr '\0' '\n' < all.list)"
 first=$(for s in shard-???; do [ -s "$s" ] && { echo "${s#shard-}"; break; }; done)
 
 # The Slurm script's body for the first shard that holds files.
@@ -47,8 +54,9 @@ SLURM_ARRAY_TASK_ID=$((10#$first)) bash "$(block '## Slurm: an array job' > slur
 [ "$rc" -eq 0 ] || fail "the Slurm task exited $rc"
 tail -n 1 "shard-$first.jsonl" | grep -q '"cancelled":false' || fail "the Slurm task's report is unfinished"
 
-# The container's command as PID 1, on a shard of two long files, stopped once its output is begun.
-printf '%s\0' "$work/archive/b/long1.wav" "$work/archive/b/long2.wav" > shard-900
+# The container's command as PID 1, on a shard of the long file and a short one, stopped once the
+# long one's output is begun.
+printf '%s\0' "$work/archive/b/long.wav" "$work/archive/b/3.wav" > shard-900
 mapfile -d '' entry < <(block '## Kubernetes: a Job with indexed completions' yaml | python3 -c '
 import sys, yaml
 trim = yaml.safe_load(sys.stdin)["spec"]["template"]["spec"]["containers"][0]
@@ -59,7 +67,7 @@ namespace=(--pid --fork)
 JOB_COMPLETION_INDEX=900 unshare "${namespace[@]}" "${entry[@]}" &
 outer=$!
 for _ in $(seq 1 1000); do
-  compgen -G "$work/archive/b/trimmed/.long1.wav.tacetix-*" > /dev/null && break
+  compgen -G "$work/archive/b/trimmed/.long.wav.tacetix-*" > /dev/null && break
   sleep 0.01
 done
 pid1=$(pgrep -P "$outer") || fail "no process in the namespace"
