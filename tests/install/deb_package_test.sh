@@ -2,10 +2,14 @@
 # Builds the Debian packages from a build folder, unpacks them into a scratch root with dpkg -x,
 # runs the installed programs (tacetix-cli --version and one real trim, tacetix --version with
 # no display) and lints the packages.
-# Usage: deb_package_test.sh BUILD_DIR VERSION
+# Usage: deb_package_test.sh BUILD_DIR VERSION [cli|cli+gui] [hardened|plain]
+# (cli: a build without the window, which must make the command line's package alone;
+# hardened: a build without flags of its own, whose programs must carry Debian's hardening)
 set -euo pipefail
 build="$1"
 version="$2"
+packages="${3:-cli+gui}"
+hardening="${4:-plain}"
 # The packages are the packaging's first revision of the upstream version.
 debVersion="$version-1"
 scratch="$(mktemp -d)"
@@ -20,8 +24,12 @@ arch="$(dpkg --print-architecture)"
 cliDeb="$scratch/out/tacetix-cli_${debVersion}_${arch}.deb"
 guiDeb="$scratch/out/tacetix_${debVersion}_${arch}.deb"
 [ -f "$cliDeb" ] || fail "no package $cliDeb"
-[ -f "$guiDeb" ] || fail "no package $guiDeb"
-for check in "$cliDeb:Package:tacetix-cli" "$guiDeb:Package:tacetix" "$cliDeb:Version:$debVersion" "$cliDeb:Section:sound"; do
+if [ "$packages" = cli ]; then
+  [ "$(ls "$scratch/out"/*.deb)" = "$cliDeb" ] || fail "a build without the window made $(ls "$scratch/out"/*.deb)"
+else
+  [ -f "$guiDeb" ] || fail "no package $guiDeb"
+fi
+for check in "$cliDeb:Package:tacetix-cli" "$cliDeb:Version:$debVersion" "$cliDeb:Section:sound"; do
   IFS=: read -r deb field value <<<"$check"
   dpkg-deb -f "$deb" "$field" | grep -qx "$value" || fail "control field $field of $(basename "$deb")"
 done
@@ -31,10 +39,6 @@ dpkg-deb -f "$cliDeb" Homepage | grep -q . && fail "Homepage given while unset"
 cliDepends="$(dpkg-deb -f "$cliDeb" Depends)"
 for dependency in $(tr ',' '\n' <<<"$cliDepends" | sed 's/ *(.*//; s/^ *//'); do
   [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
-done
-guiDepends="$(dpkg-deb -f "$guiDeb" Depends)"
-for library in libqt6widgets6 "tacetix-cli (= $debVersion)"; do
-  [[ "$guiDepends" == *"$library"* ]] || fail "tacetix's Depends lacks $library: $guiDepends"
 done
 
 root="$scratch/root"
@@ -48,31 +52,47 @@ for file in "${cliFiles[@]}"; do
   [ -f "$root/$file" ] || fail "tacetix-cli lacks /$file"
 done
 [ ! -e "$root/usr/bin/tacetix" ] || fail "tacetix-cli holds the window"
+! readelf -S "$root/usr/bin/tacetix-cli" | grep -q '\.comment' || fail "tacetix-cli keeps its .comment section"
+if [ "$hardening" = hardened ]; then
+  readelf -d "$root/usr/bin/tacetix-cli" | grep -q 'FLAGS_1.*NOW.*PIE' || fail "tacetix-cli is not PIE with BIND_NOW"
+  readelf -lW "$root/usr/bin/tacetix-cli" | grep -q GNU_RELRO || fail "tacetix-cli has no RELRO"
+  for symbol in __stack_chk_fail __snprintf_chk; do
+    nm -D "$root/usr/bin/tacetix-cli" | grep -q "$symbol" || fail "tacetix-cli is not hardened: no $symbol"
+  done
+fi
 # The upstream changelog is CHANGELOG.md as it is.
 cmp <(gzip -dc "$root/usr/share/doc/tacetix-cli/changelog.gz") "$(dirname "$0")/../../CHANGELOG.md" ||
   fail "changelog.gz is not CHANGELOG.md"
-dpkg -x "$guiDeb" "$root"
-guiFiles=(usr/bin/tacetix usr/share/man/man1/tacetix.1.gz
-  usr/share/applications/org.tacetix.Tacetix.desktop usr/share/metainfo/org.tacetix.Tacetix.metainfo.xml
-  usr/share/icons/hicolor/scalable/apps/org.tacetix.Tacetix.svg usr/share/doc/tacetix/copyright
-  usr/share/doc/tacetix/changelog.gz usr/share/doc/tacetix/changelog.Debian.gz)
-for size in 16 22 24 32 48 64 128 256; do
-  guiFiles+=("usr/share/icons/hicolor/${size}x${size}/apps/org.tacetix.Tacetix.png")
-done
-for file in "${guiFiles[@]}"; do
-  [ -f "$root/$file" ] || fail "tacetix lacks /$file"
-done
-! ldd "$root/usr/bin/tacetix" | grep -q "not found" || fail "the window's libraries do not resolve"
-for program in tacetix tacetix-cli; do
-  ! readelf -S "$root/usr/bin/$program" | grep -q '\.comment' || fail "$program keeps its .comment section"
-done
+
+guiPart() {
+  dpkg -x "$guiDeb" "$root"
+  guiFiles=(usr/bin/tacetix usr/share/man/man1/tacetix.1.gz
+    usr/share/applications/org.tacetix.Tacetix.desktop usr/share/metainfo/org.tacetix.Tacetix.metainfo.xml
+    usr/share/icons/hicolor/scalable/apps/org.tacetix.Tacetix.svg usr/share/doc/tacetix/copyright
+    usr/share/doc/tacetix/changelog.gz usr/share/doc/tacetix/changelog.Debian.gz)
+  for size in 16 22 24 32 48 64 128 256; do
+    guiFiles+=("usr/share/icons/hicolor/${size}x${size}/apps/org.tacetix.Tacetix.png")
+  done
+  for file in "${guiFiles[@]}"; do
+    [ -f "$root/$file" ] || fail "tacetix lacks /$file"
+  done
+  ! ldd "$root/usr/bin/tacetix" | grep -q "not found" || fail "the window's libraries do not resolve"
+  ! readelf -S "$root/usr/bin/tacetix" | grep -q '\.comment' || fail "tacetix keeps its .comment section"
+  local depends
+  depends="$(dpkg-deb -f "$guiDeb" Depends)"
+  for library in libqt6widgets6 "tacetix-cli (= $debVersion)"; do
+    [[ "$depends" == *"$library"* ]] || fail "tacetix's Depends lacks $library: $depends"
+  done
+  # The window answers --version before it looks for a display.
+  local window
+  window="$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$root/usr/bin/tacetix" --version 2>&1)" ||
+    fail "tacetix --version without a display: $window"
+  [ "$window" = "$(printf 'tacetix %s\nLicence: MIT' "$version")" ] || fail "tacetix --version: $window"
+}
+[ "$packages" = cli ] || guiPart
 
 cli="$root/usr/bin/tacetix-cli"
 [ "$("$cli" --version)" = "$(printf 'tacetix-cli %s\nLicence: MIT' "$version")" ] || fail "--version: $("$cli" --version)"
-# The window answers --version before it looks for a display.
-window="$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$root/usr/bin/tacetix" --version 2>&1)" ||
-  fail "tacetix --version without a display: $window"
-[ "$window" = "$(printf 'tacetix %s\nLicence: MIT' "$version")" ] || fail "tacetix --version: $window"
 
 # 0.1 s of digital silence, 0.25 s of a tone with no zero sample, 0.1 s of silence again.
 python3 - "$scratch/take.wav" <<'PY'
@@ -92,7 +112,7 @@ PY
 
 # Every tag lintian still finds (with --pedantic, informational ones too) is listed in the
 # test's output; errors and warnings fail it.
-for deb in "$cliDeb" "$guiDeb"; do
+for deb in "$scratch/out"/*.deb; do
   lintianStatus=0
   lintian --pedantic -I --fail-on error,warning "$deb" >"$scratch/lintian.out" 2>"$scratch/lintian.err" ||
     lintianStatus=$?
@@ -101,4 +121,4 @@ for deb in "$cliDeb" "$guiDeb"; do
   grep -v "running with root privileges" "$scratch/lintian.err" >&2 || true
   [ "$lintianStatus" -eq 0 ] || fail "lintian found errors or warnings in $(basename "$deb")"
 done
-echo "packages ok: $(basename "$cliDeb") $(basename "$guiDeb")"
+echo "packages ok: $(cd "$scratch/out" && echo *.deb)"
