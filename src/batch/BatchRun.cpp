@@ -2,9 +2,11 @@
 #include "batch/BatchRun.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -323,6 +325,7 @@ RunResult Run::Execute() {
   IndexSources();
   if (S.LogEnabled) Res.LogRefusal = LogConflict();
   if (!Res.LogRefusal.empty() || !OpenLog()) {
+    if (Res.LogRefusal.empty()) Res.LogOpenReason = std::strerror(errno);
     Res.Summary = LogOpenFailed;
     Fe.SetStatus(LogOpenFailed);
     return Res;

@@ -37,6 +37,8 @@ class RunFrontEnd {
   // Status text and progress percent (0..100), painted at the next pump.
   virtual void SetStatusProgress(const std::string& text, int32_t percent) = 0;
   virtual void SetProgress(int32_t percent) = 0;
+  // The current file's own progress (0..100) as its write moves; the run's thread only.
+  virtual void SetFileProgress(int32_t percent) { (void)percent; }
   // Lets the front end handle its events once; true when a cancel has been requested.
   virtual bool Pump() = 0;
   // The output path worked out for a row (also when the row is then refused).
@@ -66,6 +68,7 @@ struct RunResult {
   bool Cancelled = false;
   bool LogWriteError = false;  // a write to the log failed after it was opened
   std::string LogRefusal;      // why the log was refused before it was opened ("" if it was not)
+  std::string LogOpenReason;   // the system's reason when the log could not be created
   std::string Summary;         // the final status text
 };
 

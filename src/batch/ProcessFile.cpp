@@ -191,6 +191,12 @@ int32_t WriteProgress(const Work& w, int64_t pos) {
   return static_cast<int32_t>(std::clamp<long double>(pct, 0, 100));
 }
 
+int32_t FilePercent(const Work& w, int64_t pos) {
+  const long double kept = static_cast<long double>(w.O.KeepLast) - w.O.KeepFirst + 1;
+  const long double pct = std::nearbyint((static_cast<long double>(pos) - w.O.KeepFirst + 1) / kept * 100.0L);
+  return static_cast<int32_t>(std::clamp<long double>(pct, 0, 100));
+}
+
 // The gain the write applies in extended precision; a gain too large for a double stays extended.
 long double WriteGain(const Work& w) {
   const long double gain = w.O.Gain;
@@ -264,6 +270,7 @@ int WriteKept(Work& w, const std::string& outputPath) {
     int32_t written = 0;
     if (int wr = f.WriteSampleBytes(w.Block, n, written)) return FailOutput(w, wr, outputPath);
     w.C.Progress.Progress(WriteProgress(w, progressPos));
+    w.C.Progress.OwnProgress(FilePercent(w, progressPos));
   }
   // An output whose header or close failed may not be on disk as described: not done. A done
   // one waits under its temporary name for its move in the row's turn.

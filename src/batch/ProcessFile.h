@@ -24,6 +24,8 @@ class FileProgress {
   virtual bool Cancelled() = 0;
   // The run's progress (0..100) as the write of this file moves it.
   virtual void Progress(int32_t percent) = 0;
+  // How far the write is through this file itself (0..100), for a line that names the file.
+  virtual void OwnProgress(int32_t percent) { (void)percent; }
 };
 
 // NameTaken: the output's name was taken between the run's check and the output's move;

@@ -39,6 +39,7 @@ class FrontEndProgress final : public FileProgress {
   explicit FrontEndProgress(RunFrontEnd& frontEnd) : Fe(frontEnd) {}
   bool Cancelled() override { return Fe.Pump(); }
   void Progress(int32_t percent) override { Fe.SetProgress(percent); }
+  void OwnProgress(int32_t percent) override { Fe.SetFileProgress(percent); }
 
  private:
   RunFrontEnd& Fe;

@@ -1,5 +1,6 @@
 #include "cli/CliFrontEnd.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
@@ -50,6 +51,7 @@ void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
 void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   const std::string& file = Files[static_cast<size_t>(row)];
   ClearProgressLine();
+  ++EndedCount;
   if (result.Status == RowStatus::Done) {
     ++DoneCount;
     if (!S.Quiet) WriteDoneLine(file, result);
@@ -63,20 +65,62 @@ void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   if (Report && Report->WriteFailed()) OutputLost = true;
 }
 
+// A run that could not start is a failure a script must see: the caller says so on the error
+// stream, with the reason, and nothing goes to the lines of files done. The summary names the
+// files a stopped run never started and, when an error stopped it, how to go on past errors;
+// that goes before a remark in brackets ("(error writing to Logfile)").
 void CliFrontEnd::SetStatus(const std::string& text) {
+  if (!Started) return;
   ClearProgressLine();
-  if (!S.Quiet) S.Lines << text << '\n' << std::flush;
+  std::string line = text;
+  const int32_t notStarted = static_cast<int32_t>(Files.size()) - EndedCount;
+  if (notStarted > 0) {
+    const bool cancelled = OutputLost || (Cancel && *Cancel != 0);
+    line.insert(std::min(line.find(" ("), line.size()), ", " + std::to_string(notStarted) + " not started" +
+                                                            (S.StopOnError && !cancelled ? " (-k goes on)" : ""));
+  }
+  if (!S.Quiet) S.Lines << line << '\n' << std::flush;
   NoteOutputState();
 }
 
 // The per-row "Processing ..." text is the status bar's business; the terminal shows the write progress.
 void CliFrontEnd::SetStatusProgress(const std::string&, int32_t) {}
 
-void CliFrontEnd::SetProgress(int32_t percent) {
+// The run's share is what the window's bar shows; the terminal counts files instead.
+void CliFrontEnd::SetProgress(int32_t) {}
+
+void CliFrontEnd::SetFileProgress(int32_t percent) {
   if (!S.ProgressLine || percent == LastPercent || CurrentRow < 0) return;
   LastPercent = percent;
-  S.Errors << "\r\033[K" << percent << "% " << Files[static_cast<size_t>(CurrentRow)] << std::flush;
+  S.Errors << "\r\033[K"
+           << ProgressText(CurrentRow, Files.size(), percent, Files[static_cast<size_t>(CurrentRow)], S.Columns)
+           << std::flush;
   LineOpen = true;
+}
+
+namespace {
+// Columns a UTF-8 text takes, one a character (continuation bytes take none).
+size_t Width(const std::string& text, size_t from = 0) {
+  size_t width = 0;
+  for (size_t i = from; i < text.size(); ++i) width += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+  return width;
+}
+}  // namespace
+
+std::string ProgressText(int32_t row, size_t rows, int32_t percent, const std::string& file, int columns) {
+  char head[64];
+  std::snprintf(head, sizeof head, "%d/%zu %3d%% ", row + 1, rows, static_cast<int>(percent));
+  const size_t room = columns > 1 ? static_cast<size_t>(columns - 1) : 0;
+  std::string text = head;
+  if (Width(text) >= room) return text.substr(0, room);
+  const size_t nameRoom = room - Width(text);
+  if (Width(file) <= nameRoom) return text + file;
+  if (nameRoom < 4) return text;
+  // The end of the name tells the files apart: "...take 12.wav".
+  size_t start = 0;
+  while (start < file.size() && Width(file, start) > nameRoom - 3) ++start;
+  while (start < file.size() && (static_cast<unsigned char>(file[start]) & 0xC0) == 0x80) ++start;
+  return text + "..." + file.substr(start);
 }
 
 bool CliFrontEnd::Pump() { return OutputLost || (Cancel && *Cancel != 0); }

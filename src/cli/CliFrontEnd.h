@@ -17,6 +17,8 @@ struct CliStreams {
   bool Quiet = false;    // errors only
   bool Verbose = false;  // the figures of every file done
   bool ProgressLine = false;
+  int Columns = 80;          // the terminal's width: the progress line stays shorter, so it never wraps
+  bool StopOnError = false;  // the run ends at the first file with an error
 };
 
 class CliFrontEnd : public RunFrontEnd {
@@ -30,7 +32,9 @@ class CliFrontEnd : public RunFrontEnd {
   void SetStatus(const std::string& text) override;
   void SetStatusProgress(const std::string& text, int32_t percent) override;
   void SetProgress(int32_t percent) override;
+  void SetFileProgress(int32_t percent) override;
   bool Pump() override;
+  void BeginBusy() override { Started = true; }
   // Every listed file ended done.
   bool AllDone() const { return DoneCount == static_cast<int32_t>(Files.size()); }
 
@@ -47,9 +51,15 @@ class CliFrontEnd : public RunFrontEnd {
   int32_t CurrentRow = -1;
   int32_t LastPercent = -1;
   bool LineOpen = false;
+  bool Started = false;  // the log was opened and the files' turn has come
   int32_t DoneCount = 0;
+  int32_t EndedCount = 0;   // files that got their final word; the rest were never started
   bool OutputLost = false;  // a write to the status lines failed: the run is cancelled
 };
+
+// "37/200  45% FILE": the row among the rows, the file's own progress and as much of its name's
+// end as fits in columns - 1 (the last column would wrap on some terminals).
+std::string ProgressText(int32_t row, size_t rows, int32_t percent, const std::string& file, int columns);
 
 // "frames 100..4099 of 8000 kept, 16 -> 24 bits, peak -6.02 dBfs, gain +5.02 dB, 0.012 s"
 std::string FiguresText(const RowResult& result, bool normalize);

@@ -40,6 +40,7 @@ struct Parser {
   bool ParseMs(const char* option, const std::string& value, int32_t max, std::initializer_list<int32_t*> into);
   bool ParseFolder(bool otherFolder, const std::string& value);
   bool TakeFileName(const std::string& name);
+  bool DashFormsTaken();
   bool Finish();
 };
 
@@ -249,6 +250,19 @@ const OptionSpec* FindByCode(int code) {
   return nullptr;
 }
 
+// "-" is standard input or output where a stream can stand for the file (--files-from, --report).
+// Elsewhere it would quietly make a file or a folder named "-": refused, with the way to say it.
+bool Parser::DashFormsTaken() {
+  if (Config.Request.LogName == "-")
+    return Fail("--log: '-' is no log file (give ./- for a file of that name; --report - writes to standard output)");
+  if (!Choices.FolderSubfolder && Choices.OtherFolderText == "-")
+    return Fail("--output-dir: '-' is no folder (give ./- for a folder of that name)");
+  for (const auto& input : Config.Inputs)
+    if (!input.IsList && input.Name == "-")
+      return Fail("'-' is no wave file (--files-from - reads the names from standard input; ./- names a file)");
+  return true;
+}
+
 bool Parser::Finish() {
   RunChoices& c = Choices;
   const LogSettings& log = Config.Request.Log;
@@ -264,6 +278,7 @@ bool Parser::Finish() {
   if (c.FolderSubfolder && (c.SubfolderText == "." || c.SubfolderText == ".."))
     return Fail("--subfolder: '" + c.SubfolderText + "' is not a subfolder");
   if (Config.Inputs.empty()) return Fail("no files given (see --help)");
+  if (!DashFormsTaken()) return false;
   std::string why;
   if (!c.FolderSubfolder && !AbsoluteName(c.OtherFolderText, c.OtherFolderText, why))
     return Fail("--output-dir: " + why);

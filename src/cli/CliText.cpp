@@ -32,9 +32,9 @@ Processing:
       --fade-in MS         fade the first MS milliseconds (0-10000) of the
                            output in, only when the beginning was cut;
                            --fade-out the last ones out; --fade both. While
-                           the end follows the beginning it keeps and fades as
-                           the beginning does: give --end to use --keep-end or
-                           --fade-out.
+                           the end follows the beginning it keeps and fades
+                           as the beginning does: give --end to use
+                           --keep-end or --fade-out.
       --ignore-clicks MS   sound shorter than MS milliseconds (0-1000) at
                            either end counts as silence.
       --normalize LEVEL    normalise the peak of what is kept to LEVEL dBfs.
@@ -46,7 +46,7 @@ Output files:
       --suffix TEXT        put TEXT after the output file names (before .wav).
       --subfolder NAME     write into NAME inside each source folder
                            (empty name = the source folder).
-  -o, --output-dir DIR     write into DIR.
+  -o, --output-dir DIR     write into DIR ('-' is refused: ./- for that name).
       --create-unchanged   write files even if nothing changed.
       --overwrite          replace existing output files.
   -n, --simulate           do everything but create folders and wave files.
@@ -61,7 +61,8 @@ Input files:
   -0, --null               names in the lists end with a NUL, not a newline
                            (as find -print0 writes them).
   -r, --recursive          take every *.wav file below a folder given, in
-                           name order; links to folders are not followed.
+                           name order; links to folders are not followed,
+                           nor the run's --subfolder and --output-dir.
                            A file named twice is processed once.
 
 Run and messages:
@@ -73,7 +74,7 @@ Run and messages:
   -v, --verbose            print the figures of every file done.
 
 Log and report:
-      --log FILE           write the run log to FILE.
+      --log FILE           write the run log to FILE ('-' is refused).
       --log-short          only the column line and the records.
       --log-names-only     infile and outfile without folders.
       --log-decimal-comma  a comma as decimal separator of the level columns.
@@ -88,25 +89,29 @@ Log and report:
       --                   ends the options: every later argument is a file.
 
 Long options may be abbreviated while they stay unambiguous; --opt=VALUE works
-as well as --opt VALUE. Levels snap to 0.1 dB steps. Files done are listed on
-standard output ("done:", or "unchanged:" and "silent:" when no output was
-needed); every other file gets a line on standard error:
+as well as --opt VALUE. Levels round to whole 0.1 dB steps. Files done are
+listed on standard output ("done:", or "unchanged:" and "silent:" when no
+output was needed); every other file gets a line on standard error:
   tacetix-cli: FILE: STATUS (reason)
 
 Examples:
   tacetix-cli --begin -60 --normalize -1 -o trimmed *.wav
       Cut what is quieter than -60 dBfs at both ends, normalise the peak to
       -1 dBfs and write the results into the folder trimmed.
-  find /archive -iname '*.wav' -print0 |
+  find /archive -path '*/trimmed' -prune -o -iname '*.wav' -print0 |
     tacetix-cli -0 --files-from - -k --subfolder trimmed --report run.jsonl
       Trim a whole tree, going on after errors, with a report for scripts.
 
 Exit status:
-  0  every file ended "done"
-  1  a file did not, the run was cancelled (Ctrl+C, SIGTERM, SIGHUP), a folder
-     was given without --recursive, or the log or the report failed
-  2  usage error, a list of files could not be read, or the log or the report
-     is named like a source, an output or a wave file: nothing was processed
+  0    every file ended "done"
+  1    a file did not, a folder was given without --recursive, or the log or
+       the report failed
+  2    usage error, a list of files could not be read, or the log or the
+       report is named like a source, an output or a wave file: nothing was
+       processed
+  130  stopped by Ctrl+C (SIGINT); 143 by SIGTERM, 129 by SIGHUP. The file in
+       progress ends "cancelled", its output a readable WAV, and the log and
+       the report are closed first.
 )TXT";
 }
 

@@ -89,6 +89,17 @@ void InputList::AddFile(const std::string& path) {
   Notes.push_back(path + (first == path ? ": named more than once" : ": same file as " + first) + ", processed once");
 }
 
+void InputList::SkipOutputs(const std::string& subfolderName, const std::string& outputFolder) {
+  SubfolderName = subfolderName;
+  OutputFolder = outputFolder;
+}
+
+bool InputList::IsOutputFolder(const fs::path& folder) {
+  std::error_code ec;
+  if (!SubfolderName.empty() && folder.filename() == SubfolderName) return true;
+  return !OutputFolder.empty() && fs::equivalent(folder, OutputFolder, ec);
+}
+
 // Depth first in name order, so a folder's files come out as a sorted listing shows them.
 // Links to folders are not followed: a link back up would never end.
 void InputList::Walk(const std::string& folder) {
@@ -103,7 +114,8 @@ void InputList::Walk(const std::string& folder) {
             [](const fs::path& a, const fs::path& b) { return a.filename().native() < b.filename().native(); });
   for (const fs::path& entry : entries) {
     const fs::file_status own = fs::symlink_status(entry, ec);
-    if (fs::is_directory(own)) Walk(entry.string());
+    if (fs::is_directory(own) && IsOutputFolder(entry)) Notes.push_back(entry.string() + ": output folder, not read");
+    else if (fs::is_directory(own)) Walk(entry.string());
     else if (HasWaveExtension(entry.filename().string()) && !fs::is_directory(fs::status(entry, ec)))
       AddFile(entry.string());
   }

@@ -1,6 +1,7 @@
 // The run's file list from what the command line names: files, folders and lists of files.
 #pragma once
 
+#include <filesystem>
 #include <istream>
 #include <string>
 #include <unordered_map>
@@ -18,6 +19,10 @@ class InputList {
   // Reads the lists and walks the folders, in the order given. false when a list could not
   // be read: then nothing should be processed.
   bool Expand(const std::vector<InputSource>& inputs);
+  // Folders a walk leaves out: the run's own outputs of an earlier run would come back as
+  // inputs. subfolderName: the name of the output subfolder in every folder ("" none);
+  // outputFolder: the one output folder ("" none).
+  void SkipOutputs(const std::string& subfolderName, const std::string& outputFolder);
 
   std::vector<std::string> Files;     // full paths, each file once, in the order named
   std::vector<std::string> Problems;  // "NAME: what is wrong", for the error stream
@@ -28,10 +33,13 @@ class InputList {
   void Add(const std::string& name);
   void AddFile(const std::string& path);
   void Walk(const std::string& folder);
+  bool IsOutputFolder(const std::filesystem::path& folder);
 
   bool Recursive;
   bool NulSeparated;
   std::istream& StandardInput;
+  std::string SubfolderName;
+  std::string OutputFolder;
   // A file as the system knows it (device and inode), or its path when it has none.
   std::unordered_map<std::string, size_t> Seen;
 };

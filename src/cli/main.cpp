@@ -1,7 +1,9 @@
 // tacetix-cli: the batch run of the window, from the command line.
+#include <sys/ioctl.h>
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -14,7 +16,8 @@
 
 namespace {
 volatile std::sig_atomic_t CancelRequested = 0;
-extern "C" void OnInterrupt(int) { CancelRequested = 1; }
+// The signal itself, for the exit status a shell expects of a program it stopped (128 + signal).
+extern "C" void OnInterrupt(int signal) { CancelRequested = signal; }
 
 void CatchStopSignals() {
   struct sigaction action {};
@@ -28,6 +31,20 @@ void CatchStopSignals() {
   // A reader that goes away (| head) must not kill the run between two files: the failed
   // write that follows cancels it instead, and the log is still closed properly.
   std::signal(SIGPIPE, SIG_IGN);
+}
+
+// A progress line needs a terminal that can go back to the line's start: stderr a terminal,
+// and one that is not "dumb" (an editor's shell buffer, a CI log).
+bool DrawProgress() {
+  const char* term = std::getenv("TERM");
+  return ::isatty(STDERR_FILENO) == 1 && !(term && std::string(term) == "dumb");
+}
+
+int TerminalColumns() {
+  winsize size{};
+  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  const char* columns = std::getenv("COLUMNS");
+  return columns && std::atoi(columns) > 0 ? std::atoi(columns) : 80;
 }
 
 void Complain(const std::string& text) { std::cerr << "tacetix-cli: " << text << '\n' << std::flush; }
@@ -60,8 +77,13 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   }
   report.SetKeepMetadata(request.Settings.KeepMetadata);
   // With the report on standard output, the lines for people move to the error stream.
-  const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout, std::cerr, config.Quiet, config.Verbose,
-                           ::isatty(STDERR_FILENO) == 1};
+  const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout,
+                           std::cerr,
+                           config.Quiet,
+                           config.Verbose,
+                           DrawProgress(),
+                           TerminalColumns(),
+                           request.Settings.StopOnError};
   CliFrontEnd frontEnd(streams, request.Files, request.Settings.Normalize, report.IsOpen() ? &report : nullptr,
                        &CancelRequested);
   const RunResult result = RunBatch(request, frontEnd);
@@ -69,7 +91,7 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   // A refused log name is a usage error: nothing was touched.
   const bool logRefused = !result.LogRefusal.empty();
   if (logRefused) Complain(result.LogRefusal);
-  else if (!result.Started) Complain(result.Summary + " (" + request.LogName + ")");
+  else if (!result.Started) Complain(result.Summary + " (" + request.LogName + ": " + result.LogOpenReason + ")");
   if (result.LogWriteError) Complain(request.LogName + ": error writing to Logfile");
   if (report.IsOpen() && !report.Finish(result, request.Files.size(), request.Settings.Simulation)) {
     Complain(config.ReportName + ": error writing the report");
@@ -98,6 +120,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   InputList inputs(config.Recursive, config.NulSeparated, std::cin);
+  const ProcessSettings& settings = config.Request.Settings;
+  const bool oneFolder = settings.FolderMode == 2;
+  inputs.SkipOutputs(oneFolder ? "" : settings.FolderText, oneFolder ? settings.FolderText : "");
   const bool listsRead = inputs.Expand(config.Inputs);
   for (const std::string& problem : inputs.Problems) Complain(problem);
   if (!config.Quiet)
@@ -105,5 +130,8 @@ int main(int argc, char** argv) {
   if (!listsRead) return 2;
   config.Request.Files = std::move(inputs.Files);
   CatchStopSignals();
-  return Run(config, !inputs.Problems.empty());
+  const int status = Run(config, !inputs.Problems.empty());
+  // Cleaned up (partial outputs finished, log and report closed), the run ends as the signal
+  // would have ended it: a shell loop stops on Ctrl+C, a job engine tells a cancel from a failure.
+  return CancelRequested != 0 ? 128 + CancelRequested : status;
 }

@@ -2,13 +2,16 @@
 // Files named on the command line (tacetix a.wav b.wav) are added as if dropped on the window.
 #include <QApplication>
 #include <QIcon>
+#include <iostream>
 
 #include "main/StartupFiles.h"
+#include "main/WindowlessAnswers.h"
 #include "main/unit_About.h"
 #include "main/unit_LogOptions.h"
 #include "main/unit_main.h"
 
 int main(int argc, char* argv[]) {
+  if (tacetix::AnswerWithoutWindow(std::vector<std::string>(argv + 1, argv + argc), std::cout)) return 0;
   QApplication application(argc, argv);
   // Lets the desktop match the window to its entry and icon (org.tacetix.Tacetix.desktop).
   QApplication::setDesktopFileName(QStringLiteral("org.tacetix.Tacetix"));

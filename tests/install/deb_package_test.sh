@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a build folder, unpacks it into a scratch root with dpkg -x,
-# runs the installed tacetix-cli (--version and one real trim) and lints the package.
-# Usage: deb_package_test.sh BUILD_DIR VERSION
+# Builds the Debian packages from a build folder, unpacks them into a scratch root with dpkg -x,
+# runs the installed programs (tacetix-cli --version and one real trim, tacetix --version with
+# no display) and lints the packages.
+# Usage: deb_package_test.sh BUILD_DIR VERSION [cli|cli+gui] [hardened|plain]
+# (cli: a build without the window, which must make the command line's package alone;
+# hardened: a build without flags of its own, whose programs must carry Debian's hardening)
 set -euo pipefail
 build="$1"
 version="$2"
+packages="${3:-cli+gui}"
+hardening="${4:-plain}"
+# The packages are the packaging's first revision of the upstream version.
+debVersion="$version-1"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -13,30 +20,76 @@ for tool in cpack dpkg-shlibdeps lintian python3; do
 done
 
 (cd "$build" && cpack -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log" >&2; fail "cpack"; }
-deb="$scratch/out/tacetix_${version}_$(dpkg --print-architecture).deb"
-[ -f "$deb" ] || fail "no package $deb"
-for field in "Package: tacetix" "Version: $version" "Section: sound"; do
-  dpkg-deb -f "$deb" "${field%%:*}" | grep -qx "${field#*: }" || fail "control field $field"
+arch="$(dpkg --print-architecture)"
+cliDeb="$scratch/out/tacetix-cli_${debVersion}_${arch}.deb"
+guiDeb="$scratch/out/tacetix_${debVersion}_${arch}.deb"
+[ -f "$cliDeb" ] || fail "no package $cliDeb"
+if [ "$packages" = cli ]; then
+  [ "$(ls "$scratch/out"/*.deb)" = "$cliDeb" ] || fail "a build without the window made $(ls "$scratch/out"/*.deb)"
+else
+  [ -f "$guiDeb" ] || fail "no package $guiDeb"
+fi
+for check in "$cliDeb:Package:tacetix-cli" "$cliDeb:Version:$debVersion" "$cliDeb:Section:sound"; do
+  IFS=: read -r deb field value <<<"$check"
+  dpkg-deb -f "$deb" "$field" | grep -qx "$value" || fail "control field $field of $(basename "$deb")"
 done
-depends="$(dpkg-deb -f "$deb" Depends)"
-for library in libc6 libstdc++6 libqt6widgets6; do
-  [[ "$depends" == *"$library "* || "$depends" == *"$library," ]] || fail "Depends lacks $library: $depends"
+dpkg-deb -f "$cliDeb" Homepage | grep -q . && fail "Homepage given while unset"
+# The command line must not pull in the window's libraries: libc and libstdc++ (and the
+# compiler's run-time support they come with) only.
+cliDepends="$(dpkg-deb -f "$cliDeb" Depends)"
+for dependency in $(tr ',' '\n' <<<"$cliDepends" | sed 's/ *(.*//; s/^ *//'); do
+  [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
 done
 
 root="$scratch/root"
-dpkg -x "$deb" "$root"
-expected=(usr/bin/tacetix usr/bin/tacetix-cli usr/share/man/man1/tacetix.1.gz usr/share/man/man1/tacetix-cli.1.gz
-  usr/share/bash-completion/completions/tacetix-cli
-  usr/share/applications/org.tacetix.Tacetix.desktop usr/share/metainfo/org.tacetix.Tacetix.metainfo.xml
-  usr/share/icons/hicolor/scalable/apps/org.tacetix.Tacetix.svg usr/share/doc/tacetix/copyright
-  usr/share/doc/tacetix/changelog.gz)
-for size in 16 22 24 32 48 64 128 256; do
-  expected+=("usr/share/icons/hicolor/${size}x${size}/apps/org.tacetix.Tacetix.png")
+dpkg -x "$cliDeb" "$root"
+cliFiles=(usr/bin/tacetix-cli usr/bin/tacetix-merge-reports usr/share/man/man1/tacetix-cli.1.gz
+  usr/share/man/man1/tacetix-merge-reports.1.gz
+  usr/share/bash-completion/completions/tacetix-cli usr/share/doc/tacetix-cli/copyright
+  usr/share/doc/tacetix-cli/changelog.gz usr/share/doc/tacetix-cli/changelog.Debian.gz
+  usr/share/doc/tacetix-cli/README.md usr/share/doc/tacetix-cli/scale-out.md)
+for file in "${cliFiles[@]}"; do
+  [ -f "$root/$file" ] || fail "tacetix-cli lacks /$file"
 done
-for file in "${expected[@]}"; do
-  [ -f "$root/$file" ] || fail "package lacks /$file"
-done
-! ldd "$root/usr/bin/tacetix" | grep -q "not found" || fail "the window's libraries do not resolve"
+[ ! -e "$root/usr/bin/tacetix" ] || fail "tacetix-cli holds the window"
+! readelf -S "$root/usr/bin/tacetix-cli" | grep -q '\.comment' || fail "tacetix-cli keeps its .comment section"
+if [ "$hardening" = hardened ]; then
+  readelf -d "$root/usr/bin/tacetix-cli" | grep -q 'FLAGS_1.*NOW.*PIE' || fail "tacetix-cli is not PIE with BIND_NOW"
+  readelf -lW "$root/usr/bin/tacetix-cli" | grep -q GNU_RELRO || fail "tacetix-cli has no RELRO"
+  for symbol in __stack_chk_fail __snprintf_chk; do
+    nm -D "$root/usr/bin/tacetix-cli" | grep -q "$symbol" || fail "tacetix-cli is not hardened: no $symbol"
+  done
+fi
+# The upstream changelog is CHANGELOG.md as it is.
+cmp <(gzip -dc "$root/usr/share/doc/tacetix-cli/changelog.gz") "$(dirname "$0")/../../CHANGELOG.md" ||
+  fail "changelog.gz is not CHANGELOG.md"
+
+guiPart() {
+  dpkg -x "$guiDeb" "$root"
+  guiFiles=(usr/bin/tacetix usr/share/man/man1/tacetix.1.gz
+    usr/share/applications/org.tacetix.Tacetix.desktop usr/share/metainfo/org.tacetix.Tacetix.metainfo.xml
+    usr/share/icons/hicolor/scalable/apps/org.tacetix.Tacetix.svg usr/share/doc/tacetix/copyright
+    usr/share/doc/tacetix/changelog.gz usr/share/doc/tacetix/changelog.Debian.gz)
+  for size in 16 22 24 32 48 64 128 256; do
+    guiFiles+=("usr/share/icons/hicolor/${size}x${size}/apps/org.tacetix.Tacetix.png")
+  done
+  for file in "${guiFiles[@]}"; do
+    [ -f "$root/$file" ] || fail "tacetix lacks /$file"
+  done
+  ! ldd "$root/usr/bin/tacetix" | grep -q "not found" || fail "the window's libraries do not resolve"
+  ! readelf -S "$root/usr/bin/tacetix" | grep -q '\.comment' || fail "tacetix keeps its .comment section"
+  local depends
+  depends="$(dpkg-deb -f "$guiDeb" Depends)"
+  for library in libqt6widgets6 "tacetix-cli (= $debVersion)"; do
+    [[ "$depends" == *"$library"* ]] || fail "tacetix's Depends lacks $library: $depends"
+  done
+  # The window answers --version before it looks for a display.
+  local window
+  window="$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$root/usr/bin/tacetix" --version 2>&1)" ||
+    fail "tacetix --version without a display: $window"
+  [ "$window" = "$(printf 'tacetix %s\nLicence: MIT' "$version")" ] || fail "tacetix --version: $window"
+}
+[ "$packages" = cli ] || guiPart
 
 cli="$root/usr/bin/tacetix-cli"
 [ "$("$cli" --version)" = "$(printf 'tacetix-cli %s\nLicence: MIT' "$version")" ] || fail "--version: $("$cli" --version)"
@@ -57,11 +110,15 @@ with wave.open(sys.argv[1]) as cut:
     sys.exit(0 if cut.getnframes() == 2000 and cut.getframerate() == 8000 else 1)
 PY
 
-# Warnings are listed in the test's output; errors fail it.
-lintianStatus=0
-lintian --fail-on error "$deb" >"$scratch/lintian.out" 2>"$scratch/lintian.err" || lintianStatus=$?
-echo "lintian (status $lintianStatus):"
-cat "$scratch/lintian.out"
-grep -v "running with root privileges" "$scratch/lintian.err" >&2 || true
-[ "$lintianStatus" -eq 0 ] || fail "lintian found errors"
-echo "package ok: $(basename "$deb")"
+# Every tag lintian still finds (with --pedantic, informational ones too) is listed in the
+# test's output; errors and warnings fail it.
+for deb in "$scratch/out"/*.deb; do
+  lintianStatus=0
+  lintian --pedantic -I --fail-on error,warning "$deb" >"$scratch/lintian.out" 2>"$scratch/lintian.err" ||
+    lintianStatus=$?
+  echo "lintian $(basename "$deb") (status $lintianStatus):"
+  cat "$scratch/lintian.out"
+  grep -v "running with root privileges" "$scratch/lintian.err" >&2 || true
+  [ "$lintianStatus" -eq 0 ] || fail "lintian found errors or warnings in $(basename "$deb")"
+done
+echo "packages ok: $(cd "$scratch/out" && echo *.deb)"
