@@ -92,6 +92,19 @@ install(FILES ${TACETIX_DATA}/debian/lintian-overrides DESTINATION ${overrides} 
 tacetix_install_program(tacetix gui)
 install(FILES ${TACETIX_DATA}/${TACETIX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         COMPONENT gui)
+# The homepage and the screenshot published under it only when a distributor names one: no
+# address that leads nowhere.
+set(TACETIX_METAINFO_HOMEPAGE "")
+if(TACETIX_HOMEPAGE)
+  string(CONCAT TACETIX_METAINFO_HOMEPAGE
+    "  <url type=\"homepage\">${TACETIX_HOMEPAGE}</url>\n"
+    "  <screenshots>\n"
+    "    <screenshot type=\"default\">\n"
+    "      <caption>The file list on the Input page</caption>\n"
+    "      <image>${TACETIX_HOMEPAGE}/docs/page-input.png</image>\n"
+    "    </screenshot>\n"
+    "  </screenshots>\n")
+endif()
 configure_file(${TACETIX_DATA}/${TACETIX_APP_ID}.metainfo.xml.in ${TACETIX_GENERATED}/${TACETIX_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${TACETIX_GENERATED}/${TACETIX_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
         COMPONENT gui)
