@@ -41,15 +41,12 @@ struct Work {
   FailureKind Kind = FailureKind::None;  // set where the file's own kind would not say enough
 };
 
-// A failed operation stops the file; its code tells no more than that, its reason and kind do.
-int Fail(const Work&, int) { return Failed; }
-
 // A failure of the output side: the reason names the output, not the source.
-int FailOutput(Work& w, int code, const std::string& outputPath) {
+int FailOutput(Work& w, const std::string& outputPath) {
   const std::string& why = w.C.File.Writer.FailReason();
   w.Reason = outputPath + ": " + (why.empty() ? "cannot be written" : why);
   w.Kind = FailureKind::CannotWrite;
-  return Fail(w, code);
+  return Failed;
 }
 
 bool Pump(Work& w) { return w.C.Progress.Cancelled(); }
@@ -66,7 +63,7 @@ int NextBlock(Work& w, int64_t blockStart, int32_t& n) {
   n = 0;
   const int r = w.C.File.Reader.ReadSampleBytes(w.Block, BlockValues, n);
   if (r == EndOfData) return EndOfPass;
-  if (r != Ok) return Fail(w, r);
+  if (r != Ok) return Failed;
   n = WholeFrames(w, blockStart, n);
   return n == 0 ? EndOfPass : Continue;
 }
@@ -96,7 +93,7 @@ int64_t FindEnd(const Work& w, std::optional<RegionScan>& regions, int64_t pos, 
 }
 
 int ScanBeginning(Work& w) {
-  if (int r = w.C.File.Reader.SeekSample(0)) return Fail(w, r);
+  if (w.C.File.Reader.SeekSample(0) != 0) return Failed;
   std::optional<RegionScan> regions = RegionsFor(w, false);
   int32_t n = 0;
   for (int64_t pos = 0; !w.O.StartFound; pos += n) {
@@ -123,9 +120,9 @@ int ScanEnd(Work& w) {
     if (Pump(w)) return Cancel;
     const int64_t seenFrom = pos;
     pos = std::max<int64_t>(0, pos - BlockValues);
-    if (int r = w.C.File.Reader.SeekSample(pos)) return Fail(w, r);
+    if (w.C.File.Reader.SeekSample(pos) != 0) return Failed;
     int32_t n = 0;
-    if (int r = w.C.File.Reader.ReadSampleBytes(w.Block, BlockValues, n)) return Fail(w, r);
+    if (w.C.File.Reader.ReadSampleBytes(w.Block, BlockValues, n) != 0) return Failed;
     n = WholeFrames(w, pos, n);
     const int64_t at = FindEnd(w, regions, pos, n, seenFrom);
     if (at >= 0) {
@@ -142,7 +139,7 @@ int ScanEnd(Work& w) {
 // From KeepFirst to the end of the data: nothing after KeepLast exceeds the end threshold.
 // With natural cuts a click ignored after the kept range may, so the scan stops at KeepLast.
 int ScanPeak(Work& w) {
-  if (int r = w.C.File.Reader.SeekSample(w.O.KeepFirst)) return Fail(w, r);
+  if (w.C.File.Reader.SeekSample(w.O.KeepFirst) != 0) return Failed;
   const bool limited = NaturalCutsSet(w.C.Settings);
   const int64_t peakEnd = limited ? std::min(w.O.KeepLast + 1, w.T) : w.T;
   int32_t n = 0;
@@ -211,14 +208,14 @@ int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), {w.O.TargetBits, w.O.TargetFormat, -1});
   d.ExpectedSamples = keptSamples;
   d.Replace = w.C.Settings.Overwrite;
-  if (int r = f.Create(outputPath, std::move(d))) {
+  if (f.Create(outputPath, std::move(d)) != 0) {
     // Created but without its first header (a format no header can hold, a full disk): an
     // empty or cut header is no wave file, so it never reaches its name.
-    FailOutput(w, r, outputPath);  // before the discard, which would keep its own reason
+    FailOutput(w, outputPath);
     f.Discard();
     return Failed;
   }
-  if (int r = f.Rewind()) return FailOutput(w, r, outputPath);
+  if (f.Rewind() != 0) return FailOutput(w, outputPath);
   return Continue;
 }
 
@@ -245,9 +242,9 @@ int WriteKept(Work& w, const std::string& outputPath) {
   if (w.T == 0) {
     w.Reason = "no whole frame of samples";
     w.Kind = FailureKind::Malformed;
-    return Fail(w, 1);
+    return Failed;
   }
-  if (int r = w.C.File.Reader.SeekSample(pos)) return Fail(w, r);
+  if (w.C.File.Reader.SeekSample(pos) != 0) return Failed;
   const int64_t keptSamples = std::min(w.O.KeepLast, w.T - 1) - w.O.KeepFirst + 1;
   if (int r = StartOutput(w, outputPath, keptSamples)) return r;
   const long double gain = WriteGain(w);
@@ -268,14 +265,14 @@ int WriteKept(Work& w, const std::string& outputPath) {
     }
     faded.Recode(w.Block, n, outputSample);
     int32_t written = 0;
-    if (int wr = f.WriteSampleBytes(w.Block, n, written)) return FailOutput(w, wr, outputPath);
+    if (f.WriteSampleBytes(w.Block, n, written) != 0) return FailOutput(w, outputPath);
     w.C.Progress.Progress(WriteProgress(w, progressPos));
     w.C.Progress.OwnProgress(FilePercent(w, progressPos));
   }
   // An output whose header or close failed may not be on disk as described: not done. A done
   // one waits under its temporary name for its move in the row's turn.
-  if (int fr = f.Finish()) return FailOutput(w, fr, outputPath);
-  if (int sr = f.Seal()) return FailOutput(w, sr, outputPath);
+  if (f.Finish() != 0) return FailOutput(w, outputPath);
+  if (f.Seal() != 0) return FailOutput(w, outputPath);
   return Continue;
 }
 
@@ -294,8 +291,8 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
   WaveReader& source = w.C.File.Reader;
   // A long chunk walk pumps too, so that a cancel need not wait for it.
   const int opened = source.Open(inputPath, {false, s.KeepMetadata, [&w] { return Pump(w); }});
-  if (opened != 0) return source.WalkCancelled() ? Cancel : Fail(w, opened);
-  if (int r = source.GetInfo(w.Info)) return Fail(w, r);
+  if (opened != 0) return source.WalkCancelled() ? Cancel : Failed;
+  if (source.GetInfo(w.Info) != 0) return Failed;
   w.Ch = w.Info.Channels;
   w.In = source.Coding();
   w.T = w.Info.SampleCount - w.Info.SampleCount % w.Ch;
