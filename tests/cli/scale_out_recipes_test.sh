@@ -59,7 +59,15 @@ tail -n 1 "shard-$first.jsonl" | grep -q '"cancelled":false' || fail "the Slurm 
 printf '%s\0' "$work/archive/b/long.wav" "$work/archive/b/3.wav" > shard-900
 mapfile -d '' entry < <(block '## Kubernetes: a Job with indexed completions' yaml | python3 -c '
 import sys, yaml
-trim = yaml.safe_load(sys.stdin)["spec"]["template"]["spec"]["containers"][0]
+def first(node, key):  # the first value of key, depth first: the containers of the pod template
+    if isinstance(node, dict):
+        if key in node: return node[key]
+        node = list(node.values())
+    for child in node if isinstance(node, list) else []:
+        found = first(child, key)
+        if found is not None: return found
+    return None
+trim = first(yaml.safe_load(sys.stdin), "containers")[0]
 sys.stdout.write("".join(part + "\0" for part in trim["command"] + trim["args"]))')
 [ "${#entry[@]}" -eq 3 ] || fail "the container's command is not sh -c SCRIPT: ${entry[*]}"
 namespace=(--pid --fork)
