@@ -8,6 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 source ./scripts/deps.sh
+source ./scripts/sanitizer-reports.sh
 ensure_packages cmake make pkg-config clang libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg python3 \
   mediainfo sndfile-programs
 
@@ -31,12 +32,5 @@ export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 status=0
 (cd "$build" && nice ctest --output-on-failure -j2 --timeout 900) || status=1
 
-if compgen -G "$reports/*" >/dev/null; then
-  echo "sanitizer reports:" >&2
-  for f in "$reports"/*; do
-    echo "=== $f" >&2
-    cat "$f" >&2
-  done
-  status=1
-fi
+no_reports "$reports" || status=1
 exit "$status"

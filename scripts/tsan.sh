@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 source ./scripts/deps.sh
+source ./scripts/sanitizer-reports.sh
 ensure_packages cmake make clang libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg python3 parallel bash-completion \
   mediainfo sndfile-programs
 
@@ -41,12 +42,5 @@ status=0
 (cd "$build" && nice "${run[@]}" ctest --output-on-failure -j2 --timeout 1800 \
   -R "^(ParallelRun|$suites|ScaleOut)\\.") || status=1
 
-if compgen -G "$reports/*" >/dev/null; then
-  echo "sanitizer reports:" >&2
-  for f in "$reports"/*; do
-    echo "=== $f" >&2
-    cat "$f" >&2
-  done
-  status=1
-fi
+no_reports "$reports" || status=1
 exit "$status"

@@ -14,11 +14,6 @@ namespace tacetix {
 
 class RowAhead {
  public:
-  // The run's own placement of a row's output, with all its checks and its folder.
-  using PlaceFn = std::function<OutputPath(int32_t row)>;
-  // The job of a placed row: its source, output and log record as the run starts them.
-  using JobFn = std::function<RowJob(int32_t row, const OutputPath& out)>;
-
   RowAhead(int32_t jobs, int32_t rowCount, const ProcessSettings& settings, PlaceFn place, JobFn job);
 
   // The row's turn has come (every earlier row is settled): its placement.

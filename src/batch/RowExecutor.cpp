@@ -56,8 +56,7 @@ class WorkerExecutor final : public RowExecutor {
 }  // namespace
 
 std::unique_ptr<RowExecutor> MakeRowExecutor(int32_t jobs, int32_t rowCount, const ProcessSettings& settings,
-                                             RunFrontEnd& frontEnd, RowExecutor::PlaceFn place,
-                                             RowExecutor::JobFn job) {
+                                             RunFrontEnd& frontEnd, PlaceFn place, JobFn job) {
   if (jobs > 1 && rowCount > 1) {
     try {
       return std::make_unique<WorkerExecutor>(std::min(jobs, rowCount), rowCount, settings, frontEnd, place, job);

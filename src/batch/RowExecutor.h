@@ -16,10 +16,6 @@ namespace tacetix {
 
 class RowExecutor {
  public:
-  // The run's own placement of a row's output, with all its checks and its folder.
-  using PlaceFn = std::function<OutputPath(int32_t row)>;
-  // The job of a placed row: its source, output and log record as the run starts them.
-  using JobFn = std::function<RowJob(int32_t row, const OutputPath& out)>;
   using Clock = std::chrono::steady_clock;
 
   virtual ~RowExecutor() = default;
@@ -48,6 +44,6 @@ class FrontEndProgress final : public FileProgress {
 // Workers with more than one job and more than one row (the one-thread run when no thread
 // can be started), else the run's own thread with its transfer buffer.
 std::unique_ptr<RowExecutor> MakeRowExecutor(int32_t jobs, int32_t rowCount, const ProcessSettings& settings,
-                                             RunFrontEnd& frontEnd, RowExecutor::PlaceFn place, RowExecutor::JobFn job);
+                                             RunFrontEnd& frontEnd, PlaceFn place, JobFn job);
 
 }  // namespace tacetix

@@ -4,9 +4,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "batch/OutputPath.h"
 #include "batch/ProcessFile.h"
 
 namespace tacetix {
@@ -18,6 +20,11 @@ struct RowJob {
   std::string Output;
   Logfile Record;
 };
+
+// The run's own placement of a row's output, with all its checks and its folder.
+using PlaceFn = std::function<OutputPath(int32_t row)>;
+// The job of a placed row: its source, output and log record as the run starts them.
+using JobFn = std::function<RowJob(int32_t row, const OutputPath& out)>;
 
 // How a row's file ended, short of its output's move: the file object may hold a done output
 // under its temporary name or a partial one, which the run moves onto its name (or discards)
