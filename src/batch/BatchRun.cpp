@@ -7,7 +7,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -350,22 +349,6 @@ RunResult Run::Execute() {
   return Res;
 }
 
-}  // namespace
-
-namespace {
-// Where a dangling link leads: opening it for writing would create that file, which path
-// resolution alone does not tell. The name itself when it is no link.
-std::string LinkTarget(const std::string& name) {
-  namespace fs = std::filesystem;
-  fs::path path(name);
-  std::error_code ec;
-  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(path, ec)); ++hops) {
-    const fs::path target = fs::read_symlink(path, ec);
-    if (ec) break;
-    path = target.is_absolute() ? target : path.parent_path() / target;
-  }
-  return path.string();
-}
 }  // namespace
 
 std::string SideFileConflict(const RunRequest& request, const std::string& name, const std::string& what) {

@@ -19,7 +19,11 @@ struct FileId {
 bool IdentityOf(const std::string& path, FileId& id);
 // The path with links and dots resolved as far as it exists; the path itself on error.
 std::string ResolvedPath(const std::string& path);
-// The file at path is a regular file that starts as a RIFF/WAVE file does.
+// Where a dangling link leads, links followed hop by hop; the name itself when it is no link.
+std::string LinkTarget(const std::string& name);
+// Whether two names are one file, a dangling link taken as the file its writing would create.
+bool SameFile(const std::string& a, const std::string& b);
+// The file at path is a regular file that starts as a RIFF, RF64 or BW64 wave file does.
 bool LooksLikeWave(const std::string& path);
 
 class FileIdSet {

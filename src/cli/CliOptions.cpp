@@ -106,6 +106,7 @@ bool Parser::ParseSeparator(const std::string& value) {
   static const std::map<std::string, char> named = {{"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}};
   auto it = named.find(value);
   if (it != named.end()) Config.Request.Log.SepaField = it->second;
+  else if (value == std::string(1, FieldQuote)) return Fail("--log-separator: '\"' is the quote around the names");
   else if (value.size() == 1) Config.Request.Log.SepaField = value[0];
   else return Fail("--log-separator: comma, semicolon, tab or one character, not '" + value + "'");
   return true;

@@ -55,8 +55,11 @@ bool InputList::ReadList(const std::string& name) {
   }
   std::istream& in = name == "-" ? StandardInput : file;
   const char separator = NulSeparated ? '\0' : '\n';
-  for (std::string entry; std::getline(in, entry, separator);)
+  for (std::string entry; std::getline(in, entry, separator);) {
+    // A list saved on Windows ends its lines in CR LF; the CR is no part of the name.
+    if (!NulSeparated && !entry.empty() && entry.back() == '\r') entry.pop_back();
     if (!entry.empty()) Add(entry);
+  }
   if (in.bad()) {
     Problems.push_back((name == "-" ? std::string("standard input") : name) + ": read error");
     return false;
@@ -101,22 +104,26 @@ bool InputList::IsOutputFolder(const fs::path& folder) {
 }
 
 // Depth first in name order, so a folder's files come out as a sorted listing shows them.
-// Links to folders are not followed: a link back up would never end.
+// Links to folders are not followed: a link back up would never end. What cannot be read
+// (a folder that will not list, an entry whose kind is hidden) becomes a row of its own: the
+// run names it and counts it as an error, as it does a listed file it cannot open.
 void InputList::Walk(const std::string& folder) {
   std::error_code ec;
   std::vector<fs::path> entries;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(it->path());
   if (ec) {
-    Problems.push_back(folder + ": " + ec.message());
+    AddFile(folder);
     return;
   }
   std::sort(entries.begin(), entries.end(),
             [](const fs::path& a, const fs::path& b) { return a.filename().native() < b.filename().native(); });
   for (const fs::path& entry : entries) {
     const fs::file_status own = fs::symlink_status(entry, ec);
+    // Gone since the listing: nothing was skipped.
+    const bool unknown = ec && ec != std::errc::no_such_file_or_directory;
     if (fs::is_directory(own) && IsOutputFolder(entry)) Notes.push_back(entry.string() + ": output folder, not read");
     else if (fs::is_directory(own)) Walk(entry.string());
-    else if (HasWaveExtension(entry.filename().string()) && !fs::is_directory(fs::status(entry, ec)))
+    else if (unknown || (HasWaveExtension(entry.filename().string()) && !fs::is_directory(fs::status(entry, ec))))
       AddFile(entry.string());
   }
 }

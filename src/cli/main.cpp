@@ -49,16 +49,30 @@ int TerminalColumns() {
 
 void Complain(const std::string& text) { std::cerr << "tacetix-cli: " << text << '\n' << std::flush; }
 
-// The report is created before any file is read, as the log is, and must not be the log.
-std::string ReportConflict(const tacetix::RunRequest& request, const std::string& name) {
+// A side file named like a list of names would overwrite the list the run was given.
+std::string ListConflict(const tacetix::CliConfig& config, const std::string& name, const std::string& what) {
+  for (const tacetix::InputSource& input : config.Inputs)
+    if (input.IsList && input.Name != "-" && tacetix::SameFile(name, input.Name))
+      return "the " + what + " file is a list of input files: " + name;
+  return "";
+}
+
+// Every side file is checked before any is opened (emptied): a refused log leaves the report
+// as it was. The report must not be the log either.
+std::string SideFileRefusal(const tacetix::CliConfig& config) {
   using namespace tacetix;
-  if (name == "-") return "";
-  FileId report, log;
-  const bool sameAsLog = request.Settings.LogEnabled && (IdentityOf(name, report) && IdentityOf(request.LogName, log)
-                                                             ? report == log
-                                                             : ResolvedPath(name) == ResolvedPath(request.LogName));
-  if (sameAsLog) return "the report file is the log file: " + name;
-  return SideFileConflict(request, name, "report");
+  const RunRequest& request = config.Request;
+  const std::string& report = config.ReportName;
+  std::string why;
+  if (!report.empty() && report != "-") {
+    if (request.Settings.LogEnabled && SameFile(report, request.LogName))
+      return "the report file is the log file: " + report;
+    why = SideFileConflict(request, report, "report");
+    if (why.empty()) why = ListConflict(config, report, "report");
+  }
+  if (why.empty() && request.Settings.LogEnabled) why = SideFileConflict(request, request.LogName, "log");
+  if (why.empty() && request.Settings.LogEnabled) why = ListConflict(config, request.LogName, "log");
+  return why;
 }
 
 // The run itself; 0 when every file ended "done" and everything was written.
@@ -66,9 +80,9 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   using namespace tacetix;
   const RunRequest& request = config.Request;
   JsonReport report;
-  const std::string reportRefusal = config.ReportName.empty() ? "" : ReportConflict(request, config.ReportName);
-  if (!reportRefusal.empty()) {
-    Complain(reportRefusal);
+  const std::string refusal = SideFileRefusal(config);
+  if (!refusal.empty()) {
+    Complain(refusal);
     return 2;
   }
   if (!config.ReportName.empty() && !report.Open(config.ReportName, std::cout)) {

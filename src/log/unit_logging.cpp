@@ -10,6 +10,19 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// A record's name field as RFC 4180 reads it: a quote inside is doubled, and a line break,
+// which would end the record, is written as one space. Other names keep their bytes.
+std::string QuotedField(const std::string& text) {
+  std::string field(1, FieldQuote);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == FieldQuote) field += "\"\"";
+    else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    else field += c == '\r' || c == '\n' ? ' ' : c;
+  }
+  return field + FieldQuote;
+}
+
 std::string NoneOrQuoted(const std::string& text) { return text.empty() ? "none" : Quoted(text); }
 
 std::string BitsLine(const LogHeaderSnapshot& snapshot) {
@@ -126,14 +139,14 @@ bool Logfile::WriteColumnHeader(LogStream& stream) const {
 
 bool Logfile::WriteRecord(LogStream& stream, char sepaDeci) const {
   const std::string sep(1, separator);
-  std::string line = Quoted(infile);
+  std::string line = QuotedField(infile);
   const uint64_t counts[] = {channels_in, bits_in, hz_in, samples_in, startsample, endsample};
   for (uint64_t value : counts) {
     line += sep + std::to_string(value);
   }
   line += sep + (peakdb_known ? LevelText(peakdb, sepaDeci) : Quoted("unknown"));
   line += sep + LevelText(ampdb, sepaDeci);
-  line += sep + Quoted(outfile);
+  line += sep + QuotedField(outfile);
   line += sep + std::to_string(bits_out) + sep + std::to_string(samples_out);
   stream.Line(line);
   return true;

@@ -19,6 +19,10 @@ struct LogSettings {
   char SepaField = ';';
 };
 
+// The quote around a record's text fields; as the field separator it would end every
+// quoted name in the middle, so neither front end accepts it there.
+constexpr char FieldQuote = '"';
+
 // What the header block states, taken from the window's controls (or the CLI's
 // options) when the run starts. Level texts are the displays' own, e.g. "-96.0 dBfs".
 struct LogHeaderSnapshot {

@@ -25,14 +25,15 @@ void SetTag(QObject* object, int code) { object->setProperty("Tag", code); }
 
 // The log stores the separator as one byte, so only characters with a single-byte
 // code can be offered; anything above 255 would otherwise collapse to a NUL separator.
-// A line break would split every record of the log in two, so it is refused as well.
+// A line break would split every record of the log in two, and the quote would end a name
+// field in its middle, so they are refused as well.
 class SeparatorValidator : public QValidator {
  public:
   using QValidator::QValidator;
   State validate(QString& input, int& /*pos*/) const override {
     for (const QChar ch : input) {
       const char16_t code = ch.unicode();
-      if (code == 0 || code == '\n' || code == '\r' || code > 255) return Invalid;
+      if (code == 0 || code == '\n' || code == '\r' || code == tacetix::FieldQuote || code > 255) return Invalid;
     }
     return Acceptable;
   }
