@@ -124,6 +124,9 @@ TEST_F(LogOptionsDialogTest, UserFieldTakesSingleByteCharactersOnly) {
   TypeCharacter(QStringLiteral("\u20AC"));
   EXPECT_TRUE(UserField()->text().isEmpty());
   EXPECT_FALSE(OkEnabled());
+  TypeCharacter(QStringLiteral("\""));
+  EXPECT_TRUE(UserField()->text().isEmpty());
+  EXPECT_FALSE(OkEnabled());
   TypeCharacter(QStringLiteral("\u00E9"));
   LogSettings settings;
   Dialog.SaveTo(settings);
