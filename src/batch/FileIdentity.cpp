@@ -57,8 +57,8 @@ bool LooksLikeWave(const std::string& path) {
   const bool whole = ::read(fd, head, sizeof head) == static_cast<ssize_t>(sizeof head);
   ::close(fd);
   // Long files carry their sizes in a ds64 chunk under an RF64 or BW64 container id.
-  const bool container =
-      std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RF64", 4) == 0 || std::memcmp(head, "BW64", 4) == 0;
+  const bool container = std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RF64", 4) == 0 ||
+                         std::memcmp(head, "BW64", 4) == 0;
   return whole && container && std::memcmp(head + 8, "WAVE", 4) == 0;
 }
 

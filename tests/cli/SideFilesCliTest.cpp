@@ -22,7 +22,8 @@ class SideFilesCliTest : public clitest::CliFixture {
   // Root reads every folder whatever its mode: the run then goes as nobody.
   int CliWithoutRoot(const std::string& args) {
     if (::geteuid() != 0) return Cli(args);
-    testsupport::CliCall call("setpriv", "--reuid=65534 --regid=65534 --clear-groups " + std::string(TACETIX_CLI) + " " + args);
+    testsupport::CliCall call("setpriv",
+                              "--reuid=65534 --regid=65534 --clear-groups " + std::string(TACETIX_CLI) + " " + args);
     return Run(call.In(Dir.Path()).SeparateErr());
   }
 };
@@ -77,12 +78,12 @@ TEST_F(SideFilesCliTest, FileListsNameWhatTheyCannotRead) {
   struct Case {
     const char* Args;
     int Status;
-    const char* Errors;   // the report's error count
-    const char* Unread;   // named on the error stream, "" none
+    const char* Errors;  // the report's error count
+    const char* Unread;  // named on the error stream, "" none
   };
-  for (Case c : {Case{"--files-from crlf.txt", 0, "\"errors\":0", ""},
-                 Case{"-k -r shut", 1, "\"errors\":1", "shut/sub"},
-                 Case{"-k -r dark", 1, "\"errors\":1", "dark/sub/deep"}}) {
+  for (Case c :
+       {Case{"--files-from crlf.txt", 0, "\"errors\":0", ""}, Case{"-k -r shut", 1, "\"errors\":1", "shut/sub"},
+        Case{"-k -r dark", 1, "\"errors\":1", "dark/sub/deep"}}) {
     SCOPED_TRACE(c.Args);
     EXPECT_EQ(CliWithoutRoot(std::string("--overwrite -o out --report - ") + c.Args), c.Status) << Err;
     EXPECT_NE(Out.find(c.Errors), std::string::npos) << Out;
@@ -112,8 +113,7 @@ TEST_F(SideFilesCliTest, LogRecordsReadBackAsCsvWhateverTheNamesHold) {
   std::string rows;
   ASSERT_EQ(RunCommand("python3 " + ShellQuote(Dir.File("read.py")) + " " + ShellQuote(Dir.File("run.log")), &rows), 0);
   std::string expected;
-  for (const auto& [name, logged] : names)
-    expected += "12|" + Dir.File(logged) + "|" + Dir.File("o/" + logged) + "\n";
+  for (const auto& [name, logged] : names) expected += "12|" + Dir.File(logged) + "|" + Dir.File("o/" + logged) + "\n";
   EXPECT_EQ(rows, expected);
   // A name without quotes or breaks is written as it always was.
   EXPECT_NE(ReadText(Dir.File("run.log")).find("\n\"" + Dir.File("plain.wav") + "\",1,16,"), std::string::npos);
