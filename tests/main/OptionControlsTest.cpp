@@ -76,6 +76,9 @@ TEST_F(LinkAndRemove, UnlinkingHandsTheEndToItsOwnRemoveBox) {
   EXPECT_FALSE(remove2->isEnabled());
   for (const char* name : endControls) EXPECT_FALSE(On(name)) << name;
   EXPECT_TRUE(remove2->isChecked()) << "linking disables without resetting";
+  // Linked, the end shows the beginning's level; its own comes back on unlinking.
+  EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 480);
+  link->setChecked(false);
   EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 700);
   EXPECT_TRUE(Checked("radio_digital0_2"));
 }
