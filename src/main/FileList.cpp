@@ -45,7 +45,7 @@ QString RunSourceFolderDialog(QWidget* owner) {
 
 // An extensible header names its samples in its sub-format: the length counts them as such.
 WaveInfo LengthInfo(const WaveReader& file, WaveInfo info) {
-  if (info.FormatTag == TagExtensible && (file.SubFormat() == TagPCM || file.SubFormat() == TagFloat))
+  if (static_cast<uint16_t>(info.FormatTag) == TagExtensible && (file.SubFormat() == TagPCM || file.SubFormat() == TagFloat))
     info.FormatTag = file.SubFormat();
   return info;
 }
