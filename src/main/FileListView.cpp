@@ -23,9 +23,9 @@ constexpr int ColumnMinimumWidths[FileListModel::ColumnCount] = {50, 30, 30, 50,
 constexpr const char* WidestTexts[FileListModel::ColumnCount] = {"", "Bits", "192000", "Channels", "00:00:00.000",
                                                                  "Status", "Reason"};
 // Room beside a cell's text: the cell's margins and the header's sort arrow.
-constexpr int CellPadding = 24;
+constexpr int CellPadding = 16;
 // A reason wider than this share of the list leaves the rest to the tooltip, so the paths keep room.
-constexpr double ReasonShare = 0.4;
+constexpr double ReasonShare = 0.25;
 
 // Rows of one folder differ only at the end of their paths; a cut at the right would
 // make them all look alike.

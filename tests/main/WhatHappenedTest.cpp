@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
@@ -92,6 +93,16 @@ TEST_F(WhatHappened, CommandLineFilesKeepTheirOrderAndExtensibleFilesShowTheirLe
   ASSERT_EQ(Rows(), 3);
   EXPECT_EQ(Name(0) + " " + Name(1) + " " + Name(2), "z.wav sox24.wav a.wav");
   EXPECT_EQ(Cell(1, 4), "00:00:01.500");
+}
+
+TEST_F(WhatHappened, ALongStatusWordTakesRoomFromThePathsWithoutAHorizontalScrollBar) {
+  AppendRows(60);
+  Form->Files().SetStatus(59, "output file already exists");
+  for (int wait = 0; wait < 50 && !List()->verticalScrollBar()->isVisible(); ++wait) QTest::qWait(20);
+  ASSERT_TRUE(List()->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(List()->horizontalScrollBar()->isVisible());
+  const QHeaderView* header = List()->header();
+  EXPECT_GE(header->sectionSize(5), List()->fontMetrics().horizontalAdvance("output file already exists"));
 }
 
 TEST_F(WhatHappened, ARelativeLogNameGoesBesideTheFirstListedFile) {
