@@ -1,6 +1,7 @@
 // A batch in the window against the same batch through tacetix-cli -j 0: COUNT one-minute
 // 16-bit stereo files (sox, with 2 s of digital silence at both ends), trimmed into a
-// subfolder, in alternating runs; prints each time, the medians and the window's ratio.
+// subfolder, in alternating runs; prints each wall time and CPU time (user + system: the
+// steadier figure on a shared machine), the medians and the window's ratios.
 // The window runs offscreen unless QT_QPA_PLATFORM says otherwise.
 //   tacetix_bench_window CLI [CORPUS (/tmp/tacetix-window-corpus)]
 // Environment: COUNT (200), RUNS (3).
@@ -8,6 +9,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QStringList>
+#include <sys/resource.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -49,18 +51,31 @@ std::vector<std::string> MakeCorpus(const fs::path& folder, int count) {
   return files;
 }
 
-double WindowRun(TForm1& form) {
-  const auto start = Clock::now();
-  form.bt_ProcessClick();
-  return std::chrono::duration<double>(Clock::now() - start).count();
+struct Times {
+  double Wall, Cpu;
+};
+
+double CpuSeconds(int who) {
+  rusage usage{};
+  getrusage(who, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-double CliRun(const std::string& cli, const std::vector<std::string>& files) {
+Times WindowRun(TForm1& form) {
+  const auto start = Clock::now();
+  const double cpu = CpuSeconds(RUSAGE_SELF);
+  form.bt_ProcessClick();
+  return {std::chrono::duration<double>(Clock::now() - start).count(), CpuSeconds(RUSAGE_SELF) - cpu};
+}
+
+Times CliRun(const std::string& cli, const std::vector<std::string>& files) {
   std::string command = "'" + cli + "' -q -j 0 --overwrite --subfolder cli";
   for (const std::string& file : files) command += " '" + file + "'";
   const auto start = Clock::now();
+  const double cpu = CpuSeconds(RUSAGE_CHILDREN);
   if (std::system(command.c_str()) != 0) std::cerr << "tacetix-cli failed\n";
-  return std::chrono::duration<double>(Clock::now() - start).count();
+  return {std::chrono::duration<double>(Clock::now() - start).count(), CpuSeconds(RUSAGE_CHILDREN) - cpu};
 }
 
 double Median(std::vector<double> times) {
@@ -88,14 +103,20 @@ int main(int argc, char* argv[]) {
   form.AddFiles(paths);
   form.edit_FolderSubfolder->setText(QStringLiteral("window"));
   form.cbx_Overwrite->setChecked(true);
-  std::vector<double> window, terminal;
+  std::vector<double> window, terminal, windowCpu, terminalCpu;
   for (int run = 0; run < EnvCount("RUNS", 3); ++run) {
-    window.push_back(WindowRun(form));
-    terminal.push_back(CliRun(cli, files));
-    std::cout << "run " << run + 1 << ": window " << window.back() << " s, tacetix-cli -j 0 " << terminal.back()
-              << " s  (" << form.StatusText().toStdString() << ")\n";
+    const Times w = WindowRun(form);
+    const Times t = CliRun(cli, files);
+    window.push_back(w.Wall);
+    windowCpu.push_back(w.Cpu);
+    terminal.push_back(t.Wall);
+    terminalCpu.push_back(t.Cpu);
+    std::cout << "run " << run + 1 << ": window " << w.Wall << " s (cpu " << w.Cpu << " s), tacetix-cli -j 0 "
+              << t.Wall << " s (cpu " << t.Cpu << " s)  [" << form.StatusText().toStdString() << "]\n";
   }
-  std::cout << "median: window " << Median(window) << " s, tacetix-cli -j 0 " << Median(terminal)
+  std::cout << "median wall: window " << Median(window) << " s, tacetix-cli -j 0 " << Median(terminal)
             << " s, window/cli " << Median(window) / Median(terminal) << "\n";
+  std::cout << "median cpu:  window " << Median(windowCpu) << " s, tacetix-cli -j 0 " << Median(terminalCpu)
+            << " s, window/cli " << Median(windowCpu) / Median(terminalCpu) << "\n";
   return 0;
 }

@@ -77,8 +77,10 @@ void WindowFrontEnd::SetFileProgress(int32_t percent) {
 void WindowFrontEnd::ShowProgress() {
   if (!Progress) return;
   Form.SetProgress(Progress->Percent());
-  Form.lab_Progress->setText(QString::fromStdString(Progress->FileText() + ", " +
-                                                    Progress->TimeText(RunProgress::Clock::now())));
+  // Pumped a hundred times a second: the label is repainted only when its text changes.
+  const QString text =
+      QString::fromStdString(Progress->FileText() + ", " + Progress->TimeText(RunProgress::Clock::now()));
+  if (text != Form.lab_Progress->text()) Form.lab_Progress->setText(text);
 }
 
 // The list shows the row being processed, unless the user has scrolled the previous one out of sight.
@@ -91,6 +93,8 @@ void WindowFrontEnd::FollowRow(int32_t row) {
 }
 
 bool WindowFrontEnd::Pump() {
+  // The time keeps moving while a long file holds the run's turn.
+  ShowProgress();
   QCoreApplication::processEvents();
   return Form.CancelRequested;
 }
