@@ -5,11 +5,11 @@
 // The window runs offscreen unless QT_QPA_PLATFORM says otherwise.
 //   tacetix_bench_window CLI [CORPUS (/tmp/tacetix-window-corpus)]
 // Environment: COUNT (200), RUNS (3).
+#include <sys/resource.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QStringList>
-#include <sys/resource.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -36,8 +36,7 @@ std::vector<std::string> MakeCorpus(const fs::path& folder, int count) {
   fs::create_directories(folder);
   const fs::path first = folder / "take000.wav";
   if (!fs::exists(first)) {
-    const std::string make = "sox -D -n -b 16 -c 2 -r 44100 '" + first.string() +
-                             "' synth 56 sine 440 vol 0.5 pad 2 2";
+    const std::string make = "sox -D -n -b 16 -c 2 -r 44100 '" + first.string() + "' synth 56 sine 440 vol 0.5 pad 2 2";
     if (std::system(make.c_str()) != 0) return {};
   }
   std::vector<std::string> files;
@@ -111,8 +110,8 @@ int main(int argc, char* argv[]) {
     windowCpu.push_back(w.Cpu);
     terminal.push_back(t.Wall);
     terminalCpu.push_back(t.Cpu);
-    std::cout << "run " << run + 1 << ": window " << w.Wall << " s (cpu " << w.Cpu << " s), tacetix-cli -j 0 "
-              << t.Wall << " s (cpu " << t.Cpu << " s)  [" << form.StatusText().toStdString() << "]\n";
+    std::cout << "run " << run + 1 << ": window " << w.Wall << " s (cpu " << w.Cpu << " s), tacetix-cli -j 0 " << t.Wall
+              << " s (cpu " << t.Cpu << " s)  [" << form.StatusText().toStdString() << "]\n";
   }
   std::cout << "median wall: window " << Median(window) << " s, tacetix-cli -j 0 " << Median(terminal)
             << " s, window/cli " << Median(window) / Median(terminal) << "\n";

@@ -11,17 +11,17 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QSet>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QSet>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <functional>
 
-#include "main/unit_main.h"
 #include "batch/FolderWalk.h"
+#include "main/unit_main.h"
 #include "main/unit_tools1.h"
 #include "wave/LevelTime.h"
 #include "wave/WaveReader.h"
@@ -45,7 +45,8 @@ QString RunSourceFolderDialog(QWidget* owner) {
 
 // An extensible header names its samples in its sub-format: the length counts them as such.
 WaveInfo LengthInfo(const WaveReader& file, WaveInfo info) {
-  if (static_cast<uint16_t>(info.FormatTag) == TagExtensible && (file.SubFormat() == TagPCM || file.SubFormat() == TagFloat))
+  if (static_cast<uint16_t>(info.FormatTag) == TagExtensible &&
+      (file.SubFormat() == TagPCM || file.SubFormat() == TagFloat))
     info.FormatTag = file.SubFormat();
   return info;
 }
@@ -147,9 +148,7 @@ QStringList TForm1::ExpandFolders(const QStringList& paths, int& refused) {
     }
     WaveWalk walk;
     walk.File = [&files](const std::string& file) { files.append(QFile::decodeName(file.c_str())); };
-    walk.Problem = [&](const std::string& problem) {
-      Refuse(path, QString::fromLocal8Bit(problem.c_str()), refused);
-    };
+    walk.Problem = [&](const std::string& problem) { Refuse(path, QString::fromLocal8Bit(problem.c_str()), refused); };
     WalkWaveFolder(QFile::encodeName(path).toStdString(), walk);
   }
   return files;
@@ -183,11 +182,14 @@ void TForm1::RefuseDuplicates(QStringList& queue, int& refused, bool keepOrder) 
   std::sort(existing.begin(), existing.end(), order);
   std::sort(queue.begin(), queue.end(), order);
   // A path named twice in one add would give two rows for one file.
-  const auto repeated = std::unique(queue.begin(), queue.end(), [caseSensitive](const QString& a, const QString& b) {
-    return ComparePaths(a, b, caseSensitive) == 0;
-  });
-  for (auto it = repeated; it != queue.end(); ++it) Refuse(*it, QStringLiteral("named more than once"), refused);
-  queue.erase(repeated, queue.end());
+  QStringList once;
+  once.reserve(queue.size());
+  for (const QString& path : queue) {
+    if (!once.isEmpty() && ComparePaths(once.back(), path, caseSensitive) == 0)
+      Refuse(path, QStringLiteral("named more than once"), refused);
+    else once.append(path);
+  }
+  queue = std::move(once);
   // Walking the queue from its end, a match at r bounds every later search to 0..r.
   const int last = static_cast<int>(existing.size()) - 1;
   int upper = last;

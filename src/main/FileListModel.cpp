@@ -11,9 +11,8 @@ namespace tacetix {
 
 namespace {
 
-const char* const HeaderCaptions[FileListModel::ColumnCount] = {"File",     "Bits",   "Hz",
-                                                                             "Channels", "Length", "Status",
-                                                                             "Reason"};
+const char* const HeaderCaptions[FileListModel::ColumnCount] = {"File",   "Bits",   "Hz",    "Channels",
+                                                                "Length", "Status", "Reason"};
 
 const QString& TextKey(const FileRow& row, int column) {
   if (column == FileListModel::ColFile) return row.Path;

@@ -20,8 +20,8 @@ namespace {
 
 constexpr int ColumnMinimumWidths[FileListModel::ColumnCount] = {50, 30, 30, 50, 50, 50, 50};
 // The texts that set the width of the columns whose content has a known widest form.
-constexpr const char* WidestTexts[FileListModel::ColumnCount] = {"", "Bits", "192000", "Channels", "00:00:00.000",
-                                                                 "Status", "Reason"};
+constexpr const char* WidestTexts[FileListModel::ColumnCount] = {
+    "", "Bits", "192000", "Channels", "00:00:00.000", "Status", "Reason"};
 // Room beside a cell's text: the cell's margins and the header's sort arrow.
 constexpr int CellPadding = 16;
 // A reason wider than this share of the list leaves the rest to the tooltip, so the paths keep room.
@@ -81,7 +81,6 @@ void SetUpColumns(QTreeView* view) {
     header->resizeSection(c, view->fontMetrics().horizontalAdvance(QString::fromLatin1(WidestTexts[c])) + CellPadding);
 }
 
-
 // Status and Reason as wide as the longest text they hold, File the rest of the list's width:
 // a long status word is not cut while a short path has room to give, and the columns never
 // need a horizontal scroll bar, also when the vertical one takes its share.
@@ -130,8 +129,8 @@ class ColumnSharing : public QObject {
                                                       static_cast<int>(available * ReasonShare)));
     header->resizeSection(FileListModel::ColStatus, StatusWidth);
     header->resizeSection(FileListModel::ColReason, reason);
-    header->resizeSection(FileListModel::ColFile,
-                          std::max(ColumnMinimumWidths[FileListModel::ColFile], available - fixed - StatusWidth - reason));
+    header->resizeSection(FileListModel::ColFile, std::max(ColumnMinimumWidths[FileListModel::ColFile],
+                                                           available - fixed - StatusWidth - reason));
   }
 
   QTreeView* View;

@@ -87,7 +87,8 @@ QWidget* TForm1::BuildInputPage() {
   bt_None = MakeButton(page, "bt_None", "&None");
   bt_Reverse = MakeButton(page, "bt_Reverse", "&Rev");
   bt_Reset = MakeButton(page, "bt_Reset", "Re&set");
-  for (QPushButton* button : {bt_Add, bt_AddFolder, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset}) FitToCaption(button);
+  for (QPushButton* button : {bt_Add, bt_AddFolder, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset})
+    FitToCaption(button);
   lab_summary = MakeLabel(page, "lab_summary", "0 files, 0 selected");
   lab_summary->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   // Room for the longest summary the list will see, so that a growing count is never

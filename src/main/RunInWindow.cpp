@@ -5,14 +5,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QSlider>
 #include <QTreeView>
 #include <algorithm>
@@ -52,6 +51,7 @@ void WindowFrontEnd::SetRowStatus(int32_t row, RowStatus status) {
     FollowRow(row);
   }
   Form.Files().SetStatus(row, RowWord(status));
+  ShowProgress();
 }
 
 void WindowFrontEnd::SetRowResult(int32_t row, const RowResult& result) {

@@ -72,12 +72,11 @@ void TForm1::SetToolTips() {
                           static_cast<QWidget*>(edit_Threshold2), static_cast<QWidget*>(track_Threshold2),
                           static_cast<QWidget*>(edit_Normalize), static_cast<QWidget*>(track_Normalize)})
     slider->setToolTip(slider->toolTip() + level);
-  const Tip cuts[] = {
-      {spin_Keep1, "Silence kept before the sound (ms)."},
-      {spin_Fade1, "Fade-in over the start of what is kept (ms)."},
-      {spin_Keep2, "Silence kept after the sound (ms)."},
-      {spin_Fade2, "Fade-out over the end of what is kept (ms)."},
-      {spin_IgnoreClicks, "Sound shorter than this (ms) inside the silence is cut with it."}};
+  const Tip cuts[] = {{spin_Keep1, "Silence kept before the sound (ms)."},
+                      {spin_Fade1, "Fade-in over the start of what is kept (ms)."},
+                      {spin_Keep2, "Silence kept after the sound (ms)."},
+                      {spin_Fade2, "Fade-out over the end of what is kept (ms)."},
+                      {spin_IgnoreClicks, "Sound shorter than this (ms) inside the silence is cut with it."}};
   for (const Tip& tip : cuts) tip.Control->setToolTip(QString::fromUtf8(tip.Text) + QString::fromLatin1(LinkedNote));
 }
 

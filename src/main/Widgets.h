@@ -3,8 +3,8 @@
 
 #include <QCheckBox>
 #include <QColor>
-#include <QPalette>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>

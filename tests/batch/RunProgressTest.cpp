@@ -22,7 +22,7 @@ TEST(RunProgress, WeighsFilesByTheirBytesAndEstimatesWhatIsLeft) {
       {{600, 200, 200}, 0, 0.5, 30s, 30, "file 1 of 3, 0:30 elapsed, about 1:10 left"},
       {{600, 200, 200}, 2, 1.0, 100s, 100, "file 3 of 3, 1:40 elapsed, about 0:00 left"},
       {{0, 0, 0, 0}, 1, 0.0, 3700s, 25, "file 2 of 4, 1:01:40 elapsed, about 3:05:00 left"},
-      {{1000}, 0, 0.01, 60s, 1, "file 1 of 1, 1:00 elapsed"},  // too little done to tell
+      {{1000}, 0, 0.01, 60s, 1, "file 1 of 1, 1:00 elapsed"},       // too little done to tell
       {{1000, 1000}, 1, 0.5, 1s, 75, "file 2 of 2, 0:01 elapsed"},  // too soon to tell
   };
   const RunProgress::Clock::time_point start{};

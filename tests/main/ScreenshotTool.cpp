@@ -18,9 +18,8 @@ class PageScreenshots : public WindowTest {
     const QRect frame = Form->frameGeometry();
     // The screen's pixels, frame included where a window manager draws one.
     const QPixmap shot = Form->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    const QString path = QString::fromLocal8Bit(qgetenv("TACETIX_SHOTS")) + QLatin1Char('/') +
-                         QLatin1String(name) + QString::fromLocal8Bit(qgetenv("TACETIX_SHOT_SUFFIX")) +
-                         QStringLiteral(".png");
+    const QString path = QString::fromLocal8Bit(qgetenv("TACETIX_SHOTS")) + QLatin1Char('/') + QLatin1String(name) +
+                         QString::fromLocal8Bit(qgetenv("TACETIX_SHOT_SUFFIX")) + QStringLiteral(".png");
     EXPECT_TRUE(shot.save(path)) << path.toStdString();
   }
 };

@@ -33,8 +33,8 @@ TEST_F(WhatHappened, EachRowShowsWhyItEndedAndCtrlCCopiesTheRowsWhole) {
   SelectRows({1, 2});
   List()->setFocus();
   Press(Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(QApplication::clipboard()->text(), unchanged + "\tdone\tnothing to cut, no output\n" + gone +
-                                                   "\tI/O error\tNo such file or directory\n");
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            unchanged + "\tdone\tnothing to cut, no output\n" + gone + "\tI/O error\tNo such file or directory\n");
 }
 
 TEST_F(WhatHappened, ARunShowsWhichFileOfHowManyAndTheShareOfTheBytes) {
@@ -86,8 +86,8 @@ TEST_F(WhatHappened, AFolderAddsEveryWaveBelowItAndTheRefusalsAreListedWithReaso
 
 TEST_F(WhatHappened, CommandLineFilesKeepTheirOrderAndExtensibleFilesShowTheirLength) {
   const std::string sox = Dir.File("sox24.wav");
-  ASSERT_EQ(testsupport::RunCommand("sox -n -b 24 -c 2 -r 8000 " + testsupport::ShellQuote(sox) + " synth 1.5 sine 440"),
-            0);
+  ASSERT_EQ(
+      testsupport::RunCommand("sox -n -b 24 -c 2 -r 8000 " + testsupport::ShellQuote(sox) + " synth 1.5 sine 440"), 0);
   tacetix::AddCommandLineFiles(*Form, {"tacetix", Wave("z.wav"), QString::fromStdString(sox), Wave("a.wav")});
   QTest::qWait(0);
   ASSERT_EQ(Rows(), 3);
@@ -114,8 +114,8 @@ TEST_F(WhatHappened, ARelativeLogNameGoesBesideTheFirstListedFile) {
 }
 
 TEST_F(WhatHappened, EveryOptionControlExplainsItselfAndProcessSaysWhyItCannotStart) {
-  for (QWidget* control : Find<QWidget>("TabSheet2")->findChildren<QWidget*>() +
-                              Find<QWidget>("TabSheet3")->findChildren<QWidget*>()) {
+  for (QWidget* control :
+       Find<QWidget>("TabSheet2")->findChildren<QWidget*>() + Find<QWidget>("TabSheet3")->findChildren<QWidget*>()) {
     const bool option = qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control) ||
                         qobject_cast<QAbstractSpinBox*>(control) || qobject_cast<QLineEdit*>(control);
     if (option && !control->objectName().isEmpty() && !control->objectName().startsWith("qt_"))
