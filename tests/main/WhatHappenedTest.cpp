@@ -118,8 +118,9 @@ TEST_F(WhatHappened, EveryOptionControlExplainsItselfAndProcessSaysWhyItCannotSt
        Find<QWidget>("TabSheet2")->findChildren<QWidget*>() + Find<QWidget>("TabSheet3")->findChildren<QWidget*>()) {
     const bool option = qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control) ||
                         qobject_cast<QAbstractSpinBox*>(control) || qobject_cast<QLineEdit*>(control);
-    if (option && !control->objectName().isEmpty() && !control->objectName().startsWith("qt_"))
+    if (option && !control->objectName().isEmpty() && !control->objectName().startsWith("qt_")) {
       EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+    }
   }
   std::vector<QString> tips = {Button("bt_Process")->toolTip()};
   Form->AddFiles({Wave("a.wav")});
