@@ -83,6 +83,19 @@ TEST_F(LinkAndRemove, UnlinkingHandsTheEndToItsOwnRemoveBox) {
   EXPECT_TRUE(Checked("radio_digital0_2"));
 }
 
+TEST_F(LinkAndRemove, LinkedTheEndShowsTheBeginningsChoicesAndUnlinkedItsOwn) {
+  Find<QSlider>("track_Threshold1")->setValue(700);
+  Find<QCheckBox>("cbx_Remove1")->setChecked(false);
+  EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 700);
+  EXPECT_EQ(Find<QLineEdit>("edit_Threshold2")->text(), "-74.0 dBfs");
+  EXPECT_TRUE(Checked("radio_other2"));
+  EXPECT_FALSE(Checked("cbx_Remove2"));
+  Find<QCheckBox>("cbx_Link")->setChecked(false);
+  EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 480);
+  EXPECT_TRUE(Checked("radio_digital0_2"));
+  EXPECT_TRUE(Checked("cbx_Remove2"));
+}
+
 TEST_F(LinkAndRemove, TheBeginningsRemoveBoxGovernsOnlyItsThresholdControls) {
   Find<QCheckBox>("cbx_Remove1")->setChecked(false);
   for (const char* name : {"lab_Threshold1", "radio_digital0_1", "radio_other1", "edit_Threshold1", "track_Threshold1"})

@@ -59,6 +59,28 @@ TEST_F(WhatHappened, ARunShowsWhichFileOfHowManyAndTheShareOfTheBytes) {
   EXPECT_LE(percent, 60);
 }
 
+TEST_F(WhatHappened, TheListFollowsTheRunningRowUntilTheUserScrollsAway) {
+  AppendRows(100);
+  Find<QLineEdit>("edit_Suffix")->setText("_x");
+  std::vector<bool> seen;
+  auto visible = [&](int row) {
+    return List()->viewport()->rect().intersects(List()->visualRect(List()->model()->index(row, 0)));
+  };
+  Form->RunBatchFunction = [&](const tacetix::RunRequest&, tacetix::RunFrontEnd& frontEnd) {
+    frontEnd.BeginBusy();
+    frontEnd.SetRowStatus(0, tacetix::RowStatus::Processing);
+    frontEnd.SetRowStatus(80, tacetix::RowStatus::Processing);
+    seen.push_back(visible(80));
+    List()->scrollToTop();
+    frontEnd.SetRowStatus(81, tacetix::RowStatus::Processing);
+    seen.push_back(visible(81));
+    frontEnd.EndBusy(true);
+    return tacetix::RunResult{};
+  };
+  Click("bt_Process");
+  EXPECT_EQ(seen, std::vector<bool>({true, false}));
+}
+
 TEST_F(WhatHappened, AFolderAddsEveryWaveBelowItAndTheRefusalsAreListedWithReasons) {
   const auto folder = Dir.Path() / "take";
   std::filesystem::create_directories(folder / "sub");
