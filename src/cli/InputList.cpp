@@ -2,6 +2,8 @@
 // walked in name order, and every file kept once however it was spelled.
 #include "cli/InputList.h"
 
+#include "batch/FolderWalk.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -28,13 +30,6 @@ bool FullPath(const std::string& name, std::string& path, std::string& problem) 
 }
 
 }  // namespace
-
-bool HasWaveExtension(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string ext = name.substr(name.size() - 4);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext == ".wav";
-}
 
 bool InputList::Expand(const std::vector<InputSource>& inputs) {
   for (const InputSource& input : inputs) {
@@ -103,29 +98,17 @@ bool InputList::IsOutputFolder(const fs::path& folder) {
   return !OutputFolder.empty() && fs::equivalent(folder, OutputFolder, ec);
 }
 
-// Depth first in name order, so a folder's files come out as a sorted listing shows them.
-// Links to folders are not followed: a link back up would never end. What cannot be read
-// (a folder that will not list, an entry whose kind is hidden) becomes a row of its own: the
-// run names it and counts it as an error, as it does a listed file it cannot open.
 void InputList::Walk(const std::string& folder) {
-  std::error_code ec;
-  std::vector<fs::path> entries;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(it->path());
-  if (ec) {
-    AddFile(folder);
-    return;
-  }
-  std::sort(entries.begin(), entries.end(),
-            [](const fs::path& a, const fs::path& b) { return a.filename().native() < b.filename().native(); });
-  for (const fs::path& entry : entries) {
-    const fs::file_status own = fs::symlink_status(entry, ec);
-    // Gone since the listing: nothing was skipped.
-    const bool unknown = ec && ec != std::errc::no_such_file_or_directory;
-    if (fs::is_directory(own) && IsOutputFolder(entry)) Notes.push_back(entry.string() + ": output folder, not read");
-    else if (fs::is_directory(own)) Walk(entry.string());
-    else if (unknown || (HasWaveExtension(entry.filename().string()) && !fs::is_directory(fs::status(entry, ec))))
-      AddFile(entry.string());
-  }
+  WaveWalk walk;
+  walk.SkipFolder = [this](const fs::path& entry) {
+    if (!IsOutputFolder(entry)) return false;
+    Notes.push_back(entry.string() + ": output folder, not read");
+    return true;
+  };
+  walk.File = [this](const std::string& path) { AddFile(path); };
+  walk.Problem = [this](const std::string& problem) { Problems.push_back(problem); };
+  walk.Unreadable = [this](const std::string& path) { AddFile(path); };
+  WalkWaveFolder(folder, walk);
 }
 
 }  // namespace tacetix

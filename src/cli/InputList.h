@@ -44,7 +44,4 @@ class InputList {
   std::unordered_map<std::string, size_t> Seen;
 };
 
-// Whether a name ends in ".wav", in any case.
-bool HasWaveExtension(const std::string& name);
-
 }  // namespace tacetix

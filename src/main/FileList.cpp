@@ -1,18 +1,26 @@
-// The file list's commands: adding (dialog and drop) with the duplicate search and the
-// analysis of each file, deleting, bulk selection, sorting and the header's sort arrow.
+// The file list's commands: adding (dialog, folder and drop) with the duplicate search, the
+// analysis of each file and the reasons for those refused, deleting, bulk selection, copying
+// rows, sorting and the header's sort arrow.
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QSet>
 #include <QTreeView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <functional>
 
+#include "batch/FolderWalk.h"
 #include "main/unit_main.h"
 #include "main/unit_tools1.h"
 #include "wave/LevelTime.h"
@@ -31,11 +39,24 @@ QStringList RunSourceDialog(QWidget* owner) {
   return dialog.selectedFiles();
 }
 
+QString RunSourceFolderDialog(QWidget* owner) {
+  return QFileDialog::getExistingDirectory(owner, QStringLiteral("Source folder..."));
+}
+
+// An extensible header names its samples in its sub-format: the length counts them as such.
+WaveInfo LengthInfo(const WaveReader& file, WaveInfo info) {
+  if (static_cast<uint16_t>(info.FormatTag) == TagExtensible &&
+      (file.SubFormat() == TagPCM || file.SubFormat() == TagFloat))
+    info.FormatTag = file.SubFormat();
+  return info;
+}
+
 // Only the header and the format are read; the samples stay on disk.
 bool AnalyzeWith(WaveReader& file, const ReadOptions& options, const QString& path, FileRow& row) {
   if (file.Open(QFile::encodeName(path).toStdString(), options) != 0) return false;
   WaveInfo info{};
   if (file.GetInfo(info) != 0) return false;
+  info = LengthInfo(file, info);
   file.CloseInput();
   row.Path = path;
   row.Bits = static_cast<uint32_t>(info.BitsPerSample);
@@ -81,7 +102,59 @@ void TForm1::bt_AddClick() {
   AddFiles(chosen);
 }
 
-void TForm1::DropFiles(const QList<QUrl>& urls) {
+void TForm1::bt_AddFolderClick() {
+  if (!bt_AddFolder->isEnabled()) return;
+  const QString folder = ChooseSourceFolder ? ChooseSourceFolder() : RunSourceFolderDialog(this);
+  if (!folder.isEmpty()) AddFiles({folder});
+}
+
+void TForm1::bt_NotAddedClick() {
+  QDialog dialog(this);
+  dialog.setObjectName(QStringLiteral("frm_NotAdded"));
+  dialog.setWindowTitle(QStringLiteral("Not added"));
+  auto* list = new QTreeWidget(&dialog);
+  list->setObjectName(QStringLiteral("lview_NotAdded"));
+  list->setHeaderLabels({QStringLiteral("File"), QStringLiteral("Reason")});
+  list->setRootIsDecorated(false);
+  for (const auto& [path, reason] : NotAdded) list->addTopLevelItem(new QTreeWidgetItem({path, reason}));
+  list->resizeColumnToContents(0);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(list);
+  layout->addWidget(buttons);
+  dialog.resize(width(), height() * 2 / 3);
+  dialog.exec();
+}
+
+void TForm1::CopySelectedRows() const {
+  std::vector<int> rows;
+  for (const auto& [first, last] : SelectedSpans())
+    for (int row = first; row <= last; ++row) rows.push_back(row);
+  QApplication::clipboard()->setText(FileModel->RowsAsText(rows));
+}
+
+void TForm1::Refuse(const QString& path, const QString& reason, int& refused) {
+  NotAdded.emplace_back(path, reason);
+  ++refused;
+}
+
+QStringList TForm1::ExpandFolders(const QStringList& paths, int& refused) {
+  QStringList files;
+  for (const QString& path : paths) {
+    if (!QFileInfo(path).isDir()) {
+      files.append(path);
+      continue;
+    }
+    WaveWalk walk;
+    walk.File = [&files](const std::string& file) { files.append(QFile::decodeName(file.c_str())); };
+    walk.Problem = [&](const std::string& problem) { Refuse(path, QString::fromLocal8Bit(problem.c_str()), refused); };
+    WalkWaveFolder(QFile::encodeName(path).toStdString(), walk);
+  }
+  return files;
+}
+
+void TForm1::DropFiles(const QList<QUrl>& urls, bool keepOrder) {
   if (Busy()) return;
   try {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -93,7 +166,7 @@ void TForm1::DropFiles(const QList<QUrl>& urls) {
     }
     QApplication::restoreOverrideCursor();
     // Web links are no files: with none left the add still ends with its message.
-    AddFiles(names);
+    AddFiles(names, keepOrder);
   } catch (const std::exception& error) {
     QApplication::restoreOverrideCursor();
     if (Busy()) EndOperation();
@@ -101,31 +174,41 @@ void TForm1::DropFiles(const QList<QUrl>& urls) {
   }
 }
 
-void TForm1::RefuseDuplicates(QStringList& queue, int& refused) const {
+void TForm1::RefuseDuplicates(QStringList& queue, int& refused, bool keepOrder) {
   const bool caseSensitive = FileNamesCaseSensitive();
   auto order = [caseSensitive](const QString& a, const QString& b) { return ComparePaths(a, b, caseSensitive) < 0; };
+  const QStringList given = queue;
   QStringList existing = FileModel->Paths();
   std::sort(existing.begin(), existing.end(), order);
   std::sort(queue.begin(), queue.end(), order);
   // A path named twice in one add would give two rows for one file.
-  const auto repeated = std::unique(queue.begin(), queue.end(), [caseSensitive](const QString& a, const QString& b) {
-    return ComparePaths(a, b, caseSensitive) == 0;
-  });
-  refused += static_cast<int>(std::distance(repeated, queue.end()));
-  queue.erase(repeated, queue.end());
+  QStringList once;
+  once.reserve(queue.size());
+  for (const QString& path : queue) {
+    if (!once.isEmpty() && ComparePaths(once.back(), path, caseSensitive) == 0)
+      Refuse(path, QStringLiteral("named more than once"), refused);
+    else once.append(path);
+  }
+  queue = std::move(once);
   // Walking the queue from its end, a match at r bounds every later search to 0..r.
   const int last = static_cast<int>(existing.size()) - 1;
   int upper = last;
   for (int i = static_cast<int>(queue.size()) - 1; i >= 0 && last >= 0; --i) {
     const int found = FindInSorted(existing, queue[i], upper, caseSensitive);
     if (found >= 0) {
+      Refuse(queue[i], QStringLiteral("already in the list"), refused);
       queue.removeAt(i);
-      ++refused;
       upper = found;
     } else {
       upper = last;
     }
   }
+  if (!keepOrder) return;
+  // Back to the order given, each kept path once.
+  QSet<QString> kept(queue.begin(), queue.end());
+  queue.clear();
+  for (const QString& path : given)
+    if (kept.remove(path)) queue.append(path);
 }
 
 int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
@@ -157,7 +240,9 @@ int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
     }
     if (!readable && file.WalkCancelled()) break;  // not looked at, so not refused
     if (!readable) {
-      ++refused;
+      const std::string reason = file.FailReason();
+      Refuse(queue[i], reason.empty() ? QStringLiteral("not a readable wave file") : QString::fromStdString(reason),
+             refused);
       continue;
     }
     pending.push_back(std::move(row));
@@ -173,13 +258,14 @@ int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
   return added;
 }
 
-void TForm1::AddFiles(const QStringList& paths) {
+void TForm1::AddFiles(const QStringList& paths, bool keepOrder) {
   BeginOperation();
   SetStatus(QStringLiteral("Adding %1 files, searching for dublicates...").arg(paths.size()));
   int refused = 0;
   int added = 0;
-  QStringList queue = paths;
-  RefuseDuplicates(queue, refused);
+  NotAdded.clear();
+  QStringList queue = ExpandFolders(paths, refused);
+  RefuseDuplicates(queue, refused, keepOrder);
   if (!queue.isEmpty()) added = AnalyzeQueue(queue, refused);
   EndOperation();
   if (added > 0) {
@@ -191,6 +277,7 @@ void TForm1::AddFiles(const QStringList& paths) {
   CancelRequested = false;
   if (refused != 0) message += QStringLiteral(", %1 not added").arg(refused);
   SetStatus(message);
+  bt_NotAdded->setVisible(!NotAdded.empty());
 }
 
 namespace {

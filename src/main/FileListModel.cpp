@@ -11,10 +11,12 @@ namespace tacetix {
 
 namespace {
 
-const char* const HeaderCaptions[FileListModel::ColumnCount] = {"File", "Bits", "Hz", "Channels", "Length", "Status"};
+const char* const HeaderCaptions[FileListModel::ColumnCount] = {"File",   "Bits",   "Hz",    "Channels",
+                                                                "Length", "Status", "Reason"};
 
 const QString& TextKey(const FileRow& row, int column) {
   if (column == FileListModel::ColFile) return row.Path;
+  if (column == FileListModel::ColReason) return row.StatusReason;
   return row.Status;
 }
 
@@ -81,6 +83,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
   // the status with the reason it was given.
   if (role == Qt::ToolTipRole) {
     if (index.column() == ColFile) return row.Path;
+    if (index.column() == ColReason) return row.StatusReason.isEmpty() ? QVariant() : row.StatusReason;
     if (index.column() != ColStatus) return {};
     return row.StatusReason.isEmpty() ? row.Status : row.Status + QStringLiteral(" (") + row.StatusReason + ')';
   }
@@ -91,6 +94,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     case ColHz: return QString::number(row.Hz);
     case ColChannels: return QString::number(row.Channels);
     case ColLength: return row.Length;
+    case ColReason: return row.StatusReason;
     default: return row.Status;
   }
 }
@@ -161,15 +165,13 @@ void FileListModel::SetStatus(int row, const QString& word) {
   if (row < 0 || row >= rowCount()) return;
   Rows[static_cast<size_t>(row)].Status = word;
   Rows[static_cast<size_t>(row)].StatusReason.clear();
-  const QModelIndex cell = index(row, ColStatus);
-  emit dataChanged(cell, cell, {Qt::DisplayRole, Qt::ToolTipRole});
+  emit dataChanged(index(row, ColStatus), index(row, ColReason), {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 void FileListModel::SetStatusReason(int row, const QString& reason) {
   if (row < 0 || row >= rowCount()) return;
   Rows[static_cast<size_t>(row)].StatusReason = reason;
-  const QModelIndex cell = index(row, ColStatus);
-  emit dataChanged(cell, cell, {Qt::ToolTipRole});
+  emit dataChanged(index(row, ColStatus), index(row, ColReason), {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 void FileListModel::SetAllStatuses(const QString& word) {
@@ -178,7 +180,17 @@ void FileListModel::SetAllStatuses(const QString& word) {
     row.Status = word;
     row.StatusReason.clear();
   }
-  emit dataChanged(index(0, ColStatus), index(rowCount() - 1, ColStatus), {Qt::DisplayRole});
+  emit dataChanged(index(0, ColStatus), index(rowCount() - 1, ColReason), {Qt::DisplayRole});
+}
+
+QString FileListModel::RowsAsText(const std::vector<int>& rows) const {
+  QString text;
+  for (int row : rows) {
+    if (row < 0 || row >= rowCount()) continue;
+    const FileRow& r = Rows[static_cast<size_t>(row)];
+    text += r.Path + QLatin1Char('\t') + r.Status + QLatin1Char('\t') + r.StatusReason + QLatin1Char('\n');
+  }
+  return text;
 }
 
 void FileListModel::SortBy(int comparer) {

@@ -23,13 +23,13 @@ struct FileRow {
   QString Length;
   int64_t LengthMs = -1;  // the length as a number, for sorting; -1 when unknown
   QString Status = RowWord(RowStatus::NotStarted);
-  QString StatusReason;  // why the row ended in its word, shown in the Status cell's tooltip
+  QString StatusReason;  // why the row ended in its word: the Reason cell, and the Status cell's tooltip
 };
 
 class FileListModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  enum Column { ColFile, ColBits, ColHz, ColChannels, ColLength, ColStatus, ColumnCount };
+  enum Column { ColFile, ColBits, ColHz, ColChannels, ColLength, ColStatus, ColReason, ColumnCount };
 
   explicit FileListModel(QObject* parent = nullptr);
 
@@ -51,10 +51,12 @@ class FileListModel : public QAbstractTableModel {
   void SetStatusReason(int row, const QString& reason);
   // One change notice for the whole Status column.
   void SetAllStatuses(const QString& word);
+  // Path, status and reason of each row, tab-separated, a line each: what Ctrl+C copies.
+  QString RowsAsText(const std::vector<int>& rows) const;
   // Reorders by comparer entry 2c + d (column c, d = 1 descending); selections follow their rows.
   void SortBy(int comparer);
 
-  static constexpr int ComparerCount = 12;
+  static constexpr int ComparerCount = 2 * ColumnCount;
 
  private:
   // Persistent indexes (selection, current row) follow their rows to newPlace[old row];

@@ -1,5 +1,6 @@
-// How lview_Files looks: its columns and their smallest widths, paths cut at the left
-// so that the file name stays in sight, and a sort arrow that points up for ascending.
+// How lview_Files looks: its columns, their smallest widths and how they share the list's
+// width, paths cut at the left so that the file name stays in sight, and a sort arrow that
+// points up for ascending.
 #include <QApplication>
 #include <QHeaderView>
 #include <QPainter>
@@ -17,8 +18,14 @@ namespace tacetix {
 
 namespace {
 
-constexpr int ColumnWidths[FileListModel::ColumnCount] = {235, 60, 55, 85, 75, 70};
-constexpr int ColumnMinimumWidths[FileListModel::ColumnCount] = {50, 30, 30, 50, 50, 50};
+constexpr int ColumnMinimumWidths[FileListModel::ColumnCount] = {50, 30, 30, 50, 50, 50, 50};
+// The texts that set the width of the columns whose content has a known widest form.
+constexpr const char* WidestTexts[FileListModel::ColumnCount] = {
+    "", "Bits", "192000", "Channels", "00:00:00.000", "Status", "Reason"};
+// Room beside a cell's text: the cell's margins and the header's sort arrow.
+constexpr int CellPadding = 16;
+// A reason wider than this share of the list leaves the rest to the tooltip, so the paths keep room.
+constexpr double ReasonShare = 0.25;
 
 // Rows of one folder differ only at the end of their paths; a cut at the right would
 // make them all look alike.
@@ -57,8 +64,8 @@ void SetUpColumns(QTreeView* view) {
   QHeaderView* header = view->header();
   header->setSectionsClickable(true);
   header->setSectionsMovable(false);
-  // Status takes the rest, so that its longer words stay readable.
-  header->setStretchLastSection(true);
+  // File takes what the others leave (ColumnSharing), so no column is stretched.
+  header->setStretchLastSection(false);
   header->setSortIndicatorShown(false);
   auto* arrows = new SortArrowStyle(ApplicationStyleCopy());
   arrows->setParent(header);
@@ -70,13 +77,67 @@ void SetUpColumns(QTreeView* view) {
       header->resizeSection(column, ColumnMinimumWidths[column]);
     }
   });
-  // The widths are a floor: a wider font must not cut the length text.
-  const char* widest[FileListModel::ColumnCount] = {"", "Bits", "44100", "Channels", "00:00:00.000", "Status"};
-  for (int c = 0; c < FileListModel::ColumnCount; ++c) {
-    const int textWidth = view->fontMetrics().horizontalAdvance(QString::fromLatin1(widest[c])) + 24;
-    header->resizeSection(c, std::max(ColumnWidths[c], textWidth));
-  }
+  for (int c = FileListModel::ColBits; c < FileListModel::ColumnCount; ++c)
+    header->resizeSection(c, view->fontMetrics().horizontalAdvance(QString::fromLatin1(WidestTexts[c])) + CellPadding);
 }
+
+// Status and Reason as wide as the longest text they hold, File the rest of the list's width:
+// a long status word is not cut while a short path has room to give, and the columns never
+// need a horizontal scroll bar, also when the vertical one takes its share.
+class ColumnSharing : public QObject {
+ public:
+  ColumnSharing(QTreeView* view, FileListModel* model) : QObject(view), View(view), Model(model) {
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    view->viewport()->installEventFilter(this);
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& top, const QModelIndex& bottom) { Measure(top.row(), bottom.row()); });
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { Measure(first, last); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { Measure(0, Model->rowCount() - 1); });
+    Measure(0, -1);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize) Share();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  int TextWidth(const QString& text) const { return View->fontMetrics().horizontalAdvance(text) + CellPadding; }
+
+  // A change of many rows is a reset of the whole column (a new run): the widths start again.
+  void Measure(int first, int last) {
+    const bool whole = last - first > 64 || (first == 0 && last == Model->rowCount() - 1);
+    if (whole) {
+      StatusWidth = TextWidth(QString::fromLatin1(WidestTexts[FileListModel::ColStatus]));
+      ReasonWidth = TextWidth(QString::fromLatin1(WidestTexts[FileListModel::ColReason]));
+    }
+    for (int row = std::max(first, 0); row <= last && row < Model->rowCount(); ++row) {
+      StatusWidth = std::max(StatusWidth, TextWidth(Model->Row(row).Status));
+      ReasonWidth = std::max(ReasonWidth, TextWidth(Model->Row(row).StatusReason));
+    }
+    Share();
+  }
+
+  void Share() {
+    QHeaderView* header = View->header();
+    const int available = View->viewport()->width();
+    int fixed = 0;
+    for (int c = FileListModel::ColBits; c < FileListModel::ColStatus; ++c) fixed += header->sectionSize(c);
+    const int reason = std::min(ReasonWidth, std::max(ColumnMinimumWidths[FileListModel::ColReason],
+                                                      static_cast<int>(available * ReasonShare)));
+    header->resizeSection(FileListModel::ColStatus, StatusWidth);
+    header->resizeSection(FileListModel::ColReason, reason);
+    header->resizeSection(FileListModel::ColFile, std::max(ColumnMinimumWidths[FileListModel::ColFile],
+                                                           available - fixed - StatusWidth - reason));
+  }
+
+  QTreeView* View;
+  FileListModel* Model;
+  int StatusWidth = 0;
+  int ReasonWidth = 0;
+};
 
 }  // namespace
 
@@ -98,6 +159,7 @@ void TForm1::BuildFileListView(QWidget* page) {
                    colours.color(QPalette::Active, QPalette::HighlightedText));
   lview_Files->setPalette(colours);
   SetUpColumns(lview_Files);
+  new ColumnSharing(lview_Files, FileModel);
 }
 
 }  // namespace tacetix

@@ -67,6 +67,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       // While busy the list's own select-all would hand a running delete rows the user
       // never chose; clicks may still select single rows.
       if (watched == lview_Files && Busy() && key.matches(QKeySequence::SelectAll)) return true;
+      // The list's own copy takes the current cell only; the rows go whole, reason included.
+      if (watched == lview_Files && key.matches(QKeySequence::Copy)) {
+        CopySelectedRows();
+        return true;
+      }
       break;
     }
     case QEvent::FocusIn:
@@ -165,6 +170,7 @@ bool TForm1::InputPageKey(QChar character) {
   switch (character.unicode()) {
     case u'A': bt_AddClick(); return true;
     case u'D': bt_DeleteClick(); return true;
+    case u'O': bt_AddFolderClick(); return true;
     case u'L': bt_AllClick(); return true;
     case u'N': bt_NoneClick(); return true;
     case u'R': bt_ReverseClick(); return true;

@@ -44,7 +44,8 @@ bool RunLogFileDialog(QWidget* owner, QString& path) {
     QMessageBox::warning(&dialog, dialog.windowTitle(),
                          QStringLiteral("%1\nFolder not found.\nPlease verify the correct folder name was given.")
                              .arg(QDir::toNativeSeparators(file.absolutePath())));
-    dialog.selectFile(chosen);
+    // The name stays in the dialog as typed: handed back as a path of a folder that does not
+    // exist, the dialog would drop its leading "/" and join it to its own folder next time.
   }
 }
 

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "main/AlignedEdit.h"
+#include "main/ElidedLabel.h"
 #include "main/Widgets.h"
 #include "main/unit_main.h"
 
@@ -79,13 +80,15 @@ QWidget* TForm1::BuildInputPage() {
 
   auto* row = new QHBoxLayout();
   bt_Add = MakeButton(page, "bt_Add", "&Add...");
+  bt_AddFolder = MakeButton(page, "bt_AddFolder", "F&older...");
   bt_Delete = MakeButton(page, "bt_Delete", "&Delete");
   bt_Delete->setEnabled(false);
   bt_All = MakeButton(page, "bt_All", "A&ll");
   bt_None = MakeButton(page, "bt_None", "&None");
   bt_Reverse = MakeButton(page, "bt_Reverse", "&Rev");
   bt_Reset = MakeButton(page, "bt_Reset", "Re&set");
-  for (QPushButton* button : {bt_Add, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset}) FitToCaption(button);
+  for (QPushButton* button : {bt_Add, bt_AddFolder, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset})
+    FitToCaption(button);
   lab_summary = MakeLabel(page, "lab_summary", "0 files, 0 selected");
   lab_summary->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   // Room for the longest summary the list will see, so that a growing count is never
@@ -94,6 +97,7 @@ QWidget* TForm1::BuildInputPage() {
       lab_summary->fontMetrics().horizontalAdvance(QStringLiteral("100000 files, 100000 selected")) +
       2 * lab_summary->margin() + 2);
   row->addWidget(bt_Add);
+  row->addWidget(bt_AddFolder);
   row->addWidget(bt_Delete);
   row->addSpacing(12);
   row->addWidget(bt_All);
@@ -170,14 +174,20 @@ QWidget* TForm1::BuildProcessingPage() {
 void TForm1::BuildStatusBar() {
   StatusBar1 = Named(new QStatusBar(this), "StatusBar1");
   StatusBar1->setSizeGripEnabled(false);
-  StatusPanel0 = MakeLabel(StatusBar1, "StatusPanel0", "");
+  StatusPanel0 = Named(new ElidedLabel(StatusBar1), "StatusPanel0");
   StatusPanel0->setMinimumWidth(200);
+  lab_Progress = MakeLabel(StatusBar1, "lab_Progress", "");
+  bt_NotAdded = MakeButton(StatusBar1, "bt_NotAdded", "Not added...");
+  bt_NotAdded->setFlat(true);
+  bt_NotAdded->setVisible(false);
   ProgressBar1 = Named(new QProgressBar(StatusBar1), "ProgressBar1");
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(0);
-  ProgressBar1->setTextVisible(false);
-  ProgressBar1->setFixedWidth(50);
+  ProgressBar1->setFormat(QStringLiteral("%p%"));
+  ProgressBar1->setFixedWidth(ProgressBar1->fontMetrics().horizontalAdvance(QStringLiteral("100%")) + 60);
   StatusBar1->addWidget(StatusPanel0, 1);
+  StatusBar1->addPermanentWidget(bt_NotAdded);
+  StatusBar1->addPermanentWidget(lab_Progress);
   StatusBar1->addPermanentWidget(ProgressBar1);
   setStatusBar(StatusBar1);
 }
@@ -188,7 +198,7 @@ void TForm1::SetTabOrder() {
   // clang-format off
   const QList<QWidget*> chain = {
       PageControl1,
-      lview_Files, bt_Add, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset,
+      lview_Files, bt_Add, bt_AddFolder, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset,
       cbx_Link, cbx_Remove1, radio_digital0_1, radio_other1, edit_Threshold1, track_Threshold1,
       spin_Keep1, spin_Fade1,
       cbx_Remove2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2,
@@ -198,7 +208,7 @@ void TForm1::SetTabOrder() {
       edit_Prefix, edit_Suffix, radio_FolderSubfolder, radio_FolderOther, edit_FolderSubfolder,
       bt_FolderOther, edit_FolderOther, cbx_Simulation, cbx_Logfile, bt_LogOptions, bt_LogBrowse,
       edit_Logfile, cbx_NoChange, cbx_Overwrite, cbx_StopOnError, cbx_KeepMetadata,
-      bt_Process, bt_Cancel, bt_About};
+      bt_Process, bt_Cancel, bt_About, bt_NotAdded};
   // clang-format on
   for (int i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }

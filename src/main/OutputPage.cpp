@@ -147,7 +147,9 @@ QHBoxLayout* BuildSwitchesRow(TForm1& form, QWidget* page) {
     height = std::max(
         height, metrics.boundingRect(QRect(0, 0, 186, 10000), Qt::TextWordWrap, QString::fromLatin1(text)).height());
   form.lab_Warning->setMinimumHeight(height);
-  form.lab_Warning->setStyleSheet(QStringLiteral("color: red"));
+  QPalette colours = form.lab_Warning->palette();
+  colours.setColor(QPalette::WindowText, WarningColour(colours));
+  form.lab_Warning->setPalette(colours);
   form.lab_Warning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   row->addLayout(checks, 1);
   row->addWidget(form.lab_Warning);

@@ -5,11 +5,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTreeView>
+#include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "batch/RunChoices.h"
@@ -22,26 +28,73 @@ namespace {
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
+// Why a file that ended "done" has no output, as the terminal says it.
+std::string ReasonOf(const RowResult& result) {
+  if (result.Status != RowStatus::Done || result.OutputMade) return result.Reason;
+  return result.Silent ? "silent, no output" : "nothing to cut, no output";
+}
+
 }  // namespace
 
+QString LogPathFor(const QString& name, const QStringList& files) {
+  // The window shows no working folder, so a bare name goes where the user's files are.
+  if (name.isEmpty() || !QFileInfo(name).isRelative() || files.isEmpty()) return name;
+  return QDir(QFileInfo(files.constFirst()).absolutePath()).filePath(name);
+}
+
+WindowFrontEnd::WindowFrontEnd(TForm1& form, const std::vector<std::string>& files) : Form(form), Files(files) {}
+
 void WindowFrontEnd::SetRowStatus(int32_t row, RowStatus status) {
-  if (status == RowStatus::Processing) CurrentRow = row;
+  if (status == RowStatus::Processing) {
+    CurrentRow = row;
+    if (Progress) Progress->RowStarted(row);
+    FollowRow(row);
+  }
   Form.Files().SetStatus(row, RowWord(status));
+  ShowProgress();
 }
 
 void WindowFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
-  if (!result.Reason.empty()) Form.Files().SetStatusReason(row, QString::fromStdString(result.Reason));
+  const std::string reason = ReasonOf(result);
+  if (!reason.empty()) Form.Files().SetStatusReason(row, QString::fromStdString(reason));
 }
 
 void WindowFrontEnd::SetStatus(const std::string& text) { Form.SetStatus(QString::fromStdString(text)); }
 
-void WindowFrontEnd::SetStatusProgress(const std::string& text, int32_t percent) {
-  Form.SetStatusProgress(QString::fromStdString(text), percent);
+// The run's own percentages count rows; the bar shows the share of the bytes instead.
+void WindowFrontEnd::SetStatusProgress(const std::string& text, int32_t /*percent*/) {
+  Form.SetStatusProgress(QString::fromStdString(text), Progress ? Progress->Percent() : 0);
+  ShowProgress();
 }
 
-void WindowFrontEnd::SetProgress(int32_t percent) { Form.SetProgress(percent); }
+void WindowFrontEnd::SetProgress(int32_t /*percent*/) { ShowProgress(); }
+
+void WindowFrontEnd::SetFileProgress(int32_t percent) {
+  if (Progress) Progress->FileFraction(percent / 100.0);
+  ShowProgress();
+}
+
+void WindowFrontEnd::ShowProgress() {
+  if (!Progress) return;
+  Form.SetProgress(Progress->Percent());
+  // Pumped a hundred times a second: the label is repainted only when its text changes.
+  const QString text =
+      QString::fromStdString(Progress->FileText() + ", " + Progress->TimeText(RunProgress::Clock::now()));
+  if (text != Form.lab_Progress->text()) Form.lab_Progress->setText(text);
+}
+
+// The list shows the row being processed, unless the user has scrolled the previous one out of sight.
+void WindowFrontEnd::FollowRow(int32_t row) {
+  QTreeView* view = Form.lview_Files;
+  const QModelIndex previous = Form.Files().index(CurrentRowShown, 0);
+  if (CurrentRowShown >= 0 && !view->viewport()->rect().intersects(view->visualRect(previous))) return;
+  CurrentRowShown = row;
+  view->scrollTo(Form.Files().index(row, 0));
+}
 
 bool WindowFrontEnd::Pump() {
+  // The time keeps moving while a long file holds the run's turn.
+  ShowProgress();
   QCoreApplication::processEvents();
   return Form.CancelRequested;
 }
@@ -50,14 +103,20 @@ void WindowFrontEnd::BeginBusy() {
   BusyNow = true;
   Form.BeginOperation();
   Form.ResetFileStatuses();
+  Started = RunProgress::Clock::now();
+  Progress = std::make_unique<RunProgress>(RunProgress::SizesOf(Files), Started);
 }
 
 void WindowFrontEnd::EndBusy(bool rowsTouched) {
   BusyNow = false;
   Form.EndOperation();
   const int tag = Form.SortTag();
-  // Sorted by Status, the order no longer matches the new words.
-  if (rowsTouched && (tag == 11 || tag == 12)) {
+  if (Progress && rowsTouched) {
+    const auto took = std::chrono::duration_cast<std::chrono::seconds>(RunProgress::Clock::now() - Started);
+    Form.lab_Progress->setText(QString::fromStdString(Progress->FileText() + ", " + ClockText(took) + " in all"));
+  }
+  // Sorted by Status or Reason, the order no longer matches the new words.
+  if (rowsTouched && tag >= 11 && tag <= 14) {
     Form.UpdateSortArrow(false);
     Form.SetSortTag(0);
   }
@@ -99,9 +158,11 @@ void TForm1::bt_ProcessClick() {
   RunDescription description = DescribeRun(CaptureChoices());
   request.Settings = std::move(description.Settings);
   request.Log = LogSettings;
-  request.LogName = QFile::encodeName(edit_Logfile->text()).toStdString();
+  request.LogName = QFile::encodeName(LogPathFor(edit_Logfile->text(), FileModel->Paths())).toStdString();
   request.Header = std::move(description.Header);
-  WindowFrontEnd frontEnd(*this);
+  // One worker a core, as tacetix-cli -j 0: the words, the log and the order are those of one.
+  request.Jobs = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+  WindowFrontEnd frontEnd(*this, request.Files);
   try {
     if (RunBatchFunction) {
       RunBatchFunction(request, frontEnd);

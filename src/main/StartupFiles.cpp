@@ -20,7 +20,7 @@ QList<QUrl> CommandLineFiles(const QStringList& arguments) {
 void AddCommandLineFiles(TForm1& form, const QStringList& arguments) {
   const QList<QUrl> urls = CommandLineFiles(arguments);
   if (urls.isEmpty()) return;
-  QTimer::singleShot(0, &form, [&form, urls] { form.DropFiles(urls); });
+  QTimer::singleShot(0, &form, [&form, urls] { form.DropFiles(urls, true); });
 }
 
 }  // namespace tacetix

@@ -14,8 +14,8 @@ class TForm1;
 // URL, which the drop skips like a name the shell did not give.
 QList<QUrl> CommandLineFiles(const QStringList& arguments);
 
-// Adds those files exactly as a drop of them is added (same refusals, same closing message),
-// from the event loop, so once the window is shown. No file arguments, nothing happens.
+// Adds those files as a drop of them is added (same refusals, same closing message), in the
+// order named, from the event loop, so once the window is shown. No file arguments, nothing happens.
 void AddCommandLineFiles(TForm1& form, const QStringList& arguments);
 
 }  // namespace tacetix

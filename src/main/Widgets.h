@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QColor>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -48,6 +50,11 @@ inline QSlider* MakeLevelSlider(QWidget* parent, const char* name, int position)
   // The last position a change event handled; 0 until the window is first shown.
   slider->setProperty("Tag", 0);
   return slider;
+}
+
+// Warning red that reads on the window's background: dark on a light scheme, light on a dark one.
+inline QColor WarningColour(const QPalette& palette) {
+  return palette.color(QPalette::Window).lightnessF() < 0.5 ? QColor(255, 110, 110) : QColor(176, 0, 0);
 }
 
 }  // namespace tacetix

@@ -96,7 +96,7 @@ QLabel* Tfrm_About::MakeLink(const char* name, const QString& address) {
   font.setUnderline(true);
   label->setFont(font);
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, Qt::blue);
+  palette.setColor(QPalette::WindowText, palette.color(QPalette::Link));
   label->setPalette(palette);
   label->setCursor(Qt::PointingHandCursor);
   label->installEventFilter(this);

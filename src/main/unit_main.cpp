@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -36,6 +37,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   FileModel = new FileListModel(this);
   BuildWindow();
+  SetToolTips();
   ConnectHandlers();
   InstallDefaultDialogs();
   FormCreate();
@@ -77,6 +79,9 @@ void TForm1::FormShow() {
   radio_BitsAll->setEnabled(true);
   radio_FolderSubfolder->setChecked(true);
   UpdateRadioBits();
+  // The end's own choices are the defaults just set, not those the first change events left.
+  gbox_End->setProperty("Mirrored", false);
+  cbx_LinkClick();
 }
 
 void TForm1::SetStatus(const QString& text) {
@@ -148,12 +153,14 @@ void TForm1::UpdateControls() {
                              (subfolder == QStringLiteral(".") || subfolder == QStringLiteral(".."));
   setAcceptDrops(idle);
   bt_Add->setEnabled(idle);
+  bt_AddFolder->setEnabled(idle);
   bt_Delete->setEnabled(idle && selected >= 1);
   bt_All->setEnabled(idle && rows >= 1 && selected != rows);
   bt_None->setEnabled(idle && rows >= 1 && selected >= 1);
   bt_Reverse->setEnabled(idle && rows >= 1);
   bt_Reset->setEnabled(idle && StatusText() != QStringLiteral("Idle"));
   bt_Process->setEnabled(idle && rows >= 1 && named && !notASubfolder);
+  UpdateProcessTip(idle, rows, named, notASubfolder);
   bt_FolderOther->setEnabled(idle);
   bt_LogOptions->setEnabled(idle);
   bt_LogBrowse->setEnabled(idle);
@@ -218,6 +225,8 @@ void TForm1::ConnectHandlers() {
                           {bt_Cancel, &TForm1::bt_CancelClick, "Cancelling"},
                           {bt_About, &TForm1::bt_AboutClick, "About"},
                           {bt_Add, &TForm1::bt_AddClick, "Adding"},
+                          {bt_AddFolder, &TForm1::bt_AddFolderClick, "Adding"},
+                          {bt_NotAdded, &TForm1::bt_NotAddedClick, "Not added"},
                           {bt_Delete, &TForm1::bt_DeleteClick, "Deleting"},
                           {bt_All, &TForm1::bt_AllClick, "Selecting"},
                           {bt_None, &TForm1::bt_NoneClick, "Selecting"},

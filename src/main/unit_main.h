@@ -65,10 +65,15 @@ class TForm1 : public QMainWindow {
   // The selected rows as sorted, disjoint spans of first and last row.
   std::vector<std::pair<int, int>> SelectedSpans() const;
 
-  // File list. Each handler does nothing unless its own button is enabled.
-  void AddFiles(const QStringList& paths);
-  void DropFiles(const QList<QUrl>& urls);
+  // File list. Each handler does nothing unless its own button is enabled. A folder among
+  // the paths adds every wave file below it. keepOrder: the rows come in the order given
+  // (the command line's), not sorted by path.
+  void AddFiles(const QStringList& paths, bool keepOrder = false);
+  void DropFiles(const QList<QUrl>& urls, bool keepOrder = false);
   void bt_AddClick();
+  void bt_AddFolderClick();
+  // The files the last add refused, each with why, in a dialog that stays until closed.
+  void bt_NotAddedClick();
   void bt_DeleteClick();
   void bt_AllClick();
   void bt_NoneClick();
@@ -145,6 +150,8 @@ class TForm1 : public QMainWindow {
 
   // Returns the chosen source files, or nothing when the user cancels.
   std::function<QStringList()> ChooseSourceFiles;
+  // Returns the chosen source folder, or "" when the user cancels.
+  std::function<QString()> ChooseSourceFolder;
   // The folder and log file choosers: path in as the start, out as the choice; false on
   // cancel. They default to the desktop's dialogs.
   std::function<bool(QString& path)> ChooseOutputFolder;
@@ -153,6 +160,8 @@ class TForm1 : public QMainWindow {
   std::function<void(const QString& text)> ShowInternalError;
   // Fills a row from the file at path; false when the file is not a readable wave file.
   std::function<bool(const QString& path, FileRow& row)> AnalyzeFile;
+  // The files the last add refused, with the reason for each.
+  std::vector<std::pair<QString, QString>> NotAdded;
   std::function<RunResult(const RunRequest&, RunFrontEnd&)> RunBatchFunction;
 
  protected:
@@ -199,7 +208,14 @@ class TForm1 : public QMainWindow {
   void ShowPage(int index);
   void TakeFocusOffPage(int nextIndex);
   // Drops from queue every path already listed or named twice; counts them in refused.
-  void RefuseDuplicates(QStringList& queue, int& refused) const;
+  void RefuseDuplicates(QStringList& queue, int& refused, bool keepOrder);
+  void Refuse(const QString& path, const QString& reason, int& refused);
+  // Folders give way to the wave files below them, in name order.
+  QStringList ExpandFolders(const QStringList& paths, int& refused);
+  void CopySelectedRows() const;
+  void SetToolTips();
+  void UpdateProcessTip(bool idle, int rows, bool named, bool notASubfolder);
+  void MirrorEndWhileLinked();
   int AnalyzeQueue(const QStringList& queue, int& refused);
   void DeleteSelectedRows(int selected, int& deleted);
   void KeepCurrentRowNear(int row);
@@ -215,10 +231,13 @@ class TForm1 : public QMainWindow {
   QPushButton* bt_About = nullptr;
   QStatusBar* StatusBar1 = nullptr;
   QLabel* StatusPanel0 = nullptr;
+  QLabel* lab_Progress = nullptr;
+  QPushButton* bt_NotAdded = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
 
   QTreeView* lview_Files = nullptr;
   QPushButton* bt_Add = nullptr;
+  QPushButton* bt_AddFolder = nullptr;
   QPushButton* bt_Delete = nullptr;
   QPushButton* bt_All = nullptr;
   QPushButton* bt_None = nullptr;

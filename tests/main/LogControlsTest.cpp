@@ -273,4 +273,33 @@ TEST_F(LiveOptions, ARunKeepsItsSnapshotWhileTheControlsMove) {
   }
 }
 
+TEST_F(LogControls, AFolderNotFoundGivesTheNameBackToTheDialogAsTyped) {
+  const QString typed = QString::fromStdString((Dir.Path() / "missing" / "run.log").string());
+  QString shownAgain;
+  int step = 0;
+  QTimer driver;
+  QObject::connect(&driver, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    auto* name = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+    if (name && step == 0) {
+      name->setText(typed);
+      QMetaObject::invokeMethod(dialog, "accept");
+      step = 1;
+    } else if (qobject_cast<QMessageBox*>(modal) && step == 1) {
+      static_cast<QMessageBox*>(modal)->accept();
+      step = 2;
+    } else if (name && step == 2) {
+      shownAgain = name->text();
+      dialog->reject();
+      step = 3;
+    }
+  });
+  driver.start(20);
+  Click("bt_LogBrowse");
+  EXPECT_EQ(step, 3);
+  EXPECT_EQ(shownAgain.toStdString(), typed.toStdString());
+  EXPECT_EQ(Find<QLineEdit>("edit_Logfile")->text(), "tacetix.log") << "cancelled: the name stays";
+}
+
 }  // namespace

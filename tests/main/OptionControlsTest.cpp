@@ -76,8 +76,24 @@ TEST_F(LinkAndRemove, UnlinkingHandsTheEndToItsOwnRemoveBox) {
   EXPECT_FALSE(remove2->isEnabled());
   for (const char* name : endControls) EXPECT_FALSE(On(name)) << name;
   EXPECT_TRUE(remove2->isChecked()) << "linking disables without resetting";
+  // Linked, the end shows the beginning's level; its own comes back on unlinking.
+  EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 480);
+  link->setChecked(false);
   EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 700);
   EXPECT_TRUE(Checked("radio_digital0_2"));
+}
+
+TEST_F(LinkAndRemove, LinkedTheEndShowsTheBeginningsChoicesAndUnlinkedItsOwn) {
+  Find<QSlider>("track_Threshold1")->setValue(700);
+  Find<QCheckBox>("cbx_Remove1")->setChecked(false);
+  EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 700);
+  EXPECT_EQ(Find<QLineEdit>("edit_Threshold2")->text(), "-74.0 dBfs");
+  EXPECT_TRUE(Checked("radio_other2"));
+  EXPECT_FALSE(Checked("cbx_Remove2"));
+  Find<QCheckBox>("cbx_Link")->setChecked(false);
+  EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 480);
+  EXPECT_TRUE(Checked("radio_digital0_2"));
+  EXPECT_TRUE(Checked("cbx_Remove2"));
 }
 
 TEST_F(LinkAndRemove, TheBeginningsRemoveBoxGovernsOnlyItsThresholdControls) {

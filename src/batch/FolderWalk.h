@@ -1,0 +1,27 @@
+// Every wave file below a folder, as the CLI's --recursive and the window's folder drops
+// collect them: depth first in name order, links to folders not followed.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace tacetix {
+
+struct WaveWalk {
+  // true: the folder is left out, with everything below it.
+  std::function<bool(const std::filesystem::path& folder)> SkipFolder;
+  std::function<void(const std::string& path)> File;
+  // "FOLDER: what is wrong" for a folder that cannot be listed.
+  std::function<void(const std::string& problem)> Problem;
+  // When set, takes instead of Problem what cannot be read (a folder that will not list, an entry
+  // whose kind is hidden), so a run can name it and count it as it does a file it cannot open.
+  std::function<void(const std::string& path)> Unreadable;
+};
+
+void WalkWaveFolder(const std::string& folder, const WaveWalk& walk);
+
+// Whether a name ends in ".wav", in any case.
+bool HasWaveExtension(const std::string& name);
+
+}  // namespace tacetix

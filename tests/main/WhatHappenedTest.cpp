@@ -1,0 +1,159 @@
+// What the window tells about a run and an add: the reason of each row, the progress of a
+// running batch, folders added whole with the refusals listed, and the lengths shown.
+#include <QApplication>
+#include <QClipboard>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "WindowFixture.h"
+#include "main/RunInWindow.h"
+#include "main/StartupFiles.h"
+
+namespace {
+
+constexpr int ReasonColumn = 6;
+
+using WhatHappened = WindowTest;
+
+TEST_F(WhatHappened, EachRowShowsWhyItEndedAndCtrlCCopiesTheRowsWhole) {
+  const QString cut = PaddedWave(Dir, "a.wav", 10);
+  const QString unchanged = Wave("b.wav");
+  const QString gone = PaddedWave(Dir, "c.wav", 10);
+  Form->AddFiles({cut, unchanged, gone});
+  std::filesystem::remove(gone.toStdString());
+  Find<QLineEdit>("edit_FolderSubfolder")->setText("out");
+  Find<QCheckBox>("cbx_StopOnError")->setChecked(false);
+  Click("bt_Process");
+  ASSERT_EQ(Cell(2, 5), "I/O error");
+  const std::vector<std::string> reasons = {Cell(0, ReasonColumn), Cell(1, ReasonColumn), Cell(2, ReasonColumn)};
+  EXPECT_EQ(reasons, std::vector<std::string>({"", "nothing to cut, no output", "No such file or directory"}));
+  SelectRows({1, 2});
+  List()->setFocus();
+  Press(Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            unchanged + "\tdone\tnothing to cut, no output\n" + gone + "\tI/O error\tNo such file or directory\n");
+}
+
+TEST_F(WhatHappened, ARunShowsWhichFileOfHowManyAndTheShareOfTheBytes) {
+  Form->AddFiles({Wave("a.wav", 8000, 16, 1, 300), Wave("b.wav", 8000, 16, 1, 100), Wave("c.wav", 8000, 16, 1, 100)});
+  Find<QLineEdit>("edit_Suffix")->setText("_x");
+  std::string during;
+  int percent = -1;
+  Form->RunBatchFunction = [&](const tacetix::RunRequest& request, tacetix::RunFrontEnd& frontEnd) {
+    frontEnd.BeginBusy();
+    frontEnd.SetRowStatus(1, tacetix::RowStatus::Processing);
+    frontEnd.SetStatusProgress("Processing", 33);
+    during = Find<QLabel>("lab_Progress")->text().toStdString();
+    percent = Find<QProgressBar>("ProgressBar1")->value();
+    frontEnd.EndBusy(true);
+    EXPECT_GT(request.Jobs, 0);
+    return tacetix::RunResult{};
+  };
+  Click("bt_Process");
+  EXPECT_EQ(during, "file 2 of 3, 0:00 elapsed");
+  // a.wav holds 600 of the 1,000 bytes of samples; with headers, a little less than 60 %.
+  EXPECT_GE(percent, 55);
+  EXPECT_LE(percent, 60);
+}
+
+TEST_F(WhatHappened, TheListFollowsTheRunningRowUntilTheUserScrollsAway) {
+  AppendRows(100);
+  Find<QLineEdit>("edit_Suffix")->setText("_x");
+  std::vector<bool> seen;
+  auto visible = [&](int row) {
+    return List()->viewport()->rect().intersects(List()->visualRect(List()->model()->index(row, 0)));
+  };
+  Form->RunBatchFunction = [&](const tacetix::RunRequest&, tacetix::RunFrontEnd& frontEnd) {
+    frontEnd.BeginBusy();
+    frontEnd.SetRowStatus(0, tacetix::RowStatus::Processing);
+    frontEnd.SetRowStatus(80, tacetix::RowStatus::Processing);
+    seen.push_back(visible(80));
+    List()->scrollToTop();
+    frontEnd.SetRowStatus(81, tacetix::RowStatus::Processing);
+    seen.push_back(visible(81));
+    frontEnd.EndBusy(true);
+    return tacetix::RunResult{};
+  };
+  Click("bt_Process");
+  EXPECT_EQ(seen, std::vector<bool>({true, false}));
+}
+
+TEST_F(WhatHappened, AFolderAddsEveryWaveBelowItAndTheRefusalsAreListedWithReasons) {
+  const auto folder = Dir.Path() / "take";
+  std::filesystem::create_directories(folder / "sub");
+  const auto elsewhere = Dir.Path() / "elsewhere";
+  std::filesystem::create_directories(elsewhere);
+  for (const char* name : {"take/b.wav", "take/sub/a.wav", "take/A.WAV", "elsewhere/x.wav"}) Wave(name);
+  TextFile("take/c.wav");
+  TextFile("take/notes.txt");
+  std::filesystem::create_directory_symlink(elsewhere, folder / "link");
+  Form->DropFiles({QUrl::fromLocalFile(QString::fromStdString(folder.string()))});
+  QTest::qWait(0);
+  EXPECT_EQ(Rows(), 3);
+  EXPECT_EQ(Status(), "3 files added, 1 not added");
+  Form->AddFiles({QString::fromStdString((folder / "b.wav").string())});
+  ASSERT_TRUE(Button("bt_NotAdded")->isVisible());
+  QTimer::singleShot(0, [] {
+    auto* list = QApplication::activeModalWidget()->findChild<QTreeWidget*>("lview_NotAdded");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(1), "already in the list");
+    QApplication::activeModalWidget()->close();
+  });
+  Click("bt_NotAdded");
+}
+
+TEST_F(WhatHappened, CommandLineFilesKeepTheirOrderAndExtensibleFilesShowTheirLength) {
+  const std::string sox = Dir.File("sox24.wav");
+  ASSERT_EQ(
+      testsupport::RunCommand("sox -n -b 24 -c 2 -r 8000 " + testsupport::ShellQuote(sox) + " synth 1.5 sine 440"), 0);
+  tacetix::AddCommandLineFiles(*Form, {"tacetix", Wave("z.wav"), QString::fromStdString(sox), Wave("a.wav")});
+  QTest::qWait(0);
+  ASSERT_EQ(Rows(), 3);
+  EXPECT_EQ(Name(0) + " " + Name(1) + " " + Name(2), "z.wav sox24.wav a.wav");
+  EXPECT_EQ(Cell(1, 4), "00:00:01.500");
+}
+
+TEST_F(WhatHappened, ALongStatusWordTakesRoomFromThePathsWithoutAHorizontalScrollBar) {
+  AppendRows(60);
+  Form->Files().SetStatus(59, "output file already exists");
+  for (int wait = 0; wait < 50 && !List()->verticalScrollBar()->isVisible(); ++wait) QTest::qWait(20);
+  ASSERT_TRUE(List()->verticalScrollBar()->isVisible());
+  EXPECT_FALSE(List()->horizontalScrollBar()->isVisible());
+  const QHeaderView* header = List()->header();
+  EXPECT_GE(header->sectionSize(5), List()->fontMetrics().horizontalAdvance("output file already exists"));
+}
+
+TEST_F(WhatHappened, ARelativeLogNameGoesBesideTheFirstListedFile) {
+  const QStringList files = {"/music/take/a.wav", "/other/b.wav"};
+  const std::pair<QString, QString> cases[] = {{"run.log", "/music/take/run.log"},
+                                               {"logs/run.log", "/music/take/logs/run.log"},
+                                               {"/tmp/run.log", "/tmp/run.log"}};
+  for (const auto& [name, path] : cases) EXPECT_EQ(tacetix::LogPathFor(name, files), path) << name.toStdString();
+}
+
+TEST_F(WhatHappened, EveryOptionControlExplainsItselfAndProcessSaysWhyItCannotStart) {
+  for (QWidget* control :
+       Find<QWidget>("TabSheet2")->findChildren<QWidget*>() + Find<QWidget>("TabSheet3")->findChildren<QWidget*>()) {
+    const bool option = qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control) ||
+                        qobject_cast<QAbstractSpinBox*>(control) || qobject_cast<QLineEdit*>(control);
+    if (option && !control->objectName().isEmpty() && !control->objectName().startsWith("qt_")) {
+      EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
+    }
+  }
+  std::vector<QString> tips = {Button("bt_Process")->toolTip()};
+  Form->AddFiles({Wave("a.wav")});
+  tips.push_back(Button("bt_Process")->toolTip());
+  Find<QLineEdit>("edit_FolderSubfolder")->setText("..");
+  tips.push_back(Button("bt_Process")->toolTip());
+  Find<QLineEdit>("edit_FolderSubfolder")->setText("out");
+  tips.push_back(Button("bt_Process")->toolTip());
+  ASSERT_TRUE(Enabled("bt_Process"));
+  for (size_t i = 0; i < tips.size(); ++i)
+    for (size_t j = i + 1; j < tips.size(); ++j) EXPECT_NE(tips[i], tips[j]) << i << " " << j;
+}
+
+}  // namespace
