@@ -18,6 +18,7 @@ enum class FailureKind : uint8_t {
   SameAsInput,  // the output would replace a source of the run
   Cancelled,    // the user stopped the run
   NoMemory,     // no memory for the file's buffers
+  NotRegularFile,  // the output's name holds a folder, FIFO, socket or device, never replaced
 };
 
 }  // namespace tacetix
