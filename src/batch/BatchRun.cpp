@@ -103,7 +103,8 @@ class Run {
   std::vector<std::pair<size_t, int32_t>> SourceKeys;
   FileIdSet SourceIds;   // the same files by device and inode, which hard links share
   FileIdSet WrittenIds;  // the outputs this run has moved onto their names
-  std::set<std::string> SweptFolders;  // output folders cleared of what killed runs left
+  // Output folders cleared of what killed runs left.
+  std::set<std::string> SweptFolders;
   void IndexSources();
   bool IsListedSource(const std::string& path) const;
   std::unique_ptr<RowExecutor> Exec;

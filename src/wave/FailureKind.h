@@ -18,7 +18,8 @@ enum class FailureKind : uint8_t {
   SameAsInput,  // the output would replace a source of the run
   Cancelled,    // the user stopped the run
   NoMemory,     // no memory for the file's buffers
-  NotRegularFile,  // the output's name holds a folder, FIFO, socket or device, never replaced
+  // the output's name holds a folder, FIFO, socket or device, which is never replaced
+  NotRegularFile,
 };
 
 }  // namespace tacetix
