@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "batch/FileIdentity.h"
 #include "batch/OutputPath.h"
 #include "batch/RowExecutor.h"
+#include "wave/AtomicOutput.h"
 
 namespace tacetix {
 namespace {
@@ -76,6 +78,7 @@ class Run {
   void Settle(bool runEnds);
   std::optional<RowStatus> ErrorStatus(bool runEnds) const;
   void ReleaseOutput();
+  std::vector<std::string> SweepFolderOf(const std::string& outputPath);
   void CloseLog();
   // Gives a started row its final status and its result.
   void EndRow(int32_t row, RowStatus status);
@@ -99,6 +102,8 @@ class Run {
   std::vector<std::pair<size_t, int32_t>> SourceKeys;
   FileIdSet SourceIds;   // the same files by device and inode, which hard links share
   FileIdSet WrittenIds;  // the outputs this run has moved onto their names
+  // Output folders cleared of what killed runs left.
+  std::set<std::string> SweptFolders;
   void IndexSources();
   bool IsListedSource(const std::string& path) const;
   std::unique_ptr<RowExecutor> Exec;
@@ -117,14 +122,28 @@ bool Run::OpenLog() {
 // output of this run or a wave file of any kind would lose that file. "" when none of these.
 std::string Run::LogConflict() const { return SideFileConflict(Req, Req.LogName, "log"); }
 
-// The one place the row's file object is let go: a partial output is finished and moved
-// onto its name.
+// The one place the row's file object is let go. A done output is on its name by now; a
+// cancelled row's output cut short is kept where its name is free, and never replaces a file;
+// any other row's output is removed, so no file cut short by a failure stands under its name.
 void Run::ReleaseOutput() {
   if (!Pending.File) return;
-  const bool moved = Pending.File->ReleaseOutput();
+  bool moved = false;
+  if (Pending.How == End::Done) moved = Pending.File->ReleaseOutput();
+  else if (Pending.How == End::Cancelled) moved = Pending.File->KeepPartialOutput();
+  else Pending.File->DiscardOutput();
+  if (moved && Pending.How == End::Cancelled) Current.PartialOutput = Pending.Output;
   FileId id;
   if (moved && IdentityOf(Pending.Output, id)) WrittenIds.Add(id);
   Pending.File.reset();
+}
+
+// The first row that writes into a folder clears it of the temporary files that killed runs
+// left there. In the row's turn, so that the rows reported name them as one job would.
+std::vector<std::string> Run::SweepFolderOf(const std::string& outputPath) {
+  if (S.Simulation) return {};
+  const std::string folder = std::filesystem::path(outputPath).parent_path().string();
+  if (!SweptFolders.insert(folder).second) return {};
+  return RemoveOrphanedTemporaries(folder);
 }
 
 void Run::StartRow(int32_t row) {
@@ -162,7 +181,7 @@ void Run::Settle(bool runEnds) {
   const std::optional<RowStatus> status = ErrorStatus(runEnds);
   if (!status) return;
   if (*status == RowStatus::Cancelled) {
-    Current.Reason.clear();
+    Current.Reason = Current.PartialOutput.empty() ? "" : "partial output kept: " + Current.PartialOutput;
     Current.Kind = FailureKind::Cancelled;
   }
   EndRow(Pending.Row, *status);
@@ -228,6 +247,7 @@ bool Run::ProcessRow(int32_t row) {
   Current.OutputPath = out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path;
   Fe.SetRowOutput(row, Current.OutputPath);
   if (out.Verdict != PathVerdict::Ok) return Refuse(row, out);
+  Current.RemovedTemporaries = SweepFolderOf(out.Path);
   Pending.Output = out.Path;
   RowDone done = Exec->Take(row, out, RowStart);
   MoveInTurn(done);

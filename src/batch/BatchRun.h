@@ -24,6 +24,10 @@ struct RowResult {
   Logfile Figures;
   double Seconds = 0.0;                    // from the row's start to the end of its work
   std::vector<std::string> DroppedChunks;  // with metadata kept: the source's chunks its output lacks
+  std::string PartialOutput;               // cancelled: the output cut short, kept under its name; "" when none
+  // Temporary files that killed processes of this machine left in the output's folder, removed
+  // in this row's turn (the first that wrote into that folder).
+  std::vector<std::string> RemovedTemporaries;
 };
 
 // What a run needs from its front end. Everything is called on the run's own thread.

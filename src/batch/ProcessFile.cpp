@@ -41,11 +41,17 @@ struct Work {
   FailureKind Kind = FailureKind::None;  // set where the file's own kind would not say enough
 };
 
+// A name held by no regular file is refused as such; every other failure of the output is
+// one to write it.
+FailureKind OutputFailureKind(const WaveWriter& writer) {
+  return writer.FailKind() == FailureKind::NotRegularFile ? FailureKind::NotRegularFile : FailureKind::CannotWrite;
+}
+
 // A failure of the output side: the reason names the output, not the source.
 int FailOutput(Work& w, const std::string& outputPath) {
   const std::string& why = w.C.File.Writer.FailReason();
   w.Reason = outputPath + ": " + (why.empty() ? "cannot be written" : why);
-  w.Kind = FailureKind::CannotWrite;
+  w.Kind = OutputFailureKind(w.C.File.Writer);
   return Failed;
 }
 
@@ -377,7 +383,7 @@ FileResult MoveOutput(RowFile& file, const std::string& outputPath, FileOutcome&
     outcome.Kind = FailureKind::NameTaken;
     return FileResult::NameTaken;
   }
-  outcome.Kind = FailureKind::CannotWrite;
+  outcome.Kind = OutputFailureKind(f);
   outcome.Reason = outputPath + ": " + (f.FailReason().empty() ? "cannot be written" : f.FailReason());
   return FileResult::Failed;
 }

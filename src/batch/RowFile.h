@@ -17,7 +17,10 @@ struct RowFile {
     Writer.Close();
     return Writer.Moved();
   }
-  // A row the run never reports: its output, done or partial, is removed.
+  // A cancelled row: its output cut short is finished and kept under its name only where that
+  // is free (else removed); true when it was.
+  bool KeepPartialOutput() { return Writer.KeepPartial() == 0; }
+  // A row the run never reports, or one that failed: its output, done or partial, is removed.
   void DiscardOutput() { Writer.Discard(); }
   void CloseInput() { Reader.Close(); }
 };

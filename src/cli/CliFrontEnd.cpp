@@ -52,6 +52,9 @@ void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   const std::string& file = Files[static_cast<size_t>(row)];
   ClearProgressLine();
   ++EndedCount;
+  if (!S.Quiet)
+    for (const std::string& path : result.RemovedTemporaries)
+      S.Errors << "tacetix-cli: removed a temporary file an ended process left: " << path << '\n' << std::flush;
   if (result.Status == RowStatus::Done) {
     ++DoneCount;
     if (!S.Quiet) WriteDoneLine(file, result);

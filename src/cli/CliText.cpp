@@ -110,8 +110,8 @@ Exit status:
        report is named like a source, an output or a wave file: nothing was
        processed
   130  stopped by Ctrl+C (SIGINT); 143 by SIGTERM, 129 by SIGHUP. The file in
-       progress ends "cancelled", its output a readable WAV, and the log and
-       the report are closed first.
+       progress ends "cancelled", what it wrote kept as a readable WAV where
+       the name was free, and the log and the report are closed first.
 )TXT";
 }
 

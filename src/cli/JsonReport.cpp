@@ -125,6 +125,7 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   std::string line;
   Field(line, "source", Text(source));
   Field(line, "output", done && r.OutputMade ? Text(r.OutputPath) : "null");
+  if (!r.PartialOutput.empty()) Field(line, "partial_output", Text(r.PartialOutput));
   Field(line, "status", Text(StatusWord(r.Status)));
   Field(line, "reason", reason.empty() ? "null" : Text(reason));
   Field(line, "frames_in", count(f.samples_in));
@@ -137,6 +138,7 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   Field(line, "bits_out", count(f.bits_out));
   Field(line, "seconds", Number(r.Seconds));
   if (KeepMetadata) Field(line, "dropped_chunks", done && r.OutputMade ? TextList(r.DroppedChunks) : "null");
+  if (!r.RemovedTemporaries.empty()) Field(line, "removed_temporaries", TextList(r.RemovedTemporaries));
   Write(line + '}');
 }
 

@@ -31,6 +31,9 @@ void CatchStopSignals() {
   // A reader that goes away (| head) must not kill the run between two files: the failed
   // write that follows cancels it instead, and the log is still closed properly.
   std::signal(SIGPIPE, SIG_IGN);
+  // A file size limit (ulimit -f) must fail the write that reaches it, not kill the run: the
+  // file ends in an I/O error, its output is removed, and the log and the report are closed.
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // A progress line needs a terminal that can go back to the line's start: stderr a terminal,

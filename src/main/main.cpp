@@ -2,6 +2,7 @@
 // Files named on the command line (tacetix a.wav b.wav) are added as if dropped on the window.
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 #include <iostream>
 
 #include "main/StartupFiles.h"
@@ -12,6 +13,9 @@
 
 int main(int argc, char* argv[]) {
   if (tacetix::AnswerWithoutWindow(std::vector<std::string>(argv + 1, argv + argc), std::cout)) return 0;
+  // A file size limit (ulimit -f) fails the write that reaches it instead of killing the
+  // window: that file ends in an I/O error and the run goes on.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication application(argc, argv);
   // Lets the desktop match the window to its entry and icon (org.tacetix.Tacetix.desktop).
   QApplication::setDesktopFileName(QStringLiteral("org.tacetix.Tacetix"));

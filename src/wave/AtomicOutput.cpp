@@ -1,12 +1,17 @@
-// Temporary file beside the final name, then an exclusive (or replacing) rename.
+// Temporary file beside the final name, then an exclusive (or replacing) rename; and the
+// removal of the temporary files that killed processes left.
 #include "wave/AtomicOutput.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 
@@ -18,6 +23,8 @@ constexpr size_t MaxNameBytes = 255;
 constexpr const char* TempMarker = ".tacetix-";
 constexpr int TagLength = 6;
 constexpr int CreateAttempts = 100;
+// Host names are at most 64 bytes; a longer one is cut, the same way every time.
+constexpr size_t MaxHostBytes = 64;
 
 // Not secret, only unlikely to collide: pid, clock and a counter, mixed (splitmix64).
 std::string RandomTag() {
@@ -34,9 +41,29 @@ std::string RandomTag() {
   return tag;
 }
 
-bool IsFolder(const std::string& path) {
+// This machine's name as temporary names carry it: only letters, digits, '.', '-' and '_',
+// so that the '@' before it and the '-' after the process id stay unambiguous. Empty when
+// the system does not tell it: such names are never taken for this machine's.
+const std::string& HostToken() {
+  static const std::string token = [] {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) return std::string();
+    std::string t(name, std::min(std::char_traits<char>::length(name), MaxHostBytes));
+    for (char& c : t)
+      if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-') c = '_';
+    return t;
+  }();
+  return token;
+}
+
+// "PID@HOST": who writes the temporary file, so that a later run can tell whether it was left.
+std::string OwnerToken() { return std::to_string(::getpid()) + "@" + HostToken(); }
+
+// Followed through links: a folder could never be replaced by the file, and a FIFO, socket or
+// device is no output to take over (as root, a rename would replace a device node).
+bool HoldsOtherThanFile(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
 // Moves from onto to only while to is free. renameat2 does it in one step; file systems
@@ -60,19 +87,49 @@ int MoveNoReplace(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str());
 }
 
-// ".name.tacetix-" and the tag, in the folder of finalPath.
+// ".name.tacetix-PID@HOST-TAG", in the folder of finalPath.
 std::string TemporaryNameFor(const std::string& finalPath, const std::string& tag) {
+  const std::string owned = OwnerToken() + "-" + tag;
   const size_t slash = finalPath.find_last_of('/');
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   // A long name is cut so that the temporary one still fits; only the final name matters.
-  const size_t room = MaxNameBytes - 1 - std::char_traits<char>::length(TempMarker) - tag.size();
+  const size_t room = MaxNameBytes - 1 - std::char_traits<char>::length(TempMarker) - owned.size();
   std::string name = finalPath.substr(nameStart, room);
   // Never cut inside a UTF-8 character: file systems that check names would refuse it.
   if (name.size() == room && nameStart + room < finalPath.size())
     while (!name.empty() && (static_cast<unsigned char>(finalPath[nameStart + name.size()]) & 0xC0) == 0x80)
       name.pop_back();
-  return finalPath.substr(0, nameStart) + "." + name + TempMarker + tag;
+  return finalPath.substr(0, nameStart) + "." + name + TempMarker + owned;
 }
+
+bool AllAlphanumeric(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+bool AllDigits(const std::string& text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
+
+// The id of the process of this machine that wrote a temporary file named name, or 0 when the
+// name does not follow the pattern exactly or names another machine. Read from the end, since
+// the output's own name may hold anything.
+pid_t OwnerOf(const std::string& name) {
+  const size_t dash = name.rfind('-');
+  if (dash == std::string::npos || name.size() - dash - 1 != TagLength || !AllAlphanumeric(name.substr(dash + 1)))
+    return 0;
+  const size_t at = name.rfind('@', dash);
+  if (at == std::string::npos || HostToken().empty() || name.substr(at + 1, dash - at - 1) != HostToken()) return 0;
+  const size_t markerLength = std::char_traits<char>::length(TempMarker);
+  const size_t marker = name.rfind(TempMarker, at);
+  // A dot and at least one byte of the output's name come before the marker.
+  if (marker == std::string::npos || marker < 2 || name[0] != '.') return 0;
+  const std::string pid = name.substr(marker + markerLength, at - marker - markerLength);
+  return pid.size() <= 9 && AllDigits(pid) ? static_cast<pid_t>(std::stol(pid)) : 0;
+}
+
+// Only a process that is certainly gone: one of another user still runs (EPERM).
+bool ProcessGone(pid_t pid) { return ::kill(pid, 0) != 0 && errno == ESRCH; }
 
 }  // namespace
 
@@ -82,11 +139,8 @@ bool AtomicOutput::Create(const std::string& finalPath, bool replace, FileHandle
     errno = ENOENT;
     return false;
   }
-  // A folder at the final name could never be replaced by the file: fail before writing it.
-  if (IsFolder(finalPath)) {
-    errno = EISDIR;
-    return false;
-  }
+  NotRegular = HoldsOtherThanFile(finalPath);
+  if (NotRegular) return false;
   for (int attempt = 0; attempt < CreateAttempts; ++attempt) {
     const std::string candidate = TemporaryNameFor(finalPath, RandomTag());
     if (handle.CreateNew(candidate)) {
@@ -102,6 +156,11 @@ bool AtomicOutput::Create(const std::string& finalPath, bool replace, FileHandle
 
 CommitResult AtomicOutput::Commit() {
   if (TempPath.empty()) return CommitResult::Failed;
+  // Looked at again: something may have taken the name while the file was written.
+  if (Replace && HoldsOtherThanFile(FinalPath)) {
+    Discard();
+    return CommitResult::NotRegularFile;
+  }
   const int moved = Replace ? ::rename(TempPath.c_str(), FinalPath.c_str()) : MoveNoReplace(TempPath, FinalPath);
   if (moved == 0) {
     TempPath.clear();
@@ -117,6 +176,24 @@ void AtomicOutput::Discard() {
   if (TempPath.empty()) return;
   ::unlink(TempPath.c_str());
   TempPath.clear();
+}
+
+std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder) {
+  std::vector<std::string> removed;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return removed;
+  const std::string lead = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    const pid_t pid = OwnerOf(name);
+    struct stat st {};
+    const std::string path = lead + name;
+    if (pid <= 0 || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ProcessGone(pid)) continue;
+    if (::unlink(path.c_str()) == 0) removed.push_back(path);
+  }
+  ::closedir(dir);
+  std::sort(removed.begin(), removed.end());
+  return removed;
 }
 
 }  // namespace tacetix

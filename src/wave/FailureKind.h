@@ -18,6 +18,8 @@ enum class FailureKind : uint8_t {
   SameAsInput,  // the output would replace a source of the run
   Cancelled,    // the user stopped the run
   NoMemory,     // no memory for the file's buffers
+  // the output's name holds a folder, FIFO, socket or device, which is never replaced
+  NotRegularFile,
 };
 
 }  // namespace tacetix

@@ -12,6 +12,7 @@ namespace {
 
 // With room for 64-bit sizes only what a file system holds limits the data.
 constexpr int64_t MaxRF64DataBytes = int64_t{1} << 62;
+const char* const NotRegularReason = "output file is not a regular file";
 
 bool WriteAll(FileHandle& file, const std::vector<uint8_t>& bytes) {
   size_t put = 0;
@@ -40,8 +41,10 @@ int WaveWriter::Create(const std::string& path, OutputDescription description) {
   Taken = false;
   MovedOn = false;
   Description = std::move(description);
-  // Create tells why in errno: the folder takes no new file, or a folder has the name.
-  if (!Target.Create(path, Description.Replace, File)) return Refuse(FailureKind::CannotWrite, SystemErrorText(errno));
+  // Create tells why: the folder takes no new file (errno), or the name holds no regular file.
+  if (!Target.Create(path, Description.Replace, File))
+    return Target.NotRegularFile() ? Refuse(FailureKind::NotRegularFile, NotRegularReason)
+                                   : Refuse(FailureKind::CannotWrite, SystemErrorText(errno));
   Open = true;
   Reserve = false;
   DataOffset = CanonicalHeaderBytes;
@@ -149,9 +152,25 @@ int WaveWriter::Close() {
   // A failure inside the file came first and says more than the failed move after it.
   if (r == 0) {
     if (Taken) Refuse(FailureKind::NameTaken, "output file already exists");
+    else if (moved == CommitResult::NotRegularFile) Refuse(FailureKind::NotRegularFile, NotRegularReason);
     else Refuse(FailureKind::CannotWrite, SystemErrorText(errno));
   }
   return 1;
+}
+
+int WaveWriter::KeepPartial() {
+  if (!Open && !Sealed) return 1;
+  if (Written == 0) {
+    Discard();
+    return 1;
+  }
+  Target.KeepOffTakenName();
+  // A header that could not be made final would not tell what the file holds.
+  if (Seal() != 0) {
+    Discard();
+    return 1;
+  }
+  return Close();
 }
 
 void WaveWriter::Discard() {

@@ -69,6 +69,9 @@ class WaveWriter {
   int Close();
   // Closes the output and removes it: nothing appears under its name.
   void Discard();
+  // For an output cut short (a cancel): finishes and closes it and moves it onto its name only
+  // while that is free, so it never replaces a file; one without data is removed. 0 when moved.
+  int KeepPartial();
 
   SampleCoding Coding() const;
   const FormatBody& Format() const { return Description.Format.Body; }

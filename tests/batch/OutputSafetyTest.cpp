@@ -3,6 +3,7 @@
 // long chunk walk hears Cancel.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <filesystem>
 #include <functional>
 
@@ -141,4 +142,30 @@ TEST_F(OutputSafetyTest, ACancelIsHeardDuringALongChunkWalk) {
   const RunResult r = Run();
   EXPECT_EQ(Fe.Final(0), RowStatus::Cancelled);
   EXPECT_EQ(r.Summary, "Processing cancelled, 0 files processed ok, 1 with errors");
+}
+
+// A name held by a FIFO, a device (through a link) or a folder is refused by the writer, with
+// Overwrite too and with workers, and what holds it is left as it was.
+TEST_F(OutputSafetyTest, ANameHeldByNoRegularFileIsRefusedNeverReplaced) {
+  Req.Settings.Overwrite = true;
+  Req.Settings.StopOnError = false;
+  for (const char* name : {"fifo.wav", "device.wav", "folder.wav", "plain.wav"}) Source(name);
+  ASSERT_EQ(::mkfifo(Dir.File("out/fifo.wav").c_str(), 0644), 0);
+  fs::create_symlink("/dev/null", Dir.File("out/device.wav"));
+  fs::create_directory(Dir.File("out/folder.wav"));
+  for (int32_t jobs : {1, 2}) {
+    SCOPED_TRACE(jobs);
+    Req.Jobs = jobs;
+    fs::remove(Dir.File("out/plain.wav"));
+    Run();
+    for (int32_t row = 0; row < 3; ++row) {
+      EXPECT_EQ(Fe.Final(row), RowStatus::IoError) << row;
+      EXPECT_EQ(Fe.Results[row].back().Kind, FailureKind::NotRegularFile) << row;
+    }
+    EXPECT_EQ(Fe.Final(3), RowStatus::Done);
+    EXPECT_EQ(fs::status(Dir.File("out/fifo.wav")).type(), fs::file_type::fifo);
+    EXPECT_EQ(fs::read_symlink(Dir.File("out/device.wav")), "/dev/null");
+    EXPECT_TRUE(fs::is_directory(Dir.File("out/folder.wav")));
+    ExpectNoTemporaryFiles();
+  }
 }

@@ -75,8 +75,9 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
                      ErrorLine("I/O error", "big.wav", Dir.File("out/big.wav") + ": File too large") +
                      "1 file processed ok, 1 with errors, 1 not started (-k goes on)\n");
   EXPECT_FALSE(fs::exists(Dir.File("out/c.wav")));
-  // The cut output keeps what was written, under a header that says so.
-  EXPECT_EQ(fs::file_size(Dir.File("out/big.wav")), 64u * 1024u);
+  // The cut output is removed: nothing under its name, no temporary file left.
+  EXPECT_FALSE(fs::exists(Dir.File("out/big.wav")));
+  EXPECT_TRUE(TemporaryOutputs(Dir.File("out/big.wav")).empty());
   ExpectOutputsReadable(Dir.File("out"));
   ExpectSourcesUnchanged();
 
@@ -158,7 +159,7 @@ TEST_F(FaultCliTest, OutputPathTakenByAFolder) {
   for (const char* overwrite : {"", "--overwrite "}) {
     SCOPED_TRACE(overwrite);
     EXPECT_EQ(Cli(std::string(overwrite) + "--keep-going --subfolder out a.wav c.wav"), 1);
-    EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav", Dir.File("out/a.wav") + ": Is a directory") +
+    EXPECT_EQ(Out, ErrorLine("I/O error", "a.wav", Dir.File("out/a.wav") + ": output file is not a regular file") +
                        Line("done", "c.wav", Dir.File("out/c.wav")) + "1 file processed ok, 1 with errors\n");
     // The folder in the way is left as it was.
     EXPECT_TRUE(fs::is_directory(Dir.File("out/a.wav/inner")));
@@ -175,7 +176,7 @@ TEST_F(FaultCliTest, StopBySignalFinishesThePartOutput) {
     SCOPED_TRACE(signal);
     fs::remove(out);
     // 143 or 129: the shell's word for a program the signal ended, once the cleanup is done.
-    EXPECT_EQ(SignalMidWrite(signal), ErrorLine("cancelled", "long.wav") +
+    EXPECT_EQ(SignalMidWrite(signal), ErrorLine("cancelled", "long.wav", "partial output kept: " + out) +
                                           "Processing cancelled, 0 files processed ok, 1 with errors\nrc=" +
                                           std::to_string(128 + signal) + "\n");
     // The header tells how much was written: not the 0 of a file that was never finished.
@@ -298,5 +299,89 @@ TEST_F(FaultCliTest, AClosedPipeCancelsTheRunAndTheLogIsClosed) {
     EXPECT_EQ(reportLost, !report.empty());
     ExpectOutputsReadable(Dir.Path().string());
   }
+  ExpectSourcesUnchanged();
+}
+
+// Cut short by a cancel or a file size limit (the shell's ulimit, SIGXFSZ as it comes), with one
+// job or two: a cancelled file keeps what it wrote where its name was free, and says so; nothing
+// else cut short ever stands under an output's name, and an earlier output there stays whole.
+TEST_F(FaultCliTest, AnOutputCutShortNeverReplacesAFileAndIsNeverLeftUnnamed) {
+  Tone("long.wav", "-r 48000 -c 2 -b 16", "synth 600 sine 440");
+  Tone("a.wav", "-r 8000 -c 1 -b 16", "synth 0.2 sine 300 pad 0.05 0.05");
+  const std::string out = Dir.File("o/long.wav");
+  const Bytes earlier = SimpleWav(1, 1, 8000, 16, Bytes(200, 1));
+  struct Case {
+    const char* Args;
+    bool Earlier, Cancel;
+    int Status;
+    bool Kept;
+  };
+  for (Case c : {Case{"", false, true, 130, true}, Case{"-j 2 ", false, true, 130, true},
+                 Case{"--overwrite ", true, true, 130, false}, Case{"--overwrite -j 2 ", true, true, 130, false},
+                 Case{"", false, false, 1, false}, Case{"--overwrite -j 2 ", true, false, 1, false}}) {
+    SCOPED_TRACE(std::string(c.Args) + (c.Cancel ? "cancel" : "ulimit -f"));
+    fs::remove_all(Dir.File("o"));
+    fs::create_directory(Dir.File("o"));
+    if (c.Earlier) WriteFile(out, earlier);
+    CliCall call = Call(std::string(c.Args) + "-k --bits 64f --output-dir o --report r.jsonl long.wav a.wav");
+    if (!c.Cancel) call.AfterShell("ulimit -f 2048; ");
+    CliChild cli(call);
+    // Signalled once the temporary file holds data: the name may hold the earlier output.
+    std::error_code ec;
+    for (int i = 0; c.Cancel && i < 500; ++i) {
+      const auto temporaries = TemporaryOutputs(out);
+      if (!temporaries.empty() && fs::file_size(temporaries[0], ec) > 44) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (c.Cancel) cli.Signal(SIGINT);
+    EXPECT_EQ(cli.Finish().Status, c.Status);
+    EXPECT_TRUE(TemporaryOutputs(out).empty());
+    const std::string report = ReadText(Dir.File("r.jsonl"));
+    EXPECT_EQ(report.find("\"partial_output\":\"" + out + "\"") != std::string::npos, c.Kept) << report;
+    if (c.Kept) clitest::ExpectReadableWav(out);
+    else if (c.Earlier) EXPECT_EQ(ReadFile(out), earlier);
+    else EXPECT_FALSE(fs::exists(out));
+  }
+  ExpectSourcesUnchanged();
+}
+
+// A run that writes into a folder removes the temporary files that killed processes of this
+// machine left there, once, and names them; nothing else that looks like one is touched.
+TEST_F(FaultCliTest, TemporaryFilesOfEndedProcessesAreRemovedByTheNextRun) {
+  Tone("long.wav", "-r 48000 -c 2 -b 16", "synth 600 sine 440");
+  Tone("a.wav", "-r 8000 -c 1 -b 16", "synth 0.2 sine 300 pad 0.05 0.05");
+  Tone("b.wav", "-r 8000 -c 1 -b 16", "synth 0.2 sine 400 pad 0.05 0.05");
+  EXPECT_EQ(SignalMidWrite(SIGKILL), "rc=137\n");
+  const auto left = TemporaryOutputs(Dir.File("long_t.wav"));
+  ASSERT_EQ(left.size(), 1u);
+  // ".long_t.wav.tacetix-PID@HOST-TAG": the killed process and this machine as it names them.
+  const std::string killed = left[0].filename().string();
+  const size_t at = killed.rfind('@'), dash = killed.rfind('-');
+  const std::string host = killed.substr(at + 1, dash - at - 1);
+  const std::string deadPid = killed.substr(killed.rfind('-', at) + 1, at - killed.rfind('-', at) - 1);
+  const std::string livePid = std::to_string(::getpid());
+  struct Case {
+    std::string Name;
+    bool Removed;
+  };
+  const Case cases[] = {{killed, true},
+                        {".x.wav.tacetix-" + deadPid + "@" + host + "-Zz9Zz9", true},
+                        {".x.wav.tacetix-" + livePid + "@" + host + "-Zz9Zz9", false},
+                        {".x.wav.tacetix-" + deadPid + "@elsewhere" + host + "-Zz9Zz9", false},
+                        {".x.wav.tacetix-" + deadPid + "@" + host + "-Zz9Zz", false},
+                        {"x.wav.tacetix-" + deadPid + "@" + host + "-Zz9Zz9", false},
+                        {".x.wav.tacetix-Zz9Zz9", false}};
+  std::string removed;
+  for (const Case& c : cases) {
+    if (c.Name != killed) WriteFile(Dir.File(c.Name), {'t'});
+    if (c.Removed) removed += (removed.empty() ? "" : ",") + ("\"" + Dir.File(c.Name) + "\"");
+  }
+  EXPECT_EQ(Run(Call("-j 2 --suffix _t --report r.jsonl a.wav b.wav").SeparateErr()), 0);
+  for (const Case& c : cases) EXPECT_EQ(fs::exists(Dir.File(c.Name)), !c.Removed) << c.Name;
+  for (const Case& c : cases) EXPECT_EQ(Err.find(Dir.File(c.Name) + "\n") != std::string::npos, c.Removed) << Err;
+  const std::string report = ReadText(Dir.File("r.jsonl"));
+  const size_t first = report.find("\"removed_temporaries\":[" + removed + "]");
+  EXPECT_NE(first, std::string::npos) << report;
+  EXPECT_EQ(report.find("\"removed_temporaries\"", first + 1), std::string::npos) << "named once";
   ExpectSourcesUnchanged();
 }
