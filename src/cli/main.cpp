@@ -12,6 +12,7 @@
 #include "cli/CliFrontEnd.h"
 #include "cli/CliOptions.h"
 #include "cli/InputList.h"
+#include "cli/PreviewCommand.h"
 #include "cli/JsonReport.h"
 
 namespace {
@@ -119,6 +120,7 @@ int main(int argc, char** argv) {
     std::cout << (config.ShowHelp ? UsageText() : VersionText());
     return 0;
   }
+  if (!config.PreviewFile.empty()) return WritePreview(config, std::cout, std::cerr);
   InputList inputs(config.Recursive, config.NulSeparated, std::cin);
   const ProcessSettings& settings = config.Request.Settings;
   const bool oneFolder = settings.FolderMode == 2;
