@@ -39,7 +39,8 @@ qint64 LongestStallMs(const std::function<bool()>& until, qint64& elapsedMs) {
   QTimer tick;
   QObject::connect(&tick, &QTimer::timeout, [&] {
     const qint64 gap = sinceTick.restart();
-    if (std::getenv("STALLS") && gap > 15) std::printf("  stall %lld ms at %lld ms\n", (long long)gap, (long long)clock.elapsed());
+    if (std::getenv("STALLS") && gap > 15)
+      std::printf("  stall %lld ms at %lld ms\n", (long long)gap, (long long)clock.elapsed());
     longest = std::max(longest, gap);
   });
   tick.start(0);

@@ -20,8 +20,8 @@ void Chunk(std::string& out, const char* type, const std::string& body) {
   PutBig32(out, static_cast<uint32_t>(body.size()));
   const std::string typed = std::string(type, 4) + body;
   out += typed;
-  PutBig32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(typed.data()),
-                                            static_cast<uInt>(typed.size()))));
+  PutBig32(out, static_cast<uint32_t>(
+                    crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()))));
 }
 
 // Every row led by filter type 0 (none).

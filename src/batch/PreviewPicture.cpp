@@ -14,9 +14,9 @@ namespace {
 struct Colour {
   uint8_t R, G, B;
 };
-constexpr Colour Paper{250, 250, 250}, CutShade{255, 214, 214}, KeptSilenceShade{214, 232, 255},
-    Wave{40, 70, 120}, CutWave{150, 120, 120}, Axis{200, 200, 200}, CutEdge{190, 30, 30},
-    BeginLine{215, 110, 0}, EndLine{0, 140, 60}, FadeCurve{150, 0, 150}, ClickMark{240, 140, 0};
+constexpr Colour Paper{250, 250, 250}, CutShade{255, 214, 214}, KeptSilenceShade{214, 232, 255}, Wave{40, 70, 120},
+    CutWave{150, 120, 120}, Axis{200, 200, 200}, CutEdge{190, 30, 30}, BeginLine{215, 110, 0}, EndLine{0, 140, 60},
+    FadeCurve{150, 0, 150}, ClickMark{240, 140, 0};
 
 // Below this many dB the dB view shows nothing, unless a threshold lies lower.
 constexpr double FloorDb = -96.0;
@@ -75,9 +75,7 @@ struct Ranges {
     KeepLast = std::min(o.KeepLast / ch, last), SoundLast = std::min(o.SoundLast / ch, last);
   }
   bool Cut(int64_t f) const { return Known && (Silent || f < KeepFirst || f > KeepLast); }
-  bool KeptSilence(int64_t f) const {
-    return Known && !Cut(f) && (f < SoundFirst || f > SoundLast);
-  }
+  bool KeptSilence(int64_t f) const { return Known && !Cut(f) && (f < SoundFirst || f > SoundLast); }
 };
 
 struct View {

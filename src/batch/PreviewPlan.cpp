@@ -70,14 +70,15 @@ std::string PreviewCutText(const PreviewPlan& plan) {
   if (plan.Result != FileResult::Done)
     return "cannot be read" + (plan.Outcome.Reason.empty() ? std::string() : " (" + plan.Outcome.Reason + ")");
   const Logfile& f = plan.Figures;
-  if (plan.Outcome.Silent) return Format("silent: no output (no frame of %" PRIu64 " above the threshold)", f.samples_in);
+  if (plan.Outcome.Silent)
+    return Format("silent: no output (no frame of %" PRIu64 " above the threshold)", f.samples_in);
   const int64_t rate = plan.Info.SampleRate;
   const auto kept = static_cast<int64_t>(f.endsample - f.startsample + 1);
   std::string text = plan.Outcome.OutputDue ? "" : "nothing to cut, no output; ";
   text += "cut " + ClockText(static_cast<int64_t>(f.startsample), rate) + " at the beginning, " +
           ClockText(static_cast<int64_t>(f.samples_in - 1 - f.endsample), rate) + " at the end; kept " +
-          ClockText(kept, rate) + " of " + ClockText(static_cast<int64_t>(f.samples_in), rate) + " (" +
-          FramesText(f) + ")";
+          ClockText(kept, rate) + " of " + ClockText(static_cast<int64_t>(f.samples_in), rate) + " (" + FramesText(f) +
+          ")";
   if (f.peakdb_known) text += Format("; peak %.2f dBfs, gain %+.2f dB", f.peakdb, f.ampdb);
   return text;
 }

@@ -17,9 +17,9 @@ struct PreviewPlan {
   Logfile Figures;                         // the record the log and -v would show
   WaveInfo Info{};
   CutFrames Cuts;
-  FadePlan Fades;                         // over the kept range, in its frames
-  std::vector<FrameSpan> PassedClicks;    // sound the click filter did not count, in file frames
-  ProcessSettings Settings;               // what the plan was made for (thresholds, ends, normalising)
+  FadePlan Fades;                       // over the kept range, in its frames
+  std::vector<FrameSpan> PassedClicks;  // sound the click filter did not count, in file frames
+  ProcessSettings Settings;             // what the plan was made for (thresholds, ends, normalising)
   int64_t Frames() const { return Info.Channels > 0 ? Info.SampleCount / Info.Channels : 0; }
 };
 

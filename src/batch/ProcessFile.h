@@ -7,8 +7,8 @@
 
 #include "batch/Fades.h"
 #include "batch/ProcessSettings.h"
-#include "batch/SoundRegions.h"
 #include "batch/RowFile.h"
+#include "batch/SoundRegions.h"
 #include "log/unit_logging.h"
 #include "wave/FailureKind.h"
 #include "wave/WaveFormat.h"
@@ -42,8 +42,8 @@ struct FileOutcome {
   bool StartFound = false;
   bool EndFound = false;
   bool Silent = false;
-  int64_t KeepFirst = 0;  // first kept sample, always the first of a frame
-  int64_t KeepLast = 0;   // last kept sample, the last of a frame; T while the end is not searched
+  int64_t KeepFirst = 0;   // first kept sample, always the first of a frame
+  int64_t KeepLast = 0;    // last kept sample, the last of a frame; T while the end is not searched
   int64_t SoundFirst = 0;  // KeepFirst and KeepLast as the scans found them, before Keep padded them
   int64_t SoundLast = 0;
   double Peak = 0.0;

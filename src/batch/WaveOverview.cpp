@@ -23,12 +23,6 @@ int64_t WaveOverview::FrameOfBin(int32_t bin) const {
   return (static_cast<int64_t>(bin) * Count + Bins() - 1) / Bins();
 }
 
-int32_t WaveOverview::BinOf(int64_t frame) const {
-  if (Count == 0) return 0;
-  const int64_t f = std::clamp<int64_t>(frame - First, 0, Count - 1);
-  return static_cast<int32_t>(f * Bins() / Count);
-}
-
 void WaveOverview::Take(const double* values, int32_t count, int64_t firstSample, int32_t channels) {
   for (int32_t i = 0; i < count;) {
     while (Current < Bins() && firstSample + i >= CurrentEnd) {

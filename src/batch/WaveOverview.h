@@ -29,8 +29,6 @@ class WaveOverview {
   // A column with no frame of its own (more columns than frames) has Lowest > Highest.
   float Lowest(int32_t bin) const { return Low[static_cast<size_t>(bin)]; }
   float Highest(int32_t bin) const { return High[static_cast<size_t>(bin)]; }
-  // The column that frame falls in (frame counted from the file's start).
-  int32_t BinOf(int64_t frame) const;
 
  private:
   int64_t FrameOfBin(int32_t bin) const;  // the first frame of a column
@@ -39,7 +37,7 @@ class WaveOverview {
   int64_t First, Count;
   std::vector<float> Low, High;
   std::atomic<int32_t> Done{0};
-  int32_t Current = 0;  // the column being filled
+  int32_t Current = 0;     // the column being filled
   int64_t CurrentEnd = 0;  // its end, in samples from the stretch's start
 };
 

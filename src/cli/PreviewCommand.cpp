@@ -33,8 +33,7 @@ int WritePreview(const CliConfig& config, std::ostream& lines, std::ostream& err
     return 1;
   }
   const PreviewScale scale = config.PreviewDecibels ? PreviewScale::Decibels : PreviewScale::Linear;
-  const Picture sheet =
-      DrawPreviewSheet(whole, begin, end, plan, scale, config.PreviewWidth, config.PreviewHeight);
+  const Picture sheet = DrawPreviewSheet(whole, begin, end, plan, scale, config.PreviewWidth, config.PreviewHeight);
   std::string why;
   if (WritePng(config.PreviewOut, sheet, why) != 0) {
     errors << "tacetix-cli: " << config.PreviewOut << ": " << (why.empty() ? "cannot be written" : why) << '\n';

@@ -12,8 +12,8 @@
 #include "cli/CliFrontEnd.h"
 #include "cli/CliOptions.h"
 #include "cli/InputList.h"
-#include "cli/PreviewCommand.h"
 #include "cli/JsonReport.h"
+#include "cli/PreviewCommand.h"
 
 namespace {
 volatile std::sig_atomic_t CancelRequested = 0;

@@ -26,7 +26,8 @@ void TForm1::ConnectPreview() {
   auto* settle = new QTimer(this);
   settle->setSingleShot(true);
   settle->setInterval(0);
-  connect(settle, &QTimer::timeout, this, Guarded(this, QStringLiteral("Preview"), [this] { PreviewOptionsChanged(); }));
+  connect(settle, &QTimer::timeout, this,
+          Guarded(this, QStringLiteral("Preview"), [this] { PreviewOptionsChanged(); }));
   auto changed = [settle] { settle->start(); };
   for (QSlider* slider : {track_Threshold1, track_Threshold2, track_Normalize})
     connect(slider, &QSlider::valueChanged, settle, changed);

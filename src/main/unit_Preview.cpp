@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 
 #include "batch/PreviewPlan.h"
-#include "main/Widgets.h"
 #include "main/WaveformView.h"
+#include "main/Widgets.h"
 
 namespace tacetix {
 

@@ -233,13 +233,13 @@ TEST_F(Keys, TabWalksThePageThenProcessCancelAndAbout) {
   Find<QLineEdit>("edit_Suffix")->setText("_x");
   FocusNeutral();
   std::vector<std::string> order;
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < 9; ++i) {
     Press(Qt::Key_Tab);
     order.push_back(QApplication::focusWidget()->objectName().toStdString());
   }
   // Delete, None and Cancel are disabled and skipped.
-  EXPECT_EQ(order, std::vector<std::string>({"lview_Files", "bt_Add", "bt_All", "bt_Reverse", "bt_Reset", "bt_Process",
-                                             "bt_About", Pages()->tabBar()->objectName().toStdString()}));
+  EXPECT_EQ(order, std::vector<std::string>({"lview_Files", "bt_Add", "bt_All", "bt_Reverse", "bt_Reset", "bt_Preview",
+                                             "bt_Process", "bt_About", Pages()->tabBar()->objectName().toStdString()}));
 }
 
 TEST_F(Keys, TypingFieldsTakeLettersNotCommands) {

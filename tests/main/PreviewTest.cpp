@@ -15,7 +15,9 @@ namespace {
 class PreviewTest : public WindowTest {
  protected:
   QDialog* Preview() { return Form->findChild<QDialog*>(QStringLiteral("frm_Preview")); }
-  std::string CutLine() { return Preview()->findChild<QLabel*>(QStringLiteral("lab_PreviewCut"))->text().toStdString(); }
+  std::string CutLine() {
+    return Preview()->findChild<QLabel*>(QStringLiteral("lab_PreviewCut"))->text().toStdString();
+  }
   // The line the core gives for the row's file and the options as the window holds them.
   std::string CoreLine(int row) {
     const std::string path = List()->model()->index(row, 0).data().toString().toStdString();

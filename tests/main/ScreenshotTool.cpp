@@ -40,8 +40,8 @@ QString Take(const testsupport::TempDir& dir) {
   for (size_t i = 0; i < samples.size(); ++i) {
     const double t = static_cast<double>(i) / 44100.0;
     double v = 20.0 * std::sin(i * 12.9898);
-    if (t >= 1.2 && t < 5.1) v += 9000.0 * std::sin(2 * 3.14159265 * 220 * t) * std::min(1.0, (t - 1.2) * 4) *
-                                 (0.6 + 0.4 * std::sin(3 * t));
+    if (t >= 1.2 && t < 5.1)
+      v += 9000.0 * std::sin(2 * 3.14159265 * 220 * t) * std::min(1.0, (t - 1.2) * 4) * (0.6 + 0.4 * std::sin(3 * t));
     if (t >= 5.1 && t < 5.3) v += 600.0 * std::sin(i * 78.233);
     if (t >= 0.6 && t < 0.601) v += 14000.0;
     samples[i] = static_cast<int16_t>(v);
