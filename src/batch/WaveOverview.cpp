@@ -31,14 +31,16 @@ void WaveOverview::Take(const double* values, int32_t count, int64_t firstSample
     }
     if (Current >= Bins()) return;
     const auto end = static_cast<int32_t>(std::min<int64_t>(count, CurrentEnd - firstSample));
-    float lo = Low[static_cast<size_t>(Current)], hi = High[static_cast<size_t>(Current)];
+    // Compared as doubles in a loop the compiler can vectorise; a column's float is rounded once.
+    double lo = values[i], hi = values[i];
     for (; i < end; ++i) {
-      const auto v = static_cast<float>(values[i]);
-      lo = std::min(lo, v);
-      hi = std::max(hi, v);
+      lo = values[i] < lo ? values[i] : lo;
+      hi = values[i] > hi ? values[i] : hi;
     }
-    Low[static_cast<size_t>(Current)] = lo;
-    High[static_cast<size_t>(Current)] = hi;
+    float& low = Low[static_cast<size_t>(Current)];
+    float& high = High[static_cast<size_t>(Current)];
+    low = std::min(low, static_cast<float>(lo));
+    high = std::max(high, static_cast<float>(hi));
   }
 }
 
