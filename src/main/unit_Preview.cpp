@@ -94,6 +94,7 @@ void Tfrm_Preview::ShowFile(const QString& path) {
   if (path == Path && (OverviewComplete || ReadingOverview)) return;
   Path = path;
   lab_PreviewFile->setText(path);
+  setWindowTitle(path.isEmpty() ? QStringLiteral("Preview") : QStringLiteral("Preview: ") + QFileInfo(path).fileName());
   MainZoom = Zoom::Whole;
   ShowOverviews(nullptr, nullptr, nullptr);
   ShowPlan(nullptr);
@@ -120,40 +121,45 @@ void Tfrm_Preview::StartOverview() {
   const std::string path = QFile::encodeName(Path).toStdString();
   ReadingOverview = true;
   RepaintTimer->start();
-  OverviewTask.Start([this, generation, path](const std::atomic<bool>& stop) {
-    WaveReader reader;
-    WaveInfo info{};
-    if (reader.Open(path) != 0 || reader.GetInfo(info) != 0 || info.Channels < 1) {
-      const QString why = QString::fromStdString(reader.FailReason());
-      QMetaObject::invokeMethod(this, [this, generation, why] {
-        if (generation != OverviewGeneration) return;
-        ReadingOverview = false;
-        RepaintTimer->stop();
-        lab_PreviewCut->setText(QStringLiteral("cannot be read (%1)").arg(why));
-      });
-      return;
-    }
-    const int64_t frames = info.SampleCount / info.Channels;
-    const FrameStretch first = ZoomStretch(frames, info.SampleRate, false);
-    const FrameStretch last = ZoomStretch(frames, info.SampleRate, true);
-    auto whole = std::make_shared<WaveOverview>(0, frames, WholeBins);
-    auto begin = std::make_shared<WaveOverview>(first.First, first.Count, SecondBins);
-    auto end = std::make_shared<WaveOverview>(last.First, last.Count, SecondBins);
-    QMetaObject::invokeMethod(this, [this, generation, whole, begin, end] {
-      if (generation == OverviewGeneration) ShowOverviews(whole, begin, end);
-    });
-    const auto cancelled = [&stop] { return stop.load(); };
-    // The seconds first: a few blocks, and the cut lies there.
-    const bool done = begin->Scan(reader, cancelled) == 0 && end->Scan(reader, cancelled) == 0 &&
-                      whole->Scan(reader, cancelled) == 0;
-    QMetaObject::invokeMethod(this, [this, generation, done] {
+  OverviewTask.Start([this, generation, path](const std::atomic<bool>& stop) { ReadOverview(generation, path, stop); });
+}
+
+// On the task's thread: everything it gives the window goes through the window's event queue.
+void Tfrm_Preview::ReadOverview(int generation, const std::string& path, const std::atomic<bool>& stop) {
+  WaveReader reader;
+  WaveInfo info{};
+  if (reader.Open(path) != 0 || reader.GetInfo(info) != 0 || info.Channels < 1) {
+    const QString why = QString::fromStdString(reader.FailReason());
+    QMetaObject::invokeMethod(this, [this, generation, why] {
       if (generation != OverviewGeneration) return;
-      ReadingOverview = false;
-      OverviewComplete = done;
-      RepaintTimer->stop();
-      Repaint();
+      OverviewRead(false);
+      lab_PreviewCut->setText(QStringLiteral("cannot be read (%1)").arg(why));
     });
+    return;
+  }
+  const int64_t frames = info.SampleCount / info.Channels;
+  const FrameStretch first = ZoomStretch(frames, info.SampleRate, false);
+  const FrameStretch last = ZoomStretch(frames, info.SampleRate, true);
+  auto whole = std::make_shared<WaveOverview>(0, frames, WholeBins);
+  auto begin = std::make_shared<WaveOverview>(first.First, first.Count, SecondBins);
+  auto end = std::make_shared<WaveOverview>(last.First, last.Count, SecondBins);
+  QMetaObject::invokeMethod(this, [this, generation, whole, begin, end] {
+    if (generation == OverviewGeneration) ShowOverviews(whole, begin, end);
   });
+  const auto cancelled = [&stop] { return stop.load(); };
+  // The seconds first: a few blocks, and the cut lies there.
+  const bool done = begin->Scan(reader, cancelled) == 0 && end->Scan(reader, cancelled) == 0 &&
+                    whole->Scan(reader, cancelled) == 0;
+  QMetaObject::invokeMethod(this, [this, generation, done] {
+    if (generation == OverviewGeneration) OverviewRead(done);
+  });
+}
+
+void Tfrm_Preview::OverviewRead(bool complete) {
+  ReadingOverview = false;
+  OverviewComplete = complete;
+  RepaintTimer->stop();
+  Repaint();
 }
 
 void Tfrm_Preview::StartPlan() {

@@ -49,6 +49,8 @@ class Tfrm_Preview : public QDialog {
   void BuildLayout();
   bool PreviewKey(int key);
   void StartOverview();
+  void ReadOverview(int generation, const std::string& path, const std::atomic<bool>& stop);
+  void OverviewRead(bool complete);
   void StartPlan();
   void ShowOverviews(std::shared_ptr<WaveOverview> whole, std::shared_ptr<WaveOverview> first,
                      std::shared_ptr<WaveOverview> last);
