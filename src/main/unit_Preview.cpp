@@ -231,8 +231,13 @@ void Tfrm_Preview::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-// Closed, it reads nothing; the overview read so far is read again when it opens.
+// Closed, it reads nothing; the overview read so far is read again when it opens. Hidden with
+// the main window (minimised), it reads on.
 void Tfrm_Preview::hideEvent(QHideEvent* event) {
+  if (event->spontaneous()) {
+    QDialog::hideEvent(event);
+    return;
+  }
   OverviewTask.Stop();
   PlanTask.Stop();
   if (ReadingOverview) ++OverviewGeneration;
