@@ -4,8 +4,8 @@
 // Usage: tacetix_bench_preview FILE   (bench/preview_bench.sh makes a 1 GB, 3-hour file);
 // STALLS=1 lists every gap of the event loop over 15 ms.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
