@@ -1,5 +1,6 @@
 # `cpack -G DEB` (or the target `package`) in a build folder makes two packages from the install
-# components: tacetix-cli_VERSION-1_ARCH.deb, which needs only the C and C++ run-time libraries,
+# components: tacetix-cli_VERSION-1_ARCH.deb, which needs only the C and C++ run-time libraries
+# and zlib (the preview's PNG files),
 # and tacetix_VERSION-1_ARCH.deb, the window, on top of it. A build without the window makes the
 # first alone. dpkg-shlibdeps computes the run-time dependencies.
 set(CPACK_GENERATOR DEB)

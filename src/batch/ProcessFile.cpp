@@ -77,7 +77,9 @@ int NextBlock(Work& w, int64_t blockStart, int32_t& n) {
 // With clicks ignored the scans look for sound regions long enough, else for one loud sample.
 std::optional<RegionScan> RegionsFor(const Work& w, bool backwards) {
   if (w.Cuts.IgnoreClicks <= 1) return std::nullopt;
-  return RegionScan(w.Cuts, w.Ch, backwards);
+  RegionScan scan(w.Cuts, w.Ch, backwards);
+  scan.CollectPassed(w.C.PassedClicks);
+  return scan;
 }
 
 // The first sample of the sound in a block that starts at sample pos, or -1.
@@ -225,13 +227,6 @@ int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   return Continue;
 }
 
-// Fades only where the kept range cuts something off: a file already tight keeps its ends.
-FadePlan PlanWriteFades(const Work& w, int64_t keptSamples) {
-  const bool beginCut = w.O.KeepFirst > 0;
-  const bool endCut = w.C.Settings.RemoveEnd && w.O.KeepLast + 1 < w.T;
-  return PlanFades(w.Cuts, beginCut, endCut, keptSamples / w.Ch, w.Ch);
-}
-
 // Padding moves the cut outwards and may swallow it: whether the file changed is judged on
 // the range written.
 void PadKeptRange(Work& w, bool formatChanged) {
@@ -256,7 +251,7 @@ int WriteKept(Work& w, const std::string& outputPath) {
   const long double gain = WriteGain(w);
   const long double* gainUsed = w.C.Settings.Normalize ? &gain : nullptr;
   const BlockRecoder recoder(w.In, f.Coding(), gainUsed, keptSamples);
-  FadedRecoder faded(recoder, w.In, f.Coding(), gainUsed, PlanWriteFades(w, keptSamples));
+  FadedRecoder faded(recoder, w.In, f.Coding(), gainUsed, OutputFades(w.C.Settings, w.Cuts, w.O, w.T, w.Ch));
   for (bool last = false; !last;) {
     int32_t n = 0;
     const int r = NextBlock(w, pos, n);
@@ -292,7 +287,8 @@ void FillFormatFields(Work& w) {
   rec->bits_out = static_cast<uint32_t>(w.O.TargetBits == -1 ? w.Info.BitsPerSample : w.O.TargetBits);
 }
 
-int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPath) {
+// Everything up to the output: the scans, the kept range, the gain and whether an output is due.
+int PlanSteps(Work& w, const std::string& inputPath) {
   const ProcessSettings& s = w.C.Settings;
   WaveReader& source = w.C.File.Reader;
   // A long chunk walk pumps too, so that a cancel need not wait for it.
@@ -314,6 +310,8 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     if (int r = ScanEnd(w)) return r;
   }
   w.O.Silent = w.O.Silent || w.O.KeepLast < w.O.KeepFirst || (s.RemoveEnd && !w.O.EndFound);
+  w.O.SoundFirst = w.O.KeepFirst;
+  w.O.SoundLast = w.O.KeepLast;
   if (!w.O.Silent && NaturalCutsSet(s)) PadKeptRange(w, formatChanged);
   if (s.Normalize && !w.O.Silent) {
     if (int r = ScanPeak(w)) return r;
@@ -325,6 +323,13 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     const Logfile& rec = *w.C.Record;
     w.C.Record->samples_out = w.O.OutputDue ? rec.endsample - rec.startsample + 1 : 0;
   }
+  return Continue;
+}
+
+int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPath) {
+  const ProcessSettings& s = w.C.Settings;
+  WaveReader& source = w.C.File.Reader;
+  if (int r = PlanSteps(w, inputPath)) return r;
   if (!w.O.OutputDue) return Continue;
   // Also when simulating: the report then names what the outputs would drop.
   if (s.KeepMetadata) w.Output.Extras = PrepareKeptMetadata(source, w.Info, w.T, w.O);
@@ -374,6 +379,27 @@ FileResult ProcessFileSealed(FileContext& context, const std::string& inputPath,
   }
   context.File.Reader.ClearReadPosition();
   return FileResult::Done;
+}
+
+FileResult PlanFile(FileContext& context, const std::string& inputPath, FileOutcome& outcome) {
+  Work w(context);
+  const int r = PlanSteps(w, inputPath);
+  outcome = w.O;
+  context.File.Reader.ClearReadPosition();
+  if (r == Continue) return FileResult::Done;
+  const FileResult result = r == Cancel ? FileResult::Cancelled : FileResult::Failed;
+  outcome.Kind = StopKind(w, result);
+  if (result == FileResult::Failed) outcome.Reason = w.Reason.empty() ? context.File.Reader.FailReason() : w.Reason;
+  return result;
+}
+
+FadePlan OutputFades(const ProcessSettings& settings, const CutFrames& cuts, const FileOutcome& outcome,
+                     int64_t totalSamples, int32_t channels) {
+  // Fades only where the kept range cuts something off: a file already tight keeps its ends.
+  const int64_t keptSamples = std::min(outcome.KeepLast, totalSamples - 1) - outcome.KeepFirst + 1;
+  const bool beginCut = outcome.KeepFirst > 0;
+  const bool endCut = settings.RemoveEnd && outcome.KeepLast + 1 < totalSamples;
+  return PlanFades(cuts, beginCut, endCut, keptSamples / channels, channels);
 }
 
 FileResult MoveOutput(RowFile& file, const std::string& outputPath, FileOutcome& outcome) {

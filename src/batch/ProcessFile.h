@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "batch/Fades.h"
 #include "batch/ProcessSettings.h"
 #include "batch/RowFile.h"
+#include "batch/SoundRegions.h"
 #include "log/unit_logging.h"
 #include "wave/FailureKind.h"
 #include "wave/WaveFormat.h"
@@ -40,8 +42,10 @@ struct FileOutcome {
   bool StartFound = false;
   bool EndFound = false;
   bool Silent = false;
-  int64_t KeepFirst = 0;  // first kept sample, always the first of a frame
-  int64_t KeepLast = 0;   // last kept sample, the last of a frame; T while the end is not searched
+  int64_t KeepFirst = 0;   // first kept sample, always the first of a frame
+  int64_t KeepLast = 0;    // last kept sample, the last of a frame; T while the end is not searched
+  int64_t SoundFirst = 0;  // KeepFirst and KeepLast as the scans found them, before Keep padded them
+  int64_t SoundLast = 0;
   double Peak = 0.0;
   double PeakMagnitude = 0.0;
   double Gain = 1.0;
@@ -64,6 +68,9 @@ struct FileContext {
   FileProgress& Progress;
   RowProgress Row;
   Logfile* Record;  // null when the run writes no log
+  // With clicks ignored: receives the short sound regions the scans passed over (the preview
+  // marks them); null when nobody asks.
+  std::vector<FrameSpan>* PassedClicks = nullptr;
 };
 
 // Processes one file. Unless it is Done, the outcome's Kind says what stopped it.
@@ -75,6 +82,15 @@ FileResult ProcessFile(FileContext& context, const std::string& inputPath, const
 // ProcessFile up to the move: a Done file's output waits finished under its temporary name.
 FileResult ProcessFileSealed(FileContext& context, const std::string& inputPath, const std::string& outputPath,
                              FileOutcome* outcomeOut);
+
+// The decisions of ProcessFile without any output: opens the source, scans both ends, pads the
+// kept range, scans the peak and decides the gain and whether an output is due, filling the
+// record as the run does. Done, or Failed/Cancelled with the outcome's kind and reason.
+FileResult PlanFile(FileContext& context, const std::string& inputPath, FileOutcome& outcome);
+
+// The fades the write applies to the kept range of outcome, in frames of the output.
+FadePlan OutputFades(const ProcessSettings& settings, const CutFrames& cuts, const FileOutcome& outcome,
+                     int64_t totalSamples, int32_t channels);
 
 // Moves a Done file's waiting output onto its name: Done, NameTaken (the output removed) or
 // Failed, with the outcome's kind and reason.

@@ -16,6 +16,9 @@ RegionScan::RegionScan(const CutFrames& frames, int32_t channels, bool backwards
 bool RegionScan::Loud(int64_t frame) {
   const int64_t apart = Backwards ? Edge - frame : frame - Edge;
   if (!Open || apart >= Gap) {
+    // The region before this one ended short of the length of sound: a click passed over.
+    if (Open && Passed && Passed->size() < MaxPassed)
+      Passed->push_back(Backwards ? FrameSpan{Edge, Anchor} : FrameSpan{Anchor, Edge});
     Open = true;
     Anchor = frame;
   }

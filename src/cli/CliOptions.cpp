@@ -39,6 +39,9 @@ struct Parser {
   bool ParseJobs(const std::string& value);
   bool ParseMs(const char* option, const std::string& value, int32_t max, std::initializer_list<int32_t*> into);
   bool ParseFolder(bool otherFolder, const std::string& value);
+  bool ParseSize(const char* option, const std::string& value, int32_t max, int32_t& into);
+  bool PreviewOptionsAlone();
+  bool PreviewOptionUsed = false;  // one of the --preview-... options was given
   bool TakeFileName(const std::string& name);
   bool DashFormsTaken();
   bool Finish();
@@ -130,6 +133,17 @@ bool Parser::ParseMs(const char* option, const std::string& value, int32_t max, 
   if (ec != std::errc() || end != value.data() + value.size() || ms < 0 || ms > max)
     return Fail(std::string(option) + ": milliseconds from 0 to " + std::to_string(max) + ", not '" + value + "'");
   for (int32_t* target : into) *target = ms;
+  return true;
+}
+
+// Pixels of the preview's picture.
+bool Parser::ParseSize(const char* option, const std::string& value, int32_t max, int32_t& into) {
+  PreviewOptionUsed = true;
+  int32_t pixels = -1;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), pixels);
+  if (ec != std::errc() || end != value.data() + value.size() || pixels < 16 || pixels > max)
+    return Fail(std::string(option) + ": pixels from 16 to " + std::to_string(max) + ", not '" + value + "'");
+  into = pixels;
   return true;
 }
 
@@ -236,6 +250,24 @@ const OptionSpec Options[] = {
     {"log-decimal-comma", 0, false, [](Parser& p, const std::string&) { Log(p).SepaDeci = ','; return true; }},
     {"log-separator", 0, true, [](Parser& p, const std::string& v) { return p.ParseSeparator(v); }},
     {"report", 0, true, [](Parser& p, const std::string& v) { p.Config.ReportName = v; return true; }},
+    // Preview
+    {"preview", 0, true, [](Parser& p, const std::string& v) { p.Config.PreviewFile = v; return true; }},
+    {"preview-out", 0, true, [](Parser& p, const std::string& v) {
+       p.PreviewOptionUsed = true;
+       p.Config.PreviewOut = v;
+       return true;
+     }},
+    {"preview-width", 0, true, [](Parser& p, const std::string& v) {
+       return p.ParseSize("--preview-width", v, 8192, p.Config.PreviewWidth);
+     }},
+    {"preview-height", 0, true, [](Parser& p, const std::string& v) {
+       return p.ParseSize("--preview-height", v, 4096, p.Config.PreviewHeight);
+     }},
+    {"preview-scale", 0, true, [](Parser& p, const std::string& v) {
+       p.PreviewOptionUsed = true;
+       p.Config.PreviewDecibels = v == "db";
+       return v == "db" || v == "linear" || p.Fail("--preview-scale: db or linear, not '" + v + "'");
+     }},
     // Information
     {"help", 'h', false, [](Parser& p, const std::string&) { p.Config.ShowHelp = true; return true; }},
     {"version", 'V', false, [](Parser& p, const std::string&) { p.Config.ShowVersion = true; return true; }},
@@ -264,10 +296,23 @@ bool Parser::DashFormsTaken() {
   return true;
 }
 
+// A preview reads one file and writes one picture: no files to process beside it.
+bool Parser::PreviewOptionsAlone() {
+  if (Config.PreviewFile.empty()) return !PreviewOptionUsed || Fail("the --preview-... options need --preview FILE");
+  if (!Config.Inputs.empty()) return Fail("--preview: shows one file; give no files to process with it");
+  if (Config.PreviewOut.empty() || Config.PreviewOut == "-") return Fail("--preview-out: give a file name");
+  return true;
+}
+
 bool Parser::Finish() {
   RunChoices& c = Choices;
   const LogSettings& log = Config.Request.Log;
   if (Config.ShowHelp || Config.ShowVersion) return true;
+  if (!PreviewOptionsAlone()) return false;
+  if (!Config.PreviewFile.empty()) {
+    Config.Request.Settings = DescribeRun(c).Settings;
+    return true;
+  }
   if (log.SepaField == log.SepaDeci) return Fail("--log-separator: the field separator equals the decimal separator");
   for (const auto& [name, text] :
        {std::pair{"--prefix", c.Prefix}, {"--suffix", c.Suffix}, {"--subfolder", c.SubfolderText}})

@@ -22,6 +22,12 @@ struct CliConfig {
   std::string ReportName;  // "" none, "-" standard output
   bool Quiet = false;
   bool Verbose = false;
+  // --preview: the picture of one file instead of a run.
+  std::string PreviewFile;  // "" no preview
+  std::string PreviewOut = "preview.png";
+  int32_t PreviewWidth = 1200;
+  int32_t PreviewHeight = 360;
+  bool PreviewDecibels = true;
   bool ShowHelp = false;
   bool ShowVersion = false;
 };

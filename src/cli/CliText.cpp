@@ -16,6 +16,7 @@ std::string ShortUsageText() {
 
 std::string UsageText() {
   return R"TXT(Usage: tacetix-cli [OPTION]... FILE...
+  or:  tacetix-cli [OPTION]... --preview FILE
 Cuts the silence at the beginning and end of WAV files, optionally normalises
 and converts the bit depth, and writes new files. Sources are never changed.
 Give at least one of --prefix, --suffix, --subfolder or --output-dir.
@@ -83,6 +84,16 @@ Log and report:
                            file, then the summary. '-' writes it to standard
                            output and the lines for people to standard error.
                            A name's bytes that are not UTF-8 become \udcXX.
+
+Preview:
+      --preview FILE       process nothing: print the cut the options give FILE
+                           and draw it into a PNG picture (the whole file, its
+                           first and last second; cut parts red, kept silence
+                           blue, fades, thresholds, clicks passed over).
+      --preview-out PNG    the picture's name (default preview.png).
+      --preview-width N    its width in pixels, 16-8192 (default 1200);
+      --preview-height N   its height, 16-4096 (default 360).
+      --preview-scale S    db (default) or linear.
 
   -h, --help               show this help and exit.
   -V, --version            show the version and exit.

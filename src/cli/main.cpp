@@ -13,6 +13,7 @@
 #include "cli/CliOptions.h"
 #include "cli/InputList.h"
 #include "cli/JsonReport.h"
+#include "cli/PreviewCommand.h"
 
 namespace {
 volatile std::sig_atomic_t CancelRequested = 0;
@@ -136,6 +137,7 @@ int main(int argc, char** argv) {
     std::cout << (config.ShowHelp ? UsageText() : VersionText());
     return 0;
   }
+  if (!config.PreviewFile.empty()) return WritePreview(config, std::cout, std::cerr);
   InputList inputs(config.Recursive, config.NulSeparated, std::cin);
   const ProcessSettings& settings = config.Request.Settings;
   const bool oneFolder = settings.FolderMode == 2;

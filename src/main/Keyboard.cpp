@@ -175,6 +175,7 @@ bool TForm1::InputPageKey(QChar character) {
     case u'N': bt_NoneClick(); return true;
     case u'R': bt_ReverseClick(); return true;
     case u'S': bt_ResetClick(); return true;
+    case u'V': bt_PreviewClick(); return true;
     default: return false;
   }
 }

@@ -87,7 +87,9 @@ QWidget* TForm1::BuildInputPage() {
   bt_None = MakeButton(page, "bt_None", "&None");
   bt_Reverse = MakeButton(page, "bt_Reverse", "&Rev");
   bt_Reset = MakeButton(page, "bt_Reset", "Re&set");
-  for (QPushButton* button : {bt_Add, bt_AddFolder, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset})
+  bt_Preview = MakeButton(page, "bt_Preview", "Pre&view...");
+  bt_Preview->setEnabled(false);
+  for (QPushButton* button : {bt_Add, bt_AddFolder, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset, bt_Preview})
     FitToCaption(button);
   lab_summary = MakeLabel(page, "lab_summary", "0 files, 0 selected");
   lab_summary->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -105,6 +107,7 @@ QWidget* TForm1::BuildInputPage() {
   row->addWidget(bt_Reverse);
   row->addSpacing(12);
   row->addWidget(bt_Reset);
+  row->addWidget(bt_Preview);
   row->addStretch(1);
   row->addWidget(lab_summary);
   column->addLayout(row);
@@ -198,7 +201,7 @@ void TForm1::SetTabOrder() {
   // clang-format off
   const QList<QWidget*> chain = {
       PageControl1,
-      lview_Files, bt_Add, bt_AddFolder, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset,
+      lview_Files, bt_Add, bt_AddFolder, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset, bt_Preview,
       cbx_Link, cbx_Remove1, radio_digital0_1, radio_other1, edit_Threshold1, track_Threshold1,
       spin_Keep1, spin_Fade1,
       cbx_Remove2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2,

@@ -159,6 +159,8 @@ void TForm1::UpdateControls() {
   bt_None->setEnabled(idle && rows >= 1 && selected >= 1);
   bt_Reverse->setEnabled(idle && rows >= 1);
   bt_Reset->setEnabled(idle && StatusText() != QStringLiteral("Idle"));
+  // The preview only reads: it stays usable while busy.
+  bt_Preview->setEnabled(rows >= 1);
   bt_Process->setEnabled(idle && rows >= 1 && named && !notASubfolder);
   UpdateProcessTip(idle, rows, named, notASubfolder);
   bt_FolderOther->setEnabled(idle);
@@ -232,6 +234,7 @@ void TForm1::ConnectHandlers() {
                           {bt_None, &TForm1::bt_NoneClick, "Selecting"},
                           {bt_Reverse, &TForm1::bt_ReverseClick, "Selecting"},
                           {bt_Reset, &TForm1::bt_ResetClick, "Resetting"},
+                          {bt_Preview, &TForm1::bt_PreviewClick, "Preview"},
                           {bt_FolderOther, &TForm1::bt_FolderOtherClick, "Choosing a folder"},
                           {bt_LogOptions, &TForm1::bt_LogOptionsClick, "Log options"},
                           {bt_LogBrowse, &TForm1::bt_LogBrowseClick, "Choosing a logfile"}};
@@ -252,6 +255,7 @@ void TForm1::ConnectHandlers() {
   });
   ConnectOptionHandlers();
   ConnectPageSwitching();
+  ConnectPreview();
 }
 
 }  // namespace tacetix

@@ -35,6 +35,9 @@ class QTabWidget;
 class QTreeView;
 class Tfrm_About;
 class Tfrm_LogOptions;
+namespace tacetix {
+class Tfrm_Preview;
+}
 
 namespace tacetix {
 
@@ -91,6 +94,10 @@ class TForm1 : public QMainWindow {
   void bt_ProcessClick();
   void bt_CancelClick();
   void bt_AboutClick();
+  // Opens frm_Preview on the current row (the first row when there is none); it then follows
+  // the current row and the options.
+  void bt_PreviewClick();
+  Tfrm_Preview* PreviewWindow() const;
   // The controls as the user left them, and the run they describe.
   RunChoices CaptureChoices() const;
   ProcessSettings CaptureSettings() const;
@@ -219,6 +226,10 @@ class TForm1 : public QMainWindow {
   int AnalyzeQueue(const QStringList& queue, int& refused);
   void DeleteSelectedRows(int selected, int& deleted);
   void KeepCurrentRowNear(int row);
+  void ConnectPreview();
+  void FollowCurrentRow();
+  void PreviewOptionsChanged();
+  void StepCurrentRow(int step);
 
  public:
   // Controls, named as the user documentation names them.
@@ -243,6 +254,7 @@ class TForm1 : public QMainWindow {
   QPushButton* bt_None = nullptr;
   QPushButton* bt_Reverse = nullptr;
   QPushButton* bt_Reset = nullptr;
+  QPushButton* bt_Preview = nullptr;
   QLabel* lab_summary = nullptr;
 
   QCheckBox* cbx_Link = nullptr;
@@ -306,6 +318,7 @@ class TForm1 : public QMainWindow {
   FileListModel* FileModel = nullptr;
   QPointer<Tfrm_About> AboutDialog;
   QPointer<Tfrm_LogOptions> LogOptionsDialog;
+  QPointer<Tfrm_Preview> PreviewDialog;
   int SortTagValue = 0;  // 0 unsorted; 2c + 1 ascending by column c, 2c + 2 descending
   bool Shown = false;
   bool CloseWhenIdle = false;

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "batch/KeptMetadata.h"
+#include "batch/PreviewPicture.h"
 #include "batch/ProcessFile.h"
 #include "batch/RowFile.h"
 #include "wave/WaveReader.h"
@@ -200,6 +201,26 @@ ProcessSettings SettingsFrom(uint8_t choice, uint8_t levels) {
   return s;
 }
 
+// The preview plans with the run's steps: where the run got through its decisions, the preview
+// decided the same; and its overview and picture take whatever the file holds.
+void CheckPreview(const ProcessSettings& settings, FileResult result, const FileOutcome& ran) {
+  const PreviewPlan plan = PlanPreview(Paths().Input, settings);
+  if (plan.Result != FileResult::Done) {
+    Expect(result != FileResult::Done, "a file the preview cannot plan is not done");
+    return;
+  }
+  if (result == FileResult::Done)
+    Expect(plan.Outcome.KeepFirst == ran.KeepFirst && plan.Outcome.KeepLast == ran.KeepLast &&
+               plan.Outcome.Silent == ran.Silent && plan.Outcome.OutputDue == ran.OutputDue,
+           "the preview plans as the run");
+  WaveReader reader;
+  Expect(reader.Open(Paths().Input) == 0, "a planned file opens again");
+  WaveOverview whole(0, plan.Frames(), 64);
+  Expect(whole.Scan(reader, {}) == 0 && whole.BinsDone() == 64, "the overview reads to the end");
+  Picture picture(64, 32);
+  DrawPreview(picture, {0, 0, 64, 32}, whole, &plan, PreviewScale::Decibels);
+}
+
 // sampleCount: the input's samples in whole frames (the end of the kept range when the end is kept).
 void Process(const ProcessSettings& settings, int64_t sampleCount, double* buffer) {
   const Scratch& p = Paths();
@@ -216,6 +237,7 @@ void Process(const ProcessSettings& settings, int64_t sampleCount, double* buffe
     Expect(result != FileResult::NameTaken, "the output name was free");
     Expect((result == FileResult::Failed) == (outcome.Kind != FailureKind::None), "a failure carries its kind");
   }  // releasing the object finishes a partial output, as the run does
+  CheckPreview(settings, result, outcome);
   ExpectNoTemporaryFile(p.Dir);
   if (!Exists(p.Output)) {
     Expect(result != FileResult::Done || !outcome.OutputDue, "a due output was written");

@@ -35,10 +35,10 @@ for check in "$cliDeb:Package:tacetix-cli" "$cliDeb:Version:$debVersion" "$cliDe
 done
 dpkg-deb -f "$cliDeb" Homepage | grep -q . && fail "Homepage given while unset"
 # The command line must not pull in the window's libraries: libc and libstdc++ (and the
-# compiler's run-time support they come with) only.
+# compiler's run-time support they come with), and zlib for the preview's PNG files, only.
 cliDepends="$(dpkg-deb -f "$cliDeb" Depends)"
 for dependency in $(tr ',' '\n' <<<"$cliDepends" | sed 's/ *(.*//; s/^ *//'); do
-  [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
+  [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1|zlib1g)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
 done
 
 root="$scratch/root"

@@ -239,7 +239,7 @@ TEST_F(Keys, TabWalksThePageThenProcessCancelAndAbout) {
   }
   // Delete, None and Cancel are disabled and skipped.
   EXPECT_EQ(order,
-            std::vector<std::string>({"lview_Files", "bt_Add", "bt_AddFolder", "bt_All", "bt_Reverse", "bt_Reset",
+            std::vector<std::string>({"lview_Files", "bt_Add", "bt_AddFolder", "bt_All", "bt_Reverse", "bt_Reset", "bt_Preview",
                                       "bt_Process", "bt_About", Pages()->tabBar()->objectName().toStdString()}));
 }
 

@@ -1,0 +1,46 @@
+#include "cli/PreviewCommand.h"
+
+#include "batch/PngFile.h"
+
+namespace tacetix {
+
+namespace {
+
+// The columns of one stretch, read through a reader of its own.
+bool ScanStretch(const std::string& path, WaveOverview& view) {
+  WaveReader reader;
+  return reader.Open(path) == 0 && view.Scan(reader, {}) == 0;
+}
+
+}  // namespace
+
+int WritePreview(const CliConfig& config, std::ostream& lines, std::ostream& errors) {
+  const std::string& path = config.PreviewFile;
+  const PreviewPlan plan = PlanPreview(path, config.Request.Settings);
+  if (plan.Result != FileResult::Done) {
+    errors << "tacetix-cli: " << path << ": " << PreviewCutText(plan) << '\n';
+    return 1;
+  }
+  const int64_t frames = plan.Frames();
+  const FrameStretch first = ZoomStretch(frames, plan.Info.SampleRate, false);
+  const FrameStretch last = ZoomStretch(frames, plan.Info.SampleRate, true);
+  // The whole file at a column a pixel; the seconds at the sheet's half width.
+  WaveOverview whole(0, frames, config.PreviewWidth);
+  WaveOverview begin(first.First, first.Count, config.PreviewWidth / 2);
+  WaveOverview end(last.First, last.Count, config.PreviewWidth / 2);
+  if (!ScanStretch(path, whole) || !ScanStretch(path, begin) || !ScanStretch(path, end)) {
+    errors << "tacetix-cli: " << path << ": cannot be read\n";
+    return 1;
+  }
+  const PreviewScale scale = config.PreviewDecibels ? PreviewScale::Decibels : PreviewScale::Linear;
+  const Picture sheet = DrawPreviewSheet(whole, begin, end, plan, scale, config.PreviewWidth, config.PreviewHeight);
+  std::string why;
+  if (WritePng(config.PreviewOut, sheet, why) != 0) {
+    errors << "tacetix-cli: " << config.PreviewOut << ": " << (why.empty() ? "cannot be written" : why) << '\n';
+    return 1;
+  }
+  lines << path << ": " << PreviewCutText(plan) << '\n';
+  return 0;
+}
+
+}  // namespace tacetix

@@ -1,0 +1,87 @@
+// tacetix-cli --preview: the numbers are those of a run with -v, the picture a PNG that
+// Python's zlib reads back.
+#include <regex>
+
+#include "CliFixture.h"
+
+namespace {
+
+using clitest::CliFixture;
+using testsupport::RunCommand;
+using testsupport::ShellQuote;
+
+// Checks every chunk's CRC and the rows' size; prints "WIDTH HEIGHT R,G,B" of the pixel at (0, 1).
+const char* PngPeer = R"PY(
+import struct, sys, zlib
+b = open(sys.argv[1], 'rb').read()
+assert b[:8] == b'\x89PNG\r\n\x1a\n'
+at, idat, ihdr = 8, b'', None
+while at < len(b):
+    n, kind = struct.unpack('>I4s', b[at:at + 8])
+    body = b[at + 8:at + 8 + n]
+    assert struct.unpack('>I', b[at + 8 + n:at + 12 + n])[0] == zlib.crc32(kind + body)
+    ihdr = body if kind == b'IHDR' else ihdr
+    idat += body if kind == b'IDAT' else b''
+    at += 12 + n
+w, h, depth, colour = struct.unpack('>IIBB', ihdr[:10])
+rows = zlib.decompress(idat)
+assert (depth, colour) == (8, 2) and len(rows) == h * (1 + 3 * w)
+px = rows[(1 + 3 * w) + 1:(1 + 3 * w) + 4]
+print(w, h, ','.join(str(c) for c in px))
+)PY";
+
+std::string Match(const std::string& text, const char* pattern) {
+  std::smatch m;
+  return std::regex_search(text, m, std::regex(pattern)) ? m.str(0) : "(none in: " + text + ")";
+}
+
+class PreviewCliTest : public CliFixture {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) +
+                         " && sox -D -n -r 44100 -b 16 -c 2 s.wav trim 0 0.4 && sox -D -n -r 44100 -b 16 -c 2 t.wav "
+                         "synth 2 sine 440 gain -7 && sox -D s.wav t.wav s.wav s.wav take.wav"),
+              0);
+  }
+  std::string Peer(const std::string& png) {
+    std::string out;
+    EXPECT_EQ(RunCommand("python3 -c " + ShellQuote(PngPeer) + " " + ShellQuote(Dir.File(png)), &out), 0);
+    return out;
+  }
+};
+
+TEST_F(PreviewCliTest, NumbersAreTheRunsAndThePictureIsAPng) {
+  const char* optionSets[] = {"", "--begin -60 --keep 100 --fade 50", "--begin -60 --normalize -1",
+                              "--begin -60 --end -40 --ignore-clicks 5 --normalize -3 --bits 24"};
+  for (const std::string options : optionSets) {
+    SCOPED_TRACE(options);
+    ASSERT_EQ(Cli("--preview take.wav --preview-out p.png --preview-width 300 --preview-height 120 " + options), 0);
+    const std::string preview = Out;
+    ASSERT_EQ(Cli("-v -n --prefix x_ " + options + " take.wav"), 0);
+    EXPECT_EQ(Match(preview, "frames [0-9]+\\.\\.[0-9]+ of [0-9]+"), Match(Out, "frames [0-9]+\\.\\.[0-9]+ of [0-9]+"));
+    EXPECT_EQ(Match(preview, "peak [^,]*, gain [+-][0-9.]+ dB|$"), Match(Out, "peak [^,]*, gain [+-][0-9.]+ dB|$"));
+    EXPECT_EQ(Peer("p.png").substr(0, 8), "300 120 ");
+  }
+}
+
+// Cut, the left edge is shaded; kept, it is not: the picture follows the options.
+TEST_F(PreviewCliTest, TheCutShowsAtTheLeftEdge) {
+  ASSERT_EQ(Cli("--preview take.wav --preview-out cut.png --begin -60"), 0);
+  ASSERT_EQ(Cli("--preview take.wav --preview-out kept.png --begin -60 --no-trim-begin"), 0);
+  EXPECT_NE(Peer("cut.png"), Peer("kept.png"));
+}
+
+TEST_F(PreviewCliTest, FailuresAreTheirKinds) {
+  const struct {
+    const char* Args;
+    int Status;
+  } cases[] = {{"--preview missing.wav", 1},
+               {"--preview take.wav take.wav", 2},
+               {"--preview-width 100 take.wav --prefix x", 2},
+               {"--preview take.wav --preview-height 5", 2},
+               {"--preview take.wav --preview-out no/such/folder/p.png", 1}};
+  for (const auto& c : cases) EXPECT_EQ(Cli(c.Args), c.Status) << c.Args;
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("preview.png")));
+}
+
+}  // namespace
