@@ -24,6 +24,11 @@ struct RowResult {
   Logfile Figures;
   double Seconds = 0.0;                    // from the row's start to the end of its work
   std::vector<std::string> DroppedChunks;  // with metadata kept: the source's chunks its output lacks
+  // Normalising to a loudness, done: the kept range's figures with the gain applied (before fades).
+  bool LoudnessKnown = false;
+  double LoudnessLufs = 0.0;
+  double TruePeakDbtp = 0.0;
+  uint64_t Clipped = 0;  // output samples the gain, the dither or the conversion saturated
 };
 
 // What a run needs from its front end. Everything is called on the run's own thread.
