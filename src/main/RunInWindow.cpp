@@ -5,11 +5,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <cmath>
 #include <utility>
 
 #include "batch/RunChoices.h"
@@ -71,6 +73,10 @@ RunChoices TForm1::CaptureChoices() const {
   CaptureCuts(choices);
   choices.Normalize = cbx_Normalize->isChecked();
   choices.NormalizePosition = track_Normalize->value();
+  choices.NormalizeLoudness = radio_NormLoudness->isChecked();
+  choices.LoudnessTenths = static_cast<int32_t>(std::lround(spin_Lufs->value() * 10));
+  choices.TruePeakTenths = static_cast<int32_t>(std::lround(spin_TruePeak->value() * 10));
+  choices.Dither = combo_Dither->currentIndex();
   choices.BitsChoice = combo_Bits->currentIndex();
   choices.BitsMode = radio_BitsAll->isChecked() ? ConvertAll : radio_BitsUp->isChecked() ? OnlyUp : OnlyDown;
   choices.Prefix = Text(edit_Prefix);
