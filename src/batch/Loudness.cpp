@@ -11,8 +11,9 @@
 
 namespace tacetix {
 namespace {
-// Values measured at once: libebur128 and the true-peak stretches take whole frames.
-constexpr size_t MeasureValues = 16384;
+// Values measured at once: libebur128 and the true-peak stretches take whole frames, and the
+// true peak skips more of a longer run.
+constexpr size_t MeasureValues = 131072;
 }  // namespace
 
 struct LoudnessMeter::Library {

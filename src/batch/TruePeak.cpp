@@ -86,7 +86,10 @@ void TruePeakMeter::Stretch(const double* values, int32_t frames) {
   }
 }
 
+// The sample peak of all that is fed comes first: a loud moment raises the bar for the quiet
+// stretches before it as well as after.
 void TruePeakMeter::Feed(const double* values, int64_t frames) {
+  for (int64_t i = 0; i < frames * Ch; ++i) Peak = std::max(Peak, std::fabs(values[i]));
   for (int64_t done = 0; done < frames;) {
     const auto n = static_cast<int32_t>(std::min<int64_t>(StretchFrames, frames - done));
     Stretch(values + done * Ch, n);

@@ -15,7 +15,7 @@ class TruePeakMeter {
  public:
   // everywhere: oversample every stretch (the reference the skipping is measured against).
   TruePeakMeter(int32_t channels, int32_t sampleRate, bool everywhere = false);
-  // frames whole frames of interleaved values.
+  // frames whole frames of interleaved values; the more at once, the more stretches are skipped.
   void Feed(const double* values, int64_t frames);
   // Flushes the interpolator's tail (the signal is taken as silent after the last frame) and
   // gives the linear true peak; Feed must not follow.
