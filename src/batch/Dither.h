@@ -32,16 +32,20 @@ class OutputQuantizer {
   uint64_t Clipped() const { return ClipCount; }
 
  private:
-  double Noise();
-  double Quantize(double v, int32_t channel);
+  static constexpr int32_t NoiseLanes = 4;
+  static constexpr int32_t NoiseBlock = 2048;  // a multiple of NoiseLanes
+  void FillNoise(double* noise, int32_t n);
+  double Saturated(double k);
+  double Quantize(double v, double noise, int32_t channel);
 
   int32_t Dither;
   int32_t Ch;
-  double Scale;   // output units per 1.0, as the encoder scales
-  double Step;    // output units of one step of the output's depth
-  double Lowest;  // smallest and largest integer the depth holds, in steps
+  double StepsPerUnit;  // steps of the output's depth in 1.0, as the encoder scales
+  double UnitsPerStep;  // the value of one step
+  double Lowest;        // smallest and largest integer the depth holds, in steps
   double Highest;
-  uint64_t Rng = 0x9E3779B97F4A7C15ULL;
+  std::array<uint64_t, NoiseLanes> Rng = {0x9E3779B97F4A7C15ULL, 0xBF58476D1CE4E5B9ULL, 0x94D049BB133111EBULL,
+                                          0x2545F4914F6CDD1DULL};
   std::vector<std::array<double, 5>> Errors;  // per channel, the newest first
   uint64_t ClipCount = 0;
 };
