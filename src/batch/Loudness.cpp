@@ -21,8 +21,7 @@ struct LoudnessMeter::Library {
 };
 
 // Without memory for its state the meter stays without one, and every Feed fails.
-LoudnessMeter::LoudnessMeter(int32_t channels, int32_t sampleRate)
-    : Ch(std::max(channels, 1)), Peaks(Ch, sampleRate) {
+LoudnessMeter::LoudnessMeter(int32_t channels, int32_t sampleRate) : Ch(std::max(channels, 1)), Peaks(Ch, sampleRate) {
   ebur128_state* s =
       ebur128_init(static_cast<unsigned>(Ch), static_cast<unsigned long>(std::max(sampleRate, 1)), EBUR128_MODE_I);
   if (s) State = std::make_unique<Library>(Library{s});

@@ -181,7 +181,10 @@ void DecideLoudnessGain(Work& w) {
   const ProcessSettings& s = w.C.Settings;
   bool limitedByPeak = false;
   w.O.Gain = LoudnessGain(w.O.Loudness, s.LoudnessTarget, s.TruePeakCeiling, limitedByPeak);
-  if (!w.O.Silent) w.O.Note = !w.O.Loudness.Measured ? GainNote::NotMeasured : limitedByPeak ? GainNote::LimitedByTruePeak : GainNote::None;
+  if (!w.O.Silent)
+    w.O.Note = !w.O.Loudness.Measured ? GainNote::NotMeasured
+               : limitedByPeak        ? GainNote::LimitedByTruePeak
+                                      : GainNote::None;
   w.O.Changed = w.O.Changed || w.O.Gain != 1.0;
   if (!w.C.Record) return;
   w.C.Record->peakdb = PeakDb(w);
@@ -419,8 +422,7 @@ std::string DoneNote(const FileOutcome& outcome) {
                      : outcome.Note == GainNote::NotMeasured
                          ? "no gain: loudness not measurable (shorter than 400 ms or below the gate)"
                          : "";
-  if (outcome.Clipped > 0)
-    note += (note.empty() ? "" : "; ") + std::to_string(outcome.Clipped) + " samples clipped";
+  if (outcome.Clipped > 0) note += (note.empty() ? "" : "; ") + std::to_string(outcome.Clipped) + " samples clipped";
   return note;
 }
 

@@ -46,7 +46,7 @@ struct ProcessSettings {
   double LoudnessTarget = -23.0;  // LUFS
   double TruePeakCeiling = -1.0;  // dBTP; the loudness gain is lowered so the true peak stays below
   int32_t Dither = NoDither;
-  bool KeepMetadata = false;      // outputs carry the input's descriptive chunks and markers
+  bool KeepMetadata = false;  // outputs carry the input's descriptive chunks and markers
   // Natural cuts, in milliseconds; 0 leaves the cut where the scans put it.
   int32_t KeepBeginMs = 0;     // silence kept before the first sound, 0..MaxKeepFadeMs
   int32_t KeepEndMs = 0;       // and after the last

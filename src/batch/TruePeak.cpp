@@ -34,8 +34,10 @@ double WindowedSinc(double u) {
 }  // namespace
 
 TruePeakMeter::TruePeakMeter(int32_t channels, int32_t sampleRate, bool everywhere)
-    : Ch(std::max(channels, 1)), Phases(sampleRate < 96000 ? 4 : sampleRate < 192000 ? 2 : 1), Everywhere(everywhere),
-      History(static_cast<size_t>(Ch), std::vector<double>(Taps - 1, 0.0)) {
+    : Ch(std::max(channels, 1)), Phases(sampleRate < 96000    ? 4
+                                        : sampleRate < 192000 ? 2
+                                                              : 1),
+      Everywhere(everywhere), History(static_cast<size_t>(Ch), std::vector<double>(Taps - 1, 0.0)) {
   // Phase p lies p/Phases of a sample after the window's middle sample (index Taps/2 - 1); each
   // phase's coefficients are scaled to sum to 1, so a constant passes unchanged.
   for (int32_t p = 1; p < Phases; ++p) {

@@ -29,7 +29,7 @@ class TruePeakMeter {
   double Interpolated(const double* window) const;
 
   int32_t Ch;
-  int32_t Phases;      // oversampling factor; phase 0 is the sample itself
+  int32_t Phases;  // oversampling factor; phase 0 is the sample itself
   bool Everywhere;
   std::vector<double> Coeffs;  // Taps values for each of phases 1..Phases-1
   double Bound = 1.0;

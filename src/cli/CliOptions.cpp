@@ -113,8 +113,8 @@ bool Parser::ParseTenths(const char* option, const std::string& value, int32_t l
   const char* end = value.data() + value.size();
   const auto [ptr, ec] = std::from_chars(value.data(), end, level);
   if (ec != std::errc() || ptr != end || !(level * 10.0 >= lowest - 0.5 && level <= 0.0))
-    return Fail(std::string(option) + ": " + unit + " from " + std::to_string(lowest / 10) + ".0 to 0.0, not '" + value +
-                "'");
+    return Fail(std::string(option) + ": " + unit + " from " + std::to_string(lowest / 10) + ".0 to 0.0, not '" +
+                value + "'");
   tenths = std::max(lowest, static_cast<int32_t>(std::nearbyint(level * 10.0)));
   return true;
 }

@@ -48,7 +48,8 @@ void ProcessingLines(LogStream& stream, const LogHeaderSnapshot& snapshot) {
   MsLine(stream, "Fade out", snapshot.FadeOutMs, snapshot.RemoveEnd);
   MsLine(stream, "Ignore clicks shorter than", snapshot.IgnoreClicksMs, snapshot.RemoveBegin || snapshot.RemoveEnd);
   stream.Line("normalize: " + YesNoText(snapshot.Normalize));
-  if (snapshot.Normalize && snapshot.NormalizeLoudnessText.empty()) stream.Line("normalize to: " + snapshot.NormalizeText);
+  if (snapshot.Normalize && snapshot.NormalizeLoudnessText.empty())
+    stream.Line("normalize to: " + snapshot.NormalizeText);
   if (snapshot.Normalize && !snapshot.NormalizeLoudnessText.empty())
     stream.Line("Normalize to: " + snapshot.NormalizeLoudnessText);
   stream.Line("");

@@ -36,8 +36,8 @@ struct LogHeaderSnapshot {
   int32_t IgnoreClicksMs = 0;
   bool Normalize = false;
   std::string NormalizeText;
-  std::string NormalizeLoudnessText;  // "-23.0 LUFS (true peak -1.0 dBTP)" in place of the level; "" for a peak
-  std::string DitherText;             // "triangular" or "shaped"; "" writes no line
+  std::string NormalizeLoudnessText;       // "-23.0 LUFS (true peak -1.0 dBTP)" in place of the level; "" for a peak
+  std::string DitherText;                  // "triangular" or "shaped"; "" writes no line
   std::string BitsText = "same as input";  // the selected entry of the bit-depth list
   int32_t BitsChoice = 0;                  // its index; 0 writes no conversion mode
   int32_t BitsMode = 0;                    // 0 convert all, 1 only up, 2 only down

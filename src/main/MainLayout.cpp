@@ -172,7 +172,8 @@ QWidget* TForm1::BuildProcessingPage() {
 }
 
 namespace {
-QDoubleSpinBox* MakeTenthsSpin(QWidget* parent, const char* name, int32_t lowestTenths, double value, const char* unit) {
+QDoubleSpinBox* MakeTenthsSpin(QWidget* parent, const char* name, int32_t lowestTenths, double value,
+                               const char* unit) {
   auto* spin = Named(new QDoubleSpinBox(parent), name);
   spin->setDecimals(1);
   spin->setSingleStep(0.1);

@@ -37,10 +37,11 @@ double HarmonicsOverFloor(const std::vector<double>& x) {
 }  // namespace
 
 TEST_F(OneFileTest, DitherIsReproducibleKeepsSilenceAndRemovesHarmonics) {
-  ASSERT_EQ(RunCommand("ffmpeg -v error -y -f lavfi -i \"aevalsrc='if(between(t,0.5,2.5),pow(10,-90/20)*sin(2*PI*1000*t),0)'"
-                       ":s=48000:d=3\" -c:a pcm_s24le " +
-                       In()),
-            0);
+  ASSERT_EQ(
+      RunCommand("ffmpeg -v error -y -f lavfi -i \"aevalsrc='if(between(t,0.5,2.5),pow(10,-90/20)*sin(2*PI*1000*t),0)'"
+                 ":s=48000:d=3\" -c:a pcm_s24le " +
+                 In()),
+      0);
   struct Case {
     int32_t Dither;
     bool Harmonics;

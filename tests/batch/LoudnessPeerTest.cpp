@@ -24,10 +24,9 @@ struct Measured {
 // The summary's "I:" and true-peak "Peak:" lines.
 Measured Ebur128(const std::string& path) {
   std::string out;
-  EXPECT_EQ(RunCommand("ffmpeg -nostats -hide_banner -i " + ShellQuote(path) +
-                           " -af ebur128=peak=true -f null - 2>&1",
-                       &out),
-            0);
+  EXPECT_EQ(
+      RunCommand("ffmpeg -nostats -hide_banner -i " + ShellQuote(path) + " -af ebur128=peak=true -f null - 2>&1", &out),
+      0);
   Measured m;
   const size_t summary = out.rfind("Summary:");
   if (summary == std::string::npos) return m;
