@@ -136,7 +136,7 @@ void QuantizePiece(double* values, int32_t start, int32_t n, const void* context
 }
 }  // namespace
 
-// Outputs that dither hold no more bytes a sample than their inputs, so the pieces go front to back.
+// Dither only narrows, so its pieces go front to back, in output order; counting alone minds no order.
 void RecodeQuantized(uint8_t* bytes, int32_t count, const SampleCoding& from, const SampleCoding& to,
                      const long double* gain, const FadePlan& plan, OutputQuantizer& quantizer, int64_t firstSample) {
   const QuantizeContext context{&plan, &quantizer, firstSample};
