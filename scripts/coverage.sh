@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 source ./scripts/deps.sh
-ensure_packages cmake zlib1g-dev make pkg-config clang llvm-14 libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg \
+ensure_packages cmake make pkg-config libebur128-dev zlib1g-dev clang llvm-14 libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg \
   python3 parallel bash-completion mediainfo sndfile-programs
 
 build="${BUILD_DIR:-build-coverage}"

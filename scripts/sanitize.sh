@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 root="$(pwd)"
 source ./scripts/deps.sh
 source ./scripts/sanitizer-reports.sh
-ensure_packages cmake zlib1g-dev make pkg-config clang libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg python3 \
+ensure_packages cmake make pkg-config libebur128-dev zlib1g-dev clang libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg python3 \
   mediainfo sndfile-programs
 
 build="${BUILD_DIR:-build-sanitize}"

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 source ./scripts/deps.sh
-ensure_packages cmake zlib1g-dev g++ make pkg-config clang-tidy-14
+ensure_packages cmake g++ make pkg-config libebur128-dev zlib1g-dev clang-tidy-14
 
 filter="^$(sed 's/[][\.*^$()+?{}|]/\\&/g' <<<"$root")/src/.*\.cpp$"
 if [ $# -gt 0 ] && [ "$1" != "--" ]; then

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 root="$(pwd)"
 source ./scripts/deps.sh
 source ./scripts/sanitizer-reports.sh
-ensure_packages cmake zlib1g-dev make clang libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg python3 parallel bash-completion \
+ensure_packages cmake make pkg-config libebur128-dev zlib1g-dev clang libclang-rt-14-dev libgtest-dev libgmock-dev sox ffmpeg python3 parallel bash-completion \
   mediainfo sndfile-programs
 
 build="${BUILD_DIR:-build-tsan}"

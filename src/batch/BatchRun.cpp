@@ -19,6 +19,7 @@
 #include "batch/OutputPath.h"
 #include "batch/RowExecutor.h"
 #include "wave/AtomicOutput.h"
+#include "wave/LevelTime.h"
 
 namespace tacetix {
 namespace {
@@ -68,6 +69,7 @@ class Run {
   bool ProcessRow(int32_t row);
   bool Refuse(int32_t row, const OutputPath& out);
   bool TakeResult(const RowDone& done);
+  void NoteLoudness(const FileOutcome& outcome);
   void StartRecord(Logfile& record, const std::string& file) const;
   void NameOutput(Logfile& record, const OutputPath& out) const;
   void StartExecutor();
@@ -114,6 +116,7 @@ bool Run::OpenLog() {
   if (WriteLogHeader(Log, Req.LogName, Req.Log, Req.Header) != 0) return false;
   LogOpen = true;
   Record.separator = Req.Log.SepaField;
+  Record.clipped_column = S.NormalizeLoudness || S.Dither != NoDither;
   Record.WriteColumnHeader(Log);
   return true;
 }
@@ -303,6 +306,18 @@ void Run::DiscardHandedOut() {
   Exec.reset();
 }
 
+// A done row's reason is what its figures alone do not tell: a limited or missing loudness
+// gain, samples clipped.
+void Run::NoteLoudness(const FileOutcome& o) {
+  Current.Reason = DoneNote(o);
+  Current.Clipped = o.Clipped;
+  Current.LoudnessKnown = S.NormalizeLoudness && o.Loudness.Measured;
+  if (!Current.LoudnessKnown) return;
+  const double gainDb = -LinearToDb(o.Gain);
+  Current.LoudnessLufs = o.Loudness.Lufs + gainDb;
+  Current.TruePeakDbtp = -LinearToDb(o.Loudness.TruePeak) + gainDb;
+}
+
 // false: leave the loop.
 bool Run::TakeResult(const RowDone& done) {
   if (done.Result == FileResult::Cancelled) {
@@ -325,6 +340,7 @@ bool Run::TakeResult(const RowDone& done) {
   Current.FiguresKnown = true;
   Current.Figures = Record;
   Current.DroppedChunks = done.Outcome.DroppedChunks;
+  NoteLoudness(done.Outcome);
   Pending.How = End::Done;
   Settle(false);
   return true;

@@ -28,6 +28,11 @@ struct RowResult {
   // Temporary files that killed processes of this machine left in the output's folder, removed
   // in this row's turn (the first that wrote into that folder).
   std::vector<std::string> RemovedTemporaries;
+  // Normalising to a loudness, done: the kept range's figures with the gain applied (before fades).
+  bool LoudnessKnown = false;
+  double LoudnessLufs = 0.0;
+  double TruePeakDbtp = 0.0;
+  uint64_t Clipped = 0;  // output samples the gain, the dither or the conversion saturated
 };
 
 // What a run needs from its front end. Everything is called on the run's own thread.

@@ -45,6 +45,20 @@ long double FadePlan::FactorAt(int64_t frame) const {
   return 1.0L;
 }
 
+// One factor per frame, for all its channels; values outside the fades are left as they are.
+void ApplyFades(double* values, int32_t n, const FadePlan& plan, int64_t firstSample) {
+  for (int32_t k = 0; k < n;) {
+    const int64_t frame = (firstSample + k) / plan.Channels;
+    const auto inFrame =
+        static_cast<int32_t>(std::min<int64_t>((frame + 1) * plan.Channels - (firstSample + k), n - k));
+    const long double factor = plan.FactorAt(frame);
+    if (factor != 1.0L) {
+      for (int32_t i = k; i < k + inFrame; ++i) values[i] = static_cast<double>(factor * values[i]);
+    }
+    k += inFrame;
+  }
+}
+
 namespace {
 
 struct FadeContext {
@@ -52,20 +66,9 @@ struct FadeContext {
   int64_t FirstSample;
 };
 
-// One factor per frame, for all its channels; values outside the fades are left as they are.
 void ShapePiece(double* values, int32_t start, int32_t n, const void* context) {
   const auto& c = *static_cast<const FadeContext*>(context);
-  const FadePlan& plan = *c.Plan;
-  const int64_t first = c.FirstSample + start;
-  for (int32_t k = 0; k < n;) {
-    const int64_t frame = (first + k) / plan.Channels;
-    const auto inFrame = static_cast<int32_t>(std::min<int64_t>((frame + 1) * plan.Channels - (first + k), n - k));
-    const long double factor = plan.FactorAt(frame);
-    if (factor != 1.0L) {
-      for (int32_t i = k; i < k + inFrame; ++i) values[i] = static_cast<double>(factor * values[i]);
-    }
-    k += inFrame;
-  }
+  ApplyFades(values, n, *c.Plan, c.FirstSample + start);
 }
 
 }  // namespace

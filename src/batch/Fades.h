@@ -30,6 +30,9 @@ FadePlan PlanFades(const CutFrames& frames, bool beginCut, bool endCut, int64_t 
 // The raised-cosine (half-Hann) rise: 0 at step 0, approaching 1 at step length.
 long double FadeCurve(int64_t step, int64_t length);
 
+// The fades on n decoded values (after the gain), the first of which is output sample firstSample.
+void ApplyFades(double* values, int32_t n, const FadePlan& plan, int64_t firstSample);
+
 // RecodeBlock with the fades applied after the gain: count samples, the first of which is
 // output sample firstSample; each value in a fade becomes the product of its factor and the
 // value after the gain, in extended precision, rounded to a double.

@@ -7,6 +7,7 @@
 #include <new>
 #include <optional>
 
+#include "batch/Dither.h"
 #include "batch/Fades.h"
 #include "batch/NaturalCuts.h"
 #include "batch/OutputMetadata.h"
@@ -56,6 +57,12 @@ int FailOutput(Work& w, const std::string& outputPath) {
 }
 
 bool Pump(Work& w) { return w.C.Progress.Cancelled(); }
+
+int NoMemoryToMeasure(Work& w) {
+  w.Reason = "not enough memory to measure the loudness";
+  w.Kind = FailureKind::NoMemory;
+  return Failed;
+}
 
 // Of n samples read from blockStart, those of whole frames: the part-frame at the end of a
 // cut-off file is neither scanned nor written, so an output always holds whole frames.
@@ -145,11 +152,15 @@ int ScanEnd(Work& w) {
 }
 
 // From KeepFirst to the end of the data: nothing after KeepLast exceeds the end threshold.
-// With natural cuts a click ignored after the kept range may, so the scan stops at KeepLast.
+// With natural cuts a click ignored after the kept range may, so the scan stops at KeepLast;
+// the loudness is that of the kept range alone, so it stops there too.
 int ScanPeak(Work& w) {
+  const ProcessSettings& s = w.C.Settings;
   if (w.C.File.Reader.SeekSample(w.O.KeepFirst) != 0) return Failed;
-  const bool limited = NaturalCutsSet(w.C.Settings);
+  const bool limited = NaturalCutsSet(s) || s.NormalizeLoudness;
   const int64_t peakEnd = limited ? std::min(w.O.KeepLast + 1, w.T) : w.T;
+  std::optional<LoudnessMeter> meter;
+  if (s.NormalizeLoudness) meter.emplace(w.Ch, w.Info.SampleRate);
   int32_t n = 0;
   for (int64_t pos = w.O.KeepFirst;; pos += n) {
     const int r = NextBlock(w, pos, n);
@@ -157,22 +168,44 @@ int ScanPeak(Work& w) {
     if (r != Continue) return r;
     const auto inRange = static_cast<int32_t>(std::min<int64_t>(n, peakEnd - pos));
     UpdatePeak(w.Block, inRange, w.In, w.O.Peak, w.O.PeakMagnitude);
+    if (meter && !meter->Feed(w.Block, inRange, w.In)) return NoMemoryToMeasure(w);
     if (limited && pos + n >= peakEnd) break;
   }
   w.C.File.Reader.ClearReadPosition();
+  if (meter) w.O.Loudness = meter->Finish();
   return Continue;
+}
+
+// The kept range's sample peak in dBfs, 0 for no sound.
+double PeakDb(const Work& w) {
+  if (w.O.Peak == 0.0) return 0.0;
+  const double inverse = 1.0 / w.O.PeakMagnitude;
+  return std::isfinite(inverse) ? LinearToDb(inverse) : -LinearToDb(w.O.PeakMagnitude);
+}
+
+// To a loudness: the gain the kept range needs, lowered where the true peak would pass the
+// ceiling; left at 1 when the loudness cannot be measured.
+void DecideLoudnessGain(Work& w) {
+  const ProcessSettings& s = w.C.Settings;
+  bool limitedByPeak = false;
+  w.O.Gain = LoudnessGain(w.O.Loudness, s.LoudnessTarget, s.TruePeakCeiling, limitedByPeak);
+  if (!w.O.Silent)
+    w.O.Note = !w.O.Loudness.Measured ? GainNote::NotMeasured
+               : limitedByPeak        ? GainNote::LimitedByTruePeak
+                                      : GainNote::None;
+  w.O.Changed = w.O.Changed || w.O.Gain != 1.0;
+  if (!w.C.Record) return;
+  w.C.Record->peakdb = PeakDb(w);
+  w.C.Record->ampdb = -LinearToDb(w.O.Gain);
 }
 
 void DecideGain(Work& w) {
   const ProcessSettings& s = w.C.Settings;
+  if (s.NormalizeLoudness) return DecideLoudnessGain(w);
   w.O.Gain = w.O.Peak != 0.0 ? s.NormalizeTarget / w.O.PeakMagnitude : 1.0;
   w.O.Changed = w.O.Changed || w.O.Gain != 1.0;
   if (!w.C.Record) return;
-  double peakDb = 0.0;
-  if (w.O.Peak != 0.0) {
-    const double inverse = 1.0 / w.O.PeakMagnitude;
-    peakDb = std::isfinite(inverse) ? LinearToDb(inverse) : -LinearToDb(w.O.PeakMagnitude);
-  }
+  const double peakDb = PeakDb(w);
   w.C.Record->peakdb = peakDb;
   // The gain the run applies, from its own snapshot of the target.
   w.C.Record->ampdb = static_cast<double>(static_cast<long double>(s.NormalizeLevelDb) - peakDb);
@@ -236,6 +269,15 @@ void PadKeptRange(Work& w, bool formatChanged) {
   w.O.Changed = formatChanged || w.O.KeepFirst != 0 || (s.RemoveEnd && w.O.KeepLast + 1 != w.T);
 }
 
+// Integer outputs go through the quantizer when they dither, or when some value may pass their
+// range and be counted: floats, or a gain that lifts the peak above full scale.
+std::optional<OutputQuantizer> QuantizerFor(const Work& w, const SampleCoding& to, const long double* gain) {
+  const int32_t dither = DitherApplies(w.In, to) ? w.C.Settings.Dither : NoDither;
+  const bool mayClip = w.In.IsFloat || w.In.BytesPerSample == 8 || (gain && *gain * w.O.PeakMagnitude > 1.0L);
+  if (to.IsFloat || (dither == NoDither && !mayClip)) return std::nullopt;
+  return OutputQuantizer(to, dither, w.Ch);
+}
+
 int WriteKept(Work& w, const std::string& outputPath) {
   WaveWriter& f = w.C.File.Writer;
   int64_t pos = w.O.KeepFirst;
@@ -251,7 +293,9 @@ int WriteKept(Work& w, const std::string& outputPath) {
   const long double gain = WriteGain(w);
   const long double* gainUsed = w.C.Settings.Normalize ? &gain : nullptr;
   const BlockRecoder recoder(w.In, f.Coding(), gainUsed, keptSamples);
-  FadedRecoder faded(recoder, w.In, f.Coding(), gainUsed, OutputFades(w.C.Settings, w.Cuts, w.O, w.T, w.Ch));
+  const FadePlan fades = OutputFades(w.C.Settings, w.Cuts, w.O, w.T, w.Ch);
+  FadedRecoder faded(recoder, w.In, f.Coding(), gainUsed, fades);
+  std::optional<OutputQuantizer> quantizer = QuantizerFor(w, f.Coding(), gainUsed);
   for (bool last = false; !last;) {
     int32_t n = 0;
     const int r = NextBlock(w, pos, n);
@@ -264,7 +308,8 @@ int WriteKept(Work& w, const std::string& outputPath) {
       n -= static_cast<int32_t>(pos - w.O.KeepLast - 1);
       last = true;
     }
-    faded.Recode(w.Block, n, outputSample);
+    if (quantizer) RecodeQuantized(w.Block, n, w.In, f.Coding(), gainUsed, fades, *quantizer, outputSample);
+    else faded.Recode(w.Block, n, outputSample);
     int32_t written = 0;
     if (f.WriteSampleBytes(w.Block, n, written) != 0) return FailOutput(w, outputPath);
     w.C.Progress.Progress(WriteProgress(w, progressPos));
@@ -272,6 +317,8 @@ int WriteKept(Work& w, const std::string& outputPath) {
   }
   // An output whose header or close failed may not be on disk as described: not done. A done
   // one waits under its temporary name for its move in the row's turn.
+  if (quantizer) w.O.Clipped = quantizer->Clipped();
+  if (quantizer && w.C.Record) w.C.Record->clipped = w.O.Clipped;
   if (f.Finish() != 0) return FailOutput(w, outputPath);
   if (f.Seal() != 0) return FailOutput(w, outputPath);
   return Continue;
@@ -400,6 +447,15 @@ FadePlan OutputFades(const ProcessSettings& settings, const CutFrames& cuts, con
   const bool beginCut = outcome.KeepFirst > 0;
   const bool endCut = settings.RemoveEnd && outcome.KeepLast + 1 < totalSamples;
   return PlanFades(cuts, beginCut, endCut, keptSamples / channels, channels);
+}
+
+std::string DoneNote(const FileOutcome& outcome) {
+  std::string note = outcome.Note == GainNote::LimitedByTruePeak ? "limited by true peak"
+                     : outcome.Note == GainNote::NotMeasured
+                         ? "no gain: loudness not measurable (shorter than 400 ms or below the gate)"
+                         : "";
+  if (outcome.Clipped > 0) note += (note.empty() ? "" : "; ") + std::to_string(outcome.Clipped) + " samples clipped";
+  return note;
 }
 
 FileResult MoveOutput(RowFile& file, const std::string& outputPath, FileOutcome& outcome) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "batch/Fades.h"
+#include "batch/Loudness.h"
 #include "batch/ProcessSettings.h"
 #include "batch/RowFile.h"
 #include "batch/SoundRegions.h"
@@ -34,6 +35,9 @@ class FileProgress {
 // the output was removed.
 enum class FileResult { Done, Failed, Cancelled, NameTaken };
 
+// What a loudness gain had to give way to.
+enum class GainNote { None, LimitedByTruePeak, NotMeasured };
+
 // The working values of one file.
 struct FileOutcome {
   int32_t TargetBits = -1;    // -1 = as the input
@@ -49,6 +53,9 @@ struct FileOutcome {
   double Peak = 0.0;
   double PeakMagnitude = 0.0;
   double Gain = 1.0;
+  LoudnessFigures Loudness;  // normalising to a loudness: the kept range's, before the gain
+  GainNote Note = GainNote::None;
+  uint64_t Clipped = 0;  // output samples the gain, the dither or the conversion saturated
   bool OutputDue = false;
   std::vector<std::string> DroppedChunks;  // with metadata kept and an output due: what it lacks
   std::string Reason;                      // after a failure: why, as a user may read it; "" when unknown
@@ -100,6 +107,10 @@ FileResult MoveOutput(RowFile& file, const std::string& outputPath, FileOutcome&
 // made its failure, with the reason.
 FileResult ProcessFileCaught(FileContext& context, const std::string& inputPath, const std::string& outputPath,
                              FileOutcome& outcome);
+
+// What a done file's record adds to its figures: the loudness gain's limit and the samples
+// clipped, joined by "; "; "" when neither.
+std::string DoneNote(const FileOutcome& outcome);
 
 // Which bit depth and format tag a choice gives a file of bits B and tag F, or -1/-1.
 void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, FileOutcome& outcome);

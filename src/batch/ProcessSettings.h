@@ -8,6 +8,8 @@
 namespace tacetix {
 
 enum BitsModeKind : int32_t { ConvertAll = 0, OnlyUp = 1, OnlyDown = 2 };
+// Noise added before an integer output rounds to fewer bits than its input holds.
+enum DitherKind : int32_t { NoDither = 0, TriangularDither = 1, ShapedDither = 2 };
 
 struct BitDepthChoice {
   const char* Text;
@@ -39,7 +41,12 @@ struct ProcessSettings {
   double ThresholdEnd = 0.0;
   double NormalizeTarget = 1.0;   // linear factor
   double NormalizeLevelDb = 0.0;  // the target in dBfs, for the log's gain column
-  bool KeepMetadata = false;      // outputs carry the input's descriptive chunks and markers
+  // With Normalize: the kept range to an integrated loudness rather than its peak to a level.
+  bool NormalizeLoudness = false;
+  double LoudnessTarget = -23.0;  // LUFS
+  double TruePeakCeiling = -1.0;  // dBTP; the loudness gain is lowered so the true peak stays below
+  int32_t Dither = NoDither;
+  bool KeepMetadata = false;  // outputs carry the input's descriptive chunks and markers
   // Natural cuts, in milliseconds; 0 leaves the cut where the scans put it.
   int32_t KeepBeginMs = 0;     // silence kept before the first sound, 0..MaxKeepFadeMs
   int32_t KeepEndMs = 0;       // and after the last
@@ -51,6 +58,9 @@ struct ProcessSettings {
 constexpr int32_t SliderMax = 1440;
 constexpr int32_t MaxKeepFadeMs = 10000;
 constexpr int32_t MaxIgnoreClicksMs = 1000;
+// Loudness targets and true-peak ceilings in tenths: -70.0..0.0 LUFS and -9.0..0.0 dBTP.
+constexpr int32_t MinLoudnessTenths = -700;
+constexpr int32_t MinTruePeakTenths = -90;
 
 // Slider position 0..1440 to dBfs, -144.0..0.0 (0.1 dB steps, single-precision 0.1).
 double SliderToDb(int32_t position);

@@ -1,10 +1,21 @@
 // The user's choices to the settings of a run and its log header.
 #include "batch/RunChoices.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tacetix {
 namespace {
 
 double ThresholdOf(const EndChoices& end) { return end.DigitalZero ? 0.0 : SliderFactor(end.Position); }
+
+// Tenths to the value the log and the meter use, always with a full stop.
+std::string TenthsText(int32_t tenths, const char* unit) {
+  const int32_t magnitude = tenths < 0 ? -tenths : tenths;
+  return (tenths < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10) + " " + unit;
+}
+
+const char* const DitherNames[] = {"", "triangular", "shaped"};
 
 ProcessSettings SettingsOf(const RunChoices& c) {
   // Linked, the end's own choices wait unused until it is set apart again.
@@ -28,6 +39,10 @@ ProcessSettings SettingsOf(const RunChoices& c) {
   s.ThresholdEnd = ThresholdOf(end);
   s.NormalizeTarget = SliderFactor(c.NormalizePosition);
   s.NormalizeLevelDb = SliderToDb(c.NormalizePosition);
+  s.NormalizeLoudness = c.Normalize && c.NormalizeLoudness;
+  s.LoudnessTarget = std::clamp(c.LoudnessTenths, MinLoudnessTenths, 0) / 10.0;
+  s.TruePeakCeiling = std::clamp(c.TruePeakTenths, MinTruePeakTenths, 0) / 10.0;
+  s.Dither = c.Dither == TriangularDither || c.Dither == ShapedDither ? c.Dither : NoDither;
   s.KeepMetadata = c.KeepMetadata;
   s.KeepBeginMs = c.Begin.KeepMs;
   s.KeepEndMs = end.KeepMs;
@@ -54,6 +69,12 @@ LogHeaderSnapshot HeaderOf(const RunChoices& c, const ProcessSettings& s) {
   h.IgnoreClicksMs = s.IgnoreClicksMs;
   h.Normalize = s.Normalize;
   h.NormalizeText = SliderText(c.NormalizePosition);
+  if (s.NormalizeLoudness) {
+    h.NormalizeLoudnessText = TenthsText(static_cast<int32_t>(std::lround(s.LoudnessTarget * 10)), "LUFS") +
+                              " (true peak " +
+                              TenthsText(static_cast<int32_t>(std::lround(s.TruePeakCeiling * 10)), "dBTP") + ")";
+  }
+  h.DitherText = DitherNames[s.Dither];
   // A choice outside the list converts nothing (as the run treats it): the header says so.
   const bool knownBits = c.BitsChoice >= 0 && c.BitsChoice < static_cast<int32_t>(BitDepthChoices.size());
   h.BitsText = BitDepthChoices[knownBits ? static_cast<size_t>(c.BitsChoice) : 0].Text;

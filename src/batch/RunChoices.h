@@ -27,6 +27,10 @@ struct RunChoices {
   int32_t IgnoreClicksMs = 0;
   bool Normalize = false;
   int32_t NormalizePosition = SliderMax;
+  bool NormalizeLoudness = false;  // with Normalize: to a loudness, not a peak
+  int32_t LoudnessTenths = -230;   // target, tenths of a LUFS
+  int32_t TruePeakTenths = -10;    // ceiling, tenths of a dBTP
+  int32_t Dither = NoDither;
   int32_t BitsChoice = 0;  // index into BitDepthChoices
   int32_t BitsMode = ConvertAll;
   std::string Prefix;

@@ -140,8 +140,15 @@ std::string FiguresText(const RowResult& r, bool normalize) {
     std::snprintf(text, sizeof text, ", peak %.2f dBfs, gain %+.2f dB", f.peakdb, f.ampdb);
     out += text;
   }
+  if (r.LoudnessKnown) {
+    std::snprintf(text, sizeof text, ", loudness %.1f LUFS, true peak %.1f dBTP", r.LoudnessLufs, r.TruePeakDbtp);
+    out += text;
+  }
   std::snprintf(text, sizeof text, ", %.3f s", r.Seconds);
-  return out + text;
+  out += text;
+  // A done file's reason says what the figures do not: a loudness gain held back, samples clipped.
+  if (r.Status == RowStatus::Done && !r.Reason.empty()) out += " (" + r.Reason + ")";
+  return out;
 }
 
 }  // namespace tacetix

@@ -26,6 +26,8 @@ struct Parser {
   std::string& Error;
   RunChoices Choices;
   const char* EndOnlyOption = nullptr;  // --keep-end or --fade-out, which need the end unlinked
+  bool LoudnessGiven = false;
+  bool TruePeakGiven = false;
 
   bool Fail(const std::string& message) {
     Error = message;
@@ -34,6 +36,8 @@ struct Parser {
   bool ParseLevel(const std::string& option, const std::string& value, bool allowInf, int32_t& position);
   bool ParseThreshold(const std::string& option, const std::string& value, EndChoices& end);
   bool ParseBits(const std::string& value);
+  bool ParseTenths(const char* option, const std::string& value, int32_t lowest, const char* unit, int32_t& tenths);
+  bool ParseDither(const std::string& value);
   bool ParseSeparator(const std::string& value);
   bool ParseBitsMode(const std::string& value);
   bool ParseJobs(const std::string& value);
@@ -102,6 +106,28 @@ bool Parser::ParseBits(const std::string& value) {
   auto it = choices.find(value);
   if (it == choices.end()) return Fail("--bits: unknown depth '" + value + "' (same, 8, 12, 16, 20, 24, 32, 32f, 64f)");
   Choices.BitsChoice = it->second;
+  return true;
+}
+
+// A level in whole 0.1 steps from lowest (in tenths) to 0.0.
+bool Parser::ParseTenths(const char* option, const std::string& value, int32_t lowest, const char* unit,
+                         int32_t& tenths) {
+  double level = 0.0;
+  const char* end = value.data() + value.size();
+  const auto [ptr, ec] = std::from_chars(value.data(), end, level);
+  if (ec != std::errc() || ptr != end || !(level * 10.0 >= lowest - 0.5 && level <= 0.0))
+    return Fail(std::string(option) + ": " + unit + " from " + std::to_string(lowest / 10) + ".0 to 0.0, not '" +
+                value + "'");
+  tenths = std::max(lowest, static_cast<int32_t>(std::nearbyint(level * 10.0)));
+  return true;
+}
+
+bool Parser::ParseDither(const std::string& value) {
+  static const std::map<std::string, int32_t> kinds = {
+      {"none", NoDither}, {"tpdf", TriangularDither}, {"shaped", ShapedDither}};
+  auto it = kinds.find(value);
+  if (it == kinds.end()) return Fail("--dither: none, tpdf or shaped, not '" + value + "'");
+  Choices.Dither = it->second;
   return true;
 }
 
@@ -216,7 +242,16 @@ const OptionSpec Options[] = {
        Set(p).Normalize = true;
        return p.ParseLevel("--normalize", v, false, Set(p).NormalizePosition);
      }},
+    {"loudness", 0, true, [](Parser& p, const std::string& v) {
+       p.LoudnessGiven = true;
+       return p.ParseTenths("--loudness", v, MinLoudnessTenths, "LUFS", Set(p).LoudnessTenths);
+     }},
+    {"true-peak", 0, true, [](Parser& p, const std::string& v) {
+       p.TruePeakGiven = true;
+       return p.ParseTenths("--true-peak", v, MinTruePeakTenths, "dBTP", Set(p).TruePeakTenths);
+     }},
     {"bits", 'b', true, [](Parser& p, const std::string& v) { return p.ParseBits(v); }},
+    {"dither", 0, true, [](Parser& p, const std::string& v) { return p.ParseDither(v); }},
     {"bits-mode", 0, true, [](Parser& p, const std::string& v) { return p.ParseBitsMode(v); }},
     // Output files
     {"prefix", 0, true, [](Parser& p, const std::string& v) { Set(p).Prefix = TrimLeft(v); return true; }},
@@ -332,6 +367,10 @@ bool Parser::Finish() {
   // be dropped without a word.
   if (c.Linked && EndOnlyOption)
     return Fail(std::string(EndOnlyOption) + ": the end follows the beginning; give --end LEVEL to set it apart");
+  // One gain per file: to a peak level or to a loudness, not both.
+  if (LoudnessGiven && c.Normalize) return Fail("--loudness and --normalize exclude each other");
+  if (TruePeakGiven && !LoudnessGiven) return Fail("--true-peak: the ceiling of --loudness; give --loudness LUFS");
+  if (LoudnessGiven) c.Normalize = c.NormalizeLoudness = true;
   RunDescription run = DescribeRun(c);
   Config.Request.Settings = std::move(run.Settings);
   Config.Request.Header = std::move(run.Header);

@@ -39,8 +39,16 @@ Processing:
       --ignore-clicks MS   sound shorter than MS milliseconds (0-1000) at
                            either end counts as silence.
       --normalize LEVEL    normalise the peak of what is kept to LEVEL dBfs.
+      --loudness LUFS      normalise the integrated loudness (EBU R128) of what
+                           is kept to LUFS, -70.0 to 0.0 (-23.0 is broadcast),
+                           with one gain a file; not with --normalize.
+      --true-peak DBTP     with --loudness: lower the gain so the true peak
+                           stays at or below DBTP, -9.0 to 0.0 (default -1.0).
   -b, --bits DEPTH         same (default), 8, 12, 16, 20, 24, 32, 32f, 64f.
       --bits-mode MODE     all (default), up, down.
+      --dither KIND        none (default), tpdf (triangular) or shaped (noise
+                           shaped) when the output has fewer bits than the
+                           input; the same bytes every run, silence stays 0.
 
 Output files:
       --prefix TEXT        put TEXT before the output file names.

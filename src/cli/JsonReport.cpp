@@ -137,6 +137,11 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   Field(line, "bits_in", count(f.bits_in));
   Field(line, "bits_out", count(f.bits_out));
   Field(line, "seconds", Number(r.Seconds));
+  if (LoudnessFields) {
+    Field(line, "loudness_lufs", done && r.LoudnessKnown ? Number(r.LoudnessLufs) : "null");
+    Field(line, "true_peak_dbtp", done && r.LoudnessKnown ? Number(r.TruePeakDbtp) : "null");
+    Field(line, "clipped", done && r.OutputMade ? std::to_string(r.Clipped) : "null");
+  }
   if (KeepMetadata) Field(line, "dropped_chunks", done && r.OutputMade ? TextList(r.DroppedChunks) : "null");
   if (!r.RemovedTemporaries.empty()) Field(line, "removed_temporaries", TextList(r.RemovedTemporaries));
   Write(line + '}');

@@ -24,6 +24,8 @@ class JsonReport {
   bool IsOpen() const { return Out != nullptr; }
   // Records then name the chunks each output dropped; off, they stay as they were.
   void SetKeepMetadata(bool on) { KeepMetadata = on; }
+  // Runs that normalise to a loudness or dither add loudness_lufs, true_peak_dbtp and clipped.
+  void SetLoudnessFields(bool on) { LoudnessFields = on; }
   void Record(const std::string& source, const RowResult& result, bool normalize);
   // The last line: the summary text and the counts; then flushes. false when any write failed.
   bool Finish(const RunResult& run, size_t listed, bool simulated);
@@ -37,6 +39,7 @@ class JsonReport {
   std::ostream* Out = nullptr;
   bool Failed = false;
   bool KeepMetadata = false;
+  bool LoudnessFields = false;
   std::map<std::string, int32_t> Statuses;  // keyed by word: the summary lists them in the words' order
   int32_t Outputs = 0;
   int32_t Unchanged = 0;

@@ -94,6 +94,7 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
     return 1;
   }
   report.SetKeepMetadata(request.Settings.KeepMetadata);
+  report.SetLoudnessFields(request.Settings.NormalizeLoudness || request.Settings.Dither != NoDither);
   // With the report on standard output, the lines for people move to the error stream.
   const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout,
                            std::cerr,

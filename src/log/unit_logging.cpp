@@ -61,13 +61,17 @@ void ProcessingLines(LogStream& stream, const LogHeaderSnapshot& snapshot) {
   MsLine(stream, "Fade out", snapshot.FadeOutMs, snapshot.RemoveEnd);
   MsLine(stream, "Ignore clicks shorter than", snapshot.IgnoreClicksMs, snapshot.RemoveBegin || snapshot.RemoveEnd);
   stream.Line("normalize: " + YesNoText(snapshot.Normalize));
-  if (snapshot.Normalize) stream.Line("normalize to: " + snapshot.NormalizeText);
+  if (snapshot.Normalize && snapshot.NormalizeLoudnessText.empty())
+    stream.Line("normalize to: " + snapshot.NormalizeText);
+  if (snapshot.Normalize && !snapshot.NormalizeLoudnessText.empty())
+    stream.Line("Normalize to: " + snapshot.NormalizeLoudnessText);
   stream.Line("");
 }
 
 void OutputLines(LogStream& stream, const LogHeaderSnapshot& snapshot) {
   stream.Line("OUTPUT OPTIONS");
   stream.Line(BitsLine(snapshot));
+  if (!snapshot.DitherText.empty()) stream.Line("Dither: " + snapshot.DitherText);
   stream.Line("Prefix: " + NoneOrQuoted(snapshot.Prefix));
   stream.Line("Suffix: " + NoneOrQuoted(snapshot.Suffix));
   stream.Line(FolderLine(snapshot));
@@ -123,6 +127,7 @@ void Logfile::Clear() {
   peakdb = ampdb = 0.0;
   bits_out = samples_out = 0;
   peakdb_known = false;
+  clipped = 0;
 }
 
 bool Logfile::WriteColumnHeader(LogStream& stream) const {
@@ -133,6 +138,7 @@ bool Logfile::WriteColumnHeader(LogStream& stream) const {
     if (!line.empty()) line += separator;
     line += name;
   }
+  if (clipped_column) line += separator + std::string("clipped");
   stream.Line(line);
   return true;
 }
@@ -148,6 +154,7 @@ bool Logfile::WriteRecord(LogStream& stream, char sepaDeci) const {
   line += sep + LevelText(ampdb, sepaDeci);
   line += sep + QuotedField(outfile);
   line += sep + std::to_string(bits_out) + sep + std::to_string(samples_out);
+  if (clipped_column) line += sep + std::to_string(clipped);
   stream.Line(line);
   return true;
 }

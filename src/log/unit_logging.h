@@ -40,6 +40,8 @@ struct LogHeaderSnapshot {
   int32_t IgnoreClicksMs = 0;
   bool Normalize = false;
   std::string NormalizeText;
+  std::string NormalizeLoudnessText;       // "-23.0 LUFS (true peak -1.0 dBTP)" in place of the level; "" for a peak
+  std::string DitherText;                  // "triangular" or "shaped"; "" writes no line
   std::string BitsText = "same as input";  // the selected entry of the bit-depth list
   int32_t BitsChoice = 0;                  // its index; 0 writes no conversion mode
   int32_t BitsMode = 0;                    // 0 convert all, 1 only up, 2 only down
@@ -85,6 +87,9 @@ class Logfile {
   uint32_t bits_out = 0;
   uint64_t samples_out = 0;
   bool peakdb_known = false;
+  // A thirteenth column, only in the logs of runs that normalise to a loudness or dither.
+  bool clipped_column = false;
+  uint64_t clipped = 0;  // output samples the gain, the dither or the conversion saturated
 };
 
 // Creates or truncates the log and writes the header block unless ProcInfOnly.

@@ -1,6 +1,7 @@
 // The window's frame, the "Input" and "Processing" pages and the status bar.
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -165,13 +166,51 @@ QWidget* TForm1::BuildProcessingPage() {
   cbx_Normalize = MakeCheck(page, "cbx_Normalize", "&Normalize to", false);
   edit_Normalize = Named(new TAlignedEdit(page), "edit_Normalize");
   track_Normalize = MakeLevelSlider(page, "track_Normalize", 1440);
+  radio_NormPeak = MakeRadio(page, "radio_NormPeak", "peak", true);
   normalize->addWidget(cbx_Normalize);
   normalize->addSpacing(8);
+  normalize->addWidget(radio_NormPeak);
   normalize->addWidget(LevelEditSized(edit_Normalize));
   normalize->addWidget(track_Normalize, 1);
   column->addLayout(normalize);
+  column->addLayout(BuildLoudnessRow(page));
   column->addStretch(1);
   return page;
+}
+
+namespace {
+QDoubleSpinBox* MakeTenthsSpin(QWidget* parent, const char* name, int32_t lowestTenths, double value,
+                               const char* unit) {
+  auto* spin = Named(new QDoubleSpinBox(parent), name);
+  spin->setDecimals(1);
+  spin->setSingleStep(0.1);
+  spin->setRange(lowestTenths / 10.0, 0.0);
+  spin->setValue(value);
+  spin->setSuffix(QString::fromLatin1(unit));
+  return spin;
+}
+}  // namespace
+
+// The second way to normalise, under the peak's slider: to an integrated loudness, with the
+// true-peak ceiling that may lower its gain. Setting either value chooses it.
+QLayout* TForm1::BuildLoudnessRow(QWidget* page) {
+  auto* row = new QHBoxLayout();
+  radio_NormLoudness = MakeRadio(page, "radio_NormLoudness", "loudness", false);
+  auto* modes = Named(new QButtonGroup(page), "group_NormMode");
+  modes->addButton(radio_NormPeak);
+  modes->addButton(radio_NormLoudness);
+  spin_Lufs = MakeTenthsSpin(page, "spin_Lufs", MinLoudnessTenths, -23.0, " LUFS");
+  spin_TruePeak = MakeTenthsSpin(page, "spin_TruePeak", MinTruePeakTenths, -1.0, " dBTP");
+  for (QDoubleSpinBox* spin : {spin_Lufs, spin_TruePeak})
+    connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { radio_NormLoudness->setChecked(true); });
+  row->addSpacing(cbx_Normalize->sizeHint().width() + 8);
+  row->addWidget(radio_NormLoudness);
+  row->addWidget(spin_Lufs);
+  row->addSpacing(12);
+  row->addWidget(MakeLabel(page, "lab_TruePeak", "true peak at most"));
+  row->addWidget(spin_TruePeak);
+  row->addStretch(1);
+  return row;
 }
 
 void TForm1::BuildStatusBar() {
@@ -206,8 +245,8 @@ void TForm1::SetTabOrder() {
       spin_Keep1, spin_Fade1,
       cbx_Remove2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2,
       spin_Keep2, spin_Fade2, spin_IgnoreClicks,
-      cbx_Normalize, edit_Normalize, track_Normalize,
-      combo_Bits, radio_BitsAll, radio_BitsUp, radio_BitsDown,
+      cbx_Normalize, radio_NormPeak, edit_Normalize, track_Normalize, radio_NormLoudness, spin_Lufs, spin_TruePeak,
+      combo_Bits, radio_BitsAll, radio_BitsUp, radio_BitsDown, combo_Dither,
       edit_Prefix, edit_Suffix, radio_FolderSubfolder, radio_FolderOther, edit_FolderSubfolder,
       bt_FolderOther, edit_FolderOther, cbx_Simulation, cbx_Logfile, bt_LogOptions, bt_LogBrowse,
       edit_Logfile, cbx_NoChange, cbx_Overwrite, cbx_StopOnError, cbx_KeepMetadata,

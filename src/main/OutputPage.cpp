@@ -62,6 +62,12 @@ QGroupBox* BuildBitsGroup(TForm1& form) {
   row->addWidget(form.radio_BitsAll);
   row->addWidget(form.radio_BitsUp);
   row->addWidget(form.radio_BitsDown);
+  row->addSpacing(12);
+  // Only outputs of fewer bits than their input dither; the list's order is DitherKind's.
+  form.combo_Dither = Named(new QComboBox(group), "combo_Dither");
+  form.combo_Dither->addItems({QStringLiteral("off"), QStringLiteral("triangular"), QStringLiteral("shaped")});
+  row->addWidget(MakeLabel(group, "lab_Dither", "Dither"));
+  row->addWidget(form.combo_Dither);
   row->addStretch(1);
   return group;
 }

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QSlider>
 #include <QTreeView>
 #include <algorithm>
+#include <cmath>
 #include <thread>
 #include <utility>
 
@@ -130,6 +132,10 @@ RunChoices TForm1::CaptureChoices() const {
   CaptureCuts(choices);
   choices.Normalize = cbx_Normalize->isChecked();
   choices.NormalizePosition = track_Normalize->value();
+  choices.NormalizeLoudness = radio_NormLoudness->isChecked();
+  choices.LoudnessTenths = static_cast<int32_t>(std::lround(spin_Lufs->value() * 10));
+  choices.TruePeakTenths = static_cast<int32_t>(std::lround(spin_TruePeak->value() * 10));
+  choices.Dither = combo_Dither->currentIndex();
   choices.BitsChoice = combo_Bits->currentIndex();
   choices.BitsMode = radio_BitsAll->isChecked() ? ConvertAll : radio_BitsUp->isChecked() ? OnlyUp : OnlyDown;
   choices.Prefix = Text(edit_Prefix);

@@ -75,7 +75,9 @@ void TForm1::FormShow() {
   radio_digital0_1->setChecked(true);
   radio_digital0_2->setChecked(true);
   cbx_Normalize->setChecked(false);
+  radio_NormPeak->setChecked(true);
   combo_Bits->setCurrentIndex(0);
+  combo_Dither->setCurrentIndex(0);
   radio_BitsAll->setEnabled(true);
   radio_FolderSubfolder->setChecked(true);
   UpdateRadioBits();

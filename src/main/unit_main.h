@@ -20,6 +20,7 @@ class QButtonGroup;
 class QKeyEvent;
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QGridLayout;
 class QGroupBox;
 class QLayout;
@@ -191,6 +192,7 @@ class TForm1 : public QMainWindow {
   QWidget* BuildThresholdGroup(int which);
   void AddCutRow(QGridLayout* grid, QWidget* group, int which);
   QLayout* BuildIgnoreClicksRow(QWidget* page);
+  QLayout* BuildLoudnessRow(QWidget* page);
   void ConnectCutControls();
   bool IsCutSpin(const QObject* watched) const;
   void CaptureCuts(RunChoices& choices) const;
@@ -285,12 +287,17 @@ class TForm1 : public QMainWindow {
   QCheckBox* cbx_Normalize = nullptr;
   TAlignedEdit* edit_Normalize = nullptr;
   QSlider* track_Normalize = nullptr;
+  QRadioButton* radio_NormPeak = nullptr;
+  QRadioButton* radio_NormLoudness = nullptr;
+  QDoubleSpinBox* spin_Lufs = nullptr;
+  QDoubleSpinBox* spin_TruePeak = nullptr;
 
   QGroupBox* gbox_Bits = nullptr;
   QComboBox* combo_Bits = nullptr;
   QRadioButton* radio_BitsAll = nullptr;
   QRadioButton* radio_BitsUp = nullptr;
   QRadioButton* radio_BitsDown = nullptr;
+  QComboBox* combo_Dither = nullptr;
   QGroupBox* gbox_Files = nullptr;
   QLabel* lab_FileOther = nullptr;
   QLabel* lab_Prefix = nullptr;

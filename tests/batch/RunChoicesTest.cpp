@@ -67,6 +67,25 @@ TEST(RunChoicesTest, ALinkedEndFollowsTheBeginningInSettingsAndHeader) {
        },
        {true, false, 840, 120, 15},
        [](const RunDescription& r) { return r.Settings.FolderMode == 1 && r.Settings.FolderText == "sub"; }},
+      {"loudness, a ceiling below the range, shaped dither",
+       [](RunChoices& c) {
+         c.Normalize = c.NormalizeLoudness = true;
+         c.LoudnessTenths = -231;
+         c.TruePeakTenths = -95;
+         c.Dither = tacetix::ShapedDither;
+       },
+       {true, false, 840, 120, 15},
+       [](const RunDescription& r) {
+         return r.Settings.NormalizeLoudness && r.Settings.LoudnessTarget == -23.1 &&
+                r.Settings.TruePeakCeiling == -9.0 && r.Settings.Dither == tacetix::ShapedDither &&
+                r.Header.NormalizeLoudnessText == "-23.1 LUFS (true peak -9.0 dBTP)" && r.Header.DitherText == "shaped";
+       }},
+      {"loudness chosen, normalising off",
+       [](RunChoices& c) { c.NormalizeLoudness = true; },
+       {true, false, 840, 120, 15},
+       [](const RunDescription& r) {
+         return !r.Settings.NormalizeLoudness && r.Header.NormalizeLoudnessText.empty() && r.Header.DitherText.empty();
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -1,9 +1,11 @@
 // A whole run from the window on generated files, cancelling, closing while busy,
 // and the snapshot the run works from.
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QSlider>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 
 #include "WindowFixture.h"
 #include "wave/WaveClass.h"
@@ -192,6 +194,54 @@ TEST_F(Snapshot, ReadsNamesFolderBitsAndNormalizing) {
   EXPECT_NEAR(settings.NormalizeTarget, 0.501187, 1e-6);
   EXPECT_TRUE(settings.StopOnError);
   EXPECT_EQ(Form->CaptureLogHeader().BitsText, "16 bit signed integer");
+}
+
+// The loudness controls and the dither list reach the run and its header; setting a value
+// chooses the loudness.
+TEST_F(Snapshot, ReadsLoudnessAndDither) {
+  struct Case {
+    const char* Name;
+    std::function<void()> Set;
+    bool Loudness;
+    double Lufs, Ceiling;
+    int32_t Dither;
+    std::string HeaderText;  // the loudness line's text
+  };
+  const Case cases[] = {
+      {"defaults", [] {}, false, -23.0, -1.0, tacetix::NoDither, ""},
+      {"target set", [this] { Find<QDoubleSpinBox>("spin_Lufs")->setValue(-16.0); }, true, -16.0, -1.0,
+       tacetix::NoDither, "-16.0 LUFS (true peak -1.0 dBTP)"},
+      {"ceiling set, shaped",
+       [this] {
+         Find<QDoubleSpinBox>("spin_TruePeak")->setValue(-2.5);
+         Find<QComboBox>("combo_Dither")->setCurrentIndex(2);
+       },
+       true, -23.0, -2.5, tacetix::ShapedDither, "-23.0 LUFS (true peak -2.5 dBTP)"},
+      {"back to peak, triangular",
+       [this] {
+         Find<QDoubleSpinBox>("spin_Lufs")->setValue(-14.0);
+         Find<QRadioButton>("radio_NormPeak")->setChecked(true);
+         Find<QComboBox>("combo_Dither")->setCurrentIndex(1);
+       },
+       false, -14.0, -1.0, tacetix::TriangularDither, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Find<QComboBox>("combo_Dither")->setCurrentIndex(0);
+    Find<QDoubleSpinBox>("spin_Lufs")->setValue(-23.0);
+    Find<QDoubleSpinBox>("spin_TruePeak")->setValue(-1.0);
+    Find<QRadioButton>("radio_NormPeak")->setChecked(true);
+    Find<QCheckBox>("cbx_Normalize")->setChecked(true);
+    c.Set();
+    EXPECT_EQ(Checked("radio_NormLoudness"), c.Loudness);
+    const tacetix::ProcessSettings settings = Form->CaptureSettings();
+    EXPECT_TRUE(settings.Normalize);
+    EXPECT_EQ(settings.NormalizeLoudness, c.Loudness);
+    EXPECT_DOUBLE_EQ(settings.LoudnessTarget, c.Lufs);
+    EXPECT_DOUBLE_EQ(settings.TruePeakCeiling, c.Ceiling);
+    EXPECT_EQ(settings.Dither, c.Dither);
+    EXPECT_EQ(Form->CaptureLogHeader().NormalizeLoudnessText, c.HeaderText);
+  }
 }
 
 }  // namespace

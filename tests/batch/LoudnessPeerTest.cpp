@@ -1,0 +1,104 @@
+// Loudness normalising as a peer measures it: ffmpeg's ebur128 filter (4x oversampled true
+// peak) reads the outputs at the target, or at the ceiling where the true peak holds the gain.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "OneFileFixture.h"
+#include "batch/TruePeak.h"
+#include "support/TestSupport.h"
+
+using namespace tacetix;
+using namespace testsupport;
+
+namespace {
+
+struct Measured {
+  double Lufs = NAN;
+  double TruePeak = NAN;
+};
+
+// The summary's "I:" and true-peak "Peak:" lines.
+Measured Ebur128(const std::string& path) {
+  std::string out;
+  EXPECT_EQ(
+      RunCommand("ffmpeg -nostats -hide_banner -i " + ShellQuote(path) + " -af ebur128=peak=true -f null - 2>&1", &out),
+      0);
+  Measured m;
+  const size_t summary = out.rfind("Summary:");
+  if (summary == std::string::npos) return m;
+  const size_t i = out.find("I:", summary), p = out.find("Peak:", summary);
+  if (i != std::string::npos) m.Lufs = std::stod(out.substr(i + 2));
+  if (p != std::string::npos) m.TruePeak = std::stod(out.substr(p + 5));
+  return m;
+}
+
+}  // namespace
+
+TEST_F(OneFileTest, LoudnessMeetsThePeersMeasurement) {
+  ASSERT_TRUE(HaveProgram("ffmpeg"));
+  struct Case {
+    const char* Name;
+    const char* Source;  // an ffmpeg lavfi graph
+    GainNote Note;
+  };
+  const Case cases[] = {
+      {"sine", "sine=f=997:r=48000:d=4,volume=0.05", GainNote::None},
+      {"noise", "anoisesrc=c=pink:r=44100:d=4:a=0.1:s=7", GainNote::None},
+      {"speech-like bursts",
+       "sine=f=220:r=48000:d=6,volume='0.3*gt(sin(2*PI*t*1.3),0.2)':eval=frame,aformat=channel_layouts=stereo",
+       GainNote::None},
+      // A quiet tone with a burst at a sixth of the rate whose samples lie 1.2 dB below the peak
+      // between them; a gain to the target would lift that peak above the ceiling.
+      {"true peak between samples",
+       "aevalsrc='if(between(t,2.5,2.52),0.9*sin(2*PI*8000*t+PI/3),0.05*sin(2*PI*997*t))':s=48000:d=5",
+       GainNote::LimitedByTruePeak},
+      {"shorter than a gating block", "sine=f=440:r=48000:d=0.3", GainNote::NotMeasured},
+  };
+  S.Normalize = S.NormalizeLoudness = true;
+  S.LoudnessTarget = -16.0;
+  S.TruePeakCeiling = -1.0;
+  S.Overwrite = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ASSERT_EQ(RunCommand("ffmpeg -v error -y -f lavfi -i \"" + std::string(c.Source) + "\" -c:a pcm_s24le " + In()), 0);
+    const Measured source = Ebur128(In());
+    ASSERT_EQ(RunFile(S, In(), Out(), &Record), FileResult::Done);
+    EXPECT_EQ(Outcome.Note, c.Note);
+    if (c.Note == GainNote::NotMeasured) {
+      EXPECT_EQ(Outcome.Gain, 1.0);
+      continue;
+    }
+    // The meter's own true peak agrees with the peer's on the source.
+    EXPECT_NEAR(20 * std::log10(Outcome.Loudness.TruePeak), source.TruePeak, 0.1);
+    const Measured out = Ebur128(Out());
+    EXPECT_LE(out.TruePeak, S.TruePeakCeiling + 0.1);
+    if (c.Note == GainNote::None) EXPECT_NEAR(out.Lufs, S.LoudnessTarget, 0.1);
+    else EXPECT_NEAR(out.TruePeak, S.TruePeakCeiling, 0.1);
+  }
+}
+
+// Skipping the stretches that cannot reach the peak found so far gives the peak of
+// oversampling everything, and skips.
+TEST(TruePeakTest, SkippingEqualsOversamplingEverything) {
+  std::vector<double> signal(2 * 200000);
+  for (size_t f = 0; f < signal.size() / 2; ++f) {
+    // Quiet sine, a loud stretch with a peak between samples, then quiet again.
+    const bool loud = f > 60000 && f < 61000;
+    const double phase = loud ? std::numbers::pi / 2 * static_cast<double>(f) + std::numbers::pi / 4 : 0.01 * f;
+    signal[2 * f] = (loud ? 0.9 : 0.2) * std::sin(phase);
+    signal[2 * f + 1] = 0.3 * std::sin(0.003 * f);
+  }
+  for (int32_t rate : {44100, 96000}) {
+    SCOPED_TRACE(rate);
+    TruePeakMeter skipping(2, rate), everywhere(2, rate, true);
+    skipping.Feed(signal.data(), 100000);
+    skipping.Feed(signal.data() + 200000, 100000);
+    everywhere.Feed(signal.data(), 200000);
+    EXPECT_EQ(skipping.Finish(), everywhere.Finish());
+    EXPECT_LT(skipping.StretchesOversampled(), everywhere.StretchesOversampled() / 4);
+  }
+}

@@ -1,0 +1,67 @@
+// --loudness, --true-peak and --dither end to end: the output at the target as ffmpeg measures
+// it, the header lines, the log's column and the report's fields only with the options, and
+// the usage errors.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CliFixture.h"
+
+using namespace testsupport;
+
+namespace {
+
+// ffmpeg's integrated loudness of a file.
+double PeerLufs(const std::string& path) {
+  std::string out;
+  EXPECT_EQ(RunCommand("ffmpeg -nostats -hide_banner -i " + ShellQuote(path) + " -af ebur128 -f null - 2>&1", &out), 0);
+  const size_t i = out.find("I:", out.rfind("Summary:"));
+  return i == std::string::npos ? 0.0 : std::stod(out.substr(i + 2));
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+using LoudnessCli = clitest::CliFixture;
+
+TEST_F(LoudnessCli, OptionsReachOutputLogAndReport) {
+  ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i \"anoisesrc=c=pink:r=48000:d=4:a=0.03:s=3,"
+                       "volume='between(t,0.5,3.5)':eval=frame,aformat=channel_layouts=stereo\" -c:a pcm_s24le " +
+                       Dir.File("a.wav")),
+            0);
+  struct Case {
+    const char* Options;
+    int Status;
+    bool Loudness;  // the output is at -16 LUFS, the header and report say so
+    bool Dither;
+  };
+  const Case cases[] = {
+      {"", 0, false, false},
+      {"--loudness -16 --true-peak -1", 0, true, false},
+      {"--loudness=-16 -b 16 --dither tpdf", 0, true, true},
+      {"-b 16 --dither shaped", 0, false, true},
+      {"--loudness -16 --normalize -1", 2, false, false},
+      {"--true-peak -1", 2, false, false},
+      {"--loudness -70.1", 2, false, false},
+      {"--dither rpdf", 2, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Options);
+    std::filesystem::remove(Dir.File("out/a.wav"));
+    const std::string options = c.Options;
+    ASSERT_EQ(Run(Call("-v -o out --log run.log --report r.jsonl " + options + " a.wav").SeparateErr()), c.Status)
+        << Err;
+    if (c.Status != 0) continue;
+    const std::string log = ReadText(Dir.File("run.log")), report = ReadText(Dir.File("r.jsonl"));
+    if (c.Loudness) EXPECT_NEAR(PeerLufs(Dir.File("out/a.wav")), -16.0, 0.1);
+    EXPECT_EQ(Has(log, "Normalize to: -16.0 LUFS (true peak -1.0 dBTP)\r\n"), c.Loudness) << log;
+    EXPECT_EQ(Has(log, "Dither: " + std::string(Has(options, "tpdf") ? "triangular" : "shaped") + "\r\n"), c.Dither);
+    EXPECT_EQ(Has(log, ";samples_out;clipped\r\n"), c.Loudness || c.Dither) << log;
+    const size_t lufs = report.find("\"loudness_lufs\":");
+    EXPECT_EQ(lufs != std::string::npos && Has(report.substr(lufs, 20), ":-1"), c.Loudness) << report;
+    if (c.Loudness) EXPECT_NEAR(std::stod(report.substr(lufs + 16)), -16.0, 1e-9);
+    EXPECT_EQ(Has(report, "\"clipped\":0"), c.Loudness || c.Dither) << report;
+    EXPECT_EQ(Has(Out, "loudness -16.0 LUFS, true peak"), c.Loudness) << Out;
+  }
+}
