@@ -306,6 +306,7 @@ bool Run::TakeResult(const RowDone& done) {
   Current.FiguresKnown = true;
   Current.Figures = Record;
   Current.DroppedChunks = done.Outcome.DroppedChunks;
+  Current.Notes = done.Outcome.Notes;
   Pending.How = End::Done;
   Settle(false);
   return true;

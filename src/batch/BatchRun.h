@@ -24,6 +24,7 @@ struct RowResult {
   Logfile Figures;
   double Seconds = 0.0;                    // from the row's start to the end of its work
   std::vector<std::string> DroppedChunks;  // with metadata kept: the source's chunks its output lacks
+  std::vector<std::string> Notes;          // done: what the user should know of how it was read
 };
 
 // What a run needs from its front end. Everything is called on the run's own thread.

@@ -53,6 +53,8 @@ struct FadeContext {
 };
 
 // One factor per frame, for all its channels; values outside the fades are left as they are.
+// A NaN or infinite value in a fade becomes 0: a factor would keep it infinite or make it NaN,
+// and the fade is there to bring the output's edge to silence.
 void ShapePiece(double* values, int32_t start, int32_t n, const void* context) {
   const auto& c = *static_cast<const FadeContext*>(context);
   const FadePlan& plan = *c.Plan;
@@ -62,7 +64,8 @@ void ShapePiece(double* values, int32_t start, int32_t n, const void* context) {
     const auto inFrame = static_cast<int32_t>(std::min<int64_t>((frame + 1) * plan.Channels - (first + k), n - k));
     const long double factor = plan.FactorAt(frame);
     if (factor != 1.0L) {
-      for (int32_t i = k; i < k + inFrame; ++i) values[i] = static_cast<double>(factor * values[i]);
+      for (int32_t i = k; i < k + inFrame; ++i)
+        values[i] = std::isfinite(values[i]) ? static_cast<double>(factor * values[i]) : 0.0;
     }
     k += inFrame;
   }

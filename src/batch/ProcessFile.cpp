@@ -39,6 +39,11 @@ struct Work {
   OutputDescription Output;              // what the output is made from, once it is due
   std::string Reason;                    // set when the file's own reason would not say enough
   FailureKind Kind = FailureKind::None;  // set where the file's own kind would not say enough
+  // Non-finite samples are counted as the passes read the blocks: [0, CountedTo) by the
+  // forward passes, [CountedFrom, T) by the end scan, so no sample is counted twice.
+  int64_t NonFinite = 0;
+  int64_t CountedTo = 0;
+  int64_t CountedFrom = 0;
 };
 
 // A failure of the output side: the reason names the output, not the source.
@@ -50,6 +55,25 @@ int FailOutput(Work& w, const std::string& outputPath) {
 }
 
 bool Pump(Work& w) { return w.C.Progress.Cancelled(); }
+
+// Counts a block of n samples from pos read by a forward pass; one that starts past the
+// counted front leaves its samples to the pass that fills the gap.
+void CountForward(Work& w, int64_t pos, int32_t n) {
+  const int64_t end = std::min(pos + n, w.CountedFrom);
+  if (pos > w.CountedTo || end <= w.CountedTo) return;
+  const size_t skip = static_cast<size_t>(w.CountedTo - pos) * static_cast<size_t>(w.In.BytesPerSample);
+  w.NonFinite += CountNonFinite(w.Block + skip, static_cast<int32_t>(end - w.CountedTo), w.In);
+  w.CountedTo = end;
+}
+
+// The same for a block the end scan read, which ends where the counted back begins.
+void CountBackward(Work& w, int64_t pos, int32_t n) {
+  const int64_t start = std::max(pos, w.CountedTo);
+  if (pos + n < w.CountedFrom || start >= w.CountedFrom) return;
+  const size_t skip = static_cast<size_t>(start - pos) * static_cast<size_t>(w.In.BytesPerSample);
+  w.NonFinite += CountNonFinite(w.Block + skip, static_cast<int32_t>(w.CountedFrom - start), w.In);
+  w.CountedFrom = start;
+}
 
 // Of n samples read from blockStart, those of whole frames: the part-frame at the end of a
 // cut-off file is neither scanned nor written, so an output always holds whole frames.
@@ -65,6 +89,7 @@ int NextBlock(Work& w, int64_t blockStart, int32_t& n) {
   if (r == EndOfData) return EndOfPass;
   if (r != Ok) return Failed;
   n = WholeFrames(w, blockStart, n);
+  CountForward(w, blockStart, n);
   return n == 0 ? EndOfPass : Continue;
 }
 
@@ -124,6 +149,7 @@ int ScanEnd(Work& w) {
     int32_t n = 0;
     if (w.C.File.Reader.ReadSampleBytes(w.Block, BlockValues, n) != 0) return Failed;
     n = WholeFrames(w, pos, n);
+    CountBackward(w, pos, n);
     const int64_t at = FindEnd(w, regions, pos, n, seenFrom);
     if (at >= 0) {
       w.O.EndFound = true;
@@ -150,6 +176,21 @@ int ScanPeak(Work& w) {
     const auto inRange = static_cast<int32_t>(std::min<int64_t>(n, peakEnd - pos));
     UpdatePeak(w.Block, inRange, w.In, w.O.Peak, w.O.PeakMagnitude);
     if (limited && pos + n >= peakEnd) break;
+  }
+  w.C.File.Reader.ClearReadPosition();
+  return Continue;
+}
+
+// A float file's samples no pass read (no output written, or a simulation) are read for the
+// count alone, so it always covers the whole file; integer files hold no non-finite sample.
+int CountRest(Work& w) {
+  if (!w.In.IsFloat || w.CountedTo >= w.CountedFrom) return Continue;
+  if (w.C.File.Reader.SeekSample(w.CountedTo) != 0) return Failed;
+  int32_t n = 0;
+  for (int64_t pos = w.CountedTo; w.CountedTo < w.CountedFrom; pos += n) {
+    const int r = NextBlock(w, pos, n);
+    if (r == EndOfPass) break;
+    if (r != Continue) return r;
   }
   w.C.File.Reader.ClearReadPosition();
   return Continue;
@@ -297,6 +338,9 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
   w.In = source.Coding();
   w.T = w.Info.SampleCount - w.Info.SampleCount % w.Ch;
   w.O.KeepLast = w.T;
+  w.CountedFrom = w.T;
+  // A RIFF size field cannot say more than 4 GiB: the rest of a streamed data chunk is not read.
+  if (source.IgnoredDataBytes() > 0) w.O.Notes.push_back("data past 4 GiB ignored");
   w.Cuts = CutFramesFor(s, w.Info.SampleRate);
   DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.O);
   const bool formatChanged = w.O.Changed;
@@ -319,11 +363,13 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     const Logfile& rec = *w.C.Record;
     w.C.Record->samples_out = w.O.OutputDue ? rec.endsample - rec.startsample + 1 : 0;
   }
-  if (!w.O.OutputDue) return Continue;
+  const bool writes = w.O.OutputDue && !s.Simulation;
+  if (!writes) {
+    if (int r = CountRest(w)) return r;
+  }
   // Also when simulating: the report then names what the outputs would drop.
-  if (s.KeepMetadata) w.Output.Extras = PrepareKeptMetadata(source, w.Info, w.T, w.O);
-  if (s.Simulation) return Continue;
-  return WriteKept(w, outputPath);
+  if (w.O.OutputDue && s.KeepMetadata) w.Output.Extras = PrepareKeptMetadata(source, w.Info, w.T, w.O);
+  return writes ? WriteKept(w, outputPath) : Continue;
 }
 
 // What stopped the file. A failure the run could not name more closely is the file's own; a
@@ -358,6 +404,7 @@ FileResult ProcessFileSealed(FileContext& context, const std::string& inputPath,
                              FileOutcome* outcomeOut) {
   Work w(context);
   const int r = RunSteps(w, inputPath, outputPath);
+  if (context.Record) context.Record->nonfinite = static_cast<uint64_t>(w.NonFinite);
   if (outcomeOut) *outcomeOut = w.O;
   if (r != Continue) {
     const FileResult result = r == Cancel ? FileResult::Cancelled : FileResult::Failed;

@@ -55,6 +55,7 @@ void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   if (result.Status == RowStatus::Done) {
     ++DoneCount;
     if (!S.Quiet) WriteDoneLine(file, result);
+    for (const std::string& note : result.Notes) S.Errors << "tacetix-cli: " << file << ": " << note << '\n' << std::flush;
   } else {
     S.Errors << "tacetix-cli: " << file << ": " << StatusWord(result.Status);
     if (!result.Reason.empty()) S.Errors << " (" << result.Reason << ")";
@@ -137,6 +138,7 @@ std::string FiguresText(const RowResult& r, bool normalize) {
     std::snprintf(text, sizeof text, ", peak %.2f dBfs, gain %+.2f dB", f.peakdb, f.ampdb);
     out += text;
   }
+  if (f.nonfinite > 0) out += ", " + std::to_string(f.nonfinite) + " non-finite samples ignored";
   std::snprintf(text, sizeof text, ", %.3f s", r.Seconds);
   return out + text;
 }

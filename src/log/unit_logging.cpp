@@ -110,6 +110,7 @@ void Logfile::Clear() {
   peakdb = ampdb = 0.0;
   bits_out = samples_out = 0;
   peakdb_known = false;
+  nonfinite = 0;
 }
 
 bool Logfile::WriteColumnHeader(LogStream& stream) const {
@@ -135,6 +136,9 @@ bool Logfile::WriteRecord(LogStream& stream, char sepaDeci) const {
   line += sep + LevelText(ampdb, sepaDeci);
   line += sep + Quoted(outfile);
   line += sep + std::to_string(bits_out) + sep + std::to_string(samples_out);
+  // Only the record of a file that had them gets a thirteenth field: the twelve columns keep
+  // their places, and every other record stays as it was.
+  if (nonfinite > 0) line += sep + Quoted("non-finite samples: " + std::to_string(nonfinite));
   stream.Line(line);
   return true;
 }

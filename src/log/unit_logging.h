@@ -81,6 +81,7 @@ class Logfile {
   uint32_t bits_out = 0;
   uint64_t samples_out = 0;
   bool peakdb_known = false;
+  uint64_t nonfinite = 0;  // NaN and infinite samples, which no scan counts as sound
 };
 
 // Creates or truncates the log and writes the header block unless ProcInfOnly.

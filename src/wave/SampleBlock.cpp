@@ -122,6 +122,19 @@ bool RecodingKeepsBytes(const SampleCoding& from, const SampleCoding& to, const 
   }
 }
 
+// A float is non-finite when its exponent bits are all set; no decode is needed.
+int64_t CountNonFinite(const uint8_t* bytes, int32_t count, const SampleCoding& coding) {
+  int64_t n = 0;
+  if (!bytes || (!coding.IsFloat && coding.BytesPerSample != 8)) return 0;
+  if (coding.BytesPerSample == 4) {
+    for (int32_t i = 0; i < count; ++i) n += (Load32(bytes + 4 * static_cast<size_t>(i)) & 0x7F800000u) == 0x7F800000u;
+  } else if (coding.BytesPerSample == 8) {
+    constexpr uint64_t exponent = 0x7FF0000000000000u;
+    for (int32_t i = 0; i < count; ++i) n += (Load64(bytes + 8 * static_cast<size_t>(i)) & exponent) == exponent;
+  }
+  return n;
+}
+
 int32_t FirstAbove(const uint8_t* bytes, int32_t count, const SampleCoding& coding, double threshold) {
   const DecodeFn decode = DecoderFor(coding);
   if (!decode) return -1;
@@ -130,7 +143,7 @@ int32_t FirstAbove(const uint8_t* bytes, int32_t count, const SampleCoding& codi
     const int32_t n = std::min(PieceSamples, count - start);
     decode(bytes + static_cast<size_t>(start) * coding.BytesPerSample, piece, n, coding.Bits);
     for (int32_t k = 0; k < n; ++k)
-      if (std::fabs(piece[k]) > threshold) return start + k;
+      if (Audible(piece[k], threshold)) return start + k;
   }
   return -1;
 }
@@ -144,7 +157,7 @@ int32_t LastAbove(const uint8_t* bytes, int32_t count, const SampleCoding& codin
     end -= n;
     decode(bytes + static_cast<size_t>(end) * coding.BytesPerSample, piece, n, coding.Bits);
     for (int32_t k = n - 1; k >= 0; --k)
-      if (std::fabs(piece[k]) > threshold) return end + k;
+      if (Audible(piece[k], threshold)) return end + k;
   }
   return -1;
 }

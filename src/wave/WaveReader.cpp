@@ -78,6 +78,7 @@ void WaveReader::ResetReader() {
   FmtSize = 0;
   DataOffset = 0;
   DataLength = 0;
+  DataPastSize = 0;
   InputFormat = {};
   SubFormatCode = 0;
   Mask = 0;
