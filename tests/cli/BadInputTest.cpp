@@ -2,6 +2,7 @@
 // and the summary, nothing else, in bounded time, and whatever output is left is readable.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <bit>
@@ -346,5 +347,36 @@ TEST_F(BadInputTest, NonFiniteSamplesNeverDecideTheCutNorThePeak) {
     EXPECT_NEAR(peak, c.Peak, c.Peak * 1e-4);
     if (tag == 1) ExpectReadableWav(Dir.File("out/f.wav"));
     fs::remove_all(Dir.File("out"));
+  }
+}
+
+// A RIFF data chunk of the streaming size 0xFFFFFFFF with more behind it: read as far as the
+// size says, as libsndfile (and sox) read it, and the rest named as ignored, on the error stream and in the
+// report. A file that ends within the size has nothing to name. Sparse, and only simulated.
+TEST_F(BadInputTest, StreamedRiffPastFourGibibytesNamesWhatIsIgnored) {
+  ASSERT_TRUE(HaveProgram("sndfile-info")) << "sndfile-info is required for this test";
+  WavBuilder b;
+  b.overrideRiff = true;
+  b.riffSizeOverride = 0xFFFFFFFF;
+  const Bytes header = b.Fmt(1, 2, 48000, 16).ChunkDeclared("data", 0xFFFFFFFF, {}).Build();
+  const uint64_t sizeFrames = 0xFFFFFFFFull / 4;
+  const std::string path = Dir.File("streamed.wav");
+  for (uint64_t frames : {sizeFrames + 1000000, sizeFrames}) {
+    SCOPED_TRACE(frames);
+    WriteFile(path, header);
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(header.size() + frames * 4)), 0);
+    const Bytes loud = Pcm16({0x4000, -0x4000});
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    for (uint64_t at : {uint64_t{1000}, sizeFrames - 1000})
+      ASSERT_EQ(::pwrite(fd, loud.data(), 4, static_cast<off_t>(header.size() + at * 4)), 4);
+    ::close(fd);
+    ASSERT_EQ(Cli("-n --subfolder out --report r.json streamed.wav"), 0) << Out;
+    const bool past = frames > sizeFrames;
+    EXPECT_EQ(Out.find("tacetix-cli: " + path + ": data past 4 GiB ignored\n") != std::string::npos, past) << Out;
+    std::string peer;
+    RunCommand("sndfile-info " + ShellQuote(path) + " | sed -n 's/^Frames *: //p'", &peer);
+    const std::string report = ReadText(Dir.File("r.json"));
+    EXPECT_NE(report.find("\"frames_in\":" + peer.substr(0, peer.find('\n')) + ","), std::string::npos) << peer;
+    EXPECT_EQ(report.find("\"notes\":[\"data past 4 GiB ignored\"]") != std::string::npos, past) << report;
   }
 }
