@@ -55,7 +55,8 @@ void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   if (result.Status == RowStatus::Done) {
     ++DoneCount;
     if (!S.Quiet) WriteDoneLine(file, result);
-    for (const std::string& note : result.Notes) S.Errors << "tacetix-cli: " << file << ": " << note << '\n' << std::flush;
+    for (const std::string& note : result.Notes)
+      S.Errors << "tacetix-cli: " << file << ": " << note << '\n' << std::flush;
   } else {
     S.Errors << "tacetix-cli: " << file << ": " << StatusWord(result.Status);
     if (!result.Reason.empty()) S.Errors << " (" << result.Reason << ")";

@@ -122,9 +122,9 @@ int WaveReader::ReadFormat() {
 }
 
 // Only headers whose samples can be addressed and decoded as what they claim to be are
-// accepted: a coded format (A-law, ADPCM) read as PCM gives noise, the output copies the format, and other programs refuse float samples of 1 to 3
-// bytes and rates past the signed 32-bit range. An 8-byte container decodes as a double, so
-// an integer tag on one would be misread.
+// accepted: coded samples (A-law, ADPCM) read as PCM are noise, the output copies the format,
+// and other programs refuse float samples of 1 to 3 bytes and rates past the signed 32-bit
+// range. An 8-byte container decodes as a double, so an integer tag on one would be misread.
 int WaveReader::CheckFormat() const {
   const FormatBody& f = InputFormat;
   if (!IsFloat() && !IsInteger()) return 1;

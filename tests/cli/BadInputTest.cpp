@@ -303,8 +303,8 @@ TEST_F(BadInputTest, NonFiniteSamplesNeverDecideTheCutNorThePeak) {
   auto file = [](const std::vector<double>& v, int bits) {
     Bytes data;
     for (double x : v) {
-      if (bits == 32) Put32(data, std::bit_cast<uint32_t>(static_cast<float>(x)));
-      else for (int k = 0; k < 8; ++k) data.push_back(static_cast<uint8_t>(std::bit_cast<uint64_t>(x) >> 8 * k));
+      const uint64_t stored = bits == 32 ? std::bit_cast<uint32_t>(static_cast<float>(x)) : std::bit_cast<uint64_t>(x);
+      for (int k = 0; k < bits / 8; ++k) data.push_back(static_cast<uint8_t>(stored >> 8 * k));
     }
     return WavBuilder{}.Fmt(3, 1, 8000, static_cast<uint16_t>(bits)).Data(data).Build();
   };
