@@ -341,6 +341,7 @@ bool Run::TakeResult(const RowDone& done) {
   Current.Figures = Record;
   Current.DroppedChunks = done.Outcome.DroppedChunks;
   NoteLoudness(done.Outcome);
+  Current.Notes = done.Outcome.Notes;
   Pending.How = End::Done;
   Settle(false);
   return true;

@@ -46,6 +46,9 @@ long double FadePlan::FactorAt(int64_t frame) const {
 }
 
 // One factor per frame, for all its channels; values outside the fades are left as they are.
+// One factor per frame, for all its channels; values outside the fades are left as they are.
+// A NaN or infinite value in a fade becomes 0: a factor would keep it infinite or make it NaN,
+// and the fade is there to bring the output's edge to silence.
 void ApplyFades(double* values, int32_t n, const FadePlan& plan, int64_t firstSample) {
   for (int32_t k = 0; k < n;) {
     const int64_t frame = (firstSample + k) / plan.Channels;
@@ -53,7 +56,8 @@ void ApplyFades(double* values, int32_t n, const FadePlan& plan, int64_t firstSa
         static_cast<int32_t>(std::min<int64_t>((frame + 1) * plan.Channels - (firstSample + k), n - k));
     const long double factor = plan.FactorAt(frame);
     if (factor != 1.0L) {
-      for (int32_t i = k; i < k + inFrame; ++i) values[i] = static_cast<double>(factor * values[i]);
+      for (int32_t i = k; i < k + inFrame; ++i)
+        values[i] = std::isfinite(values[i]) ? static_cast<double>(factor * values[i]) : 0.0;
     }
     k += inFrame;
   }

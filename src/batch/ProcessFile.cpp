@@ -40,6 +40,11 @@ struct Work {
   OutputDescription Output;              // what the output is made from, once it is due
   std::string Reason;                    // set when the file's own reason would not say enough
   FailureKind Kind = FailureKind::None;  // set where the file's own kind would not say enough
+  // Non-finite samples are counted as the passes read the blocks: [0, CountedTo) by the
+  // forward passes, [CountedFrom, T) by the end scan, so no sample is counted twice.
+  int64_t NonFinite = 0;
+  int64_t CountedTo = 0;
+  int64_t CountedFrom = 0;
 };
 
 // A name held by no regular file is refused as such; every other failure of the output is
@@ -64,6 +69,25 @@ int NoMemoryToMeasure(Work& w) {
   return Failed;
 }
 
+// Counts a block of n samples from pos read by a forward pass; one that starts past the
+// counted front leaves its samples to the pass that fills the gap.
+void CountForward(Work& w, int64_t pos, int32_t n) {
+  const int64_t end = std::min(pos + n, w.CountedFrom);
+  if (pos > w.CountedTo || end <= w.CountedTo) return;
+  const size_t skip = static_cast<size_t>(w.CountedTo - pos) * static_cast<size_t>(w.In.BytesPerSample);
+  w.NonFinite += CountNonFinite(w.Block + skip, static_cast<int32_t>(end - w.CountedTo), w.In);
+  w.CountedTo = end;
+}
+
+// The same for a block the end scan read, which ends where the counted back begins.
+void CountBackward(Work& w, int64_t pos, int32_t n) {
+  const int64_t start = std::max(pos, w.CountedTo);
+  if (pos + n < w.CountedFrom || start >= w.CountedFrom) return;
+  const size_t skip = static_cast<size_t>(start - pos) * static_cast<size_t>(w.In.BytesPerSample);
+  w.NonFinite += CountNonFinite(w.Block + skip, static_cast<int32_t>(w.CountedFrom - start), w.In);
+  w.CountedFrom = start;
+}
+
 // Of n samples read from blockStart, those of whole frames: the part-frame at the end of a
 // cut-off file is neither scanned nor written, so an output always holds whole frames.
 int32_t WholeFrames(const Work& w, int64_t blockStart, int32_t n) {
@@ -78,6 +102,7 @@ int NextBlock(Work& w, int64_t blockStart, int32_t& n) {
   if (r == EndOfData) return EndOfPass;
   if (r != Ok) return Failed;
   n = WholeFrames(w, blockStart, n);
+  CountForward(w, blockStart, n);
   return n == 0 ? EndOfPass : Continue;
 }
 
@@ -139,6 +164,7 @@ int ScanEnd(Work& w) {
     int32_t n = 0;
     if (w.C.File.Reader.ReadSampleBytes(w.Block, BlockValues, n) != 0) return Failed;
     n = WholeFrames(w, pos, n);
+    CountBackward(w, pos, n);
     const int64_t at = FindEnd(w, regions, pos, n, seenFrom);
     if (at >= 0) {
       w.O.EndFound = true;
@@ -197,6 +223,21 @@ void DecideLoudnessGain(Work& w) {
   if (!w.C.Record) return;
   w.C.Record->peakdb = PeakDb(w);
   w.C.Record->ampdb = -LinearToDb(w.O.Gain);
+}
+
+// A float file's samples no pass read (no output written, or a simulation) are read for the
+// count alone, so it always covers the whole file; integer files hold no non-finite sample.
+int CountRest(Work& w) {
+  if (!w.In.IsFloat || w.CountedTo >= w.CountedFrom) return Continue;
+  if (w.C.File.Reader.SeekSample(w.CountedTo) != 0) return Failed;
+  int32_t n = 0;
+  for (int64_t pos = w.CountedTo; w.CountedTo < w.CountedFrom; pos += n) {
+    const int r = NextBlock(w, pos, n);
+    if (r == EndOfPass) break;
+    if (r != Continue) return r;
+  }
+  w.C.File.Reader.ClearReadPosition();
+  return Continue;
 }
 
 void DecideGain(Work& w) {
@@ -346,6 +387,9 @@ int PlanSteps(Work& w, const std::string& inputPath) {
   w.In = source.Coding();
   w.T = w.Info.SampleCount - w.Info.SampleCount % w.Ch;
   w.O.KeepLast = w.T;
+  w.CountedFrom = w.T;
+  // A RIFF size field cannot say more than 4 GiB: the rest of a streamed data chunk is not read.
+  if (source.IgnoredDataBytes() > 0) w.O.Notes.push_back("data past 4 GiB ignored");
   w.Cuts = CutFramesFor(s, w.Info.SampleRate);
   DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.O);
   const bool formatChanged = w.O.Changed;
@@ -377,11 +421,13 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
   const ProcessSettings& s = w.C.Settings;
   WaveReader& source = w.C.File.Reader;
   if (int r = PlanSteps(w, inputPath)) return r;
-  if (!w.O.OutputDue) return Continue;
+  const bool writes = w.O.OutputDue && !s.Simulation;
+  if (!writes) {
+    if (int r = CountRest(w)) return r;
+  }
   // Also when simulating: the report then names what the outputs would drop.
-  if (s.KeepMetadata) w.Output.Extras = PrepareKeptMetadata(source, w.Info, w.T, w.O);
-  if (s.Simulation) return Continue;
-  return WriteKept(w, outputPath);
+  if (w.O.OutputDue && s.KeepMetadata) w.Output.Extras = PrepareKeptMetadata(source, w.Info, w.T, w.O);
+  return writes ? WriteKept(w, outputPath) : Continue;
 }
 
 // What stopped the file. A failure the run could not name more closely is the file's own; a
@@ -416,6 +462,7 @@ FileResult ProcessFileSealed(FileContext& context, const std::string& inputPath,
                              FileOutcome* outcomeOut) {
   Work w(context);
   const int r = RunSteps(w, inputPath, outputPath);
+  if (context.Record) context.Record->nonfinite = static_cast<uint64_t>(w.NonFinite);
   if (outcomeOut) *outcomeOut = w.O;
   if (r != Continue) {
     const FileResult result = r == Cancel ? FileResult::Cancelled : FileResult::Failed;

@@ -58,6 +58,7 @@ struct FileOutcome {
   uint64_t Clipped = 0;  // output samples the gain, the dither or the conversion saturated
   bool OutputDue = false;
   std::vector<std::string> DroppedChunks;  // with metadata kept and an output due: what it lacks
+  std::vector<std::string> Notes;          // what the user should know of a file that was read
   std::string Reason;                      // after a failure: why, as a user may read it; "" when unknown
   FailureKind Kind = FailureKind::None;    // what stopped the file: a failure, a cancel, a taken name
 };

@@ -40,7 +40,7 @@ int64_t RegionScan::Feed(const uint8_t* bytes, int32_t count, int64_t firstSampl
     decode(bytes + static_cast<size_t>(start) * width, piece, n, coding.Bits);
     for (int32_t i = 0; i < n; ++i) {
       const int32_t k = Backwards ? n - 1 - i : i;
-      if (!(std::fabs(piece[k]) > threshold)) continue;
+      if (!Audible(piece[k], threshold)) continue;
       if (Loud((firstSample + start + k) / Channels)) {
         return Backwards ? Anchor * Channels + Channels - 1 : Anchor * Channels;
       }

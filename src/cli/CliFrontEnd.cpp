@@ -58,6 +58,8 @@ void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   if (result.Status == RowStatus::Done) {
     ++DoneCount;
     if (!S.Quiet) WriteDoneLine(file, result);
+    for (const std::string& note : result.Notes)
+      S.Errors << "tacetix-cli: " << file << ": " << note << '\n' << std::flush;
   } else {
     S.Errors << "tacetix-cli: " << file << ": " << StatusWord(result.Status);
     if (!result.Reason.empty()) S.Errors << " (" << result.Reason << ")";
@@ -144,6 +146,7 @@ std::string FiguresText(const RowResult& r, bool normalize) {
     std::snprintf(text, sizeof text, ", loudness %.1f LUFS, true peak %.1f dBTP", r.LoudnessLufs, r.TruePeakDbtp);
     out += text;
   }
+  if (f.nonfinite > 0) out += ", " + std::to_string(f.nonfinite) + " non-finite samples ignored";
   std::snprintf(text, sizeof text, ", %.3f s", r.Seconds);
   out += text;
   // A done file's reason says what the figures do not: a loudness gain held back, samples clipped.

@@ -144,6 +144,9 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   }
   if (KeepMetadata) Field(line, "dropped_chunks", done && r.OutputMade ? TextList(r.DroppedChunks) : "null");
   if (!r.RemovedTemporaries.empty()) Field(line, "removed_temporaries", TextList(r.RemovedTemporaries));
+  // Only when there is something to say, so the records of other files stay as they were.
+  if (r.FiguresKnown && f.nonfinite > 0) Field(line, "non_finite_samples", std::to_string(f.nonfinite));
+  if (!r.Notes.empty()) Field(line, "notes", TextList(r.Notes));
   Write(line + '}');
 }
 

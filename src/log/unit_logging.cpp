@@ -128,6 +128,7 @@ void Logfile::Clear() {
   bits_out = samples_out = 0;
   peakdb_known = false;
   clipped = 0;
+  nonfinite = 0;
 }
 
 bool Logfile::WriteColumnHeader(LogStream& stream) const {
@@ -155,6 +156,9 @@ bool Logfile::WriteRecord(LogStream& stream, char sepaDeci) const {
   line += sep + QuotedField(outfile);
   line += sep + std::to_string(bits_out) + sep + std::to_string(samples_out);
   if (clipped_column) line += sep + std::to_string(clipped);
+  // Only the record of a file that had them gets a field past the last column: the columns keep
+  // their places, and every other record stays as it was.
+  if (nonfinite > 0) line += sep + Quoted("non-finite samples: " + std::to_string(nonfinite));
   stream.Line(line);
   return true;
 }

@@ -30,7 +30,7 @@ struct IntRange {
   int32_t Max;
 };
 using RangeKernel = IntRange (*)(const uint8_t* bytes, int32_t count);
-// Largest |value| of count doubles, NaN never counted; 0.0 for no samples.
+// Largest finite |value| of count doubles, NaN and infinities never counted; 0.0 for none.
 using MaxMagnitudeKernel = double (*)(const double* values, int32_t count);
 
 // The bulk codecs are null where a level has no vector kernel; the scans are always set.

@@ -2,6 +2,8 @@
 // (EncodeLoops.inc) are built for SSE2, the x86-64 baseline, and for AVX2, which the
 // processor is asked about at start-up. cvtpd2dq rounds under the default rounding mode,
 // to nearest with ties to even, exactly as the scalar encoders do.
+#include <cfloat>
+
 #include "wave/CodecKernels.h"
 #include "wave/TargetRegion.h"
 
@@ -16,12 +18,15 @@ namespace sse2 {
 struct Scaling {
   Scaling(double scale, double lo, double hi) : Scale(_mm_set1_pd(scale)), Lo(_mm_set1_pd(lo)), Hi(_mm_set1_pd(hi)) {}
   __m128d Scale, Lo, Hi;
+  __m128d Sign = _mm_set1_pd(-0.0), Finite = _mm_set1_pd(DBL_MAX);
 };
 
-// NaN fails the ordered compare, so the mask clears it to +0.0 before the clamps.
+// NaN and infinities fail the compare of the input's magnitude with the largest finite, so
+// the mask clears them to +0.0 before the clamps; a finite input the scale takes past the
+// largest finite still saturates.
 inline __m128i Round2(__m128d x, const Scaling& s) {
   __m128d v = _mm_mul_pd(x, s.Scale);
-  v = _mm_and_pd(v, _mm_cmpord_pd(v, v));
+  v = _mm_and_pd(v, _mm_cmple_pd(_mm_andnot_pd(s.Sign, x), s.Finite));
   v = _mm_min_pd(_mm_max_pd(v, s.Lo), s.Hi);
   return _mm_cvtpd_epi32(v);
 }
@@ -54,11 +59,13 @@ struct Scaling {
   Scaling(double scale, double lo, double hi)
       : Scale(_mm256_set1_pd(scale)), Lo(_mm256_set1_pd(lo)), Hi(_mm256_set1_pd(hi)) {}
   __m256d Scale, Lo, Hi;
+  __m256d Sign = _mm256_set1_pd(-0.0), Finite = _mm256_set1_pd(DBL_MAX);
 };
 
 inline __m128i Round4(const double* values, const Scaling& s) {
-  __m256d v = _mm256_mul_pd(_mm256_loadu_pd(values), s.Scale);
-  v = _mm256_and_pd(v, _mm256_cmp_pd(v, v, _CMP_ORD_Q));
+  const __m256d x = _mm256_loadu_pd(values);
+  __m256d v = _mm256_mul_pd(x, s.Scale);
+  v = _mm256_and_pd(v, _mm256_cmp_pd(_mm256_andnot_pd(s.Sign, x), s.Finite, _CMP_LE_OQ));
   v = _mm256_min_pd(_mm256_max_pd(v, s.Lo), s.Hi);
   return _mm256_cvtpd_epi32(v);
 }

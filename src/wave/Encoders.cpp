@@ -1,6 +1,9 @@
-// Sample encoders: doubles to the bytes of a WAV data chunk. Integer containers saturate.
+// Sample encoders: doubles to the bytes of a WAV data chunk. Integer containers and 32-bit
+// floats saturate.
+#include <algorithm>
 #include <bit>
 #include <cfloat>
+#include <cmath>
 #include <cstddef>
 
 #include "wave/ByteOrder.h"
@@ -17,11 +20,11 @@ namespace {
 static_assert(FLT_EVAL_METHOD == 0, "RoundSaturated needs strict double arithmetic");
 constexpr double RoundingShift = 6755399441055744.0;
 
-// Scaled value to the nearest integer (ties to even), saturated to [lo, hi]; NaN gives 0.
-// Clamping before rounding keeps the sum inside the range where the trick is exact.
+// Scaled value to the nearest integer (ties to even), saturated to [lo, hi]; NaN and the
+// infinities give 0: no level can be read from them. Clamping before rounding keeps the sum
+// inside the range where the trick is exact.
 inline int64_t RoundSaturated(double x, double scale, double lo, double hi) {
-  double s = x * scale;
-  s = (s == s) ? s : 0.0;
+  double s = (x < 0 ? -x : x) <= DBL_MAX ? x * scale : 0.0;
   s = s < lo ? lo : s;
   s = s > hi ? hi : s;
   return static_cast<int64_t>((s + RoundingShift) - RoundingShift);
@@ -101,9 +104,15 @@ void EncodeInt32(uint8_t* bytes, const double* values, int32_t count, int32_t bi
   EncodeIntWith(ActiveKernels(), 4, bytes, values, count, bits);
 }
 
+// A finite value past the float range saturates, as the integer encoders do; NaN and the
+// infinities are stored as they are.
 void EncodeFloat32(uint8_t* bytes, const double* values, int32_t count) {
   if (!bytes || count < 1) return;
-  for (int32_t i = 0; i < count; ++i) Store32(bytes + 4 * i, std::bit_cast<uint32_t>(static_cast<float>(values[i])));
+  for (int32_t i = 0; i < count; ++i) {
+    const double v = values[i];
+    const double stored = std::isinf(v) ? v : std::clamp(v, -double{FLT_MAX}, double{FLT_MAX});
+    Store32(bytes + 4 * i, std::bit_cast<uint32_t>(static_cast<float>(stored)));
+  }
 }
 
 void EncodeFloat64(uint8_t* bytes, const double* values, int32_t count) {

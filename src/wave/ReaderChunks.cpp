@@ -57,8 +57,11 @@ int WaveReader::LocateChunks() {
   if (chunk.size == 0) return Refuse(FailureKind::Malformed, "data chunk empty");
   DataOffset = ChunkBodyStart;
   // The declared size is unsigned (streaming writers put 0xFFFFFFFF there); cut it to the file.
+  // A RIFF file cannot declare more: what such a data chunk holds past it is left unread, as
+  // the other readers of RIFF files leave it, and told.
   const uint64_t inFile = static_cast<uint64_t>(std::max<int64_t>(0, InputSize - DataOffset));
   DataLength = static_cast<int64_t>(std::min(chunk.size, inFile));
+  if (!IsRF64() && chunk.size == MaxRiffSize && inFile > MaxRiffSize) DataPastSize = inFile - MaxRiffSize;
   if (ListChunks) ListRest();
   return WalkCancelled() ? 1 : 0;
 }

@@ -99,6 +99,18 @@ void ApplyGain(double* values, int32_t count, long double gain) {
   for (int32_t k = 0; k < count; ++k) values[k] = static_cast<double>(gain * values[k]);
 }
 
+// A float is non-finite when its exponent bits are all set. They lie in its last two bytes,
+// which alone are looked at: no decode, and a loop the compiler turns into vector code.
+template <int Width>
+int32_t CountExponentAllOnes(const uint8_t* bytes, int32_t count, uint32_t exponent) {
+  int32_t n = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const uint8_t* top = bytes + static_cast<size_t>(i) * Width + Width - 2;
+    n += static_cast<int32_t>(((top[0] | uint32_t{top[1]} << 8) & exponent) == exponent);
+  }
+  return n;
+}
+
 }  // namespace
 
 // Decoding and encoding again in the same integer format gives back every stored value (the
@@ -122,6 +134,12 @@ bool RecodingKeepsBytes(const SampleCoding& from, const SampleCoding& to, const 
   }
 }
 
+int64_t CountNonFinite(const uint8_t* bytes, int32_t count, const SampleCoding& coding) {
+  if (!bytes || count < 1 || (!coding.IsFloat && coding.BytesPerSample != 8)) return 0;
+  if (coding.BytesPerSample == 4) return CountExponentAllOnes<4>(bytes, count, 0x7F80);
+  return coding.BytesPerSample == 8 ? CountExponentAllOnes<8>(bytes, count, 0x7FF0) : 0;
+}
+
 int32_t FirstAbove(const uint8_t* bytes, int32_t count, const SampleCoding& coding, double threshold) {
   const DecodeFn decode = DecoderFor(coding);
   if (!decode) return -1;
@@ -130,7 +148,7 @@ int32_t FirstAbove(const uint8_t* bytes, int32_t count, const SampleCoding& codi
     const int32_t n = std::min(PieceSamples, count - start);
     decode(bytes + static_cast<size_t>(start) * coding.BytesPerSample, piece, n, coding.Bits);
     for (int32_t k = 0; k < n; ++k)
-      if (std::fabs(piece[k]) > threshold) return start + k;
+      if (Audible(piece[k], threshold)) return start + k;
   }
   return -1;
 }
@@ -144,7 +162,7 @@ int32_t LastAbove(const uint8_t* bytes, int32_t count, const SampleCoding& codin
     end -= n;
     decode(bytes + static_cast<size_t>(end) * coding.BytesPerSample, piece, n, coding.Bits);
     for (int32_t k = n - 1; k >= 0; --k)
-      if (std::fabs(piece[k]) > threshold) return end + k;
+      if (Audible(piece[k], threshold)) return end + k;
   }
   return -1;
 }

@@ -3,6 +3,8 @@
 // values never leave the first-level cache and no block of doubles is stored.
 #pragma once
 
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -13,14 +15,24 @@ namespace tacetix {
 // Samples per piece: a piece's doubles and bytes stay in the first-level cache together.
 constexpr int32_t PieceSamples = 2048;
 
-// Index of the first sample of count whose magnitude is above threshold, or -1.
+// A sample is sound when its magnitude is above the threshold. NaN and the infinities never
+// are: they carry no level, and one of them must not make a silent file sound.
+inline bool Audible(double value, double threshold) {
+  const double magnitude = std::fabs(value);
+  return magnitude > threshold && magnitude <= DBL_MAX;
+}
+
+// How many of count samples are NaN or infinite; 0 for integer codings, which hold none.
+int64_t CountNonFinite(const uint8_t* bytes, int32_t count, const SampleCoding& coding);
+
+// Index of the first sample of count that is Audible above threshold, or -1.
 int32_t FirstAbove(const uint8_t* bytes, int32_t count, const SampleCoding& coding, double threshold);
 // Index of the last such sample, or -1.
 int32_t LastAbove(const uint8_t* bytes, int32_t count, const SampleCoding& coding, double threshold);
 
 // Carries the peak scan over count more samples: a sample replaces the peak (its decoded
 // value) and magnitude only when its magnitude is strictly larger, so of equal magnitudes
-// the first stays; NaN never does.
+// the first stays; NaN and the infinities never do.
 void UpdatePeak(const uint8_t* bytes, int32_t count, const SampleCoding& coding, double& peak, double& magnitude);
 
 // Rewrites count samples in place from one coding to the other, each multiplied by *gain

@@ -29,12 +29,13 @@ void DecodeInt24(const uint8_t* bytes, double* values, int32_t count, int32_t bi
 void DecodeInt32(const uint8_t* bytes, double* values, int32_t count, int32_t bits);
 void DecodeFloat32(const uint8_t* bytes, double* values, int32_t count);
 void DecodeFloat64(const uint8_t* bytes, double* values, int32_t count);
-// Integer encoders saturate at the container's extremes and store NaN as 0,
+// Integer encoders saturate at the container's extremes and store NaN and infinities as 0,
 // then clear the low bits that a depth below the container width does not hold.
 void EncodeUInt8(uint8_t* bytes, const double* values, int32_t count, int32_t bits);
 void EncodeInt16(uint8_t* bytes, const double* values, int32_t count, int32_t bits);
 void EncodeInt24(uint8_t* bytes, const double* values, int32_t count, int32_t bits);
 void EncodeInt32(uint8_t* bytes, const double* values, int32_t count, int32_t bits);
+// Finite values past the float range saturate to the largest float; NaN and infinities stay.
 void EncodeFloat32(uint8_t* bytes, const double* values, int32_t count);
 void EncodeFloat64(uint8_t* bytes, const double* values, int32_t count);
 

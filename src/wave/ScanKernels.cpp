@@ -6,6 +6,7 @@
 #include "wave/TargetRegion.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cstdint>
 #include <cstring>
 
@@ -56,7 +57,7 @@ double MaxMagnitudeScalar(const double* values, int32_t count) {
   double m = 0.0;
   for (int32_t i = 0; i < count; ++i) {
     const double a = values[i] < 0 ? -values[i] : values[i];
-    m = a > m ? a : m;  // NaN compares false and is passed over
+    m = a > m && a <= DBL_MAX ? a : m;  // NaN compares false, infinity is past the largest finite
   }
   return m;
 }
@@ -99,11 +100,16 @@ IntRange RangeInt16Sse2(const uint8_t* bytes, int32_t count) {
 }
 
 // maxpd hands back its second operand when either is NaN, so the running maximum stays.
+// A magnitude past the largest finite (infinity) or unordered (NaN) fails the compare and
+// is masked to 0, which never wins.
 double MaxMagnitudeSse2(const double* values, int32_t count) {
-  const __m128d sign = _mm_set1_pd(-0.0);
+  const __m128d sign = _mm_set1_pd(-0.0), finite = _mm_set1_pd(DBL_MAX);
   __m128d m = _mm_setzero_pd();
   int32_t i = 0;
-  for (; i + 2 <= count; i += 2) m = _mm_max_pd(_mm_andnot_pd(sign, _mm_loadu_pd(values + i)), m);
+  for (; i + 2 <= count; i += 2) {
+    const __m128d a = _mm_andnot_pd(sign, _mm_loadu_pd(values + i));
+    m = _mm_max_pd(_mm_and_pd(a, _mm_cmple_pd(a, finite)), m);
+  }
   double lanes[2];
   _mm_storeu_pd(lanes, m);
   return std::max({lanes[0], lanes[1], MaxMagnitudeScalar(values + i, count - i)});
@@ -202,10 +208,13 @@ IntRange RangeInt32Avx2(const uint8_t* bytes, int32_t count) {
 }
 
 double MaxMagnitudeAvx2(const double* values, int32_t count) {
-  const __m256d sign = _mm256_set1_pd(-0.0);
+  const __m256d sign = _mm256_set1_pd(-0.0), finite = _mm256_set1_pd(DBL_MAX);
   __m256d m = _mm256_setzero_pd();
   int32_t i = 0;
-  for (; i + 4 <= count; i += 4) m = _mm256_max_pd(_mm256_andnot_pd(sign, _mm256_loadu_pd(values + i)), m);
+  for (; i + 4 <= count; i += 4) {
+    const __m256d a = _mm256_andnot_pd(sign, _mm256_loadu_pd(values + i));
+    m = _mm256_max_pd(_mm256_and_pd(a, _mm256_cmp_pd(a, finite, _CMP_LE_OQ)), m);
+  }
   double lanes[4];
   _mm256_storeu_pd(lanes, m);
   return std::max({lanes[0], lanes[1], lanes[2], lanes[3], MaxMagnitudeScalar(values + i, count - i)});

@@ -2,6 +2,7 @@
 #include "wave/WaveReader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -20,6 +21,25 @@ FormatBody ParseFormat(const uint8_t* p) {
   f.BlockAlign = Load16(p + 12);
   f.BitsPerSample = Load16(p + 14);
   return f;
+}
+
+// The common tags by the names users know them; any other is named by its number.
+std::string TagName(uint32_t tag) {
+  switch (tag) {
+    case 0x0002: return "MS ADPCM";
+    case 0x0006: return "A-law";
+    case 0x0007: return "mu-law";
+    case 0x0011: return "IMA ADPCM";
+    case 0x0031: return "GSM 6.10";
+    case 0x0050: return "MPEG audio";
+    case 0x0055: return "MP3";
+    case 0x2000: return "AC-3";
+    case 0x2001: return "DTS";
+    default: break;
+  }
+  char text[16];
+  std::snprintf(text, sizeof text, "tag 0x%04X", static_cast<unsigned>(tag));
+  return text;
 }
 
 bool IsCodecContainer(int32_t bytesPerSample) {
@@ -58,6 +78,7 @@ void WaveReader::ResetReader() {
   FmtSize = 0;
   DataOffset = 0;
   DataLength = 0;
+  DataPastSize = 0;
   InputFormat = {};
   SubFormatCode = 0;
   Mask = 0;
@@ -101,11 +122,12 @@ int WaveReader::ReadFormat() {
 }
 
 // Only headers whose samples can be addressed and decoded as what they claim to be are
-// accepted: the output copies the format, and other programs refuse float samples of 1 to 3
-// bytes and rates past the signed 32-bit range. An 8-byte container decodes as a double, so
-// an integer tag on one would be misread.
+// accepted: coded samples (A-law, ADPCM) read as PCM are noise, the output copies the format,
+// and other programs refuse float samples of 1 to 3 bytes and rates past the signed 32-bit
+// range. An 8-byte container decodes as a double, so an integer tag on one would be misread.
 int WaveReader::CheckFormat() const {
   const FormatBody& f = InputFormat;
+  if (!IsFloat() && !IsInteger()) return 1;
   if (f.Channels == 0 || f.BlockAlign % f.Channels != 0) return 1;
   const int32_t container = f.BlockAlign / f.Channels;
   if (!IsCodecContainer(container) || f.SampleRate > 0x7FFFFFFFu) return 1;
@@ -117,11 +139,15 @@ int WaveReader::CheckFormat() const {
 // together describes samples that are not processed.
 FailureKind WaveReader::FormatRefusalKind() const {
   const FormatBody& f = InputFormat;
+  if (!IsFloat() && !IsInteger()) return FailureKind::Unsupported;
   return f.Channels == 0 || f.BlockAlign % f.Channels != 0 ? FailureKind::Malformed : FailureKind::Unsupported;
 }
 
 std::string WaveReader::FormatRefusal() const {
   const FormatBody& f = InputFormat;
+  if (f.FormatTag == TagExtensible && !IsFloat() && !IsInteger())
+    return "unsupported format: extensible, sub-format " + TagName(static_cast<uint32_t>(SubFormatCode));
+  if (!IsFloat() && !IsInteger()) return "unsupported format: " + TagName(f.FormatTag);
   if (f.Channels == 0) return "fmt chunk: no channels";
   if (f.BlockAlign % f.Channels != 0)
     return "fmt chunk: block align " + std::to_string(f.BlockAlign) + " is no whole number of bytes a channel";
@@ -136,8 +162,10 @@ bool WaveReader::IsFloat() const {
   return InputFormat.FormatTag == TagFloat || (InputFormat.FormatTag == TagExtensible && SubFormatCode == TagFloat);
 }
 
+// An extensible fmt too short to name a sub-format has always been read as integers.
 bool WaveReader::IsInteger() const {
-  return InputFormat.FormatTag == TagPCM || (InputFormat.FormatTag == TagExtensible && SubFormatCode == TagPCM);
+  if (InputFormat.FormatTag == TagPCM) return true;
+  return InputFormat.FormatTag == TagExtensible && (SubFormatCode == TagPCM || FmtSize < ExtensibleFmtBytes);
 }
 
 int64_t WaveReader::SampleCount() const {

@@ -66,6 +66,10 @@ class WaveReader : public RIFFFile {
   bool IsFloat() const;
   // Samples in the data chunk as the source holds it; 0 when no format is known.
   int64_t SampleCount() const;
+  // Bytes of a RIFF (not RF64) file's data chunk past the largest size its 32-bit field can
+  // declare, which a streaming writer that did not know the length left behind; they are not
+  // read. 0 for every other file.
+  uint64_t IgnoredDataBytes() const { return DataPastSize; }
 
  private:
   using RIFFFile::OpenInput;  // the options come with Open
@@ -86,6 +90,7 @@ class WaveReader : public RIFFFile {
   uint64_t FmtSize = 0;
   int64_t DataOffset = 0;
   int64_t DataLength = 0;
+  uint64_t DataPastSize = 0;
   FormatBody InputFormat{};
   int32_t SubFormatCode = 0;
   uint32_t Mask = 0;

@@ -2,6 +2,7 @@
 // and the summary, nothing else, in bounded time, and whatever output is left is readable.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
@@ -126,7 +127,7 @@ TEST_F(BadInputTest, FileOfTwoGibibytesIsReadToTheEnd) {
   EXPECT_EQ(fs::file_size(path), uint64_t{1} << 31);
 }
 
-TEST_F(BadInputTest, NanBecomesZeroAndInfinitySaturatesInIntegerOutputs) {
+TEST_F(BadInputTest, NanAndInfinityBecomeZeroInIntegerOutputs) {
   const float inf = std::numeric_limits<float>::infinity();
   const std::vector<float> values = {0.0f, 0.5f, std::nanf(""), inf, -inf, -0.25f, 0.0f};
   Bytes data;
@@ -139,9 +140,9 @@ TEST_F(BadInputTest, NanBecomesZeroAndInfinitySaturatesInIntegerOutputs) {
   int32_t channels = 0, bits = 0, tag = 0;
   std::vector<double> s;
   ASSERT_TRUE(ReadWav(Dir.File("out/f.wav"), channels, bits, tag, s));
-  EXPECT_EQ(AsInt16(s), (std::vector<long>{16384, 0, 32767, -32768, -8192}));
+  EXPECT_EQ(AsInt16(s), (std::vector<long>{16384, 0, 0, 0, -8192}));
 
-  // An infinite peak leaves no finite gain but the output must still be a readable file.
+  // The infinities are no peak: the gain comes from the finite samples.
   fs::remove_all(Dir.File("out"));
   OneFile("f.wav", file, "--normalize -1 --bits 16");
   ASSERT_EQ(Out, "done: " + Dir.File("f.wav") + " -> " + Dir.File("out/f.wav") + "\n1 file processed ok\n");
@@ -149,6 +150,7 @@ TEST_F(BadInputTest, NanBecomesZeroAndInfinitySaturatesInIntegerOutputs) {
   ASSERT_TRUE(ReadWav(Dir.File("out/f.wav"), channels, bits, tag, s));
   ASSERT_EQ(s.size(), 5u);
   EXPECT_EQ(s[1], 0.0);
+  EXPECT_NEAR(s[0], std::pow(10.0, -1.0 / 20.0), 1e-4);
   for (double v : s) EXPECT_TRUE(std::isfinite(v) && std::fabs(v) <= 1.0001) << v;
 }
 
@@ -295,5 +297,98 @@ TEST_F(BadInputTest, HeadersOtherProgramsRefuseNeverReachAnOutput) {
     }
     EXPECT_EQ(OutputCount(), h.WrittenBits ? 1u : 0u);
     fs::remove_all(Dir.File("out"));
+  }
+}
+
+// NaN and infinities in the silence, in the sound and in a fade, through every kind of
+// output: never sound, never the peak, 0 in integer outputs and fades, kept in float outputs
+// outside the fades, and counted over the whole file whichever passes read it. A 64-bit
+// value past the float range saturates in a 32-bit float output.
+TEST_F(BadInputTest, NonFiniteSamplesNeverDecideTheCutNorThePeak) {
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+  std::vector<double> tone(600, 0.0);
+  for (int i = 100; i < 500; ++i) tone[i] = 0.5 * std::sin(i / 3.0);
+  std::vector<double> special = tone;
+  special[50] = inf, special[300] = nan, special[301] = inf, special[550] = -inf;
+  std::vector<double> huge = tone;
+  huge[200] = 1e300, huge[201] = -1e300;
+  auto file = [](const std::vector<double>& v, int bits) {
+    Bytes data;
+    for (double x : v) {
+      const uint64_t stored = bits == 32 ? std::bit_cast<uint32_t>(static_cast<float>(x)) : std::bit_cast<uint64_t>(x);
+      for (int k = 0; k < bits / 8; ++k) data.push_back(static_cast<uint8_t>(stored >> 8 * k));
+    }
+    return WavBuilder{}.Fmt(3, 1, 8000, static_cast<uint16_t>(bits)).Data(data).Build();
+  };
+  struct Case {
+    const char* Options;
+    Bytes File;
+    long Frames;      // in the output; 0: none
+    int KeptSpecial;  // non-finite samples in the output
+    double Peak;      // largest finite magnitude of the output
+    int Counted;      // non-finite samples the report names
+  };
+  double sine = 0.0;
+  for (double v : tone) sine = std::max(sine, std::fabs(v));
+  const double top = std::pow(10.0, -1.0 / 20.0), flt = std::numeric_limits<float>::max();
+  const Case cases[] = {
+      {"--bits 16", file(special, 32), 400, 0, sine, 4},
+      {"--bits 24 --normalize -1", file(special, 64), 400, 0, top, 4},
+      {"--normalize -1", file(special, 32), 400, 2, top, 4},
+      {"--bits 64f --keep-begin 10 --fade-in 10 --no-trim-end", file(special, 32), 580, 3, sine, 4},
+      {"--simulate", file(special, 32), 0, 0, 0, 4},
+      {"--no-trim-begin --no-trim-end", file(special, 64), 0, 0, 0, 4},
+      {"--bits 32f", file(huge, 64), 400, 0, flt, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Options);
+    OneFile("f.wav", c.File, std::string(c.Options) + " --report r.json --log r.log");
+    const std::string report = ReadText(Dir.File("r.json")), log = ReadText(Dir.File("r.log"));
+    const std::string counted = "non-finite samples: " + std::to_string(c.Counted) + "\"\r\n";
+    EXPECT_EQ(report.find("\"non_finite_samples\":" + std::to_string(c.Counted)) != std::string::npos, c.Counted > 0);
+    EXPECT_EQ(log.find(counted) != std::string::npos, c.Counted > 0) << log;
+    EXPECT_EQ(fs::exists(Dir.File("out/f.wav")), c.Frames > 0) << Out;
+    if (c.Frames == 0) continue;
+    int32_t channels = 0, bits = 0, tag = 0;
+    std::vector<double> s;
+    ASSERT_TRUE(ReadWav(Dir.File("out/f.wav"), channels, bits, tag, s));
+    EXPECT_EQ(static_cast<long>(s.size()), c.Frames);
+    double peak = 0.0;
+    for (double v : s) peak = std::isfinite(v) ? std::max(peak, std::fabs(v)) : peak;
+    EXPECT_EQ(std::count_if(s.begin(), s.end(), [](double v) { return !std::isfinite(v); }), c.KeptSpecial);
+    EXPECT_NEAR(peak, c.Peak, c.Peak * 1e-4);
+    if (tag == 1) ExpectReadableWav(Dir.File("out/f.wav"));
+    fs::remove_all(Dir.File("out"));
+  }
+}
+
+// A RIFF data chunk of the streaming size 0xFFFFFFFF with more behind it: read as far as the
+// size says, as libsndfile (and sox) read it, and the rest named as ignored, on the error stream and in the
+// report. A file that ends within the size has nothing to name. Sparse, and only simulated.
+TEST_F(BadInputTest, StreamedRiffPastFourGibibytesNamesWhatIsIgnored) {
+  ASSERT_TRUE(HaveProgram("sndfile-info")) << "sndfile-info is required for this test";
+  WavBuilder b;
+  b.overrideRiff = true;
+  b.riffSizeOverride = 0xFFFFFFFF;
+  const Bytes header = b.Fmt(1, 2, 48000, 16).ChunkDeclared("data", 0xFFFFFFFF, {}).Build();
+  const uint64_t sizeFrames = 0xFFFFFFFFull / 4;
+  const std::string path = Dir.File("streamed.wav");
+  for (uint64_t frames : {sizeFrames + 1000000, sizeFrames}) {
+    SCOPED_TRACE(frames);
+    WriteFile(path, header);
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(header.size() + frames * 4)), 0);
+    const Bytes loud = Pcm16({0x4000, -0x4000});
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    for (uint64_t at : {uint64_t{1000}, sizeFrames - 1000})
+      ASSERT_EQ(::pwrite(fd, loud.data(), 4, static_cast<off_t>(header.size() + at * 4)), 4);
+    ::close(fd);
+    ASSERT_EQ(Cli("-n --subfolder out --report r.json streamed.wav"), 0) << Out;
+    const bool past = frames > sizeFrames;
+    EXPECT_EQ(Out.find("tacetix-cli: " + path + ": data past 4 GiB ignored\n") != std::string::npos, past) << Out;
+    std::string peer;
+    RunCommand("sndfile-info " + ShellQuote(path) + " | sed -n 's/^Frames *: //p'", &peer);
+    const std::string report = ReadText(Dir.File("r.json"));
+    EXPECT_NE(report.find("\"frames_in\":" + peer.substr(0, peer.find('\n')) + ","), std::string::npos) << peer;
+    EXPECT_EQ(report.find("\"notes\":[\"data past 4 GiB ignored\"]") != std::string::npos, past) << report;
   }
 }

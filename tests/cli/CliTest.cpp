@@ -270,3 +270,21 @@ TEST_F(CliTest, KeepAndFadeReachTheOutputAndTheLog) {
   EXPECT_NEAR(last, 66150 + 4410, 2);
   EXPECT_EQ(std::stol(m[3]), last - first + 1);
 }
+
+// Coded samples that sox writes in a WAVE file are refused by name, never read as 8-bit PCM
+// and passed on as noise: no output, and the report says why.
+TEST_F(CliTest, CodedFormatsAreRefusedByName) {
+  ASSERT_TRUE(HaveProgram("sox")) << "sox is required for this test";
+  const std::pair<const char*, const char*> codings[] = {
+      {"a-law", "A-law"}, {"u-law", "mu-law"}, {"ima-adpcm", "IMA ADPCM"}, {"ms-adpcm", "MS ADPCM"}};
+  for (const auto& [encoding, name] : codings) {
+    SCOPED_TRACE(encoding);
+    Tone("coded.wav", std::string("-r 8000 -e ") + encoding, "synth 1 sine 440 pad 0.3 0.3");
+    ASSERT_EQ(Cli("--subfolder out --report r.json coded.wav"), 1) << Out;
+    EXPECT_FALSE(fs::exists(Dir.File("out/coded.wav")));
+    const std::string report = ReadText(Dir.File("r.json"));
+    EXPECT_NE(report.find("\"status\":\"I/O error\",\"reason\":\"unsupported format: " + std::string(name) + "\""),
+              std::string::npos)
+        << report;
+  }
+}

@@ -59,6 +59,7 @@ def built_files():
     tone = tone16(200)
     ext_float = struct.pack("<HHI", 22, 32, 0x3) + struct.pack("<H", 3) + bytes(14)
     ext_int = struct.pack("<HHI", 22, 24, 0x4) + struct.pack("<H", 1) + bytes(14)
+    ext_mulaw = struct.pack("<HHI", 22, 8, 0x4) + struct.pack("<H", 7) + bytes(14)
     special = [0.0, 0.5, float("nan"), float("inf"), -float("inf"), -0.25, 0.0]
     return {
         "valid-s16-mono.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone)),
@@ -131,6 +132,10 @@ def built_files():
         "bad-container-5.wav": riff(chunk(b"fmt ", fmt(bits=40, align=5)), chunk(b"data", tone)),
         "bad-align-0.wav": riff(chunk(b"fmt ", fmt(align=0)), chunk(b"data", tone)),
         "bad-truncated-header.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone))[:30],
+        "coded-alaw.wav": riff(chunk(b"fmt ", fmt(6, 1, 8000, 8)), chunk(b"data", bytes(range(0, 250, 3)))),
+        "coded-ext-mulaw.wav": riff(chunk(b"fmt ", fmt(0xFFFE, 1, 8000, 8, 1, ext_mulaw)),
+                                    chunk(b"data", bytes(range(0, 250, 3)))),
+        "coded-tag-0.wav": riff(chunk(b"fmt ", fmt(0)), chunk(b"data", tone)),
     }
 
 

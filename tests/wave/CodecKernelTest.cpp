@@ -124,9 +124,11 @@ TEST(CodecKernels, RangesAndLargestMagnitudesMatchTheScalarLoops) {
       std::vector<double> v = values;
       if (at >= 0) {
         b[at] = 255, b[at - 1] = 0, b[at - 2] = 0x80;
-        // A NaN four places on shares the extreme's lane in every vector width.
+        // A NaN four places on and an infinity eight places on share the extreme's lane in
+        // every vector width; neither is a magnitude.
         v[at / 4] = -0.75;
         if (at / 4 + 4 < static_cast<int32_t>(v.size())) v[at / 4 + 4] = std::numeric_limits<double>::quiet_NaN();
+        if (at / 4 + 8 < static_cast<int32_t>(v.size())) v[at / 4 + 8] = -std::numeric_limits<double>::infinity();
       }
       for (int32_t count : {0, 1, 15, 10007}) {
         for (int32_t width = 1; width <= 4; ++width) {
@@ -136,6 +138,9 @@ TEST(CodecKernels, RangesAndLargestMagnitudesMatchTheScalarLoops) {
               << Name(level) << ", " << width << " bytes, " << count << " samples, extremes at " << at;
         }
         EXPECT_EQ(k.MaxMagnitude(v.data(), count), scalar.MaxMagnitude(v.data(), count)) << Name(level);
+        if (at >= 0 && at / 4 + 8 < count) {
+          EXPECT_EQ(k.MaxMagnitude(v.data(), count), 0.75) << Name(level);
+        }
       }
     }
   }

@@ -90,18 +90,21 @@ TEST(Encoders, EdgeValuesMatchTheTable) {
 TEST(Encoders, SaturateInsteadOfWrapping) {
   const double low8 = -1.0078740157480315;  // the 8-bit negative extreme
   EXPECT_EQ(As16(Enc16(low8, 16)), -32768);
-  for (double x : {1.5, -3.0, 1e300, -1e300, std::numeric_limits<double>::infinity()}) {
+  for (double x : {1.5, -3.0, 1e300, -1e300}) {
     const bool pos = x > 0;
     EXPECT_EQ(Enc8(x), pos ? 255 : 0) << x;
     EXPECT_EQ(As16(Enc16(x, 16)), pos ? 32767 : -32768) << x;
     EXPECT_EQ(As24(Enc24(x, 24)), pos ? 8388607 : -8388608) << x;
     EXPECT_EQ(Enc32(x, 32), pos ? 2147483647 : -2147483647 - 1) << x;
   }
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_EQ(Enc8(nan), 128);
-  EXPECT_EQ(As16(Enc16(nan, 16)), 0);
-  EXPECT_EQ(As24(Enc24(nan, 24)), 0);
-  EXPECT_EQ(Enc32(nan, 32), 0);
+  // No level can be read from NaN or an infinity: both are stored as 0.
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double x : {std::numeric_limits<double>::quiet_NaN(), inf, -inf}) {
+    EXPECT_EQ(Enc8(x), 128) << x;
+    EXPECT_EQ(As16(Enc16(x, 16)), 0) << x;
+    EXPECT_EQ(As24(Enc24(x, 24)), 0) << x;
+    EXPECT_EQ(Enc32(x, 32), 0) << x;
+  }
 }
 
 TEST(Encoders, FloatContainersStoreWhatTheyGet) {

@@ -43,6 +43,7 @@ TEST(FailureKindTest, ReaderRefusalsFromMemoryAndFromAFile) {
   rf64.riffId = "RF64";
   Bytes wrongSize = SimpleWav(1, 2, 44100, 16, data);
   wrongSize[4] += 2;
+  const Bytes extAlaw = ExtensibleFmtBody(6, 1, 8000, 8, 4), extPcm = ExtensibleFmtBody(1, 2, 8000, 16, 3);
   const ReadOptions checked{true, false, nullptr};
   const ReadOptions stopped{false, false, [] { return true; }};
   struct Case {
@@ -69,6 +70,11 @@ TEST(FailureKindTest, ReaderRefusalsFromMemoryAndFromAFile) {
       {"0 channels", WavBuilder{}.Fmt(1, 0, 44100, 16, 4).Data(data).Build(), {}, FailureKind::Malformed},
       {"5-byte containers", WavBuilder{}.Fmt(1, 1, 44100, 40, 5).Data(Bytes(10)).Build(), {}, FailureKind::Unsupported},
       {"2-byte floats", WavBuilder{}.Fmt(3, 1, 44100, 16).Data(data).Build(), {}, FailureKind::Unsupported},
+      // Only PCM and float tags are read, plain or as an extensible fmt's sub-format (A-law here).
+      {"tag 0", WavBuilder{}.Fmt(0, 2, 44100, 16).Data(data).Build(), {}, FailureKind::Unsupported},
+      {"sub-format 6", WavBuilder{}.Chunk("fmt ", extAlaw).Data(data).Build(), {}, FailureKind::Unsupported},
+      {"sub-format 1", WavBuilder{}.Chunk("fmt ", extPcm).Data(data).Build(), {}, FailureKind::None},
+      {"no sub-format", WavBuilder{}.Fmt(0xFFFE, 2, 44100, 16).Data(data).Build(), {}, FailureKind::None},
       {"walk stopped", ManyChunksFirst(1100, data), stopped, FailureKind::Cancelled},
       {"walk not stopped", ManyChunksFirst(1100, data), {}, FailureKind::None},
   };
