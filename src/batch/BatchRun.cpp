@@ -20,7 +20,6 @@
 #include "batch/OutputPath.h"
 #include "batch/RowExecutor.h"
 #include "wave/AtomicOutput.h"
-#include "wave/LevelTime.h"
 
 namespace tacetix {
 namespace {
@@ -314,9 +313,9 @@ void Run::NoteLoudness(const FileOutcome& o) {
   Current.Clipped = o.Clipped;
   Current.LoudnessKnown = S.NormalizeLoudness && o.Loudness.Measured;
   if (!Current.LoudnessKnown) return;
-  const double gainDb = -LinearToDb(o.Gain);
-  Current.LoudnessLufs = o.Loudness.Lufs + gainDb;
-  Current.TruePeakDbtp = -LinearToDb(o.Loudness.TruePeak) + gainDb;
+  const LoudnessFigures after = LoudnessAfterGain(o);
+  Current.LoudnessLufs = after.Lufs;
+  Current.TruePeakDbtp = after.TruePeak;
 }
 
 // false: leave the loop.

@@ -47,6 +47,11 @@ bool LoudnessMeter::Feed(const uint8_t* bytes, int32_t count, const SampleCoding
     const size_t at = Pending.size();
     Pending.resize(at + static_cast<size_t>(n));
     decode(bytes + static_cast<size_t>(start) * coding.BytesPerSample, Pending.data() + at, n, coding.Bits);
+    // A NaN or infinite sample is no sound to the scans either; one would make the whole
+    // measure infinite and leave the file without its gain.
+    if (coding.IsFloat)
+      for (size_t i = at; i < Pending.size(); ++i)
+        if (!std::isfinite(Pending[i])) Pending[i] = 0.0;
     if (Pending.size() >= MeasureValues && !Measure(static_cast<int64_t>(Pending.size()) / Ch)) return false;
   }
   return true;

@@ -80,6 +80,12 @@ std::string PreviewCutText(const PreviewPlan& plan) {
           ClockText(kept, rate) + " of " + ClockText(static_cast<int64_t>(f.samples_in), rate) + " (" + FramesText(f) +
           ")";
   if (f.peakdb_known) text += Format("; peak %.2f dBfs, gain %+.2f dB", f.peakdb, f.ampdb);
+  if (plan.Settings.NormalizeLoudness && plan.Outcome.Loudness.Measured) {
+    const LoudnessFigures after = LoudnessAfterGain(plan.Outcome);
+    text += Format(", loudness %.1f LUFS, true peak %.1f dBTP", after.Lufs, after.TruePeak);
+  }
+  const std::string note = DoneNote(plan.Outcome);
+  if (!note.empty()) text += " (" + note + ")";
   return text;
 }
 

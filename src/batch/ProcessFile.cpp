@@ -496,6 +496,14 @@ FadePlan OutputFades(const ProcessSettings& settings, const CutFrames& cuts, con
   return PlanFades(cuts, beginCut, endCut, keptSamples / channels, channels);
 }
 
+LoudnessFigures LoudnessAfterGain(const FileOutcome& outcome) {
+  LoudnessFigures figures = outcome.Loudness;
+  const double gainDb = -LinearToDb(outcome.Gain);
+  figures.Lufs += gainDb;
+  figures.TruePeak = -LinearToDb(outcome.Loudness.TruePeak) + gainDb;
+  return figures;
+}
+
 std::string DoneNote(const FileOutcome& outcome) {
   std::string note = outcome.Note == GainNote::LimitedByTruePeak ? "limited by true peak"
                      : outcome.Note == GainNote::NotMeasured

@@ -113,6 +113,9 @@ FileResult ProcessFileCaught(FileContext& context, const std::string& inputPath,
 // clipped, joined by "; "; "" when neither.
 std::string DoneNote(const FileOutcome& outcome);
 
+// A file normalised to a loudness: its kept range's figures with the gain applied (before fades).
+LoudnessFigures LoudnessAfterGain(const FileOutcome& outcome);
+
 // Which bit depth and format tag a choice gives a file of bits B and tag F, or -1/-1.
 void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, FileOutcome& outcome);
 

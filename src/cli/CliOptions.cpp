@@ -344,6 +344,10 @@ bool Parser::Finish() {
   const LogSettings& log = Config.Request.Log;
   if (Config.ShowHelp || Config.ShowVersion) return true;
   if (!PreviewOptionsAlone()) return false;
+  // One gain per file: to a peak level or to a loudness, not both.
+  if (LoudnessGiven && c.Normalize) return Fail("--loudness and --normalize exclude each other");
+  if (TruePeakGiven && !LoudnessGiven) return Fail("--true-peak: the ceiling of --loudness; give --loudness LUFS");
+  if (LoudnessGiven) c.Normalize = c.NormalizeLoudness = true;
   if (!Config.PreviewFile.empty()) {
     Config.Request.Settings = DescribeRun(c).Settings;
     return true;
@@ -367,10 +371,6 @@ bool Parser::Finish() {
   // be dropped without a word.
   if (c.Linked && EndOnlyOption)
     return Fail(std::string(EndOnlyOption) + ": the end follows the beginning; give --end LEVEL to set it apart");
-  // One gain per file: to a peak level or to a loudness, not both.
-  if (LoudnessGiven && c.Normalize) return Fail("--loudness and --normalize exclude each other");
-  if (TruePeakGiven && !LoudnessGiven) return Fail("--true-peak: the ceiling of --loudness; give --loudness LUFS");
-  if (LoudnessGiven) c.Normalize = c.NormalizeLoudness = true;
   RunDescription run = DescribeRun(c);
   Config.Request.Settings = std::move(run.Settings);
   Config.Request.Header = std::move(run.Header);

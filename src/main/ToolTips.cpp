@@ -2,6 +2,7 @@
 // why "&Process" cannot start, while it cannot.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,10 +44,15 @@ void TForm1::SetToolTips() {
       {cbx_Normalize, "Scale what is kept so that its peak reaches the level on the slider."},
       {edit_Normalize, "The peak level to normalise to"},
       {track_Normalize, "The peak level to normalise to"},
+      {radio_NormPeak, "Normalise by the peak: the loudest sample reaches the level on the slider."},
+      {radio_NormLoudness, "Normalise by the integrated loudness (EBU R128), with a ceiling for the true peak."},
+      {spin_Lufs, "The loudness to normalise to (LUFS, 0.1 a step)."},
+      {spin_TruePeak, "The highest true peak the gain may reach (dBTP, 0.1 a step); the gain is lowered to meet it."},
       {combo_Bits, "The bit depth of the output files."},
       {radio_BitsAll, "Convert every file to the chosen bit depth."},
       {radio_BitsUp, "Convert only files of a lower bit depth; others keep theirs."},
       {radio_BitsDown, "Convert only files of a higher bit depth; others keep theirs."},
+      {combo_Dither, "Noise added before rounding to fewer bits: off, triangular (1 step) or shaped towards high frequencies."},
       {edit_Prefix, "Text put before each output file's name."},
       {edit_Suffix, "Text put after each output file's name, before \".wav\"."},
       {radio_FolderSubfolder, "Write each output into a subfolder of its source's folder."},
@@ -65,6 +71,7 @@ void TForm1::SetToolTips() {
       {cbx_KeepMetadata, "Carry the source's metadata chunks into its output, moved with the cut."},
       {bt_Add, "Add wave files to the list (A)."},
       {bt_AddFolder, "Add every wave file in a folder and its subfolders (O)."},
+      {bt_Preview, "Show the current file's waveform and what the run would cut (V, or a double-click)."},
       {bt_NotAdded, "Which files the last add refused, and why."}};
   // clang-format on
   for (const Tip& tip : tips) tip.Control->setToolTip(QString::fromUtf8(tip.Text));

@@ -65,3 +65,24 @@ TEST_F(LoudnessCli, OptionsReachOutputLogAndReport) {
     EXPECT_EQ(Has(Out, "loudness -16.0 LUFS, true peak"), c.Loudness) << Out;
   }
 }
+
+// One infinite sample in the sound is no sound, to the meter as to the scans: the file gets
+// the gain the rest of it asks for, not none.
+TEST_F(LoudnessCli, ANonFiniteSampleLeavesTheGainToTheRestOfTheFile) {
+  ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i \"anoisesrc=c=pink:r=48000:d=2:a=0.03:s=5\" -c:a pcm_f32le "
+                       "-bitexact " + Dir.File("f.wav") + " && cp " + Dir.File("f.wav") + " " + Dir.File("g.wav") +
+                       " && python3 -c \"import struct,sys; b=bytearray(open(sys.argv[1],'rb').read()); "
+                       "i=b.find(b'data')+8+4*48000; b[i:i+4]=struct.pack('<f',float('inf')); "
+                       "open(sys.argv[1],'wb').write(b)\" " + Dir.File("g.wav")),
+            0);
+  double gains[2] = {};
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_EQ(Run(Call(std::string("-o out -b 24 --loudness -16 --report r.jsonl ") + (k ? "g.wav" : "f.wav"))), 0);
+    const std::string report = ReadText(Dir.File("r.jsonl"));
+    const size_t at = report.find("\"gain_db\":");
+    ASSERT_NE(at, std::string::npos) << report;
+    gains[k] = std::stod(report.substr(at + 10));
+  }
+  EXPECT_GT(gains[0], 20.0);
+  EXPECT_NEAR(gains[1], gains[0], 0.01);
+}

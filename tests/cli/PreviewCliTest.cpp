@@ -52,7 +52,8 @@ class PreviewCliTest : public CliFixture {
 
 TEST_F(PreviewCliTest, NumbersAreTheRunsAndThePictureIsAPng) {
   const char* optionSets[] = {"", "--begin -60 --keep 100 --fade 50", "--begin -60 --normalize -1",
-                              "--begin -60 --end -40 --ignore-clicks 5 --normalize -3 --bits 24"};
+                              "--begin -60 --end -40 --ignore-clicks 5 --normalize -3 --bits 24",
+                              "--begin -60 --loudness -20 --true-peak -3"};
   for (const std::string options : optionSets) {
     SCOPED_TRACE(options);
     ASSERT_EQ(Cli("--preview take.wav --preview-out p.png --preview-width 300 --preview-height 120 " + options), 0);
@@ -60,6 +61,7 @@ TEST_F(PreviewCliTest, NumbersAreTheRunsAndThePictureIsAPng) {
     ASSERT_EQ(Cli("-v -n --prefix x_ " + options + " take.wav"), 0);
     EXPECT_EQ(Match(preview, "frames [0-9]+\\.\\.[0-9]+ of [0-9]+"), Match(Out, "frames [0-9]+\\.\\.[0-9]+ of [0-9]+"));
     EXPECT_EQ(Match(preview, "peak [^,]*, gain [+-][0-9.]+ dB|$"), Match(Out, "peak [^,]*, gain [+-][0-9.]+ dB|$"));
+    EXPECT_EQ(Match(preview, "loudness [^,]*, true peak [^ ]* dBTP|$"), Match(Out, "loudness [^,]*, true peak [^ ]* dBTP|$"));
     EXPECT_EQ(Peer("p.png").substr(0, 8), "300 120 ");
   }
 }

@@ -233,7 +233,7 @@ TEST_F(Keys, TabWalksThePageThenProcessCancelAndAbout) {
   Find<QLineEdit>("edit_Suffix")->setText("_x");
   FocusNeutral();
   std::vector<std::string> order;
-  for (int i = 0; i < 9; ++i) {
+  for (int i = 0; i < 10; ++i) {
     Press(Qt::Key_Tab);
     order.push_back(QApplication::focusWidget()->objectName().toStdString());
   }

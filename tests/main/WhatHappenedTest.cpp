@@ -1,5 +1,6 @@
 // What the window tells about a run and an add: the reason of each row, the progress of a
 // running batch, folders added whole with the refusals listed, and the lengths shown.
+#include <QComboBox>
 #include <QApplication>
 #include <QClipboard>
 #include <QProgressBar>
@@ -139,7 +140,8 @@ TEST_F(WhatHappened, EveryOptionControlExplainsItselfAndProcessSaysWhyItCannotSt
   for (QWidget* control :
        Find<QWidget>("TabSheet2")->findChildren<QWidget*>() + Find<QWidget>("TabSheet3")->findChildren<QWidget*>()) {
     const bool option = qobject_cast<QAbstractButton*>(control) || qobject_cast<QAbstractSlider*>(control) ||
-                        qobject_cast<QAbstractSpinBox*>(control) || qobject_cast<QLineEdit*>(control);
+                        qobject_cast<QAbstractSpinBox*>(control) || qobject_cast<QLineEdit*>(control) ||
+                        qobject_cast<QComboBox*>(control);
     if (option && !control->objectName().isEmpty() && !control->objectName().startsWith("qt_")) {
       EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
     }
