@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 
 #include "wave/SampleBlock.h"
 
@@ -75,7 +76,8 @@ inline double OutputQuantizer::Saturated(double k) {
 
 double OutputQuantizer::Quantize(double v, double noise, int32_t channel) {
   std::array<double, 5>& e = Errors[static_cast<size_t>(channel)];
-  if (v == 0.0 || v != v) {
+  // Infinities and NaN are left to the encoder, which stores them as 0.
+  if (v == 0.0 || !std::isfinite(v)) {
     e = {};
     return v;
   }
@@ -93,7 +95,7 @@ void OutputQuantizer::Apply(double* values, int32_t n, int64_t firstSample) {
   if (Dither == NoDither) {
     for (int32_t i = 0; i < n; ++i) {
       const double k = RoundToInteger(values[i] * StepsPerUnit);
-      if (k < Lowest || k > Highest) ++ClipCount;
+      if (std::isfinite(k) && (k < Lowest || k > Highest)) ++ClipCount;
     }
     return;
   }
@@ -104,13 +106,16 @@ void OutputQuantizer::Apply(double* values, int32_t n, int64_t firstSample) {
     FillNoise(noise, m);
     double* v = values + start;
     if (Dither == TriangularDither) {
-      // Without a branch, so that it vectorises: NaN stays NaN, which the encoder stores as 0.
+      // Without a branch, so that it vectorises. Zeros, infinities and NaN stay as they are: the
+      // encoder stores the last two as 0, so they neither clip nor take full scale.
       uint64_t clipped = 0;
       for (int32_t i = 0; i < m; ++i) {
-        const double k = RoundToInteger(v[i] * StepsPerUnit + noise[i]);
-        clipped += static_cast<uint64_t>(k < Lowest) + static_cast<uint64_t>(k > Highest);
+        const double x = v[i];
+        const bool finite = std::fabs(x) <= std::numeric_limits<double>::max();
+        const double k = RoundToInteger(x * StepsPerUnit + noise[i]);
+        clipped += static_cast<uint64_t>(finite & ((k < Lowest) | (k > Highest)));
         const double q = std::min(std::max(k, Lowest), Highest) * UnitsPerStep;
-        v[i] = v[i] == 0.0 ? 0.0 : q;
+        v[i] = x == 0.0 || !finite ? x : q;
       }
       ClipCount += clipped;
       continue;

@@ -339,6 +339,8 @@ TEST_F(BadInputTest, NonFiniteSamplesNeverDecideTheCutNorThePeak) {
       {"--simulate", file(special, 32), 0, 0, 0, 4},
       {"--no-trim-begin --no-trim-end", file(special, 64), 0, 0, 0, 4},
       {"--bits 32f", file(huge, 64), 400, 0, flt, 0},
+      {"--bits 24 --dither tpdf", file(special, 32), 400, 0, sine, 4},
+      {"--bits 24 --dither shaped --normalize -1", file(special, 64), 400, 0, top, 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Options);
