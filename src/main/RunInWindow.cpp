@@ -95,6 +95,11 @@ void WindowFrontEnd::FollowRow(int32_t row) {
 }
 
 bool WindowFrontEnd::Pump() {
+  // The run pumps at every row; a batch of short files would repaint the window at every one
+  // of them. Some 30 frames a second keep the window live and a cancel prompt.
+  const auto now = RunProgress::Clock::now();
+  if (now - LastPumped < std::chrono::milliseconds(33)) return Form.CancelRequested;
+  LastPumped = now;
   // The time keeps moving while a long file holds the run's turn.
   ShowProgress();
   QCoreApplication::processEvents();

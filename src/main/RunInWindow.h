@@ -44,6 +44,7 @@ class WindowFrontEnd : public RunFrontEnd {
   const std::vector<std::string>& Files;
   std::unique_ptr<RunProgress> Progress;  // from the start of the run
   RunProgress::Clock::time_point Started;
+  RunProgress::Clock::time_point LastPumped;
   int32_t CurrentRowShown = -1;  // the last row the list was scrolled to
   bool BusyNow = false;
   int32_t CurrentRow = -1;  // the last row that showed Processing
