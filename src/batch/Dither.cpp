@@ -6,7 +6,13 @@
 #include <cmath>
 #include <limits>
 
+#include "wave/CodecKernels.h"
 #include "wave/SampleBlock.h"
+#include "wave/TargetRegion.h"
+
+#if defined(TACETIX_TARGET_REGIONS)
+#include <immintrin.h>
+#endif
 
 namespace tacetix {
 namespace {
@@ -30,8 +36,124 @@ bool DitherApplies(const SampleCoding& from, const SampleCoding& to) {
   return from.IsFloat || from.BytesPerSample == 8 || DepthOf(to) < DepthOf(from);
 }
 
-OutputQuantizer::OutputQuantizer(const SampleCoding& to, int32_t dither, int32_t channels)
-    : Dither(dither), Ch(std::max(channels, 1)), Errors(static_cast<size_t>(Ch), std::array<double, 5>{}) {
+
+// Adding 1.5 * 2^52 leaves a double no fraction bits: the rounding to nearest (ties to even)
+// the encoders use, without a library call per sample.
+constexpr double RoundingShift = 6755399441055744.0;
+inline double RoundToInteger(double x) { return (x + RoundingShift) - RoundingShift; }
+
+namespace {
+
+using Steps = OutputQuantizer::Steps;
+
+// A 32-bit value as a double by its bits (2^52 + x, less 2^52).
+inline double ExactDouble(uint64_t x) { return std::bit_cast<double>(0x4330000000000000ULL | x) - 0x1.0p52; }
+
+// The noise and the triangular dither's loop, in plain code and again with AVX2 vectors: the
+// same operations in the same order, so both give the same bytes.
+namespace base {
+
+// Eight xorshift64 generators side by side: the same sequence on every machine, and no wait for
+// one draw to finish before the next. The two 32-bit halves of a draw are two uniform values;
+// their difference is triangular over +-1 step.
+void FillNoise(uint64_t* rng, double* noise, int32_t n) {
+  for (int32_t i = 0; i < n; i += OutputQuantizer::NoiseLanes) {
+    for (int32_t lane = 0; lane < OutputQuantizer::NoiseLanes; ++lane) {
+      uint64_t x = rng[lane];
+      x ^= x << 13;
+      x ^= x >> 7;
+      x ^= x << 17;
+      rng[lane] = x;
+      noise[i + lane] = (ExactDouble(x >> 32) - ExactDouble(x & 0xFFFFFFFFULL)) * 0x1.0p-32;
+    }
+  }
+}
+
+// Zeros, infinities and NaN stay as they are: the encoder stores the last two as 0, so they
+// neither clip nor take full scale. Returns the samples clipped.
+uint64_t Triangular(double* v, const double* noise, int32_t n, const Steps& s) {
+  uint64_t clipped = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const double x = v[i];
+    const bool finite = std::fabs(x) <= std::numeric_limits<double>::max();
+    const double k = RoundToInteger(x * s.PerUnit + noise[i]);
+    clipped += static_cast<uint64_t>(finite && (k < s.Lowest || k > s.Highest));
+    const double q = std::min(std::max(k, s.Lowest), s.Highest) * s.PerStep;
+    v[i] = x == 0.0 || !finite ? x : q;
+  }
+  return clipped;
+}
+
+}  // namespace base
+
+#if defined(TACETIX_TARGET_REGIONS)
+TACETIX_BEGIN_AVX2
+namespace avx2 {
+
+// The eight generators are two vectors, stepped side by side.
+inline __m256i Step(__m256i r) {
+  r = _mm256_xor_si256(r, _mm256_slli_epi64(r, 13));
+  r = _mm256_xor_si256(r, _mm256_srli_epi64(r, 7));
+  return _mm256_xor_si256(r, _mm256_slli_epi64(r, 17));
+}
+
+inline __m256d Triangle(__m256i r) {
+  const __m256i exponent = _mm256_set1_epi64x(0x4330000000000000LL);
+  const __m256d two52 = _mm256_set1_pd(0x1.0p52);
+  const __m256d high = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(_mm256_srli_epi64(r, 32), exponent)), two52);
+  const __m256i lowBits = _mm256_and_si256(r, _mm256_set1_epi64x(0xFFFFFFFFLL));
+  const __m256d low = _mm256_sub_pd(_mm256_castsi256_pd(_mm256_or_si256(lowBits, exponent)), two52);
+  return _mm256_mul_pd(_mm256_sub_pd(high, low), _mm256_set1_pd(0x1.0p-32));
+}
+
+void FillNoise(uint64_t* rng, double* noise, int32_t n) {
+  static_assert(OutputQuantizer::NoiseLanes == 8);
+  auto* lanes = reinterpret_cast<__m256i*>(rng);
+  __m256i first = _mm256_loadu_si256(lanes), second = _mm256_loadu_si256(lanes + 1);
+  for (int32_t i = 0; i < n; i += 8) {
+    first = Step(first);
+    second = Step(second);
+    _mm256_storeu_pd(noise + i, Triangle(first));
+    _mm256_storeu_pd(noise + i + 4, Triangle(second));
+  }
+  _mm256_storeu_si256(lanes, first);
+  _mm256_storeu_si256(lanes + 1, second);
+}
+
+uint64_t Triangular(double* v, const double* noise, int32_t n, const Steps& s) {
+  const __m256d perUnit = _mm256_set1_pd(s.PerUnit), perStep = _mm256_set1_pd(s.PerStep);
+  const __m256d lowest = _mm256_set1_pd(s.Lowest), highest = _mm256_set1_pd(s.Highest);
+  const __m256d shift = _mm256_set1_pd(RoundingShift), sign = _mm256_set1_pd(-0.0);
+  const __m256d largest = _mm256_set1_pd(std::numeric_limits<double>::max()), zero = _mm256_setzero_pd();
+  uint64_t clipped = 0;
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m256d x = _mm256_loadu_pd(v + i);
+    const __m256d magnitude = _mm256_andnot_pd(sign, x);
+    const __m256d finite = _mm256_cmp_pd(magnitude, largest, _CMP_LE_OQ);
+    const __m256d t = _mm256_add_pd(_mm256_mul_pd(x, perUnit), _mm256_loadu_pd(noise + i));
+    const __m256d k = _mm256_sub_pd(_mm256_add_pd(t, shift), shift);
+    const __m256d out = _mm256_or_pd(_mm256_cmp_pd(k, lowest, _CMP_LT_OQ), _mm256_cmp_pd(k, highest, _CMP_GT_OQ));
+    clipped += static_cast<uint64_t>(std::popcount(static_cast<unsigned>(_mm256_movemask_pd(_mm256_and_pd(out, finite)))));
+    const __m256d q = _mm256_mul_pd(_mm256_min_pd(_mm256_max_pd(k, lowest), highest), perStep);
+    const __m256d keep = _mm256_or_pd(_mm256_cmp_pd(x, zero, _CMP_EQ_OQ), _mm256_cmp_pd(magnitude, largest, _CMP_NLE_UQ));
+    _mm256_storeu_pd(v + i, _mm256_blendv_pd(q, x, keep));
+  }
+  return clipped + base::Triangular(v + i, noise + i, n - i, s);
+}
+
+}  // namespace avx2
+TACETIX_END_TARGET
+constexpr bool HasAvx2Loops() { return true; }
+#else
+namespace avx2 = base;
+constexpr bool HasAvx2Loops() { return false; }
+#endif
+
+}  // namespace
+
+OutputQuantizer::OutputQuantizer(const SampleCoding& to, int32_t dither, int32_t channels, SimdLevel level)
+    : Dither(dither), Ch(std::max(channels, 1)), Avx2(HasAvx2Loops() && level >= SimdLevel::AVX2), Errors(static_cast<size_t>(Ch), std::array<double, 5>{}) {
   const int32_t bits = ScaleBits(to);
   const int32_t depth = DepthOf(to);
   const double scale = std::ldexp(1.0, bits - 1) - 1.0, step = std::ldexp(1.0, bits - depth);
@@ -41,30 +163,10 @@ OutputQuantizer::OutputQuantizer(const SampleCoding& to, int32_t dither, int32_t
   Highest = std::ldexp(1.0, depth - 1) - 1.0;
 }
 
-// Adding 1.5 * 2^52 leaves a double no fraction bits: the rounding to nearest (ties to even)
-// the encoders use, without a library call per sample.
-constexpr double RoundingShift = 6755399441055744.0;
-inline double RoundToInteger(double x) { return (x + RoundingShift) - RoundingShift; }
-
-// A 32-bit value as a double by its bits (2^52 + x, less 2^52): unlike a conversion
-// instruction, this vectorises on every x86-64.
-inline double ExactDouble(uint64_t x) { return std::bit_cast<double>(0x4330000000000000ULL | x) - 0x1.0p52; }
-
-// Four xorshift64 generators side by side: the same sequence on every machine, and no wait for
-// one draw to finish before the next. The two 32-bit halves of a draw are two uniform values;
-// their difference is triangular over +-1 step.
 void OutputQuantizer::FillNoise(double* noise, int32_t n) {
-  for (int32_t i = 0; i < n; i += NoiseLanes) {
-    for (int32_t lane = 0; lane < NoiseLanes; ++lane) {
-      uint64_t x = Rng[static_cast<size_t>(lane)];
-      x ^= x << 13;
-      x ^= x >> 7;
-      x ^= x << 17;
-      Rng[static_cast<size_t>(lane)] = x;
-      noise[i + lane] = (ExactDouble(x >> 32) - ExactDouble(x & 0xFFFFFFFFULL)) * 0x1.0p-32;
-    }
-  }
+  (Avx2 ? avx2::FillNoise : base::FillNoise)(Rng.data(), noise, n);
 }
+
 
 // k steps, saturated to the depth's range and counted when it had to be.
 inline double OutputQuantizer::Saturated(double k) {
@@ -106,18 +208,8 @@ void OutputQuantizer::Apply(double* values, int32_t n, int64_t firstSample) {
     FillNoise(noise, m);
     double* v = values + start;
     if (Dither == TriangularDither) {
-      // Without a branch, so that it vectorises. Zeros, infinities and NaN stay as they are: the
-      // encoder stores the last two as 0, so they neither clip nor take full scale.
-      uint64_t clipped = 0;
-      for (int32_t i = 0; i < m; ++i) {
-        const double x = v[i];
-        const bool finite = std::fabs(x) <= std::numeric_limits<double>::max();
-        const double k = RoundToInteger(x * StepsPerUnit + noise[i]);
-        clipped += static_cast<uint64_t>(finite & ((k < Lowest) | (k > Highest)));
-        const double q = std::min(std::max(k, Lowest), Highest) * UnitsPerStep;
-        v[i] = x == 0.0 || !finite ? x : q;
-      }
-      ClipCount += clipped;
+      const Steps steps{StepsPerUnit, UnitsPerStep, Lowest, Highest};
+      ClipCount += (Avx2 ? avx2::Triangular : base::Triangular)(v, noise, m, steps);
       continue;
     }
     for (int32_t i = 0; i < m; ++i) {

@@ -8,6 +8,7 @@
 
 #include "batch/Fades.h"
 #include "batch/ProcessSettings.h"
+#include "wave/CodecKernels.h"
 #include "wave/SampleCodecs.h"
 
 namespace tacetix {
@@ -26,13 +27,22 @@ bool DitherApplies(const SampleCoding& from, const SampleCoding& to);
 class OutputQuantizer {
  public:
   // dither: NoDither counts only.
-  OutputQuantizer(const SampleCoding& to, int32_t dither, int32_t channels);
+  // level: the vector instructions its loops may use (tests compare the levels).
+  OutputQuantizer(const SampleCoding& to, int32_t dither, int32_t channels, SimdLevel level = DetectedSimdLevel());
   // n values, the first of which is output sample firstSample (its channel is firstSample % channels).
   void Apply(double* values, int32_t n, int64_t firstSample);
   uint64_t Clipped() const { return ClipCount; }
 
+  static constexpr int32_t NoiseLanes = 8;
+  // The output's depth as the dither's loops see it.
+  struct Steps {
+    double PerUnit;  // steps of the output's depth in 1.0, as the encoder scales
+    double PerStep;  // the value of one step
+    double Lowest;   // smallest and largest integer the depth holds, in steps
+    double Highest;
+  };
+
  private:
-  static constexpr int32_t NoiseLanes = 4;
   static constexpr int32_t NoiseBlock = 2048;  // a multiple of NoiseLanes
   void FillNoise(double* noise, int32_t n);
   double Saturated(double k);
@@ -40,12 +50,14 @@ class OutputQuantizer {
 
   int32_t Dither;
   int32_t Ch;
+  bool Avx2;
   double StepsPerUnit;  // steps of the output's depth in 1.0, as the encoder scales
   double UnitsPerStep;  // the value of one step
   double Lowest;        // smallest and largest integer the depth holds, in steps
   double Highest;
   std::array<uint64_t, NoiseLanes> Rng = {0x9E3779B97F4A7C15ULL, 0xBF58476D1CE4E5B9ULL, 0x94D049BB133111EBULL,
-                                          0x2545F4914F6CDD1DULL};
+                                          0x2545F4914F6CDD1DULL, 0xD6E8FEB86659FD93ULL, 0xA0761D6478BD642FULL,
+                                          0xE7037ED1A0B428DBULL, 0x8EBC6AF09C88C6E3ULL};
   std::vector<std::array<double, 5>> Errors;  // per channel, the newest first
   uint64_t ClipCount = 0;
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "OneFileFixture.h"
+#include "batch/Dither.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;
@@ -69,4 +70,26 @@ TEST_F(OneFileTest, DitherIsReproducibleKeepsSilenceAndRemovesHarmonics) {
     EXPECT_EQ(HarmonicsOverFloor(tone) > 10.0, c.Harmonics) << HarmonicsOverFloor(tone);
     EXPECT_EQ(Outcome.Clipped, 0u);
   }
+}
+
+// The vector loops and the plain ones give the same values and the same clip count, whatever
+// the block's length (the vectors' tail included) and with zeros, NaN and infinities among them.
+TEST(DitherLevels, VectorAndPlainLoopsAgree) {
+  if (DetectedSimdLevel() < SimdLevel::AVX2) GTEST_SKIP() << "no AVX2 on this processor";
+  SampleCoding to;
+  to.Bits = 16;
+  to.BytesPerSample = 2;
+  std::vector<double> values(5003);
+  for (size_t i = 0; i < values.size(); ++i) values[i] = 1.2 * std::sin(0.001 * static_cast<double>(i * i));
+  values[7] = 0.0, values[8] = std::nan(""), values[9] = HUGE_VAL, values[4999] = -HUGE_VAL;
+  OutputQuantizer plain(to, TriangularDither, 2, SimdLevel::Scalar), vector(to, TriangularDither, 2, SimdLevel::AVX2);
+  std::vector<double> a = values, b = values;
+  for (int32_t start = 0; start < 5003; start += 1001) {
+    plain.Apply(a.data() + start, std::min(1001, 5003 - start), start);
+    vector.Apply(b.data() + start, std::min(1001, 5003 - start), start);
+  }
+  EXPECT_GT(plain.Clipped(), 0U);
+  EXPECT_EQ(plain.Clipped(), vector.Clipped());
+  for (size_t i = 0; i < a.size(); ++i)
+    ASSERT_TRUE(a[i] == b[i] || (std::isnan(a[i]) && std::isnan(b[i]))) << i << ": " << a[i] << " " << b[i];
 }
