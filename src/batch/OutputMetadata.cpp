@@ -71,14 +71,13 @@ OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64
       break;
   OutputExtras extras;
   std::vector<ChunkEntry> carried;
-  std::vector<uint8_t> body;
   for (size_t i = 0; i < entries.size(); ++i) {
+    std::vector<uint8_t> body;  // gone before the next is read: one body at a time
     bool afterData = false;
     if (!chooser.Consider(LoadChunk(source, entries[i], tooLarge[i]), body, afterData)) continue;
     extras.Carried.push_back({entries[i].Id, body.size(), afterData});
     carried.push_back(entries[i]);
   }
-  body = {};
   outcome.DroppedChunks = std::move(chooser.Dropped);
   auto maker = std::make_shared<SourceChunkMaker>(source, std::move(chooser));
   maker->Entries = std::move(carried);

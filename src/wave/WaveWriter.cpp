@@ -57,10 +57,9 @@ int WaveWriter::Create(const std::string& path, OutputDescription description) {
 // the bytes of the whole chunks written.
 bool WaveWriter::WriteCarried(const std::vector<size_t>& chunks, uint64_t& put) {
   const OutputExtras& extras = Description.Extras;
-  std::vector<uint8_t> body;
   for (size_t i : chunks) {
     const CarriedChunk& c = extras.Carried[i];
-    body.clear();
+    std::vector<uint8_t> body;  // one body at a time
     // Made again from the source, the chunk must be the one planned: the sizes are written already.
     if (!extras.Maker || !extras.Maker->Make(i, body) || body.size() != c.Size) {
       Refuse(FailureKind::CannotRead, "source changed while it was read");
