@@ -52,17 +52,18 @@ bool KeptChunkChooser::Consider(SourceChunk c, std::vector<uint8_t>& body, bool&
   if (Taken.count(ChunkName(c)) != 0) return Drop(c, "repeated"), false;
   const std::string name = ChunkName(c);
   const bool labels = IsList(c, "adtl");
-  if (!Remake(std::move(c), body)) return Dropped.push_back(name + " (malformed)"), false;
+  if (const char* why = Remake(std::move(c), body)) return Dropped.push_back(name + " (" + why + ")"), false;
   Taken.insert(name);
   afterData = rule->Role == ChunkRole::AfterData;
   // Labels of no kept point leave an empty list: nothing is lost that the cut did not remove.
   return !(labels && body.size() == 4);
 }
 
-bool KeptChunkChooser::Remake(SourceChunk c, std::vector<uint8_t>& body) const {
+const char* KeptChunkChooser::Remake(SourceChunk c, std::vector<uint8_t>& body) const {
   const ChunkRule* rule = FindChunkRule(c.Id, c.Body);
   body = std::move(c.Body);
-  return rule != nullptr && (rule->Rewrite == nullptr || rule->Rewrite(body, Frames, Points));
+  if (rule == nullptr) return "";
+  return rule->Rewrite != nullptr ? rule->Rewrite(body, Frames, Points) : nullptr;
 }
 
 KeptChunks ChooseKeptChunks(const std::vector<SourceChunk>& chunks, const KeptFrames& frames) {

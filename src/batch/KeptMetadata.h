@@ -42,8 +42,9 @@ class KeptChunkChooser {
   // The chunk's body as the output carries it, and whether it follows the data; false when the
   // output does not carry it (Dropped then names it, unless the writer makes its own).
   bool Consider(SourceChunk c, std::vector<uint8_t>& body, bool& afterData);
-  // The body of a chunk that Consider took, made again from the same source chunk.
-  bool Remake(SourceChunk c, std::vector<uint8_t>& body) const;
+  // The body of a chunk that Consider took, made again from the same source chunk; nullptr
+  // when it was, else why it cannot be carried.
+  const char* Remake(SourceChunk c, std::vector<uint8_t>& body) const;
 
   std::vector<std::string> Dropped;  // "LIST/exif", "bext (malformed)", in file order
 

@@ -47,7 +47,7 @@ class SourceChunkMaker : public ChunkMaker {
   SourceChunkMaker(WaveReader& source, KeptChunkChooser chooser) : Source(source), Chooser(std::move(chooser)) {}
   bool Make(size_t index, std::vector<uint8_t>& body) override {
     SourceChunk c = LoadChunk(Source, Entries[index], false);
-    return c.NotRead == nullptr && Chooser.Remake(std::move(c), body);
+    return c.NotRead == nullptr && Chooser.Remake(std::move(c), body) == nullptr;
   }
   std::vector<ChunkEntry> Entries;  // in the order of OutputExtras::Carried
 
