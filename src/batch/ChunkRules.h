@@ -22,8 +22,7 @@ enum class ChunkRole {
 // Brings a carried body in line with the cut; nullptr when it did, else why the chunk is left
 // out ("malformed", "time reference out of range"). points are the cue points the output keeps,
 // which labels refer to.
-using ChunkRewrite = const char* (*)(std::vector<uint8_t>& body, const KeptFrames& frames,
-                                     const KeptCuePoints& points);
+using ChunkRewrite = const char* (*)(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points);
 
 struct ChunkRule {
   const char* Id;        // four characters

@@ -74,7 +74,8 @@ KeptChunks ChooseKeptChunks(const std::vector<SourceChunk>& chunks, const KeptFr
   std::vector<uint8_t> body;
   bool afterData = false;
   for (const SourceChunk& c : chunks)
-    if (chooser.Consider(c, body, afterData)) AppendChunk(afterData ? out.AfterData : out.BeforeData, c.Id.data(), body);
+    if (chooser.Consider(c, body, afterData))
+      AppendChunk(afterData ? out.AfterData : out.BeforeData, c.Id.data(), body);
   out.Dropped = std::move(chooser.Dropped);
   return out;
 }

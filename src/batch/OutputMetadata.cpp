@@ -67,7 +67,8 @@ OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64
   const std::vector<bool> tooLarge = TooLarge(entries);
   KeptChunkChooser chooser(frames);
   for (size_t i = 0; i < entries.size(); ++i)
-    if (std::memcmp(entries[i].Id.data(), "cue ", 4) == 0 && chooser.OfferCue(LoadChunk(source, entries[i], tooLarge[i])))
+    if (std::memcmp(entries[i].Id.data(), "cue ", 4) == 0 &&
+        chooser.OfferCue(LoadChunk(source, entries[i], tooLarge[i])))
       break;
   OutputExtras extras;
   std::vector<ChunkEntry> carried;

@@ -147,8 +147,7 @@ void WaveWriter::PlanFront() {
   TailChunks.clear();
   FrontCarriedBytes = 0;
   TailBytes = extras.AfterData.size();
-  for (const CarriedChunk& c : extras.Carried)
-    (c.AfterData ? TailBytes : FrontCarriedBytes) += WholeChunkBytes(c.Size);
+  for (const CarriedChunk& c : extras.Carried) (c.AfterData ? TailBytes : FrontCarriedBytes) += WholeChunkBytes(c.Size);
   DataOffset = FrontBytes(extras, false, FrontCarriedBytes);
   const FormatBody& f = Format();
   const int64_t outBytes = f.Channels ? f.BlockAlign / f.Channels : 0;

@@ -153,8 +153,9 @@ TimeShift ShiftBextTimeReference(std::vector<uint8_t>& body, uint64_t framesCut)
 TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut) {
   const std::string_view xml(reinterpret_cast<const char*>(body.data()), body.size());
   std::vector<Edit> edits;
-  for (const HalfNames& names : {HalfNames{"BWF_TIME_REFERENCE_LOW", "BWF_TIME_REFERENCE_HIGH"},
-                                 HalfNames{"TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO", "TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI"}}) {
+  for (const HalfNames& names :
+       {HalfNames{"BWF_TIME_REFERENCE_LOW", "BWF_TIME_REFERENCE_HIGH"},
+        HalfNames{"TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO", "TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI"}}) {
     const TimeShift r = ShiftPair(xml, names, framesCut, edits);
     if (r != TimeShift::Moved) return r;
   }

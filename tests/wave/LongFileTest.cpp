@@ -257,7 +257,8 @@ TEST(LongFileTest, CarriedChunksAreMadeWhereTheyGo) {
     ASSERT_EQ(f.OpenInput(dir.File("in.wav"), false), 0);
     f.SetExpectedOutputSamples(c.expectedSamples);
     OutputExtras extras;
-    extras.Carried = {{{'i', 'X', 'M', 'L'}, 3, false}, {{'b', 'e', 'x', 't'}, 4, false}, {{'c', 'u', 'e', ' '}, 5, true}};
+    extras.Carried = {
+        {{'i', 'X', 'M', 'L'}, 3, false}, {{'b', 'e', 'x', 't'}, 4, false}, {{'c', 'u', 'e', ' '}, 5, true}};
     extras.Maker = std::make_shared<TableMaker>(c.made);
     f.SetOutputExtras(extras);
     const int created = f.CreateOutput(dir.File("out.wav"), -1, -1, -1);
