@@ -241,8 +241,10 @@ TimeReferences ReferencesOf(const std::vector<uint8_t>& file) {
   refs.Highs = Occurrences(xml, "<BWF_TIME_REFERENCE_HIGH");
   uint64_t low = 0;
   uint64_t high = 0;
+  // No high half with a text (none, or only <BWF_TIME_REFERENCE_HIGH/>) reads as 0.
+  const bool highText = xml.find("<BWF_TIME_REFERENCE_HIGH>") != std::string::npos;
   refs.HasIxml = IxmlHalf(xml, "BWF_TIME_REFERENCE_LOW", low) &&
-                 (refs.Highs == 0 || IxmlHalf(xml, "BWF_TIME_REFERENCE_HIGH", high));
+                 (!highText || IxmlHalf(xml, "BWF_TIME_REFERENCE_HIGH", high));
   refs.Ixml = high << 32 | low;
   return refs;
 }
