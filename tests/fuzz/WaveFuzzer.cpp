@@ -223,16 +223,18 @@ TimeReferences ReferencesOf(const std::vector<uint8_t>& file) {
   if (reader.OpenMemory(file.data(), file.size(), {false, true, nullptr}) != 0) return refs;
   const ChunkEntry* bext = nullptr;
   const ChunkEntry* ixml = nullptr;
-  int count = 0;
+  int bexts = 0;
+  int ixmls = 0;
   for (const ChunkEntry& e : reader.Chunks()) {
     const bool isBext = std::memcmp(e.Id.data(), "bext", 4) == 0;
     const bool isIxml = std::memcmp(e.Id.data(), "iXML", 4) == 0;
-    count += isBext || isIxml ? 1 : 0;
+    bexts += isBext ? 1 : 0;
+    ixmls += isIxml ? 1 : 0;
     if (e.Size > file.size() - static_cast<uint64_t>(e.BodyOffset)) continue;
     if (isBext) bext = &e;
     if (isIxml) ixml = &e;
   }
-  if (count > 2) return refs;  // which of several is carried is the choice's business
+  if (bexts > 1 || ixmls > 1) return refs;  // which of several is carried is the choice's business
   refs.HasBext = bext && bext->Size >= 602;
   if (refs.HasBext) refs.Bext = Le64(file.data() + bext->BodyOffset + 338);
   if (!ixml) return refs;
