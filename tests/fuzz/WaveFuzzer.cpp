@@ -211,9 +211,13 @@ bool IxmlHalf(std::string_view xml, const std::string& name, uint64_t& value) {
   return value <= 0xFFFFFFFFu;
 }
 
-size_t Occurrences(std::string_view text, const std::string& what) {
+// Elements of this name: <NAME followed by '>', '/' or a blank (<NAME<> is text, not one).
+size_t Occurrences(std::string_view text, const std::string& name) {
   size_t n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
+    const size_t after = at + name.size();
+    n += after < text.size() && std::string_view(">/ \t\r\n").find(text[after]) != std::string::npos ? 1 : 0;
+  }
   return n;
 }
 
