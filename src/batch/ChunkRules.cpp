@@ -7,30 +7,39 @@
 namespace tacetix {
 namespace {
 
-bool ShiftBext(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
-  return ShiftBextTimeReference(body, frames.First);
+const char* Why(TimeShift shift) {
+  if (shift == TimeShift::Malformed) return "malformed";
+  return shift == TimeShift::OutOfRange ? "time reference out of range" : nullptr;
 }
 
-bool ShiftIxml(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
-  return ShiftIxmlTimeReference(body, frames.First);
+const char* Why(bool ok) { return ok ? nullptr : "malformed"; }
+
+const char* ShiftBext(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+  return Why(ShiftBextTimeReference(body, frames.First));
+}
+
+const char* ShiftIxml(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+  return Why(ShiftIxmlTimeReference(body, frames.First));
 }
 
 // The points kept were gathered from the first good cue chunk before any chunk was carried;
 // the cue chunk that is carried is that one, so its own points are the same.
-bool CutCue(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+const char* CutCue(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
   KeptCuePoints points;
-  return CutCuePoints(body, frames, points);
+  return Why(CutCuePoints(body, frames, points));
 }
 
-bool CutLabels(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points) {
-  return CutAssociatedData(body, frames, points);
+const char* CutLabels(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points) {
+  return Why(CutAssociatedData(body, frames, points));
 }
 
-bool CutLoops(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
-  return CutSamplerLoops(body, frames);
+const char* CutLoops(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+  return Why(CutSamplerLoops(body, frames));
 }
 
-bool CheckInfo(std::vector<uint8_t>& body, const KeptFrames&, const KeptCuePoints&) { return InfoEntriesFit(body); }
+const char* CheckInfo(std::vector<uint8_t>& body, const KeptFrames&, const KeptCuePoints&) {
+  return Why(InfoEntriesFit(body));
+}
 
 // clang-format off
 const ChunkRule Rules[] = {

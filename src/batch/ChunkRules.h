@@ -19,9 +19,10 @@ enum class ChunkRole {
   AfterData,   // it points at samples, so it follows them
 };
 
-// Brings a carried body in line with the cut; false when the body is malformed. points are the
-// cue points the output keeps, which labels refer to.
-using ChunkRewrite = bool (*)(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points);
+// Brings a carried body in line with the cut; nullptr when it did, else why the chunk is left
+// out ("malformed", "time reference out of range"). points are the cue points the output keeps,
+// which labels refer to.
+using ChunkRewrite = const char* (*)(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points);
 
 struct ChunkRule {
   const char* Id;        // four characters

@@ -3,7 +3,6 @@
 
 #include <bit>
 #include <cstring>
-#include <set>
 
 namespace tacetix {
 namespace {
@@ -31,47 +30,54 @@ std::string ChunkName(const SourceChunk& c) {
   return name;
 }
 
-// The working state of one choice: the kept points of the first good cue chunk, and
-// which kinds were already carried (a second bext or cue would contradict the first).
-struct Choice {
-  const KeptFrames& Frames;
-  KeptChunks Out;
-  KeptCuePoints Points;
-  std::set<std::string> Taken;
-};
-
-void Drop(Choice& choice, const SourceChunk& c, const char* why) {
-  choice.Out.Dropped.push_back(ChunkName(c) + (why[0] != '\0' ? std::string(" (") + why + ")" : ""));
-}
-
-void Consider(Choice& choice, const SourceChunk& c) {
-  const ChunkRule* rule = FindChunkRule(c.Id, c.Body);
-  if (rule != nullptr && rule->Role == ChunkRole::Structural) return;
-  if (Is(c.Id, "LIST") && c.Body.size() < 4) return Drop(choice, c, "malformed");
-  if (rule == nullptr) return Drop(choice, c, "");
-  if (c.NotRead != nullptr) return Drop(choice, c, c.NotRead);
-  if (choice.Taken.count(ChunkName(c)) != 0) return Drop(choice, c, "repeated");
-  std::vector<uint8_t> body = c.Body;
-  if (rule->Rewrite != nullptr && !rule->Rewrite(body, choice.Frames, choice.Points))
-    return Drop(choice, c, "malformed");
-  choice.Taken.insert(ChunkName(c));
-  // Labels of no kept point leave an empty list: nothing is lost that the cut did not remove.
-  if (IsList(c, "adtl") && body.size() == 4) return;
-  AppendChunk(rule->Role == ChunkRole::AfterData ? choice.Out.AfterData : choice.Out.BeforeData, c.Id.data(), body);
-}
-
 }  // namespace
 
+void KeptChunkChooser::Drop(const SourceChunk& c, const char* why) {
+  Dropped.push_back(ChunkName(c) + (why[0] != '\0' ? std::string(" (") + why + ")" : ""));
+}
+
+bool KeptChunkChooser::OfferCue(const SourceChunk& c) {
+  if (CueFound || !Is(c.Id, "cue ") || c.NotRead != nullptr) return CueFound;
+  std::vector<uint8_t> probe = c.Body;
+  CueFound = CutCuePoints(probe, Frames, Points);
+  return CueFound;
+}
+
+bool KeptChunkChooser::Consider(SourceChunk c, std::vector<uint8_t>& body, bool& afterData) {
+  const ChunkRule* rule = FindChunkRule(c.Id, c.Body);
+  if (rule != nullptr && rule->Role == ChunkRole::Structural) return false;
+  if (Is(c.Id, "LIST") && c.Body.size() < 4) return Drop(c, "malformed"), false;
+  if (rule == nullptr) return Drop(c, ""), false;
+  if (c.NotRead != nullptr) return Drop(c, c.NotRead), false;
+  if (Taken.count(ChunkName(c)) != 0) return Drop(c, "repeated"), false;
+  const std::string name = ChunkName(c);
+  const bool labels = IsList(c, "adtl");
+  if (const char* why = Remake(std::move(c), body)) return Dropped.push_back(name + " (" + why + ")"), false;
+  Taken.insert(name);
+  afterData = rule->Role == ChunkRole::AfterData;
+  // Labels of no kept point leave an empty list: nothing is lost that the cut did not remove.
+  return !(labels && body.size() == 4);
+}
+
+const char* KeptChunkChooser::Remake(SourceChunk c, std::vector<uint8_t>& body) const {
+  const ChunkRule* rule = FindChunkRule(c.Id, c.Body);
+  body = std::move(c.Body);
+  if (rule == nullptr) return "";
+  return rule->Rewrite != nullptr ? rule->Rewrite(body, Frames, Points) : nullptr;
+}
+
 KeptChunks ChooseKeptChunks(const std::vector<SourceChunk>& chunks, const KeptFrames& frames) {
-  Choice choice{frames, {}, {}, {}};
-  // The labels follow the cue points, wherever the cue chunk stands: it is taken first.
-  for (const SourceChunk& c : chunks) {
-    if (!Is(c.Id, "cue ") || c.NotRead != nullptr) continue;
-    std::vector<uint8_t> probe = c.Body;
-    if (CutCuePoints(probe, frames, choice.Points)) break;
-  }
-  for (const SourceChunk& c : chunks) Consider(choice, c);
-  return std::move(choice.Out);
+  KeptChunkChooser chooser(frames);
+  for (const SourceChunk& c : chunks)
+    if (chooser.OfferCue(c)) break;
+  KeptChunks out;
+  std::vector<uint8_t> body;
+  bool afterData = false;
+  for (const SourceChunk& c : chunks)
+    if (chooser.Consider(c, body, afterData))
+      AppendChunk(afterData ? out.AfterData : out.BeforeData, c.Id.data(), body);
+  out.Dropped = std::move(chooser.Dropped);
+  return out;
 }
 
 uint32_t OutputChannelMask(uint32_t inputMask, int32_t channels) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,31 @@ struct KeptChunks {
 
 // Larger carried chunks are dropped: no metadata chunk needs this much, a hostile file might claim it.
 constexpr uint64_t MaxCarriedChunk = 16u << 20;
+
+// The choice made one chunk at a time, so that its caller need hold one body only.
+class KeptChunkChooser {
+ public:
+  explicit KeptChunkChooser(const KeptFrames& frames) : Frames(frames) {}
+  // A chunk offered before the choice: the first good cue chunk gives the points the output
+  // keeps, which labels refer to, wherever it stands. true once they are found.
+  bool OfferCue(const SourceChunk& c);
+  // The chunk's body as the output carries it, and whether it follows the data; false when the
+  // output does not carry it (Dropped then names it, unless the writer makes its own).
+  bool Consider(SourceChunk c, std::vector<uint8_t>& body, bool& afterData);
+  // The body of a chunk that Consider took, made again from the same source chunk; nullptr
+  // when it was, else why it cannot be carried.
+  const char* Remake(SourceChunk c, std::vector<uint8_t>& body) const;
+
+  std::vector<std::string> Dropped;  // "LIST/exif", "bext (malformed)", in file order
+
+ private:
+  void Drop(const SourceChunk& c, const char* why);
+
+  KeptFrames Frames;
+  KeptCuePoints Points;
+  bool CueFound = false;
+  std::set<std::string> Taken;  // a second bext or cue would contradict the first
+};
 
 // The output's chunks for an input cut to the frames given.
 KeptChunks ChooseKeptChunks(const std::vector<SourceChunk>& chunks, const KeptFrames& frames);

@@ -1,4 +1,5 @@
-// Gathering the input's carried chunks for an output that keeps metadata.
+// Gathering the input's carried chunks for an output that keeps metadata: chosen here, one body
+// at a time, and made again from the source when the writer writes them.
 #include "batch/OutputMetadata.h"
 
 #include <algorithm>
@@ -12,22 +13,48 @@ namespace {
 // All carried chunks together stay below this; later ones are dropped as too large.
 constexpr uint64_t MaxCarriedTotal = 64u << 20;
 
+// Which chunks are too large to carry: the sizes decide, in file order, against the total.
+std::vector<bool> TooLarge(const std::vector<ChunkEntry>& entries) {
+  std::vector<bool> tooLarge(entries.size(), false);
+  uint64_t budget = MaxCarriedTotal;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!CarriedId(entries[i].Id)) continue;
+    tooLarge[i] = entries[i].Size > std::min(MaxCarriedChunk, budget);
+    if (!tooLarge[i]) budget -= entries[i].Size;
+  }
+  return tooLarge;
+}
+
 // The chunk's body when it may be carried; a LIST's type even when its body is too large.
-SourceChunk ReadChunk(WaveReader& file, const ChunkEntry& entry, uint64_t& budget) {
+SourceChunk LoadChunk(WaveReader& file, const ChunkEntry& entry, bool tooLarge) {
   SourceChunk c;
   c.Id = entry.Id;
   if (!CarriedId(entry.Id)) return c;
   const bool isList = std::memcmp(entry.Id.data(), "LIST", 4) == 0;
-  if (entry.Size > std::min(MaxCarriedChunk, budget)) c.NotRead = "too large";
-  const uint64_t wanted = c.NotRead != nullptr ? (isList ? std::min<uint64_t>(entry.Size, 4) : 0) : entry.Size;
+  if (tooLarge) c.NotRead = "too large";
+  const uint64_t wanted = tooLarge ? (isList ? std::min<uint64_t>(entry.Size, 4) : 0) : entry.Size;
   c.Body.resize(static_cast<size_t>(wanted));
   if (wanted > 0 && file.ReadInputBytes(entry.BodyOffset, c.Body.data(), c.Body.size()) != 0) {
     c.Body.clear();
     c.NotRead = "unreadable";
   }
-  if (c.NotRead == nullptr) budget -= entry.Size;
   return c;
 }
+
+// Makes the carried chunks again from the source, which stays open while the output is written.
+class SourceChunkMaker : public ChunkMaker {
+ public:
+  SourceChunkMaker(WaveReader& source, KeptChunkChooser chooser) : Source(source), Chooser(std::move(chooser)) {}
+  bool Make(size_t index, std::vector<uint8_t>& body) override {
+    SourceChunk c = LoadChunk(Source, Entries[index], false);
+    return c.NotRead == nullptr && Chooser.Remake(std::move(c), body) == nullptr;
+  }
+  std::vector<ChunkEntry> Entries;  // in the order of OutputExtras::Carried
+
+ private:
+  WaveReader& Source;
+  KeptChunkChooser Chooser;
+};
 
 }  // namespace
 
@@ -36,17 +63,29 @@ OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64
   const int64_t lastSample = std::min<int64_t>(outcome.KeepLast, wholeSamples - 1);
   const KeptFrames frames{static_cast<uint64_t>(outcome.KeepFirst / ch),
                           static_cast<uint64_t>(std::max<int64_t>(0, lastSample / ch))};
-  std::vector<SourceChunk> chunks;
-  uint64_t budget = MaxCarriedTotal;
-  for (const ChunkEntry& entry : source.Chunks()) chunks.push_back(ReadChunk(source, entry, budget));
-  KeptChunks kept = ChooseKeptChunks(chunks, frames);
+  const std::vector<ChunkEntry>& entries = source.Chunks();
+  const std::vector<bool> tooLarge = TooLarge(entries);
+  KeptChunkChooser chooser(frames);
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (std::memcmp(entries[i].Id.data(), "cue ", 4) == 0 &&
+        chooser.OfferCue(LoadChunk(source, entries[i], tooLarge[i])))
+      break;
   OutputExtras extras;
+  std::vector<ChunkEntry> carried;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    std::vector<uint8_t> body;  // gone before the next is read: one body at a time
+    bool afterData = false;
+    if (!chooser.Consider(LoadChunk(source, entries[i], tooLarge[i]), body, afterData)) continue;
+    extras.Carried.push_back({entries[i].Id, body.size(), afterData});
+    carried.push_back(entries[i]);
+  }
+  outcome.DroppedChunks = std::move(chooser.Dropped);
+  auto maker = std::make_shared<SourceChunkMaker>(source, std::move(chooser));
+  maker->Entries = std::move(carried);
+  extras.Maker = std::move(maker);
   const int32_t bits = outcome.TargetBits == -1 ? info.BitsPerSample : outcome.TargetBits;
   extras.Extensible = info.Channels > 2 || bits > 16;
   extras.ChannelMask = extras.Extensible ? OutputChannelMask(source.ChannelMask(), info.Channels) : 0;
-  extras.BeforeData = std::move(kept.BeforeData);
-  extras.AfterData = std::move(kept.AfterData);
-  outcome.DroppedChunks = std::move(kept.Dropped);
   return extras;
 }
 

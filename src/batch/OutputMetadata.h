@@ -13,7 +13,8 @@ namespace tacetix {
 // and gives the output's extras for the frames the outcome keeps of wholeSamples samples: the
 // kept chunks and, for more than 2 channels or 16 bits, the extensible fmt with the speaker
 // mask. outcome.DroppedChunks names the chunks left out. A chunk that cannot be read is left
-// out too.
+// out too. The extras' maker reads the chunks again from source as the writer writes them:
+// source stays open until the output is finished.
 OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples, FileOutcome& outcome);
 
 }  // namespace tacetix

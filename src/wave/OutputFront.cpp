@@ -42,10 +42,12 @@ void PutFmt(ByteSink& s, const FormatBody& f, const OutputExtras& extras) {
     s.U16(f.BitsPerSample);
     return;
   }
-  // The extensible form gives the container's width here and the depth as valid bits.
-  s.U16(f.Channels ? 8u * (f.BlockAlign / f.Channels) : f.BitsPerSample);
+  // The container's width here and as valid bits: sox refuses valid bits below the container
+  // ("padded samples"), and the samples are read by their container all the same.
+  const uint32_t containerBits = f.Channels ? 8u * (f.BlockAlign / f.Channels) : f.BitsPerSample;
+  s.U16(containerBits);
   s.U16(ExtensionBytes);
-  s.U16(f.BitsPerSample);
+  s.U16(containerBits);
   s.U32(extras.ChannelMask);
   s.U32(f.FormatTag);
   s.Raw(SubFormatTail, sizeof SubFormatTail);
@@ -56,13 +58,21 @@ struct FrontPlan {
   const OutputExtras& Extras;
   bool Reserved;
   int64_t DataOffset;
+  uint64_t TailBytes;  // after the data and its pad byte
 };
 
-std::vector<uint8_t> AssembleFront(const FrontPlan& p, int64_t dataLength) {
+uint64_t RiffSizeOf(const FrontPlan& p, int64_t dataLength) {
   const auto length = static_cast<uint64_t>(dataLength);
-  const uint64_t riffSize = static_cast<uint64_t>(p.DataOffset - ChunkHeaderBytes) + length + (length & 1u) +
-                            p.Extras.AfterData.size();
-  const bool rf64 = p.Reserved && riffSize > MaxRiffSize;
+  return static_cast<uint64_t>(p.DataOffset - ChunkHeaderBytes) + length + (length & 1u) + p.TailBytes;
+}
+
+bool IsRF64(const FrontPlan& p, int64_t dataLength) { return p.Reserved && RiffSizeOf(p, dataLength) > MaxRiffSize; }
+
+// The form header, the reserved chunk, fmt and the chunks given whole: what the sizes change in.
+std::vector<uint8_t> AssembleHead(const FrontPlan& p, int64_t dataLength) {
+  const auto length = static_cast<uint64_t>(dataLength);
+  const uint64_t riffSize = RiffSizeOf(p, dataLength);
+  const bool rf64 = IsRF64(p, dataLength);
   ByteSink s(static_cast<size_t>(p.DataOffset));
   s.Id(rf64 ? "RF64" : "RIFF");
   s.U32(rf64 ? SizeInDs64 : static_cast<uint32_t>(riffSize));
@@ -76,50 +86,85 @@ std::vector<uint8_t> AssembleFront(const FrontPlan& p, int64_t dataLength) {
   }
   PutFmt(s, p.Format, p.Extras);
   s.Raw(p.Extras.BeforeData.data(), p.Extras.BeforeData.size());
-  s.Id("data");
-  s.U32(rf64 ? SizeInDs64 : static_cast<uint32_t>(length));
   return std::move(s.Bytes);
 }
 
-int64_t FrontBytes(const OutputExtras& extras, bool reserved) {
+std::vector<uint8_t> AssembleDataHeader(const FrontPlan& p, int64_t dataLength) {
+  ByteSink s(ChunkHeaderBytes);
+  s.Id("data");
+  s.U32(IsRF64(p, dataLength) ? SizeInDs64 : static_cast<uint32_t>(dataLength));
+  return std::move(s.Bytes);
+}
+
+uint64_t WholeChunkBytes(uint64_t bodySize) { return ChunkHeaderBytes + bodySize + (bodySize & 1u); }
+
+int64_t FrontBytes(const OutputExtras& extras, bool reserved, uint64_t carried) {
   return FormHeaderBytes + (reserved ? ChunkHeaderBytes + Ds64BodyBytes : 0) + ChunkHeaderBytes +
          (extras.Extensible ? ExtensibleFmtBytes : PlainFmtBytes) + static_cast<int64_t>(extras.BeforeData.size()) +
-         ChunkHeaderBytes;
+         static_cast<int64_t>(carried) + ChunkHeaderBytes;
 }
 
 }  // namespace
 
 std::array<uint8_t, CanonicalHeaderBytes> WaveWriter::BuildHeader(int32_t dataLength) const {
   static const OutputExtras none;
-  const std::vector<uint8_t> front = AssembleFront({Format(), none, false, CanonicalHeaderBytes},
-                                                   static_cast<int64_t>(static_cast<uint32_t>(dataLength)));
+  const FrontPlan plan{Format(), none, false, CanonicalHeaderBytes, 0};
+  const auto length = static_cast<int64_t>(static_cast<uint32_t>(dataLength));
+  std::vector<uint8_t> front = AssembleHead(plan, length);
+  const std::vector<uint8_t> data = AssembleDataHeader(plan, length);
+  front.insert(front.end(), data.begin(), data.end());
   std::array<uint8_t, CanonicalHeaderBytes> h{};
   std::memcpy(h.data(), front.data(), h.size());
   return h;
 }
 
+std::vector<uint8_t> WaveWriter::BuildHead(int64_t dataLength) const {
+  return AssembleHead({Format(), Description.Extras, Reserve, DataOffset, TailBytes}, dataLength);
+}
+
+std::vector<uint8_t> WaveWriter::DataHeader(int64_t dataLength) const {
+  return AssembleDataHeader({Format(), Description.Extras, Reserve, DataOffset, TailBytes}, dataLength);
+}
+
 std::vector<uint8_t> WaveWriter::BuildFront(int64_t dataLength) const {
-  return AssembleFront({Format(), Description.Extras, Reserve, DataOffset}, dataLength);
+  std::vector<uint8_t> front = BuildHead(dataLength);
+  const std::vector<uint8_t> data = DataHeader(dataLength);
+  front.insert(front.end(), data.begin(), data.end());
+  return front;
 }
 
 // Most data bytes that 32-bit sizes can describe behind this front and the chunks after the data.
 int64_t WaveWriter::RiffDataLimit() const {
-  return static_cast<int64_t>(MaxRiffSize) - (DataOffset - ChunkHeaderBytes) -
-         static_cast<int64_t>(Description.Extras.AfterData.size()) - 1;
+  return static_cast<int64_t>(MaxRiffSize) - (DataOffset - ChunkHeaderBytes) - static_cast<int64_t>(TailBytes) - 1;
 }
 
 // Room for 64-bit sizes only when the output may need them, so that every other output keeps
-// the canonical header.
+// the canonical header. Moving a chunk from before the data to after it changes neither.
 void WaveWriter::PlanFront() {
+  const OutputExtras& extras = Description.Extras;
   Reserve = false;
-  DataOffset = FrontBytes(Description.Extras, false);
+  FrontChunks.clear();
+  TailChunks.clear();
+  FrontCarriedBytes = 0;
+  TailBytes = extras.AfterData.size();
+  for (const CarriedChunk& c : extras.Carried) (c.AfterData ? TailBytes : FrontCarriedBytes) += WholeChunkBytes(c.Size);
+  DataOffset = FrontBytes(extras, false, FrontCarriedBytes);
   const FormatBody& f = Format();
   const int64_t outBytes = f.Channels ? f.BlockAlign / f.Channels : 0;
   const int64_t samples = Description.ExpectedSamples;
-  if (samples > 0 && samples > RiffDataLimit() / std::max<int64_t>(1, outBytes)) {
-    Reserve = true;
-    DataOffset = FrontBytes(Description.Extras, true);
+  Reserve = samples > 0 && samples > RiffDataLimit() / std::max<int64_t>(1, outBytes);
+  for (size_t i = 0; i < extras.Carried.size(); ++i)
+    if (extras.Carried[i].AfterData) TailChunks.push_back(i);
+  for (size_t i = 0; i < extras.Carried.size(); ++i) {
+    const CarriedChunk& c = extras.Carried[i];
+    if (c.AfterData) continue;
+    const bool moved = Reserve && (c.Size & 1u) != 0;
+    (moved ? TailChunks : FrontChunks).push_back(i);
+    if (!moved) continue;
+    FrontCarriedBytes -= WholeChunkBytes(c.Size);
+    TailBytes += WholeChunkBytes(c.Size);
   }
+  DataOffset = FrontBytes(extras, Reserve, FrontCarriedBytes);
 }
 
 }  // namespace tacetix

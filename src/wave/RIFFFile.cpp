@@ -109,13 +109,14 @@ int RIFFFile::ReadDs64(const std::string& form) {
   Ds64.Present = true;
   Ds64.RiffSize = Load64(body.data());
   Ds64.DataSize = Load64(body.data() + 8);
+  Ds64.Table.reserve(static_cast<size_t>(entries));
   for (uint64_t i = 0; i < entries; ++i) {
     const uint8_t* entry = body.data() + Ds64FixedBytes + i * Ds64EntryBytes;
-    ChunkEntry e;
-    std::memcpy(e.Id.data(), entry, 4);
-    e.Size = Load64(entry + 4);
-    Ds64.Table.push_back(e);
+    Ds64.Table.push_back({Load32(entry), Load64(entry + 4)});
   }
+  // Sorted by id for the look-up of every chunk of the walk; the first entry of an id stays first.
+  std::stable_sort(Ds64.Table.begin(), Ds64.Table.end(),
+                   [](const Ds64Entry& a, const Ds64Entry& b) { return a.Id < b.Id; });
   ChunkBodyStart = ChunkEnd(FormHeaderBytes + ChunkHeaderBytes, size, InputSize);
   return 0;
 }
@@ -125,9 +126,10 @@ int RIFFFile::ReadDs64(const std::string& form) {
 uint64_t RIFFFile::Ds64Size(const char* id, uint32_t size32) const {
   if (!Ds64.Present || size32 != SizeInDs64) return size32;
   if (std::memcmp(id, "data", 4) == 0) return Ds64.DataSize;
-  for (const ChunkEntry& e : Ds64.Table)
-    if (std::memcmp(e.Id.data(), id, 4) == 0) return e.Size;
-  return size32;
+  const uint32_t key = Load32(reinterpret_cast<const uint8_t*>(id));
+  const auto at = std::lower_bound(Ds64.Table.begin(), Ds64.Table.end(), key,
+                                   [](const Ds64Entry& e, uint32_t k) { return e.Id < k; });
+  return at != Ds64.Table.end() && at->Id == key ? at->Size : size32;
 }
 
 // The 8 bytes at offset, from the read-ahead buffer; got < 8 at the end of the file.

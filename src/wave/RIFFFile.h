@@ -76,12 +76,17 @@ class RIFFFile {
   FileSource FileInput;
   MemorySource MemoryInput;
 
+  // One entry of ds64's table: the chunk id as its four bytes read little-endian, and its size.
+  struct Ds64Entry {
+    uint32_t Id;
+    uint64_t Size;
+  };
   // The 64-bit sizes of an RF64 file's ds64 chunk; Present false for a RIFF file.
   struct Ds64Sizes {
     bool Present = false;
     uint64_t RiffSize = 0;
     uint64_t DataSize = 0;
-    std::vector<ChunkEntry> Table;  // sizes of other chunks (BodyOffset unused)
+    std::vector<Ds64Entry> Table;  // sizes of other chunks, sorted by id
   } Ds64;
 
   std::vector<uint8_t> WalkBuffer;  // read-ahead of the chunk headers

@@ -22,28 +22,42 @@ constexpr size_t SmplLoopCountAt = 28;
 constexpr size_t SmplLoopSize = 24;
 constexpr size_t LtxtFixedSize = 20;
 
-// Where one element's text lies in an XML body: [Begin, End), or Begin == npos when absent.
-struct ElementText {
-  size_t Begin = std::string::npos;
-  size_t End = std::string::npos;
+// One occurrence of an element in an XML body: its text [Begin, End), or for an empty element
+// (<X/>) the "/>" at Begin, End then being Begin + 2 and Empty set.
+struct Element {
+  size_t Begin = 0;
+  size_t End = 0;
+  bool Empty = false;
 };
 
-ElementText FindElement(std::string_view xml, std::string_view name) {
-  const std::string open = std::string("<").append(name).append(">");
+// Every occurrence of the element name in xml, in order; false when one is not closed.
+bool FindElements(std::string_view xml, std::string_view name, std::vector<Element>& found) {
+  const std::string open = std::string("<").append(name);
   const std::string close = std::string("</").append(name).append(">");
-  const size_t at = xml.find(open);
-  if (at == std::string::npos) return {};
-  const size_t begin = at + open.size();
-  const size_t end = xml.find(close, begin);
-  if (end == std::string::npos) return {begin, std::string::npos};
-  return {begin, end};
+  for (size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at + 1)) {
+    const size_t after = at + open.size();
+    // <NAMEX> is another element; <NAME>, <NAME attr="..."> and <NAME/> are this one.
+    if (after >= xml.size() || std::string_view(">/ \t\r\n").find(xml[after]) == std::string::npos) continue;
+    const size_t tagEnd = xml.find('>', after);
+    if (tagEnd == std::string::npos) return false;
+    if (xml[tagEnd - 1] == '/') {
+      found.push_back({tagEnd - 1, tagEnd + 1, true});
+      continue;
+    }
+    const size_t end = xml.find(close, tagEnd + 1);
+    if (end == std::string::npos) return false;
+    found.push_back({tagEnd + 1, end, false});
+  }
+  return true;
 }
 
-// A decimal value of 32 bits, blanks around it allowed.
-bool ParseHalf(std::string_view text, uint64_t& value) {
+// A decimal value of 32 bits, blanks around it allowed; all blank reads as 0.
+bool ParseHalf(std::string_view text, uint64_t& value, bool& blank) {
   const size_t first = text.find_first_not_of(" \t\r\n");
   const size_t last = text.find_last_not_of(" \t\r\n");
-  if (first == std::string::npos) return false;
+  value = 0;
+  blank = first == std::string::npos;
+  if (blank) return true;
   const char* b = text.data() + first;
   const char* e = text.data() + last + 1;
   uint32_t v = 0;
@@ -53,9 +67,70 @@ bool ParseHalf(std::string_view text, uint64_t& value) {
   return true;
 }
 
-void Replace(std::vector<uint8_t>& body, const ElementText& at, const std::string& text) {
-  body.erase(body.begin() + static_cast<std::ptrdiff_t>(at.Begin), body.begin() + static_cast<std::ptrdiff_t>(at.End));
-  body.insert(body.begin() + static_cast<std::ptrdiff_t>(at.Begin), text.begin(), text.end());
+// The one value every occurrence of a half holds; false when they disagree or one is no number.
+bool HalfValue(std::string_view xml, const std::vector<Element>& halves, uint64_t& value, bool& allBlank) {
+  allBlank = true;
+  value = 0;
+  for (size_t i = 0; i < halves.size(); ++i) {
+    const Element& e = halves[i];
+    uint64_t v = 0;
+    bool blank = e.Empty;
+    if (!e.Empty && !ParseHalf(xml.substr(e.Begin, e.End - e.Begin), v, blank)) return false;
+    if (i > 0 && v != value) return false;
+    value = v;
+    allBlank = allBlank && blank;
+  }
+  return true;
+}
+
+// A replacement of body[Begin, End) by Text.
+struct Edit {
+  size_t Begin;
+  size_t End;
+  std::string Text;
+};
+
+// The text of a half: in place of an element's text, or an empty element opened and closed around it.
+Edit SetHalf(const Element& e, std::string_view name, const std::string& value) {
+  if (!e.Empty) return {e.Begin, e.End, value};
+  return {e.Begin, e.End, ">" + value + "</" + std::string(name) + ">"};
+}
+
+// One pair of halves: LOW (or LO) and HIGH (or HI), by their element names.
+struct HalfNames {
+  std::string_view Low;
+  std::string_view High;
+};
+
+TimeShift ShiftPair(std::string_view xml, const HalfNames& names, uint64_t framesCut, std::vector<Edit>& edits) {
+  std::vector<Element> lows;
+  std::vector<Element> highs;
+  if (!FindElements(xml, names.Low, lows) || !FindElements(xml, names.High, highs)) return TimeShift::Malformed;
+  if (lows.empty() && highs.empty()) return TimeShift::Moved;
+  // A high half alone gives no reference to advance.
+  if (lows.empty()) return TimeShift::Malformed;
+  uint64_t low = 0;
+  uint64_t high = 0;
+  bool lowBlank = true;
+  bool highBlank = true;
+  if (!HalfValue(xml, lows, low, lowBlank) || !HalfValue(xml, highs, high, highBlank)) return TimeShift::Malformed;
+  if (lowBlank && highBlank) return TimeShift::Moved;
+  const uint64_t reference = high << 32 | low;
+  if (reference > UINT64_MAX - framesCut) return TimeShift::OutOfRange;
+  const uint64_t shifted = reference + framesCut;
+  const std::string lowText = std::to_string(shifted & 0xFFFFFFFFu);
+  const std::string highText = std::to_string(shifted >> 32);
+  for (const Element& e : lows) edits.push_back(SetHalf(e, names.Low, lowText));
+  for (const Element& e : highs) edits.push_back(SetHalf(e, names.High, highText));
+  // A reference that outgrows 32 bits needs the high half the file did not have.
+  if (highs.empty() && shifted >> 32 != 0) {
+    const std::string added = "<" + std::string(names.High) + ">" + highText + "</" + std::string(names.High) + ">";
+    for (const Element& e : lows) {
+      const size_t after = e.Empty ? e.End : e.End + names.Low.size() + 3;
+      edits.push_back({after, after, added});
+    }
+  }
+  return TimeShift::Moved;
 }
 
 // The kept part of a ltxt's range [start, start + length): its end clipped to the kept frames.
@@ -66,47 +141,32 @@ uint32_t ClippedLength(uint64_t start, uint32_t length, const KeptFrames& frames
 
 }  // namespace
 
-bool ShiftBextTimeReference(std::vector<uint8_t>& body, uint64_t framesCut) {
-  if (body.size() < BextFixedSize) return false;
+TimeShift ShiftBextTimeReference(std::vector<uint8_t>& body, uint64_t framesCut) {
+  if (body.size() < BextFixedSize) return TimeShift::Malformed;
   uint8_t* p = body.data() + BextTimeReferenceAt;
-  Store64(p, Load64(p) + framesCut);
-  return true;
+  const uint64_t reference = Load64(p);
+  if (reference > UINT64_MAX - framesCut) return TimeShift::OutOfRange;
+  Store64(p, reference + framesCut);
+  return TimeShift::Moved;
 }
 
-bool ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut) {
+TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut) {
   const std::string_view xml(reinterpret_cast<const char*>(body.data()), body.size());
-  const ElementText low = FindElement(xml, "BWF_TIME_REFERENCE_LOW");
-  const ElementText high = FindElement(xml, "BWF_TIME_REFERENCE_HIGH");
-  if (low.Begin == std::string::npos && high.Begin == std::string::npos) return true;
-  // A high half alone gives no reference to advance.
-  if (low.Begin == std::string::npos || low.End == std::string::npos ||
-      (high.Begin != std::string::npos && high.End == std::string::npos))
-    return false;
-  uint64_t lowValue = 0;
-  uint64_t highValue = 0;
-  if (!ParseHalf(xml.substr(low.Begin, low.End - low.Begin), lowValue)) return false;
-  if (high.Begin != std::string::npos && !ParseHalf(xml.substr(high.Begin, high.End - high.Begin), highValue))
-    return false;
-  const uint64_t shifted = (highValue << 32 | lowValue) + framesCut;
-  const std::string lowText = std::to_string(shifted & 0xFFFFFFFFu);
-  const std::string highText = std::to_string(shifted >> 32);
-  // The later element first, so that the earlier one's offsets stay valid.
-  if (high.Begin == std::string::npos) {
-    Replace(body, low, lowText);
-    if (shifted >> 32 == 0) return true;
-    // A reference that outgrows 32 bits needs the high half the file did not have.
-    const std::string tag = "</BWF_TIME_REFERENCE_LOW>";
-    const std::string added = "<BWF_TIME_REFERENCE_HIGH>" + highText + "</BWF_TIME_REFERENCE_HIGH>";
-    const size_t after = low.Begin + lowText.size() + tag.size();
-    body.insert(body.begin() + static_cast<std::ptrdiff_t>(after), added.begin(), added.end());
-  } else if (low.Begin < high.Begin) {
-    Replace(body, high, highText);
-    Replace(body, low, lowText);
-  } else {
-    Replace(body, low, lowText);
-    Replace(body, high, highText);
+  std::vector<Edit> edits;
+  for (const HalfNames& names :
+       {HalfNames{"BWF_TIME_REFERENCE_LOW", "BWF_TIME_REFERENCE_HIGH"},
+        HalfNames{"TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO", "TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI"}}) {
+    const TimeShift r = ShiftPair(xml, names, framesCut, edits);
+    if (r != TimeShift::Moved) return r;
   }
-  return true;
+  // The later edits first, so that the earlier ones' offsets stay valid.
+  std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.Begin > b.Begin; });
+  for (const Edit& e : edits) {
+    const auto begin = body.begin() + static_cast<std::ptrdiff_t>(e.Begin);
+    body.erase(begin, body.begin() + static_cast<std::ptrdiff_t>(e.End));
+    body.insert(body.begin() + static_cast<std::ptrdiff_t>(e.Begin), e.Text.begin(), e.Text.end());
+  }
+  return TimeShift::Moved;
 }
 
 bool CutCuePoints(std::vector<uint8_t>& body, const KeptFrames& frames, KeptCuePoints& kept) {

@@ -20,14 +20,25 @@ struct KeptFrames {
 // Cue point id to its position in the input, for the points an output keeps.
 using KeptCuePoints = std::map<uint32_t, uint64_t>;
 
-// bext: advances the 64-bit TimeReference by the frames cut at the beginning, so that it
-// stamps the output's first frame. false when the body is shorter than a bext's fixed part.
-bool ShiftBextTimeReference(std::vector<uint8_t>& body, uint64_t framesCut);
+// What became of the time references of a body moved by the cut.
+enum class TimeShift {
+  Moved,       // every reference now stamps the output's first frame (or there was none)
+  Malformed,   // the body is no such chunk, or its references cannot be read
+  OutOfRange,  // a reference moved would pass 2^64 - 1: there is no right value to write
+};
 
-// iXML: the values of BWF_TIME_REFERENCE_LOW and _HIGH, when present, become the reference they
-// give advanced by framesCut (low and high 32-bit halves in decimal). Nothing else changes.
-// false when a value is no decimal number of 32 bits, or a high half comes without a low one.
-bool ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut);
+// bext: advances the 64-bit TimeReference by the frames cut at the beginning, so that it
+// stamps the output's first frame. Malformed when the body is shorter than a bext's fixed part.
+TimeShift ShiftBextTimeReference(std::vector<uint8_t>& body, uint64_t framesCut);
+
+// iXML: advances the references its two pairs of 32-bit halves give, BWF_TIME_REFERENCE_LOW and
+// _HIGH, and TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO and _HI, by the same frames as the bext, each
+// pair on its own: every occurrence of a half is rewritten, a high half that the moved
+// reference needs is added after each low one, and an empty element (<X/>) reads as 0 and
+// takes the value written. A pair whose halves are all empty gives no reference and stays.
+// Malformed when a half is no decimal number of 32 bits, occurrences of a half disagree, an
+// element is not closed, or a high half comes without a low one. Nothing else changes.
+TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut);
 
 // cue: keeps the points whose sample offset lies in First..Last + 1, moved by First, as points
 // of a plain data chunk (position = sample offset, chunk and block start 0). kept receives

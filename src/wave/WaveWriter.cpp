@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "wave/ByteOrder.h"
 #include "wave/RiffLayout.h"
 
 namespace tacetix {
@@ -52,7 +53,39 @@ int WaveWriter::Create(const std::string& path, OutputDescription description) {
   const OutputFormat& format = Description.Format;
   if (!format.Ok()) return Refuse(format.Kind, format.Reason);
   PlanFront();
-  return WriteAll(File, BuildFront(0)) ? 0 : SystemFailure();
+  return WriteFront();
+}
+
+// The chunks given, headers and pad bytes included, each made as it is written; put counts
+// the bytes of the whole chunks written.
+bool WaveWriter::WriteCarried(const std::vector<size_t>& chunks, uint64_t& put) {
+  const OutputExtras& extras = Description.Extras;
+  for (size_t i : chunks) {
+    const CarriedChunk& c = extras.Carried[i];
+    std::vector<uint8_t> body;  // one body at a time
+    // Made again from the source, the chunk must be the one planned: the sizes are written already.
+    if (!extras.Maker || !extras.Maker->Make(i, body) || body.size() != c.Size) {
+      Refuse(FailureKind::CannotRead, "source changed while it was read");
+      return false;
+    }
+    std::vector<uint8_t> header(ChunkHeaderBytes);
+    std::copy(c.Id.begin(), c.Id.end(), header.begin());
+    Store32(header.data() + 4, static_cast<uint32_t>(c.Size));
+    const std::vector<uint8_t> pad(c.Size & 1u, 0);
+    if (!WriteAll(File, header) || !WriteAll(File, body) || !WriteAll(File, pad)) {
+      SystemFailure();
+      return false;
+    }
+    put += header.size() + body.size() + pad.size();
+  }
+  return true;
+}
+
+int WaveWriter::WriteFront() {
+  uint64_t put = 0;
+  if (!WriteAll(File, BuildHead(0))) return SystemFailure();
+  if (!WriteCarried(FrontChunks, put)) return 1;
+  return WriteAll(File, DataHeader(0)) ? 0 : SystemFailure();
 }
 
 int WaveWriter::Rewind() {
@@ -115,22 +148,34 @@ int WaveWriter::WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& 
 }
 
 // The front is rewritten from the format as created, whatever became of the source since.
+// Only the sizes change, in the head and the data chunk's header: the chunks between them stay.
 int WaveWriter::Finish() {
   if (!Open) return 1;
   Pending = false;
   std::vector<uint8_t> tail(static_cast<size_t>(Written & 1), 0);  // the pad byte
   const std::vector<uint8_t>& after = Description.Extras.AfterData;
   tail.insert(tail.end(), after.begin(), after.end());
-  bool ok = tail.empty() || (File.Seek(DataOffset + Written) && WriteAll(File, tail));
-  ok = File.Seek(0) && WriteAll(File, BuildFront(Written)) && ok;
-  return ok ? 0 : SystemFailure();
+  uint64_t put = 0;
+  const bool moved = File.Seek(DataOffset + Written) && WriteAll(File, tail);
+  const bool made = moved && WriteCarried(TailChunks, put);
+  // A chunk that could not be made is left out, and the sizes say so.
+  if (moved && !made) TailBytes = after.size() + put;
+  bool ok = File.Seek(0) && WriteAll(File, BuildHead(Written));
+  ok = ok && File.Seek(DataOffset - ChunkHeaderBytes) && WriteAll(File, DataHeader(Written));
+  if (!ok || !moved) return SystemFailure();
+  return made ? 0 : 1;
 }
 
 int WaveWriter::Seal() {
   if (!Open) return Sealed ? SealCode : 0;
   // Still pending here, the output was cut short (a cancel, a failed write): the chunks meant
-  // for after its data point at frames it does not hold.
-  if (Pending) Description.Extras.AfterData.clear();
+  // for after its data point at frames it does not hold, and its source may be closed, so
+  // nothing is made after the data.
+  if (Pending) {
+    Description.Extras.AfterData.clear();
+    TailChunks.clear();
+    TailBytes = 0;
+  }
   int r = Pending ? Finish() : 0;
   if (!File.Close()) r = SystemFailure();
   Open = false;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,14 +20,36 @@
 
 namespace tacetix {
 
+// A chunk an output carries whose body is made only when it is written (at Create for the
+// chunks before the data, at Finish for those after it), so that an output never holds all of
+// its chunks at once: an input's metadata may be large.
+struct CarriedChunk {
+  std::array<char, 4> Id{};
+  uint64_t Size = 0;       // of the body, without the pad byte
+  bool AfterData = false;  // it points at samples, so it follows them
+};
+
+// Makes the bodies of an output's carried chunks.
+class ChunkMaker {
+ public:
+  virtual ~ChunkMaker() = default;
+  // The body of chunk index of OutputExtras::Carried; false when it cannot be made.
+  virtual bool Make(size_t index, std::vector<uint8_t>& body) = 0;
+};
+
 // What an output carries beyond the canonical header. Default: nothing.
 struct OutputExtras {
-  // A 40-byte WAVE_FORMAT_EXTENSIBLE fmt (valid bits = output bits, ChannelMask, the sub-format
+  // A 40-byte WAVE_FORMAT_EXTENSIBLE fmt (valid bits = the container's, ChannelMask, the sub-format
   // of the output's samples) instead of the 16-byte one.
   bool Extensible = false;
   uint32_t ChannelMask = 0;
   std::vector<uint8_t> BeforeData;  // whole chunks (header, body, pad byte) between fmt and data
   std::vector<uint8_t> AfterData;   // whole chunks after the data and its pad byte, written at finish
+  // Chunks made by Maker, after BeforeData and after AfterData. In an output with room for
+  // 64-bit sizes the odd-sized ones of the chunks before the data follow the data instead:
+  // libsndfile loses its way in an RF64 file at the pad byte of an odd chunk before the data.
+  std::vector<CarriedChunk> Carried;
+  std::shared_ptr<ChunkMaker> Maker;
 };
 
 // Everything an output is made from.
@@ -80,7 +103,8 @@ class WaveWriter {
   // The canonical 44-byte header of dataLength bytes of data.
   std::array<uint8_t, 44> BuildHeader(int32_t dataLength) const;
   // Everything before the first data byte: the canonical header, or with extras or a
-  // reservation the longer one (RF64 with ds64 once the sizes need 64 bits).
+  // reservation the longer one (RF64 with ds64 once the sizes need 64 bits). Carried chunks
+  // are not in it: they are made as they are written.
   std::vector<uint8_t> BuildFront(int64_t dataLength) const;
   int64_t BytesWritten() const { return Written; }
   bool IsOpen() const { return Open; }
@@ -100,6 +124,12 @@ class WaveWriter {
   bool AppendBytes(const uint8_t* bytes, size_t length);
   void PlanFront();
   int64_t RiffDataLimit() const;
+  std::vector<uint8_t> BuildHead(int64_t dataLength) const;
+  std::vector<uint8_t> DataHeader(int64_t dataLength) const;
+  uint64_t RiffSize(int64_t dataLength) const;
+  bool WriteCarried(const std::vector<size_t>& chunks, uint64_t& put);
+  int WriteFront();
+  bool WriteTail(uint64_t& put);
 
   OutputDescription Description;
   FileHandle File;
@@ -113,6 +143,11 @@ class WaveWriter {
   int64_t DataOffset = 0;
   bool Pending = false;  // data was written since the front was last made final
   bool Reserve = false;  // the front holds a JUNK chunk that may become ds64
+  // Carried chunks by place: before the data, and after it (those that follow samples first).
+  std::vector<size_t> FrontChunks;
+  std::vector<size_t> TailChunks;
+  uint64_t FrontCarriedBytes = 0;
+  uint64_t TailBytes = 0;  // what follows the data and its pad byte
   std::string Reason;
   FailureKind Kind = FailureKind::None;
 };

@@ -129,3 +129,41 @@ TEST_F(KeepMetadataPeerTest, CuePointsAndLoopsAsSndfileReadsThem) {
     EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
   EXPECT_EQ(info.find("Cue ID :  1"), std::string::npos) << "the marker in the cut silence is gone";
 }
+
+// sox refuses an extensible fmt whose valid bits are fewer than its container's; libsndfile and
+// ffmpeg open what sox opens. Inputs: silence, then a tone, behind a LIST/INFO chunk.
+TEST_F(KeepMetadataPeerTest, EveryPeerOpensTheOutputOfEveryDepth) {
+  ASSERT_TRUE(HaveProgram("sox"));
+  struct Case {
+    const char* Name;
+    uint16_t Channels;
+    uint16_t Bits;
+    uint16_t BlockAlign;
+    int32_t BitsChoice;  // 0 as the input, 2 12-bit, 4 20-bit
+  };
+  const Case cases[] = {
+      {"24 bits in 4 bytes", 1, 24, 4, 0},
+      {"16-bit stereo made 20-bit", 2, 16, 4, 4},
+      {"six channels made 12-bit", 6, 16, 12, 2},
+      {"24-bit stereo as it is", 2, 24, 6, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const size_t frameBytes = c.BlockAlign;
+    Bytes data(frameBytes * 400, 0);
+    for (size_t at = frameBytes * 200; at < data.size(); at += frameBytes / c.Channels) data[at + 1] = 0x40;
+    const std::string in = Dir.File("depth.wav");
+    WriteFile(in, WavBuilder{}
+                      .Fmt(1, c.Channels, 48000, c.Bits, c.BlockAlign)
+                      .Chunk("LIST", chunklayout::List("INFO", chunklayout::Entry("INAM", chunklayout::Text("take"))))
+                      .Data(data)
+                      .Build());
+    Settings.BitsChoice = c.BitsChoice;
+    const std::string out = ShellQuote(Process(in));
+    std::string said;
+    EXPECT_EQ(RunCommand("sox --i " + out, &said), 0) << said;
+    EXPECT_EQ(Probe("stream=channels", Dir.File("out.wav")), std::to_string(c.Channels));
+    said = Peer("sndfile-info " + out);
+    EXPECT_EQ(said.find("Error"), std::string::npos) << said;
+  }
+}

@@ -117,6 +117,9 @@ TEST(KeptMetadataTest, BrokenOrSurplusChunksAreDroppedAndNamed) {
        "LIST/adtl (malformed)"},
       {"time reference that is no number", {Chunk("iXML", Text(Ixml("12x", "0")))}, "", "", "iXML (malformed)"},
       {"iXML too large to read", {huge}, "", "", "iXML (too large)"},
+      {"time references that would pass 2^64", {Chunk("bext", Bext(UINT64_MAX - 5)),
+        Chunk("iXML", Text(Ixml("4294967295", "4294967295")))}, "", "",
+       "bext (time reference out of range), iXML (time reference out of range)"},
       {"list without a type, odd ids", {Chunk("LIST", Bytes(2)), Chunk("a\x01 b", {}), Chunk("fact", Bytes(4)),
         Chunk("ds64", Bytes(28)), Chunk("PAD ", {}), Chunk("acid", Bytes(24))}, "acid", "", "LIST (malformed), a? b"},
   };
@@ -198,7 +201,8 @@ TEST(KeptMetadataTest, IxmlTimeReferenceCarriesAcrossItsHalves) {
   struct Case {
     std::string In;
     uint64_t Cut;
-    std::string Out;  // "" = malformed
+    std::string Out;  // "" = not moved: malformed, or out of range
+    bool OutOfRange = false;
   };
   const std::string low = "<BWF_TIME_REFERENCE_LOW>";
   const std::string lowEnd = "</BWF_TIME_REFERENCE_LOW>";
@@ -215,13 +219,24 @@ TEST(KeptMetadataTest, IxmlTimeReferenceCarriesAcrossItsHalves) {
       {Ixml("-1", "0"), 1, ""},
       {Ixml("4294967296", "0"), 1, ""},
       {low + "12", 1, ""},
+      {low + "5" + lowEnd + "<X>" + low + "5" + lowEnd + "</X>", 2, low + "7" + lowEnd + "<X>" + low + "7" + lowEnd + "</X>"},
+      {low + "5" + lowEnd + low + "6" + lowEnd, 2, ""},  // occurrences that disagree
+      {low + "4294967295" + lowEnd + "<BWF_TIME_REFERENCE_HIGH/>", 1, low + "0" + lowEnd + high + "1" + highEnd},
+      {"<BWF_TIME_REFERENCE_LOW/>", 5, "<BWF_TIME_REFERENCE_LOW/>"},  // no reference given
+      {"<TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI>0</TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI>"
+       "<TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO>100</TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO>", 5,
+       "<TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI>0</TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI>"
+       "<TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO>105</TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO>"},
+      {Ixml("4294967295", "4294967295"), 1, "", true},
   };
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.In);
     Bytes body = Text(c.In);
-    const bool ok = tacetix::ShiftIxmlTimeReference(body, c.Cut);
+    const tacetix::TimeShift shift = tacetix::ShiftIxmlTimeReference(body, c.Cut);
+    const bool ok = shift == tacetix::TimeShift::Moved;
     EXPECT_EQ(ok, !c.Out.empty());
+    EXPECT_EQ(shift == tacetix::TimeShift::OutOfRange, c.OutOfRange);
     if (ok) {
       EXPECT_EQ(std::string(body.begin(), body.end()), c.Out);
     }

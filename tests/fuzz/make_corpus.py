@@ -104,6 +104,11 @@ def built_files():
         "rf64-table.wav": rf64(chunk(b"LIST", b"INFOab", declared=0xFFFFFFFF), chunk(b"fmt ", fmt()),
                                chunk(b"data", tone, declared=0xFFFFFFFF),
                                ds64_body=ds64(len(tone) + 98, len(tone), [(b"LIST", 6)])),
+        # A ds64 table of 5,000 entries that every chunk before fmt looks its size up in.
+        "rf64-big-table.wav": rf64(*[chunk(b"abcd", b"", declared=0xFFFFFFFF)] * 200, chunk(b"fmt ", fmt()),
+                                   chunk(b"data", tone, declared=0xFFFFFFFF),
+                                   ds64_body=ds64(0, len(tone), [(struct.pack("<I", i + 1000), 0) for i in range(4999)]
+                                                  + [(b"abcd", 0)])),
         "rf64-data-past-end.wav": rf64(chunk(b"fmt ", fmt()), chunk(b"data", tone, declared=0xFFFFFFFF),
                                        ds64_body=ds64(1 << 40, 1 << 40)),
         "riff-junk-reserved.wav": riff(chunk(b"JUNK", bytes(28)), chunk(b"fmt ", fmt()), chunk(b"data", tone)),
@@ -155,6 +160,17 @@ def metadata_files():
         + struct.pack("<6I", 2, 0, 0, 279, 0, 0)
     info = b"INFO" + chunk(b"INAM", b"seed\0")
     keep, keep_24bit = chunk(b"optn", b"\x20\x00"), chunk(b"optn", b"\x2c\x05")
+    wrap_bext = bytearray(602)
+    wrap_bext[338:346] = struct.pack("<Q", (1 << 64) - 5)
+    wrap_ixml = (b"<BWFXML><BEXT><BWF_TIME_REFERENCE_LOW>4294967291</BWF_TIME_REFERENCE_LOW>"
+                 b"<BWF_TIME_REFERENCE_HIGH>4294967295</BWF_TIME_REFERENCE_HIGH></BEXT></BWFXML>")
+    edge_bext = bytearray(602)
+    edge_bext[338:346] = struct.pack("<Q", 4294967290)
+    halves_ixml = (b"<BWFXML><BEXT><BWF_TIME_REFERENCE_LOW>4294967290</BWF_TIME_REFERENCE_LOW>"
+                   b"<BWF_TIME_REFERENCE_HIGH/></BEXT><SPEED><TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI>0"
+                   b"</TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI><TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO>4294967290"
+                   b"</TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO></SPEED><X><BWF_TIME_REFERENCE_LOW>4294967290"
+                   b"</BWF_TIME_REFERENCE_LOW></X></BWFXML>")
     return {
         "meta-bwf-markers.wav": riff(chunk(b"fmt ", fmt()), chunk(b"LIST", info), chunk(b"bext", bytes(bext)),
                                      chunk(b"iXML", ixml), chunk(b"data", tone), chunk(b"cue ", cue),
@@ -164,6 +180,18 @@ def metadata_files():
         "meta-broken-chunks.wav": riff(chunk(b"fmt ", fmt()), chunk(b"bext", bytes(300)), chunk(b"data", tone),
                                        chunk(b"cue ", struct.pack("<I", 99) + cue[4:]),
                                        chunk(b"LIST", adtl[:-5]), chunk(b"smpl", smpl[:40]), keep),
+        # Time references that would pass 2^64 when moved by the cut: both chunks are dropped.
+        "meta-time-wrap.wav": riff(chunk(b"fmt ", fmt()), chunk(b"bext", bytes(wrap_bext)),
+                                   chunk(b"iXML", wrap_ixml), chunk(b"data", tone), keep),
+        # A self-closing high half, a second low half and the iXML timestamp, agreeing with bext.
+        "meta-time-halves.wav": riff(chunk(b"fmt ", fmt()), chunk(b"bext", bytes(edge_bext)),
+                                     chunk(b"iXML", halves_ixml), chunk(b"data", tone), keep),
+        # Odd-sized chunks before the data of an RF64 file, the output keeping them.
+        "meta-rf64-odd-chunks.wav": rf64(chunk(b"fmt ", fmt()), chunk(b"iXML", b"<BWFXML/>"),
+                                         chunk(b"bext", bytes(603)), chunk(b"data", tone, declared=0xFFFFFFFF),
+                                         keep, ds64_body=ds64(0, len(tone))),
+        "meta-24in32.wav": riff(chunk(b"fmt ", fmt(bits=24, align=4)), chunk(b"LIST", info),
+                                chunk(b"data", tone[:400]), keep),
         # Entries too short for the cue id and range they name, each at the end of its list.
         "meta-short-adtl-entries.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone), chunk(b"cue ", cue),
                                             chunk(b"LIST", b"adtl" + chunk(b"labl", b"\x02\x00")),

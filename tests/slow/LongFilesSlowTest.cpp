@@ -21,18 +21,23 @@ constexpr uint32_t Rate = 48000;
 constexpr uint32_t FrameBytes = 4;  // 16-bit stereo inputs
 constexpr int16_t Loud = 0x4000;
 
-// The header of a 16-bit stereo file whose data holds dataBytes: RIFF below 4 GiB, else RF64.
-Bytes Header(uint64_t dataBytes, bool rf64) {
-  const uint64_t riff = (rf64 ? 72 : 36) + dataBytes;
+// The header of a 16-bit stereo file whose data holds dataBytes: RIFF below 4 GiB, else RF64;
+// chunks (whole, headers and pad bytes) between fmt and data.
+Bytes Header(uint64_t dataBytes, bool rf64, const Bytes& chunks = {}) {
+  const uint64_t riff = (rf64 ? 72 : 36) + chunks.size() + dataBytes;
   WavBuilder w = Rf64(rf64 ? "RF64" : "RIFF");
   if (rf64) w.Chunk("ds64", Ds64Body(riff, dataBytes, dataBytes / FrameBytes));
   else w.riffSizeOverride = static_cast<uint32_t>(riff);
-  return w.Fmt(1, 2, Rate, 16).ChunkDeclared("data", rf64 ? 0xFFFFFFFF : static_cast<uint32_t>(dataBytes), {}).Build();
+  w.Fmt(1, 2, Rate, 16);
+  Bytes built = w.ChunkDeclared("data", rf64 ? 0xFFFFFFFF : static_cast<uint32_t>(dataBytes), {}).Build();
+  built.insert(built.end() - 8, chunks.begin(), chunks.end());
+  return built;
 }
 
 // A sparse file of frames frames, silent but for one loud frame at first and one at last.
-bool SparseInput(const std::string& path, uint64_t frames, bool rf64, uint64_t first, uint64_t last) {
-  const Bytes header = Header(frames * FrameBytes, rf64);
+bool SparseInput(const std::string& path, uint64_t frames, bool rf64, uint64_t first, uint64_t last,
+                 const Bytes& chunks = {}) {
+  const Bytes header = Header(frames * FrameBytes, rf64, chunks);
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) return false;
   const Bytes loud = Pcm16({Loud, -Loud});
@@ -133,6 +138,31 @@ TEST_F(LongFilesSlowTest, FilesPastTwoAndFourGibibytesAreCutAndReadByFfmpeg) {
     EXPECT_NEAR(static_cast<int16_t>(Le16At(last, last.size() - 2)), -Loud, c.outFrameBytes == 6 ? 1 : 0);
     fs::remove_all(Dir.File("out"));
   }
+  fs::remove(in);
+}
+
+// With metadata kept, an RF64 output whose carried chunks have odd sizes: libsndfile, sox and
+// ffprobe all open it.
+TEST_F(LongFilesSlowTest, RF64OutputsWithOddChunksOpenInEveryPeer) {
+  if (!HaveProgram("sox") || !HaveProgram("sndfile-info")) GTEST_SKIP() << "sox and sndfile-info are needed";
+  const uint64_t frames = 41 * GiB / 10 / FrameBytes;
+  Bytes chunks = ChunkBytes("iXML", Bytes{'<', 'B', 'W', 'F', 'X', 'M', 'L', '/', '>'});
+  const Bytes bext = ChunkBytes("bext", Bytes(603, 0));
+  chunks.insert(chunks.end(), bext.begin(), bext.end());
+  const std::string in = Dir.File("long.wav");
+  const std::string out = Dir.File("out/long.wav");
+  ASSERT_TRUE(SparseInput(in, frames, true, 10, frames - 11, chunks));
+  const CliResult said = RunCli(CliCall(TACETIX_CLI, "-q --keep-metadata --subfolder out " + ShellQuote(in))
+                                    .TimeLimit(std::chrono::seconds(900)));
+  ASSERT_EQ(said.Status, 0) << said.Out;
+  const Bytes head = HeadOf(out, 4);
+  EXPECT_EQ(std::string(head.begin(), head.end()), "RF64");
+  std::string info;
+  RunCommand("sndfile-info " + ShellQuote(out), &info);
+  EXPECT_EQ(info.find("Error"), std::string::npos) << info;
+  EXPECT_EQ(RunCommand("sox --i " + ShellQuote(out), &info), 0) << info;
+  EXPECT_EQ(Probe(out), "16," + std::to_string(frames - 20) + "\n");
+  fs::remove_all(Dir.File("out"));
   fs::remove(in);
 }
 

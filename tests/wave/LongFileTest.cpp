@@ -2,6 +2,7 @@
 // set, and the output header's room for 64-bit sizes.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -223,3 +224,63 @@ TEST(LongFileTest, FfmpegRf64ReadsLikeItsRiffTwin) {
 }
 
 }  // namespace
+
+// Carried chunks come from their maker as they are written; where the output may become RF64
+// the odd-sized ones before the data follow it, after the chunks that point at samples.
+TEST(LongFileTest, CarriedChunksAreMadeWhereTheyGo) {
+  class TableMaker : public ChunkMaker {
+   public:
+    explicit TableMaker(std::vector<Bytes> bodies) : Bodies(std::move(bodies)) {}
+    bool Make(size_t index, std::vector<uint8_t>& body) override {
+      body = Bodies[index];
+      return true;
+    }
+    std::vector<Bytes> Bodies;
+  };
+  struct Case {
+    const char* name;
+    int64_t expectedSamples;
+    std::vector<Bytes> made;  // what the maker gives, by chunk
+    const char* layout;       // the output's chunks, "" = Create fails: a chunk is not as planned
+  };
+  const std::vector<Bytes> planned = {Bytes(3, 'x'), Bytes(4, 'b'), Bytes(5, 'c')};
+  const Case cases[] = {
+      {"as planned", 4, planned, "fmt  iXML bext data cue "},
+      {"room for 64-bit sizes", int64_t{3} << 30, planned, "JUNK fmt  bext data cue  iXML"},
+      {"a body not of its planned size", 4, {Bytes(2, 'x'), Bytes(4, 'b'), Bytes(5, 'c')}, ""},
+  };
+  TempDir dir;
+  WriteFile(dir.File("in.wav"), SimpleWav(1, 2, 48000, 16, Samples));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PCMFile f;
+    ASSERT_EQ(f.OpenInput(dir.File("in.wav"), false), 0);
+    f.SetExpectedOutputSamples(c.expectedSamples);
+    OutputExtras extras;
+    extras.Carried = {
+        {{'i', 'X', 'M', 'L'}, 3, false}, {{'b', 'e', 'x', 't'}, 4, false}, {{'c', 'u', 'e', ' '}, 5, true}};
+    extras.Maker = std::make_shared<TableMaker>(c.made);
+    f.SetOutputExtras(extras);
+    const int created = f.CreateOutput(dir.File("out.wav"), -1, -1, -1);
+    if (c.layout[0] == '\0') {
+      EXPECT_EQ(created, 1);
+      EXPECT_EQ(f.FailKind(), FailureKind::CannotRead);
+      f.DiscardOutput();
+      continue;
+    }
+    ASSERT_EQ(created, 0);
+    ASSERT_EQ(f.RewindOutput(), 0);
+    const double samples[4] = {0.5, -0.5, 0.25, 0.0};
+    int32_t written = 0;
+    ASSERT_EQ(f.WriteSamples(samples, 4, written), 0);
+    ASSERT_EQ(f.FinishOutput(), 0);
+    ASSERT_EQ(f.CloseOutput(), 0);
+    const Bytes out = ReadFile(dir.File("out.wav"));
+    EXPECT_EQ(Le32At(out, 4), out.size() - 8);
+    WaveReader back;
+    ASSERT_EQ(back.OpenMemory(out.data(), out.size(), {true, true, nullptr}), 0);
+    std::string layout;
+    for (const ChunkEntry& e : back.Chunks()) layout += (layout.empty() ? "" : " ") + std::string(e.Id.data(), 4);
+    EXPECT_EQ(layout, c.layout);
+  }
+}

@@ -105,7 +105,7 @@ TEST(WaveHooksTest, OutputExtrasAreCountedInTheSizes) {
     SCOPED_TRACE(c.name);
     PCMFile f;
     ASSERT_EQ(f.OpenInput(dir.File("in.wav"), false), 0);
-    f.SetOutputExtras({c.extensible, 0x7, c.before, c.after});
+    f.SetOutputExtras({c.extensible, 0x7, c.before, c.after, {}, nullptr});
     ASSERT_EQ(f.CreateOutput(dir.File("out.wav"), c.bits, c.bits == -1 ? -1 : 1, -1), 0);
     ASSERT_EQ(f.RewindOutput(), 0);
     const double samples[3] = {0.5, -0.5, 0.25};  // one frame: odd byte count at 24 bits
