@@ -32,8 +32,8 @@ struct RowResult {
   bool LoudnessKnown = false;
   double LoudnessLufs = 0.0;
   double TruePeakDbtp = 0.0;
-  uint64_t Clipped = 0;  // output samples the gain, the dither or the conversion saturated
-  std::vector<std::string> Notes;          // done: what the user should know of how it was read
+  uint64_t Clipped = 0;            // output samples the gain, the dither or the conversion saturated
+  std::vector<std::string> Notes;  // done: what the user should know of how it was read
 };
 
 // What a run needs from its front end. Everything is called on the run's own thread.

@@ -36,7 +36,6 @@ bool DitherApplies(const SampleCoding& from, const SampleCoding& to) {
   return from.IsFloat || from.BytesPerSample == 8 || DepthOf(to) < DepthOf(from);
 }
 
-
 // Adding 1.5 * 2^52 leaves a double no fraction bits: the rounding to nearest (ties to even)
 // the encoders use, without a library call per sample.
 constexpr double RoundingShift = 6755399441055744.0;
@@ -134,9 +133,11 @@ uint64_t Triangular(double* v, const double* noise, int32_t n, const Steps& s) {
     const __m256d t = _mm256_add_pd(_mm256_mul_pd(x, perUnit), _mm256_loadu_pd(noise + i));
     const __m256d k = _mm256_sub_pd(_mm256_add_pd(t, shift), shift);
     const __m256d out = _mm256_or_pd(_mm256_cmp_pd(k, lowest, _CMP_LT_OQ), _mm256_cmp_pd(k, highest, _CMP_GT_OQ));
-    clipped += static_cast<uint64_t>(std::popcount(static_cast<unsigned>(_mm256_movemask_pd(_mm256_and_pd(out, finite)))));
+    clipped +=
+        static_cast<uint64_t>(std::popcount(static_cast<unsigned>(_mm256_movemask_pd(_mm256_and_pd(out, finite)))));
     const __m256d q = _mm256_mul_pd(_mm256_min_pd(_mm256_max_pd(k, lowest), highest), perStep);
-    const __m256d keep = _mm256_or_pd(_mm256_cmp_pd(x, zero, _CMP_EQ_OQ), _mm256_cmp_pd(magnitude, largest, _CMP_NLE_UQ));
+    const __m256d keep =
+        _mm256_or_pd(_mm256_cmp_pd(x, zero, _CMP_EQ_OQ), _mm256_cmp_pd(magnitude, largest, _CMP_NLE_UQ));
     _mm256_storeu_pd(v + i, _mm256_blendv_pd(q, x, keep));
   }
   return clipped + base::Triangular(v + i, noise + i, n - i, s);
@@ -153,7 +154,8 @@ constexpr bool HasAvx2Loops() { return false; }
 }  // namespace
 
 OutputQuantizer::OutputQuantizer(const SampleCoding& to, int32_t dither, int32_t channels, SimdLevel level)
-    : Dither(dither), Ch(std::max(channels, 1)), Avx2(HasAvx2Loops() && level >= SimdLevel::AVX2), Errors(static_cast<size_t>(Ch), std::array<double, 5>{}) {
+    : Dither(dither), Ch(std::max(channels, 1)), Avx2(HasAvx2Loops() && level >= SimdLevel::AVX2),
+      Errors(static_cast<size_t>(Ch), std::array<double, 5>{}) {
   const int32_t bits = ScaleBits(to);
   const int32_t depth = DepthOf(to);
   const double scale = std::ldexp(1.0, bits - 1) - 1.0, step = std::ldexp(1.0, bits - depth);
@@ -166,7 +168,6 @@ OutputQuantizer::OutputQuantizer(const SampleCoding& to, int32_t dither, int32_t
 void OutputQuantizer::FillNoise(double* noise, int32_t n) {
   (Avx2 ? avx2::FillNoise : base::FillNoise)(Rng.data(), noise, n);
 }
-
 
 // k steps, saturated to the depth's range and counted when it had to be.
 inline double OutputQuantizer::Saturated(double k) {

@@ -89,7 +89,7 @@ class Logfile {
   bool peakdb_known = false;
   // A thirteenth column, only in the logs of runs that normalise to a loudness or dither.
   bool clipped_column = false;
-  uint64_t clipped = 0;  // output samples the gain, the dither or the conversion saturated
+  uint64_t clipped = 0;    // output samples the gain, the dither or the conversion saturated
   uint64_t nonfinite = 0;  // NaN and infinite samples, which no scan counts as sound
 };
 

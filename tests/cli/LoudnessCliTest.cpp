@@ -70,10 +70,12 @@ TEST_F(LoudnessCli, OptionsReachOutputLogAndReport) {
 // the gain the rest of it asks for, not none.
 TEST_F(LoudnessCli, ANonFiniteSampleLeavesTheGainToTheRestOfTheFile) {
   ASSERT_EQ(RunCommand("ffmpeg -v error -f lavfi -i \"anoisesrc=c=pink:r=48000:d=2:a=0.03:s=5\" -c:a pcm_f32le "
-                       "-bitexact " + Dir.File("f.wav") + " && cp " + Dir.File("f.wav") + " " + Dir.File("g.wav") +
+                       "-bitexact " +
+                       Dir.File("f.wav") + " && cp " + Dir.File("f.wav") + " " + Dir.File("g.wav") +
                        " && python3 -c \"import struct,sys; b=bytearray(open(sys.argv[1],'rb').read()); "
                        "i=b.find(b'data')+8+4*48000; b[i:i+4]=struct.pack('<f',float('inf')); "
-                       "open(sys.argv[1],'wb').write(b)\" " + Dir.File("g.wav")),
+                       "open(sys.argv[1],'wb').write(b)\" " +
+                       Dir.File("g.wav")),
             0);
   double gains[2] = {};
   for (int k = 0; k < 2; ++k) {

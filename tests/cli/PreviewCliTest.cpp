@@ -61,7 +61,8 @@ TEST_F(PreviewCliTest, NumbersAreTheRunsAndThePictureIsAPng) {
     ASSERT_EQ(Cli("-v -n --prefix x_ " + options + " take.wav"), 0);
     EXPECT_EQ(Match(preview, "frames [0-9]+\\.\\.[0-9]+ of [0-9]+"), Match(Out, "frames [0-9]+\\.\\.[0-9]+ of [0-9]+"));
     EXPECT_EQ(Match(preview, "peak [^,]*, gain [+-][0-9.]+ dB|$"), Match(Out, "peak [^,]*, gain [+-][0-9.]+ dB|$"));
-    EXPECT_EQ(Match(preview, "loudness [^,]*, true peak [^ ]* dBTP|$"), Match(Out, "loudness [^,]*, true peak [^ ]* dBTP|$"));
+    EXPECT_EQ(Match(preview, "loudness [^,]*, true peak [^ ]* dBTP|$"),
+              Match(Out, "loudness [^,]*, true peak [^ ]* dBTP|$"));
     EXPECT_EQ(Peer("p.png").substr(0, 8), "300 120 ");
   }
 }

@@ -238,9 +238,9 @@ TEST_F(Keys, TabWalksThePageThenProcessCancelAndAbout) {
     order.push_back(QApplication::focusWidget()->objectName().toStdString());
   }
   // Delete, None and Cancel are disabled and skipped.
-  EXPECT_EQ(order,
-            std::vector<std::string>({"lview_Files", "bt_Add", "bt_AddFolder", "bt_All", "bt_Reverse", "bt_Reset", "bt_Preview",
-                                      "bt_Process", "bt_About", Pages()->tabBar()->objectName().toStdString()}));
+  EXPECT_EQ(order, std::vector<std::string>({"lview_Files", "bt_Add", "bt_AddFolder", "bt_All", "bt_Reverse",
+                                             "bt_Reset", "bt_Preview", "bt_Process", "bt_About",
+                                             Pages()->tabBar()->objectName().toStdString()}));
 }
 
 TEST_F(Keys, TypingFieldsTakeLettersNotCommands) {

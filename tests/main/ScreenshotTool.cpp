@@ -7,8 +7,8 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <filesystem>
 #include <cmath>
+#include <filesystem>
 
 #include "WindowFixture.h"
 #include "main/unit_Preview.h"

@@ -1,8 +1,8 @@
 // What the window tells about a run and an add: the reason of each row, the progress of a
 // running batch, folders added whole with the refusals listed, and the lengths shown.
-#include <QComboBox>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTimer>
