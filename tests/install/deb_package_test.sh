@@ -55,10 +55,15 @@ done
 [ ! -e "$root/usr/bin/tacetix" ] || fail "tacetix-cli holds the window"
 ! readelf -S "$root/usr/bin/tacetix-cli" | grep -q '\.comment' || fail "tacetix-cli keeps its .comment section"
 if [ "$hardening" = hardened ]; then
-  readelf -d "$root/usr/bin/tacetix-cli" | grep -q 'FLAGS_1.*NOW.*PIE' || fail "tacetix-cli is not PIE with BIND_NOW"
-  readelf -lW "$root/usr/bin/tacetix-cli" | grep -q GNU_RELRO || fail "tacetix-cli has no RELRO"
+  # Each listing is read whole first: grep -q leaves at its first match, and under pipefail the
+  # writer's SIGPIPE would fail a listing longer than one pipe write.
+  dynamicSection="$(readelf -d "$root/usr/bin/tacetix-cli")"
+  grep -q 'FLAGS_1.*NOW.*PIE' <<<"$dynamicSection" || fail "tacetix-cli is not PIE with BIND_NOW"
+  programHeaders="$(readelf -lW "$root/usr/bin/tacetix-cli")"
+  grep -q GNU_RELRO <<<"$programHeaders" || fail "tacetix-cli has no RELRO"
+  dynamicSymbols="$(nm -D "$root/usr/bin/tacetix-cli")"
   for symbol in __stack_chk_fail __snprintf_chk; do
-    nm -D "$root/usr/bin/tacetix-cli" | grep -q "$symbol" || fail "tacetix-cli is not hardened: no $symbol"
+    grep -q "$symbol" <<<"$dynamicSymbols" || fail "tacetix-cli is not hardened: no $symbol"
   done
 fi
 # The upstream changelog is CHANGELOG.md as it is.
