@@ -391,7 +391,7 @@ int PlanSteps(Work& w, const std::string& inputPath) {
   // A RIFF size field cannot say more than 4 GiB: the rest of a streamed data chunk is not read.
   if (source.IgnoredDataBytes() > 0) w.O.Notes.push_back("data past 4 GiB ignored");
   w.Cuts = CutFramesFor(s, w.Info.SampleRate);
-  DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.O);
+  DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.In.IsFloat, w.O);
   const bool formatChanged = w.O.Changed;
   FillFormatFields(w);
   if (s.RemoveBegin) {
@@ -441,15 +441,16 @@ FailureKind StopKind(const Work& w, FileResult result) {
 
 }  // namespace
 
-void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, FileOutcome& outcome) {
+void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, bool floatSamples, FileOutcome& outcome) {
   const int32_t choice = settings.BitsChoice;
   if (choice <= 0 || choice >= static_cast<int32_t>(BitDepthChoices.size())) return;
   const BitDepthChoice& c = BitDepthChoices[static_cast<size_t>(choice)];
   bool apply = true;
   if (c.ModesApply && settings.BitsMode != ConvertAll) {
     const bool up = settings.BitsMode == OnlyUp;
-    if (choice == 6) apply = up ? bits < 32 : tag == 3;      // 32-bit integer
-    else if (choice == 7) apply = up ? tag == 1 : tag == 3;  // 32-bit float
+    // By the samples, not the tag: an extensible file's tag says neither integer nor float.
+    if (choice == 6) apply = up ? bits < 32 : floatSamples;           // 32-bit integer
+    else if (choice == 7) apply = up ? !floatSamples : floatSamples;  // 32-bit float
     else apply = up ? bits < c.Bits : bits > c.Bits;
   }
   if (!apply) return;

@@ -116,7 +116,8 @@ std::string DoneNote(const FileOutcome& outcome);
 // A file normalised to a loudness: its kept range's figures with the gain applied (before fades).
 LoudnessFigures LoudnessAfterGain(const FileOutcome& outcome);
 
-// Which bit depth and format tag a choice gives a file of bits B and tag F, or -1/-1.
-void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, FileOutcome& outcome);
+// Which bit depth and format tag a choice gives a file of bits B and tag F, or -1/-1; the
+// modes "only up"/"only down" of the 32-bit choices go by whether its samples are floats.
+void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, bool floatSamples, FileOutcome& outcome);
 
 }  // namespace tacetix
