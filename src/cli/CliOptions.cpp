@@ -136,6 +136,8 @@ bool Parser::ParseSeparator(const std::string& value) {
   auto it = named.find(value);
   if (it != named.end()) Config.Request.Log.SepaField = it->second;
   else if (value == std::string(1, FieldQuote)) return Fail("--log-separator: '\"' is the quote around the names");
+  // A line break would end every record at its first field, as the window's dialog knows.
+  else if (value == "\n" || value == "\r") return Fail("--log-separator: a line break ends the records");
   else if (value.size() == 1) Config.Request.Log.SepaField = value[0];
   else return Fail("--log-separator: comma, semicolon, tab or one character, not '" + value + "'");
   return true;

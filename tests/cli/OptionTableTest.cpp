@@ -99,6 +99,7 @@ const std::vector<ArgCase>& Cases() {
       {{"--ignore-clicks", "5ms", "--suffix", "_t", "a"}, "--ignore-clicks: milliseconds from 0 to 1000, not '5ms'"},
       {{"--kee", "5", "--suffix", "_t", "a"}, "ambiguous"},
       {{"--log-separator", "\"", "--suffix", "_t", "a"}, "--log-separator"},
+      {{"--log-separator", "\n", "--suffix", "_t", "a"}, "--log-separator"},
   };
   // clang-format on
   return cases;
