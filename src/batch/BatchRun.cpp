@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "batch/AudioSignature.h"
 #include "batch/FileIdentity.h"
 #include "batch/OutputPath.h"
 #include "batch/RowExecutor.h"
@@ -122,7 +123,7 @@ bool Run::OpenLog() {
 }
 
 // The log is created (or emptied) before any file is touched: a name that is a source, an
-// output of this run or a wave file of any kind would lose that file. "" when none of these.
+// output of this run or an audio file of any kind would lose that file. "" when none of these.
 std::string Run::LogConflict() const { return SideFileConflict(Req, Req.LogName, "log"); }
 
 // The one place the row's file object is let go. A done output is on its name by now; a
@@ -406,8 +407,7 @@ std::string SideFileConflict(const RunRequest& request, const std::string& name,
     const OutputPath out = PlanOutputPath(file, request.Settings);
     if (same(out.Path, out.FileName)) return lead + "one of the output files: " + name;
   }
-  if (LooksLikeWave(name)) return lead + "a wave file: " + name;
-  return "";
+  return AudioFileRefusal(name, what);
 }
 
 std::string SummaryText(int32_t okCount, int32_t errorCount, bool cancelled) {
