@@ -131,15 +131,29 @@ bool Parser::ParseDither(const std::string& value) {
   return true;
 }
 
+// What the log's field separator would break; the decimal separator may still change.
+std::string SeparatorFaultText(SeparatorFault fault) {
+  switch (fault) {
+    case SeparatorFault::Quote: return "--log-separator: '\"' is the quote around the names";
+    case SeparatorFault::LineBreak: return "--log-separator: a line break ends the records";
+    case SeparatorFault::DecimalSeparator: return "--log-separator: the field separator equals the decimal separator";
+    case SeparatorFault::InNumbers:
+      return "--log-separator: a digit, letter, sign or point would split the number columns";
+    default: return "--log-separator: no character";
+  }
+}
+
 bool Parser::ParseSeparator(const std::string& value) {
   static const std::map<std::string, char> named = {{"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}};
   auto it = named.find(value);
-  if (it != named.end()) Config.Request.Log.SepaField = it->second;
-  else if (value == std::string(1, FieldQuote)) return Fail("--log-separator: '\"' is the quote around the names");
-  // A line break would end every record at its first field, as the window's dialog knows.
-  else if (value == "\n" || value == "\r") return Fail("--log-separator: a line break ends the records");
-  else if (value.size() == 1) Config.Request.Log.SepaField = value[0];
-  else return Fail("--log-separator: comma, semicolon, tab or one character, not '" + value + "'");
+  if (it == named.end() && value.size() != 1)
+    return Fail("--log-separator: comma, semicolon, tab or one character, not '" + value + "'");
+  LogSettings& log = Config.Request.Log;
+  log.SepaField = it != named.end() ? it->second : value[0];
+  // A clash with the decimal separator waits for the end: --log-decimal-comma may follow.
+  const SeparatorFault fault = FieldSeparatorFault(log.SepaField, log.SepaDeci);
+  if (fault != SeparatorFault::None && fault != SeparatorFault::DecimalSeparator)
+    return Fail(SeparatorFaultText(fault));
   return true;
 }
 
@@ -354,7 +368,8 @@ bool Parser::Finish() {
     Config.Request.Settings = DescribeRun(c).Settings;
     return true;
   }
-  if (log.SepaField == log.SepaDeci) return Fail("--log-separator: the field separator equals the decimal separator");
+  const SeparatorFault separatorFault = FieldSeparatorFault(log.SepaField, log.SepaDeci);
+  if (separatorFault != SeparatorFault::None) return Fail(SeparatorFaultText(separatorFault));
   for (const auto& [name, text] :
        {std::pair{"--prefix", c.Prefix}, {"--suffix", c.Suffix}, {"--subfolder", c.SubfolderText}})
     if (text.find_first_of(RefusedChars) != std::string::npos)

@@ -33,9 +33,11 @@ std::string BitsLine(const LogHeaderSnapshot& snapshot) {
   return line;
 }
 
+// Quoted as the records' names are: a folder may hold a quote (or a line break) where the
+// prefix and the suffix cannot.
 std::string FolderLine(const LogHeaderSnapshot& snapshot) {
-  if (snapshot.FolderSubfolder) return "Output folder: subfolder " + Quoted(snapshot.SubfolderText);
-  return "Output folder: " + Quoted(snapshot.OtherFolderText);
+  if (snapshot.FolderSubfolder) return "Output folder: subfolder " + QuotedField(snapshot.SubfolderText);
+  return "Output folder: " + QuotedField(snapshot.OtherFolderText);
 }
 
 // One end of the file: the remove line and, only when removing, its threshold.

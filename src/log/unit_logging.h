@@ -23,6 +23,18 @@ struct LogSettings {
 // quoted name in the middle, so neither front end accepts it there.
 constexpr char FieldQuote = '"';
 
+// Why a character cannot separate the log's fields; None when it can. The checks run in this
+// order, so a clash that choosing the other decimal separator mends is told as such.
+enum class SeparatorFault {
+  None,
+  NoCharacter,       // NUL
+  Quote,             // the quote around the names: it would end a name in its middle
+  LineBreak,         // it would end every record at its first field
+  DecimalSeparator,  // it would split each level in two
+  InNumbers,         // a digit, a letter, a sign or a point, which the unquoted numbers hold
+};
+SeparatorFault FieldSeparatorFault(char field, char sepaDeci);
+
 // What the header block states, taken from the window's controls (or the CLI's
 // options) when the run starts. Level texts are the displays' own, e.g. "-96.0 dBfs".
 struct LogHeaderSnapshot {

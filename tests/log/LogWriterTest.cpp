@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,16 @@ TEST(LogHeader, RendersEveryOptionFromTheSnapshot) {
   }
 }
 
+// A folder may hold the quote, which the prefix and the suffix cannot: doubled, as in the records.
+TEST(LogHeader, FolderQuoteIsDoubled) {
+  LogHeaderSnapshot snapshot;
+  snapshot.Suffix = "_t";
+  snapshot.FolderSubfolder = false;
+  snapshot.OtherFolderText = "/tmp/say \"hi\"";
+  const std::vector<std::string> lines = HeaderLines(LogSettings{}, snapshot);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Output folder: \"/tmp/say \"\"hi\"\"\""), lines.end());
+}
+
 // Natural cuts add a line each only when not 0, under the end they belong to.
 TEST(LogHeader, NaturalCutLinesOnlyWhenSet) {
   struct Case {
@@ -186,6 +197,46 @@ TEST(LogRecord, UnknownPeakAndClearedFields) {
       "\"\"\t0\t0\t0\t0\t0\t0\t\"unknown\"\t0.000000\t\"\"\t0\t0"};
   // clang-format on
   EXPECT_EQ(CrLfLines(ReadText(dir.File("run.log"))), expected);
+}
+
+// Python's csv module is the spreadsheet: every separator the rule lets through gives back the
+// twelve columns, the name holding the separator and the levels with their signs.
+TEST(LogRecord, EveryAcceptedSeparatorKeepsTheColumns) {
+  const char* reader = R"PY(
+import csv, sys
+codes = [int(c) for c in sys.argv[2].split(',')]
+lines = open(sys.argv[1], 'rb').read().split(b'\r\n')[:-1]
+for code, line in zip(codes, lines):
+    f = next(csv.reader([line.decode('latin-1')], delimiter=chr(code)))
+    print(len(f), f[0] == 'a%sb' % chr(code), f[4], f[7], f[8])
+)PY";
+  for (const char deci : {'.', ','}) {
+    SCOPED_TRACE(deci);
+    TempDir dir;
+    LogStream stream;
+    stream.Out.open(dir.File("records.log"), std::ios::binary);
+    std::string codes, expected;
+    for (int code = 0; code < 256; ++code) {
+      const char sep = static_cast<char>(code);
+      if (FieldSeparatorFault(sep, deci) != SeparatorFault::None) continue;
+      Logfile record = SongRecord();
+      record.separator = sep;
+      record.infile = std::string("a") + sep + "b";
+      record.samples_in = 1234567890;
+      record.ampdb = -std::numeric_limits<double>::infinity();
+      record.WriteRecord(stream, deci);
+      codes += (codes.empty() ? "" : ",") + std::to_string(code);
+      expected += std::string("12 True 1234567890 -3") + deci + "521476 -inf\n";
+    }
+    stream.Out.close();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), ',') + 1, deci == '.' ? 187 : 186);
+    std::string out;
+    ASSERT_EQ(testsupport::RunCommand("python3 -c " + testsupport::ShellQuote(reader) + " " +
+                                          testsupport::ShellQuote(dir.File("records.log")) + " " + codes,
+                                      &out),
+              0);
+    EXPECT_EQ(out, expected);
+  }
 }
 
 TEST(LogFile, WholeRunEndsWithSummaryAndEndLine) {
