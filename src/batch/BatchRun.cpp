@@ -77,6 +77,7 @@ class Run {
   void MoveInTurn(RowDone& done);
   void DiscardHandedOut();
   OutputPath PlaceOutput(const std::string& file) const;
+  bool SimulatedName(const std::string& path) const;
   void StartRow(int32_t row);
   void Settle(bool runEnds);
   std::optional<RowStatus> ErrorStatus(bool runEnds) const;
@@ -105,6 +106,9 @@ class Run {
   std::vector<std::pair<size_t, int32_t>> SourceKeys;
   FileIdSet SourceIds;   // the same files by device and inode, which hard links share
   FileIdSet WrittenIds;  // the outputs this run has moved onto their names
+  // Simulating, the resolved names of the outputs the run would have written: taken for the
+  // rows after, as a written output's name is.
+  std::set<std::string> SimulatedNames;
   // Output folders cleared of what killed runs left.
   std::set<std::string> SweptFolders;
   void IndexSources();
@@ -176,6 +180,7 @@ void Run::Settle(bool runEnds) {
   Pending.Active = false;
   ReleaseOutput();
   if (Pending.How == End::Done) {
+    if (S.Simulation && Current.OutputMade) SimulatedNames.insert(ResolvedPath(Pending.Output));
     EndRow(Pending.Row, RowStatus::Done);
     if (LogOpen) Record.WriteRecord(Log, Req.Log.SepaDeci);
     ++Res.OkCount;
@@ -217,13 +222,17 @@ bool Run::IsListedSource(const std::string& path) const {
   return false;
 }
 
+bool Run::SimulatedName(const std::string& path) const {
+  return !SimulatedNames.empty() && SimulatedNames.count(ResolvedPath(path)) != 0;
+}
+
 OutputPath Run::PlaceOutput(const std::string& file) const {
   OutputPath out = BuildOutputPath(file, S);
   if (out.Verdict != PathVerdict::Ok) return out;
   // With Overwrite on, an output named like another row's source (or a hard link to one)
   // would replace that source, and one named like an earlier row's output that output.
   if (IsListedSource(out.Path) || SourceIds.HoldsFileAt(out.Path)) out.Verdict = PathVerdict::SameAsInput;
-  else if (WrittenIds.HoldsFileAt(out.Path)) out.Verdict = PathVerdict::ExistsRefused;
+  else if (WrittenIds.HoldsFileAt(out.Path) || SimulatedName(out.Path)) out.Verdict = PathVerdict::ExistsRefused;
   if (out.Verdict != PathVerdict::Ok) out.Reason = out.Path;
   return out;
 }
