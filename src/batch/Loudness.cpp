@@ -35,6 +35,7 @@ MeterLimit LimitFor(int32_t channels, int32_t sampleRate) {
 }
 
 double EnergyToLufs(double energy) { return 10.0 * std::log10(energy) - 0.691; }
+double LufsToEnergy(double lufs) { return std::pow(10.0, (lufs + 0.691) / 10.0); }
 }  // namespace
 
 struct LoudnessMeter::Library {
@@ -47,7 +48,7 @@ struct LoudnessMeter::Library {
 LoudnessMeter::LoudnessMeter(int32_t channels, int32_t sampleRate)
     : Ch(std::max(channels, 1)), Limit(LimitFor(channels, sampleRate)),
       Step((static_cast<int64_t>(sampleRate) + 5) / 10),  // the library's 100 ms, rounded half up
-      Peaks(Ch, sampleRate) {
+      WholeSteps(sampleRate % 10 == 0), Peaks(Ch, sampleRate) {
   if (Limit != MeterLimit::None) return;
   ebur128_state* s = ebur128_init(static_cast<unsigned>(Ch), static_cast<unsigned long>(sampleRate), EBUR128_MODE_I);
   if (s) State = std::make_unique<Library>(Library{s});
@@ -57,12 +58,22 @@ LoudnessMeter::~LoudnessMeter() {
   if (State) ebur128_destroy(&State->S);
 }
 
-// The momentary loudness right after a 100 ms step is the block that step completed.
+// Called at every 100 ms step; keeps the block the step completed once there are four. Where
+// 100 ms is a whole number of frames the library's 100 ms window is the step, and a block is the
+// mean of its four steps: a quarter of the summing the momentary loudness (the block itself)
+// costs, which is left to the other rates. -HUGE_VAL, for silence, is an energy of 0.
 bool LoudnessMeter::KeepBlock() {
   double lufs = -HUGE_VAL;
-  if (ebur128_loudness_momentary(State->S, &lufs) != EBUR128_SUCCESS) return false;
+  if (WholeSteps) {
+    if (ebur128_loudness_window(State->S, 100, &lufs) != EBUR128_SUCCESS) return false;
+    LastSteps[static_cast<size_t>(Fed / Step % 4)] = LufsToEnergy(lufs);
+  }
+  if (Fed < 4 * Step) return true;
+  if (!WholeSteps && ebur128_loudness_momentary(State->S, &lufs) != EBUR128_SUCCESS) return false;
+  const double energy = WholeSteps ? (LastSteps[0] + LastSteps[1] + LastSteps[2] + LastSteps[3]) / 4.0
+                                   : LufsToEnergy(lufs);
   try {
-    Blocks.push_back(std::isfinite(lufs) ? std::pow(10.0, (lufs + 0.691) / 10.0) : 0.0);
+    Blocks.push_back(energy);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -79,7 +90,7 @@ bool LoudnessMeter::Measure(int64_t frames) {
     values += n * Ch;
     left -= n;
     Fed += n;
-    if (Fed % Step == 0 && Fed >= 4 * Step && !KeepBlock()) return false;
+    if (Fed % Step == 0 && !KeepBlock()) return false;
   }
   Peaks.Feed(Pending.data(), frames);
   Pending.erase(Pending.begin(), Pending.begin() + frames * Ch);

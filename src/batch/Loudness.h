@@ -51,12 +51,14 @@ class LoudnessMeter {
   int32_t Ch;
   MeterLimit Limit;
   int64_t Step;     // frames in 100 ms, as the library counts them
+  bool WholeSteps;  // 100 ms is a whole number of frames
   int64_t Fed = 0;  // frames given to the library
   struct Library;   // libebur128's state, whose type its header alone names
   std::unique_ptr<Library> State;
   TruePeakMeter Peaks;
   std::vector<double> Pending;  // decoded values not yet measured
   GatingBlocks Blocks;
+  double LastSteps[4] = {};  // energies of the last four 100 ms steps
 };
 
 // The integrated loudness of blocks with a linear gain applied, gated again: -HUGE_VAL when
