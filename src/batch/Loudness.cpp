@@ -24,8 +24,8 @@ constexpr double RelativeGate = 0.1;
 // libebur128 takes 1 to 64 channels and 16 Hz to 2822400 Hz, but it designs the K-weighting
 // for each rate by the bilinear transform, which holds only while the weighting's shelf
 // (1681.97 Hz) lies below Nyquist: up to 3364 Hz the shelf's poles sit on or outside the unit
-// circle and the filter diverges (gains of hundreds of dB), and below 20 Hz its 400 ms ring
-// buffer is shorter than a gating block (a heap overflow). Just above 3364 Hz the weighting
+// circle and the filter diverges (gains of hundreds of dB), and at some rates below 20 Hz its
+// 400 ms ring buffer is shorter than a gating block (a heap overflow). Just above 3364 Hz the weighting
 // still bends by up to 1.5 dB against the standard's; from 8000 Hz, the lowest rate in common
 // use, it stays within 0.6 dB of it across the band, so that is the lowest rate measured.
 MeterLimit LimitFor(int32_t channels, int32_t sampleRate) {
