@@ -37,6 +37,7 @@ struct Work {
   int32_t Ch = 1;
   int64_t T = 0;
   CutFrames Cuts;                        // the natural-cut options at this file's rate
+  GatingBlocks Blocks;                   // normalising to a loudness: the kept range's
   OutputDescription Output;              // what the output is made from, once it is due
   std::string Reason;                    // set when the file's own reason would not say enough
   FailureKind Kind = FailureKind::None;  // set where the file's own kind would not say enough
@@ -198,7 +199,10 @@ int ScanPeak(Work& w) {
     if (limited && pos + n >= peakEnd) break;
   }
   w.C.File.Reader.ClearReadPosition();
-  if (meter) w.O.Loudness = meter->Finish();
+  if (meter) {
+    w.O.Loudness = meter->Finish();
+    w.Blocks = meter->TakeBlocks();
+  }
   return Continue;
 }
 
@@ -214,7 +218,7 @@ double PeakDb(const Work& w) {
 void DecideLoudnessGain(Work& w) {
   const ProcessSettings& s = w.C.Settings;
   bool limitedByPeak = false;
-  w.O.Gain = LoudnessGain(w.O.Loudness, s.LoudnessTarget, s.TruePeakCeiling, limitedByPeak);
+  w.O.Gain = LoudnessGain(w.O.Loudness, w.Blocks, s.LoudnessTarget, s.TruePeakCeiling, limitedByPeak);
   if (!w.O.Silent)
     w.O.Note = !w.O.Loudness.Measured ? GainNote::NotMeasured
                : limitedByPeak        ? GainNote::LimitedByTruePeak
@@ -497,19 +501,29 @@ FadePlan OutputFades(const ProcessSettings& settings, const CutFrames& cuts, con
   return PlanFades(cuts, beginCut, endCut, keptSamples / channels, channels);
 }
 
+namespace {
+std::string NotMeasuredNote(MeterLimit limit) {
+  const std::string why = limit == MeterLimit::Rate ? "sample rate outside " + std::to_string(MinLoudnessRate) +
+                                                          " to " + std::to_string(MaxLoudnessRate) + " Hz"
+                          : limit == MeterLimit::Channels
+                              ? "more than " + std::to_string(MaxLoudnessChannels) + " channels"
+                              : "shorter than 400 ms or below the gate";
+  return "no gain: loudness not measurable (" + why + ")";
+}
+}  // namespace
+
 LoudnessFigures LoudnessAfterGain(const FileOutcome& outcome) {
   LoudnessFigures figures = outcome.Loudness;
   const double gainDb = -LinearToDb(outcome.Gain);
-  figures.Lufs += gainDb;
+  figures.Lufs += gainDb + outcome.Loudness.GateShift;
   figures.TruePeak = -LinearToDb(outcome.Loudness.TruePeak) + gainDb;
   return figures;
 }
 
 std::string DoneNote(const FileOutcome& outcome) {
   std::string note = outcome.Note == GainNote::LimitedByTruePeak ? "limited by true peak"
-                     : outcome.Note == GainNote::NotMeasured
-                         ? "no gain: loudness not measurable (shorter than 400 ms or below the gate)"
-                         : "";
+                     : outcome.Note == GainNote::NotMeasured     ? NotMeasuredNote(outcome.Loudness.Limit)
+                                                                 : "";
   if (outcome.Clipped > 0) note += (note.empty() ? "" : "; ") + std::to_string(outcome.Clipped) + " samples clipped";
   return note;
 }

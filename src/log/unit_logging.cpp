@@ -109,10 +109,12 @@ bool OpenLog(LogStream& stream, const std::string& name) {
 }  // namespace
 
 // The stream's state is looked at after every line, and cleared again, so that a
-// full disk is remembered for the end of the run while the run itself goes on.
+// full disk is remembered for the end of the run while the run itself goes on. Each line goes
+// to the file at once: a run that dies later keeps the records of the files before.
 void LogStream::Line(const std::string& text) {
   Out.write(text.data(), static_cast<std::streamsize>(text.size()));
   Out.write("\r\n", 2);
+  Out.flush();
   if (!Out) {
     WriteFailed = true;
     Out.clear();

@@ -72,7 +72,7 @@ struct LogHeaderSnapshot {
 struct LogStream {
   std::ofstream Out;
   bool WriteFailed = false;
-  // Writes text and the CR LF line end; records a failure instead of throwing.
+  // Writes text and the CR LF line end and flushes; records a failure instead of throwing.
   void Line(const std::string& text);
 };
 

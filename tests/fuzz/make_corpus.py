@@ -199,6 +199,27 @@ def metadata_files():
     }
 
 
+def loudness_files():
+    """Files normalised to a loudness (bit 0x40 of the options' first byte) at rates and channel
+    counts the meter does not measure, each holding more than one 400 ms gating block, and the
+    lowest rate it measures."""
+    loud = chunk(b"optn", b"\x40\x00")
+
+    def seconds(rate, channels, secs):
+        frames = max(int(rate * secs), 1)
+        return pcm16([int(9000 * math.sin(i * 0.9)) for i in range(frames) for _ in range(channels)])
+
+    files = {"loudness-%dhz.wav" % r: riff(chunk(b"fmt ", fmt(rate=r)), chunk(b"data", seconds(r, 1, 3)), loud)
+             for r in (1, 15, 16, 20, 100, 3000)}
+    files["loudness-8000hz.wav"] = riff(chunk(b"fmt ", fmt(rate=8000)), chunk(b"data", seconds(8000, 1, 0.9)), loud)
+    files["loudness-2822401hz.wav"] = riff(chunk(b"fmt ", fmt(rate=2822401)), chunk(b"data", seconds(8000, 1, 1)),
+                                           loud)
+    files["loudness-65ch.wav"] = riff(chunk(b"fmt ", fmt(channels=65)), chunk(b"data", seconds(80, 65, 1)), loud)
+    files["loudness-16hz-65ch.wav"] = riff(chunk(b"fmt ", fmt(channels=65, rate=16)),
+                                           chunk(b"data", seconds(16, 65, 1)), loud)
+    return files
+
+
 PEER_FILES = [
     ("sox-u8-stereo.wav", ["sox", "-n", "-r", "8000", "-c", "2", "-b", "8", "-e", "unsigned-integer", "{out}",
                            "synth", "0.03", "sine", "300", "pad", "0.01", "0.01"]),
@@ -221,7 +242,7 @@ PEER_FILES = [
 
 def main():
     os.makedirs(CORPUS, exist_ok=True)
-    for name, data in {**built_files(), **metadata_files()}.items():
+    for name, data in {**built_files(), **metadata_files(), **loudness_files()}.items():
         with open(os.path.join(CORPUS, name), "wb") as f:
             f.write(data)
     for name, cmd in PEER_FILES:

@@ -307,6 +307,16 @@ TEST(LogWrite, FullDiskIsReportedNotThrown) {
   EXPECT_EQ(WriteLogFooter(s, settings), 0);
 }
 
+// A record is in the file as soon as it is written: a run that dies at a later file keeps it.
+TEST(LogWrite, ARecordIsInTheFileOnceWritten) {
+  TempDir dir;
+  LogStream s;
+  ASSERT_EQ(WriteLogHeader(s, dir.File("run.log"), LogSettings{}, {}), 0);
+  SongRecord().WriteRecord(s, '.');
+  ASSERT_TRUE(s.Out.is_open());
+  EXPECT_NE(ReadText(dir.File("run.log")).find(";\"song_new.wav\";16;418975\r\n"), std::string::npos);
+}
+
 // The option line appears only when the option is on, right after the run switches.
 TEST(LogHeader, KeepMetadataLineOnlyWhenTicked) {
   for (const bool keep : {false, true}) {
