@@ -30,23 +30,38 @@ struct Element {
   bool Empty = false;
 };
 
-// Every occurrence of the element name in xml, in order; false when one is not closed.
-bool FindElements(std::string_view xml, std::string_view name, std::vector<Element>& found) {
+// The first occurrence of what in xml at or after from, counting the bytes passed over: every
+// search starts where the one before it ended, so a body is passed over once for each name.
+size_t Find(std::string_view xml, std::string_view what, size_t from, uint64_t& work) {
+  const size_t at = xml.find(what, from);
+  work += (at == std::string_view::npos ? xml.size() : at + what.size()) - std::min(from, xml.size());
+  return at;
+}
+
+// Every occurrence of the element name in xml, in order; false when one is not closed. The
+// search goes on after each element found: a name inside another's text or tag makes that
+// one no number anyway, and going back to it would pass over the rest of the body again.
+bool FindElements(std::string_view xml, std::string_view name, std::vector<Element>& found, uint64_t& work) {
   const std::string open = std::string("<").append(name);
   const std::string close = std::string("</").append(name).append(">");
-  for (size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at + 1)) {
+  for (size_t at = Find(xml, open, 0, work); at != std::string::npos;) {
     const size_t after = at + open.size();
     // <NAMEX> is another element; <NAME>, <NAME attr="..."> and <NAME/> are this one.
-    if (after >= xml.size() || std::string_view(">/ \t\r\n").find(xml[after]) == std::string::npos) continue;
-    const size_t tagEnd = xml.find('>', after);
+    if (after >= xml.size() || std::string_view(">/ \t\r\n").find(xml[after]) == std::string::npos) {
+      at = Find(xml, open, at + 1, work);
+      continue;
+    }
+    const size_t tagEnd = Find(xml, ">", after, work);
     if (tagEnd == std::string::npos) return false;
     if (xml[tagEnd - 1] == '/') {
       found.push_back({tagEnd - 1, tagEnd + 1, true});
+      at = Find(xml, open, tagEnd + 1, work);
       continue;
     }
-    const size_t end = xml.find(close, tagEnd + 1);
+    const size_t end = Find(xml, close, tagEnd + 1, work);
     if (end == std::string::npos) return false;
     found.push_back({tagEnd + 1, end, false});
+    at = Find(xml, open, end + close.size(), work);
   }
   return true;
 }
@@ -102,10 +117,12 @@ struct HalfNames {
   std::string_view High;
 };
 
-TimeShift ShiftPair(std::string_view xml, const HalfNames& names, uint64_t framesCut, std::vector<Edit>& edits) {
+TimeShift ShiftPair(std::string_view xml, const HalfNames& names, uint64_t framesCut, std::vector<Edit>& edits,
+                    uint64_t& work) {
   std::vector<Element> lows;
   std::vector<Element> highs;
-  if (!FindElements(xml, names.Low, lows) || !FindElements(xml, names.High, highs)) return TimeShift::Malformed;
+  if (!FindElements(xml, names.Low, lows, work) || !FindElements(xml, names.High, highs, work))
+    return TimeShift::Malformed;
   if (lows.empty() && highs.empty()) return TimeShift::Moved;
   // A high half alone gives no reference to advance.
   if (lows.empty()) return TimeShift::Malformed;
@@ -133,6 +150,34 @@ TimeShift ShiftPair(std::string_view xml, const HalfNames& names, uint64_t frame
   return TimeShift::Moved;
 }
 
+// The body with the edits made, copied once from front to back: an edit made in place would
+// move the rest of the body each time. Edits that overlap would make one element of two, so
+// the body is malformed.
+bool ApplyEdits(std::vector<uint8_t>& body, std::vector<Edit>& edits, uint64_t& work) {
+  if (edits.empty()) return true;
+  std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.Begin < b.Begin; });
+  size_t at = 0;
+  size_t size = body.size();
+  for (const Edit& e : edits) {
+    if (e.Begin < at) return false;
+    size += e.Text.size() - (e.End - e.Begin);
+    at = e.End;
+  }
+  std::vector<uint8_t> out;
+  out.reserve(size);
+  at = 0;
+  for (const Edit& e : edits) {
+    out.insert(out.end(), body.begin() + static_cast<std::ptrdiff_t>(at),
+               body.begin() + static_cast<std::ptrdiff_t>(e.Begin));
+    out.insert(out.end(), e.Text.begin(), e.Text.end());
+    at = e.End;
+  }
+  out.insert(out.end(), body.begin() + static_cast<std::ptrdiff_t>(at), body.end());
+  work += out.size();
+  body = std::move(out);
+  return true;
+}
+
 // The kept part of a ltxt's range [start, start + length): its end clipped to the kept frames.
 uint32_t ClippedLength(uint64_t start, uint32_t length, const KeptFrames& frames) {
   const uint64_t end = std::min(start + length, frames.Last + 1);
@@ -150,23 +195,18 @@ TimeShift ShiftBextTimeReference(std::vector<uint8_t>& body, uint64_t framesCut)
   return TimeShift::Moved;
 }
 
-TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut) {
+TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut, uint64_t* work) {
   const std::string_view xml(reinterpret_cast<const char*>(body.data()), body.size());
+  uint64_t steps = 0;
   std::vector<Edit> edits;
+  TimeShift r = TimeShift::Moved;
   for (const HalfNames& names :
        {HalfNames{"BWF_TIME_REFERENCE_LOW", "BWF_TIME_REFERENCE_HIGH"},
-        HalfNames{"TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO", "TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI"}}) {
-    const TimeShift r = ShiftPair(xml, names, framesCut, edits);
-    if (r != TimeShift::Moved) return r;
-  }
-  // The later edits first, so that the earlier ones' offsets stay valid.
-  std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.Begin > b.Begin; });
-  for (const Edit& e : edits) {
-    const auto begin = body.begin() + static_cast<std::ptrdiff_t>(e.Begin);
-    body.erase(begin, body.begin() + static_cast<std::ptrdiff_t>(e.End));
-    body.insert(body.begin() + static_cast<std::ptrdiff_t>(e.Begin), e.Text.begin(), e.Text.end());
-  }
-  return TimeShift::Moved;
+        HalfNames{"TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO", "TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI"}})
+    if (r == TimeShift::Moved) r = ShiftPair(xml, names, framesCut, edits, steps);
+  if (r == TimeShift::Moved && !ApplyEdits(body, edits, steps)) r = TimeShift::Malformed;
+  if (work != nullptr) *work = steps;
+  return r;
 }
 
 bool CutCuePoints(std::vector<uint8_t>& body, const KeptFrames& frames, KeptCuePoints& kept) {

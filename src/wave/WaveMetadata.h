@@ -38,7 +38,10 @@ TimeShift ShiftBextTimeReference(std::vector<uint8_t>& body, uint64_t framesCut)
 // takes the value written. A pair whose halves are all empty gives no reference and stays.
 // Malformed when a half is no decimal number of 32 bits, occurrences of a half disagree, an
 // element is not closed, or a high half comes without a low one. Nothing else changes.
-TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut);
+// work, when given, receives the bytes the rewrite passed over and wrote: a few times the
+// body's size however many references it holds, so a body of the largest size carried takes
+// no longer than reading it a few times.
+TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut, uint64_t* work = nullptr);
 
 // cue: keeps the points whose sample offset lies in First..Last + 1, moved by First, as points
 // of a plain data chunk (position = sample offset, chunk and block start 0). kept receives
