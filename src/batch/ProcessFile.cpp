@@ -426,7 +426,11 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     if (int r = CountRest(w)) return r;
   }
   // Also when simulating: the report then names what the outputs would drop.
-  if (w.O.OutputDue && s.KeepMetadata) w.Output.Extras = PrepareKeptMetadata(source, w.Info, w.T, w.O);
+  if (w.O.OutputDue && s.KeepMetadata) {
+    std::optional<OutputExtras> extras = PrepareKeptMetadata(source, w.Info, w.T, w.O, [&w] { return Pump(w); });
+    if (!extras) return Cancel;
+    w.Output.Extras = std::move(*extras);
+  }
   return writes ? WriteKept(w, outputPath) : Continue;
 }
 
