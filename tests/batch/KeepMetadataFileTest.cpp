@@ -140,7 +140,7 @@ TEST_F(KeepMetadataFileTest, AnOutputCutShortCarriesNoChunksAfterItsData) {
     const char* Layout;
   } cases[] = {
       {"whole", -1, FileResult::Done, "fmt16 bext@1 data cue[1@9 2@786426] smpl[99-786421]"},
-      // Two pumps of the scans, one before each chunk the output may carry (the cue is read
+      // Two pumps of the scans, one after each chunk the output may carry (the cue is read
       // first for its points), one before each block written.
       {"cancelled after its first block", 8, FileResult::Cancelled, "fmt16 bext@1 data"},
       {"cancelled while its chunks are chosen", 4, FileResult::Cancelled, ""},
