@@ -369,10 +369,14 @@ void FillFormatFields(Work& w) {
   Logfile* rec = w.C.Record;
   if (!rec) return;
   rec->channels_in = static_cast<uint32_t>(w.Info.Channels);
-  rec->bits_in = static_cast<uint32_t>(w.Info.BitsPerSample);
+  // The depths the samples are read and written with, which a fmt at odds with its container
+  // does not say.
+  const WaveReader& source = w.C.File.Reader;
+  const int32_t bitsRead = CodedBits(source.Format(), source.IsFloat());
+  rec->bits_in = static_cast<uint32_t>(bitsRead);
   rec->hz_in = static_cast<uint32_t>(w.Info.SampleRate);
   rec->samples_in = static_cast<uint64_t>(w.Info.SampleCount) / static_cast<uint64_t>(w.Info.Channels);
-  rec->bits_out = static_cast<uint32_t>(w.O.TargetBits == -1 ? w.Info.BitsPerSample : w.O.TargetBits);
+  rec->bits_out = static_cast<uint32_t>(w.O.TargetBits == -1 ? bitsRead : w.O.TargetBits);
 }
 
 // Everything up to the output: the scans, the kept range, the gain and whether an output is due.
