@@ -379,6 +379,16 @@ void FillFormatFields(Work& w) {
   rec->bits_out = static_cast<uint32_t>(w.O.TargetBits == -1 ? bitsRead : w.O.TargetBits);
 }
 
+// An extensible fmt states its container's width as the depth, so an output that keeps its
+// metadata in one is written with the container's bits.
+void NoteExtensibleBits(Work& w) {
+  if (!w.C.Record || !w.Output.Extras.Extensible) return;
+  const WaveReader& source = w.C.File.Reader;
+  const FormatBody f =
+      DeriveOutputFormat(source.Format(), source.IsFloat(), {w.O.TargetBits, w.O.TargetFormat, -1}).Body;
+  if (f.Channels != 0) w.C.Record->bits_out = 8u * (f.BlockAlign / f.Channels);
+}
+
 // Everything up to the output: the scans, the kept range, the gain and whether an output is due.
 int PlanSteps(Work& w, const std::string& inputPath) {
   const ProcessSettings& s = w.C.Settings;
@@ -434,6 +444,7 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     std::optional<OutputExtras> extras = PrepareKeptMetadata(source, w.Info, w.T, w.O, [&w] { return Pump(w); });
     if (!extras) return Cancel;
     w.Output.Extras = std::move(*extras);
+    NoteExtensibleBits(w);
   }
   return writes ? WriteKept(w, outputPath) : Continue;
 }
