@@ -373,10 +373,24 @@ void FillFormatFields(Work& w) {
   Logfile* rec = w.C.Record;
   if (!rec) return;
   rec->channels_in = static_cast<uint32_t>(w.Info.Channels);
-  rec->bits_in = static_cast<uint32_t>(w.Info.BitsPerSample);
+  // The depths the samples are read and written with, which a fmt at odds with its container
+  // does not say.
+  const WaveReader& source = w.C.File.Reader;
+  const int32_t bitsRead = CodedBits(source.Format(), source.IsFloat());
+  rec->bits_in = static_cast<uint32_t>(bitsRead);
   rec->hz_in = static_cast<uint32_t>(w.Info.SampleRate);
   rec->samples_in = static_cast<uint64_t>(w.Info.SampleCount) / static_cast<uint64_t>(w.Info.Channels);
-  rec->bits_out = static_cast<uint32_t>(w.O.TargetBits == -1 ? w.Info.BitsPerSample : w.O.TargetBits);
+  rec->bits_out = static_cast<uint32_t>(w.O.TargetBits == -1 ? bitsRead : w.O.TargetBits);
+}
+
+// An extensible fmt states its container's width as the depth, so an output that keeps its
+// metadata in one is written with the container's bits.
+void NoteExtensibleBits(Work& w) {
+  if (!w.C.Record || !w.Output.Extras.Extensible) return;
+  const WaveReader& source = w.C.File.Reader;
+  const FormatBody f =
+      DeriveOutputFormat(source.Format(), source.IsFloat(), {w.O.TargetBits, w.O.TargetFormat, -1}).Body;
+  if (f.Channels != 0) w.C.Record->bits_out = 8u * (f.BlockAlign / f.Channels);
 }
 
 // Everything up to the output: the scans, the kept range, the gain and whether an output is due.
@@ -430,7 +444,12 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     if (int r = CountRest(w)) return r;
   }
   // Also when simulating: the report then names what the outputs would drop.
-  if (w.O.OutputDue && s.KeepMetadata) w.Output.Extras = PrepareKeptMetadata(source, w.Info, w.T, w.O);
+  if (w.O.OutputDue && s.KeepMetadata) {
+    std::optional<OutputExtras> extras = PrepareKeptMetadata(source, w.Info, w.T, w.O, [&w] { return Pump(w); });
+    if (!extras) return Cancel;
+    w.Output.Extras = std::move(*extras);
+    NoteExtensibleBits(w);
+  }
   return writes ? WriteKept(w, outputPath) : Continue;
 }
 

@@ -341,6 +341,7 @@ void Process(const ProcessSettings& settings, const std::vector<uint8_t>& input,
   ExpectTimeReferencesMoved(input, out);
   if (result != FileResult::Done) return;
   Expect(outcome.OutputDue, "no output unless due");
+  Expect(record.bits_out == reread.Format().BitsPerSample, "the record states the depth written");
   const int64_t keptEnd = std::min<int64_t>(outcome.KeepLast + 1, sampleCount);
   Expect(info.SampleCount == keptEnd - outcome.KeepFirst, "the output holds the kept samples");
   Expect(info.SampleCount % info.Channels == 0, "the output holds whole frames");

@@ -92,6 +92,9 @@ def built_files():
                                         chunk(b"data", floats("f", [0.0, 0.25, -0.5, 0.0]))),
         "float-16-in-2-bytes.wav": riff(chunk(b"fmt ", fmt(3, 1, 8000, 16, 2)), chunk(b"data", tone)),
         "depth-4-in-2-bytes.wav": riff(chunk(b"fmt ", fmt(bits=4, align=2)), chunk(b"data", tone)),
+        "float-32-in-8-bytes.wav": riff(chunk(b"fmt ", fmt(3, 1, 8000, 32, 8)),
+                                        chunk(b"data", floats("d", [0.0, 0.25, -0.5, 0.0]))),
+        "depth-33-in-4-bytes.wav": riff(chunk(b"fmt ", fmt(bits=33, align=4)), chunk(b"data", tone[:400])),
         "integer-in-8-bytes.wav": riff(chunk(b"fmt ", fmt(bits=64, align=8)), chunk(b"data", tone)),
         "rate-2g.wav": riff(chunk(b"fmt ", fmt(rate=0x80000000)), chunk(b"data", tone)),
         "byte-rate-wrong.wav": riff(chunk(b"fmt ", fmt()[:8] + struct.pack("<I", 3) + fmt()[12:]),
@@ -171,7 +174,16 @@ def metadata_files():
                    b"</TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI><TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO>4294967290"
                    b"</TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO></SPEED><X><BWF_TIME_REFERENCE_LOW>4294967290"
                    b"</BWF_TIME_REFERENCE_LOW></X></BWFXML>")
+    # A reference repeated hundreds of times, each low half outgrowing 32 bits once moved, and
+    # a cue chunk of a thousand points: the rewrites' work must follow the body's size.
+    many_ixml = b"<BWFXML>" + b"<BWF_TIME_REFERENCE_LOW>4294967290</BWF_TIME_REFERENCE_LOW>" * 300 + b"</BWFXML>"
+    many_cue = struct.pack("<I", 1000) + b"".join(struct.pack("<II4sIII", i, i % 300, b"data", 0, 0, i % 300)
+                                                  for i in range(1000))
     return {
+        "meta-ixml-many-references.wav": riff(chunk(b"fmt ", fmt()), chunk(b"iXML", many_ixml),
+                                              chunk(b"data", tone), keep),
+        "meta-cue-many-points.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone), chunk(b"cue ", many_cue),
+                                         chunk(b"LIST", adtl), keep),
         "meta-bwf-markers.wav": riff(chunk(b"fmt ", fmt()), chunk(b"LIST", info), chunk(b"bext", bytes(bext)),
                                      chunk(b"iXML", ixml), chunk(b"data", tone), chunk(b"cue ", cue),
                                      chunk(b"LIST", adtl), chunk(b"smpl", smpl), keep),
