@@ -1,13 +1,13 @@
 // The natural-cut controls of the "Processing" page: "Keep" and "Fade" in each of the
 // Beginning and End groups, and "Ignore clicks shorter than" below them; their enabling
-// and link rules, and what a run reads from them.
+// and link rules.
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSpinBox>
 
-#include "batch/RunChoices.h"
+#include "batch/ProcessSettings.h"
 #include "main/Widgets.h"
 #include "main/unit_main.h"
 
@@ -90,19 +90,6 @@ void TForm1::ConnectCutControls() {
   for (QSpinBox* spin : {spin_Keep1, spin_Fade1})
     connect(spin, &QSpinBox::valueChanged, this, [this] { UpdateCutControls(); });
   UpdateCutControls();
-}
-
-bool TForm1::IsCutSpin(const QObject* watched) const {
-  return watched == spin_Keep1 || watched == spin_Fade1 || watched == spin_Keep2 || watched == spin_Fade2 ||
-         watched == spin_IgnoreClicks;
-}
-
-void TForm1::CaptureCuts(RunChoices& choices) const {
-  choices.Begin.KeepMs = spin_Keep1->value();
-  choices.Begin.FadeMs = spin_Fade1->value();
-  choices.End.KeepMs = spin_Keep2->value();
-  choices.End.FadeMs = spin_Fade2->value();
-  choices.IgnoreClicksMs = spin_IgnoreClicks->value();
 }
 
 }  // namespace tacetix

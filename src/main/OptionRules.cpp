@@ -1,6 +1,5 @@
-// The "Processing" page and the bit-depth group: level texts, the selection of "other"
-// or "&Normalize to" when a slider really moves, the link and remove rules and the
-// conversion radio rule.
+// The "Processing" page and the bit-depth group: level texts, the mode a level or target
+// selects when it really changes, the link and remove rules and the conversion radio rule.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -24,21 +23,27 @@ void EnableAll(std::initializer_list<QWidget*> controls, bool enabled) {
 
 }  // namespace
 
-void TForm1::LevelSliderChange(QSlider* track, QLineEdit* levelText, QAbstractButton* selectOnMove) {
+void TForm1::LevelSliderChange(const OptionBinding& row) {
+  auto* track = static_cast<QSlider*>(row.Control);
   const int position = track->value();
-  levelText->setText(QString::fromStdString(SliderText(position)));
+  row.Level->setText(QString::fromStdString(SliderText(position)));
   // A change event that finds the slider where it was must not undo a later choice of
-  // "-inf (digital zero)" or an unticked "&Normalize to".
+  // "-inf (digital zero)", of "loudness" or an unticked "&Normalize to".
   if (position == track->property("Tag").toInt()) return;
-  selectOnMove->setChecked(true);
+  SelectOwnMode(row);
   track->setProperty("Tag", position);
 }
 
-void TForm1::track_Threshold1Change() { LevelSliderChange(track_Threshold1, edit_Threshold1, radio_other1); }
+void TForm1::SelectOwnMode(const OptionBinding& row) {
+  if (row.Mode != nullptr) row.Mode->setChecked(true);
+  if (row.Box != nullptr) row.Box->setChecked(true);
+}
 
-void TForm1::track_Threshold2Change() { LevelSliderChange(track_Threshold2, edit_Threshold2, radio_other2); }
+void TForm1::track_Threshold1Change() { LevelSliderChange(*BindingOf(track_Threshold1)); }
 
-void TForm1::track_NormalizeChange() { LevelSliderChange(track_Normalize, edit_Normalize, cbx_Normalize); }
+void TForm1::track_Threshold2Change() { LevelSliderChange(*BindingOf(track_Threshold2)); }
+
+void TForm1::track_NormalizeChange() { LevelSliderChange(*BindingOf(track_Normalize)); }
 
 void TForm1::UpdateSliderValues() {
   track_Threshold1Change();
@@ -130,12 +135,11 @@ void TForm1::UpdateRadioBits() {
   radio_BitsDown->setEnabled(directional);
 }
 
-void TForm1::combo_BitsExit() { KeyPreview = true; }
-
 void TForm1::ConnectOptionHandlers() {
-  connect(track_Threshold1, &QSlider::valueChanged, this, [this] { track_Threshold1Change(); });
-  connect(track_Threshold2, &QSlider::valueChanged, this, [this] { track_Threshold2Change(); });
-  connect(track_Normalize, &QSlider::valueChanged, this, [this] { track_NormalizeChange(); });
+  for (const OptionBinding& row : OptionBindings) {
+    if (row.Level != nullptr) OnChange(row, this, [this, &row] { LevelSliderChange(row); });
+    else if (row.Mode != nullptr) OnChange(row, this, [this, &row] { SelectOwnMode(row); });
+  }
   // toggled, not clicked: a toggle by program or by key runs the rule as a click does.
   connect(cbx_Link, &QCheckBox::toggled, this, [this] { cbx_LinkClick(); });
   connect(cbx_Remove1, &QCheckBox::toggled, this, [this] { cbx_Remove1Click(); });
