@@ -106,35 +106,28 @@ void ShowNumber(QWidget* control, int32_t number) {
 
 }  // namespace
 
-// Every text names part of a file's path, so it goes as the file system spells names.
+// Every text names part of a file's path, so it goes as the file system spells names. Of a
+// choice's radios, the checked one sets the field.
 void ReadControl(const OptionBinding& row, RunChoices& choices) {
-  if (row.Field == nullptr) return;
   const auto* radio = qobject_cast<const QRadioButton*>(row.Control);
-  if (radio != nullptr && !radio->isChecked()) return;  // the group's checked radio sets the field
+  if (row.Field == nullptr || (radio != nullptr && !radio->isChecked())) return;
   std::visit(
       [&](auto* field) {
-        using Type = std::remove_pointer_t<decltype(field)>;
-        if constexpr (std::is_same_v<Type, std::string>) {
+        if constexpr (std::is_same_v<decltype(field), std::string*>)
           *field = QFile::encodeName(static_cast<const QLineEdit*>(row.Control)->text()).toStdString();
-        } else {
-          *field = static_cast<Type>(radio != nullptr ? row.Value : NumberOf(row.Control));
-        }
+        else *field = static_cast<std::remove_pointer_t<decltype(field)>>(radio ? row.Value : NumberOf(row.Control));
       },
       row.Field(choices));
 }
 
+// A radio unchecked is no change: its group checks the radio of the field's value.
 void ShowChoice(const OptionBinding& row, RunChoices& choices) {
   if (row.Field == nullptr) return;
-  auto* radio = qobject_cast<QRadioButton*>(row.Control);
   std::visit(
       [&](auto* field) {
-        if constexpr (std::is_same_v<decltype(field), std::string*>) {
+        if constexpr (std::is_same_v<decltype(field), std::string*>)
           static_cast<QLineEdit*>(row.Control)->setText(QFile::decodeName(field->c_str()));
-        } else if (radio == nullptr) {
-          ShowNumber(row.Control, static_cast<int32_t>(*field));
-        } else if (static_cast<int32_t>(*field) == row.Value) {
-          radio->setChecked(true);
-        }
+        else ShowNumber(row.Control, qobject_cast<QRadioButton*>(row.Control) ? *field == row.Value : *field);
       },
       row.Field(choices));
 }
