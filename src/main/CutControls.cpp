@@ -23,15 +23,6 @@ QSpinBox* MakeMsSpin(QWidget* parent, const char* name, int maximum) {
   return spin;
 }
 
-// The end's spin shows the beginning's value while linked; its own waits in "Own".
-void MirrorWhileLinked(QSpinBox* own, const QSpinBox* begin, bool linked) {
-  const bool mirrored = own->property("Mirrored").toBool();
-  if (linked && !mirrored) own->setProperty("Own", own->value());
-  own->setProperty("Mirrored", linked);
-  if (linked) own->setValue(begin->value());
-  else if (mirrored) own->setValue(own->property("Own").toInt());
-}
-
 }  // namespace
 
 void TForm1::AddCutRow(QGridLayout* grid, QWidget* group, int which) {
@@ -68,11 +59,8 @@ QLayout* TForm1::BuildIgnoreClicksRow(QWidget* page) {
 }
 
 void TForm1::UpdateCutControls() {
-  const bool linked = cbx_Link->isChecked();
-  MirrorWhileLinked(spin_Keep2, spin_Keep1, linked);
-  MirrorWhileLinked(spin_Fade2, spin_Fade1, linked);
   const bool begin = cbx_Remove1->isChecked();
-  const bool end = !linked && cbx_Remove2->isChecked();
+  const bool end = !cbx_Link->isChecked() && cbx_Remove2->isChecked();
   for (QWidget* control : {static_cast<QWidget*>(lab_Keep1), static_cast<QWidget*>(spin_Keep1),
                            static_cast<QWidget*>(lab_Fade1), static_cast<QWidget*>(spin_Fade1)})
     control->setEnabled(begin);
@@ -87,8 +75,6 @@ void TForm1::UpdateCutControls() {
 void TForm1::ConnectCutControls() {
   for (QCheckBox* box : {cbx_Link, cbx_Remove1, cbx_Remove2})
     connect(box, &QCheckBox::toggled, this, [this] { UpdateCutControls(); });
-  for (QSpinBox* spin : {spin_Keep1, spin_Fade1})
-    connect(spin, &QSpinBox::valueChanged, this, [this] { UpdateCutControls(); });
   UpdateCutControls();
 }
 

@@ -30,12 +30,12 @@ void TForm1::BindOptions() {
       {"begin", track_Threshold1, CHOICE(Begin.Position), 0, "The beginning's silence level", radio_other1, nullptr, edit_Threshold1},
       {"keep-begin", spin_Keep1, CHOICE(Begin.KeepMs), 0, "Silence kept before the sound (ms)."},
       {"fade-in", spin_Fade1, CHOICE(Begin.FadeMs), 0, "Fade-in over the start of what is kept (ms)."},
-      {"no-trim-end", cbx_Remove2, CHOICE(End.Remove), 1, "Cut the silence at the end of each file."},
-      {"end-mode", radio_digital0_2, CHOICE(End.DigitalZero), 1, "Only samples of exactly zero count as silence at the end."},
-      {"end-mode", radio_other2, CHOICE(End.DigitalZero), 0, "Samples below the level on the slider count as silence at the end."},
-      {"end", track_Threshold2, CHOICE(End.Position), 0, "The end's silence level", radio_other2, nullptr, edit_Threshold2},
-      {"keep-end", spin_Keep2, CHOICE(End.KeepMs), 0, "Silence kept after the sound (ms)."},
-      {"fade-out", spin_Fade2, CHOICE(End.FadeMs), 0, "Fade-out over the end of what is kept (ms)."},
+      {"no-trim-end", cbx_Remove2, CHOICE(End.Remove), 1, "Cut the silence at the end of each file.", nullptr, nullptr, nullptr, cbx_Remove1},
+      {"end-mode", radio_digital0_2, CHOICE(End.DigitalZero), 1, "Only samples of exactly zero count as silence at the end.", nullptr, nullptr, nullptr, radio_digital0_1},
+      {"end-mode", radio_other2, CHOICE(End.DigitalZero), 0, "Samples below the level on the slider count as silence at the end.", nullptr, nullptr, nullptr, radio_other1},
+      {"end", track_Threshold2, CHOICE(End.Position), 0, "The end's silence level", radio_other2, nullptr, edit_Threshold2, track_Threshold1},
+      {"keep-end", spin_Keep2, CHOICE(End.KeepMs), 0, "Silence kept after the sound (ms).", nullptr, nullptr, nullptr, spin_Keep1},
+      {"fade-out", spin_Fade2, CHOICE(End.FadeMs), 0, "Fade-out over the end of what is kept (ms).", nullptr, nullptr, nullptr, spin_Fade1},
       {"ignore-clicks", spin_IgnoreClicks, CHOICE(IgnoreClicksMs), 0, "Sound shorter than this (ms) inside the silence is cut with it."},
       {"normalize-to", cbx_Normalize, CHOICE(Normalize), 1, "Scale what is kept so that its peak reaches the level on the slider."},
       {"normalize-mode", radio_NormPeak, CHOICE(NormalizeLoudness), 0, "Normalise by the peak: the loudest sample reaches the level on the slider."},
@@ -77,9 +77,7 @@ void TForm1::ShowDefaults() {
   for (const OptionBinding& row : OptionBindings) ShowChoice(row, defaults);
 }
 
-namespace {
-
-int32_t NumberOf(const QWidget* control) {
+int32_t ControlNumber(const QWidget* control) {
   if (auto* button = qobject_cast<const QAbstractButton*>(control)) return button->isChecked() ? 1 : 0;
   if (auto* slider = qobject_cast<const QSlider*>(control)) return slider->value();
   if (auto* spin = qobject_cast<const QSpinBox*>(control)) return spin->value();
@@ -92,7 +90,8 @@ void ShowNumber(QWidget* control, int32_t number) {
   if (auto* button = qobject_cast<QAbstractButton*>(control)) {
     button->setChecked(number != 0);
   } else if (auto* slider = qobject_cast<QSlider*>(control)) {
-    // Shown, not moved: the slider's change event must not take it for the user's move.
+    // Shown, not moved: the slider's change event must not take it for the user's move, so
+    // the mode stays as it is.
     slider->setProperty("Tag", number);
     slider->setValue(number);
   } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
@@ -104,8 +103,6 @@ void ShowNumber(QWidget* control, int32_t number) {
   }
 }
 
-}  // namespace
-
 // Every text names part of a file's path, so it goes as the file system spells names. Of a
 // choice's radios, the checked one sets the field.
 void ReadControl(const OptionBinding& row, RunChoices& choices) {
@@ -115,7 +112,8 @@ void ReadControl(const OptionBinding& row, RunChoices& choices) {
       [&](auto* field) {
         if constexpr (std::is_same_v<decltype(field), std::string*>)
           *field = QFile::encodeName(static_cast<const QLineEdit*>(row.Control)->text()).toStdString();
-        else *field = static_cast<std::remove_pointer_t<decltype(field)>>(radio ? row.Value : NumberOf(row.Control));
+        else
+          *field = static_cast<std::remove_pointer_t<decltype(field)>>(radio ? row.Value : ControlNumber(row.Control));
       },
       row.Field(choices));
 }

@@ -34,11 +34,15 @@ struct OptionBinding {
   QAbstractButton* Mode = nullptr;
   QAbstractButton* Box = nullptr;
   QLineEdit* Level = nullptr;  // a level slider's text
+  QWidget* Follows = nullptr;  // an end's control: the beginning's, which it shows while linked
 };
 
 // The control's state into its field of choices, and back.
 void ReadControl(const OptionBinding& row, RunChoices& choices);
 void ShowChoice(const OptionBinding& row, RunChoices& choices);
+// A control's value as a number (a tick is 1, a tenths spin counts tenths), and shown.
+int32_t ControlNumber(const QWidget* control);
+void ShowNumber(QWidget* control, int32_t number);
 // Calls changed whenever the control's value changes, by the user or the program.
 void OnChange(const OptionBinding& row, QObject* receiver, const std::function<void()>& changed);
 // Entries the user types into keep every key while they have the focus: digits and letters

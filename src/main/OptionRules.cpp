@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
-#include <string_view>
+#include <vector>
 
 #include "batch/ProcessSettings.h"
 #include "main/AlignedEdit.h"
@@ -55,52 +55,25 @@ void TForm1::UpdateSliderValues() {
   UpdateCutControls();
 }
 
-namespace {
-
-struct EndShown {
-  bool Remove, DigitalZero;
-  int Position, Tag;
-};
-
-EndShown ReadEnd(const TForm1& form) {
-  return {form.cbx_Remove2->isChecked(), form.radio_digital0_2->isChecked(), form.track_Threshold2->value(),
-          form.track_Threshold2->property("Tag").toInt()};
-}
-
-void ShowEnd(TForm1& form, const EndShown& end) {
-  form.gbox_End->setProperty("Showing", true);
-  // The tag first: a shown position is no move of the end's slider, so "other" stays as it is.
-  form.track_Threshold2->setProperty("Tag", end.Position);
-  form.track_Threshold2->setValue(end.Position);
-  form.track_Threshold2->setProperty("Tag", end.Tag);
-  (end.DigitalZero ? form.radio_digital0_2 : form.radio_other2)->setChecked(true);
-  form.cbx_Remove2->setChecked(end.Remove);
-  form.gbox_End->setProperty("Showing", false);
-}
-
-void KeepOwnEnd(QGroupBox* group, const EndShown& own) {
-  group->setProperty("OwnRemove", own.Remove);
-  group->setProperty("OwnZero", own.DigitalZero);
-  group->setProperty("OwnPosition", own.Position);
-  group->setProperty("OwnTag", own.Tag);
-}
-
-}  // namespace
-
 // Linked, the end's controls show the beginning's choices, which the run uses; the end's own
-// wait in properties of its group and come back on unlinking.
+// wait in each control's "Own" and come back on unlinking.
 void TForm1::MirrorEndWhileLinked() {
   const bool linked = cbx_Link->isChecked();
-  const bool mirrored = gbox_End->property("Mirrored").toBool();
-  if (linked && !mirrored) KeepOwnEnd(gbox_End, ReadEnd(*this));
-  gbox_End->setProperty("Mirrored", linked);
-  if (linked) {
-    ShowEnd(*this, {cbx_Remove1->isChecked(), radio_digital0_1->isChecked(), track_Threshold1->value(),
-                    track_Threshold2->property("Tag").toInt()});
-  } else if (mirrored) {
-    ShowEnd(*this, {gbox_End->property("OwnRemove").toBool(), gbox_End->property("OwnZero").toBool(),
-                    gbox_End->property("OwnPosition").toInt(), gbox_End->property("OwnTag").toInt()});
+  std::vector<const OptionBinding*> ends;
+  for (const OptionBinding& row : OptionBindings)
+    if (row.Follows != nullptr) ends.push_back(&row);
+  // All kept before any is shown: checking one radio unchecks its partner.
+  for (const OptionBinding* end : ends)
+    if (linked && !end->Control->property("Mirrored").toBool())
+      end->Control->setProperty("Own", ControlNumber(end->Control));
+  ShowingEnd = true;
+  for (const OptionBinding* end : ends) {
+    const bool mirrored = end->Control->property("Mirrored").toBool();
+    end->Control->setProperty("Mirrored", linked);
+    if (linked) ShowNumber(end->Control, ControlNumber(end->Follows));
+    else if (mirrored) ShowNumber(end->Control, end->Control->property("Own").toInt());
   }
+  ShowingEnd = false;
 }
 
 void TForm1::cbx_LinkClick() {
@@ -145,26 +118,21 @@ void TForm1::ConnectOptionHandlers() {
   connect(cbx_Remove1, &QCheckBox::toggled, this, [this] { cbx_Remove1Click(); });
   connect(cbx_Remove2, &QCheckBox::toggled, this, [this] { cbx_Remove2Click(); });
   connect(combo_Bits, &QComboBox::currentIndexChanged, this, [this] { UpdateRadioBits(); });
-  // Linked, what the beginning shows the end shows too.
-  auto followBeginning = [this] {
+  auto showLinkedEnd = [this] {
     if (cbx_Link->isChecked()) cbx_LinkClick();
   };
-  connect(track_Threshold1, &QSlider::valueChanged, this, followBeginning);
-  connect(radio_digital0_1, &QRadioButton::toggled, this, followBeginning);
-  connect(cbx_Remove1, &QCheckBox::toggled, this, followBeginning);
-  // An end control set by the program while linked sets the end's own choice; the group goes
-  // on showing the beginning's once the change is through.
-  auto ownEndChange = [this](const char* own, auto value) {
-    if (!gbox_End->property("Mirrored").toBool() || gbox_End->property("Showing").toBool()) return;
-    gbox_End->setProperty(own, value);
-    if (std::string_view(own) == "OwnPosition") gbox_End->setProperty("OwnTag", track_Threshold2->property("Tag"));
-    QTimer::singleShot(0, this, [this] {
-      if (cbx_Link->isChecked()) cbx_LinkClick();
+  for (const OptionBinding& row : OptionBindings) {
+    if (row.Follows == nullptr) continue;
+    // Linked, what the beginning shows the end shows too.
+    OnChange(*BindingOf(row.Follows), this, showLinkedEnd);
+    // An end control set by the program while linked sets the end's own choice; the end goes
+    // on showing the beginning's once the change is through.
+    OnChange(row, this, [this, &row, showLinkedEnd] {
+      if (!row.Control->property("Mirrored").toBool() || ShowingEnd) return;
+      row.Control->setProperty("Own", ControlNumber(row.Control));
+      QTimer::singleShot(0, this, showLinkedEnd);
     });
-  };
-  connect(track_Threshold2, &QSlider::valueChanged, this, [=](int value) { ownEndChange("OwnPosition", value); });
-  connect(radio_digital0_2, &QRadioButton::toggled, this, [=](bool on) { ownEndChange("OwnZero", on); });
-  connect(cbx_Remove2, &QCheckBox::toggled, this, [=](bool on) { ownEndChange("OwnRemove", on); });
+  }
   ConnectCutControls();
   ConnectNameFields();
   ConnectLogControls();

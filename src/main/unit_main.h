@@ -334,6 +334,7 @@ class TForm1 : public QMainWindow {
   int SortTagValue = 0;  // 0 unsorted; 2c + 1 ascending by column c, 2c + 2 descending
   bool Shown = false;
   bool CloseWhenIdle = false;
+  bool ShowingEnd = false;  // the end's controls are being set to what they show while linked
 };
 
 }  // namespace tacetix
