@@ -53,6 +53,8 @@ struct ProcessSettings {
   int32_t FadeInMs = 0;        // fade over the output's first ms when its beginning was cut
   int32_t FadeOutMs = 0;       // and over its last when its end was cut
   int32_t IgnoreClicksMs = 0;  // sound shorter than this at either end counts as silence
+
+  bool operator==(const ProcessSettings&) const = default;
 };
 
 constexpr int32_t SliderMax = 1440;
