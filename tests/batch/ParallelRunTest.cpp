@@ -97,11 +97,11 @@ RunPicture RunWith(const ProcessSettings& settings, int32_t jobs, const std::str
   p.Result = RunBatch(req, p.Fe);
   for (const auto& e : fs::recursive_directory_iterator(dir.Path()))
     if (e.is_directory()) p.Folders.insert(fs::relative(e.path(), dir.Path()).string());
-  if (!p.Folders.count(folder)) return p;
-  ExpectOutputsOfReportedRows(p.Fe, dir.File(folder), {dir.File("out/taken.wav")});
   const std::string root = dir.Path().string();
   p.Log = Relative(ReadText(req.LogName), root);
   for (std::string& s : p.Fe.Statuses) s = Relative(s, root);
+  if (!p.Folders.count(folder)) return p;
+  ExpectOutputsOfReportedRows(p.Fe, dir.File(folder), {dir.File("out/taken.wav")});
   for (const auto& e : fs::recursive_directory_iterator(dir.File(folder)))
     if (e.is_regular_file()) p.Outputs[fs::relative(e.path(), dir.Path()).string()] = ReadFile(e.path().string());
   return p;
