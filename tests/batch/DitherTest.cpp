@@ -75,7 +75,7 @@ TEST_F(OneFileTest, DitherIsReproducibleKeepsSilenceAndRemovesHarmonics) {
     band[c.Dither] = std::stod(stats.substr(stats.find("RMS lev dB") + 10));
   }
   // Shaped dither moves its noise out of the band where the ear is most sensitive: the error
-  // fed back the wrong way round would put it 7 dB above triangular's.
+  // fed back the wrong way round would put it 6 dB above triangular's.
   EXPECT_LT(band[ShapedDither], band[TriangularDither] - 3.0) << band[ShapedDither] << " " << band[TriangularDither];
 }
 

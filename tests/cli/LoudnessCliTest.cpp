@@ -58,9 +58,7 @@ TEST_F(LoudnessCli, OptionsReachOutputLogAndReport) {
     if (c.Status != 0) continue;
     const std::string log = ReadText(Dir.File("run.log")), report = ReadText(Dir.File("r.jsonl"));
     double truePeak = 0.0;
-    if (c.Loudness) {
-      EXPECT_NEAR(PeerLufs(Dir.File("out/a.wav"), &truePeak), -16.0, 0.1);
-    }
+    if (c.Loudness) EXPECT_NEAR(PeerLufs(Dir.File("out/a.wav"), &truePeak), -16.0, 0.1);
     EXPECT_EQ(Has(log, "Normalize to: -16.0 LUFS (true peak -1.0 dBTP)\r\n"), c.Loudness) << log;
     EXPECT_EQ(Has(log, "Dither: " + std::string(Has(options, "tpdf") ? "triangular" : "shaped") + "\r\n"), c.Dither);
     EXPECT_EQ(Has(log, ";samples_out;clipped\r\n"), c.Loudness || c.Dither) << log;
