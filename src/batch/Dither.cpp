@@ -194,9 +194,9 @@ inline double Shape(double v, double noise, std::array<double, 5>& e, const Step
   return k * s.PerStep;
 }
 
-// Each value waits for its channel's previous error, a chain of some thirty cycles. The two
-// channels' chains are independent: taken a frame at a time, with their errors in registers,
-// one channel's rounding runs while the other's waits.
+// Each value waits for its channel's previous error: a product and nine sums in a row, none of
+// which may be reordered without changing the bytes. The two channels' chains are independent:
+// taken a frame at a time, with their errors in registers, one runs while the other waits.
 void ShapeStereo(double* v, const double* noise, int32_t n, int32_t channel, std::array<double, 5>* errors,
                  const Steps& s, uint64_t& clipped) {
   std::array<double, 5> left = errors[0], right = errors[1];
