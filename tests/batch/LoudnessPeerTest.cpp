@@ -3,6 +3,7 @@
 // files the meter cannot measure keep their level.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -59,6 +60,11 @@ TEST_F(OneFileTest, LoudnessMeetsThePeersMeasurement) {
       // between them; a gain to the target would lift that peak above the ceiling.
       {"true peak between samples",
        "aevalsrc='if(between(t,2.5,2.52),0.9*sin(2*PI*8000*t+PI/3),0.05*sin(2*PI*997*t))':s=48000:d=5",
+       GainNote::LimitedByTruePeak},
+      // Quiet (-30 LUFS) with its true peak at -6 dBTP, below the ceiling: the gain to the
+      // target lifts it above, and the ceiling is judged after the gain.
+      {"quiet, a peak below the ceiling until the gain",
+       "aevalsrc='if(between(t,2.5,2.52),0.5*sin(2*PI*1000*t),0.033*sin(2*PI*997*t))':s=48000:d=5",
        GainNote::LimitedByTruePeak},
       {"shorter than a gating block", "sine=f=440:r=48000:d=0.3", GainNote::NotMeasured},
       // Near the absolute gate, which does not move with the gain: swelling noise whose quieter
@@ -125,6 +131,15 @@ TEST(TruePeakTest, SkippingEqualsOversamplingEverything) {
     EXPECT_EQ(skipping.Finish(), everywhere.Finish());
     EXPECT_LT(skipping.StretchesOversampled(), everywhere.StretchesOversampled() / 4);
   }
+  // A quarter of the rate with its peaks three quarters of a sample after one (phase pi/8),
+  // faded in and out over a tenth of a second: the meter reads its amplitude, 0.5.
+  std::vector<double> tone(48000);
+  for (size_t f = 0; f < tone.size(); ++f)
+    tone[f] = 0.5 * std::sin(std::numbers::pi / 2 * static_cast<double>(f) + std::numbers::pi / 8) *
+              std::min(1.0, static_cast<double>(std::min(f, tone.size() - f)) / 4800.0);
+  TruePeakMeter meter(1, 48000);
+  meter.Feed(tone.data(), 48000);
+  EXPECT_NEAR(20 * std::log10(meter.Finish() / 0.5), 0.0, 0.1);
 }
 
 // The gating blocks the meter keeps gate to the library's own integrated loudness, at rates
