@@ -128,6 +128,7 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   if (!r.PartialOutput.empty()) Field(line, "partial_output", Text(r.PartialOutput));
   Field(line, "status", Text(StatusWord(r.Status)));
   Field(line, "reason", reason.empty() ? "null" : Text(reason));
+  Field(line, "kind", Text(std::string(FailureName(r.Kind))));
   Field(line, "frames_in", count(f.samples_in));
   Field(line, "frames_out", count(f.samples_out));
   Field(line, "start_frame", count(f.startsample));
