@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "batch/RowText.h"
 #include "wave/FailureKind.h"
 
 namespace tacetix {
@@ -26,10 +27,6 @@ std::string Format(const char* pattern, auto... values) {
   char text[256];
   std::snprintf(text, sizeof text, pattern, values...);
   return text;
-}
-
-std::string FramesText(const Logfile& f) {
-  return Format("frames %" PRIu64 "..%" PRIu64 " of %" PRIu64, f.startsample, f.endsample, f.samples_in);
 }
 
 }  // namespace
@@ -66,23 +63,23 @@ std::string ClockText(int64_t frames, int64_t rate) {
 }
 
 std::string PreviewCutText(const PreviewPlan& plan) {
-  if (plan.Result == FileResult::Cancelled) return "cancelled";
+  if (plan.Result == FileResult::Cancelled) return std::string(FailureText(FailureKind::Cancelled));
   if (plan.Result != FileResult::Done)
     return "cannot be read" + (plan.Outcome.Reason.empty() ? std::string() : " (" + plan.Outcome.Reason + ")");
   const Logfile& f = plan.Figures;
   if (plan.Outcome.Silent)
-    return Format("silent: no output (no frame of %" PRIu64 " above the threshold)", f.samples_in);
+    return std::string(NoOutputWhy(true)) + ": " + std::string(NoOutputWords) + " (" + SilentText(f) + ")";
   const int64_t rate = plan.Info.SampleRate;
   const auto kept = static_cast<int64_t>(f.endsample - f.startsample + 1);
-  std::string text = plan.Outcome.OutputDue ? "" : "nothing to cut, no output; ";
+  std::string text = plan.Outcome.OutputDue ? "" : NoOutputText(false) + "; ";
   text += "cut " + ClockText(static_cast<int64_t>(f.startsample), rate) + " at the beginning, " +
           ClockText(static_cast<int64_t>(f.samples_in - 1 - f.endsample), rate) + " at the end; kept " +
           ClockText(kept, rate) + " of " + ClockText(static_cast<int64_t>(f.samples_in), rate) + " (" + FramesText(f) +
           ")";
-  if (f.peakdb_known) text += Format("; peak %.2f dBfs, gain %+.2f dB", f.peakdb, f.ampdb);
+  if (f.peakdb_known) text += "; " + PeakGainText(f);
   if (plan.Settings.NormalizeLoudness && plan.Outcome.Loudness.Measured) {
     const LoudnessFigures after = LoudnessAfterGain(plan.Outcome);
-    text += Format(", loudness %.1f LUFS, true peak %.1f dBTP", after.Lufs, after.TruePeak);
+    text += ", " + LoudnessText(after.Lufs, after.TruePeak);
   }
   const std::string note = DoneNote(plan.Outcome);
   if (!note.empty()) text += " (" + note + ")";

@@ -509,15 +509,6 @@ LoudnessFigures LoudnessAfterGain(const FileOutcome& outcome) {
   return figures;
 }
 
-std::string DoneNote(const FileOutcome& outcome) {
-  std::string note = outcome.Note == GainNote::LimitedByTruePeak ? "limited by true peak"
-                     : outcome.Note == GainNote::NotMeasured
-                         ? "no gain: loudness not measurable (shorter than 400 ms or below the gate)"
-                         : "";
-  if (outcome.Clipped > 0) note += (note.empty() ? "" : "; ") + std::to_string(outcome.Clipped) + " samples clipped";
-  return note;
-}
-
 FileResult MoveOutput(RowFile& file, const std::string& outputPath, FileOutcome& outcome) {
   WaveWriter& f = file.Writer;
   if (f.Close() == 0) return FileResult::Done;

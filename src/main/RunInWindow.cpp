@@ -20,6 +20,7 @@
 #include <thread>
 #include <utility>
 
+#include "batch/RowText.h"
 #include "batch/RunChoices.h"
 #include "main/AlignedEdit.h"
 #include "main/unit_main.h"
@@ -29,12 +30,6 @@ namespace tacetix {
 namespace {
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
-
-// Why a file that ended "done" has no output, as the terminal says it.
-std::string ReasonOf(const RowResult& result) {
-  if (result.Status != RowStatus::Done || result.OutputMade) return result.Reason;
-  return result.Silent ? "silent, no output" : "nothing to cut, no output";
-}
 
 }  // namespace
 
@@ -57,7 +52,7 @@ void WindowFrontEnd::SetRowStatus(int32_t row, RowStatus status) {
 }
 
 void WindowFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
-  const std::string reason = ReasonOf(result);
+  const std::string reason = RowStatusReason(result);
   if (!reason.empty()) Form.Files().SetStatusReason(row, QString::fromStdString(reason));
 }
 
