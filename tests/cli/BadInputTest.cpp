@@ -124,7 +124,7 @@ TEST_F(BadInputTest, EveryMalformedHeaderGetsOneStatusLine) {
     std::smatch kind;
     const std::string report = ReadText(Dir.File("r.jsonl"));
     ASSERT_TRUE(std::regex_search(report, kind, std::regex("\"kind\":\"([a-z_]+)\""))) << report;
-    EXPECT_EQ(kind[1], c.Kind);
+    EXPECT_EQ(kind[1].str(), c.Kind);
     if (!c.Missing) {
       EXPECT_EQ(ReadFile(path), c.File) << "the source changed";
     }
