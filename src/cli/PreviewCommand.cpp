@@ -1,6 +1,7 @@
 #include "cli/PreviewCommand.h"
 
 #include "batch/PngFile.h"
+#include "batch/RowText.h"
 #include "wave/FailureKind.h"
 
 namespace tacetix {

@@ -47,11 +47,7 @@ constexpr std::array<FailureKindWords, 12> FailureKindTable = {{
 }  // namespace detail
 static_assert(detail::FailureKindTable.size() == static_cast<size_t>(FailureKind::NotRegularFile) + 1);
 
-inline std::string_view FailureName(FailureKind kind) {
-  return detail::FailureKindTable[static_cast<size_t>(kind)].Name;
-}
-inline std::string_view FailureText(FailureKind kind) {
-  return detail::FailureKindTable[static_cast<size_t>(kind)].Text;
-}
+inline std::string_view FailureName(FailureKind k) { return detail::FailureKindTable[static_cast<size_t>(k)].Name; }
+inline std::string_view FailureText(FailureKind k) { return detail::FailureKindTable[static_cast<size_t>(k)].Text; }
 
 }  // namespace tacetix
