@@ -20,16 +20,11 @@ enum class ChunkRole {
   AfterData,   // it points at samples, so it follows them
 };
 
-// Why a chunk of the input is left out of an output that keeps metadata.
-enum class ChunkDrop : uint8_t {
-  None,        // carried
-  Unknown,     // the table has no rule for it
-  Malformed,   // its body does not hold together
-  OutOfRange,  // a time reference moved by the cut would not fit its field
-  TooLarge,    // larger than any metadata chunk needs, or past the budget of all of them
-  Unreadable,  // reading its body failed
-  Repeated,    // a second bext or cue would contradict the first
-};
+// Why a chunk of the input is left out of an output that keeps metadata: the table has no rule
+// for it, its body does not hold together, a time reference moved by the cut would not fit its
+// field, it is larger than any metadata chunk needs, reading it failed, or it is a second bext
+// or cue, which would contradict the first.
+enum class ChunkDrop : uint8_t { None, Unknown, Malformed, OutOfRange, TooLarge, Unreadable, Repeated };
 
 // The words after a dropped chunk's name in the report ("malformed"); "" for an unknown chunk,
 // which is named alone.
