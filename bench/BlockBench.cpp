@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "batch/ProcessFile.h"
+#include "run/ProcessFile.h"
 #include "wave/SampleBlock.h"
 #include "wave/SampleCodecs.h"
 #include "wave/WaveFormat.h"

@@ -16,9 +16,9 @@
 #include <ctime>
 #include <vector>
 
-#include "batch/WaveOverview.h"
 #include "main/unit_Preview.h"
 #include "main/unit_main.h"
+#include "preview/WaveOverview.h"
 
 namespace {
 

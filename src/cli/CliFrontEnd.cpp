@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "batch/RowText.h"
+#include "run/RowText.h"
 
 namespace tacetix {
 

@@ -6,8 +6,8 @@
 #include <ostream>
 #include <vector>
 
-#include "batch/BatchRun.h"
 #include "cli/JsonReport.h"
+#include "run/BatchRun.h"
 
 namespace tacetix {
 

@@ -1,7 +1,7 @@
 // Option parsing for tacetix-cli: one table of options read by getopt_long. Levels snap to
 // the window's 0.1 dB slider steps, so the factors and the log texts are the window's own.
 #include "cli/CliOptions.h"
-#include "batch/RunChoices.h"
+#include "options/RunChoices.h"
 
 #include <getopt.h>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/BatchRun.h"
+#include "run/BatchRun.h"
 
 namespace tacetix {
 

@@ -2,7 +2,7 @@
 // walked in name order, and every file kept once however it was spelled.
 #include "cli/InputList.h"
 
-#include "batch/FolderWalk.h"
+#include "run/FolderWalk.h"
 
 #include <sys/stat.h>
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "batch/RowText.h"
+#include "run/RowText.h"
 
 namespace tacetix {
 namespace {

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "batch/BatchRun.h"
+#include "run/BatchRun.h"
 
 namespace tacetix {
 

@@ -1,8 +1,7 @@
 #include "cli/PreviewCommand.h"
 
-#include "batch/PngFile.h"
-#include "batch/RowText.h"
-#include "wave/FailureKind.h"
+#include "preview/PngFile.h"
+#include "run/RowText.h"
 
 namespace tacetix {
 

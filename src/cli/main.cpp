@@ -7,15 +7,15 @@
 #include <cstring>
 #include <iostream>
 
-#include "batch/AudioSignature.h"
-#include "batch/BatchRun.h"
-#include "batch/FileIdentity.h"
-#include "batch/RowText.h"
 #include "cli/CliFrontEnd.h"
 #include "cli/CliOptions.h"
 #include "cli/InputList.h"
 #include "cli/JsonReport.h"
 #include "cli/PreviewCommand.h"
+#include "run/AudioSignature.h"
+#include "run/BatchRun.h"
+#include "run/FileIdentity.h"
+#include "run/RowText.h"
 
 namespace {
 volatile std::sig_atomic_t CancelRequested = 0;

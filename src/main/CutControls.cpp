@@ -7,9 +7,9 @@
 #include <QLabel>
 #include <QSpinBox>
 
-#include "batch/ProcessSettings.h"
 #include "main/Widgets.h"
 #include "main/unit_main.h"
+#include "options/ProcessSettings.h"
 
 namespace tacetix {
 

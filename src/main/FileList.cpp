@@ -20,11 +20,10 @@
 #include <cmath>
 #include <functional>
 
-#include "batch/FolderWalk.h"
 #include "main/unit_main.h"
 #include "main/unit_tools1.h"
-#include "wave/LevelTime.h"
-#include "wave/WaveReader.h"
+#include "run/FolderWalk.h"
+#include "run/SourceFacts.h"
 
 namespace tacetix {
 
@@ -43,27 +42,16 @@ QString RunSourceFolderDialog(QWidget* owner) {
   return QFileDialog::getExistingDirectory(owner, QStringLiteral("Source folder..."));
 }
 
-// An extensible header names its samples in its sub-format: the length counts them as such.
-WaveInfo LengthInfo(const WaveReader& file, WaveInfo info) {
-  if (static_cast<uint16_t>(info.FormatTag) == TagExtensible &&
-      (file.SubFormat() == TagPCM || file.SubFormat() == TagFloat))
-    info.FormatTag = file.SubFormat();
-  return info;
-}
-
 // Only the header and the format are read; the samples stay on disk.
-bool AnalyzeWith(WaveReader& file, const ReadOptions& options, const QString& path, FileRow& row) {
-  if (file.Open(QFile::encodeName(path).toStdString(), options) != 0) return false;
-  WaveInfo info{};
-  if (file.GetInfo(info) != 0) return false;
-  info = LengthInfo(file, info);
-  file.CloseInput();
+bool AnalyzeWith(SourceProbe& probe, const QString& path, FileRow& row) {
+  SourceFacts facts;
+  if (!probe.Read(QFile::encodeName(path).toStdString(), facts)) return false;
   row.Path = path;
-  row.Bits = static_cast<uint32_t>(info.BitsPerSample);
-  row.Hz = static_cast<uint32_t>(info.SampleRate);
-  row.Channels = static_cast<uint32_t>(info.Channels);
-  row.Length = QString::fromStdString(DurationText(info));
-  row.LengthMs = DurationMilliseconds(info);
+  row.Bits = facts.Bits;
+  row.Hz = facts.Hz;
+  row.Channels = facts.Channels;
+  row.Length = QString::fromStdString(facts.Length);
+  row.LengthMs = facts.LengthMs;
   row.Status = RowWord(RowStatus::NotStarted);
   return true;
 }
@@ -213,13 +201,11 @@ void TForm1::RefuseDuplicates(QStringList& queue, int& refused, bool keepOrder) 
 
 int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
   const float step = 100.0f / static_cast<float>(queue.size());
-  WaveReader file;
-  ReadOptions options;
   // A file of a great many chunks takes a while to walk: the window stays live and Cancel works.
-  options.WalkPoll = [this] {
+  SourceProbe file([this] {
     QCoreApplication::processEvents();
     return CancelRequested;
-  };
+  });
   std::vector<FileRow> pending;
   QElapsedTimer sinceFlush;
   sinceFlush.start();
@@ -234,13 +220,13 @@ int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
     FileRow row;
     bool readable = false;
     try {
-      readable = AnalyzeFile ? AnalyzeFile(queue[i], row) : AnalyzeWith(file, options, queue[i], row);
+      readable = AnalyzeFile ? AnalyzeFile(queue[i], row) : AnalyzeWith(file, queue[i], row);
     } catch (const std::exception&) {
       readable = false;
     }
-    if (!readable && file.WalkCancelled()) break;  // not looked at, so not refused
+    if (!readable && file.Stopped()) break;  // not looked at, so not refused
     if (!readable) {
-      const std::string reason = file.FailReason();
+      const std::string reason = file.Reason();
       Refuse(queue[i], reason.empty() ? QStringLiteral("not a readable wave file") : QString::fromStdString(reason),
              refused);
       continue;

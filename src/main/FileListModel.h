@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "batch/RowStatus.h"
+#include "run/RowStatus.h"
 
 namespace tacetix {
 

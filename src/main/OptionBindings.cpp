@@ -12,9 +12,9 @@
 #include <cmath>
 #include <type_traits>
 
-#include "batch/RunChoices.h"
 #include "main/AlignedEdit.h"
 #include "main/unit_main.h"
+#include "options/RunChoices.h"
 
 namespace tacetix {
 

@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <vector>
 
-#include "batch/ProcessSettings.h"
 #include "main/AlignedEdit.h"
 #include "main/unit_main.h"
+#include "options/ProcessSettings.h"
 
 namespace tacetix {
 

@@ -11,9 +11,9 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
-#include "batch/ProcessSettings.h"
 #include "main/Widgets.h"
 #include "main/unit_main.h"
+#include "options/ProcessSettings.h"
 
 namespace tacetix {
 

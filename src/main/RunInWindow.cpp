@@ -14,9 +14,9 @@
 #include <thread>
 #include <utility>
 
-#include "batch/RowText.h"
-#include "batch/RunChoices.h"
 #include "main/unit_main.h"
+#include "options/RunChoices.h"
+#include "run/RowText.h"
 
 namespace tacetix {
 

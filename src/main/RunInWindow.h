@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "batch/BatchRun.h"
-#include "batch/RunProgress.h"
+#include "run/BatchRun.h"
+#include "run/RunProgress.h"
 
 #include <QString>
 #include <QStringList>

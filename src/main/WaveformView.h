@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "batch/PreviewPicture.h"
+#include "preview/PreviewPicture.h"
 
 namespace tacetix {
 

@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "batch/RowText.h"
 #include "main/WaveformView.h"
 #include "main/Widgets.h"
+#include "run/RowText.h"
 
 namespace tacetix {
 

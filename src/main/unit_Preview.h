@@ -6,9 +6,9 @@
 #include <QDialog>
 #include <memory>
 
-#include "batch/PreviewPicture.h"
-#include "batch/ProcessSettings.h"
 #include "main/BackgroundTask.h"
+#include "options/ProcessSettings.h"
+#include "preview/PreviewPicture.h"
 
 class QCheckBox;
 class QLabel;

@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
-#include "batch/BatchRun.h"
-#include "batch/RunChoices.h"
 #include "main/FileListModel.h"
 #include "main/OptionBindings.h"
+#include "options/RunChoices.h"
+#include "run/BatchRun.h"
 
 class QAbstractButton;
 class QButtonGroup;

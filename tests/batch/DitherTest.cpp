@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "OneFileFixture.h"
-#include "batch/Dither.h"
+#include "signal/Dither.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

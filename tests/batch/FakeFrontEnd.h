@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/BatchRun.h"
+#include "run/BatchRun.h"
 
 struct FakeFrontEnd : tacetix::RunFrontEnd {
   std::map<int32_t, std::vector<tacetix::RowStatus>> RowStatuses;  // every status each row was given

@@ -6,7 +6,7 @@
 #include <map>
 
 #include "OneFileFixture.h"
-#include "batch/ProcessFile.h"
+#include "run/ProcessFile.h"
 #include "support/ChildLimit.h"
 #include "support/TestSupport.h"
 #include "wave/WaveClass.h"

@@ -6,7 +6,7 @@
 
 #include "ChunkLayout.h"
 #include "OneFileFixture.h"
-#include "batch/ProcessFile.h"
+#include "run/ProcessFile.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

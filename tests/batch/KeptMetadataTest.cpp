@@ -1,5 +1,5 @@
 // The chunks an output carries for a cut: which, in which order, moved by how much.
-#include "batch/KeptMetadata.h"
+#include "metadata/KeptMetadata.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "OneFileFixture.h"
-#include "batch/Loudness.h"
-#include "batch/TruePeak.h"
+#include "signal/Loudness.h"
+#include "signal/TruePeak.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "OneFileFixture.h"
-#include "batch/Fades.h"
-#include "batch/NaturalCuts.h"
-#include "batch/ProcessFile.h"
-#include "batch/SoundRegions.h"
+#include "run/ProcessFile.h"
+#include "signal/Fades.h"
+#include "signal/NaturalCuts.h"
+#include "signal/SoundRegions.h"
 #include "support/TestSupport.h"
 #include "wave/SampleBlock.h"
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "FakeFrontEnd.h"
-#include "batch/ProcessFile.h"
-#include "batch/RowExecutor.h"
+#include "run/ProcessFile.h"
+#include "run/RowExecutor.h"
 #include "support/TestSupport.h"
 
 // One file through ProcessFile as the one-thread run gives it: a file object of its own,

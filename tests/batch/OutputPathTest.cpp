@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "batch/OutputPath.h"
+#include "run/OutputPath.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

@@ -8,7 +8,7 @@
 #include <map>
 #include <set>
 
-#include "batch/RowAhead.h"
+#include "run/RowAhead.h"
 
 #include "FakeFrontEnd.h"
 #include "support/TestSupport.h"

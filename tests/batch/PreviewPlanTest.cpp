@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "OneFileFixture.h"
-#include "batch/PreviewPlan.h"
-#include "batch/RowText.h"
-#include "batch/RunChoices.h"
+#include "options/RunChoices.h"
+#include "preview/PreviewPlan.h"
+#include "run/RowText.h"
 
 using namespace tacetix;
 using namespace testsupport;

@@ -1,7 +1,7 @@
 // The user's choices to the run's settings and its log header: a linked end does what the
 // beginning does, in the settings and in the header alike. The front ends' own tests check
 // that the other choices pass through.
-#include "batch/RunChoices.h"
+#include "options/RunChoices.h"
 
 #include <gtest/gtest.h>
 

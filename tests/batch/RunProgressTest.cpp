@@ -1,7 +1,7 @@
 // The run's progress as a front end shows it: the bytes' share, the file count and the time left.
 #include <gtest/gtest.h>
 
-#include "batch/RunProgress.h"
+#include "run/RunProgress.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "batch/WaveOverview.h"
+#include "preview/WaveOverview.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

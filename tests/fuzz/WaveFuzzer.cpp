@@ -18,10 +18,10 @@
 #include <dirent.h>
 #include <unistd.h>
 
-#include "batch/KeptMetadata.h"
-#include "batch/PreviewPicture.h"
-#include "batch/ProcessFile.h"
-#include "batch/RowFile.h"
+#include "metadata/KeptMetadata.h"
+#include "preview/PreviewPicture.h"
+#include "run/ProcessFile.h"
+#include "run/RowFile.h"
 #include "wave/WaveReader.h"
 
 using namespace tacetix;

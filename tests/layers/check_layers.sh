@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a header of a layer above its own, or Qt outside the window.
-# Headers are named from the source root ("wave/...", "batch/..."), so the first part of an
+# Headers are named from the source root ("wave/...", "run/..."), so the first part of an
 # include's path names its layer; a path climbing with ".." is refused, as it would hide one.
 # Usage: check_layers.sh SRC_ROOT
 set -euo pipefail
@@ -10,9 +10,13 @@ root="${1:?usage: check_layers.sh SRC_ROOT}"
 declare -A below=(
   [wave]="wave"
   [log]="log"
-  [batch]="batch wave log"
-  [cli]="cli batch wave log"
-  [main]="main batch wave log"
+  [options]="options wave log"
+  [signal]="signal options wave"
+  [metadata]="metadata wave"
+  [run]="run signal metadata options wave log"
+  [preview]="preview run signal metadata options wave log"
+  [cli]="cli options run preview log"
+  [main]="main options run preview log"
 )
 qtAllowed=main
 

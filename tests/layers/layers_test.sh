@@ -10,20 +10,29 @@ trap 'rm -rf "$work"' EXIT
 # folder | include line | expected: ok or refused
 cases=(
   'wave|#include "wave/ByteOrder.h"|ok'
-  'wave|#include "batch/BatchRun.h"|refused'
+  'wave|#include "run/BatchRun.h"|refused'
   'wave|#include "log/unit_logging.h"|refused'
   'wave|#include <QString>|refused'
   'log|#include "TacetixVersion.h"|ok'
   'log|#include "wave/WaveClass.h"|refused'
   'log|  #  include <QtWidgets/QDialog>|refused'
-  'batch|#include "log/unit_logging.h"|ok'
-  'batch|#include <sys/stat.h>|ok'
-  'batch|#include "cli/CliOptions.h"|refused'
-  'batch|#include "main/unit_main.h"|refused'
-  'batch|#include "../main/unit_main.h"|refused'
-  'cli|#include "batch/BatchRun.h"|ok'
+  'run|#include "log/unit_logging.h"|ok'
+  'run|#include <sys/stat.h>|ok'
+  'run|#include "cli/CliOptions.h"|refused'
+  'run|#include "main/unit_main.h"|refused'
+  'run|#include "../main/unit_main.h"|refused'
+  'run|#include "preview/PreviewPlan.h"|refused'
+  'signal|#include "options/ProcessSettings.h"|ok'
+  'signal|#include "run/ProcessFile.h"|refused'
+  'metadata|#include "signal/Dither.h"|refused'
+  'options|#include "signal/Dither.h"|refused'
+  'preview|#include "run/ProcessFile.h"|ok'
+  'cli|#include "run/BatchRun.h"|ok'
   'cli|#include <QCoreApplication>|refused'
   'cli|#include "main/unit_main.h"|refused'
+  'cli|#include "wave/WaveReader.h"|refused'
+  'main|#include "preview/PreviewPlan.h"|ok'
+  'main|#include "signal/Loudness.h"|refused'
   'main|#include <QDialog>|ok'
   'main|#include "cli/CliOptions.h"|refused'
   'tools|#include <vector>|refused'
@@ -34,7 +43,7 @@ for entry in "${cases[@]}"; do
   IFS='|' read -r folder line expected <<<"$entry"
   tree="$work/src"
   rm -rf "$tree"
-  mkdir -p "$tree"/{wave,log,batch,cli,main,"$folder"}
+  mkdir -p "$tree"/{wave,log,options,signal,metadata,run,preview,cli,main,"$folder"}
   printf '%s\n' "$line" >"$tree/$folder/File.cpp"
   got=ok
   "$check" "$tree" 2>/dev/null || got=refused

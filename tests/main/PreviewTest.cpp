@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "WindowFixture.h"
-#include "batch/RowText.h"
 #include "main/unit_Preview.h"
+#include "run/RowText.h"
 
 namespace {
 

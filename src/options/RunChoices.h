@@ -1,0 +1,56 @@
+// What the user chose for a run, as both front ends hold it (slider positions, ticks,
+// milliseconds, names), and the one rule that turns it into the run's settings and the
+// header its log states.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "log/unit_logging.h"
+#include "options/ProcessSettings.h"
+
+namespace tacetix {
+
+// The choices for one end of the sound.
+struct EndChoices {
+  bool Remove = true;
+  bool DigitalZero = true;  // "-inf (digital zero)" rather than the slider's level
+  int32_t Position = 480;   // threshold slider, 0..SliderMax
+  int32_t KeepMs = 0;
+  int32_t FadeMs = 0;  // in at the beginning, out at the end
+};
+
+struct RunChoices {
+  EndChoices Begin;
+  EndChoices End;      // whatever the end's controls hold; unused while linked
+  bool Linked = true;  // the end removes, thresholds, keeps and fades as the beginning does
+  int32_t IgnoreClicksMs = 0;
+  bool Normalize = false;
+  int32_t NormalizePosition = SliderMax;
+  bool NormalizeLoudness = false;  // with Normalize: to a loudness, not a peak
+  int32_t LoudnessTenths = -230;   // target, tenths of a LUFS
+  int32_t TruePeakTenths = -10;    // ceiling, tenths of a dBTP
+  int32_t Dither = NoDither;
+  int32_t BitsChoice = 0;  // index into BitDepthChoices
+  int32_t BitsMode = ConvertAll;
+  std::string Prefix;
+  std::string Suffix;
+  bool FolderSubfolder = true;  // a subfolder of each source's folder, else one other folder
+  std::string SubfolderText;
+  std::string OtherFolderText;
+  bool CreateIfUnchanged = false;
+  bool Overwrite = false;
+  bool Simulation = false;
+  bool StopOnError = true;
+  bool KeepMetadata = false;
+  bool LogEnabled = false;
+};
+
+struct RunDescription {
+  ProcessSettings Settings;
+  LogHeaderSnapshot Header;
+};
+
+RunDescription DescribeRun(const RunChoices& choices);
+
+}  // namespace tacetix
