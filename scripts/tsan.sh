@@ -16,7 +16,7 @@ flags="-fsanitize=thread -fno-omit-frame-pointer -g"
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTACETIX_GUI=OFF \
   -DTACETIX_BENCH=OFF -DTACETIX_TESTS=ON -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread \
   "$@" >/dev/null
-nice cmake --build "$build" -j2 --target batch_tests cli_tests tacetix-cli
+nice cmake --build "$build" -j2 --target run_tests cli_tests tacetix-cli
 
 reports="$root/$build/sanitizer-reports"
 rm -rf "$reports"

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "ChunkLayout.h"
-#include "OneFileFixture.h"
+#include "support/ChunkLayout.h"
+#include "support/OneFileFixture.h"
 #include "run/ProcessFile.h"
 #include "support/TestSupport.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ChunkLayout.h"
-#include "OneFileFixture.h"
+#include "support/ChunkLayout.h"
+#include "support/OneFileFixture.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

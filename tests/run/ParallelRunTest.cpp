@@ -10,7 +10,7 @@
 
 #include "run/RowAhead.h"
 
-#include "FakeFrontEnd.h"
+#include "support/FakeFrontEnd.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "OneFileFixture.h"
+#include "support/OneFileFixture.h"
 #include "support/TestSupport.h"
 #include "wave/SampleBlock.h"
 #include "wave/WaveClass.h"

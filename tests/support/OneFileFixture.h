@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeFrontEnd.h"
+#include "support/FakeFrontEnd.h"
 #include "run/ProcessFile.h"
 #include "run/RowExecutor.h"
 #include "support/TestSupport.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "ChunkLayout.h"
+#include "support/ChunkLayout.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "FakeFrontEnd.h"
+#include "support/FakeFrontEnd.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <map>
 
-#include "OneFileFixture.h"
+#include "support/OneFileFixture.h"
 #include "run/ProcessFile.h"
 #include "support/ChildLimit.h"
 #include "support/TestSupport.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "OneFileFixture.h"
+#include "support/OneFileFixture.h"
 #include "signal/Dither.h"
 #include "support/TestSupport.h"
 

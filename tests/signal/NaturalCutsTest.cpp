@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "OneFileFixture.h"
+#include "support/OneFileFixture.h"
 #include "run/ProcessFile.h"
 #include "signal/Fades.h"
 #include "signal/NaturalCuts.h"

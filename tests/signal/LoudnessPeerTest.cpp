@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "OneFileFixture.h"
+#include "support/OneFileFixture.h"
 #include "signal/Loudness.h"
 #include "signal/TruePeak.h"
 #include "support/TestSupport.h"

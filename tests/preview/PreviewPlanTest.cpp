@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "OneFileFixture.h"
+#include "support/OneFileFixture.h"
 #include "options/RunChoices.h"
 #include "preview/PreviewPlan.h"
 #include "run/RowText.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "FakeFrontEnd.h"
+#include "support/FakeFrontEnd.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

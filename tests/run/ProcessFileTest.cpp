@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "OneFileFixture.h"
+#include "support/OneFileFixture.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;
