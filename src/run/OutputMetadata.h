@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "run/ProcessFile.h"
+#include "run/FileOutcome.h"
 #include "wave/WaveReader.h"
 #include "wave/WaveWriter.h"
 

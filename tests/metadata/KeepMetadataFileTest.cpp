@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "run/ProcessFile.h"
 #include "support/ChunkLayout.h"
 #include "support/OneFileFixture.h"
-#include "run/ProcessFile.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "support/OneFileFixture.h"
 #include "options/RunChoices.h"
 #include "preview/PreviewPlan.h"
 #include "run/RowText.h"
+#include "support/OneFileFixture.h"
 
 using namespace tacetix;
 using namespace testsupport;

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <map>
 
-#include "support/OneFileFixture.h"
 #include "run/ProcessFile.h"
 #include "support/ChildLimit.h"
+#include "support/OneFileFixture.h"
 #include "support/TestSupport.h"
 #include "wave/WaveClass.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "support/OneFileFixture.h"
 #include "signal/Dither.h"
+#include "support/OneFileFixture.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "support/OneFileFixture.h"
 #include "signal/Loudness.h"
 #include "signal/TruePeak.h"
+#include "support/OneFileFixture.h"
 #include "support/TestSupport.h"
 
 using namespace tacetix;

@@ -6,11 +6,11 @@
 #include <numbers>
 #include <vector>
 
-#include "support/OneFileFixture.h"
 #include "run/ProcessFile.h"
 #include "signal/Fades.h"
 #include "signal/NaturalCuts.h"
 #include "signal/SoundRegions.h"
+#include "support/OneFileFixture.h"
 #include "support/TestSupport.h"
 #include "wave/SampleBlock.h"
 

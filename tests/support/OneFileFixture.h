@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "support/FakeFrontEnd.h"
 #include "run/ProcessFile.h"
 #include "run/RowExecutor.h"
+#include "support/FakeFrontEnd.h"
 #include "support/TestSupport.h"
 
 // One file through ProcessFile as the one-thread run gives it: a file object of its own,
