@@ -116,7 +116,7 @@ bool Run::OpenLog() {
   if (WriteLogHeader(Log, Req.LogName, Req.Log, Req.Header) != 0) return false;
   LogOpen = true;
   Record.separator = Req.Log.SepaField;
-  Record.clipped_column = S.NormalizeLoudness || S.Dither != NoDither;
+  Record.clipped_column = S.NormalizeLoudness || S.Dither != DitherKind::None;
   Record.WriteColumnHeader(Log);
   return true;
 }

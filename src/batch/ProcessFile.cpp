@@ -287,7 +287,7 @@ int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   const WaveReader& source = w.C.File.Reader;
   WaveWriter& f = w.C.File.Writer;
   OutputDescription& d = w.Output;
-  d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), {w.O.TargetBits, w.O.TargetFormat, -1});
+  d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), {w.O.TargetBits, static_cast<int16_t>(w.O.TargetFormat), -1});
   d.ExpectedSamples = keptSamples;
   d.Replace = w.C.Settings.Overwrite;
   if (f.Create(outputPath, std::move(d)) != 0) {
@@ -313,9 +313,9 @@ void PadKeptRange(Work& w, bool formatChanged) {
 // Integer outputs go through the quantizer when they dither, or when some value may pass their
 // range and be counted: floats, or a gain that lifts the peak above full scale.
 std::optional<OutputQuantizer> QuantizerFor(const Work& w, const SampleCoding& to, const long double* gain) {
-  const int32_t dither = DitherApplies(w.In, to) ? w.C.Settings.Dither : NoDither;
+  const DitherKind dither = DitherApplies(w.In, to) ? w.C.Settings.Dither : DitherKind::None;
   const bool mayClip = w.In.IsFloat || w.In.BytesPerSample == 8 || (gain && *gain * w.O.PeakMagnitude > 1.0L);
-  if (to.IsFloat || (dither == NoDither && !mayClip)) return std::nullopt;
+  if (to.IsFloat || (dither == DitherKind::None && !mayClip)) return std::nullopt;
   return OutputQuantizer(to, dither, w.Ch);
 }
 
@@ -445,18 +445,18 @@ void DecideTarget(const ProcessSettings& settings, int32_t bits, int32_t tag, bo
   const int32_t choice = settings.BitsChoice;
   if (choice <= 0 || choice >= static_cast<int32_t>(BitDepthChoices.size())) return;
   const BitDepthChoice& c = BitDepthChoices[static_cast<size_t>(choice)];
-  bool apply = true;
-  if (c.ModesApply && settings.BitsMode != ConvertAll) {
-    const bool up = settings.BitsMode == OnlyUp;
-    // By the samples, not the tag: an extensible file's tag says neither integer nor float.
-    if (choice == 6) apply = up ? bits < 32 : floatSamples;           // 32-bit integer
-    else if (choice == 7) apply = up ? !floatSamples : floatSamples;  // 32-bit float
-    else apply = up ? bits < c.Bits : bits > c.Bits;
-  }
+  const ConvertWhen when = settings.BitsMode == BitsModeKind::Up     ? c.Up
+                           : settings.BitsMode == BitsModeKind::Down ? c.Down
+                                                                     : ConvertWhen::Always;
+  // By the samples, not the tag: an extensible file's tag says neither integer nor float.
+  const bool apply = when == ConvertWhen::Always || (when == ConvertWhen::FewerBits && bits < c.Bits) ||
+                     (when == ConvertWhen::MoreBits && bits > c.Bits) ||
+                     (when == ConvertWhen::IntegerSamples && !floatSamples) ||
+                     (when == ConvertWhen::FloatSamples && floatSamples);
   if (!apply) return;
   outcome.TargetBits = c.Bits;
-  outcome.TargetFormat = c.Tag;
-  outcome.Changed = bits != c.Bits || tag != c.Tag;
+  outcome.TargetFormat = c.Samples;
+  outcome.Changed = bits != c.Bits || tag != static_cast<int32_t>(c.Samples);
 }
 
 FileResult ProcessFileSealed(FileContext& context, const std::string& inputPath, const std::string& outputPath,

@@ -41,7 +41,7 @@ enum class GainNote { None, LimitedByTruePeak, NotMeasured };
 // The working values of one file.
 struct FileOutcome {
   int32_t TargetBits = -1;    // -1 = as the input
-  int16_t TargetFormat = -1;  // 1 integer, 3 float, -1 = as the input
+  TargetSamples TargetFormat = TargetSamples::AsInput;
   bool Changed = false;
   bool StartFound = false;
   bool EndFound = false;

@@ -94,7 +94,7 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
     return 1;
   }
   report.SetKeepMetadata(request.Settings.KeepMetadata);
-  report.SetLoudnessFields(request.Settings.NormalizeLoudness || request.Settings.Dither != NoDither);
+  report.SetLoudnessFields(request.Settings.NormalizeLoudness || request.Settings.Dither != DitherKind::None);
   // With the report on standard output, the lines for people move to the error stream.
   const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout,
                            std::cerr,
@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   if (!config.PreviewFile.empty()) return WritePreview(config, std::cout, std::cerr);
   InputList inputs(config.Recursive, config.NulSeparated, std::cin);
   const ProcessSettings& settings = config.Request.Settings;
-  const bool oneFolder = settings.FolderMode == 2;
+  const bool oneFolder = settings.FolderMode == FolderKind::OtherFolder;
   inputs.SkipOutputs(oneFolder ? "" : settings.FolderText, oneFolder ? settings.FolderText : "");
   const bool listsRead = inputs.Expand(config.Inputs);
   for (const std::string& problem : inputs.Problems) Complain(problem);

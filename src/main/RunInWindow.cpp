@@ -140,12 +140,14 @@ RunChoices TForm1::CaptureChoices() const {
   choices.NormalizeLoudness = radio_NormLoudness->isChecked();
   choices.LoudnessTenths = static_cast<int32_t>(std::lround(spin_Lufs->value() * 10));
   choices.TruePeakTenths = static_cast<int32_t>(std::lround(spin_TruePeak->value() * 10));
-  choices.Dither = combo_Dither->currentIndex();
+  choices.Dither = static_cast<DitherKind>(combo_Dither->currentIndex());
   choices.BitsChoice = combo_Bits->currentIndex();
-  choices.BitsMode = radio_BitsAll->isChecked() ? ConvertAll : radio_BitsUp->isChecked() ? OnlyUp : OnlyDown;
+  choices.BitsMode = radio_BitsAll->isChecked()  ? BitsModeKind::All
+                    : radio_BitsUp->isChecked() ? BitsModeKind::Up
+                                                : BitsModeKind::Down;
   choices.Prefix = Text(edit_Prefix);
   choices.Suffix = Text(edit_Suffix);
-  choices.FolderSubfolder = radio_FolderSubfolder->isChecked();
+  choices.FolderMode = radio_FolderSubfolder->isChecked() ? FolderKind::Subfolder : FolderKind::OtherFolder;
   choices.SubfolderText = Text(edit_FolderSubfolder);
   choices.OtherFolderText = QFile::encodeName(edit_FolderOther->text()).toStdString();
   choices.CreateIfUnchanged = cbx_NoChange->isChecked();
