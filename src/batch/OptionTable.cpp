@@ -31,8 +31,8 @@ constexpr std::array<ValueName, 2> ScaleNames = {{{"db", "dB", ""}, {"linear", "
 
 // The help's name column: two spaces, the short form or four spaces, the long form and its value.
 constexpr size_t HelpColumn = 27;
-constexpr const char* GroupHeadings[] = {"Processing", "Output files", "Input files", "Run and messages",
-                                         "Log and report",  "Preview",      ""};
+constexpr const char* GroupHeadings[] = {
+    "Processing", "Output files", "Input files", "Run and messages", "Log and report", "Preview", ""};
 
 // Blanks and control characters (codes up to 32), as the window's fields lose them on exit.
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
@@ -57,7 +57,8 @@ std::string TenthsText(int32_t tenths, const char* unit) {
 // One end: whether it is cut and, only when it is, its threshold.
 void StateEnd(const EndChoices& end, const char* where, const char* threshold, std::vector<std::string>& lines) {
   lines.push_back(std::string("remove silence at ") + where + ": " + YesNoText(end.Remove));
-  if (end.Remove) lines.push_back(std::string(threshold) + ": " + (end.DigitalZero ? "-inf" : SliderText(end.Position)));
+  if (end.Remove)
+    lines.push_back(std::string(threshold) + ": " + (end.DigitalZero ? "-inf" : SliderText(end.Position)));
 }
 
 // A length in ms, only when it is not 0 and its end is cut at all.
@@ -374,9 +375,7 @@ bool ParseChoice(const OptionRow& row, const std::string& text, OptionValue& val
 
 bool ParseNumber(const OptionRow& row, const std::string& text, OptionValue& value) {
   switch (row.Kind) {
-    case K::LevelOrInf:
-      value.Infinite = text == "-inf";
-      return value.Infinite || LevelToPosition(text, value.Number);
+    case K::LevelOrInf: value.Infinite = text == "-inf"; return value.Infinite || LevelToPosition(text, value.Number);
     case K::Level: return LevelToPosition(text, value.Number);
     case K::Tenths: return ParseTenths(row, text, value.Number);
     case K::Choice: return ParseChoice(row, text, value);

@@ -29,7 +29,15 @@ enum class OptionKind : uint8_t {
 };
 
 // The groups of the help, in their order; Information is the last, without a heading.
-enum class OptionGroup : uint8_t { Processing, OutputFiles, InputFiles, RunAndMessages, LogAndReport, Preview, Information };
+enum class OptionGroup : uint8_t {
+  Processing,
+  OutputFiles,
+  InputFiles,
+  RunAndMessages,
+  LogAndReport,
+  Preview,
+  Information
+};
 
 // Where the log's header states an option: the section and the place in it.
 enum class LogSection : uint8_t { None, Processing, Output };

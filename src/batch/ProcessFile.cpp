@@ -287,7 +287,8 @@ int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   const WaveReader& source = w.C.File.Reader;
   WaveWriter& f = w.C.File.Writer;
   OutputDescription& d = w.Output;
-  d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), {w.O.TargetBits, static_cast<int16_t>(w.O.TargetFormat), -1});
+  d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(),
+                                {w.O.TargetBits, static_cast<int16_t>(w.O.TargetFormat), -1});
   d.ExpectedSamples = keptSamples;
   d.Replace = w.C.Settings.Overwrite;
   if (f.Create(outputPath, std::move(d)) != 0) {

@@ -40,7 +40,7 @@ enum class GainNote { None, LimitedByTruePeak, NotMeasured };
 
 // The working values of one file.
 struct FileOutcome {
-  int32_t TargetBits = -1;    // -1 = as the input
+  int32_t TargetBits = -1;  // -1 = as the input
   TargetSamples TargetFormat = TargetSamples::AsInput;
   bool Changed = false;
   bool StartFound = false;

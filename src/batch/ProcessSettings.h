@@ -38,6 +38,7 @@ struct BitDepthChoice {
 };
 
 // The entries of the bit-depth list, in list order.
+// clang-format off
 inline constexpr std::array<BitDepthChoice, 9> BitDepthChoices = {{
     {{"same", "same as input", "same as input"}, -1, TargetSamples::AsInput},
     {{"8", "8 bit unsigned integer", "8 bit unsigned integer"}, 8, TargetSamples::Integer},
@@ -49,6 +50,7 @@ inline constexpr std::array<BitDepthChoice, 9> BitDepthChoices = {{
     {{"32f", "32 bit float", "32 bit float"}, 32, TargetSamples::Float, ConvertWhen::IntegerSamples, ConvertWhen::FloatSamples},
     {{"64f", "64 bit float", "64 bit float"}, 64, TargetSamples::Float},
 }};
+// clang-format on
 
 // Snapshot of the options, taken once when a run starts; the run never reads controls.
 struct ProcessSettings {

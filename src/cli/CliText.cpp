@@ -21,7 +21,8 @@ Cuts the silence at the beginning and end of WAV files, optionally normalises
 and converts the bit depth, and writes new files. Sources are never changed.
 Give at least one of --prefix, --suffix, --subfolder or --output-dir.
 
-)TXT" + OptionHelp() + R"TXT(      --                   ends the options: every later argument is a file.
+)TXT" + OptionHelp() +
+         R"TXT(      --                   ends the options: every later argument is a file.
 
 Long options may be abbreviated while they stay unambiguous; --opt=VALUE works
 as well as --opt VALUE. Levels round to whole 0.1 dB steps. Files done are

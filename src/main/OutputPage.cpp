@@ -48,7 +48,8 @@ QGroupBox* BuildBitsGroup(TForm1& form) {
   auto* group = Named(new QGroupBox(QStringLiteral(" Bit &depth ")), "gbox_Bits");
   auto* row = new QHBoxLayout(group);
   form.combo_Bits = Named(new QComboBox(group), "combo_Bits");
-  for (const BitDepthChoice& choice : BitDepthChoices) form.combo_Bits->addItem(QString::fromLatin1(choice.Name.Caption));
+  for (const BitDepthChoice& choice : BitDepthChoices)
+    form.combo_Bits->addItem(QString::fromLatin1(choice.Name.Caption));
   form.combo_Bits->setCurrentIndex(0);
   form.combo_Bits->setMaxVisibleItems(form.combo_Bits->count());
   form.combo_Bits->setMinimumWidth(153);

@@ -143,8 +143,8 @@ RunChoices TForm1::CaptureChoices() const {
   choices.Dither = static_cast<DitherKind>(combo_Dither->currentIndex());
   choices.BitsChoice = combo_Bits->currentIndex();
   choices.BitsMode = radio_BitsAll->isChecked()  ? BitsModeKind::All
-                    : radio_BitsUp->isChecked() ? BitsModeKind::Up
-                                                : BitsModeKind::Down;
+                     : radio_BitsUp->isChecked() ? BitsModeKind::Up
+                                                 : BitsModeKind::Down;
   choices.Prefix = Text(edit_Prefix);
   choices.Suffix = Text(edit_Suffix);
   choices.FolderMode = radio_FolderSubfolder->isChecked() ? FolderKind::Subfolder : FolderKind::OtherFolder;

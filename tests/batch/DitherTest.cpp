@@ -44,15 +44,15 @@ TEST_F(OneFileTest, DitherIsReproducibleKeepsSilenceAndRemovesHarmonics) {
                  In()),
       0);
   struct Case {
-    int32_t Dither;
+    DitherKind Dither;
     bool Harmonics;
   };
-  const Case cases[] = {{NoDither, true}, {TriangularDither, false}, {ShapedDither, false}};
+  const Case cases[] = {{DitherKind::None, true}, {DitherKind::Triangular, false}, {DitherKind::Shaped, false}};
   S.RemoveBegin = S.RemoveEnd = false;
   S.BitsChoice = 3;  // 16 bit
   S.Overwrite = true;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.Dither);
+    SCOPED_TRACE(static_cast<int>(c.Dither));
     S.Dither = c.Dither;
     ASSERT_EQ(RunFile(S, In(), Out(), &Record), FileResult::Done);
     const Bytes first = ReadFile(Out());
@@ -82,7 +82,8 @@ TEST(DitherLevels, VectorAndPlainLoopsAgree) {
   std::vector<double> values(5003);
   for (size_t i = 0; i < values.size(); ++i) values[i] = 1.2 * std::sin(0.001 * static_cast<double>(i * i));
   values[7] = 0.0, values[8] = std::nan(""), values[9] = HUGE_VAL, values[4999] = -HUGE_VAL;
-  OutputQuantizer plain(to, TriangularDither, 2, SimdLevel::Scalar), vector(to, TriangularDither, 2, SimdLevel::AVX2);
+  OutputQuantizer plain(to, DitherKind::Triangular, 2, SimdLevel::Scalar),
+      vector(to, DitherKind::Triangular, 2, SimdLevel::AVX2);
   std::vector<double> a = values, b = values;
   for (int32_t start = 0; start < 5003; start += 1001) {
     plain.Apply(a.data() + start, std::min(1001, 5003 - start), start);
