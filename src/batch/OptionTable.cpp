@@ -13,21 +13,21 @@ namespace {
 
 constexpr std::array<ValueName, 3> DitherNames = {{
     {"none", "off", ""},
-    {"tpdf", "triangular", "triangular"},
-    {"shaped", "shaped", "shaped"},
+    {"tpdf", "triangular"},
+    {"shaped", "shaped"},
 }};
 constexpr std::array<ValueName, 3> BitsModeNames = {{
-    {"all", "convert all", "convert all"},
-    {"up", "only up", "only up"},
-    {"down", "only down", "only down"},
+    {"all", "convert all"},
+    {"up", "only up"},
+    {"down", "only down"},
 }};
 constexpr std::array<ValueName, BitDepthChoices.size()> BitsNames = [] {
   std::array<ValueName, BitDepthChoices.size()> names{};
   for (size_t i = 0; i < names.size(); ++i) names[i] = BitDepthChoices[i].Name;
   return names;
 }();
-constexpr std::array<ValueName, 3> SeparatorNames = {{{"comma", ",", ""}, {"semicolon", ";", ""}, {"tab", "\t", ""}}};
-constexpr std::array<ValueName, 2> ScaleNames = {{{"db", "dB", ""}, {"linear", "linear", ""}}};
+constexpr std::array<ValueName, 3> SeparatorNames = {{{"comma", ","}, {"semicolon", ";"}, {"tab", "\t"}}};
+constexpr std::array<ValueName, 2> ScaleNames = {{{"db", "dB"}, {"linear", "linear"}}};
 
 // The help's name column: two spaces, the short form or four spaces, the long form and its value.
 constexpr size_t HelpColumn = 27;
@@ -90,183 +90,145 @@ using L = LogSection;
 const OptionRow Rows[] = {
     {.Long = "begin", .Kind = K::LevelOrInf, .Group = G::Processing, .Placeholder = "LEVEL",
      .Help = "silence threshold at the beginning, dBfs from -144.0\nto 0.0, or -inf (digital zero, the default).",
-     .Set = [](RunChoices& c, const OptionValue& v) { SetThreshold(c.Begin, v); },
-     .Section = L::Processing, .LogOrder = 10,
-     .State = [](const RunChoices& c, Lines& l) { StateEnd(c.Begin, "beginning", "Threshold beginning", l); },
-     .Get = [](const RunChoices& c) { return Threshold(c.Begin); }},
-    {.Long = "no-trim-begin", .Kind = K::Flag, .Group = G::Processing,
-     .Help = "keep the beginning.",
-     .Set = [](RunChoices& c, const OptionValue&) { c.Begin.Remove = false; },
-     .Get = [](const RunChoices& c) { return Number(!c.Begin.Remove); }},
+     .Set = [](auto& c, auto& v) { SetThreshold(c.Begin, v); }, .Log = {L::Processing, 10},
+     .State = [](auto& c, auto& l) { StateEnd(c.Begin, "beginning", "Threshold beginning", l); },
+     .Get = [](auto& c) { return Threshold(c.Begin); }},
+    {.Long = "no-trim-begin", .Kind = K::Flag, .Group = G::Processing, .Help = "keep the beginning.",
+     .Set = [](auto& c, auto&) { c.Begin.Remove = false; }, .Get = [](auto& c) { return Number(!c.Begin.Remove); }},
     {.Long = "end", .Kind = K::LevelOrInf, .Group = G::Processing, .Placeholder = "LEVEL",
      .Help = "threshold at the end; unlinks the end from the\nbeginning, which it follows otherwise.",
-     .Set = [](RunChoices& c, const OptionValue& v) {
-       c.Linked = false;
-       c.End.Remove = true;
-       SetThreshold(c.End, v);
-     },
-     .Section = L::Processing, .LogOrder = 40,
-     .State = [](const RunChoices& c, Lines& l) { StateEnd(c.End, "end", "Threshold end", l); },
-     .Get = [](const RunChoices& c) { return Threshold(c.End); }},
+     .Set = [](auto& c, auto& v) { c.Linked = false; c.End.Remove = true; SetThreshold(c.End, v); },
+     .Log = {L::Processing, 40}, .State = [](auto& c, auto& l) { StateEnd(c.End, "end", "Threshold end", l); },
+     .Get = [](auto& c) { return Threshold(c.End); }},
     {.Long = "no-trim-end", .Kind = K::Flag, .Group = G::Processing,
      .Help = "keep the end; unlinks the end from the beginning.",
-     .Set = [](RunChoices& c, const OptionValue&) { c.Linked = c.End.Remove = false; },
-     .Get = [](const RunChoices& c) { return Number(!c.End.Remove); }},
-    {.Long = "keep-begin", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS",
-     .Max = MaxKeepFadeMs, .Unit = "milliseconds",
-     .Help = "keep MS milliseconds (0-10000) of silence before the\nfirst sound; --keep-end after the last; --keep both.",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.Begin.KeepMs = v.Number; },
-     .Section = L::Processing, .LogOrder = 20,
-     .State = [](const RunChoices& c, Lines& l) { StateMs("Keep silence at beginning", c.Begin.KeepMs, c.Begin.Remove, l); },
-     .Get = [](const RunChoices& c) { return Number(c.Begin.KeepMs); }},
-    {.Long = "keep-end", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS",
-     .Max = MaxKeepFadeMs, .Unit = "milliseconds",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.End.KeepMs = v.Number; },
-     .Section = L::Processing, .LogOrder = 50,
-     .State = [](const RunChoices& c, Lines& l) { StateMs("Keep silence at end", c.End.KeepMs, c.End.Remove, l); },
-     .Get = [](const RunChoices& c) { return Number(c.End.KeepMs); }},
-    {.Long = "keep", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS",
-     .Max = MaxKeepFadeMs, .Unit = "milliseconds",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.Begin.KeepMs = c.End.KeepMs = v.Number; },
-     .Get = [](const RunChoices& c) { return Number(c.Begin.KeepMs); }},
-    {.Long = "fade-in", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS",
-     .Max = MaxKeepFadeMs, .Unit = "milliseconds",
+     .Set = [](auto& c, auto&) { c.Linked = c.End.Remove = false; },
+     .Get = [](auto& c) { return Number(!c.End.Remove); }},
+    {.Long = "keep-begin", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
+     .Help = "keep MS milliseconds (0-10000) of silence before the\n"
+             "first sound; --keep-end after the last; --keep both.",
+     .Set = [](auto& c, auto& v) { c.Begin.KeepMs = v.Number; }, .Log = {L::Processing, 20},
+     .State = [](auto& c, auto& l) { StateMs("Keep silence at beginning", c.Begin.KeepMs, c.Begin.Remove, l); },
+     .Get = [](auto& c) { return Number(c.Begin.KeepMs); }},
+    {.Long = "keep-end", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
+     .Set = [](auto& c, auto& v) { c.End.KeepMs = v.Number; }, .Log = {L::Processing, 50},
+     .State = [](auto& c, auto& l) { StateMs("Keep silence at end", c.End.KeepMs, c.End.Remove, l); },
+     .Get = [](auto& c) { return Number(c.End.KeepMs); }},
+    {.Long = "keep", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
+     .Set = [](auto& c, auto& v) { c.Begin.KeepMs = c.End.KeepMs = v.Number; },
+     .Get = [](auto& c) { return Number(c.Begin.KeepMs); }},
+    {.Long = "fade-in", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
      .Help = "fade the first MS milliseconds (0-10000) of the\noutput in, only when the beginning was cut;\n"
              "--fade-out the last ones out; --fade both. While\nthe end follows the beginning it keeps and fades\n"
              "as the beginning does: give --end to use\n--keep-end or --fade-out.",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.Begin.FadeMs = v.Number; },
-     .Section = L::Processing, .LogOrder = 30,
-     .State = [](const RunChoices& c, Lines& l) { StateMs("Fade in", c.Begin.FadeMs, c.Begin.Remove, l); },
-     .Get = [](const RunChoices& c) { return Number(c.Begin.FadeMs); }},
-    {.Long = "fade-out", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS",
-     .Max = MaxKeepFadeMs, .Unit = "milliseconds",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.End.FadeMs = v.Number; },
-     .Section = L::Processing, .LogOrder = 60,
-     .State = [](const RunChoices& c, Lines& l) { StateMs("Fade out", c.End.FadeMs, c.End.Remove, l); },
-     .Get = [](const RunChoices& c) { return Number(c.End.FadeMs); }},
-    {.Long = "fade", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS",
-     .Max = MaxKeepFadeMs, .Unit = "milliseconds",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.Begin.FadeMs = c.End.FadeMs = v.Number; },
-     .Get = [](const RunChoices& c) { return Number(c.Begin.FadeMs); }},
+     .Set = [](auto& c, auto& v) { c.Begin.FadeMs = v.Number; }, .Log = {L::Processing, 30},
+     .State = [](auto& c, auto& l) { StateMs("Fade in", c.Begin.FadeMs, c.Begin.Remove, l); },
+     .Get = [](auto& c) { return Number(c.Begin.FadeMs); }},
+    {.Long = "fade-out", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
+     .Set = [](auto& c, auto& v) { c.End.FadeMs = v.Number; }, .Log = {L::Processing, 60},
+     .State = [](auto& c, auto& l) { StateMs("Fade out", c.End.FadeMs, c.End.Remove, l); },
+     .Get = [](auto& c) { return Number(c.End.FadeMs); }},
+    {.Long = "fade", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
+     .Set = [](auto& c, auto& v) { c.Begin.FadeMs = c.End.FadeMs = v.Number; },
+     .Get = [](auto& c) { return Number(c.Begin.FadeMs); }},
     {.Long = "ignore-clicks", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS",
-     .Max = MaxIgnoreClicksMs, .Unit = "milliseconds",
-     .Help = "sound shorter than MS milliseconds (0-1000) at\neither end counts as silence.",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.IgnoreClicksMs = v.Number; },
-     .Section = L::Processing, .LogOrder = 70,
-     .State = [](const RunChoices& c, Lines& l) {
+     .Max = MaxIgnoreClicksMs, .Help = "sound shorter than MS milliseconds (0-1000) at\neither end counts as silence.",
+     .Set = [](auto& c, auto& v) { c.IgnoreClicksMs = v.Number; }, .Log = {L::Processing, 70},
+     .State = [](auto& c, auto& l) {
        StateMs("Ignore clicks shorter than", c.IgnoreClicksMs, c.Begin.Remove || c.End.Remove, l);
      },
-     .Get = [](const RunChoices& c) { return Number(c.IgnoreClicksMs); }},
+     .Get = [](auto& c) { return Number(c.IgnoreClicksMs); }},
     {.Long = "normalize", .Kind = K::Level, .Group = G::Processing, .Placeholder = "LEVEL",
      .Help = "normalise the peak of what is kept to LEVEL dBfs.",
-     .Set = [](RunChoices& c, const OptionValue& v) {
-       c.Normalize = true;
-       c.NormalizeLoudness = false;
-       c.NormalizePosition = v.Number;
-     },
-     .Section = L::Processing, .LogOrder = 80,
-     .State = [](const RunChoices& c, Lines& l) {
+     .Set = [](auto& c, auto& v) { c.Normalize = true; c.NormalizeLoudness = false; c.NormalizePosition = v.Number; },
+     .Log = {L::Processing, 80},
+     .State = [](auto& c, auto& l) {
        l.push_back("normalize: " + YesNoText(c.Normalize));
        if (c.Normalize && !c.NormalizeLoudness) l.push_back("normalize to: " + SliderText(c.NormalizePosition));
      },
-     .Get = [](const RunChoices& c) { return Number(c.NormalizePosition); }},
-    {.Long = "loudness", .Kind = K::Tenths, .Group = G::Processing, .Placeholder = "LUFS",
-     .Min = MinLoudnessTenths, .Unit = "LUFS",
-     .Help = "normalise the integrated loudness (EBU R128) of what\nis kept to LUFS, -70.0 to 0.0 (-23.0 is broadcast),\n"
+     .Get = [](auto& c) { return Number(c.NormalizePosition); }},
+    {.Long = "loudness", .Kind = K::Tenths, .Group = G::Processing, .Placeholder = "LUFS", .Min = MinLoudnessTenths,
+     .Unit = "LUFS",
+     .Help = "normalise the integrated loudness (EBU R128) of what\n"
+             "is kept to LUFS, -70.0 to 0.0 (-23.0 is broadcast),\n"
              "with one gain a file; not with --normalize.",
-     .Set = [](RunChoices& c, const OptionValue& v) {
-       c.Normalize = c.NormalizeLoudness = true;
-       c.LoudnessTenths = v.Number;
-     },
-     .Section = L::Processing, .LogOrder = 90,
-     .State = [](const RunChoices& c, Lines& l) {
+     .Set = [](auto& c, auto& v) { c.Normalize = c.NormalizeLoudness = true; c.LoudnessTenths = v.Number; },
+     .Log = {L::Processing, 90},
+     .State = [](auto& c, auto& l) {
        if (c.Normalize && c.NormalizeLoudness)
          l.push_back("Normalize to: " + TenthsText(c.LoudnessTenths, "LUFS") + " (true peak " +
                      TenthsText(c.TruePeakTenths, "dBTP") + ")");
      },
-     .Get = [](const RunChoices& c) { return Number(c.LoudnessTenths); }},
-    {.Long = "true-peak", .Kind = K::Tenths, .Group = G::Processing, .Placeholder = "DBTP",
-     .Min = MinTruePeakTenths, .Unit = "dBTP",
+     .Get = [](auto& c) { return Number(c.LoudnessTenths); }},
+    {.Long = "true-peak", .Kind = K::Tenths, .Group = G::Processing, .Placeholder = "DBTP", .Min = MinTruePeakTenths,
+     .Unit = "dBTP",
      .Help = "with --loudness: lower the gain so the true peak\nstays at or below DBTP, -9.0 to 0.0 (default -1.0).",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.TruePeakTenths = v.Number; },
-     .Get = [](const RunChoices& c) { return Number(c.TruePeakTenths); }},
+     .Set = [](auto& c, auto& v) { c.TruePeakTenths = v.Number; },
+     .Get = [](auto& c) { return Number(c.TruePeakTenths); }},
     {.Long = "bits", .Short = 'b', .Kind = K::Choice, .Group = G::Processing, .Placeholder = "DEPTH",
      .Values = BitsNames, .Help = "same (default), 8, 12, 16, 20, 24, 32, 32f, 64f.",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.BitsChoice = v.Number; },
-     .Section = L::Output, .LogOrder = 10,
-     .State = [](const RunChoices& c, Lines& l) {
-       l.push_back("Bit depth: " + std::string(BitsNames[static_cast<size_t>(c.BitsChoice)].LogWord) +
-                   (c.BitsChoice == 0 ? "" : ", " + std::string(BitsModeNames[static_cast<size_t>(c.BitsMode)].LogWord)));
+     .Set = [](auto& c, auto& v) { c.BitsChoice = v.Number; }, .Log = {L::Output, 10},
+     .State = [](auto& c, auto& l) {
+       const std::string mode = BitsModeNames[static_cast<size_t>(c.BitsMode)].Logged();
+       l.push_back("Bit depth: " + std::string(BitsNames[static_cast<size_t>(c.BitsChoice)].Logged()) +
+                   (c.BitsChoice == 0 ? "" : ", " + mode));
      },
-     .Get = [](const RunChoices& c) { return Number(c.BitsChoice); }},
-    {.Long = "bits-mode", .Kind = K::Choice, .Group = G::Processing, .Placeholder = "MODE",
-     .Values = BitsModeNames, .Help = "all (default), up, down.",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.BitsMode = static_cast<BitsModeKind>(v.Number); },
-     .Get = [](const RunChoices& c) { return Number(static_cast<int32_t>(c.BitsMode)); }},
-    {.Long = "dither", .Kind = K::Choice, .Group = G::Processing, .Placeholder = "KIND",
-     .Values = DitherNames,
+     .Get = [](auto& c) { return Number(c.BitsChoice); }},
+    {.Long = "bits-mode", .Kind = K::Choice, .Group = G::Processing, .Placeholder = "MODE", .Values = BitsModeNames,
+     .Help = "all (default), up, down.",
+     .Set = [](auto& c, auto& v) { c.BitsMode = static_cast<BitsModeKind>(v.Number); },
+     .Get = [](auto& c) { return Number(static_cast<int32_t>(c.BitsMode)); }},
+    {.Long = "dither", .Kind = K::Choice, .Group = G::Processing, .Placeholder = "KIND", .Values = DitherNames,
      .Help = "none (default), tpdf (triangular) or shaped (noise\nshaped) when the output has fewer bits than the\n"
              "input; the same bytes every run, silence stays 0.",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.Dither = static_cast<DitherKind>(v.Number); },
-     .Section = L::Output, .LogOrder = 20,
-     .State = [](const RunChoices& c, Lines& l) {
-       const std::string word = DitherNames[static_cast<size_t>(c.Dither)].LogWord;
+     .Set = [](auto& c, auto& v) { c.Dither = static_cast<DitherKind>(v.Number); }, .Log = {L::Output, 20},
+     .State = [](auto& c, auto& l) {
+       const std::string word = DitherNames[static_cast<size_t>(c.Dither)].Logged();
        if (!word.empty()) l.push_back("Dither: " + word);
      },
-     .Get = [](const RunChoices& c) { return Number(static_cast<int32_t>(c.Dither)); }},
+     .Get = [](auto& c) { return Number(static_cast<int32_t>(c.Dither)); }},
 
     {.Long = "prefix", .Kind = K::Text, .Group = G::OutputFiles, .Placeholder = "TEXT",
-     .Help = "put TEXT before the output file names.",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.Prefix = TrimLeft(v.Text); },
-     .Section = L::Output, .LogOrder = 30,
-     .State = [](const RunChoices& c, Lines& l) { l.push_back("Prefix: " + NoneOrQuoted(c.Prefix)); },
-     .Get = [](const RunChoices& c) { return Words(c.Prefix); }},
+     .Help = "put TEXT before the output file names.", .Set = [](auto& c, auto& v) { c.Prefix = TrimLeft(v.Text); },
+     .Log = {L::Output, 30}, .State = [](auto& c, auto& l) { l.push_back("Prefix: " + NoneOrQuoted(c.Prefix)); },
+     .Get = [](auto& c) { return Words(c.Prefix); }},
     {.Long = "suffix", .Kind = K::Text, .Group = G::OutputFiles, .Placeholder = "TEXT",
      .Help = "put TEXT after the output file names (before .wav).",
-     .Set = [](RunChoices& c, const OptionValue& v) { c.Suffix = TrimRight(v.Text); },
-     .Section = L::Output, .LogOrder = 40,
-     .State = [](const RunChoices& c, Lines& l) { l.push_back("Suffix: " + NoneOrQuoted(c.Suffix)); },
-     .Get = [](const RunChoices& c) { return Words(c.Suffix); }},
+     .Set = [](auto& c, auto& v) { c.Suffix = TrimRight(v.Text); }, .Log = {L::Output, 40},
+     .State = [](auto& c, auto& l) { l.push_back("Suffix: " + NoneOrQuoted(c.Suffix)); },
+     .Get = [](auto& c) { return Words(c.Suffix); }},
     {.Long = "subfolder", .Kind = K::Text, .Group = G::OutputFiles, .Placeholder = "NAME",
      .Help = "write into NAME inside each source folder\n(empty name = the source folder).",
-     .Set = [](RunChoices& c, const OptionValue& v) { SetFolder(c, FolderKind::Subfolder, v.Text); },
-     .Section = L::Output, .LogOrder = 50,
-     .State = [](const RunChoices& c, Lines& l) {
+     .Set = [](auto& c, auto& v) { SetFolder(c, FolderKind::Subfolder, v.Text); }, .Log = {L::Output, 50},
+     .State = [](auto& c, auto& l) {
        l.push_back(c.FolderMode == FolderKind::Subfolder ? "Output folder: subfolder " + Quoted(c.SubfolderText)
                                                          : "Output folder: " + Quoted(c.OtherFolderText));
      },
-     .Get = [](const RunChoices& c) { return Words(c.SubfolderText); }},
+     .Get = [](auto& c) { return Words(c.SubfolderText); }},
     {.Long = "output-dir", .Short = 'o', .Kind = K::Path, .Group = G::OutputFiles, .Placeholder = "DIR",
      .Help = "write into DIR ('-' is refused: ./- for that name).",
-     .Set = [](RunChoices& c, const OptionValue& v) { SetFolder(c, FolderKind::OtherFolder, v.Text); },
-     .Get = [](const RunChoices& c) { return Words(c.OtherFolderText); }},
+     .Set = [](auto& c, auto& v) { SetFolder(c, FolderKind::OtherFolder, v.Text); },
+     .Get = [](auto& c) { return Words(c.OtherFolderText); }},
     {.Long = "create-unchanged", .Kind = K::Flag, .Group = G::OutputFiles,
-     .Help = "write files even if nothing changed.",
-     .Set = [](RunChoices& c, const OptionValue&) { c.CreateIfUnchanged = true; },
-     .Section = L::Output, .LogOrder = 60,
-     .State = [](const RunChoices& c, Lines& l) {
+     .Help = "write files even if nothing changed.", .Set = [](auto& c, auto&) { c.CreateIfUnchanged = true; },
+     .Log = {L::Output, 60},
+     .State = [](auto& c, auto& l) {
        l.push_back("Create files even if nothing changed: " + YesNoText(c.CreateIfUnchanged));
      },
-     .Get = [](const RunChoices& c) { return Number(c.CreateIfUnchanged); }},
-    {.Long = "overwrite", .Kind = K::Flag, .Group = G::OutputFiles,
-     .Help = "replace existing output files.",
-     .Set = [](RunChoices& c, const OptionValue&) { c.Overwrite = true; },
-     .Section = L::Output, .LogOrder = 70,
-     .State = [](const RunChoices& c, Lines& l) { l.push_back("Overwrite existing files: " + YesNoText(c.Overwrite)); },
-     .Get = [](const RunChoices& c) { return Number(c.Overwrite); }},
+     .Get = [](auto& c) { return Number(c.CreateIfUnchanged); }},
+    {.Long = "overwrite", .Kind = K::Flag, .Group = G::OutputFiles, .Help = "replace existing output files.",
+     .Set = [](auto& c, auto&) { c.Overwrite = true; }, .Log = {L::Output, 70},
+     .State = [](auto& c, auto& l) { l.push_back("Overwrite existing files: " + YesNoText(c.Overwrite)); },
+     .Get = [](auto& c) { return Number(c.Overwrite); }},
     {.Long = "simulate", .Short = 'n', .Kind = K::Flag, .Group = G::OutputFiles,
-     .Help = "do everything but create folders and wave files.",
-     .Set = [](RunChoices& c, const OptionValue&) { c.Simulation = true; },
-     .Get = [](const RunChoices& c) { return Number(c.Simulation); }},
+     .Help = "do everything but create folders and wave files.", .Set = [](auto& c, auto&) { c.Simulation = true; },
+     .Get = [](auto& c) { return Number(c.Simulation); }},
     {.Long = "keep-metadata", .Kind = K::Flag, .Group = G::OutputFiles,
      .Help = "carry INFO, bext, iXML, markers and loops into the\noutputs, moved with the cut; other chunks are\n"
              "dropped and named (-v, --report). Outputs of more\nthan 2 channels or 16 bits keep the speaker layout.",
-     .Set = [](RunChoices& c, const OptionValue&) { c.KeepMetadata = true; },
-     .Section = L::Output, .LogOrder = 90,
-     .State = [](const RunChoices& c, Lines& l) {
-       if (c.KeepMetadata) l.push_back("Keep metadata: " + YesNoText(true));
-     },
-     .Get = [](const RunChoices& c) { return Number(c.KeepMetadata); }},
+     .Set = [](auto& c, auto&) { c.KeepMetadata = true; }, .Log = {L::Output, 90},
+     .State = [](auto& c, auto& l) { if (c.KeepMetadata) l.push_back("Keep metadata: " + YesNoText(true)); },
+     .Get = [](auto& c) { return Number(c.KeepMetadata); }},
 
     {.Long = "files-from", .Kind = K::Path, .Group = G::InputFiles, .Placeholder = "LIST",
      .Help = "also process the files named in LIST, one a line\n('-' reads standard input)."},
@@ -277,25 +239,22 @@ const OptionRow Rows[] = {
              "nor the run's --subfolder and --output-dir.\nA file named twice is processed once."},
 
     // Each job holds a 2 MB buffer and two open files; far more jobs than cores only queue.
-    {.Long = "jobs", .Short = 'j', .Kind = K::Count, .Group = G::RunAndMessages, .Placeholder = "N",
-     .Max = 256, .Unit = "a count",
+    {.Long = "jobs", .Short = 'j', .Kind = K::Count, .Group = G::RunAndMessages, .Placeholder = "N", .Max = 256,
+     .Unit = "a count",
      .Help = "process N files at once (0: one a core; default 1).\nChanges nothing but the time: lines, log, report\n"
              "and files are those of one job."},
     {.Long = "keep-going", .Short = 'k', .Kind = K::Flag, .Group = G::RunAndMessages,
-     .Help = "do not stop at the first file with an error.",
-     .Set = [](RunChoices& c, const OptionValue&) { c.StopOnError = false; },
-     .Section = L::Output, .LogOrder = 80,
-     .State = [](const RunChoices& c, Lines& l) { l.push_back("Stop on error: " + YesNoText(c.StopOnError)); },
-     .Get = [](const RunChoices& c) { return Number(!c.StopOnError); }},
-    {.Long = "quiet", .Short = 'q', .Kind = K::Flag, .Group = G::RunAndMessages,
-     .Help = "print nothing but errors."},
+     .Help = "do not stop at the first file with an error.", .Set = [](auto& c, auto&) { c.StopOnError = false; },
+     .Log = {L::Output, 80},
+     .State = [](auto& c, auto& l) { l.push_back("Stop on error: " + YesNoText(c.StopOnError)); },
+     .Get = [](auto& c) { return Number(!c.StopOnError); }},
+    {.Long = "quiet", .Short = 'q', .Kind = K::Flag, .Group = G::RunAndMessages, .Help = "print nothing but errors."},
     {.Long = "verbose", .Short = 'v', .Kind = K::Flag, .Group = G::RunAndMessages,
      .Help = "print the figures of every file done."},
 
     {.Long = "log", .Kind = K::Path, .Group = G::LogAndReport, .Placeholder = "FILE",
      .Help = "write the run log to FILE ('-' is refused)."},
-    {.Long = "log-short", .Kind = K::Flag, .Group = G::LogAndReport,
-     .Help = "only the column line and the records."},
+    {.Long = "log-short", .Kind = K::Flag, .Group = G::LogAndReport, .Help = "only the column line and the records."},
     {.Long = "log-names-only", .Kind = K::Flag, .Group = G::LogAndReport,
      .Help = "infile and outfile without folders."},
     {.Long = "log-decimal-comma", .Kind = K::Flag, .Group = G::LogAndReport,
@@ -307,21 +266,20 @@ const OptionRow Rows[] = {
              "output and the lines for people to standard error.\nA name's bytes that are not UTF-8 become \\udcXX."},
 
     {.Long = "preview", .Kind = K::Path, .Group = G::Preview, .Placeholder = "FILE",
-     .Help = "process nothing: print the cut the options give FILE\nand draw it into a PNG picture (the whole file, its\n"
+     .Help = "process nothing: print the cut the options give FILE\n"
+             "and draw it into a PNG picture (the whole file, its\n"
              "first and last second; cut parts red, kept silence\nblue, fades, thresholds, clicks passed over)."},
     {.Long = "preview-out", .Kind = K::Path, .Group = G::Preview, .Placeholder = "PNG",
      .Help = "the picture's name (default preview.png)."},
-    {.Long = "preview-width", .Kind = K::Count, .Group = G::Preview, .Placeholder = "N",
-     .Min = 16, .Max = 8192, .Unit = "pixels", .Help = "its width in pixels, 16-8192 (default 1200);"},
-    {.Long = "preview-height", .Kind = K::Count, .Group = G::Preview, .Placeholder = "N",
-     .Min = 16, .Max = 4096, .Unit = "pixels", .Help = "its height, 16-4096 (default 360)."},
-    {.Long = "preview-scale", .Kind = K::Choice, .Group = G::Preview, .Placeholder = "S",
-     .Values = ScaleNames, .Help = "db (default) or linear."},
+    {.Long = "preview-width", .Kind = K::Count, .Group = G::Preview, .Placeholder = "N", .Min = 16, .Max = 8192,
+     .Unit = "pixels", .Help = "its width in pixels, 16-8192 (default 1200);"},
+    {.Long = "preview-height", .Kind = K::Count, .Group = G::Preview, .Placeholder = "N", .Min = 16, .Max = 4096,
+     .Unit = "pixels", .Help = "its height, 16-4096 (default 360)."},
+    {.Long = "preview-scale", .Kind = K::Choice, .Group = G::Preview, .Placeholder = "S", .Values = ScaleNames,
+     .Help = "db (default) or linear."},
 
-    {.Long = "help", .Short = 'h', .Kind = K::Flag, .Group = G::Information,
-     .Help = "show this help and exit."},
-    {.Long = "version", .Short = 'V', .Kind = K::Flag, .Group = G::Information,
-     .Help = "show the version and exit."},
+    {.Long = "help", .Short = 'h', .Kind = K::Flag, .Group = G::Information, .Help = "show this help and exit."},
+    {.Long = "version", .Short = 'V', .Kind = K::Flag, .Group = G::Information, .Help = "show the version and exit."},
 };
 // clang-format on
 
@@ -361,7 +319,8 @@ std::string Expected(const OptionRow& row) {
   }
   // 0 jobs stand for one a core.
   const std::string lowest = std::to_string(row.Min) + (row.Kind == K::Count && row.Min == 0 ? " (one a core)" : "");
-  return std::string(row.Unit) + " from " + lowest + " to " + std::to_string(row.Max);
+  const char* unit = row.Kind == K::Milliseconds ? "milliseconds" : row.Unit;
+  return std::string(unit) + " from " + lowest + " to " + std::to_string(row.Max);
 }
 
 bool ParseChoice(const OptionRow& row, const std::string& text, OptionValue& value) {

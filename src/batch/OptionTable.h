@@ -3,6 +3,7 @@
 // states of it. The command line parses by it and the window binds its controls to it.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -41,6 +42,11 @@ enum class OptionGroup : uint8_t {
 
 // Where the log's header states an option: the section and the place in it.
 enum class LogSection : uint8_t { None, Processing, Output };
+struct LogPlace {
+  LogSection Section = LogSection::None;
+  int32_t Order = 0;
+  auto operator<=>(const LogPlace&) const = default;
+};
 
 // A value as the front ends hand it over: a slider position, tenths, ms, a count, an index
 // into Values, 1 for a flag; Infinite for -inf; Text for texts, paths and separators.
@@ -58,17 +64,16 @@ struct OptionRow {
   const char* Placeholder = "";  // the value's name in the help ("LEVEL"); "" for a flag
   int32_t Min = 0;
   int32_t Max = 0;
-  const char* Unit = "";  // in the range's message: "milliseconds", "LUFS"
+  const char* Unit = "";  // in the range's message: "LUFS", "pixels" (milliseconds go without)
   std::span<const ValueName> Values = {};
   // The help's lines after the option's name; null when another row's help speaks for it.
   const char* Help = nullptr;
   // The user's choice it sets; null for a front end's own (the command line's switches, the log's
   // settings), which the front end binds by the long name.
   void (*Set)(RunChoices&, const OptionValue&) = nullptr;
-  // The lines it gives the log's header, in the place LogOrder gives them, from the choices after
+  // The lines it gives the log's header, in their place there, from the choices after
   // DescribeRun joined them.
-  LogSection Section = LogSection::None;
-  int32_t LogOrder = 0;
+  LogPlace Log = {};
   void (*State)(const RunChoices&, std::vector<std::string>&) = nullptr;
   // The default, read off the choices nobody changed; null where Set is null.
   OptionValue (*Get)(const RunChoices&) = nullptr;

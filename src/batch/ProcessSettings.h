@@ -17,11 +17,12 @@ enum class FolderKind : int32_t { Subfolder, OtherFolder };
 enum class TargetSamples : int16_t { AsInput = -1, Integer = 1, Float = 3 };
 
 // One value of a choice: as the command line spells it, as the window shows it, and as the log
-// states it ("" states nothing).
+// states it (null: as the window shows it; "" states nothing).
 struct ValueName {
   const char* Word;
   const char* Caption;
-  const char* LogWord;
+  const char* LogWord = nullptr;
+  constexpr const char* Logged() const { return LogWord ? LogWord : Caption; }
 };
 
 // When "only up" or "only down" converts a file to a depth. At 32 bits the depth alone does not
@@ -38,52 +39,55 @@ struct BitDepthChoice {
 };
 
 // The entries of the bit-depth list, in list order.
-// clang-format off
 inline constexpr std::array<BitDepthChoice, 9> BitDepthChoices = {{
-    {{"same", "same as input", "same as input"}, -1, TargetSamples::AsInput},
-    {{"8", "8 bit unsigned integer", "8 bit unsigned integer"}, 8, TargetSamples::Integer},
-    {{"12", "12 bit signed integer", "12 bit signed integer"}, 12, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
-    {{"16", "16 bit signed integer", "16 bit signed integer"}, 16, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
-    {{"20", "20 bit signed integer", "20 bit signed integer"}, 20, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
-    {{"24", "24 bit signed integer", "24 bit signed integer"}, 24, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
-    {{"32", "32 bit signed integer", "32 bit signed integer"}, 32, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::FloatSamples},
-    {{"32f", "32 bit float", "32 bit float"}, 32, TargetSamples::Float, ConvertWhen::IntegerSamples, ConvertWhen::FloatSamples},
-    {{"64f", "64 bit float", "64 bit float"}, 64, TargetSamples::Float},
+    {{"same", "same as input"}, -1, TargetSamples::AsInput},
+    {{"8", "8 bit unsigned integer"}, 8, TargetSamples::Integer},
+    {{"12", "12 bit signed integer"}, 12, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
+    {{"16", "16 bit signed integer"}, 16, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
+    {{"20", "20 bit signed integer"}, 20, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
+    {{"24", "24 bit signed integer"}, 24, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
+    {{"32", "32 bit signed integer"}, 32, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::FloatSamples},
+    {{"32f", "32 bit float"}, 32, TargetSamples::Float, ConvertWhen::IntegerSamples, ConvertWhen::FloatSamples},
+    {{"64f", "64 bit float"}, 64, TargetSamples::Float},
 }};
-// clang-format on
 
-// Snapshot of the options, taken once when a run starts; the run never reads controls.
-struct ProcessSettings {
+// The choices a run takes as the user made them: the user's choices and the run's settings
+// share them, so the one is handed to the other whole.
+struct SharedChoices {
   bool Simulation = false;
   bool LogEnabled = false;
   std::string Prefix;
   std::string Suffix;
   FolderKind FolderMode = FolderKind::Subfolder;
-  std::string FolderText;
   bool Normalize = false;
   bool CreateIfUnchanged = false;
   bool Overwrite = false;
   bool StopOnError = true;
   int32_t BitsChoice = 0;  // index into BitDepthChoices
   BitsModeKind BitsMode = BitsModeKind::All;
+  // With Normalize: the kept range to an integrated loudness rather than its peak to a level.
+  bool NormalizeLoudness = false;
+  DitherKind Dither = DitherKind::None;
+  bool KeepMetadata = false;   // outputs carry the input's descriptive chunks and markers
+  int32_t IgnoreClicksMs = 0;  // sound shorter than this at either end counts as silence
+};
+
+// Snapshot of the options, taken once when a run starts; the run never reads controls.
+struct ProcessSettings : SharedChoices {
+  std::string FolderText;
   bool RemoveBegin = true;
   bool RemoveEnd = true;
   double ThresholdBegin = 0.0;  // linear factor; 0.0 = digital zero
   double ThresholdEnd = 0.0;
   double NormalizeTarget = 1.0;   // linear factor
   double NormalizeLevelDb = 0.0;  // the target in dBfs, for the log's gain column
-  // With Normalize: the kept range to an integrated loudness rather than its peak to a level.
-  bool NormalizeLoudness = false;
   double LoudnessTarget = -23.0;  // LUFS
   double TruePeakCeiling = -1.0;  // dBTP; the loudness gain is lowered so the true peak stays below
-  DitherKind Dither = DitherKind::None;
-  bool KeepMetadata = false;  // outputs carry the input's descriptive chunks and markers
   // Natural cuts, in milliseconds; 0 leaves the cut where the scans put it.
-  int32_t KeepBeginMs = 0;     // silence kept before the first sound, 0..MaxKeepFadeMs
-  int32_t KeepEndMs = 0;       // and after the last
-  int32_t FadeInMs = 0;        // fade over the output's first ms when its beginning was cut
-  int32_t FadeOutMs = 0;       // and over its last when its end was cut
-  int32_t IgnoreClicksMs = 0;  // sound shorter than this at either end counts as silence
+  int32_t KeepBeginMs = 0;  // silence kept before the first sound, 0..MaxKeepFadeMs
+  int32_t KeepEndMs = 0;    // and after the last
+  int32_t FadeInMs = 0;     // fade over the output's first ms when its beginning was cut
+  int32_t FadeOutMs = 0;    // and over its last when its end was cut
 };
 
 constexpr int32_t SliderMax = 1440;

@@ -49,34 +49,20 @@ RunChoices Joined(const RunChoices& choices) {
 
 ProcessSettings SettingsOf(const RunChoices& c) {
   ProcessSettings s;
-  s.Simulation = c.Simulation;
-  s.LogEnabled = c.LogEnabled;
-  s.Prefix = c.Prefix;
-  s.Suffix = c.Suffix;
-  s.FolderMode = c.FolderMode;
+  static_cast<SharedChoices&>(s) = c;
   s.FolderText = c.FolderMode == FolderKind::Subfolder ? c.SubfolderText : c.OtherFolderText;
-  s.Normalize = c.Normalize;
-  s.CreateIfUnchanged = c.CreateIfUnchanged;
-  s.Overwrite = c.Overwrite;
-  s.StopOnError = c.StopOnError;
-  s.BitsChoice = c.BitsChoice;
-  s.BitsMode = c.BitsMode;
   s.RemoveBegin = c.Begin.Remove;
   s.RemoveEnd = c.End.Remove;
   s.ThresholdBegin = ThresholdOf(c.Begin);
   s.ThresholdEnd = ThresholdOf(c.End);
   s.NormalizeTarget = SliderFactor(c.NormalizePosition);
   s.NormalizeLevelDb = SliderToDb(c.NormalizePosition);
-  s.NormalizeLoudness = c.NormalizeLoudness;
   s.LoudnessTarget = c.LoudnessTenths / 10.0;
   s.TruePeakCeiling = c.TruePeakTenths / 10.0;
-  s.Dither = c.Dither;
-  s.KeepMetadata = c.KeepMetadata;
   s.KeepBeginMs = c.Begin.KeepMs;
   s.KeepEndMs = c.End.KeepMs;
   s.FadeInMs = c.Begin.FadeMs;
   s.FadeOutMs = c.End.FadeMs;
-  s.IgnoreClicksMs = c.IgnoreClicksMs;
   return s;
 }
 
@@ -85,11 +71,11 @@ LogHeaderSnapshot HeaderOf(const RunChoices& c) {
   std::vector<const OptionRow*> stating;
   for (const OptionRow& row : AllOptions())
     if (row.State) stating.push_back(&row);
-  std::stable_sort(stating.begin(), stating.end(), [](const OptionRow* a, const OptionRow* b) {
-    return std::pair(a->Section, a->LogOrder) < std::pair(b->Section, b->LogOrder);
-  });
+  std::stable_sort(stating.begin(), stating.end(),
+                   [](const OptionRow* a, const OptionRow* b) { return a->Log < b->Log; });
   LogHeaderSnapshot h;
-  for (const OptionRow* row : stating) row->State(c, row->Section == LogSection::Processing ? h.Processing : h.Output);
+  for (const OptionRow* row : stating)
+    row->State(c, row->Log.Section == LogSection::Processing ? h.Processing : h.Output);
   return h;
 }
 

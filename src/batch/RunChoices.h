@@ -21,30 +21,15 @@ struct EndChoices {
   int32_t FadeMs = 0;  // in at the beginning, out at the end
 };
 
-struct RunChoices {
+struct RunChoices : SharedChoices {
   EndChoices Begin;
   EndChoices End;      // whatever the end's controls hold; unused while linked
   bool Linked = true;  // the end removes, thresholds, keeps and fades as the beginning does
-  int32_t IgnoreClicksMs = 0;
-  bool Normalize = false;
   int32_t NormalizePosition = SliderMax;
-  bool NormalizeLoudness = false;  // with Normalize: to a loudness, not a peak
-  int32_t LoudnessTenths = -230;   // target, tenths of a LUFS
-  int32_t TruePeakTenths = -10;    // ceiling, tenths of a dBTP
-  DitherKind Dither = DitherKind::None;
-  int32_t BitsChoice = 0;  // index into BitDepthChoices
-  BitsModeKind BitsMode = BitsModeKind::All;
-  std::string Prefix;
-  std::string Suffix;
-  FolderKind FolderMode = FolderKind::Subfolder;
+  int32_t LoudnessTenths = -230;  // target, tenths of a LUFS
+  int32_t TruePeakTenths = -10;   // ceiling, tenths of a dBTP
   std::string SubfolderText;
   std::string OtherFolderText;
-  bool CreateIfUnchanged = false;
-  bool Overwrite = false;
-  bool Simulation = false;
-  bool StopOnError = true;
-  bool KeepMetadata = false;
-  bool LogEnabled = false;
 };
 
 struct OptionRow;

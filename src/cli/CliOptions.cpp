@@ -93,7 +93,8 @@ const CliField CliFields[] = {
     {"recursive", [](Parser& p, const OptionValue&) { p.Config.Recursive = true; }},
     // 0 stands for one job a core; more jobs than files are never started.
     {"jobs", [](Parser& p, const OptionValue& v) {
-       p.Config.Request.Jobs = v.Number ? v.Number : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+       const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+       p.Config.Request.Jobs = v.Number ? v.Number : cores;
      }},
     {"quiet", [](Parser& p, const OptionValue&) { p.Config.Quiet = true; }},
     {"verbose", [](Parser& p, const OptionValue&) { p.Config.Verbose = true; }},
