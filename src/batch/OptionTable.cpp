@@ -380,15 +380,6 @@ bool LevelToPosition(const std::string& text, int32_t& position) {
   return true;
 }
 
-std::vector<std::string> OptionSpellings() {
-  std::vector<std::string> spellings;
-  for (const OptionRow& o : Rows) {
-    spellings.push_back(std::string("--") + o.Long);
-    if (o.Short) spellings.push_back(std::string("-") + o.Short);
-  }
-  return spellings;
-}
-
 std::string OptionHelp() {
   std::string help;
   for (size_t g = 0; g < std::size(GroupHeadings); ++g) {

@@ -91,9 +91,6 @@ bool ParseOptionValue(const OptionRow& row, const std::string& text, OptionValue
 // A level in dBfs ("-inf" not included) to the nearest slider position; false when outside -144.0..0.0.
 bool LevelToPosition(const std::string& text, int32_t& position);
 
-// Every option as typed: "--begin", and "-b" for the ones with a short form.
-std::vector<std::string> OptionSpellings();
-
 // The option lines of the help, group by group.
 std::string OptionHelp();
 

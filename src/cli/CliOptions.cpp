@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <string_view>
 #include <thread>
 
@@ -31,7 +30,7 @@ struct Parser {
     return false;
   }
   bool Take(const OptionRow& row, const std::string& text);
-  bool ParseSeparator(const std::string& value);
+  bool ParseSeparator(const OptionRow& row, const std::string& value);
   bool PreviewOptionsAlone();
   bool TakeFileName(const std::string& name);
   bool DashFormsTaken();
@@ -65,10 +64,11 @@ bool Parser::TakeFileName(const std::string& name) {
   return true;
 }
 
-bool Parser::ParseSeparator(const std::string& value) {
-  static const std::map<std::string, char> named = {{"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}};
-  auto it = named.find(value);
-  if (it != named.end()) Config.Request.Log.SepaField = it->second;
+// A named separator is the character its row shows.
+bool Parser::ParseSeparator(const OptionRow& row, const std::string& value) {
+  const auto named =
+      std::find_if(row.Values.begin(), row.Values.end(), [&](const ValueName& v) { return value == v.Word; });
+  if (named != row.Values.end()) Config.Request.Log.SepaField = named->Caption[0];
   else if (value == std::string(1, FieldQuote)) return Fail("--log-separator: '\"' is the quote around the names");
   // A line break would end every record at its first field, as the window's dialog knows.
   else if (value == "\n" || value == "\r") return Fail("--log-separator: a line break ends the records");
@@ -123,7 +123,7 @@ const CliField* CliFieldOf(const OptionRow& row) {
 }
 
 bool Parser::Take(const OptionRow& row, const std::string& text) {
-  if (std::string_view(row.Long) == "log-separator") return ParseSeparator(text);
+  if (std::string_view(row.Long) == "log-separator") return ParseSeparator(row, text);
   OptionValue value;
   std::string error;
   if (!ParseOptionValue(row, text, value, error)) return Fail(error);
