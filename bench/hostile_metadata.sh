@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Peak memory and time of tacetix-cli on hostile metadata: files with 64 MiB of carried chunks
 # (one alone, and eight with -j 8, --keep-metadata), and a 2 MB RF64 file whose ds64 table has
-# 100,000 entries and whose chunks all look their sizes up in it.
+# 100,000 entries and whose chunks all look their sizes up in it; iXML chunks that repeat their
+# time reference 40,000 and 150,000 times (4.2 and 15.8 MB), the second also stopped by SIGINT
+# 0.3 s in (the time is then that to the exit); cue chunks of 16 MiB, one alone and eight with -j 8.
 #
 # Usage: bench/hostile_metadata.sh [tacetix-cli]     (needs python3 and /usr/bin/time)
-# Environment: WORK (/tmp/tacetix-bench-hostile; needs about 600 MB).
+# Environment: WORK (/tmp/tacetix-bench-hostile; needs about 800 MB).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 cli="$(realpath "${1:-$here/../build/src/cli/tacetix-cli}")"
@@ -35,6 +37,20 @@ rest = (b"".join(struct.pack("<4sI", b"abcd", 0xFFFFFFFF) for _ in range(n - 10)
 ds64 = struct.pack("<QQQI", 0, 2000, 1000, n) + table
 with open(os.path.join(work, "ds64-table.wav"), "wb") as f:
     f.write(b"RF64" + struct.pack("<I", 0xFFFFFFFF) + b"WAVE" + chunk(b"ds64", ds64) + rest)
+def wave(*chunks):
+    body = b"WAVE" + chunk(b"fmt ", fmt) + b"".join(chunks)
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+pair = (b"<BWF_TIME_REFERENCE_LOW>123456</BWF_TIME_REFERENCE_LOW>"
+        b"<BWF_TIME_REFERENCE_HIGH>0</BWF_TIME_REFERENCE_HIGH>\n")
+for pairs in (40000, 150000):
+    with open(os.path.join(work, "ixml%d.wav" % pairs), "wb") as f:
+        f.write(wave(chunk(b"iXML", b"<BWFXML>" + pair * pairs + b"</BWFXML>"), chunk(b"data", data)))
+points = ((16 << 20) - 4) // 24
+cue = struct.pack("<I", points) + b"".join(
+    struct.pack("<II4sIII", i, i % len(tone), b"data", 0, 0, i % len(tone)) for i in range(points))
+for i in range(1, 9):
+    with open(os.path.join(work, "cue%d.wav" % i), "wb") as f:
+        f.write(wave(chunk(b"data", data), chunk(b"cue ", cue)))
 PY
 measure() {
   local label="$1"
@@ -47,4 +63,24 @@ measure() {
 measure "one file, 64 MiB of chunks" "$cli" -q --keep-metadata -o "$work/out" "$work/meta1.wav"
 measure "eight such files, -j 8" "$cli" -q -j 8 --keep-metadata -o "$work/out" "$work"/meta?.wav
 measure "ds64 table of 100,000 entries" "$cli" -q --keep-metadata -o "$work/out" "$work/ds64-table.wav"
+# The seconds from a SIGINT sent 0.3 s into the run to its exit.
+stopped() {
+  local label="$1"
+  shift
+  rm -rf "$work/out"
+  local start
+  "$@" >/dev/null 2>&1 &
+  local pid=$!
+  sleep 0.3
+  start=$(date +%s.%N)
+  kill -INT "$pid" 2>/dev/null || true
+  local status=0
+  wait "$pid" || status=$?
+  printf '%-40s exit %d %6.2f s after SIGINT\n' "$label" "$status" "$(echo "$(date +%s.%N) - $start" | bc)"
+}
+measure "iXML of 40,000 references" "$cli" -q --keep-metadata -o "$work/out" "$work/ixml40000.wav"
+measure "iXML of 150,000 references" "$cli" -q --keep-metadata -o "$work/out" "$work/ixml150000.wav"
+stopped "iXML of 150,000 references, stopped" "$cli" -q --keep-metadata -o "$work/out" "$work/ixml150000.wav"
+measure "cue chunk of 16 MiB" "$cli" -q --keep-metadata -o "$work/out" "$work/cue1.wav"
+measure "eight such files, -j 8" "$cli" -q -j 8 --keep-metadata -o "$work/out" "$work"/cue?.wav
 rm -rf "$work"

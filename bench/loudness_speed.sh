@@ -6,7 +6,8 @@
 #   loudnorm   ffmpeg's two passes of loudnorm to the same target: measure, then apply
 #   24to16     24-bit stereo written as 16 bits (today's conversion)
 #   tpdf       the same with triangular dither; shaped: with noise-shaped dither
-# Goals: loudness at least 5 times faster than loudnorm; dither at most 1.3 times 24to16.
+# Goals: loudness at least 5 times faster than loudnorm; tpdf at most 1.3 times 24to16, shaped
+# at most 3 times (its error feedback is a chain per channel; the two of a stereo file overlap).
 # Usage: bench/loudness_speed.sh CLI
 # Environment: MINUTES (2), RUNS (7), CORPUS (/tmp/tacetix-loudness-corpus).
 set -euo pipefail

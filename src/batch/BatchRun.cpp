@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "batch/AudioSignature.h"
 #include "batch/FileIdentity.h"
 #include "batch/OutputPath.h"
 #include "batch/RowExecutor.h"
@@ -76,6 +77,7 @@ class Run {
   void MoveInTurn(RowDone& done);
   void DiscardHandedOut();
   OutputPath PlaceOutput(const std::string& file) const;
+  bool SimulatedName(const std::string& path) const;
   void StartRow(int32_t row);
   void Settle(bool runEnds);
   std::optional<RowStatus> ErrorStatus(bool runEnds) const;
@@ -104,6 +106,9 @@ class Run {
   std::vector<std::pair<size_t, int32_t>> SourceKeys;
   FileIdSet SourceIds;   // the same files by device and inode, which hard links share
   FileIdSet WrittenIds;  // the outputs this run has moved onto their names
+  // Simulating, the resolved names of the outputs the run would have written: taken for the
+  // rows after, as a written output's name is.
+  std::set<std::string> SimulatedNames;
   // Output folders cleared of what killed runs left.
   std::set<std::string> SweptFolders;
   void IndexSources();
@@ -122,7 +127,7 @@ bool Run::OpenLog() {
 }
 
 // The log is created (or emptied) before any file is touched: a name that is a source, an
-// output of this run or a wave file of any kind would lose that file. "" when none of these.
+// output of this run or an audio file of any kind would lose that file. "" when none of these.
 std::string Run::LogConflict() const { return SideFileConflict(Req, Req.LogName, "log"); }
 
 // The one place the row's file object is let go. A done output is on its name by now; a
@@ -175,6 +180,7 @@ void Run::Settle(bool runEnds) {
   Pending.Active = false;
   ReleaseOutput();
   if (Pending.How == End::Done) {
+    if (S.Simulation && Current.OutputMade) SimulatedNames.insert(ResolvedPath(Pending.Output));
     EndRow(Pending.Row, RowStatus::Done);
     if (LogOpen) Record.WriteRecord(Log, Req.Log.SepaDeci);
     ++Res.OkCount;
@@ -216,13 +222,17 @@ bool Run::IsListedSource(const std::string& path) const {
   return false;
 }
 
+bool Run::SimulatedName(const std::string& path) const {
+  return !SimulatedNames.empty() && SimulatedNames.count(ResolvedPath(path)) != 0;
+}
+
 OutputPath Run::PlaceOutput(const std::string& file) const {
   OutputPath out = BuildOutputPath(file, S);
   if (out.Verdict != PathVerdict::Ok) return out;
   // With Overwrite on, an output named like another row's source (or a hard link to one)
   // would replace that source, and one named like an earlier row's output that output.
   if (IsListedSource(out.Path) || SourceIds.HoldsFileAt(out.Path)) out.Verdict = PathVerdict::SameAsInput;
-  else if (WrittenIds.HoldsFileAt(out.Path)) out.Verdict = PathVerdict::ExistsRefused;
+  else if (WrittenIds.HoldsFileAt(out.Path) || SimulatedName(out.Path)) out.Verdict = PathVerdict::ExistsRefused;
   if (out.Verdict != PathVerdict::Ok) out.Reason = out.Path;
   return out;
 }
@@ -406,8 +416,7 @@ std::string SideFileConflict(const RunRequest& request, const std::string& name,
     const OutputPath out = PlanOutputPath(file, request.Settings);
     if (same(out.Path, out.FileName)) return lead + "one of the output files: " + name;
   }
-  if (LooksLikeWave(name)) return lead + "a wave file: " + name;
-  return "";
+  return AudioFileRefusal(name, what);
 }
 
 std::string SummaryText(int32_t okCount, int32_t errorCount, bool cancelled) {

@@ -86,7 +86,7 @@ struct RunResult {
 RunResult RunBatch(const RunRequest& request, RunFrontEnd& frontEnd);
 
 // Why a file written beside the outputs (the log, a report) would cost the user a file: it is
-// a listed source, an output this run will write, or a wave file. "" when it is none of these;
+// a listed source, an output this run will write, or an audio file of any kind. "" when it is none of these;
 // `what` names it in the text ("log" gives "the log file is one of the input files: NAME").
 std::string SideFileConflict(const RunRequest& request, const std::string& name, const std::string& what);
 

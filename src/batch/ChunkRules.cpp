@@ -25,8 +25,7 @@ const char* ShiftIxml(std::vector<uint8_t>& body, const KeptFrames& frames, cons
 // The points kept were gathered from the first good cue chunk before any chunk was carried;
 // the cue chunk that is carried is that one, so its own points are the same.
 const char* CutCue(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
-  KeptCuePoints points;
-  return Why(CutCuePoints(body, frames, points));
+  return Why(CutCuePoints(body, frames, nullptr));
 }
 
 const char* CutLabels(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points) {

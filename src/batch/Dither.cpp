@@ -169,28 +169,49 @@ void OutputQuantizer::FillNoise(double* noise, int32_t n) {
   (Avx2 ? avx2::FillNoise : base::FillNoise)(Rng.data(), noise, n);
 }
 
-// k steps, saturated to the depth's range and counted when it had to be.
-inline double OutputQuantizer::Saturated(double k) {
-  if (k >= Lowest && k <= Highest) [[likely]]
-    return k;
-  ++ClipCount;
-  return k < Lowest ? Lowest : Highest;
-}
+namespace {
 
-double OutputQuantizer::Quantize(double v, double noise, int32_t channel) {
-  std::array<double, 5>& e = Errors[static_cast<size_t>(channel)];
-  // Infinities and NaN are left to the encoder, which stores them as 0.
+// One value through its channel's error feedback: e holds the channel's last errors, the newest
+// first. Infinities and NaN are left to the encoder, which stores them as 0.
+inline double Shape(double v, double noise, std::array<double, 5>& e, const Steps& s, uint64_t& clipped) {
   if (v == 0.0 || !std::isfinite(v)) {
     e = {};
     return v;
   }
-  double target = v * StepsPerUnit;
-  for (size_t k = 0; k < e.size(); ++k) target -= ShapingFilter[k] * e[k];
-  const double k = Saturated(RoundToInteger(target + noise));
-  std::copy_backward(e.begin(), e.end() - 1, e.end());
-  e[0] = k - target;
-  return k * UnitsPerStep;
+  // Written out, so that a caller's errors stay in registers: the order of the terms is the filter's.
+  double target = v * s.PerUnit;
+  target -= ShapingFilter[0] * e[0];
+  target -= ShapingFilter[1] * e[1];
+  target -= ShapingFilter[2] * e[2];
+  target -= ShapingFilter[3] * e[3];
+  target -= ShapingFilter[4] * e[4];
+  double k = RoundToInteger(target + noise);
+  if (!(k >= s.Lowest && k <= s.Highest)) [[unlikely]] {
+    ++clipped;
+    k = k < s.Lowest ? s.Lowest : s.Highest;
+  }
+  e = {k - target, e[0], e[1], e[2], e[3]};
+  return k * s.PerStep;
 }
+
+// Each value waits for its channel's previous error: a product and nine sums in a row, none of
+// which may be reordered without changing the bytes. The two channels' chains are independent:
+// taken a frame at a time, with their errors in registers, one runs while the other waits.
+void ShapeStereo(double* v, const double* noise, int32_t n, int32_t channel, std::array<double, 5>* errors,
+                 const Steps& s, uint64_t& clipped) {
+  std::array<double, 5> left = errors[0], right = errors[1];
+  int32_t i = 0;
+  if (channel == 1 && n > 0) v[i] = Shape(v[i], noise[i], right, s, clipped), ++i;
+  for (; i + 1 < n; i += 2) {
+    v[i] = Shape(v[i], noise[i], left, s, clipped);
+    v[i + 1] = Shape(v[i + 1], noise[i + 1], right, s, clipped);
+  }
+  if (i < n) v[i] = Shape(v[i], noise[i], left, s, clipped);
+  errors[0] = left;
+  errors[1] = right;
+}
+
+}  // namespace
 
 // Counting alone leaves the values to the encoder's own rounding; triangular dither keeps no
 // state, so only shaped dither follows the channels.
@@ -208,13 +229,18 @@ void OutputQuantizer::Apply(double* values, int32_t n, int64_t firstSample) {
     const int32_t m = std::min(NoiseBlock, n - start);
     FillNoise(noise, m);
     double* v = values + start;
+    const Steps steps{StepsPerUnit, UnitsPerStep, Lowest, Highest};
     if (Dither == DitherKind::Triangular) {
-      const Steps steps{StepsPerUnit, UnitsPerStep, Lowest, Highest};
       ClipCount += (Avx2 ? avx2::Triangular : base::Triangular)(v, noise, m, steps);
       continue;
     }
+    if (Ch == 2) {
+      ShapeStereo(v, noise, m, channel, Errors.data(), steps, ClipCount);
+      channel = (channel + m) % 2;
+      continue;
+    }
     for (int32_t i = 0; i < m; ++i) {
-      v[i] = Quantize(v[i], noise[i], channel);
+      v[i] = Shape(v[i], noise[i], Errors[static_cast<size_t>(channel)], steps, ClipCount);
       if (++channel == Ch) channel = 0;
     }
   }

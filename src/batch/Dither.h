@@ -45,8 +45,6 @@ class OutputQuantizer {
  private:
   static constexpr int32_t NoiseBlock = 2048;  // a multiple of NoiseLanes
   void FillNoise(double* noise, int32_t n);
-  double Saturated(double k);
-  double Quantize(double v, double noise, int32_t channel);
 
   DitherKind Dither;
   int32_t Ch;

@@ -1,10 +1,7 @@
 // Identities of files by device and inode, and resolved paths for names not yet taken.
 #include "batch/FileIdentity.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -45,21 +42,6 @@ bool SameFile(const std::string& a, const std::string& b) {
   const bool existsB = IdentityOf(b, idB);
   if (existsA && existsB) return idA == idB;
   return ResolvedPath(existsA ? a : LinkTarget(a)) == ResolvedPath(existsB ? b : LinkTarget(b));
-}
-
-bool LooksLikeWave(const std::string& path) {
-  struct stat st {};
-  // Only regular files are opened: a FIFO or a device given as the log is left alone.
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  char head[12] = {};
-  const bool whole = ::read(fd, head, sizeof head) == static_cast<ssize_t>(sizeof head);
-  ::close(fd);
-  // Long files carry their sizes in a ds64 chunk under an RF64 or BW64 container id.
-  const bool container = std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "RF64", 4) == 0 ||
-                         std::memcmp(head, "BW64", 4) == 0;
-  return whole && container && std::memcmp(head + 8, "WAVE", 4) == 0;
 }
 
 bool FileIdSet::HoldsFileAt(const std::string& path) const {

@@ -23,8 +23,6 @@ std::string ResolvedPath(const std::string& path);
 std::string LinkTarget(const std::string& name);
 // Whether two names are one file, a dangling link taken as the file its writing would create.
 bool SameFile(const std::string& a, const std::string& b);
-// The file at path is a regular file that starts as a RIFF, RF64 or BW64 wave file does.
-bool LooksLikeWave(const std::string& path);
 
 class FileIdSet {
  public:

@@ -36,10 +36,9 @@ void KeptChunkChooser::Drop(const SourceChunk& c, const char* why) {
   Dropped.push_back(ChunkName(c) + (why[0] != '\0' ? std::string(" (") + why + ")" : ""));
 }
 
-bool KeptChunkChooser::OfferCue(const SourceChunk& c) {
+bool KeptChunkChooser::OfferCue(SourceChunk c) {
   if (CueFound || !Is(c.Id, "cue ") || c.NotRead != nullptr) return CueFound;
-  std::vector<uint8_t> probe = c.Body;
-  CueFound = CutCuePoints(probe, Frames, Points);
+  CueFound = CutCuePoints(c.Body, Frames, &Points);
   return CueFound;
 }
 

@@ -38,7 +38,7 @@ class KeptChunkChooser {
   explicit KeptChunkChooser(const KeptFrames& frames) : Frames(frames) {}
   // A chunk offered before the choice: the first good cue chunk gives the points the output
   // keeps, which labels refer to, wherever it stands. true once they are found.
-  bool OfferCue(const SourceChunk& c);
+  bool OfferCue(SourceChunk c);
   // The chunk's body as the output carries it, and whether it follows the data; false when the
   // output does not carry it (Dropped then names it, unless the writer makes its own).
   bool Consider(SourceChunk c, std::vector<uint8_t>& body, bool& afterData);

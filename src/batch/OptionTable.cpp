@@ -201,8 +201,8 @@ const OptionRow Rows[] = {
      .Help = "write into NAME inside each source folder\n(empty name = the source folder).",
      .Set = [](auto& c, auto& v) { SetFolder(c, FolderKind::Subfolder, v.Text); }, .Log = {L::Output, 50},
      .State = [](auto& c, auto& l) {
-       l.push_back(c.FolderMode == FolderKind::Subfolder ? "Output folder: subfolder " + Quoted(c.SubfolderText)
-                                                         : "Output folder: " + Quoted(c.OtherFolderText));
+       l.push_back(c.FolderMode == FolderKind::Subfolder ? "Output folder: subfolder " + QuotedField(c.SubfolderText)
+                                                         : "Output folder: " + QuotedField(c.OtherFolderText));
      },
      .Get = [](auto& c) { return Words(c.SubfolderText); }},
     {.Long = "output-dir", .Short = 'o', .Kind = K::Path, .Group = G::OutputFiles, .Placeholder = "DIR",

@@ -58,7 +58,8 @@ class SourceChunkMaker : public ChunkMaker {
 
 }  // namespace
 
-OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples, FileOutcome& outcome) {
+std::optional<OutputExtras> PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples,
+                                                FileOutcome& outcome, const std::function<bool()>& cancelled) {
   const int64_t ch = info.Channels;
   const int64_t lastSample = std::min<int64_t>(outcome.KeepLast, wholeSamples - 1);
   const KeptFrames frames{static_cast<uint64_t>(outcome.KeepFirst / ch),
@@ -66,16 +67,23 @@ OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64
   const std::vector<ChunkEntry>& entries = source.Chunks();
   const std::vector<bool> tooLarge = TooLarge(entries);
   KeptChunkChooser chooser(frames);
-  for (size_t i = 0; i < entries.size(); ++i)
-    if (std::memcmp(entries[i].Id.data(), "cue ", 4) == 0 &&
-        chooser.OfferCue(LoadChunk(source, entries[i], tooLarge[i])))
-      break;
+  // Asked after each chunk that may be carried: one of the largest size is read and rewritten in
+  // a moment, and a cancel need not wait for the writer to make it again.
+  const auto stop = [&](const ChunkEntry& e) { return CarriedId(e.Id) && cancelled(); };
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (std::memcmp(entries[i].Id.data(), "cue ", 4) != 0) continue;
+    const bool found = chooser.OfferCue(LoadChunk(source, entries[i], tooLarge[i]));
+    if (stop(entries[i])) return std::nullopt;
+    if (found) break;
+  }
   OutputExtras extras;
   std::vector<ChunkEntry> carried;
   for (size_t i = 0; i < entries.size(); ++i) {
     std::vector<uint8_t> body;  // gone before the next is read: one body at a time
     bool afterData = false;
-    if (!chooser.Consider(LoadChunk(source, entries[i], tooLarge[i]), body, afterData)) continue;
+    const bool kept = chooser.Consider(LoadChunk(source, entries[i], tooLarge[i]), body, afterData);
+    if (stop(entries[i])) return std::nullopt;
+    if (!kept) continue;
     extras.Carried.push_back({entries[i].Id, body.size(), afterData});
     carried.push_back(entries[i]);
   }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 #include "batch/ProcessFile.h"
 #include "wave/WaveReader.h"
@@ -14,7 +16,9 @@ namespace tacetix {
 // kept chunks and, for more than 2 channels or 16 bits, the extensible fmt with the speaker
 // mask. outcome.DroppedChunks names the chunks left out. A chunk that cannot be read is left
 // out too. The extras' maker reads the chunks again from source as the writer writes them:
-// source stays open until the output is finished.
-OutputExtras PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples, FileOutcome& outcome);
+// source stays open until the output is finished. cancelled is asked after each chunk that may
+// be carried is read and rewritten; true stops the choice there and gives no extras.
+std::optional<OutputExtras> PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples,
+                                                FileOutcome& outcome, const std::function<bool()>& cancelled);
 
 }  // namespace tacetix

@@ -37,6 +37,7 @@ struct Work {
   int32_t Ch = 1;
   int64_t T = 0;
   CutFrames Cuts;                        // the natural-cut options at this file's rate
+  GatingBlocks Blocks;                   // normalising to a loudness: the kept range's
   OutputDescription Output;              // what the output is made from, once it is due
   std::string Reason;                    // set when the file's own reason would not say enough
   FailureKind Kind = FailureKind::None;  // set where the file's own kind would not say enough
@@ -198,7 +199,10 @@ int ScanPeak(Work& w) {
     if (limited && pos + n >= peakEnd) break;
   }
   w.C.File.Reader.ClearReadPosition();
-  if (meter) w.O.Loudness = meter->Finish();
+  if (meter) {
+    w.O.Loudness = meter->Finish();
+    w.Blocks = meter->TakeBlocks();
+  }
   return Continue;
 }
 
@@ -214,7 +218,7 @@ double PeakDb(const Work& w) {
 void DecideLoudnessGain(Work& w) {
   const ProcessSettings& s = w.C.Settings;
   bool limitedByPeak = false;
-  w.O.Gain = LoudnessGain(w.O.Loudness, s.LoudnessTarget, s.TruePeakCeiling, limitedByPeak);
+  w.O.Gain = LoudnessGain(w.O.Loudness, w.Blocks, s.LoudnessTarget, s.TruePeakCeiling, limitedByPeak);
   if (!w.O.Silent)
     w.O.Note = !w.O.Loudness.Measured ? GainNote::NotMeasured
                : limitedByPeak        ? GainNote::LimitedByTruePeak
@@ -283,12 +287,14 @@ long double WriteGain(const Work& w) {
   return (std::isfinite(w.O.Gain) || w.O.Peak == 0.0) ? gain : exact;
 }
 
+// The format the outcome asks of the output; the sample type's values are the format tags.
+FormatChoice TargetChoice(const FileOutcome& o) { return {o.TargetBits, static_cast<int16_t>(o.TargetFormat), -1}; }
+
 int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   const WaveReader& source = w.C.File.Reader;
   WaveWriter& f = w.C.File.Writer;
   OutputDescription& d = w.Output;
-  d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(),
-                                {w.O.TargetBits, static_cast<int16_t>(w.O.TargetFormat), -1});
+  d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), TargetChoice(w.O));
   d.ExpectedSamples = keptSamples;
   d.Replace = w.C.Settings.Overwrite;
   if (f.Create(outputPath, std::move(d)) != 0) {
@@ -370,10 +376,23 @@ void FillFormatFields(Work& w) {
   Logfile* rec = w.C.Record;
   if (!rec) return;
   rec->channels_in = static_cast<uint32_t>(w.Info.Channels);
-  rec->bits_in = static_cast<uint32_t>(w.Info.BitsPerSample);
+  // The depths the samples are read and written with, which a fmt at odds with its container
+  // does not say.
+  const WaveReader& source = w.C.File.Reader;
+  const int32_t bitsRead = CodedBits(source.Format(), source.IsFloat());
+  rec->bits_in = static_cast<uint32_t>(bitsRead);
   rec->hz_in = static_cast<uint32_t>(w.Info.SampleRate);
   rec->samples_in = static_cast<uint64_t>(w.Info.SampleCount) / static_cast<uint64_t>(w.Info.Channels);
-  rec->bits_out = static_cast<uint32_t>(w.O.TargetBits == -1 ? w.Info.BitsPerSample : w.O.TargetBits);
+  rec->bits_out = static_cast<uint32_t>(w.O.TargetBits == -1 ? bitsRead : w.O.TargetBits);
+}
+
+// An extensible fmt states its container's width as the depth, so an output that keeps its
+// metadata in one is written with the container's bits.
+void NoteExtensibleBits(Work& w) {
+  if (!w.C.Record || !w.Output.Extras.Extensible) return;
+  const WaveReader& source = w.C.File.Reader;
+  const FormatBody f = DeriveOutputFormat(source.Format(), source.IsFloat(), TargetChoice(w.O)).Body;
+  if (f.Channels != 0) w.C.Record->bits_out = 8u * (f.BlockAlign / f.Channels);
 }
 
 // Everything up to the output: the scans, the kept range, the gain and whether an output is due.
@@ -427,7 +446,12 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     if (int r = CountRest(w)) return r;
   }
   // Also when simulating: the report then names what the outputs would drop.
-  if (w.O.OutputDue && s.KeepMetadata) w.Output.Extras = PrepareKeptMetadata(source, w.Info, w.T, w.O);
+  if (w.O.OutputDue && s.KeepMetadata) {
+    std::optional<OutputExtras> extras = PrepareKeptMetadata(source, w.Info, w.T, w.O, [&w] { return Pump(w); });
+    if (!extras) return Cancel;
+    w.Output.Extras = std::move(*extras);
+    NoteExtensibleBits(w);
+  }
   return writes ? WriteKept(w, outputPath) : Continue;
 }
 
@@ -498,19 +522,29 @@ FadePlan OutputFades(const ProcessSettings& settings, const CutFrames& cuts, con
   return PlanFades(cuts, beginCut, endCut, keptSamples / channels, channels);
 }
 
+namespace {
+std::string NotMeasuredNote(MeterLimit limit) {
+  const std::string why = limit == MeterLimit::Rate ? "sample rate outside " + std::to_string(MinLoudnessRate) +
+                                                          " to " + std::to_string(MaxLoudnessRate) + " Hz"
+                          : limit == MeterLimit::Channels
+                              ? "more than " + std::to_string(MaxLoudnessChannels) + " channels"
+                              : "shorter than 400 ms or below the gate";
+  return "no gain: loudness not measurable (" + why + ")";
+}
+}  // namespace
+
 LoudnessFigures LoudnessAfterGain(const FileOutcome& outcome) {
   LoudnessFigures figures = outcome.Loudness;
   const double gainDb = -LinearToDb(outcome.Gain);
-  figures.Lufs += gainDb;
+  figures.Lufs += gainDb + outcome.Loudness.GateShift;
   figures.TruePeak = -LinearToDb(outcome.Loudness.TruePeak) + gainDb;
   return figures;
 }
 
 std::string DoneNote(const FileOutcome& outcome) {
   std::string note = outcome.Note == GainNote::LimitedByTruePeak ? "limited by true peak"
-                     : outcome.Note == GainNote::NotMeasured
-                         ? "no gain: loudness not measurable (shorter than 400 ms or below the gate)"
-                         : "";
+                     : outcome.Note == GainNote::NotMeasured     ? NotMeasuredNote(outcome.Loudness.Limit)
+                                                                 : "";
   if (outcome.Clipped > 0) note += (note.empty() ? "" : "; ") + std::to_string(outcome.Clipped) + " samples clipped";
   return note;
 }

@@ -70,6 +70,8 @@ struct SharedChoices {
   DitherKind Dither = DitherKind::None;
   bool KeepMetadata = false;   // outputs carry the input's descriptive chunks and markers
   int32_t IgnoreClicksMs = 0;  // sound shorter than this at either end counts as silence
+
+  bool operator==(const SharedChoices&) const = default;
 };
 
 // Snapshot of the options, taken once when a run starts; the run never reads controls.
@@ -88,6 +90,8 @@ struct ProcessSettings : SharedChoices {
   int32_t KeepEndMs = 0;    // and after the last
   int32_t FadeInMs = 0;     // fade over the output's first ms when its beginning was cut
   int32_t FadeOutMs = 0;    // and over its last when its end was cut
+
+  bool operator==(const ProcessSettings&) const = default;
 };
 
 constexpr int32_t SliderMax = 1440;

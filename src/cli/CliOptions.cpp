@@ -64,16 +64,30 @@ bool Parser::TakeFileName(const std::string& name) {
   return true;
 }
 
+// What the log's field separator would break; the decimal separator may still change.
+std::string SeparatorFaultText(SeparatorFault fault) {
+  switch (fault) {
+    case SeparatorFault::Quote: return "--log-separator: '\"' is the quote around the names";
+    case SeparatorFault::LineBreak: return "--log-separator: a line break ends the records";
+    case SeparatorFault::DecimalSeparator: return "--log-separator: the field separator equals the decimal separator";
+    case SeparatorFault::InNumbers:
+      return "--log-separator: a digit, letter, sign or point would split the number columns";
+    default: return "--log-separator: no character";
+  }
+}
+
 // A named separator is the character its row shows.
 bool Parser::ParseSeparator(const OptionRow& row, const std::string& value) {
   const auto named =
       std::find_if(row.Values.begin(), row.Values.end(), [&](const ValueName& v) { return value == v.Word; });
-  if (named != row.Values.end()) Config.Request.Log.SepaField = named->Caption[0];
-  else if (value == std::string(1, FieldQuote)) return Fail("--log-separator: '\"' is the quote around the names");
-  // A line break would end every record at its first field, as the window's dialog knows.
-  else if (value == "\n" || value == "\r") return Fail("--log-separator: a line break ends the records");
-  else if (value.size() == 1) Config.Request.Log.SepaField = value[0];
-  else return Fail("--log-separator: comma, semicolon, tab or one character, not '" + value + "'");
+  if (named == row.Values.end() && value.size() != 1)
+    return Fail("--log-separator: comma, semicolon, tab or one character, not '" + value + "'");
+  LogSettings& log = Config.Request.Log;
+  log.SepaField = named != row.Values.end() ? named->Caption[0] : value[0];
+  // A clash with the decimal separator waits for the end: --log-decimal-comma may follow.
+  const SeparatorFault fault = FieldSeparatorFault(log.SepaField, log.SepaDeci);
+  if (fault != SeparatorFault::None && fault != SeparatorFault::DecimalSeparator)
+    return Fail(SeparatorFaultText(fault));
   return true;
 }
 
@@ -172,7 +186,8 @@ bool Parser::PreviewOptionsAlone() {
 bool Parser::RunOptionsHold() {
   RunChoices& c = Choices;
   const LogSettings& log = Config.Request.Log;
-  if (log.SepaField == log.SepaDeci) return Fail("--log-separator: the field separator equals the decimal separator");
+  const SeparatorFault separatorFault = FieldSeparatorFault(log.SepaField, log.SepaDeci);
+  if (separatorFault != SeparatorFault::None) return Fail(SeparatorFaultText(separatorFault));
   for (const auto& [name, text] :
        {std::pair{"--prefix", c.Prefix}, {"--suffix", c.Suffix}, {"--subfolder", c.SubfolderText}})
     if (text.find_first_of(RefusedChars) != std::string::npos)

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "batch/AudioSignature.h"
 #include "batch/BatchRun.h"
 #include "batch/FileIdentity.h"
 #include "cli/CliFrontEnd.h"
@@ -79,6 +80,13 @@ std::string SideFileRefusal(const tacetix::CliConfig& config) {
   return why;
 }
 
+// The picture never replaces the file it shows, nor any other recording.
+std::string PreviewOutRefusal(const tacetix::CliConfig& config) {
+  const std::string& name = config.PreviewOut;
+  if (tacetix::SameFile(name, config.PreviewFile)) return "the preview file is the file it shows: " + name;
+  return tacetix::AudioFileRefusal(name, "preview");
+}
+
 // The run itself; 0 when every file ended "done" and everything was written.
 int Run(const tacetix::CliConfig& config, bool inputProblems) {
   using namespace tacetix;
@@ -138,7 +146,12 @@ int main(int argc, char** argv) {
     std::cout << (config.ShowHelp ? UsageText() : VersionText());
     return 0;
   }
-  if (!config.PreviewFile.empty()) return WritePreview(config, std::cout, std::cerr);
+  if (!config.PreviewFile.empty()) {
+    const std::string refusal = PreviewOutRefusal(config);
+    if (refusal.empty()) return WritePreview(config, std::cout, std::cerr);
+    Complain(refusal);
+    return 2;
+  }
   InputList inputs(config.Recursive, config.NulSeparated, std::cin);
   const ProcessSettings& settings = config.Request.Settings;
   const bool oneFolder = settings.FolderMode == FolderKind::OtherFolder;

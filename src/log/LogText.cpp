@@ -45,6 +45,20 @@ void SplitScientific(const std::string& text, std::string& digits, int& exponent
 
 std::string YesNoText(bool flag) { return flag ? "Yes" : "No"; }
 
+// The unquoted fields are numbers: counts, levels such as "-3.521476" (with the decimal
+// separator), and "inf" or "nan" for a level that has no finite value.
+SeparatorFault FieldSeparatorFault(char field, char sepaDeci) {
+  const auto inNumbers = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '+' ||
+           c == '.';
+  };
+  if (field == '\0') return SeparatorFault::NoCharacter;
+  if (field == FieldQuote) return SeparatorFault::Quote;
+  if (field == '\n' || field == '\r') return SeparatorFault::LineBreak;
+  if (field == sepaDeci) return SeparatorFault::DecimalSeparator;
+  return inNumbers(field) ? SeparatorFault::InNumbers : SeparatorFault::None;
+}
+
 std::string SeparatorText(uint8_t code) {
   std::string text = "ASCII " + std::to_string(code);
   if (code >= 32) {

@@ -10,18 +10,6 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// A record's name field as RFC 4180 reads it: a quote inside is doubled, and a line break,
-// which would end the record, is written as one space. Other names keep their bytes.
-std::string QuotedField(const std::string& text) {
-  std::string field(1, FieldQuote);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == FieldQuote) field += "\"\"";
-    else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    else field += c == '\r' || c == '\n' ? ' ' : c;
-  }
-  return field + FieldQuote;
-}
 
 void Section(LogStream& stream, const char* title, const std::vector<std::string>& lines) {
   stream.Line(title);
@@ -53,11 +41,26 @@ bool OpenLog(LogStream& stream, const std::string& name) {
 
 }  // namespace
 
+// A record's name field as RFC 4180 reads it: a quote inside is doubled, and a line break,
+// which would end the record, is written as one space. Other names keep their bytes.
+std::string QuotedField(const std::string& text) {
+  std::string field(1, FieldQuote);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == FieldQuote) field += "\"\"";
+    else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    else field += c == '\r' || c == '\n' ? ' ' : c;
+  }
+  return field + FieldQuote;
+}
+
 // The stream's state is looked at after every line, and cleared again, so that a
-// full disk is remembered for the end of the run while the run itself goes on.
+// full disk is remembered for the end of the run while the run itself goes on. Each line goes
+// to the file at once: a run that dies later keeps the records of the files before.
 void LogStream::Line(const std::string& text) {
   Out.write(text.data(), static_cast<std::streamsize>(text.size()));
   Out.write("\r\n", 2);
+  Out.flush();
   if (!Out) {
     WriteFailed = true;
     Out.clear();

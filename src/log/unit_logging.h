@@ -23,6 +23,21 @@ struct LogSettings {
 // The quote around a record's text fields; as the field separator it would end every
 // quoted name in the middle, so neither front end accepts it there.
 constexpr char FieldQuote = '"';
+// A name as RFC 4180 reads it, in the records and the header alike: quoted, a quote inside
+// doubled, a line break written as one space.
+std::string QuotedField(const std::string& text);
+
+// Why a character cannot separate the log's fields; None when it can. The checks run in this
+// order, so a clash that choosing the other decimal separator mends is told as such.
+enum class SeparatorFault {
+  None,
+  NoCharacter,       // NUL
+  Quote,             // the quote around the names: it would end a name in its middle
+  LineBreak,         // it would end every record at its first field
+  DecimalSeparator,  // it would split each level in two
+  InNumbers,         // a digit, a letter, a sign or a point, which the unquoted numbers hold
+};
+SeparatorFault FieldSeparatorFault(char field, char sepaDeci);
 
 // What the header block states of the run's options, in ready lines: the processing
 // section's and the output section's. The log's own options it states itself.
@@ -35,7 +50,7 @@ struct LogHeaderSnapshot {
 struct LogStream {
   std::ofstream Out;
   bool WriteFailed = false;
-  // Writes text and the CR LF line end; records a failure instead of throwing.
+  // Writes text and the CR LF line end and flushes; records a failure instead of throwing.
   void Line(const std::string& text);
 };
 

@@ -1,13 +1,13 @@
 // The natural-cut controls of the "Processing" page: "Keep" and "Fade" in each of the
 // Beginning and End groups, and "Ignore clicks shorter than" below them; their enabling
-// and link rules, and what a run reads from them.
+// and link rules.
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSpinBox>
 
-#include "batch/RunChoices.h"
+#include "batch/ProcessSettings.h"
 #include "main/Widgets.h"
 #include "main/unit_main.h"
 
@@ -21,15 +21,6 @@ QSpinBox* MakeMsSpin(QWidget* parent, const char* name, int maximum) {
   spin->setSuffix(QStringLiteral(" ms"));
   spin->setAlignment(Qt::AlignRight);
   return spin;
-}
-
-// The end's spin shows the beginning's value while linked; its own waits in "Own".
-void MirrorWhileLinked(QSpinBox* own, const QSpinBox* begin, bool linked) {
-  const bool mirrored = own->property("Mirrored").toBool();
-  if (linked && !mirrored) own->setProperty("Own", own->value());
-  own->setProperty("Mirrored", linked);
-  if (linked) own->setValue(begin->value());
-  else if (mirrored) own->setValue(own->property("Own").toInt());
 }
 
 }  // namespace
@@ -68,11 +59,8 @@ QLayout* TForm1::BuildIgnoreClicksRow(QWidget* page) {
 }
 
 void TForm1::UpdateCutControls() {
-  const bool linked = cbx_Link->isChecked();
-  MirrorWhileLinked(spin_Keep2, spin_Keep1, linked);
-  MirrorWhileLinked(spin_Fade2, spin_Fade1, linked);
   const bool begin = cbx_Remove1->isChecked();
-  const bool end = !linked && cbx_Remove2->isChecked();
+  const bool end = !cbx_Link->isChecked() && cbx_Remove2->isChecked();
   for (QWidget* control : {static_cast<QWidget*>(lab_Keep1), static_cast<QWidget*>(spin_Keep1),
                            static_cast<QWidget*>(lab_Fade1), static_cast<QWidget*>(spin_Fade1)})
     control->setEnabled(begin);
@@ -87,22 +75,7 @@ void TForm1::UpdateCutControls() {
 void TForm1::ConnectCutControls() {
   for (QCheckBox* box : {cbx_Link, cbx_Remove1, cbx_Remove2})
     connect(box, &QCheckBox::toggled, this, [this] { UpdateCutControls(); });
-  for (QSpinBox* spin : {spin_Keep1, spin_Fade1})
-    connect(spin, &QSpinBox::valueChanged, this, [this] { UpdateCutControls(); });
   UpdateCutControls();
-}
-
-bool TForm1::IsCutSpin(const QObject* watched) const {
-  return watched == spin_Keep1 || watched == spin_Fade1 || watched == spin_Keep2 || watched == spin_Fade2 ||
-         watched == spin_IgnoreClicks;
-}
-
-void TForm1::CaptureCuts(RunChoices& choices) const {
-  choices.Begin.KeepMs = spin_Keep1->value();
-  choices.Begin.FadeMs = spin_Fade1->value();
-  choices.End.KeepMs = spin_Keep2->value();
-  choices.End.FadeMs = spin_Fade2->value();
-  choices.IgnoreClicksMs = spin_IgnoreClicks->value();
 }
 
 }  // namespace tacetix

@@ -120,13 +120,12 @@ QWidget* TForm1::BuildThresholdGroup(int which) {
   auto* group =
       Named(new QGroupBox(QString::fromLatin1(begin ? " Beginning " : " End ")), begin ? "gbox_Beginning" : "gbox_End");
   auto* grid = new QGridLayout(group);
-  auto* remove =
-      MakeCheck(group, begin ? "cbx_Remove1" : "cbx_Remove2", begin ? "&Remove silence" : "R&emove silence", true);
+  auto* remove = MakeCheck(group, begin ? "cbx_Remove1" : "cbx_Remove2", begin ? "&Remove silence" : "R&emove silence");
   auto* label = MakeLabel(group, begin ? "lab_Threshold1" : "lab_Threshold2", begin ? "&Threshold" : "T&hreshold");
-  auto* zero = MakeRadio(group, begin ? "radio_digital0_1" : "radio_digital0_2", "-inf (digital zero)", true);
-  auto* other = MakeRadio(group, begin ? "radio_other1" : "radio_other2", "other", false);
+  auto* zero = MakeRadio(group, begin ? "radio_digital0_1" : "radio_digital0_2", "-inf (digital zero)");
+  auto* other = MakeRadio(group, begin ? "radio_other1" : "radio_other2", "other");
   auto* edit = Named(new TAlignedEdit(group), begin ? "edit_Threshold1" : "edit_Threshold2");
-  auto* track = MakeLevelSlider(group, begin ? "track_Threshold1" : "track_Threshold2", 480);
+  auto* track = MakeLevelSlider(group, begin ? "track_Threshold1" : "track_Threshold2");
   label->setBuddy(track);
   auto* radios = Named(new QButtonGroup(group), begin ? "group_Threshold1" : "group_Threshold2");
   radios->addButton(zero);
@@ -152,7 +151,7 @@ QWidget* TForm1::BuildThresholdGroup(int which) {
 QWidget* TForm1::BuildProcessingPage() {
   auto* page = new QWidget();
   auto* column = new QVBoxLayout(page);
-  cbx_Link = MakeCheck(page, "cbx_Link", "&Link silence removal of beginning and end", true);
+  cbx_Link = MakeCheck(page, "cbx_Link", "&Link silence removal of beginning and end");
   column->addWidget(cbx_Link);
   gbox_Beginning = static_cast<QGroupBox*>(BuildThresholdGroup(1));
   gbox_End = static_cast<QGroupBox*>(BuildThresholdGroup(2));
@@ -163,10 +162,10 @@ QWidget* TForm1::BuildProcessingPage() {
   column->addSpacing(16);
 
   auto* normalize = new QHBoxLayout();
-  cbx_Normalize = MakeCheck(page, "cbx_Normalize", "&Normalize to", false);
+  cbx_Normalize = MakeCheck(page, "cbx_Normalize", "&Normalize to");
   edit_Normalize = Named(new TAlignedEdit(page), "edit_Normalize");
-  track_Normalize = MakeLevelSlider(page, "track_Normalize", 1440);
-  radio_NormPeak = MakeRadio(page, "radio_NormPeak", "peak", true);
+  track_Normalize = MakeLevelSlider(page, "track_Normalize");
+  radio_NormPeak = MakeRadio(page, "radio_NormPeak", "peak");
   normalize->addWidget(cbx_Normalize);
   normalize->addSpacing(8);
   normalize->addWidget(radio_NormPeak);
@@ -179,30 +178,26 @@ QWidget* TForm1::BuildProcessingPage() {
 }
 
 namespace {
-QDoubleSpinBox* MakeTenthsSpin(QWidget* parent, const char* name, int32_t lowestTenths, double value,
-                               const char* unit) {
+QDoubleSpinBox* MakeTenthsSpin(QWidget* parent, const char* name, int32_t lowestTenths, const char* unit) {
   auto* spin = Named(new QDoubleSpinBox(parent), name);
   spin->setDecimals(1);
   spin->setSingleStep(0.1);
   spin->setRange(lowestTenths / 10.0, 0.0);
-  spin->setValue(value);
   spin->setSuffix(QString::fromLatin1(unit));
   return spin;
 }
 }  // namespace
 
 // The second way to normalise, under the peak's slider: to an integrated loudness, with the
-// true-peak ceiling that may lower its gain. Setting either value chooses it.
+// true-peak ceiling that may lower its gain.
 QLayout* TForm1::BuildLoudnessRow(QWidget* page) {
   auto* row = new QHBoxLayout();
-  radio_NormLoudness = MakeRadio(page, "radio_NormLoudness", "loudness", false);
+  radio_NormLoudness = MakeRadio(page, "radio_NormLoudness", "loudness");
   auto* modes = Named(new QButtonGroup(page), "group_NormMode");
   modes->addButton(radio_NormPeak);
   modes->addButton(radio_NormLoudness);
-  spin_Lufs = MakeTenthsSpin(page, "spin_Lufs", MinLoudnessTenths, -23.0, " LUFS");
-  spin_TruePeak = MakeTenthsSpin(page, "spin_TruePeak", MinTruePeakTenths, -1.0, " dBTP");
-  for (QDoubleSpinBox* spin : {spin_Lufs, spin_TruePeak})
-    connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { radio_NormLoudness->setChecked(true); });
+  spin_Lufs = MakeTenthsSpin(page, "spin_Lufs", MinLoudnessTenths, " LUFS");
+  spin_TruePeak = MakeTenthsSpin(page, "spin_TruePeak", MinTruePeakTenths, " dBTP");
   row->addSpacing(cbx_Normalize->sizeHint().width() + 8);
   row->addWidget(radio_NormLoudness);
   row->addWidget(spin_Lufs);

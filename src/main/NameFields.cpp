@@ -4,7 +4,6 @@
 // the keyboard commands off while the caret is in them.
 #include <algorithm>
 
-#include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -85,25 +84,18 @@ void TForm1::TypingFieldFocus(QObject* watched, QEvent* event) {
   // Another window taking the focus, or a context menu opening over the field, is no
   // exit: the caret comes back to the same field.
   if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
-  if (IsCutSpin(watched)) {
-    // Digits typed into a spin are its value, not page switches.
-    KeyPreview = event->type() != QEvent::FocusIn;
-    return;
-  }
-  if (watched != edit_Prefix && watched != edit_Suffix && watched != edit_FolderSubfolder && watched != edit_Logfile &&
-      watched != combo_Bits) {
-    return;
-  }
+  const OptionBinding* row = BindingOf(watched);
+  if (row == nullptr || !TakesTyping(row->Control)) return;
   if (event->type() == QEvent::FocusIn) {
     enter_an_edit();
   } else if (watched == edit_Prefix) {
     edit_PrefixExit();
   } else if (watched == edit_Suffix) {
     edit_SuffixExit();
-  } else if (watched == combo_Bits) {
-    combo_BitsExit();
-  } else {
+  } else if (watched == edit_FolderSubfolder || watched == edit_Logfile) {
     edit_FolderSubfolderExit(static_cast<QLineEdit*>(watched));
+  } else {
+    KeyPreview = true;
   }
 }
 

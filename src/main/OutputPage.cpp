@@ -53,9 +53,9 @@ QGroupBox* BuildBitsGroup(TForm1& form) {
   form.combo_Bits->setCurrentIndex(0);
   form.combo_Bits->setMaxVisibleItems(form.combo_Bits->count());
   form.combo_Bits->setMinimumWidth(153);
-  form.radio_BitsAll = MakeRadio(group, "radio_BitsAll", "convert &all", true);
-  form.radio_BitsUp = MakeRadio(group, "radio_BitsUp", "only up", false);
-  form.radio_BitsDown = MakeRadio(group, "radio_BitsDown", "only down", false);
+  form.radio_BitsAll = MakeRadio(group, "radio_BitsAll", "convert &all");
+  form.radio_BitsUp = MakeRadio(group, "radio_BitsUp", "only up");
+  form.radio_BitsDown = MakeRadio(group, "radio_BitsDown", "only down");
   auto* radios = Named(new QButtonGroup(group), "group_BitsMode");
   for (QRadioButton* radio : {form.radio_BitsAll, form.radio_BitsUp, form.radio_BitsDown}) radios->addButton(radio);
   row->addWidget(form.combo_Bits);
@@ -82,8 +82,8 @@ QGroupBox* BuildFilesGroup(TForm1& form) {
   form.lab_Subfolder = MakeLabel(group, "lab_Subfolder", "Sub&folder");
   form.edit_Prefix = MakeEdit(group, "edit_Prefix", 254);
   form.edit_Suffix = MakeEdit(group, "edit_Suffix", 254);
-  form.radio_FolderSubfolder = MakeRadio(group, "radio_FolderSubfolder", "Source folder with", true);
-  form.radio_FolderOther = MakeRadio(group, "radio_FolderOther", "Other folder", false);
+  form.radio_FolderSubfolder = MakeRadio(group, "radio_FolderSubfolder", "Source folder with");
+  form.radio_FolderOther = MakeRadio(group, "radio_FolderOther", "Other folder");
   form.edit_FolderSubfolder = MakeEdit(group, "edit_FolderSubfolder", 255);
   form.bt_FolderOther = MakeButton(group, "bt_FolderOther", "Browse&...");
   form.edit_FolderOther = Named(new QLineEdit(group), "edit_FolderOther");
@@ -118,7 +118,7 @@ QGroupBox* BuildFilesGroup(TForm1& form) {
 
 QHBoxLayout* BuildLogRow(TForm1& form, QWidget* page) {
   auto* row = new QHBoxLayout();
-  form.cbx_Logfile = MakeCheck(page, "cbx_Logfile", "&Logfile", false);
+  form.cbx_Logfile = MakeCheck(page, "cbx_Logfile", "&Logfile");
   form.bt_LogOptions = MakeButton(page, "bt_LogOptions", "&Options...");
   form.bt_LogBrowse = MakeButton(page, "bt_LogBrowse", "Bro&wse...");
   form.edit_Logfile = Named(new QLineEdit(page), "edit_Logfile");
@@ -135,10 +135,10 @@ QHBoxLayout* BuildSwitchesRow(TForm1& form, QWidget* page) {
   auto* row = new QHBoxLayout();
   auto* checks = new QVBoxLayout();
   form.cbx_NoChange =
-      MakeCheck(page, "cbx_NoChange", "&Create files even if nothing changed (silence, normalizing, bit depth)", false);
-  form.cbx_Overwrite = MakeCheck(page, "cbx_Overwrite", "Overwrite e&xisting files", false);
-  form.cbx_StopOnError = MakeCheck(page, "cbx_StopOnError", "Stop on &error", true);
-  form.cbx_KeepMetadata = MakeCheck(page, "cbx_KeepMetadata", "Keep &metadata (bext, iXML, markers, INFO)", false);
+      MakeCheck(page, "cbx_NoChange", "&Create files even if nothing changed (silence, normalizing, bit depth)");
+  form.cbx_Overwrite = MakeCheck(page, "cbx_Overwrite", "Overwrite e&xisting files");
+  form.cbx_StopOnError = MakeCheck(page, "cbx_StopOnError", "Stop on &error");
+  form.cbx_KeepMetadata = MakeCheck(page, "cbx_KeepMetadata", "Keep &metadata (bext, iXML, markers, INFO)");
   checks->addWidget(form.cbx_NoChange);
   checks->addWidget(form.cbx_Overwrite);
   checks->addWidget(form.cbx_StopOnError);
@@ -173,7 +173,7 @@ QWidget* TForm1::BuildOutputPage() {
   column->addWidget(gbox_Bits);
   column->addWidget(gbox_Files);
   column->addSpacing(8);
-  cbx_Simulation = MakeCheck(page, "cbx_Simulation", "&Simulation (no output except logfile)", false);
+  cbx_Simulation = MakeCheck(page, "cbx_Simulation", "&Simulation (no output except logfile)");
   column->addWidget(cbx_Simulation);
   column->addLayout(BuildLogRow(*this, page));
   column->addSpacing(8);

@@ -1,13 +1,8 @@
 // The main window's side of the preview: the button, the double-click, and the preview kept on
 // the current row and on the options as they change.
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
-#include <QSpinBox>
 #include <QTimer>
 #include <QTreeView>
 
@@ -29,15 +24,7 @@ void TForm1::ConnectPreview() {
   connect(settle, &QTimer::timeout, this,
           Guarded(this, QStringLiteral("Preview"), [this] { PreviewOptionsChanged(); }));
   auto changed = [settle] { settle->start(); };
-  for (QSlider* slider : {track_Threshold1, track_Threshold2, track_Normalize})
-    connect(slider, &QSlider::valueChanged, settle, changed);
-  for (QSpinBox* spin : {spin_Keep1, spin_Fade1, spin_Keep2, spin_Fade2, spin_IgnoreClicks})
-    connect(spin, &QSpinBox::valueChanged, settle, changed);
-  for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
-           cbx_Link, cbx_Remove1, cbx_Remove2, cbx_Normalize, radio_digital0_1, radio_other1, radio_digital0_2,
-           radio_other2, radio_BitsAll, radio_BitsUp, radio_BitsDown, cbx_NoChange})
-    connect(box, &QAbstractButton::toggled, settle, changed);
-  connect(combo_Bits, &QComboBox::currentIndexChanged, settle, changed);
+  for (const OptionBinding& row : OptionBindings) OnChange(row, settle, changed);
 }
 
 void TForm1::bt_PreviewClick() {

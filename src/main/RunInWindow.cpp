@@ -2,33 +2,24 @@
 // and the window's answers to the run's calls.
 #include "main/RunInWindow.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
 #include <QTreeView>
 #include <algorithm>
-#include <cmath>
 #include <thread>
 #include <utility>
 
 #include "batch/RunChoices.h"
-#include "main/AlignedEdit.h"
 #include "main/unit_main.h"
 
 namespace tacetix {
 
 namespace {
-
-std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 
 // Why a file that ended "done" has no output, as the terminal says it.
 std::string ReasonOf(const RowResult& result) {
@@ -131,31 +122,7 @@ void WindowFrontEnd::EndBusy(bool rowsTouched) {
 
 RunChoices TForm1::CaptureChoices() const {
   RunChoices choices;
-  choices.Begin = {cbx_Remove1->isChecked(), radio_digital0_1->isChecked(), track_Threshold1->value()};
-  choices.End = {cbx_Remove2->isChecked(), radio_digital0_2->isChecked(), track_Threshold2->value()};
-  choices.Linked = cbx_Link->isChecked();
-  CaptureCuts(choices);
-  choices.Normalize = cbx_Normalize->isChecked();
-  choices.NormalizePosition = track_Normalize->value();
-  choices.NormalizeLoudness = radio_NormLoudness->isChecked();
-  choices.LoudnessTenths = static_cast<int32_t>(std::lround(spin_Lufs->value() * 10));
-  choices.TruePeakTenths = static_cast<int32_t>(std::lround(spin_TruePeak->value() * 10));
-  choices.Dither = static_cast<DitherKind>(combo_Dither->currentIndex());
-  choices.BitsChoice = combo_Bits->currentIndex();
-  choices.BitsMode = radio_BitsAll->isChecked()  ? BitsModeKind::All
-                     : radio_BitsUp->isChecked() ? BitsModeKind::Up
-                                                 : BitsModeKind::Down;
-  choices.Prefix = Text(edit_Prefix);
-  choices.Suffix = Text(edit_Suffix);
-  choices.FolderMode = radio_FolderSubfolder->isChecked() ? FolderKind::Subfolder : FolderKind::OtherFolder;
-  choices.SubfolderText = Text(edit_FolderSubfolder);
-  choices.OtherFolderText = QFile::encodeName(edit_FolderOther->text()).toStdString();
-  choices.CreateIfUnchanged = cbx_NoChange->isChecked();
-  choices.Overwrite = cbx_Overwrite->isChecked();
-  choices.Simulation = cbx_Simulation->isChecked();
-  choices.StopOnError = cbx_StopOnError->isChecked();
-  choices.KeepMetadata = cbx_KeepMetadata->isChecked();
-  choices.LogEnabled = cbx_Logfile->isChecked();
+  for (const OptionBinding& row : OptionBindings) ReadControl(row, choices);
   return choices;
 }
 

@@ -21,16 +21,15 @@ inline QPushButton* MakeButton(QWidget* parent, const char* name, const char* ca
   return Named(new QPushButton(QString::fromUtf8(caption), parent), name);
 }
 
-inline QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, bool checked) {
+// The option controls among them get their state from the binding table's defaults.
+inline QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, bool checked = false) {
   auto* box = Named(new QCheckBox(QString::fromUtf8(caption), parent), name);
   box->setChecked(checked);
   return box;
 }
 
-inline QRadioButton* MakeRadio(QWidget* parent, const char* name, const char* caption, bool checked) {
-  auto* radio = Named(new QRadioButton(QString::fromUtf8(caption), parent), name);
-  radio->setChecked(checked);
-  return radio;
+inline QRadioButton* MakeRadio(QWidget* parent, const char* name, const char* caption) {
+  return Named(new QRadioButton(QString::fromUtf8(caption), parent), name);
 }
 
 inline QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption) {
@@ -38,17 +37,14 @@ inline QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption)
 }
 
 // A level slider: 0.1 dB a step, 2 dB a page, a tick every 14.4 dB.
-inline QSlider* MakeLevelSlider(QWidget* parent, const char* name, int position) {
+inline QSlider* MakeLevelSlider(QWidget* parent, const char* name) {
   auto* slider = Named(new QSlider(Qt::Horizontal, parent), name);
   slider->setRange(0, 1440);
   slider->setSingleStep(1);
   slider->setPageStep(20);
   slider->setTickPosition(QSlider::TicksBothSides);
   slider->setTickInterval(144);
-  slider->setValue(position);
   slider->setMinimumWidth(297);
-  // The last position a change event handled; 0 until the window is first shown.
-  slider->setProperty("Tag", 0);
   return slider;
 }
 

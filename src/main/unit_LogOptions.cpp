@@ -25,18 +25,24 @@ void SetTag(QObject* object, int code) { object->setProperty("Tag", code); }
 
 // The log stores the separator as one byte, so only characters with a single-byte
 // code can be offered; anything above 255 would otherwise collapse to a NUL separator.
-// A line break would split every record of the log in two, and the quote would end a name
-// field in its middle, so they are refused as well.
+// What the log's rule refuses is not taken either, except the decimal separator of the
+// moment: choosing the other one mends that, and OK stays off until then.
 class SeparatorValidator : public QValidator {
  public:
-  using QValidator::QValidator;
+  SeparatorValidator(QObject* parent, const QObject* deciGroup) : QValidator(parent), DeciGroup(deciGroup) {}
   State validate(QString& input, int& /*pos*/) const override {
+    const char deci = static_cast<char>(TagOf(DeciGroup));
     for (const QChar ch : input) {
       const char16_t code = ch.unicode();
-      if (code == 0 || code == '\n' || code == '\r' || code == tacetix::FieldQuote || code > 255) return Invalid;
+      if (code > 255) return Invalid;
+      const tacetix::SeparatorFault fault = tacetix::FieldSeparatorFault(static_cast<char>(code), deci);
+      if (fault != tacetix::SeparatorFault::None && fault != tacetix::SeparatorFault::DecimalSeparator) return Invalid;
     }
     return Acceptable;
   }
+
+ private:
+  const QObject* DeciGroup;
 };
 
 QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& caption, int code) {
@@ -108,7 +114,7 @@ void Tfrm_LogOptions::BuildFieldGroup() {
   edit_sepafield_user = new QLineEdit(gbox_field);
   edit_sepafield_user->setObjectName(QStringLiteral("edit_sepafield_user"));
   edit_sepafield_user->setMaxLength(1);
-  edit_sepafield_user->setValidator(new SeparatorValidator(edit_sepafield_user));
+  edit_sepafield_user->setValidator(new SeparatorValidator(edit_sepafield_user, gbox_deci));
   edit_sepafield_user->setFixedWidth(edit_sepafield_user->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 3);
 
   auto* layout = new QGridLayout(gbox_field);
@@ -204,8 +210,9 @@ void Tfrm_LogOptions::SaveTo(tacetix::LogSettings& settings) const {
 }
 
 void Tfrm_LogOptions::UpdateOkButton() {
-  const int fieldCode = TagOf(gbox_field);
-  bt_OK->setEnabled(fieldCode != 0 && fieldCode != TagOf(gbox_deci));
+  const auto field = static_cast<char>(TagOf(gbox_field));
+  bt_OK->setEnabled(tacetix::FieldSeparatorFault(field, static_cast<char>(TagOf(gbox_deci))) ==
+                    tacetix::SeparatorFault::None);
 }
 
 void Tfrm_LogOptions::showEvent(QShowEvent* event) {

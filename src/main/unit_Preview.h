@@ -30,6 +30,8 @@ class Tfrm_Preview : public QDialog {
   void ShowFile(const QString& path);
   // The options to decide the cut with: only the ends are scanned again.
   void SetSettings(const ProcessSettings& settings);
+  // The options the plans are made with.
+  const ProcessSettings& PlannedSettings() const { return Settings; }
   // True while the overview of the file shown is still being read.
   bool OverviewBusy() const { return ReadingOverview; }
   // The plans made since the window was created, for whoever waits for the next.

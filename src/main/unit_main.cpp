@@ -37,6 +37,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   FileModel = new FileListModel(this);
   BuildWindow();
+  BindOptions();
+  ShowDefaults();
   SetToolTips();
   ConnectHandlers();
   InstallDefaultDialogs();
@@ -72,18 +74,7 @@ void TForm1::FormShow() {
   SetStatusIdle();
   RefreshControls();
   UpdateSliderValues();
-  radio_digital0_1->setChecked(true);
-  radio_digital0_2->setChecked(true);
-  cbx_Normalize->setChecked(false);
-  radio_NormPeak->setChecked(true);
-  combo_Bits->setCurrentIndex(0);
-  combo_Dither->setCurrentIndex(0);
-  radio_BitsAll->setEnabled(true);
-  radio_FolderSubfolder->setChecked(true);
   UpdateRadioBits();
-  // The end's own choices are the defaults just set, not those the first change events left.
-  gbox_End->setProperty("Mirrored", false);
-  cbx_LinkClick();
 }
 
 void TForm1::SetStatus(const QString& text) {

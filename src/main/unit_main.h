@@ -14,6 +14,7 @@
 #include "batch/BatchRun.h"
 #include "batch/RunChoices.h"
 #include "main/FileListModel.h"
+#include "main/OptionBindings.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -111,8 +112,10 @@ class TForm1 : public QMainWindow {
   // An exception caught in a handler, as a status text.
   void ReportFailure(const QString& operation, const char* what);
 
+  // The option controls, one row each (OptionBindings.h).
+  const std::vector<OptionBinding>& Bindings() const { return OptionBindings; }
   // Option controls. A level slider's move is a change to a position other than the one
-  // in its "Tag" property; only a move selects "other" or ticks "&Normalize to".
+  // in its "Tag" property; only a move selects its mode and ticks its box.
   void track_Threshold1Change();
   void track_Threshold2Change();
   void track_NormalizeChange();
@@ -125,7 +128,6 @@ class TForm1 : public QMainWindow {
   void UpdateCutControls();
   // The conversion radios follow the bit-depth choice; which one is checked never changes.
   void UpdateRadioBits();
-  void combo_BitsExit();
   void edit_PrefixSuffixChange(QLineEdit* sender);
   void edit_FolderSubfolderChange();
   void edit_FolderOtherChange();
@@ -194,8 +196,9 @@ class TForm1 : public QMainWindow {
   QLayout* BuildIgnoreClicksRow(QWidget* page);
   QLayout* BuildLoudnessRow(QWidget* page);
   void ConnectCutControls();
-  bool IsCutSpin(const QObject* watched) const;
-  void CaptureCuts(RunChoices& choices) const;
+  void BindOptions();
+  const OptionBinding* BindingOf(const QObject* control) const;
+  void ShowDefaults();
   void BuildStatusBar();
   void SetTabOrder();
   void ConnectHandlers();
@@ -203,7 +206,8 @@ class TForm1 : public QMainWindow {
   void ConnectNameFields();
   void ConnectLogControls();
   void InstallDefaultDialogs();
-  void LevelSliderChange(QSlider* track, QLineEdit* levelText, QAbstractButton* selectOnMove);
+  void LevelSliderChange(const OptionBinding& row);
+  void SelectOwnMode(const OptionBinding& row);
   void FilterNameField(QLineEdit* edit);
   void TypingFieldFocus(QObject* watched, QEvent* event);
   bool IsKeyTarget(QObject* watched) const;
@@ -323,12 +327,14 @@ class TForm1 : public QMainWindow {
 
  private:
   FileListModel* FileModel = nullptr;
+  std::vector<OptionBinding> OptionBindings;
   QPointer<Tfrm_About> AboutDialog;
   QPointer<Tfrm_LogOptions> LogOptionsDialog;
   QPointer<Tfrm_Preview> PreviewDialog;
   int SortTagValue = 0;  // 0 unsorted; 2c + 1 ascending by column c, 2c + 2 descending
   bool Shown = false;
   bool CloseWhenIdle = false;
+  bool ShowingEnd = false;  // the end's controls are being set to what they show while linked
 };
 
 }  // namespace tacetix

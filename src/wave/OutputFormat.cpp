@@ -41,6 +41,12 @@ OutputFormat Convert(const FormatBody& source, const FormatChoice& choice) {
 
 }  // namespace
 
+int32_t CodedBits(const FormatBody& f, bool isFloat) {
+  const int32_t containerBits = f.Channels != 0 ? 8 * (f.BlockAlign / f.Channels) : 0;
+  const int32_t bits = f.BitsPerSample;
+  return bits < 8 || bits > containerBits || (isFloat && bits != containerBits) ? containerBits : bits;
+}
+
 OutputFormat DeriveOutputFormat(const FormatBody& source, bool sourceIsFloat, const FormatChoice& choice) {
   OutputFormat out{source, FailureKind::None, ""};
   if (choice.Bits != -1) {
@@ -51,13 +57,9 @@ OutputFormat DeriveOutputFormat(const FormatBody& source, bool sourceIsFloat, co
   if (f.FormatTag != TagPCM && f.FormatTag != TagFloat) f.FormatTag = PlainTag(f, sourceIsFloat);
   // A header with no sample rate (or no channels) is one that other programs refuse to open.
   if (f.SampleRate == 0 || f.Channels == 0) return Refused(f, "sample rate 0");
-  // Samples are coded by their container alone, so a depth copied from a source that the
-  // container cannot hold (below 8, more bits than it has, a float not of its size) becomes
-  // the container's: sox and ffmpeg refuse such a header, and the samples are the same.
-  const int32_t containerBits = 8 * (f.BlockAlign / f.Channels);
-  if (f.BitsPerSample < 8 || f.BitsPerSample > containerBits ||
-      (f.FormatTag == TagFloat && f.BitsPerSample != containerBits))
-    f.BitsPerSample = static_cast<uint16_t>(containerBits);
+  // A depth copied from a source that the container cannot hold becomes the container's: sox
+  // and ffmpeg refuse such a header, and the samples are the same.
+  f.BitsPerSample = static_cast<uint16_t>(CodedBits(f, f.FormatTag == TagFloat));
   // A byte rate copied from the source may be anything; readers expect it to be the true one.
   const uint64_t byteRate = uint64_t{f.BlockAlign} * f.SampleRate;
   if (byteRate > 0xFFFFFFFFu) return Refused(f);

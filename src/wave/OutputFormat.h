@@ -26,6 +26,11 @@ struct OutputFormat {
   bool Ok() const { return Kind == FailureKind::None; }
 };
 
+// The depth of the samples f describes: its bits, or the container's where the container cannot
+// hold them (below 8, more bits than it has, a float not of its size), as samples are coded by
+// their container alone. isFloat: the samples are float (by tag or sub-format).
+int32_t CodedBits(const FormatBody& f, bool isFloat);
+
 // source: the source's fmt; sourceIsFloat: its samples are float (by tag or sub-format).
 OutputFormat DeriveOutputFormat(const FormatBody& source, bool sourceIsFloat, const FormatChoice& choice);
 

@@ -30,23 +30,38 @@ struct Element {
   bool Empty = false;
 };
 
-// Every occurrence of the element name in xml, in order; false when one is not closed.
-bool FindElements(std::string_view xml, std::string_view name, std::vector<Element>& found) {
+// The first occurrence of what in xml at or after from, counting the bytes passed over: every
+// search starts where the one before it ended, so a body is passed over once for each name.
+size_t Find(std::string_view xml, std::string_view what, size_t from, uint64_t& work) {
+  const size_t at = xml.find(what, from);
+  work += (at == std::string_view::npos ? xml.size() : at + what.size()) - std::min(from, xml.size());
+  return at;
+}
+
+// Every occurrence of the element name in xml, in order; false when one is not closed. The
+// search goes on after each element found: a name inside another's text or tag makes that
+// one no number anyway, and going back to it would pass over the rest of the body again.
+bool FindElements(std::string_view xml, std::string_view name, std::vector<Element>& found, uint64_t& work) {
   const std::string open = std::string("<").append(name);
   const std::string close = std::string("</").append(name).append(">");
-  for (size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at + 1)) {
+  for (size_t at = Find(xml, open, 0, work); at != std::string::npos;) {
     const size_t after = at + open.size();
     // <NAMEX> is another element; <NAME>, <NAME attr="..."> and <NAME/> are this one.
-    if (after >= xml.size() || std::string_view(">/ \t\r\n").find(xml[after]) == std::string::npos) continue;
-    const size_t tagEnd = xml.find('>', after);
+    if (after >= xml.size() || std::string_view(">/ \t\r\n").find(xml[after]) == std::string::npos) {
+      at = Find(xml, open, at + 1, work);
+      continue;
+    }
+    const size_t tagEnd = Find(xml, ">", after, work);
     if (tagEnd == std::string::npos) return false;
     if (xml[tagEnd - 1] == '/') {
       found.push_back({tagEnd - 1, tagEnd + 1, true});
+      at = Find(xml, open, tagEnd + 1, work);
       continue;
     }
-    const size_t end = xml.find(close, tagEnd + 1);
+    const size_t end = Find(xml, close, tagEnd + 1, work);
     if (end == std::string::npos) return false;
     found.push_back({tagEnd + 1, end, false});
+    at = Find(xml, open, end + close.size(), work);
   }
   return true;
 }
@@ -83,17 +98,29 @@ bool HalfValue(std::string_view xml, const std::vector<Element>& halves, uint64_
   return true;
 }
 
-// A replacement of body[Begin, End) by Text.
+// A replacement of body[Begin, End) by one of the few texts a rewrite writes: a body of many
+// references holds one edit of 24 bytes for each, not a text of its own.
 struct Edit {
   size_t Begin;
   size_t End;
-  std::string Text;
+  size_t Text;
 };
 
-// The text of a half: in place of an element's text, or an empty element opened and closed around it.
-Edit SetHalf(const Element& e, std::string_view name, const std::string& value) {
-  if (!e.Empty) return {e.Begin, e.End, value};
-  return {e.Begin, e.End, ">" + value + "</" + std::string(name) + ">"};
+struct Edits {
+  std::vector<Edit> List;
+  std::vector<std::string> Texts;
+  size_t AddText(std::string text) {
+    Texts.push_back(std::move(text));
+    return Texts.size() - 1;
+  }
+};
+
+// Every occurrence of a half set to value: in place of its text, or an empty element opened
+// and closed around it.
+void SetHalves(const std::vector<Element>& found, std::string_view name, const std::string& value, Edits& edits) {
+  const size_t plain = edits.AddText(value);
+  const size_t filled = edits.AddText(">" + value + "</" + std::string(name) + ">");
+  for (const Element& e : found) edits.List.push_back({e.Begin, e.End, e.Empty ? filled : plain});
 }
 
 // One pair of halves: LOW (or LO) and HIGH (or HI), by their element names.
@@ -102,10 +129,11 @@ struct HalfNames {
   std::string_view High;
 };
 
-TimeShift ShiftPair(std::string_view xml, const HalfNames& names, uint64_t framesCut, std::vector<Edit>& edits) {
+TimeShift ShiftPair(std::string_view xml, const HalfNames& names, uint64_t framesCut, Edits& edits, uint64_t& work) {
   std::vector<Element> lows;
   std::vector<Element> highs;
-  if (!FindElements(xml, names.Low, lows) || !FindElements(xml, names.High, highs)) return TimeShift::Malformed;
+  if (!FindElements(xml, names.Low, lows, work) || !FindElements(xml, names.High, highs, work))
+    return TimeShift::Malformed;
   if (lows.empty() && highs.empty()) return TimeShift::Moved;
   // A high half alone gives no reference to advance.
   if (lows.empty()) return TimeShift::Malformed;
@@ -120,17 +148,48 @@ TimeShift ShiftPair(std::string_view xml, const HalfNames& names, uint64_t frame
   const uint64_t shifted = reference + framesCut;
   const std::string lowText = std::to_string(shifted & 0xFFFFFFFFu);
   const std::string highText = std::to_string(shifted >> 32);
-  for (const Element& e : lows) edits.push_back(SetHalf(e, names.Low, lowText));
-  for (const Element& e : highs) edits.push_back(SetHalf(e, names.High, highText));
+  SetHalves(lows, names.Low, lowText, edits);
+  SetHalves(highs, names.High, highText, edits);
   // A reference that outgrows 32 bits needs the high half the file did not have.
   if (highs.empty() && shifted >> 32 != 0) {
-    const std::string added = "<" + std::string(names.High) + ">" + highText + "</" + std::string(names.High) + ">";
+    const size_t added =
+        edits.AddText("<" + std::string(names.High) + ">" + highText + "</" + std::string(names.High) + ">");
     for (const Element& e : lows) {
       const size_t after = e.Empty ? e.End : e.End + names.Low.size() + 3;
-      edits.push_back({after, after, added});
+      edits.List.push_back({after, after, added});
     }
   }
   return TimeShift::Moved;
+}
+
+// The body with the edits made, copied once from front to back: an edit made in place would
+// move the rest of the body each time. Edits that overlap would make one element of two, so
+// the body is malformed.
+bool ApplyEdits(std::vector<uint8_t>& body, Edits& edits, uint64_t& work) {
+  std::vector<Edit>& list = edits.List;
+  if (list.empty()) return true;
+  std::stable_sort(list.begin(), list.end(), [](const Edit& a, const Edit& b) { return a.Begin < b.Begin; });
+  size_t at = 0;
+  size_t size = body.size();
+  for (const Edit& e : list) {
+    if (e.Begin < at) return false;
+    size += edits.Texts[e.Text].size() - (e.End - e.Begin);
+    at = e.End;
+  }
+  std::vector<uint8_t> out;
+  out.reserve(size);
+  at = 0;
+  for (const Edit& e : list) {
+    const std::string& text = edits.Texts[e.Text];
+    out.insert(out.end(), body.begin() + static_cast<std::ptrdiff_t>(at),
+               body.begin() + static_cast<std::ptrdiff_t>(e.Begin));
+    out.insert(out.end(), text.begin(), text.end());
+    at = e.End;
+  }
+  out.insert(out.end(), body.begin() + static_cast<std::ptrdiff_t>(at), body.end());
+  work += out.size();
+  body = std::move(out);
+  return true;
 }
 
 // The kept part of a ltxt's range [start, start + length): its end clipped to the kept frames.
@@ -150,47 +209,58 @@ TimeShift ShiftBextTimeReference(std::vector<uint8_t>& body, uint64_t framesCut)
   return TimeShift::Moved;
 }
 
-TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut) {
+TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut, uint64_t* work) {
   const std::string_view xml(reinterpret_cast<const char*>(body.data()), body.size());
-  std::vector<Edit> edits;
+  uint64_t steps = 0;
+  Edits edits;
+  TimeShift r = TimeShift::Moved;
   for (const HalfNames& names :
        {HalfNames{"BWF_TIME_REFERENCE_LOW", "BWF_TIME_REFERENCE_HIGH"},
-        HalfNames{"TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO", "TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI"}}) {
-    const TimeShift r = ShiftPair(xml, names, framesCut, edits);
-    if (r != TimeShift::Moved) return r;
-  }
-  // The later edits first, so that the earlier ones' offsets stay valid.
-  std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.Begin > b.Begin; });
-  for (const Edit& e : edits) {
-    const auto begin = body.begin() + static_cast<std::ptrdiff_t>(e.Begin);
-    body.erase(begin, body.begin() + static_cast<std::ptrdiff_t>(e.End));
-    body.insert(body.begin() + static_cast<std::ptrdiff_t>(e.Begin), e.Text.begin(), e.Text.end());
-  }
-  return TimeShift::Moved;
+        HalfNames{"TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO", "TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI"}})
+    if (r == TimeShift::Moved) r = ShiftPair(xml, names, framesCut, edits, steps);
+  if (r == TimeShift::Moved && !ApplyEdits(body, edits, steps)) r = TimeShift::Malformed;
+  if (work != nullptr) *work = steps;
+  return r;
 }
 
-bool CutCuePoints(std::vector<uint8_t>& body, const KeptFrames& frames, KeptCuePoints& kept) {
-  kept.clear();
+const KeptCuePoint* FindKeptCuePoint(const KeptCuePoints& kept, uint32_t id) {
+  const auto at =
+      std::lower_bound(kept.begin(), kept.end(), id, [](const KeptCuePoint& p, uint32_t v) { return p.Id < v; });
+  return at != kept.end() && at->Id == id ? &*at : nullptr;
+}
+
+bool CutCuePoints(std::vector<uint8_t>& body, const KeptFrames& frames, KeptCuePoints* kept) {
+  if (kept != nullptr) kept->clear();
   if (body.size() < 4) return false;
   const uint64_t count = Load32(body.data());
   if (count > (body.size() - 4) / CuePointSize) return false;
-  std::vector<uint8_t> out(4);
+  // The kept points move towards the front of the body itself: a second body of a cue chunk's
+  // size would double what it costs.
+  size_t end = 4;
   for (uint64_t i = 0; i < count; ++i) {
     const uint8_t* point = body.data() + 4 + i * CuePointSize;
-    const uint64_t offset = Load32(point + 20);
+    const uint32_t offset = Load32(point + 20);
     if (offset < frames.First || offset > frames.Last + 1) continue;
-    const size_t at = out.size();
-    out.insert(out.end(), point, point + CuePointSize);
+    if (kept != nullptr) kept->push_back({Load32(point), offset});
+    uint8_t* out = body.data() + end;
+    std::memmove(out, point, CuePointSize);
     const auto moved = static_cast<uint32_t>(offset - frames.First);
-    Store32(out.data() + at + 4, moved);
-    std::memcpy(out.data() + at + 8, "data", 4);
-    Store32(out.data() + at + 12, 0);
-    Store32(out.data() + at + 16, 0);
-    Store32(out.data() + at + 20, moved);
-    kept.emplace(Load32(point), offset);
+    Store32(out + 4, moved);
+    std::memcpy(out + 8, "data", 4);
+    Store32(out + 12, 0);
+    Store32(out + 16, 0);
+    Store32(out + 20, moved);
+    end += CuePointSize;
   }
-  Store32(out.data(), static_cast<uint32_t>((out.size() - 4) / CuePointSize));
-  body = std::move(out);
+  body.resize(end);
+  Store32(body.data(), static_cast<uint32_t>((end - 4) / CuePointSize));
+  if (kept != nullptr) {
+    std::stable_sort(kept->begin(), kept->end(),
+                     [](const KeptCuePoint& a, const KeptCuePoint& b) { return a.Id < b.Id; });
+    kept->erase(std::unique(kept->begin(), kept->end(),
+                            [](const KeptCuePoint& a, const KeptCuePoint& b) { return a.Id == b.Id; }),
+                kept->end());
+  }
   return true;
 }
 
@@ -205,12 +275,12 @@ bool CutAssociatedData(std::vector<uint8_t>& body, const KeptFrames& frames, con
     const bool ltxt = std::memcmp(entry, "ltxt", 4) == 0;
     const bool labelled = ltxt || std::memcmp(entry, "labl", 4) == 0 || std::memcmp(entry, "note", 4) == 0;
     if (size < (ltxt ? LtxtFixedSize : 4)) return false;
-    const auto point = labelled ? kept.find(Load32(entry + 8)) : kept.end();
+    const KeptCuePoint* point = labelled ? FindKeptCuePoint(kept, Load32(entry + 8)) : nullptr;
     const uint64_t whole = std::min<uint64_t>(8 + size + (size & 1), body.size() - at);
-    if (point != kept.end()) {
+    if (point != nullptr) {
       const size_t start = out.size();
       out.insert(out.end(), entry, entry + whole);
-      if (ltxt) Store32(out.data() + start + 12, ClippedLength(point->second, Load32(entry + 12), frames));
+      if (ltxt) Store32(out.data() + start + 12, ClippedLength(point->Position, Load32(entry + 12), frames));
       if (whole < 8 + size + (size & 1)) out.push_back(0);
     }
     at += whole;

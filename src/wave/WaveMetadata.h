@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <vector>
 
 namespace tacetix {
@@ -17,8 +16,18 @@ struct KeptFrames {
   uint64_t Last = 0;
 };
 
-// Cue point id to its position in the input, for the points an output keeps.
-using KeptCuePoints = std::map<uint32_t, uint64_t>;
+// A cue point an output keeps: its id and its position in the input.
+struct KeptCuePoint {
+  uint32_t Id = 0;
+  uint32_t Position = 0;
+};
+
+// The points an output keeps, by id, one for each id. Eight bytes a point: a cue chunk of the
+// largest size carried holds some 700,000 points, which a tree of nodes would hold in 45 MB.
+using KeptCuePoints = std::vector<KeptCuePoint>;
+
+// The kept point of this id; nullptr for none.
+const KeptCuePoint* FindKeptCuePoint(const KeptCuePoints& kept, uint32_t id);
 
 // What became of the time references of a body moved by the cut.
 enum class TimeShift {
@@ -38,12 +47,16 @@ TimeShift ShiftBextTimeReference(std::vector<uint8_t>& body, uint64_t framesCut)
 // takes the value written. A pair whose halves are all empty gives no reference and stays.
 // Malformed when a half is no decimal number of 32 bits, occurrences of a half disagree, an
 // element is not closed, or a high half comes without a low one. Nothing else changes.
-TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut);
+// work, when given, receives the bytes the rewrite passed over and wrote: a few times the
+// body's size however many references it holds, so a body of the largest size carried takes
+// no longer than reading it a few times.
+TimeShift ShiftIxmlTimeReference(std::vector<uint8_t>& body, uint64_t framesCut, uint64_t* work = nullptr);
 
 // cue: keeps the points whose sample offset lies in First..Last + 1, moved by First, as points
-// of a plain data chunk (position = sample offset, chunk and block start 0). kept receives
-// their ids and input positions. false when the count runs past the body.
-bool CutCuePoints(std::vector<uint8_t>& body, const KeptFrames& frames, KeptCuePoints& kept);
+// of a plain data chunk (position = sample offset, chunk and block start 0), in place. kept,
+// when given, receives their ids and input positions (of ids that repeat, the first point's).
+// false when the count runs past the body.
+bool CutCuePoints(std::vector<uint8_t>& body, const KeptFrames& frames, KeptCuePoints* kept);
 
 // LIST body of type adtl (with its 4-byte type): keeps the labl, note and ltxt entries of the
 // kept points, a ltxt's sample length clipped to the kept frames. Other entries are left out.

@@ -48,6 +48,7 @@ TEST_F(OneFileTest, DitherIsReproducibleKeepsSilenceAndRemovesHarmonics) {
     bool Harmonics;
   };
   const Case cases[] = {{DitherKind::None, true}, {DitherKind::Triangular, false}, {DitherKind::Shaped, false}};
+  double band[3] = {};  // the noise between 2.5 and 4.5 kHz as sox measures it, dB
   S.RemoveBegin = S.RemoveEnd = false;
   S.BitsChoice = 3;  // 16 bit
   S.Overwrite = true;
@@ -69,6 +70,51 @@ TEST_F(OneFileTest, DitherIsReproducibleKeepsSilenceAndRemovesHarmonics) {
     const std::vector<double> tone(samples.begin() + 24000, samples.begin() + 120000);
     EXPECT_EQ(HarmonicsOverFloor(tone) > 10.0, c.Harmonics) << HarmonicsOverFloor(tone);
     EXPECT_EQ(Outcome.Clipped, 0u);
+    std::string stats;
+    ASSERT_EQ(RunCommand("sox " + ShellQuote(Out()) + " -n trim 0.5 2 sinc 2500-4500 stats 2>&1", &stats), 0);
+    band[static_cast<int>(c.Dither)] = std::stod(stats.substr(stats.find("RMS lev dB") + 10));
+  }
+  // Shaped dither moves its noise out of the band where the ear is most sensitive: the error
+  // fed back the wrong way round would put it 6 dB above triangular's.
+  const double shaped = band[static_cast<int>(DitherKind::Shaped)];
+  const double triangular = band[static_cast<int>(DitherKind::Triangular)];
+  EXPECT_LT(shaped, triangular - 3.0) << shaped << " " << triangular;
+}
+
+// Dither only where bits are lost, each run against the same without dither: none from 16 to
+// 16 bits with a gain, some from 24 to 16 and from float to 24. Clips count on both sides: a
+// float sine of 1.5 at 1 kHz and 48 kHz passes full scale with 13 samples of each half period
+// (45 to 135 degrees in steps of 7.5), 26000 in one second, with or without dither.
+TEST_F(OneFileTest, DitherOnlyWhereBitsAreLostAndClipsCountOnBothSides) {
+  struct Case {
+    const char* Codec;
+    double Amplitude;
+    int32_t Bits;  // BitsChoice
+    bool Dithered;
+    uint64_t Clipped;
+  };
+  const Case cases[] = {{"pcm_s16le", 0.3, 3, false, 0},
+                        {"pcm_s24le", 0.3, 3, true, 0},
+                        {"pcm_f32le", 0.3, 5, true, 0},
+                        {"pcm_f32le", 1.5, 3, true, 26000}};
+  S.RemoveBegin = S.RemoveEnd = false;
+  S.Overwrite = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.Codec) + " " + std::to_string(c.Amplitude));
+    ASSERT_EQ(RunCommand("ffmpeg -v error -y -f lavfi -i \"aevalsrc='" + std::to_string(c.Amplitude) +
+                         "*sin(2*PI*1000*t)':s=48000:d=1\" -c:a " + c.Codec + " " + In()),
+              0);
+    S.BitsChoice = c.Bits;
+    S.Normalize = c.Amplitude < 1.0;  // a gain, up to half of full scale
+    S.NormalizeTarget = 0.5;
+    Bytes plain;
+    for (DitherKind dither : {DitherKind::None, DitherKind::Triangular}) {
+      S.Dither = dither;
+      ASSERT_EQ(RunFile(S, In(), Out(), &Record), FileResult::Done);
+      EXPECT_EQ(Outcome.Clipped, c.Clipped) << static_cast<int>(dither);
+      if (dither == DitherKind::None) plain = ReadFile(Out());
+      else EXPECT_EQ(ReadFile(Out()) != plain, c.Dithered);
+    }
   }
 }
 

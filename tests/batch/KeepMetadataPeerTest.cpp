@@ -24,7 +24,7 @@ class KeepMetadataPeerTest : public ::testing::Test {
   }
   // Runs ProcessFile on in; the output's name.
   std::string Process(const std::string& in) {
-    EXPECT_EQ(ProcessOneFile(Settings, in, Dir.File("out.wav"), Fe, &Outcome), FileResult::Done) << in;
+    EXPECT_EQ(ProcessOneFile(Settings, in, Dir.File("out.wav"), Fe, &Outcome, &Record), FileResult::Done) << in;
     return Dir.File("out.wav");
   }
   static std::string Peer(const std::string& command) {
@@ -46,6 +46,7 @@ class KeepMetadataPeerTest : public ::testing::Test {
   FakeFrontEnd Fe;
   ProcessSettings Settings;
   FileOutcome Outcome;
+  Logfile Record;
 };
 
 std::string Probe(const std::string& entries, const std::string& path) {
@@ -131,7 +132,8 @@ TEST_F(KeepMetadataPeerTest, CuePointsAndLoopsAsSndfileReadsThem) {
 }
 
 // sox refuses an extensible fmt whose valid bits are fewer than its container's; libsndfile and
-// ffmpeg open what sox opens. Inputs: silence, then a tone, behind a LIST/INFO chunk.
+// ffmpeg open what sox opens, and the log states the container's depth sox reads. Inputs:
+// silence, then a tone, behind a LIST/INFO chunk.
 TEST_F(KeepMetadataPeerTest, EveryPeerOpensTheOutputOfEveryDepth) {
   ASSERT_TRUE(HaveProgram("sox"));
   struct Case {
@@ -140,12 +142,14 @@ TEST_F(KeepMetadataPeerTest, EveryPeerOpensTheOutputOfEveryDepth) {
     uint16_t Bits;
     uint16_t BlockAlign;
     int32_t BitsChoice;  // 0 as the input, 2 12-bit, 4 20-bit
+    int32_t WrittenBits;
   };
   const Case cases[] = {
-      {"24 bits in 4 bytes", 1, 24, 4, 0},
-      {"16-bit stereo made 20-bit", 2, 16, 4, 4},
-      {"six channels made 12-bit", 6, 16, 12, 2},
-      {"24-bit stereo as it is", 2, 24, 6, 0},
+      {"24 bits in 4 bytes", 1, 24, 4, 0, 32},
+      {"16-bit stereo made 20-bit", 2, 16, 4, 4, 24},
+      {"six channels made 12-bit", 6, 16, 12, 2, 16},
+      {"24-bit stereo as it is", 2, 24, 6, 0, 24},
+      {"20 bits in 3 bytes as they are", 1, 20, 3, 0, 24},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -162,6 +166,8 @@ TEST_F(KeepMetadataPeerTest, EveryPeerOpensTheOutputOfEveryDepth) {
     const std::string out = ShellQuote(Process(in));
     std::string said;
     EXPECT_EQ(RunCommand("sox --i " + out, &said), 0) << said;
+    EXPECT_EQ(std::stoi(Peer("sox --i -b " + out)), c.WrittenBits);
+    EXPECT_EQ(Record.bits_out, static_cast<uint32_t>(c.WrittenBits));
     EXPECT_EQ(Probe("stream=channels", Dir.File("out.wav")), std::to_string(c.Channels));
     said = Peer("sndfile-info " + out);
     EXPECT_EQ(said.find("Error"), std::string::npos) << said;

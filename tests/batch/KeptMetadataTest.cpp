@@ -243,6 +243,47 @@ TEST(KeptMetadataTest, IxmlTimeReferenceCarriesAcrossItsHalves) {
   }
 }
 
+// A recorder's iXML may repeat its reference thousands of times in a body of megabytes: the
+// rewrite passes over it a few times, not once for each reference.
+TEST(KeptMetadataTest, IxmlRewriteWorkGrowsWithTheBodyAlone) {
+  const std::string low = "<BWF_TIME_REFERENCE_LOW>";
+  const std::string lowEnd = "</BWF_TIME_REFERENCE_LOW>";
+  const std::string high = "<BWF_TIME_REFERENCE_HIGH>1</BWF_TIME_REFERENCE_HIGH>";
+  auto times = [](const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+  };
+  struct Case {
+    const char* Name;
+    std::string In;
+    std::string Out;  // "" = malformed
+  };
+  constexpr int N = 20000;
+  // clang-format off
+  const Case cases[] = {
+      {"each low gains a high half", times(low + "4294967295" + lowEnd + "\n", N),
+       times(low + "0" + lowEnd + high + "\n", N)},
+      {"empty halves filled in", times("<BWF_TIME_REFERENCE_LOW/>", N) + high,
+       times(low + "1" + lowEnd, N) + high},
+      {"names that only begin like a half", times("<BWF_TIME_REFERENCE_LOWER>", N) + low + "1" + lowEnd,
+       times("<BWF_TIME_REFERENCE_LOWER>", N) + low + "2" + lowEnd},
+      {"opened many times, closed once", times(low, N) + "1" + lowEnd, ""},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Bytes body = Text(c.In);
+    uint64_t work = 0;
+    const tacetix::TimeShift shift = tacetix::ShiftIxmlTimeReference(body, 1, &work);
+    EXPECT_EQ(shift == tacetix::TimeShift::Moved, !c.Out.empty());
+    if (!c.Out.empty()) {
+      EXPECT_EQ(std::string(body.begin(), body.end()), c.Out);
+    }
+    EXPECT_LE(work, 4 * (c.In.size() + c.Out.size()));
+  }
+}
+
 TEST(KeptMetadataTest, ChannelMaskOfTheOutput) {
   struct Case {
     uint32_t Input;

@@ -24,6 +24,7 @@ struct RunPicture {
   FakeFrontEnd Fe;
   std::string Log;
   std::map<std::string, Bytes> Outputs;  // relative name -> bytes
+  std::set<std::string> Folders;         // relative names of every folder after the run
 };
 
 std::string Relative(std::string text, const std::string& root) {
@@ -55,6 +56,7 @@ void MakeCorpus(const TempDir& dir, RunRequest& req) {
   WriteWav16(add("c/SAME.wav"), 1, {0, 600, 0});  // one file with the two above on a case-blind disk
   WriteWav16(add("in/taken.wav"), 1, {0, 100, 0});
   fs::create_directories(dir.File("out"));
+  fs::create_directories(dir.File("empty"));
   WriteWav16(dir.File("out/taken.wav"), 1, {5});
   for (int i = 6; i < 12; ++i) WriteWav16(add("in/f" + std::to_string(i) + ".wav"), 1, {0, 0, 50, 3000, 0});
 }
@@ -75,27 +77,32 @@ void ExpectOutputsOfReportedRows(const FakeFrontEnd& fe, const fs::path& folder,
   for (const std::string& path : made) EXPECT_TRUE(onDisk.count(path)) << path;
 }
 
-// early: a source moved to the second place in the list, after one good file.
-RunPicture RunWith(const ProcessSettings& settings, int32_t jobs, const std::string& early = "") {
+// early: a source moved to place at in the list (after one good file at 1). folder: the
+// output folder, "out" (with a name taken) or "empty".
+RunPicture RunWith(const ProcessSettings& settings, int32_t jobs, const std::string& early = "", int32_t at = 1,
+                   const std::string& folder = "out") {
   TempDir dir;
   RunRequest req;
   MakeCorpus(dir, req);
   const auto moved = std::find(req.Files.begin(), req.Files.end(), dir.File(early));
-  if (!early.empty()) std::rotate(req.Files.begin() + 1, moved, moved + 1);
+  if (!early.empty()) std::rotate(req.Files.begin() + at, moved, moved + 1);
   req.Settings = settings;
   req.Settings.FolderMode = tacetix::FolderKind::OtherFolder;
-  req.Settings.FolderText = dir.File("out");
+  req.Settings.FolderText = dir.File(folder);
   req.Settings.LogEnabled = true;
   req.LogName = dir.File("run.log");
   req.Log.ProcInfOnly = true;
   req.Jobs = jobs;
   RunPicture p;
   p.Result = RunBatch(req, p.Fe);
-  ExpectOutputsOfReportedRows(p.Fe, dir.File("out"), {dir.File("out/taken.wav")});
+  for (const auto& e : fs::recursive_directory_iterator(dir.Path()))
+    if (e.is_directory()) p.Folders.insert(fs::relative(e.path(), dir.Path()).string());
   const std::string root = dir.Path().string();
   p.Log = Relative(ReadText(req.LogName), root);
   for (std::string& s : p.Fe.Statuses) s = Relative(s, root);
-  for (const auto& e : fs::recursive_directory_iterator(dir.File("out")))
+  if (!p.Folders.count(folder)) return p;
+  ExpectOutputsOfReportedRows(p.Fe, dir.File(folder), {dir.File("out/taken.wav")});
+  for (const auto& e : fs::recursive_directory_iterator(dir.File(folder)))
     if (e.is_regular_file()) p.Outputs[fs::relative(e.path(), dir.Path()).string()] = ReadFile(e.path().string());
   return p;
 }
@@ -107,7 +114,9 @@ TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
     const char* Name;
     bool Overwrite, StopOnError, Normalize;
     int32_t Bits;
-    const char* Early;  // a source moved up to second place
+    const char* Early;  // a source moved up to place At
+    int32_t At = 1;
+    const char* Folder = "out";
   };
   const Case cases[] = {
       {"keep going", false, false, false, 0, ""},
@@ -117,6 +126,8 @@ TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
       {"stop on error, a broken file early", false, true, false, 0, "in/broken.wav"},
       {"stop on error, a taken name early", false, true, false, 0, "in/taken.wav"},
       {"stop on error, overwrite, a name twice", true, true, false, 0, "b/same.wav"},
+      // The rows handed out ahead of the stop are discarded; the folder the run found stays.
+      {"stop on error, a broken file first, an empty folder", false, true, false, 0, "in/broken.wav", 0, "empty"},
   };
   for (const Case& c : cases) {
     ProcessSettings s;
@@ -125,15 +136,17 @@ TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
     s.Normalize = c.Normalize;
     s.NormalizeTarget = 0.5;
     s.BitsChoice = c.Bits;
-    const RunPicture one = RunWith(s, 1, c.Early);
+    const RunPicture one = RunWith(s, 1, c.Early, c.At, c.Folder);
+    EXPECT_TRUE(one.Folders.count(c.Folder));
     for (int32_t jobs : {2, 3, 8}) {
       SCOPED_TRACE(std::string(c.Name) + ", jobs " + std::to_string(jobs));
-      const RunPicture many = RunWith(s, jobs, c.Early);
+      const RunPicture many = RunWith(s, jobs, c.Early, c.At, c.Folder);
       EXPECT_EQ(many.Result.Summary, one.Result.Summary);
       EXPECT_EQ(many.Fe.RowStatuses, one.Fe.RowStatuses);
       EXPECT_EQ(many.Fe.Statuses.back(), one.Fe.Statuses.back());
       EXPECT_EQ(many.Log, one.Log);
       EXPECT_EQ(many.Outputs, one.Outputs);
+      EXPECT_EQ(many.Folders, one.Folders);
     }
   }
 }

@@ -1,6 +1,7 @@
 // The preview decides with the run's own steps: its figures equal the run's record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "OneFileFixture.h"
@@ -40,15 +41,32 @@ TEST(PreviewPlanTest, FiguresEqualTheRunsRecord) {
   WriteWav16(take, 2, Take(12000), 8000);
   WriteWav16(silent, 2, std::vector<int16_t>(2000, 0), 8000);
   WriteWav16(tight, 2, std::vector<int16_t>(2000, 500), 8000);
+  // Cuts of 5 and 7 frames at 1 kHz; of 24 and 72 frames (half a millisecond and one and a
+  // half: ties to even) at 48 kHz.
+  const std::string milli = dir.File("milli.wav"), half = dir.File("half.wav");
+  std::vector<int16_t> sound(1000, 1000);
+  std::fill_n(sound.begin(), 5, 0), std::fill_n(sound.end() - 7, 7, 0);
+  WriteWav16(milli, 1, sound, 1000);
+  sound.assign(4800, 1000);
+  std::fill_n(sound.begin(), 24, 0), std::fill_n(sound.end() - 72, 72, 0);
+  WriteWav16(half, 1, sound, 48000);
   const struct {
     std::string File;
     RunChoices Options;
     bool ClicksMarked;
+    const char* Clocks = nullptr;  // what the line says of the cut
   } cases[] = {
-      {take, Choices(true, 0, 0, 0, false), false},    {take, Choices(false, 0, 0, 0, true), false},
-      {take, Choices(false, 20, 10, 0, true), false},  {take, Choices(false, 15, 5, 5, false), true},
-      {silent, Choices(false, 0, 0, 0, true), false},  {tight, Choices(true, 0, 0, 0, false), false},
+      {take, Choices(true, 0, 0, 0, false), false},
+      {take, Choices(false, 0, 0, 0, true), false},
+      {take, Choices(false, 20, 10, 0, true), false},
+      {take, Choices(false, 15, 5, 5, false), true},
+      {silent, Choices(false, 0, 0, 0, true), false},
+      {tight, Choices(true, 0, 0, 0, false), false},
       {tight, Choices(false, 50, 50, 0, true), false},
+      {milli, Choices(true, 0, 0, 0, false), false,
+       "cut 0:00.005 at the beginning, 0:00.007 at the end; kept 0:00.988 of 0:01.000"},
+      {half, Choices(true, 0, 0, 0, false), false,
+       "cut 0:00.000 at the beginning, 0:00.002 at the end; kept 0:00.098 of 0:00.100"},
   };
   for (const auto& c : cases) {
     const ProcessSettings s = DescribeRun(c.Options).Settings;
@@ -72,6 +90,9 @@ TEST(PreviewPlanTest, FiguresEqualTheRunsRecord) {
     EXPECT_EQ(plan.Figures.ampdb, record.ampdb);
     EXPECT_EQ(plan.Fades.Active(), s.FadeInMs > 0 && ran.OutputDue && ran.KeepFirst > 0);
     EXPECT_EQ(!plan.PassedClicks.empty(), c.ClicksMarked);
+    if (c.Clocks) {
+      EXPECT_NE(PreviewCutText(plan).find(c.Clocks), std::string::npos) << PreviewCutText(plan);
+    }
     remove(dir.File("out.wav").c_str());
   }
 }

@@ -217,6 +217,15 @@ TEST(RunChoicesTest, TheHeaderStatesEachOptionInItsPlace) {
         "Ignore clicks shorter than: 1000 ms", "normalize: No"}, defaultOutput},
       {"nothing cut: no click line", cuts(false, false, {}, {}, 5),
        {"remove silence at beginning: No", "remove silence at end: No", "normalize: No"}, defaultOutput},
+      // A folder may hold the quote, which the prefix and the suffix cannot: doubled, as in the records.
+      {"a folder's quote doubled",
+       [](RunChoices& c) {
+         c.FolderMode = tacetix::FolderKind::OtherFolder;
+         c.OtherFolderText = "/tmp/say \"hi\"";
+       },
+       {defaultEnds[0], defaultEnds[1], defaultEnds[2], defaultEnds[3], "normalize: No"},
+       {"Bit depth: same as input", "Prefix: none", "Suffix: \"_new\"", "Output folder: \"/tmp/say \"\"hi\"\"\"",
+        "Create files even if nothing changed: No", "Overwrite existing files: No", "Stop on error: Yes"}},
       {"dither and metadata",
        [](RunChoices& c) {
          c.Dither = tacetix::DitherKind::Triangular;

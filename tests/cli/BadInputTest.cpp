@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <sstream>
 
 #include "CliFixture.h"
 #include "support/TestSupport.h"
@@ -171,22 +172,46 @@ TEST_F(BadInputTest, SixtyFiveThousandChannels) {
   EXPECT_EQ(OutputCount(), 0u);
 }
 
+// The log, the report and the -v line state the depths read and written, which are the
+// container's, as sox reads the output, not the header's.
 TEST_F(BadInputTest, DepthsTheContainerCannotHoldAreWrittenAsTheContainer) {
   const Bytes pcm = Pcm16({0, 1000, -1000, 0});
+  const Bytes doubles = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xe0, 0x3f, 0, 0, 0, 0, 0, 0, 0, 0};
   struct Depth {
     const char* Name;
     uint16_t Tag, Bits, BlockAlign, WrittenBits;
   };
   for (Depth d : {Depth{"bits40", 1, 40, 2, 16}, Depth{"bits0", 1, 0, 2, 16}, Depth{"float64in4", 3, 64, 4, 32},
-                  Depth{"float16in4", 3, 16, 4, 32}, Depth{"bits12", 1, 12, 2, 12}}) {
+                  Depth{"float16in4", 3, 16, 4, 32}, Depth{"bits12", 1, 12, 2, 12}, Depth{"float32in8", 3, 32, 8, 64},
+                  Depth{"bits33", 1, 33, 4, 32}}) {
     SCOPED_TRACE(d.Name);
-    const Bytes data = d.BlockAlign == 4 ? Bytes{0, 0, 0, 0, 0, 0, 0x80, 0x3e, 0, 0, 0, 0} : pcm;
+    const Bytes data = d.BlockAlign == 8   ? doubles
+                       : d.BlockAlign == 4 ? Bytes{0, 0, 0, 0, 0, 0, 0x80, 0x3e, 0, 0, 0, 0}
+                                           : pcm;
     const std::string name = std::string(d.Name) + ".wav";
-    OneFile(name, WavBuilder{}.Fmt(d.Tag, 1, 8000, d.Bits, d.BlockAlign).Data(data).Build(), "");
-    ASSERT_EQ(Out, "done: " + Dir.File(name) + " -> " + Dir.File("out/" + name) + "\n1 file processed ok\n");
+    OneFile(name, WavBuilder{}.Fmt(d.Tag, 1, 8000, d.Bits, d.BlockAlign).Data(data).Build(),
+            "-v --log run.log --report r.json");
+    ASSERT_EQ(Out.rfind("done: " + Dir.File(name) + " -> " + Dir.File("out/" + name) + "\n", 0), 0u) << Out;
     ExpectReadableWav(Dir.File("out/" + name));
     const Bytes b = ReadFile(Dir.File("out/" + name));
     EXPECT_EQ(b[34] | b[35] << 8, d.WrittenBits);
+    std::string soxBits;
+    ASSERT_EQ(RunCommand("sox --i -b " + ShellQuote(Dir.File("out/" + name)), &soxBits), 0);
+    EXPECT_EQ(std::stoi(soxBits), d.WrittenBits);
+    const std::string bits = std::to_string(d.WrittenBits);
+    EXPECT_NE(Out.find(" kept, " + bits + " -> " + bits + " bits, "), std::string::npos) << Out;
+    EXPECT_NE(ReadText(Dir.File("r.json")).find("\"bits_in\":" + bits + ",\"bits_out\":" + bits + ","),
+              std::string::npos);
+    // infile;channels_in;bits_in;...;outfile;bits_out;samples_out
+    const std::string log = ReadText(Dir.File("run.log"));
+    const size_t record = log.find("\"" + Dir.File(name) + "\";1;");
+    ASSERT_NE(record, std::string::npos) << log;
+    std::vector<std::string> fields;
+    std::istringstream line(log.substr(record, log.find('\n', record) - record));
+    for (std::string f; std::getline(line, f, ';');) fields.push_back(f);
+    ASSERT_EQ(fields.size(), 12u);
+    EXPECT_EQ(fields[2], bits);
+    EXPECT_EQ(fields[10], bits);
     fs::remove_all(Dir.File("out"));
   }
 }

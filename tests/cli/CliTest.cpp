@@ -287,3 +287,31 @@ TEST_F(CliTest, CodedFormatsAreRefusedByName) {
         << report;
   }
 }
+
+// A simulation takes the names its earlier rows would have written, as the run takes the names
+// its earlier rows wrote: the rows' words are the real run's, with or without overwriting, and
+// whatever the jobs. A row without an output (silent) takes no name.
+TEST_F(CliTest, SimulationPredictsTheNamesTheRunFindsTaken) {
+  const auto words = [&](const std::string& args) {
+    EXPECT_EQ(Cli(args + " -o out -k -r tree --report -"), 1) << Out;
+    std::string found;
+    const std::regex status("\"status\":\"([^\"]+)\"");
+    for (std::sregex_iterator it(Out.begin(), Out.end(), status), end; it != end; ++it) found += (*it)[1].str() + ",";
+    return found;
+  };
+  for (const std::string options : {"-j 1", "-j 3", "-j 3 --overwrite"}) {
+    SCOPED_TRACE(options);
+    fs::remove_all(Dir.File("tree"));
+    fs::remove_all(Dir.File("out"));
+    fs::create_directories(Dir.File("tree/a"));
+    WriteWav16(Dir.File("tree/a/x.wav"), 1, {0, 0, 0});
+    for (const char* name : {"tree/b/x.wav", "tree/c/x.wav", "tree/d/y.wav", "tree/e/x.wav"}) {
+      fs::create_directories(fs::path(Dir.File(name)).parent_path());
+      WriteWav16(Dir.File(name), 1, {0, 300, -300, 0});
+    }
+    const std::string simulated = words("-n " + options);
+    EXPECT_FALSE(fs::exists(Dir.File("out")));
+    EXPECT_EQ(simulated, "done,done,output file already exists,done,output file already exists,");
+    EXPECT_EQ(words(options), simulated);
+  }
+}

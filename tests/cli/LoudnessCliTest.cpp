@@ -11,11 +11,14 @@ using namespace testsupport;
 
 namespace {
 
-// ffmpeg's integrated loudness of a file.
-double PeerLufs(const std::string& path) {
+// ffmpeg's integrated loudness of a file, and its true peak (dBTP) in truePeak.
+double PeerLufs(const std::string& path, double* truePeak = nullptr) {
   std::string out;
-  EXPECT_EQ(RunCommand("ffmpeg -nostats -hide_banner -i " + ShellQuote(path) + " -af ebur128 -f null - 2>&1", &out), 0);
-  const size_t i = out.find("I:", out.rfind("Summary:"));
+  EXPECT_EQ(
+      RunCommand("ffmpeg -nostats -hide_banner -i " + ShellQuote(path) + " -af ebur128=peak=true -f null - 2>&1", &out),
+      0);
+  const size_t i = out.find("I:", out.rfind("Summary:")), p = out.find("Peak:", out.rfind("Summary:"));
+  if (truePeak) *truePeak = p == std::string::npos ? 0.0 : std::stod(out.substr(p + 5));
   return i == std::string::npos ? 0.0 : std::stod(out.substr(i + 2));
 }
 
@@ -54,13 +57,20 @@ TEST_F(LoudnessCli, OptionsReachOutputLogAndReport) {
         << Err;
     if (c.Status != 0) continue;
     const std::string log = ReadText(Dir.File("run.log")), report = ReadText(Dir.File("r.jsonl"));
-    if (c.Loudness) EXPECT_NEAR(PeerLufs(Dir.File("out/a.wav")), -16.0, 0.1);
+    double truePeak = 0.0;
+    if (c.Loudness) EXPECT_NEAR(PeerLufs(Dir.File("out/a.wav"), &truePeak), -16.0, 0.1);
     EXPECT_EQ(Has(log, "Normalize to: -16.0 LUFS (true peak -1.0 dBTP)\r\n"), c.Loudness) << log;
     EXPECT_EQ(Has(log, "Dither: " + std::string(Has(options, "tpdf") ? "triangular" : "shaped") + "\r\n"), c.Dither);
     EXPECT_EQ(Has(log, ";samples_out;clipped\r\n"), c.Loudness || c.Dither) << log;
     const size_t lufs = report.find("\"loudness_lufs\":");
     EXPECT_EQ(lufs != std::string::npos && Has(report.substr(lufs, 20), ":-1"), c.Loudness) << report;
     if (c.Loudness) EXPECT_NEAR(std::stod(report.substr(lufs + 16)), -16.0, 1e-9);
+    // The true peak stated is the output's, as the peer measures it.
+    const size_t peak = report.find("\"true_peak_dbtp\":"), said = Out.find("true peak ");
+    if (c.Loudness && peak != std::string::npos && said != std::string::npos) {
+      EXPECT_NEAR(std::stod(report.substr(peak + 17)), truePeak, 0.2) << report;
+      EXPECT_NEAR(std::stod(Out.substr(said + 10)), truePeak, 0.2) << Out;
+    }
     EXPECT_EQ(Has(report, "\"clipped\":0"), c.Loudness || c.Dither) << report;
     EXPECT_EQ(Has(Out, "loudness -16.0 LUFS, true peak"), c.Loudness) << Out;
   }

@@ -103,6 +103,19 @@ const std::vector<ArgCase>& Cases() {
       {{"--kee", "5", "--suffix", "_t", "a"}, "ambiguous"},
       {{"--log-separator", "\"", "--suffix", "_t", "a"}, "--log-separator"},
       {{"--log-separator", "\n", "--suffix", "_t", "a"}, "--log-separator"},
+      // The unquoted numbers hold digits, letters ("inf"), signs and the point: none separates.
+      {{"--log-separator", "-", "--suffix", "_t", "a"}, "--log-separator"},
+      {{"--log-separator", "+", "--suffix", "_t", "a"}, "--log-separator"},
+      {{"--log-separator", "7", "--suffix", "_t", "a"}, "--log-separator"},
+      {{"--log-separator", "x", "--suffix", "_t", "a"}, "--log-separator"},
+      {{"--log-separator", "N", "--suffix", "_t", "a"}, "--log-separator"},
+      {{"--log-separator", ".", "--log-decimal-comma", "--suffix", "_t", "a"}, "--log-separator"},
+      {{"--log-separator", ",", "--log-decimal-comma", "--suffix", "_t", "a"}, "--log-separator"},
+      {{"--log-decimal-comma", "--log-separator", ",", "--suffix", "_t", "a"}, "--log-separator"},
+      {{"--log-separator", "|", "--log-decimal-comma", "--suffix", "_t", "a"}, nullptr,
+       [](auto& c) { return c.Request.Log.SepaField == '|' && c.Request.Log.SepaDeci == ','; }},
+      {{"--log-separator", "\xE9", "--suffix", "_t", "a"}, nullptr,
+       [](auto& c) { return c.Request.Log.SepaField == '\xE9'; }},
   };
   // clang-format on
   return cases;

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "CliFixture.h"
 #include "support/TestSupport.h"
@@ -27,6 +29,36 @@ class SideFilesCliTest : public clitest::CliFixture {
   }
 };
 
+// Audio of the kinds the peers write, named as a user might name a log or a report by mistake.
+// sox's kinds are always made; ffmpeg's only where it and its encoder are installed.
+std::vector<std::string> PeerAudio(const testsupport::TempDir& dir) {
+  const std::pair<const char*, const char*> makers[] = {
+      {"t.aiff", "sox a.wav t.aiff"},
+      {"t.aifc", "sox a.wav -t aifc t.aifc"},
+      {"t.flac", "sox a.wav t.flac"},
+      {"t.w64", "sox a.wav t.w64"},
+      {"t.caf", "sox a.wav t.caf"},
+      {"t.ogg", "ffmpeg -v error -i a.wav -c:a libvorbis t.ogg"},
+      {"t.mp3", "ffmpeg -v error -i a.wav -c:a libmp3lame t.mp3"},
+      // No tag: the file begins with the first frame's sync.
+      {"bare.mp3", "ffmpeg -v error -i a.wav -c:a libmp3lame -id3v2_version 0 -write_xing 0 bare.mp3"},
+      {"t.aac", "ffmpeg -v error -i a.wav -c:a aac -f adts t.aac"},
+      {"t.m4a", "ffmpeg -v error -i a.wav -c:a aac t.m4a"},
+      {"t.wv", "ffmpeg -v error -i a.wav -c:a wavpack t.wv"},
+      {"t.mka", "ffmpeg -v error -i a.wav -c:a flac t.mka"}};
+  std::vector<std::string> made;
+  for (const auto& [name, command] : makers) {
+    const bool sox = std::string(command).rfind("sox", 0) == 0;
+    if (!sox && !HaveProgram("ffmpeg")) continue;
+    const int status = RunCommand("cd " + ShellQuote(dir.Path().string()) + " && " + command + " 2>/dev/null");
+    if (sox) {
+      EXPECT_EQ(status, 0) << command;
+    }
+    if (status == 0) made.push_back(name);
+  }
+  return made;
+}
+
 }  // namespace
 
 TEST_F(SideFilesCliTest, EverySideFileIsCheckedBeforeAnyIsOpened) {
@@ -42,16 +74,30 @@ TEST_F(SideFilesCliTest, EverySideFileIsCheckedBeforeAnyIsOpened) {
   const std::string list = Dir.File("a.wav") + "\n";
   WriteFile(Dir.File("list.txt"), Bytes(list.begin(), list.end()));
   fs::create_symlink("log.txt", Dir.File("dangling"));  // opening it for writing creates log.txt
+  std::vector<std::string> rows = {"--log RF64.wav a.wav",
+                                   "--log BW64.wav a.wav",
+                                   "--report report.json --log a.wav a.wav",
+                                   "--report dangling --log log.txt a.wav",
+                                   "--report log.txt --log dangling a.wav",
+                                   "--files-from list.txt --log list.txt",
+                                   "--files-from list.txt --report ./list.txt",
+                                   "--preview a.wav --preview-out a.wav",
+                                   "--preview a.wav --preview-out RF64.wav",
+                                   "--preview a.wav --preview-out t.flac"};
+  std::vector<std::string> names = {"a.wav", "RF64.wav", "BW64.wav", "report.json", "list.txt"};
+  for (const std::string& audio : PeerAudio(Dir)) {
+    names.push_back(audio);
+    rows.push_back("--report report.json --log " + audio + " a.wav");
+    rows.push_back("--report " + audio + " --log log.txt a.wav");
+  }
   std::map<std::string, Bytes> before;
-  for (const char* n : {"a.wav", "RF64.wav", "BW64.wav", "report.json", "list.txt"}) before[n] = ReadFile(Dir.File(n));
+  for (const std::string& n : names) before[n] = ReadFile(Dir.File(n));
 
-  for (const char* args : {"--log RF64.wav a.wav", "--log BW64.wav a.wav", "--report report.json --log a.wav a.wav",
-                           "--report dangling --log log.txt a.wav", "--report log.txt --log dangling a.wav",
-                           "--files-from list.txt --log list.txt", "--files-from list.txt --report ./list.txt"}) {
+  for (const std::string& args : rows) {
     SCOPED_TRACE(args);
     for (const auto& [name, bytes] : before) WriteFile(Dir.File(name), bytes);
     fs::remove(Dir.File("log.txt"));
-    EXPECT_EQ(Cli(std::string("--suffix _t --overwrite ") + args), 2);
+    EXPECT_EQ(Cli("--suffix _t --overwrite " + args), 2);
     EXPECT_EQ(Out, "");
     for (const auto& [name, bytes] : before) EXPECT_EQ(ReadFile(Dir.File(name)), bytes) << name;
     EXPECT_FALSE(fs::exists(Dir.File("log.txt")));

@@ -1,7 +1,7 @@
 // libFuzzer target: any byte string through the wave reader (from memory) and, as a file on
 // disk, through the processing of one file. The last two bytes pick the options, so a valid wave file stays
-// valid as an input and its tail steers trim, normalise, the bit-depth change and whether
-// metadata is kept.
+// valid as an input and its tail steers trim, normalise (to a peak or a loudness), the
+// bit-depth change and whether metadata is kept.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -282,6 +282,8 @@ ProcessSettings SettingsFrom(uint8_t choice, uint8_t levels) {
   s.NormalizeTarget = SliderFactor(1430);
   s.NormalizeLevelDb = SliderToDb(1430);
   s.KeepMetadata = (levels & 0x20) != 0;
+  s.NormalizeLoudness = s.Normalize && (levels & 0x40) != 0;
+  s.LoudnessTarget = -23.0;
   return s;
 }
 
@@ -320,6 +322,8 @@ void Process(const ProcessSettings& settings, const std::vector<uint8_t>& input,
     Expect(result != FileResult::Cancelled, "no cancel without a request");
     Expect(result != FileResult::NameTaken, "the output name was free");
     Expect((result == FileResult::Failed) == (outcome.Kind != FailureKind::None), "a failure carries its kind");
+    // A file of at most 64 KiB needs little memory to measure, whatever its rate and channels.
+    Expect(!settings.NormalizeLoudness || outcome.Kind != FailureKind::NoMemory, "the loudness of a small file fits");
   }  // releasing the object finishes a partial output, as the run does
   CheckPreview(settings, result, outcome);
   ExpectNoTemporaryFile(p.Dir);
@@ -337,6 +341,7 @@ void Process(const ProcessSettings& settings, const std::vector<uint8_t>& input,
   ExpectTimeReferencesMoved(input, out);
   if (result != FileResult::Done) return;
   Expect(outcome.OutputDue, "no output unless due");
+  Expect(record.bits_out == reread.Format().BitsPerSample, "the record states the depth written");
   const int64_t keptEnd = std::min<int64_t>(outcome.KeepLast + 1, sampleCount);
   Expect(info.SampleCount == keptEnd - outcome.KeepFirst, "the output holds the kept samples");
   Expect(info.SampleCount % info.Channels == 0, "the output holds whole frames");

@@ -92,6 +92,9 @@ def built_files():
                                         chunk(b"data", floats("f", [0.0, 0.25, -0.5, 0.0]))),
         "float-16-in-2-bytes.wav": riff(chunk(b"fmt ", fmt(3, 1, 8000, 16, 2)), chunk(b"data", tone)),
         "depth-4-in-2-bytes.wav": riff(chunk(b"fmt ", fmt(bits=4, align=2)), chunk(b"data", tone)),
+        "float-32-in-8-bytes.wav": riff(chunk(b"fmt ", fmt(3, 1, 8000, 32, 8)),
+                                        chunk(b"data", floats("d", [0.0, 0.25, -0.5, 0.0]))),
+        "depth-33-in-4-bytes.wav": riff(chunk(b"fmt ", fmt(bits=33, align=4)), chunk(b"data", tone[:400])),
         "integer-in-8-bytes.wav": riff(chunk(b"fmt ", fmt(bits=64, align=8)), chunk(b"data", tone)),
         "rate-2g.wav": riff(chunk(b"fmt ", fmt(rate=0x80000000)), chunk(b"data", tone)),
         "byte-rate-wrong.wav": riff(chunk(b"fmt ", fmt()[:8] + struct.pack("<I", 3) + fmt()[12:]),
@@ -171,7 +174,16 @@ def metadata_files():
                    b"</TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_HI><TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO>4294967290"
                    b"</TIMESTAMP_SAMPLES_SINCE_MIDNIGHT_LO></SPEED><X><BWF_TIME_REFERENCE_LOW>4294967290"
                    b"</BWF_TIME_REFERENCE_LOW></X></BWFXML>")
+    # A reference repeated hundreds of times, each low half outgrowing 32 bits once moved, and
+    # a cue chunk of a thousand points: the rewrites' work must follow the body's size.
+    many_ixml = b"<BWFXML>" + b"<BWF_TIME_REFERENCE_LOW>4294967290</BWF_TIME_REFERENCE_LOW>" * 300 + b"</BWFXML>"
+    many_cue = struct.pack("<I", 1000) + b"".join(struct.pack("<II4sIII", i, i % 300, b"data", 0, 0, i % 300)
+                                                  for i in range(1000))
     return {
+        "meta-ixml-many-references.wav": riff(chunk(b"fmt ", fmt()), chunk(b"iXML", many_ixml),
+                                              chunk(b"data", tone), keep),
+        "meta-cue-many-points.wav": riff(chunk(b"fmt ", fmt()), chunk(b"data", tone), chunk(b"cue ", many_cue),
+                                         chunk(b"LIST", adtl), keep),
         "meta-bwf-markers.wav": riff(chunk(b"fmt ", fmt()), chunk(b"LIST", info), chunk(b"bext", bytes(bext)),
                                      chunk(b"iXML", ixml), chunk(b"data", tone), chunk(b"cue ", cue),
                                      chunk(b"LIST", adtl), chunk(b"smpl", smpl), keep),
@@ -199,6 +211,27 @@ def metadata_files():
     }
 
 
+def loudness_files():
+    """Files normalised to a loudness (bit 0x40 of the options' first byte) at rates and channel
+    counts the meter does not measure, each holding more than one 400 ms gating block, and the
+    lowest rate it measures."""
+    loud = chunk(b"optn", b"\x40\x00")
+
+    def seconds(rate, channels, secs):
+        frames = max(int(rate * secs), 1)
+        return pcm16([int(9000 * math.sin(i * 0.9)) for i in range(frames) for _ in range(channels)])
+
+    files = {"loudness-%dhz.wav" % r: riff(chunk(b"fmt ", fmt(rate=r)), chunk(b"data", seconds(r, 1, 3)), loud)
+             for r in (1, 15, 16, 20, 100, 3000)}
+    files["loudness-8000hz.wav"] = riff(chunk(b"fmt ", fmt(rate=8000)), chunk(b"data", seconds(8000, 1, 0.9)), loud)
+    files["loudness-2822401hz.wav"] = riff(chunk(b"fmt ", fmt(rate=2822401)), chunk(b"data", seconds(8000, 1, 1)),
+                                           loud)
+    files["loudness-65ch.wav"] = riff(chunk(b"fmt ", fmt(channels=65)), chunk(b"data", seconds(80, 65, 1)), loud)
+    files["loudness-16hz-65ch.wav"] = riff(chunk(b"fmt ", fmt(channels=65, rate=16)),
+                                           chunk(b"data", seconds(16, 65, 1)), loud)
+    return files
+
+
 PEER_FILES = [
     ("sox-u8-stereo.wav", ["sox", "-n", "-r", "8000", "-c", "2", "-b", "8", "-e", "unsigned-integer", "{out}",
                            "synth", "0.03", "sine", "300", "pad", "0.01", "0.01"]),
@@ -221,7 +254,7 @@ PEER_FILES = [
 
 def main():
     os.makedirs(CORPUS, exist_ok=True)
-    for name, data in {**built_files(), **metadata_files()}.items():
+    for name, data in {**built_files(), **metadata_files(), **loudness_files()}.items():
         with open(os.path.join(CORPUS, name), "wb") as f:
             f.write(data)
     for name, cmd in PEER_FILES:

@@ -2,7 +2,9 @@
 // failures of opening and writing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -107,6 +109,46 @@ TEST(LogRecord, UnknownPeakAndClearedFields) {
   EXPECT_EQ(CrLfLines(ReadText(dir.File("run.log"))), expected);
 }
 
+// Python's csv module is the spreadsheet: every separator the rule lets through gives back the
+// twelve columns, the name holding the separator and the levels with their signs.
+TEST(LogRecord, EveryAcceptedSeparatorKeepsTheColumns) {
+  const char* reader = R"PY(
+import csv, sys
+codes = [int(c) for c in sys.argv[2].split(',')]
+lines = open(sys.argv[1], 'rb').read().split(b'\r\n')[:-1]
+for code, line in zip(codes, lines):
+    f = next(csv.reader([line.decode('latin-1')], delimiter=chr(code)))
+    print(len(f), f[0] == 'a%sb' % chr(code), f[4], f[7], f[8])
+)PY";
+  for (const char deci : {'.', ','}) {
+    SCOPED_TRACE(deci);
+    TempDir dir;
+    LogStream stream;
+    stream.Out.open(dir.File("records.log"), std::ios::binary);
+    std::string codes, expected;
+    for (int code = 0; code < 256; ++code) {
+      const char sep = static_cast<char>(code);
+      if (FieldSeparatorFault(sep, deci) != SeparatorFault::None) continue;
+      Logfile record = SongRecord();
+      record.separator = sep;
+      record.infile = std::string("a") + sep + "b";
+      record.samples_in = 1234567890;
+      record.ampdb = -std::numeric_limits<double>::infinity();
+      record.WriteRecord(stream, deci);
+      codes += (codes.empty() ? "" : ",") + std::to_string(code);
+      expected += std::string("12 True 1234567890 -3") + deci + "521476 -inf\n";
+    }
+    stream.Out.close();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), ',') + 1, deci == '.' ? 187 : 186);
+    std::string out;
+    ASSERT_EQ(testsupport::RunCommand("python3 -c " + testsupport::ShellQuote(reader) + " " +
+                                          testsupport::ShellQuote(dir.File("records.log")) + " " + codes,
+                                      &out),
+              0);
+    EXPECT_EQ(out, expected);
+  }
+}
+
 TEST(LogFile, WholeRunEndsWithSummaryAndEndLine) {
   TempDir dir;
   LogStream s;
@@ -173,4 +215,14 @@ TEST(LogWrite, FullDiskIsReportedNotThrown) {
   TempDir dir;
   ASSERT_EQ(WriteLogHeader(s, dir.File("run.log"), settings, {}), 0);
   EXPECT_EQ(WriteLogFooter(s, settings), 0);
+}
+
+// A record is in the file as soon as it is written: a run that dies at a later file keeps it.
+TEST(LogWrite, ARecordIsInTheFileOnceWritten) {
+  TempDir dir;
+  LogStream s;
+  ASSERT_EQ(WriteLogHeader(s, dir.File("run.log"), LogSettings{}, {}), 0);
+  SongRecord().WriteRecord(s, '.');
+  ASSERT_TRUE(s.Out.is_open());
+  EXPECT_NE(ReadText(dir.File("run.log")).find(";\"song_new.wav\";16;418975\r\n"), std::string::npos);
 }

@@ -133,6 +133,26 @@ TEST_F(LogOptionsDialogTest, UserFieldTakesSingleByteCharactersOnly) {
   EXPECT_EQ(static_cast<unsigned char>(settings.SepaField), 0xE9);
 }
 
+// A separator the unquoted numbers hold ("-3.521476", "inf") would split their columns.
+TEST_F(LogOptionsDialogTest, UserFieldRefusesWhatTheNumbersHold) {
+  ShowWith(LogSettings{true, true, false, ',', ';'});
+  Click("rb_sepafield_user");
+  for (const char* c : {"-", "+", "7", "x", "E", "."}) {
+    TypeCharacter(QString::fromLatin1(c));
+    EXPECT_TRUE(UserField()->text().isEmpty()) << c;
+    EXPECT_FALSE(OkEnabled()) << c;
+  }
+  TypeCharacter(QStringLiteral(","));
+  EXPECT_EQ(UserField()->text(), QStringLiteral(",")) << "the decimal comma: choosing Dot mends it";
+  EXPECT_FALSE(OkEnabled());
+  Click("rb_sepadeci_dot");
+  EXPECT_TRUE(OkEnabled());
+
+  Dialog.hide();
+  ShowWith(LogSettings{true, true, false, '.', 'x'});
+  EXPECT_FALSE(OkEnabled()) << "a letter loaded from the settings";
+}
+
 TEST_F(LogOptionsDialogTest, LoadAndSaveRoundTrip) {
   const char fields[] = {',', ';', '\t', ' ', '|', '\xE9'};
   const char* buttons[] = {"rb_sepafield_comma", "rb_sepafield_semi", "rb_sepafield_tab",

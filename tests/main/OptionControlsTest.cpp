@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 
 #include "WindowFixture.h"
@@ -94,6 +95,24 @@ TEST_F(LinkAndRemove, LinkedTheEndShowsTheBeginningsChoicesAndUnlinkedItsOwn) {
   EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 480);
   EXPECT_TRUE(Checked("radio_digital0_2"));
   EXPECT_TRUE(Checked("cbx_Remove2"));
+}
+
+// Each of the end's own choices comes back, whichever the beginning showed over it: the end's
+// "other" under the beginning's digital zero too, and its keep under the beginning's.
+TEST_F(LinkAndRemove, EveryOwnChoiceOfTheEndComesBackOnUnlinking) {
+  Find<QCheckBox>("cbx_Link")->setChecked(false);
+  Find<QSlider>("track_Threshold2")->setValue(900);
+  Find<QSpinBox>("spin_Keep2")->setValue(70);
+  Find<QCheckBox>("cbx_Remove2")->setChecked(false);
+  ASSERT_TRUE(Checked("radio_other2"));
+  Find<QCheckBox>("cbx_Link")->setChecked(true);
+  EXPECT_TRUE(Checked("radio_digital0_2"));
+  EXPECT_EQ(Find<QSpinBox>("spin_Keep2")->value(), 0);
+  Find<QCheckBox>("cbx_Link")->setChecked(false);
+  EXPECT_TRUE(Checked("radio_other2"));
+  EXPECT_FALSE(Checked("cbx_Remove2"));
+  EXPECT_EQ(Find<QSlider>("track_Threshold2")->value(), 900);
+  EXPECT_EQ(Find<QSpinBox>("spin_Keep2")->value(), 70);
 }
 
 TEST_F(LinkAndRemove, TheBeginningsRemoveBoxGovernsOnlyItsThresholdControls) {
