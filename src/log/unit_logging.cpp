@@ -10,7 +10,6 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-
 void Section(LogStream& stream, const char* title, const std::vector<std::string>& lines) {
   stream.Line(title);
   for (const std::string& line : lines) stream.Line(line);
