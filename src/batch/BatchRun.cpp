@@ -20,6 +20,7 @@
 #include "batch/FileIdentity.h"
 #include "batch/OutputPath.h"
 #include "batch/RowExecutor.h"
+#include "batch/RowText.h"
 #include "wave/AtomicOutput.h"
 
 namespace tacetix {
@@ -121,7 +122,7 @@ bool Run::OpenLog() {
   if (WriteLogHeader(Log, Req.LogName, Req.Log, Req.Header) != 0) return false;
   LogOpen = true;
   Record.separator = Req.Log.SepaField;
-  Record.clipped_column = S.NormalizeLoudness || S.Dither != DitherKind::None;
+  Record.clipped_column = CountsClipped(S);
   Record.WriteColumnHeader(Log);
   return true;
 }
@@ -190,7 +191,7 @@ void Run::Settle(bool runEnds) {
   const std::optional<RowStatus> status = ErrorStatus(runEnds);
   if (!status) return;
   if (*status == RowStatus::Cancelled) {
-    Current.Reason = Current.PartialOutput.empty() ? "" : "partial output kept: " + Current.PartialOutput;
+    Current.Reason = Current.PartialOutput.empty() ? "" : PartialOutputNote(Current.PartialOutput);
     Current.Kind = FailureKind::Cancelled;
   }
   EndRow(Pending.Row, *status);

@@ -7,36 +7,36 @@
 namespace tacetix {
 namespace {
 
-const char* Why(TimeShift shift) {
-  if (shift == TimeShift::Malformed) return "malformed";
-  return shift == TimeShift::OutOfRange ? "time reference out of range" : nullptr;
+ChunkDrop Why(TimeShift shift) {
+  if (shift == TimeShift::Malformed) return ChunkDrop::Malformed;
+  return shift == TimeShift::OutOfRange ? ChunkDrop::OutOfRange : ChunkDrop::None;
 }
 
-const char* Why(bool ok) { return ok ? nullptr : "malformed"; }
+ChunkDrop Why(bool ok) { return ok ? ChunkDrop::None : ChunkDrop::Malformed; }
 
-const char* ShiftBext(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+ChunkDrop ShiftBext(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
   return Why(ShiftBextTimeReference(body, frames.First));
 }
 
-const char* ShiftIxml(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+ChunkDrop ShiftIxml(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
   return Why(ShiftIxmlTimeReference(body, frames.First));
 }
 
 // The points kept were gathered from the first good cue chunk before any chunk was carried;
 // the cue chunk that is carried is that one, so its own points are the same.
-const char* CutCue(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+ChunkDrop CutCue(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
   return Why(CutCuePoints(body, frames, nullptr));
 }
 
-const char* CutLabels(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points) {
+ChunkDrop CutLabels(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points) {
   return Why(CutAssociatedData(body, frames, points));
 }
 
-const char* CutLoops(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
+ChunkDrop CutLoops(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints&) {
   return Why(CutSamplerLoops(body, frames));
 }
 
-const char* CheckInfo(std::vector<uint8_t>& body, const KeptFrames&, const KeptCuePoints&) {
+ChunkDrop CheckInfo(std::vector<uint8_t>& body, const KeptFrames&, const KeptCuePoints&) {
   return Why(InfoEntriesFit(body));
 }
 
@@ -75,6 +75,12 @@ bool HasRole(const std::array<char, 4>& id, bool structural) {
 }  // namespace
 
 std::span<const ChunkRule> ChunkRules() { return Rules; }
+
+std::string_view ChunkDropText(ChunkDrop why) {
+  constexpr std::string_view Texts[] = {"",          "",           "malformed", "time reference out of range",
+                                        "too large", "unreadable", "repeated"};
+  return Texts[static_cast<size_t>(why)];
+}
 
 const ChunkRule* FindChunkRule(const std::array<char, 4>& id, const std::vector<uint8_t>& body) {
   for (const ChunkRule& rule : Rules) {

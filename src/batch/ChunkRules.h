@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "wave/WaveMetadata.h"
@@ -19,10 +20,19 @@ enum class ChunkRole {
   AfterData,   // it points at samples, so it follows them
 };
 
-// Brings a carried body in line with the cut; nullptr when it did, else why the chunk is left
-// out ("malformed", "time reference out of range"). points are the cue points the output keeps,
-// which labels refer to.
-using ChunkRewrite = const char* (*)(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points);
+// Why a chunk of the input is left out of an output that keeps metadata: the table has no rule
+// for it, its body does not hold together, a time reference moved by the cut would not fit its
+// field, it is larger than any metadata chunk needs, reading it failed, or it is a second bext
+// or cue, which would contradict the first.
+enum class ChunkDrop : uint8_t { None, Unknown, Malformed, OutOfRange, TooLarge, Unreadable, Repeated };
+
+// The words after a dropped chunk's name in the report ("malformed"); "" for an unknown chunk,
+// which is named alone.
+std::string_view ChunkDropText(ChunkDrop why);
+
+// Brings a carried body in line with the cut; None when it did, else why the chunk is left out.
+// points are the cue points the output keeps, which labels refer to.
+using ChunkRewrite = ChunkDrop (*)(std::vector<uint8_t>& body, const KeptFrames& frames, const KeptCuePoints& points);
 
 struct ChunkRule {
   const char* Id;        // four characters

@@ -32,12 +32,13 @@ std::string ChunkName(const SourceChunk& c) {
 
 }  // namespace
 
-void KeptChunkChooser::Drop(const SourceChunk& c, const char* why) {
-  Dropped.push_back(ChunkName(c) + (why[0] != '\0' ? std::string(" (") + why + ")" : ""));
+void KeptChunkChooser::Drop(const std::string& name, ChunkDrop why) {
+  const std::string_view text = ChunkDropText(why);
+  Dropped.push_back(text.empty() ? name : name + " (" + std::string(text) + ")");
 }
 
 bool KeptChunkChooser::OfferCue(SourceChunk c) {
-  if (CueFound || !Is(c.Id, "cue ") || c.NotRead != nullptr) return CueFound;
+  if (CueFound || !Is(c.Id, "cue ") || c.NotRead != ChunkDrop::None) return CueFound;
   CueFound = CutCuePoints(c.Body, Frames, &Points);
   return CueFound;
 }
@@ -45,24 +46,24 @@ bool KeptChunkChooser::OfferCue(SourceChunk c) {
 bool KeptChunkChooser::Consider(SourceChunk c, std::vector<uint8_t>& body, bool& afterData) {
   const ChunkRule* rule = FindChunkRule(c.Id, c.Body);
   if (rule != nullptr && rule->Role == ChunkRole::Structural) return false;
-  if (Is(c.Id, "LIST") && c.Body.size() < 4) return Drop(c, "malformed"), false;
-  if (rule == nullptr) return Drop(c, ""), false;
-  if (c.NotRead != nullptr) return Drop(c, c.NotRead), false;
-  if (Taken.count(ChunkName(c)) != 0) return Drop(c, "repeated"), false;
   const std::string name = ChunkName(c);
+  if (Is(c.Id, "LIST") && c.Body.size() < 4) return Drop(name, ChunkDrop::Malformed), false;
+  if (rule == nullptr) return Drop(name, ChunkDrop::Unknown), false;
+  if (c.NotRead != ChunkDrop::None) return Drop(name, c.NotRead), false;
+  if (Taken.count(name) != 0) return Drop(name, ChunkDrop::Repeated), false;
   const bool labels = IsList(c, "adtl");
-  if (const char* why = Remake(std::move(c), body)) return Dropped.push_back(name + " (" + why + ")"), false;
+  if (const ChunkDrop why = Remake(std::move(c), body); why != ChunkDrop::None) return Drop(name, why), false;
   Taken.insert(name);
   afterData = rule->Role == ChunkRole::AfterData;
   // Labels of no kept point leave an empty list: nothing is lost that the cut did not remove.
   return !(labels && body.size() == 4);
 }
 
-const char* KeptChunkChooser::Remake(SourceChunk c, std::vector<uint8_t>& body) const {
+ChunkDrop KeptChunkChooser::Remake(SourceChunk c, std::vector<uint8_t>& body) const {
   const ChunkRule* rule = FindChunkRule(c.Id, c.Body);
   body = std::move(c.Body);
-  if (rule == nullptr) return "";
-  return rule->Rewrite != nullptr ? rule->Rewrite(body, Frames, Points) : nullptr;
+  if (rule == nullptr) return ChunkDrop::Unknown;
+  return rule->Rewrite != nullptr ? rule->Rewrite(body, Frames, Points) : ChunkDrop::None;
 }
 
 KeptChunks ChooseKeptChunks(const std::vector<SourceChunk>& chunks, const KeptFrames& frames) {

@@ -14,12 +14,12 @@
 namespace tacetix {
 
 // One chunk of the input in file order. Body holds the chunk's bytes when the chunk may be
-// carried (CarriedId) and could be read; otherwise NotRead says why ("too large"), and a LIST's
-// Body still holds its type when there was one.
+// carried (CarriedId) and could be read; otherwise NotRead says why (TooLarge, Unreadable), and
+// a LIST's Body still holds its type when there was one.
 struct SourceChunk {
   std::array<char, 4> Id{};
   std::vector<uint8_t> Body;
-  const char* NotRead = nullptr;
+  ChunkDrop NotRead = ChunkDrop::None;
 };
 
 // The chunks an output gets, whole (headers, bodies, pad bytes), and what it does not get.
@@ -42,14 +42,14 @@ class KeptChunkChooser {
   // The chunk's body as the output carries it, and whether it follows the data; false when the
   // output does not carry it (Dropped then names it, unless the writer makes its own).
   bool Consider(SourceChunk c, std::vector<uint8_t>& body, bool& afterData);
-  // The body of a chunk that Consider took, made again from the same source chunk; nullptr
-  // when it was, else why it cannot be carried.
-  const char* Remake(SourceChunk c, std::vector<uint8_t>& body) const;
+  // The body of a chunk that Consider took, made again from the same source chunk; None when
+  // it was, else why it cannot be carried.
+  ChunkDrop Remake(SourceChunk c, std::vector<uint8_t>& body) const;
 
   std::vector<std::string> Dropped;  // "LIST/exif", "bext (malformed)", in file order
 
  private:
-  void Drop(const SourceChunk& c, const char* why);
+  void Drop(const std::string& name, ChunkDrop why);
 
   KeptFrames Frames;
   KeptCuePoints Points;

@@ -31,12 +31,12 @@ SourceChunk LoadChunk(WaveReader& file, const ChunkEntry& entry, bool tooLarge) 
   c.Id = entry.Id;
   if (!CarriedId(entry.Id)) return c;
   const bool isList = std::memcmp(entry.Id.data(), "LIST", 4) == 0;
-  if (tooLarge) c.NotRead = "too large";
+  if (tooLarge) c.NotRead = ChunkDrop::TooLarge;
   const uint64_t wanted = tooLarge ? (isList ? std::min<uint64_t>(entry.Size, 4) : 0) : entry.Size;
   c.Body.resize(static_cast<size_t>(wanted));
   if (wanted > 0 && file.ReadInputBytes(entry.BodyOffset, c.Body.data(), c.Body.size()) != 0) {
     c.Body.clear();
-    c.NotRead = "unreadable";
+    c.NotRead = ChunkDrop::Unreadable;
   }
   return c;
 }
@@ -47,7 +47,7 @@ class SourceChunkMaker : public ChunkMaker {
   SourceChunkMaker(WaveReader& source, KeptChunkChooser chooser) : Source(source), Chooser(std::move(chooser)) {}
   bool Make(size_t index, std::vector<uint8_t>& body) override {
     SourceChunk c = LoadChunk(Source, Entries[index], false);
-    return c.NotRead == nullptr && Chooser.Remake(std::move(c), body) == nullptr;
+    return c.NotRead == ChunkDrop::None && Chooser.Remake(std::move(c), body) == ChunkDrop::None;
   }
   std::vector<ChunkEntry> Entries;  // in the order of OutputExtras::Carried
 

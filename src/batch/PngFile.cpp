@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "wave/FailureKind.h"
+
 namespace tacetix {
 
 namespace {
@@ -47,7 +49,7 @@ bool Deflated(const Picture& picture, std::string& out) {
 int WritePng(const std::string& path, const Picture& picture, std::string& why) {
   std::string data;
   if (!Deflated(picture, data)) {
-    why = "not enough memory";
+    why = FailureText(FailureKind::NoMemory);
     return 1;
   }
   std::string png("\x89PNG\r\n\x1a\n", 8), header;

@@ -2,11 +2,7 @@
 // figures the run's record would hold.
 #include "batch/PreviewPlan.h"
 
-#include <cinttypes>
-#include <cstdio>
 #include <memory>
-
-#include "wave/FailureKind.h"
 
 namespace tacetix {
 
@@ -21,16 +17,6 @@ class PreviewProgress : public FileProgress {
  private:
   const std::function<bool()>& Asked;
 };
-
-std::string Format(const char* pattern, auto... values) {
-  char text[256];
-  std::snprintf(text, sizeof text, pattern, values...);
-  return text;
-}
-
-std::string FramesText(const Logfile& f) {
-  return Format("frames %" PRIu64 "..%" PRIu64 " of %" PRIu64, f.startsample, f.endsample, f.samples_in);
-}
 
 }  // namespace
 
@@ -52,41 +38,6 @@ PreviewPlan PlanPreview(const std::string& path, const ProcessSettings& settings
   plan.Cuts = CutFramesFor(settings, plan.Info.SampleRate);
   if (plan.Outcome.OutputDue) plan.Fades = OutputFades(settings, plan.Cuts, plan.Outcome, total, ch);
   return plan;
-}
-
-std::string ClockText(int64_t frames, int64_t rate) {
-  if (rate <= 0) return "-";
-  // Whole milliseconds, ties to even, as every rounding of the program.
-  int64_t ms = frames * 1000 / rate;
-  const int64_t rest = frames * 1000 % rate;
-  if (2 * rest > rate || (2 * rest == rate && ms % 2 != 0)) ++ms;
-  const int64_t h = ms / 3600000, m = ms / 60000 % 60, s = ms / 1000 % 60;
-  if (h > 0) return Format("%" PRId64 ":%02" PRId64 ":%02" PRId64 ".%03" PRId64, h, m, s, ms % 1000);
-  return Format("%" PRId64 ":%02" PRId64 ".%03" PRId64, m, s, ms % 1000);
-}
-
-std::string PreviewCutText(const PreviewPlan& plan) {
-  if (plan.Result == FileResult::Cancelled) return "cancelled";
-  if (plan.Result != FileResult::Done)
-    return "cannot be read" + (plan.Outcome.Reason.empty() ? std::string() : " (" + plan.Outcome.Reason + ")");
-  const Logfile& f = plan.Figures;
-  if (plan.Outcome.Silent)
-    return Format("silent: no output (no frame of %" PRIu64 " above the threshold)", f.samples_in);
-  const int64_t rate = plan.Info.SampleRate;
-  const auto kept = static_cast<int64_t>(f.endsample - f.startsample + 1);
-  std::string text = plan.Outcome.OutputDue ? "" : "nothing to cut, no output; ";
-  text += "cut " + ClockText(static_cast<int64_t>(f.startsample), rate) + " at the beginning, " +
-          ClockText(static_cast<int64_t>(f.samples_in - 1 - f.endsample), rate) + " at the end; kept " +
-          ClockText(kept, rate) + " of " + ClockText(static_cast<int64_t>(f.samples_in), rate) + " (" + FramesText(f) +
-          ")";
-  if (f.peakdb_known) text += Format("; peak %.2f dBfs, gain %+.2f dB", f.peakdb, f.ampdb);
-  if (plan.Settings.NormalizeLoudness && plan.Outcome.Loudness.Measured) {
-    const LoudnessFigures after = LoudnessAfterGain(plan.Outcome);
-    text += Format(", loudness %.1f LUFS, true peak %.1f dBTP", after.Lufs, after.TruePeak);
-  }
-  const std::string note = DoneNote(plan.Outcome);
-  if (!note.empty()) text += " (" + note + ")";
-  return text;
 }
 
 }  // namespace tacetix

@@ -1,6 +1,5 @@
 // What the run would do to one file, decided by the run's own steps without writing anything:
-// the cut, the kept silence, the fades, the clicks passed over and the gain, and the line that
-// says it in numbers.
+// the cut, the kept silence, the fades, the clicks passed over and the gain (RowText words it).
 #pragma once
 
 #include <functional>
@@ -26,13 +25,5 @@ struct PreviewPlan {
 // Opens path and decides as ProcessFile does; cancelled is asked between blocks.
 PreviewPlan PlanPreview(const std::string& path, const ProcessSettings& settings,
                         const std::function<bool()>& cancelled = {});
-
-// "cut 0:00.512 at the beginning, 0:01.204 at the end; kept 0:42.118 of 0:43.834 (frames
-// 22579..1880054 of 1933079); peak -3.20 dBfs, gain +3.10 dB", or "silent: no output (...)",
-// "nothing to cut, no output (...)", or the reason a file could not be read.
-std::string PreviewCutText(const PreviewPlan& plan);
-
-// frames at rate as m:ss.mmm (h:mm:ss.mmm from an hour on), rounded to the millisecond.
-std::string ClockText(int64_t frames, int64_t rate);
 
 }  // namespace tacetix

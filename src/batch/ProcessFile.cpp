@@ -48,16 +48,20 @@ struct Work {
   int64_t CountedFrom = 0;
 };
 
-// A name held by no regular file is refused as such; every other failure of the output is
-// one to write it.
+// The writer's own kind tells a name held by no regular file, a format no output can have (a
+// rate of 0) and a source that changed under the write from a failed write.
 FailureKind OutputFailureKind(const WaveWriter& writer) {
-  return writer.FailKind() == FailureKind::NotRegularFile ? FailureKind::NotRegularFile : FailureKind::CannotWrite;
+  return writer.FailKind() != FailureKind::None ? writer.FailKind() : FailureKind::CannotWrite;
 }
 
 // A failure of the output side: the reason names the output, not the source.
+std::string OutputReason(const std::string& outputPath, const WaveWriter& writer) {
+  const std::string& why = writer.FailReason();
+  return outputPath + ": " + (why.empty() ? std::string(FailureText(FailureKind::CannotWrite)) : why);
+}
+
 int FailOutput(Work& w, const std::string& outputPath) {
-  const std::string& why = w.C.File.Writer.FailReason();
-  w.Reason = outputPath + ": " + (why.empty() ? "cannot be written" : why);
+  w.Reason = OutputReason(outputPath, w.C.File.Writer);
   w.Kind = OutputFailureKind(w.C.File.Writer);
   return Failed;
 }
@@ -65,7 +69,7 @@ int FailOutput(Work& w, const std::string& outputPath) {
 bool Pump(Work& w) { return w.C.Progress.Cancelled(); }
 
 int NoMemoryToMeasure(Work& w) {
-  w.Reason = "not enough memory to measure the loudness";
+  w.Reason = std::string(FailureText(FailureKind::NoMemory)) + " to measure the loudness";
   w.Kind = FailureKind::NoMemory;
   return Failed;
 }
@@ -522,31 +526,12 @@ FadePlan OutputFades(const ProcessSettings& settings, const CutFrames& cuts, con
   return PlanFades(cuts, beginCut, endCut, keptSamples / channels, channels);
 }
 
-namespace {
-std::string NotMeasuredNote(MeterLimit limit) {
-  const std::string why = limit == MeterLimit::Rate ? "sample rate outside " + std::to_string(MinLoudnessRate) +
-                                                          " to " + std::to_string(MaxLoudnessRate) + " Hz"
-                          : limit == MeterLimit::Channels
-                              ? "more than " + std::to_string(MaxLoudnessChannels) + " channels"
-                              : "shorter than 400 ms or below the gate";
-  return "no gain: loudness not measurable (" + why + ")";
-}
-}  // namespace
-
 LoudnessFigures LoudnessAfterGain(const FileOutcome& outcome) {
   LoudnessFigures figures = outcome.Loudness;
   const double gainDb = -LinearToDb(outcome.Gain);
   figures.Lufs += gainDb + outcome.Loudness.GateShift;
   figures.TruePeak = -LinearToDb(outcome.Loudness.TruePeak) + gainDb;
   return figures;
-}
-
-std::string DoneNote(const FileOutcome& outcome) {
-  std::string note = outcome.Note == GainNote::LimitedByTruePeak ? "limited by true peak"
-                     : outcome.Note == GainNote::NotMeasured     ? NotMeasuredNote(outcome.Loudness.Limit)
-                                                                 : "";
-  if (outcome.Clipped > 0) note += (note.empty() ? "" : "; ") + std::to_string(outcome.Clipped) + " samples clipped";
-  return note;
 }
 
 FileResult MoveOutput(RowFile& file, const std::string& outputPath, FileOutcome& outcome) {
@@ -557,7 +542,7 @@ FileResult MoveOutput(RowFile& file, const std::string& outputPath, FileOutcome&
     return FileResult::NameTaken;
   }
   outcome.Kind = OutputFailureKind(f);
-  outcome.Reason = outputPath + ": " + (f.FailReason().empty() ? "cannot be written" : f.FailReason());
+  outcome.Reason = OutputReason(outputPath, f);
   return FileResult::Failed;
 }
 
@@ -575,7 +560,7 @@ FileResult ProcessFileCaught(FileContext& context, const std::string& inputPath,
   try {
     return ProcessFileSealed(context, inputPath, outputPath, &outcome);
   } catch (const std::bad_alloc&) {
-    outcome.Reason = "not enough memory";
+    outcome.Reason = FailureText(FailureKind::NoMemory);
   } catch (const std::exception& e) {
     outcome.Reason = e.what();
   }

@@ -109,10 +109,6 @@ FileResult MoveOutput(RowFile& file, const std::string& outputPath, FileOutcome&
 FileResult ProcessFileCaught(FileContext& context, const std::string& inputPath, const std::string& outputPath,
                              FileOutcome& outcome);
 
-// What a done file's record adds to its figures: the loudness gain's limit and the samples
-// clipped, joined by "; "; "" when neither.
-std::string DoneNote(const FileOutcome& outcome);
-
 // A file normalised to a loudness: its kept range's figures with the gain applied (before fades).
 LoudnessFigures LoudnessAfterGain(const FileOutcome& outcome);
 

@@ -108,7 +108,7 @@ RowDone RowWorkers::Settle(RowJob& job, std::unique_ptr<double[]>& buffer) {
   } catch (const std::bad_alloc&) {
     done.Result = FileResult::Failed;
     done.Outcome.Kind = FailureKind::NoMemory;
-    done.Outcome.Reason = "not enough memory";
+    done.Outcome.Reason = FailureText(FailureKind::NoMemory);
   }
   return done;
 }

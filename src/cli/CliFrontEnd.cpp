@@ -1,8 +1,9 @@
 #include "cli/CliFrontEnd.h"
 
 #include <algorithm>
-#include <cinttypes>
 #include <cstdio>
+
+#include "batch/RowText.h"
 
 namespace tacetix {
 
@@ -35,8 +36,8 @@ void CliFrontEnd::NoteOutputState() {
 // name a file that was never written.
 void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
   if (r.OutputMade) S.Lines << "done: " << file << " -> " << r.OutputPath << '\n';
-  else if (r.Silent) S.Lines << "silent: " << file << " (no output)\n";
-  else S.Lines << "unchanged: " << file << " (nothing to cut, no output)\n";
+  else if (r.Silent) S.Lines << "silent: " << file << " (" << NoOutputWords << ")\n";
+  else S.Lines << "unchanged: " << file << " (" << NoOutputText(false) << ")\n";
   if (S.Verbose) S.Lines << "  " << FiguresText(r, Normalize) << '\n';
   if (S.Verbose && r.OutputMade && !r.DroppedChunks.empty()) {
     S.Lines << "  dropped chunks:";
@@ -129,29 +130,5 @@ std::string ProgressText(int32_t row, size_t rows, int32_t percent, const std::s
 }
 
 bool CliFrontEnd::Pump() { return OutputLost || (Cancel && *Cancel != 0); }
-
-std::string FiguresText(const RowResult& r, bool normalize) {
-  const Logfile& f = r.Figures;
-  char text[256];
-  if (r.Silent) std::snprintf(text, sizeof text, "no frame of %" PRIu64 " above the threshold", f.samples_in);
-  else
-    std::snprintf(text, sizeof text, "frames %" PRIu64 "..%" PRIu64 " of %" PRIu64 " kept, %u -> %u bits",
-                  f.startsample, f.endsample, f.samples_in, f.bits_in, f.bits_out);
-  std::string out = text;
-  if (normalize && f.peakdb_known) {
-    std::snprintf(text, sizeof text, ", peak %.2f dBfs, gain %+.2f dB", f.peakdb, f.ampdb);
-    out += text;
-  }
-  if (r.LoudnessKnown) {
-    std::snprintf(text, sizeof text, ", loudness %.1f LUFS, true peak %.1f dBTP", r.LoudnessLufs, r.TruePeakDbtp);
-    out += text;
-  }
-  if (f.nonfinite > 0) out += ", " + std::to_string(f.nonfinite) + " non-finite samples ignored";
-  std::snprintf(text, sizeof text, ", %.3f s", r.Seconds);
-  out += text;
-  // A done file's reason says what the figures do not: a loudness gain held back, samples clipped.
-  if (r.Status == RowStatus::Done && !r.Reason.empty()) out += " (" + r.Reason + ")";
-  return out;
-}
 
 }  // namespace tacetix

@@ -61,7 +61,4 @@ class CliFrontEnd : public RunFrontEnd {
 // end as fits in columns - 1 (the last column would wrap on some terminals).
 std::string ProgressText(int32_t row, size_t rows, int32_t percent, const std::string& file, int columns);
 
-// "frames 100..4099 of 8000 kept, 16 -> 24 bits, peak -6.02 dBfs, gain +5.02 dB, 0.012 s"
-std::string FiguresText(const RowResult& result, bool normalize);
-
 }  // namespace tacetix

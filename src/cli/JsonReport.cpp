@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "batch/RowText.h"
+
 namespace tacetix {
 namespace {
 
@@ -66,12 +68,6 @@ void Field(std::string& object, const std::string& name, const std::string& valu
   object += value;
 }
 
-// Why a file that ended "done" has no output.
-std::string NoOutputReason(const RowResult& r) {
-  if (r.Status != RowStatus::Done || r.OutputMade) return r.Reason;
-  return r.Silent ? "silent" : "nothing to cut";
-}
-
 }  // namespace
 
 void AppendJsonString(std::string& out, const std::string& bytes) {
@@ -117,7 +113,7 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   Seconds += r.Seconds;
   const bool done = r.Status == RowStatus::Done;
   if (done) ++(r.OutputMade ? Outputs : r.Silent ? Silent : Unchanged);
-  const std::string reason = NoOutputReason(r);
+  const std::string reason = RowReason(r);
   const Logfile& f = r.Figures;
   auto count = [&](uint64_t v) { return r.FiguresKnown ? std::to_string(v) : std::string("null"); };
   // A silent file has no peak: the log's 0.0 there is a placeholder, not a level.
@@ -128,6 +124,7 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   if (!r.PartialOutput.empty()) Field(line, "partial_output", Text(r.PartialOutput));
   Field(line, "status", Text(StatusWord(r.Status)));
   Field(line, "reason", reason.empty() ? "null" : Text(reason));
+  Field(line, "kind", Text(std::string(FailureName(r.Kind))));
   Field(line, "frames_in", count(f.samples_in));
   Field(line, "frames_out", count(f.samples_out));
   Field(line, "start_frame", count(f.startsample));

@@ -1,6 +1,8 @@
 #include "cli/PreviewCommand.h"
 
 #include "batch/PngFile.h"
+#include "batch/RowText.h"
+#include "wave/FailureKind.h"
 
 namespace tacetix {
 
@@ -36,7 +38,8 @@ int WritePreview(const CliConfig& config, std::ostream& lines, std::ostream& err
   const Picture sheet = DrawPreviewSheet(whole, begin, end, plan, scale, config.PreviewWidth, config.PreviewHeight);
   std::string why;
   if (WritePng(config.PreviewOut, sheet, why) != 0) {
-    errors << "tacetix-cli: " << config.PreviewOut << ": " << (why.empty() ? "cannot be written" : why) << '\n';
+    errors << "tacetix-cli: " << config.PreviewOut << ": "
+           << (why.empty() ? FailureText(FailureKind::CannotWrite) : why) << '\n';
     return 1;
   }
   lines << path << ": " << PreviewCutText(plan) << '\n';

@@ -10,6 +10,7 @@
 #include "batch/AudioSignature.h"
 #include "batch/BatchRun.h"
 #include "batch/FileIdentity.h"
+#include "batch/RowText.h"
 #include "cli/CliFrontEnd.h"
 #include "cli/CliOptions.h"
 #include "cli/InputList.h"
@@ -102,7 +103,7 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
     return 1;
   }
   report.SetKeepMetadata(request.Settings.KeepMetadata);
-  report.SetLoudnessFields(request.Settings.NormalizeLoudness || request.Settings.Dither != DitherKind::None);
+  report.SetLoudnessFields(CountsClipped(request.Settings));
   // With the report on standard output, the lines for people move to the error stream.
   const CliStreams streams{config.ReportName == "-" ? std::cerr : std::cout,
                            std::cerr,

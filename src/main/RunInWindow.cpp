@@ -14,20 +14,11 @@
 #include <thread>
 #include <utility>
 
+#include "batch/RowText.h"
 #include "batch/RunChoices.h"
 #include "main/unit_main.h"
 
 namespace tacetix {
-
-namespace {
-
-// Why a file that ended "done" has no output, as the terminal says it.
-std::string ReasonOf(const RowResult& result) {
-  if (result.Status != RowStatus::Done || result.OutputMade) return result.Reason;
-  return result.Silent ? "silent, no output" : "nothing to cut, no output";
-}
-
-}  // namespace
 
 QString LogPathFor(const QString& name, const QStringList& files) {
   // The window shows no working folder, so a bare name goes where the user's files are.
@@ -48,7 +39,7 @@ void WindowFrontEnd::SetRowStatus(int32_t row, RowStatus status) {
 }
 
 void WindowFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
-  const std::string reason = ReasonOf(result);
+  const std::string reason = RowStatusReason(result);
   if (!reason.empty()) Form.Files().SetStatusReason(row, QString::fromStdString(reason));
 }
 

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "batch/PreviewPlan.h"
+#include "batch/RowText.h"
 #include "main/WaveformView.h"
 #include "main/Widgets.h"
 

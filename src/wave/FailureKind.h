@@ -2,7 +2,9 @@
 // reason text a user reads (which stays free to change its wording).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace tacetix {
 
@@ -21,5 +23,31 @@ enum class FailureKind : uint8_t {
   // the output's name holds a folder, FIFO, socket or device, which is never replaced
   NotRegularFile,
 };
+
+namespace detail {
+struct FailureKindWords {
+  std::string_view Name;  // the report's "kind": scripts match it, so it never changes
+  std::string_view Text;  // the reason where nothing more particular is known
+};
+// In the enum's order.
+constexpr std::array<FailureKindWords, 12> FailureKindTable = {{
+    {"none", ""},
+    {"not_wave", "not a WAV file"},
+    {"malformed", "malformed"},
+    {"unsupported", "unsupported format"},
+    {"cannot_open", "cannot be opened"},
+    {"cannot_read", "file cut short while it was read"},
+    {"cannot_write", "cannot be written"},
+    {"name_taken", "output file already exists"},
+    {"same_as_input", "output file is input file"},
+    {"cancelled", "cancelled"},
+    {"no_memory", "not enough memory"},
+    {"not_regular_file", "output file is not a regular file"},
+}};
+}  // namespace detail
+static_assert(detail::FailureKindTable.size() == static_cast<size_t>(FailureKind::NotRegularFile) + 1);
+
+inline std::string_view FailureName(FailureKind k) { return detail::FailureKindTable[static_cast<size_t>(k)].Name; }
+inline std::string_view FailureText(FailureKind k) { return detail::FailureKindTable[static_cast<size_t>(k)].Text; }
 
 }  // namespace tacetix

@@ -71,10 +71,9 @@ int RIFFFile::ReadHeader(bool sizeCheck) {
   uint8_t head[8];
   size_t got = 0;
   if (!Input->Seek(0) || !Input->Read(head, 8, got)) return SystemFailure(FailureKind::CannotRead);
-  if (got < 8 || (std::memcmp(head, "RIFF", 4) != 0 && !IsForm64(head)))
-    return Refuse(FailureKind::NotWave, "not a WAV file: no RIFF header");
-  if (!Input->Read(FormType.data(), 4, got)) return SystemFailure(FailureKind::CannotRead);
-  if (got < 4) return Refuse(FailureKind::NotWave, "not a WAV file: no RIFF header");
+  const bool riff = got == 8 && (std::memcmp(head, "RIFF", 4) == 0 || IsForm64(head));
+  if (riff && !Input->Read(FormType.data(), 4, got)) return SystemFailure(FailureKind::CannotRead);
+  if (!riff || got < 4) return Refuse(FailureKind::NotWave, "not a WAV file: no RIFF header");
   ChunkRead = false;
   ChunkBodyStart = 12;
   WalkBufferLength = 0;
@@ -157,7 +156,7 @@ int RIFFFile::NextChunk(ChunkHeader& chunk) {
     return Refuse(FailureKind::Malformed, "more than " + std::to_string(MaxChunks) + " chunks");
   if (WalkPoll && ChunksWalked % ChunksPerPoll == 0 && WalkPoll()) {
     WalkStopped = true;
-    return Refuse(FailureKind::Cancelled, "cancelled");
+    return Refuse(FailureKind::Cancelled);
   }
   // The end of the previous body (plus its pad byte), whatever was read from it.
   if (ChunkRead) ChunkBodyStart = ChunkEnd(ChunkBodyStart, CurrentChunk.size, InputSize);

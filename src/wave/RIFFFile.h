@@ -55,6 +55,7 @@ class RIFFFile {
   static int64_t ChunkEnd(int64_t bodyStart, uint64_t size, int64_t fileSize);
   // Keeps the kind and the reason and returns the failure code 1.
   int Refuse(FailureKind kind, const std::string& reason);
+  int Refuse(FailureKind kind) { return Refuse(kind, std::string(FailureText(kind))); }
   void ClearFailure();
   // The system's words for the last failed call on the input.
   int SystemFailure(FailureKind kind);

@@ -82,7 +82,7 @@ int WaveReader::ReadInputBytes(int64_t offset, uint8_t* dest, size_t length) {
   if (!InputOpen || offset < 0 || (!dest && length > 0)) return 1;
   size_t got = 0;
   if (!Input->Seek(offset) || !Input->Read(dest, length, got)) return SystemFailure(FailureKind::CannotRead);
-  return got == length ? 0 : Refuse(FailureKind::CannotRead, "file cut short while it was read");
+  return got == length ? 0 : Refuse(FailureKind::CannotRead);
 }
 
 }  // namespace tacetix

@@ -231,7 +231,7 @@ int WaveReader::ReadSamples(double* dest, int32_t requested, int32_t& delivered)
     const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
     size_t got = 0;
     if (!Input->Read(buffer.get(), bytes, got)) return SystemFailure(FailureKind::CannotRead);
-    if (got < bytes) return Refuse(FailureKind::CannotRead, "file cut short while it was read");
+    if (got < bytes) return Refuse(FailureKind::CannotRead);
     decode(buffer.get(), dest + delivered, n, InputFormat.BitsPerSample);
     ReadPosition += static_cast<int64_t>(bytes);
     delivered += n;
@@ -249,7 +249,7 @@ int WaveReader::ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& deliv
   const size_t bytes = static_cast<size_t>(n) * bytesPerSample;
   size_t got = 0;
   if (!Input->Read(dest, bytes, got)) return SystemFailure(FailureKind::CannotRead);
-  if (got < bytes) return Refuse(FailureKind::CannotRead, "file cut short while it was read");
+  if (got < bytes) return Refuse(FailureKind::CannotRead);
   ReadPosition += static_cast<int64_t>(bytes);
   delivered = n;
   return 0;

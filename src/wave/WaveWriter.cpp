@@ -13,7 +13,6 @@ namespace {
 
 // With room for 64-bit sizes only what a file system holds limits the data.
 constexpr int64_t MaxRF64DataBytes = int64_t{1} << 62;
-const char* const NotRegularReason = "output file is not a regular file";
 
 bool WriteAll(FileHandle& file, const std::vector<uint8_t>& bytes) {
   size_t put = 0;
@@ -44,7 +43,7 @@ int WaveWriter::Create(const std::string& path, OutputDescription description) {
   Description = std::move(description);
   // Create tells why: the folder takes no new file (errno), or the name holds no regular file.
   if (!Target.Create(path, Description.Replace, File))
-    return Target.NotRegularFile() ? Refuse(FailureKind::NotRegularFile, NotRegularReason)
+    return Target.NotRegularFile() ? Refuse(FailureKind::NotRegularFile)
                                    : Refuse(FailureKind::CannotWrite, SystemErrorText(errno));
   Open = true;
   Reserve = false;
@@ -196,8 +195,8 @@ int WaveWriter::Close() {
   if (MovedOn) return r;
   // A failure inside the file came first and says more than the failed move after it.
   if (r == 0) {
-    if (Taken) Refuse(FailureKind::NameTaken, "output file already exists");
-    else if (moved == CommitResult::NotRegularFile) Refuse(FailureKind::NotRegularFile, NotRegularReason);
+    if (Taken) Refuse(FailureKind::NameTaken);
+    else if (moved == CommitResult::NotRegularFile) Refuse(FailureKind::NotRegularFile);
     else Refuse(FailureKind::CannotWrite, SystemErrorText(errno));
   }
   return 1;

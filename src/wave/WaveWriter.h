@@ -119,6 +119,7 @@ class WaveWriter {
 
  private:
   int Refuse(FailureKind kind, const std::string& reason);
+  int Refuse(FailureKind kind) { return Refuse(kind, std::string(FailureText(kind))); }
   int SystemFailure();
   int StartWrite(int32_t count, int32_t& bytesPerSample);
   bool AppendBytes(const uint8_t* bytes, size_t length);

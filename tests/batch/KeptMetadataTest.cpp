@@ -76,7 +76,7 @@ TEST(KeptMetadataTest, LayoutsFollowTheCut) {
 
 TEST(KeptMetadataTest, BrokenOrSurplusChunksAreDroppedAndNamed) {
   SourceChunk huge = Chunk("iXML", {});
-  huge.NotRead = "too large";
+  huge.NotRead = tacetix::ChunkDrop::TooLarge;
   struct Case {
     const char* Name;
     std::vector<SourceChunk> Chunks;

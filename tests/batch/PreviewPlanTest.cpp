@@ -6,6 +6,7 @@
 
 #include "OneFileFixture.h"
 #include "batch/PreviewPlan.h"
+#include "batch/RowText.h"
 #include "batch/RunChoices.h"
 
 using namespace tacetix;

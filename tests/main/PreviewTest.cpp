@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "WindowFixture.h"
-#include "batch/PreviewPlan.h"
+#include "batch/RowText.h"
 #include "main/unit_Preview.h"
 
 namespace {

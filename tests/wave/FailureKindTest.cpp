@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "support/TestSupport.h"
@@ -149,5 +152,20 @@ TEST(FailureKindTest, SourceAndOutputRefusalsOnDisk) {
     EXPECT_EQ(w.Close(), c.closeKind == FailureKind::None ? 0 : 1);
     EXPECT_EQ(w.FailKind(), c.closeKind);
     EXPECT_EQ(w.Moved(), c.closeKind == FailureKind::None);
+  }
+}
+
+// Scripts match the report's kind names, and a reason left empty falls back to the kind's text:
+// every kind needs a name of its own, and every failure a text.
+TEST(FailureKindTest, EveryKindHasItsOwnSnakeCaseNameAndADefaultText) {
+  const std::regex snakeCase("[a-z]+(_[a-z]+)*");
+  std::set<std::string> names;
+  for (int k = 0; k <= static_cast<int>(FailureKind::NotRegularFile); ++k) {
+    const auto kind = static_cast<FailureKind>(k);
+    SCOPED_TRACE(k);
+    const std::string name(FailureName(kind));
+    EXPECT_TRUE(std::regex_match(name, snakeCase)) << name;
+    EXPECT_TRUE(names.insert(name).second) << name << " names two kinds";
+    EXPECT_EQ(FailureText(kind).empty(), kind == FailureKind::None);
   }
 }
