@@ -66,9 +66,6 @@ void StateMs(const char* name, int32_t ms, bool cut, std::vector<std::string>& l
   if (ms != 0 && cut) lines.push_back(std::string(name) + ": " + std::to_string(ms) + " ms");
 }
 
-OptionValue Number(int32_t n) { return {n, false, {}}; }
-OptionValue Words(const std::string& text) { return {0, false, text}; }
-OptionValue Threshold(const EndChoices& end) { return {end.Position, end.DigitalZero, {}}; }
 void SetThreshold(EndChoices& end, const OptionValue& v) {
   end.DigitalZero = v.Infinite;
   if (!v.Infinite) end.Position = v.Number;
@@ -91,53 +88,43 @@ const OptionRow Rows[] = {
     {.Long = "begin", .Kind = K::LevelOrInf, .Group = G::Processing, .Placeholder = "LEVEL",
      .Help = "silence threshold at the beginning, dBfs from -144.0\nto 0.0, or -inf (digital zero, the default).",
      .Set = [](auto& c, auto& v) { SetThreshold(c.Begin, v); }, .Log = {L::Processing, 10},
-     .State = [](auto& c, auto& l) { StateEnd(c.Begin, "beginning", "Threshold beginning", l); },
-     .Get = [](auto& c) { return Threshold(c.Begin); }},
+     .State = [](auto& c, auto& l) { StateEnd(c.Begin, "beginning", "Threshold beginning", l); }},
     {.Long = "no-trim-begin", .Kind = K::Flag, .Group = G::Processing, .Help = "keep the beginning.",
-     .Set = [](auto& c, auto&) { c.Begin.Remove = false; }, .Get = [](auto& c) { return Number(!c.Begin.Remove); }},
+     .Set = [](auto& c, auto&) { c.Begin.Remove = false; }},
     {.Long = "end", .Kind = K::LevelOrInf, .Group = G::Processing, .Placeholder = "LEVEL",
      .Help = "threshold at the end; unlinks the end from the\nbeginning, which it follows otherwise.",
      .Set = [](auto& c, auto& v) { c.Linked = false; c.End.Remove = true; SetThreshold(c.End, v); },
-     .Log = {L::Processing, 40}, .State = [](auto& c, auto& l) { StateEnd(c.End, "end", "Threshold end", l); },
-     .Get = [](auto& c) { return Threshold(c.End); }},
+     .Log = {L::Processing, 40}, .State = [](auto& c, auto& l) { StateEnd(c.End, "end", "Threshold end", l); }},
     {.Long = "no-trim-end", .Kind = K::Flag, .Group = G::Processing,
      .Help = "keep the end; unlinks the end from the beginning.",
-     .Set = [](auto& c, auto&) { c.Linked = c.End.Remove = false; },
-     .Get = [](auto& c) { return Number(!c.End.Remove); }},
+     .Set = [](auto& c, auto&) { c.Linked = c.End.Remove = false; }},
     {.Long = "keep-begin", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
      .Help = "keep MS milliseconds (0-10000) of silence before the\n"
              "first sound; --keep-end after the last; --keep both.",
      .Set = [](auto& c, auto& v) { c.Begin.KeepMs = v.Number; }, .Log = {L::Processing, 20},
-     .State = [](auto& c, auto& l) { StateMs("Keep silence at beginning", c.Begin.KeepMs, c.Begin.Remove, l); },
-     .Get = [](auto& c) { return Number(c.Begin.KeepMs); }},
+     .State = [](auto& c, auto& l) { StateMs("Keep silence at beginning", c.Begin.KeepMs, c.Begin.Remove, l); }},
     {.Long = "keep-end", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
      .Set = [](auto& c, auto& v) { c.End.KeepMs = v.Number; }, .Log = {L::Processing, 50},
-     .State = [](auto& c, auto& l) { StateMs("Keep silence at end", c.End.KeepMs, c.End.Remove, l); },
-     .Get = [](auto& c) { return Number(c.End.KeepMs); }},
+     .State = [](auto& c, auto& l) { StateMs("Keep silence at end", c.End.KeepMs, c.End.Remove, l); }},
     {.Long = "keep", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
-     .Set = [](auto& c, auto& v) { c.Begin.KeepMs = c.End.KeepMs = v.Number; },
-     .Get = [](auto& c) { return Number(c.Begin.KeepMs); }},
+     .Set = [](auto& c, auto& v) { c.Begin.KeepMs = c.End.KeepMs = v.Number; }},
     {.Long = "fade-in", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
      .Help = "fade the first MS milliseconds (0-10000) of the\noutput in, only when the beginning was cut;\n"
              "--fade-out the last ones out; --fade both. While\nthe end follows the beginning it keeps and fades\n"
              "as the beginning does: give --end to use\n--keep-end or --fade-out.",
      .Set = [](auto& c, auto& v) { c.Begin.FadeMs = v.Number; }, .Log = {L::Processing, 30},
-     .State = [](auto& c, auto& l) { StateMs("Fade in", c.Begin.FadeMs, c.Begin.Remove, l); },
-     .Get = [](auto& c) { return Number(c.Begin.FadeMs); }},
+     .State = [](auto& c, auto& l) { StateMs("Fade in", c.Begin.FadeMs, c.Begin.Remove, l); }},
     {.Long = "fade-out", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
      .Set = [](auto& c, auto& v) { c.End.FadeMs = v.Number; }, .Log = {L::Processing, 60},
-     .State = [](auto& c, auto& l) { StateMs("Fade out", c.End.FadeMs, c.End.Remove, l); },
-     .Get = [](auto& c) { return Number(c.End.FadeMs); }},
+     .State = [](auto& c, auto& l) { StateMs("Fade out", c.End.FadeMs, c.End.Remove, l); }},
     {.Long = "fade", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
-     .Set = [](auto& c, auto& v) { c.Begin.FadeMs = c.End.FadeMs = v.Number; },
-     .Get = [](auto& c) { return Number(c.Begin.FadeMs); }},
+     .Set = [](auto& c, auto& v) { c.Begin.FadeMs = c.End.FadeMs = v.Number; }},
     {.Long = "ignore-clicks", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS",
      .Max = MaxIgnoreClicksMs, .Help = "sound shorter than MS milliseconds (0-1000) at\neither end counts as silence.",
      .Set = [](auto& c, auto& v) { c.IgnoreClicksMs = v.Number; }, .Log = {L::Processing, 70},
      .State = [](auto& c, auto& l) {
        StateMs("Ignore clicks shorter than", c.IgnoreClicksMs, c.Begin.Remove || c.End.Remove, l);
-     },
-     .Get = [](auto& c) { return Number(c.IgnoreClicksMs); }},
+     }},
     {.Long = "normalize", .Kind = K::Level, .Group = G::Processing, .Placeholder = "LEVEL",
      .Help = "normalise the peak of what is kept to LEVEL dBfs.",
      .Set = [](auto& c, auto& v) { c.Normalize = true; c.NormalizeLoudness = false; c.NormalizePosition = v.Number; },
@@ -145,8 +132,7 @@ const OptionRow Rows[] = {
      .State = [](auto& c, auto& l) {
        l.push_back("normalize: " + YesNoText(c.Normalize));
        if (c.Normalize && !c.NormalizeLoudness) l.push_back("normalize to: " + SliderText(c.NormalizePosition));
-     },
-     .Get = [](auto& c) { return Number(c.NormalizePosition); }},
+     }},
     {.Long = "loudness", .Kind = K::Tenths, .Group = G::Processing, .Placeholder = "LUFS", .Min = MinLoudnessTenths,
      .Unit = "LUFS",
      .Help = "normalise the integrated loudness (EBU R128) of what\n"
@@ -158,13 +144,11 @@ const OptionRow Rows[] = {
        if (c.Normalize && c.NormalizeLoudness)
          l.push_back("Normalize to: " + TenthsText(c.LoudnessTenths, "LUFS") + " (true peak " +
                      TenthsText(c.TruePeakTenths, "dBTP") + ")");
-     },
-     .Get = [](auto& c) { return Number(c.LoudnessTenths); }},
+     }},
     {.Long = "true-peak", .Kind = K::Tenths, .Group = G::Processing, .Placeholder = "DBTP", .Min = MinTruePeakTenths,
      .Unit = "dBTP",
      .Help = "with --loudness: lower the gain so the true peak\nstays at or below DBTP, -9.0 to 0.0 (default -1.0).",
-     .Set = [](auto& c, auto& v) { c.TruePeakTenths = v.Number; },
-     .Get = [](auto& c) { return Number(c.TruePeakTenths); }},
+     .Set = [](auto& c, auto& v) { c.TruePeakTenths = v.Number; }},
     {.Long = "bits", .Short = 'b', .Kind = K::Choice, .Group = G::Processing, .Placeholder = "DEPTH",
      .Values = BitsNames, .Help = "same (default), 8, 12, 16, 20, 24, 32, 32f, 64f.",
      .Set = [](auto& c, auto& v) { c.BitsChoice = v.Number; }, .Log = {L::Output, 10},
@@ -172,12 +156,10 @@ const OptionRow Rows[] = {
        const std::string mode = BitsModeNames[static_cast<size_t>(c.BitsMode)].Logged();
        l.push_back("Bit depth: " + std::string(BitsNames[static_cast<size_t>(c.BitsChoice)].Logged()) +
                    (c.BitsChoice == 0 ? "" : ", " + mode));
-     },
-     .Get = [](auto& c) { return Number(c.BitsChoice); }},
+     }},
     {.Long = "bits-mode", .Kind = K::Choice, .Group = G::Processing, .Placeholder = "MODE", .Values = BitsModeNames,
      .Help = "all (default), up, down.",
-     .Set = [](auto& c, auto& v) { c.BitsMode = static_cast<BitsModeKind>(v.Number); },
-     .Get = [](auto& c) { return Number(static_cast<int32_t>(c.BitsMode)); }},
+     .Set = [](auto& c, auto& v) { c.BitsMode = static_cast<BitsModeKind>(v.Number); }},
     {.Long = "dither", .Kind = K::Choice, .Group = G::Processing, .Placeholder = "KIND", .Values = DitherNames,
      .Help = "none (default), tpdf (triangular) or shaped (noise\nshaped) when the output has fewer bits than the\n"
              "input; the same bytes every run, silence stays 0.",
@@ -185,50 +167,41 @@ const OptionRow Rows[] = {
      .State = [](auto& c, auto& l) {
        const std::string word = DitherNames[static_cast<size_t>(c.Dither)].Logged();
        if (!word.empty()) l.push_back("Dither: " + word);
-     },
-     .Get = [](auto& c) { return Number(static_cast<int32_t>(c.Dither)); }},
+     }},
 
     {.Long = "prefix", .Kind = K::Text, .Group = G::OutputFiles, .Placeholder = "TEXT",
      .Help = "put TEXT before the output file names.", .Set = [](auto& c, auto& v) { c.Prefix = TrimLeft(v.Text); },
-     .Log = {L::Output, 30}, .State = [](auto& c, auto& l) { l.push_back("Prefix: " + NoneOrQuoted(c.Prefix)); },
-     .Get = [](auto& c) { return Words(c.Prefix); }},
+     .Log = {L::Output, 30}, .State = [](auto& c, auto& l) { l.push_back("Prefix: " + NoneOrQuoted(c.Prefix)); }},
     {.Long = "suffix", .Kind = K::Text, .Group = G::OutputFiles, .Placeholder = "TEXT",
      .Help = "put TEXT after the output file names (before .wav).",
      .Set = [](auto& c, auto& v) { c.Suffix = TrimRight(v.Text); }, .Log = {L::Output, 40},
-     .State = [](auto& c, auto& l) { l.push_back("Suffix: " + NoneOrQuoted(c.Suffix)); },
-     .Get = [](auto& c) { return Words(c.Suffix); }},
+     .State = [](auto& c, auto& l) { l.push_back("Suffix: " + NoneOrQuoted(c.Suffix)); }},
     {.Long = "subfolder", .Kind = K::Text, .Group = G::OutputFiles, .Placeholder = "NAME",
      .Help = "write into NAME inside each source folder\n(empty name = the source folder).",
      .Set = [](auto& c, auto& v) { SetFolder(c, FolderKind::Subfolder, v.Text); }, .Log = {L::Output, 50},
      .State = [](auto& c, auto& l) {
        l.push_back(c.FolderMode == FolderKind::Subfolder ? "Output folder: subfolder " + QuotedField(c.SubfolderText)
                                                          : "Output folder: " + QuotedField(c.OtherFolderText));
-     },
-     .Get = [](auto& c) { return Words(c.SubfolderText); }},
+     }},
     {.Long = "output-dir", .Short = 'o', .Kind = K::Path, .Group = G::OutputFiles, .Placeholder = "DIR",
      .Help = "write into DIR ('-' is refused: ./- for that name).",
-     .Set = [](auto& c, auto& v) { SetFolder(c, FolderKind::OtherFolder, v.Text); },
-     .Get = [](auto& c) { return Words(c.OtherFolderText); }},
+     .Set = [](auto& c, auto& v) { SetFolder(c, FolderKind::OtherFolder, v.Text); }},
     {.Long = "create-unchanged", .Kind = K::Flag, .Group = G::OutputFiles,
      .Help = "write files even if nothing changed.", .Set = [](auto& c, auto&) { c.CreateIfUnchanged = true; },
      .Log = {L::Output, 60},
      .State = [](auto& c, auto& l) {
        l.push_back("Create files even if nothing changed: " + YesNoText(c.CreateIfUnchanged));
-     },
-     .Get = [](auto& c) { return Number(c.CreateIfUnchanged); }},
+     }},
     {.Long = "overwrite", .Kind = K::Flag, .Group = G::OutputFiles, .Help = "replace existing output files.",
      .Set = [](auto& c, auto&) { c.Overwrite = true; }, .Log = {L::Output, 70},
-     .State = [](auto& c, auto& l) { l.push_back("Overwrite existing files: " + YesNoText(c.Overwrite)); },
-     .Get = [](auto& c) { return Number(c.Overwrite); }},
+     .State = [](auto& c, auto& l) { l.push_back("Overwrite existing files: " + YesNoText(c.Overwrite)); }},
     {.Long = "simulate", .Short = 'n', .Kind = K::Flag, .Group = G::OutputFiles,
-     .Help = "do everything but create folders and wave files.", .Set = [](auto& c, auto&) { c.Simulation = true; },
-     .Get = [](auto& c) { return Number(c.Simulation); }},
+     .Help = "do everything but create folders and wave files.", .Set = [](auto& c, auto&) { c.Simulation = true; }},
     {.Long = "keep-metadata", .Kind = K::Flag, .Group = G::OutputFiles,
      .Help = "carry INFO, bext, iXML, markers and loops into the\noutputs, moved with the cut; other chunks are\n"
              "dropped and named (-v, --report). Outputs of more\nthan 2 channels or 16 bits keep the speaker layout.",
      .Set = [](auto& c, auto&) { c.KeepMetadata = true; }, .Log = {L::Output, 90},
-     .State = [](auto& c, auto& l) { if (c.KeepMetadata) l.push_back("Keep metadata: " + YesNoText(true)); },
-     .Get = [](auto& c) { return Number(c.KeepMetadata); }},
+     .State = [](auto& c, auto& l) { if (c.KeepMetadata) l.push_back("Keep metadata: " + YesNoText(true)); }},
 
     {.Long = "files-from", .Kind = K::Path, .Group = G::InputFiles, .Placeholder = "LIST",
      .Help = "also process the files named in LIST, one a line\n('-' reads standard input)."},
@@ -246,8 +219,7 @@ const OptionRow Rows[] = {
     {.Long = "keep-going", .Short = 'k', .Kind = K::Flag, .Group = G::RunAndMessages,
      .Help = "do not stop at the first file with an error.", .Set = [](auto& c, auto&) { c.StopOnError = false; },
      .Log = {L::Output, 80},
-     .State = [](auto& c, auto& l) { l.push_back("Stop on error: " + YesNoText(c.StopOnError)); },
-     .Get = [](auto& c) { return Number(!c.StopOnError); }},
+     .State = [](auto& c, auto& l) { l.push_back("Stop on error: " + YesNoText(c.StopOnError)); }},
     {.Long = "quiet", .Short = 'q', .Kind = K::Flag, .Group = G::RunAndMessages, .Help = "print nothing but errors."},
     {.Long = "verbose", .Short = 'v', .Kind = K::Flag, .Group = G::RunAndMessages,
      .Help = "print the figures of every file done."},

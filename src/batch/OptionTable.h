@@ -75,8 +75,6 @@ struct OptionRow {
   // DescribeRun joined them.
   LogPlace Log = {};
   void (*State)(const RunChoices&, std::vector<std::string>&) = nullptr;
-  // The default, read off the choices nobody changed; null where Set is null.
-  OptionValue (*Get)(const RunChoices&) = nullptr;
 
   bool TakesValue() const { return Kind != OptionKind::Flag; }
 };
