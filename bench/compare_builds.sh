@@ -37,6 +37,10 @@ optionSets=(
   "--keep 100 --fade 50 --keep-metadata --ignore-clicks 10"
   "--begin -60 --end -40 --keep-begin 20 --keep-end 200 --fade-in 5 --fade-out 30 --ignore-clicks 3 --bits 24"
   "--no-trim-end --keep 30 --fade 10 --normalize -1"
+  "--loudness -23 --true-peak -1 --bits 16 --dither tpdf"
+  "--normalize -1 --bits 16 --dither shaped"
+  "--loudness -16 --bits 32f --bits-mode down --keep-metadata"
+  "--begin -70 --bits 32 --bits-mode up --dither shaped"
 )
 
 runSet() {  # cli, set index, destination

@@ -1,15 +1,14 @@
 // Option parsing for tacetix-cli: one table of options read by getopt_long. Levels snap to
 // the window's 0.1 dB slider steps, so the factors and the log texts are the window's own.
 #include "cli/CliOptions.h"
+#include "options/OptionTable.h"
 #include "options/RunChoices.h"
 
 #include <getopt.h>
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <filesystem>
-#include <map>
+#include <string_view>
 #include <thread>
 
 namespace tacetix {
@@ -17,50 +16,27 @@ namespace {
 
 // What the window's name fields refuse to take.
 const std::string RefusedChars = "\\/|\":*?<>";
-// Each job holds a 2 MB buffer and two open files; far more jobs than cores only queue.
-constexpr int32_t MaxJobs = 256;
 
 struct Parser {
   Parser(CliConfig& config, std::string& error) : Config(config), Error(error) {}
   CliConfig& Config;
   std::string& Error;
   RunChoices Choices;
-  const char* EndOnlyOption = nullptr;  // --keep-end or --fade-out, which need the end unlinked
-  bool LoudnessGiven = false;
-  bool TruePeakGiven = false;
+  std::vector<const OptionRow*> Given;  // for the rules that join options
+  bool PreviewOptionUsed = false;       // one of the --preview-... options was given
 
   bool Fail(const std::string& message) {
     Error = message;
     return false;
   }
-  bool ParseLevel(const std::string& option, const std::string& value, bool allowInf, int32_t& position);
-  bool ParseThreshold(const std::string& option, const std::string& value, EndChoices& end);
-  bool ParseBits(const std::string& value);
-  bool ParseTenths(const char* option, const std::string& value, int32_t lowest, const char* unit, int32_t& tenths);
-  bool ParseDither(const std::string& value);
-  bool ParseSeparator(const std::string& value);
-  bool ParseBitsMode(const std::string& value);
-  bool ParseJobs(const std::string& value);
-  bool ParseMs(const char* option, const std::string& value, int32_t max, std::initializer_list<int32_t*> into);
-  bool ParseFolder(bool otherFolder, const std::string& value);
-  bool ParseSize(const char* option, const std::string& value, int32_t max, int32_t& into);
+  bool Take(const OptionRow& row, const std::string& text);
+  bool ParseSeparator(const OptionRow& row, const std::string& value);
   bool PreviewOptionsAlone();
-  bool PreviewOptionUsed = false;  // one of the --preview-... options was given
   bool TakeFileName(const std::string& name);
   bool DashFormsTaken();
+  bool RunOptionsHold();
   bool Finish();
 };
-
-// Blanks and control characters (codes up to 32), as the window's fields lose them on exit.
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-std::string TrimLeft(std::string s) {
-  s.erase(s.begin(), std::find_if_not(s.begin(), s.end(), IsBlank));
-  return s;
-}
-std::string TrimRight(std::string s) {
-  s.erase(std::find_if_not(s.rbegin(), s.rend(), IsBlank).base(), s.end());
-  return s;
-}
 
 // The name made absolute against the current folder; false with the reason when there is
 // nothing to go by: an empty name, or a current folder that was deleted.
@@ -88,49 +64,6 @@ bool Parser::TakeFileName(const std::string& name) {
   return true;
 }
 
-bool Parser::ParseLevel(const std::string& option, const std::string& value, bool allowInf, int32_t& position) {
-  if (!LevelToPosition(value, position))
-    return Fail(option + ": level must be from -144.0 to 0.0 dBfs" + std::string(allowInf ? " or -inf" : "") +
-                ", not '" + value + "'");
-  return true;
-}
-
-bool Parser::ParseThreshold(const std::string& option, const std::string& value, EndChoices& end) {
-  end.DigitalZero = value == "-inf";
-  return end.DigitalZero || ParseLevel(option, value, true, end.Position);
-}
-
-bool Parser::ParseBits(const std::string& value) {
-  static const std::map<std::string, int32_t> choices = {{"same", 0}, {"8", 1},  {"12", 2},  {"16", 3}, {"20", 4},
-                                                         {"24", 5},   {"32", 6}, {"32f", 7}, {"64f", 8}};
-  auto it = choices.find(value);
-  if (it == choices.end()) return Fail("--bits: unknown depth '" + value + "' (same, 8, 12, 16, 20, 24, 32, 32f, 64f)");
-  Choices.BitsChoice = it->second;
-  return true;
-}
-
-// A level in whole 0.1 steps from lowest (in tenths) to 0.0.
-bool Parser::ParseTenths(const char* option, const std::string& value, int32_t lowest, const char* unit,
-                         int32_t& tenths) {
-  double level = 0.0;
-  const char* end = value.data() + value.size();
-  const auto [ptr, ec] = std::from_chars(value.data(), end, level);
-  if (ec != std::errc() || ptr != end || !(level * 10.0 >= lowest - 0.5 && level <= 0.0))
-    return Fail(std::string(option) + ": " + unit + " from " + std::to_string(lowest / 10) + ".0 to 0.0, not '" +
-                value + "'");
-  tenths = std::max(lowest, static_cast<int32_t>(std::nearbyint(level * 10.0)));
-  return true;
-}
-
-bool Parser::ParseDither(const std::string& value) {
-  static const std::map<std::string, int32_t> kinds = {
-      {"none", NoDither}, {"tpdf", TriangularDither}, {"shaped", ShapedDither}};
-  auto it = kinds.find(value);
-  if (it == kinds.end()) return Fail("--dither: none, tpdf or shaped, not '" + value + "'");
-  Choices.Dither = it->second;
-  return true;
-}
-
 // What the log's field separator would break; the decimal separator may still change.
 std::string SeparatorFaultText(SeparatorFault fault) {
   switch (fault) {
@@ -143,13 +76,14 @@ std::string SeparatorFaultText(SeparatorFault fault) {
   }
 }
 
-bool Parser::ParseSeparator(const std::string& value) {
-  static const std::map<std::string, char> named = {{"comma", ','}, {"semicolon", ';'}, {"tab", '\t'}};
-  auto it = named.find(value);
-  if (it == named.end() && value.size() != 1)
+// A named separator is the character its row shows.
+bool Parser::ParseSeparator(const OptionRow& row, const std::string& value) {
+  const auto named =
+      std::find_if(row.Values.begin(), row.Values.end(), [&](const ValueName& v) { return value == v.Word; });
+  if (named == row.Values.end() && value.size() != 1)
     return Fail("--log-separator: comma, semicolon, tab or one character, not '" + value + "'");
   LogSettings& log = Config.Request.Log;
-  log.SepaField = it != named.end() ? it->second : value[0];
+  log.SepaField = named != row.Values.end() ? named->Caption[0] : value[0];
   // A clash with the decimal separator waits for the end: --log-decimal-comma may follow.
   const SeparatorFault fault = FieldSeparatorFault(log.SepaField, log.SepaDeci);
   if (fault != SeparatorFault::None && fault != SeparatorFault::DecimalSeparator)
@@ -157,180 +91,73 @@ bool Parser::ParseSeparator(const std::string& value) {
   return true;
 }
 
-// 0 stands for one job a core; more jobs than files are never started.
-bool Parser::ParseJobs(const std::string& value) {
-  int32_t jobs = -1;
-  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), jobs);
-  if (ec != std::errc() || end != value.data() + value.size() || jobs < 0 || jobs > MaxJobs)
-    return Fail("--jobs: a count from 0 (one a core) to " + std::to_string(MaxJobs) + ", not '" + value + "'");
-  if (jobs == 0) jobs = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-  Config.Request.Jobs = jobs;
-  return true;
-}
-
-// Whole milliseconds; one value may set both ends.
-bool Parser::ParseMs(const char* option, const std::string& value, int32_t max, std::initializer_list<int32_t*> into) {
-  int32_t ms = -1;
-  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), ms);
-  if (ec != std::errc() || end != value.data() + value.size() || ms < 0 || ms > max)
-    return Fail(std::string(option) + ": milliseconds from 0 to " + std::to_string(max) + ", not '" + value + "'");
-  for (int32_t* target : into) *target = ms;
-  return true;
-}
-
-// Pixels of the preview's picture.
-bool Parser::ParseSize(const char* option, const std::string& value, int32_t max, int32_t& into) {
-  PreviewOptionUsed = true;
-  int32_t pixels = -1;
-  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), pixels);
-  if (ec != std::errc() || end != value.data() + value.size() || pixels < 16 || pixels > max)
-    return Fail(std::string(option) + ": pixels from 16 to " + std::to_string(max) + ", not '" + value + "'");
-  into = pixels;
-  return true;
-}
-
-bool Parser::ParseBitsMode(const std::string& value) {
-  if (value != "all" && value != "up" && value != "down")
-    return Fail("--bits-mode: all, up or down, not '" + value + "'");
-  Choices.BitsMode = value == "all" ? ConvertAll : value == "up" ? OnlyUp : OnlyDown;
-  return true;
-}
-
-// The last of --subfolder and --output-dir counts.
-bool Parser::ParseFolder(bool otherFolder, const std::string& value) {
-  Choices.FolderSubfolder = !otherFolder;
-  Choices.SubfolderText = otherFolder ? "" : TrimRight(TrimLeft(value));
-  Choices.OtherFolderText = otherFolder ? value : "";
-  return true;
-}
-
-// One row per option: its long name, its short letter (0 for none), whether it takes a
-// value, and what it does. The help text, the man page and the completion list the same
-// options in the same groups.
-struct OptionSpec {
+// The command line's own fields, bound by the rows' long names; every other row sets the
+// user's choices itself.
+struct CliField {
   const char* Name;
-  char Short;
-  bool TakesValue;
-  bool (*Take)(Parser& p, const std::string& value);
+  void (*Take)(Parser& p, const OptionValue& v);
 };
 
-RunChoices& Set(Parser& p) { return p.Choices; }
 LogSettings& Log(Parser& p) { return p.Config.Request.Log; }
 
 // clang-format off
-const OptionSpec Options[] = {
-    // Processing
-    {"begin", 0, true, [](Parser& p, const std::string& v) { return p.ParseThreshold("--begin", v, Set(p).Begin); }},
-    {"no-trim-begin", 0, false, [](Parser& p, const std::string&) { Set(p).Begin.Remove = false; return true; }},
-    {"end", 0, true, [](Parser& p, const std::string& v) {
-       Set(p).Linked = false;
-       Set(p).End.Remove = true;
-       return p.ParseThreshold("--end", v, Set(p).End);
+const CliField CliFields[] = {
+    {"files-from", [](Parser& p, const OptionValue& v) { p.Config.Inputs.push_back({true, v.Text}); }},
+    {"null", [](Parser& p, const OptionValue&) { p.Config.NulSeparated = true; }},
+    {"recursive", [](Parser& p, const OptionValue&) { p.Config.Recursive = true; }},
+    // 0 stands for one job a core; more jobs than files are never started.
+    {"jobs", [](Parser& p, const OptionValue& v) {
+       const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+       p.Config.Request.Jobs = v.Number ? v.Number : cores;
      }},
-    {"no-trim-end", 0, false, [](Parser& p, const std::string&) {
-       Set(p).Linked = Set(p).End.Remove = false;
-       return true;
+    {"quiet", [](Parser& p, const OptionValue&) { p.Config.Quiet = true; }},
+    {"verbose", [](Parser& p, const OptionValue&) { p.Config.Verbose = true; }},
+    {"log", [](Parser& p, const OptionValue& v) {
+       p.Choices.LogEnabled = true;
+       p.Config.Request.LogName = v.Text;
      }},
-    {"keep-begin", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseMs("--keep-begin", v, MaxKeepFadeMs, {&Set(p).Begin.KeepMs});
-     }},
-    {"keep-end", 0, true, [](Parser& p, const std::string& v) {
-       p.EndOnlyOption = "--keep-end";
-       return p.ParseMs("--keep-end", v, MaxKeepFadeMs, {&Set(p).End.KeepMs});
-     }},
-    {"keep", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseMs("--keep", v, MaxKeepFadeMs, {&Set(p).Begin.KeepMs, &Set(p).End.KeepMs});
-     }},
-    {"fade-in", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseMs("--fade-in", v, MaxKeepFadeMs, {&Set(p).Begin.FadeMs});
-     }},
-    {"fade-out", 0, true, [](Parser& p, const std::string& v) {
-       p.EndOnlyOption = "--fade-out";
-       return p.ParseMs("--fade-out", v, MaxKeepFadeMs, {&Set(p).End.FadeMs});
-     }},
-    {"fade", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseMs("--fade", v, MaxKeepFadeMs, {&Set(p).Begin.FadeMs, &Set(p).End.FadeMs});
-     }},
-    {"ignore-clicks", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseMs("--ignore-clicks", v, MaxIgnoreClicksMs, {&Set(p).IgnoreClicksMs});
-     }},
-    {"normalize", 0, true, [](Parser& p, const std::string& v) {
-       Set(p).Normalize = true;
-       return p.ParseLevel("--normalize", v, false, Set(p).NormalizePosition);
-     }},
-    {"loudness", 0, true, [](Parser& p, const std::string& v) {
-       p.LoudnessGiven = true;
-       return p.ParseTenths("--loudness", v, MinLoudnessTenths, "LUFS", Set(p).LoudnessTenths);
-     }},
-    {"true-peak", 0, true, [](Parser& p, const std::string& v) {
-       p.TruePeakGiven = true;
-       return p.ParseTenths("--true-peak", v, MinTruePeakTenths, "dBTP", Set(p).TruePeakTenths);
-     }},
-    {"bits", 'b', true, [](Parser& p, const std::string& v) { return p.ParseBits(v); }},
-    {"dither", 0, true, [](Parser& p, const std::string& v) { return p.ParseDither(v); }},
-    {"bits-mode", 0, true, [](Parser& p, const std::string& v) { return p.ParseBitsMode(v); }},
-    // Output files
-    {"prefix", 0, true, [](Parser& p, const std::string& v) { Set(p).Prefix = TrimLeft(v); return true; }},
-    {"suffix", 0, true, [](Parser& p, const std::string& v) { Set(p).Suffix = TrimRight(v); return true; }},
-    {"subfolder", 0, true, [](Parser& p, const std::string& v) { return p.ParseFolder(false, v); }},
-    {"output-dir", 'o', true, [](Parser& p, const std::string& v) { return p.ParseFolder(true, v); }},
-    {"create-unchanged", 0, false, [](Parser& p, const std::string&) { Set(p).CreateIfUnchanged = true; return true; }},
-    {"overwrite", 0, false, [](Parser& p, const std::string&) { Set(p).Overwrite = true; return true; }},
-    {"simulate", 'n', false, [](Parser& p, const std::string&) { Set(p).Simulation = true; return true; }},
-    {"keep-metadata", 0, false, [](Parser& p, const std::string&) { Set(p).KeepMetadata = true; return true; }},
-    // Input files
-    {"files-from", 0, true, [](Parser& p, const std::string& v) { p.Config.Inputs.push_back({true, v}); return true; }},
-    {"null", '0', false, [](Parser& p, const std::string&) { p.Config.NulSeparated = true; return true; }},
-    {"recursive", 'r', false, [](Parser& p, const std::string&) { p.Config.Recursive = true; return true; }},
-    // Run and messages
-    {"jobs", 'j', true, [](Parser& p, const std::string& v) { return p.ParseJobs(v); }},
-    {"keep-going", 'k', false, [](Parser& p, const std::string&) { Set(p).StopOnError = false; return true; }},
-    {"quiet", 'q', false, [](Parser& p, const std::string&) { p.Config.Quiet = true; return true; }},
-    {"verbose", 'v', false, [](Parser& p, const std::string&) { p.Config.Verbose = true; return true; }},
-    // Log and report
-    {"log", 0, true, [](Parser& p, const std::string& v) {
-       Set(p).LogEnabled = true;
-       p.Config.Request.LogName = v;
-       return true;
-     }},
-    {"log-short", 0, false, [](Parser& p, const std::string&) { Log(p).ProcInfOnly = true; return true; }},
-    {"log-names-only", 0, false, [](Parser& p, const std::string&) {
-       Log(p).PathInfile = Log(p).PathOutfile = false;
-       return true;
-     }},
-    {"log-decimal-comma", 0, false, [](Parser& p, const std::string&) { Log(p).SepaDeci = ','; return true; }},
-    {"log-separator", 0, true, [](Parser& p, const std::string& v) { return p.ParseSeparator(v); }},
-    {"report", 0, true, [](Parser& p, const std::string& v) { p.Config.ReportName = v; return true; }},
-    // Preview
-    {"preview", 0, true, [](Parser& p, const std::string& v) { p.Config.PreviewFile = v; return true; }},
-    {"preview-out", 0, true, [](Parser& p, const std::string& v) {
-       p.PreviewOptionUsed = true;
-       p.Config.PreviewOut = v;
-       return true;
-     }},
-    {"preview-width", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseSize("--preview-width", v, 8192, p.Config.PreviewWidth);
-     }},
-    {"preview-height", 0, true, [](Parser& p, const std::string& v) {
-       return p.ParseSize("--preview-height", v, 4096, p.Config.PreviewHeight);
-     }},
-    {"preview-scale", 0, true, [](Parser& p, const std::string& v) {
-       p.PreviewOptionUsed = true;
-       p.Config.PreviewDecibels = v == "db";
-       return v == "db" || v == "linear" || p.Fail("--preview-scale: db or linear, not '" + v + "'");
-     }},
-    // Information
-    {"help", 'h', false, [](Parser& p, const std::string&) { p.Config.ShowHelp = true; return true; }},
-    {"version", 'V', false, [](Parser& p, const std::string&) { p.Config.ShowVersion = true; return true; }},
+    {"log-short", [](Parser& p, const OptionValue&) { Log(p).ProcInfOnly = true; }},
+    {"log-names-only", [](Parser& p, const OptionValue&) { Log(p).PathInfile = Log(p).PathOutfile = false; }},
+    {"log-decimal-comma", [](Parser& p, const OptionValue&) { Log(p).SepaDeci = ','; }},
+    {"report", [](Parser& p, const OptionValue& v) { p.Config.ReportName = v.Text; }},
+    {"preview", [](Parser& p, const OptionValue& v) { p.Config.PreviewFile = v.Text; }},
+    {"preview-out", [](Parser& p, const OptionValue& v) { p.Config.PreviewOut = v.Text; }},
+    {"preview-width", [](Parser& p, const OptionValue& v) { p.Config.PreviewWidth = v.Number; }},
+    {"preview-height", [](Parser& p, const OptionValue& v) { p.Config.PreviewHeight = v.Number; }},
+    {"preview-scale", [](Parser& p, const OptionValue& v) { p.Config.PreviewDecibels = v.Number == 0; }},
+    {"help", [](Parser& p, const OptionValue&) { p.Config.ShowHelp = true; }},
+    {"version", [](Parser& p, const OptionValue&) { p.Config.ShowVersion = true; }},
 };
 // clang-format on
 
-// getopt_long's code of an option: its letter, or a number above every letter.
-int OptionCode(size_t index) { return Options[index].Short ? Options[index].Short : 256 + static_cast<int>(index); }
+const CliField* CliFieldOf(const OptionRow& row) {
+  for (const CliField& f : CliFields)
+    if (std::string_view(row.Long) == f.Name) return &f;
+  return nullptr;
+}
 
-const OptionSpec* FindByCode(int code) {
-  for (size_t i = 0; i < std::size(Options); ++i)
-    if (OptionCode(i) == code) return &Options[i];
+bool Parser::Take(const OptionRow& row, const std::string& text) {
+  if (std::string_view(row.Long) == "log-separator") return ParseSeparator(row, text);
+  OptionValue value;
+  std::string error;
+  if (!ParseOptionValue(row, text, value, error)) return Fail(error);
+  Given.push_back(&row);
+  if (std::string_view(row.Long).rfind("preview-", 0) == 0) PreviewOptionUsed = true;
+  if (row.Set) row.Set(Choices, value);
+  else if (const CliField* field = CliFieldOf(row)) field->Take(*this, value);
+  else return Fail("--" + std::string(row.Long) + ": not an option of the command line");
+  return true;
+}
+
+// getopt_long's code of an option: its letter, or a number above every letter.
+int OptionCode(size_t index) {
+  const OptionRow& row = AllOptions()[index];
+  return row.Short ? row.Short : 256 + static_cast<int>(index);
+}
+
+const OptionRow* FindByCode(int code) {
+  for (size_t i = 0; i < AllOptions().size(); ++i)
+    if (OptionCode(i) == code) return &AllOptions()[i];
   return nullptr;
 }
 
@@ -339,7 +166,7 @@ const OptionSpec* FindByCode(int code) {
 bool Parser::DashFormsTaken() {
   if (Config.Request.LogName == "-")
     return Fail("--log: '-' is no log file (give ./- for a file of that name; --report - writes to standard output)");
-  if (!Choices.FolderSubfolder && Choices.OtherFolderText == "-")
+  if (Choices.FolderMode == FolderKind::OtherFolder && Choices.OtherFolderText == "-")
     return Fail("--output-dir: '-' is no folder (give ./- for a folder of that name)");
   for (const auto& input : Config.Inputs)
     if (!input.IsList && input.Name == "-")
@@ -355,19 +182,10 @@ bool Parser::PreviewOptionsAlone() {
   return true;
 }
 
-bool Parser::Finish() {
+// What a run needs beyond a preview: names the outputs may take, and files to take them from.
+bool Parser::RunOptionsHold() {
   RunChoices& c = Choices;
   const LogSettings& log = Config.Request.Log;
-  if (Config.ShowHelp || Config.ShowVersion) return true;
-  if (!PreviewOptionsAlone()) return false;
-  // One gain per file: to a peak level or to a loudness, not both.
-  if (LoudnessGiven && c.Normalize) return Fail("--loudness and --normalize exclude each other");
-  if (TruePeakGiven && !LoudnessGiven) return Fail("--true-peak: the ceiling of --loudness; give --loudness LUFS");
-  if (LoudnessGiven) c.Normalize = c.NormalizeLoudness = true;
-  if (!Config.PreviewFile.empty()) {
-    Config.Request.Settings = DescribeRun(c).Settings;
-    return true;
-  }
   const SeparatorFault separatorFault = FieldSeparatorFault(log.SepaField, log.SepaDeci);
   if (separatorFault != SeparatorFault::None) return Fail(SeparatorFaultText(separatorFault));
   for (const auto& [name, text] :
@@ -377,27 +195,25 @@ bool Parser::Finish() {
   if (c.Prefix.empty() && c.Suffix.empty() && c.SubfolderText.empty() && c.OtherFolderText.empty())
     return Fail("give --prefix, --suffix, --subfolder or --output-dir: the outputs would replace the sources");
   // Both would write beside the sources or into their parent, not into a folder of outputs.
-  if (c.FolderSubfolder && (c.SubfolderText == "." || c.SubfolderText == ".."))
+  if (c.FolderMode == FolderKind::Subfolder && (c.SubfolderText == "." || c.SubfolderText == ".."))
     return Fail("--subfolder: '" + c.SubfolderText + "' is not a subfolder");
   if (Config.Inputs.empty()) return Fail("no files given (see --help)");
   if (!DashFormsTaken()) return false;
   std::string why;
-  if (!c.FolderSubfolder && !AbsoluteName(c.OtherFolderText, c.OtherFolderText, why))
+  if (c.FolderMode == FolderKind::OtherFolder && !AbsoluteName(c.OtherFolderText, c.OtherFolderText, why))
     return Fail("--output-dir: " + why);
-  // Linked, the end keeps and fades as the beginning does; a value for the end alone would
-  // be dropped without a word.
-  if (c.Linked && EndOnlyOption)
-    return Fail(std::string(EndOnlyOption) + ": the end follows the beginning; give --end LEVEL to set it apart");
-  RunDescription run = DescribeRun(c);
-  Config.Request.Settings = std::move(run.Settings);
-  Config.Request.Header = std::move(run.Header);
   return true;
 }
 
-const OptionSpec* FindByName(const std::string& name) {
-  for (const OptionSpec& o : Options)
-    if (name == o.Name) return &o;
-  return nullptr;
+bool Parser::Finish() {
+  if (Config.ShowHelp || Config.ShowVersion) return true;
+  if (!PreviewOptionsAlone()) return false;
+  if (Config.PreviewFile.empty() && !RunOptionsHold()) return false;
+  RunDescription run = DescribeRun(Choices, Given);
+  if (!run.Refusal.empty()) return Fail(run.Refusal);
+  Config.Request.Settings = std::move(run.Settings);
+  Config.Request.Header = std::move(run.Header);
+  return true;
 }
 
 // The long options that an argument (without its "--" and "=value") names: the one it spells
@@ -405,9 +221,9 @@ const OptionSpec* FindByName(const std::string& name) {
 std::vector<std::string> LongMatches(const std::string& typed) {
   std::vector<std::string> found;
   if (typed.empty()) return found;
-  for (const OptionSpec& o : Options) {
-    if (typed == o.Name) return {o.Name};
-    if (std::string(o.Name).rfind(typed, 0) == 0) found.push_back(o.Name);
+  for (const OptionRow& o : AllOptions()) {
+    if (typed == o.Long) return {o.Long};
+    if (std::string(o.Long).rfind(typed, 0) == 0) found.push_back(o.Long);
   }
   return found;
 }
@@ -420,7 +236,7 @@ std::string OptionError(int code, const std::string& arg, int optionCode) {
   const std::string typed = arg.rfind("--", 0) == 0 ? arg.substr(2, eq == std::string::npos ? eq : eq - 2) : "";
   const std::vector<std::string> matches = LongMatches(typed);
   const bool namesLong = optionCode == 0 || optionCode >= 256 ||
-                         (matches.size() == 1 && FindByName(matches[0])->Short == optionCode);
+                         (matches.size() == 1 && FindOption(matches[0])->Short == optionCode);
   if (!namesLong) {
     const std::string letter(1, static_cast<char>(optionCode));
     return code == ':' ? "option '-" + letter + "' needs a value" : "unknown option '-" + letter + "' (see --help)";
@@ -438,35 +254,16 @@ struct GetoptTables {
   std::string ShortOptions = "-:";  // '-': operands come back in place, in order; ':': say what is missing
   std::vector<option> LongOptions;
   GetoptTables() {
-    for (size_t i = 0; i < std::size(Options); ++i) {
-      const OptionSpec& o = Options[i];
-      if (o.Short) ShortOptions += std::string(1, o.Short) + (o.TakesValue ? ":" : "");
-      LongOptions.push_back({o.Name, o.TakesValue ? required_argument : no_argument, nullptr, OptionCode(i)});
+    for (size_t i = 0; i < AllOptions().size(); ++i) {
+      const OptionRow& o = AllOptions()[i];
+      if (o.Short) ShortOptions += std::string(1, o.Short) + (o.TakesValue() ? ":" : "");
+      LongOptions.push_back({o.Long, o.TakesValue() ? required_argument : no_argument, nullptr, OptionCode(i)});
     }
     LongOptions.push_back({nullptr, 0, nullptr, 0});
   }
 };
 
 }  // namespace
-
-std::vector<std::string> OptionSpellings() {
-  std::vector<std::string> spellings;
-  for (const OptionSpec& o : Options) {
-    spellings.push_back(std::string("--") + o.Name);
-    if (o.Short) spellings.push_back(std::string("-") + o.Short);
-  }
-  return spellings;
-}
-
-bool LevelToPosition(const std::string& text, int32_t& position) {
-  double level = 0.0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, level);
-  if (ec != std::errc() || ptr != end || !(level >= -144.0 && level <= 0.0)) return false;
-  const double steps = std::nearbyint(level * 10.0);
-  position = 1440 + static_cast<int32_t>(steps);
-  return true;
-}
 
 bool ParseCommandLine(const std::vector<std::string>& args, CliConfig& config, std::string& error) {
   static const GetoptTables tables;
@@ -486,8 +283,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CliConfig& config, s
       continue;
     }
     if (code == '?' || code == ':') return p.Fail(OptionError(code, words[static_cast<size_t>(optind - 1)], optopt));
-    const OptionSpec* option = FindByCode(code);
-    if (!option->Take(p, option->TakesValue ? optarg : "")) return false;
+    const OptionRow* option = FindByCode(code);
+    if (!p.Take(*option, option->TakesValue() ? optarg : "")) return false;
   }
   // What follows "--" is left for us: files, whatever they look like.
   for (int i = optind; i < argc; ++i)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "run/BatchRun.h"
+#include "options/OptionTable.h"
 
 namespace tacetix {
 
@@ -34,12 +35,6 @@ struct CliConfig {
 
 // Parses args (without the program name). false with a one-line error for a usage error.
 bool ParseCommandLine(const std::vector<std::string>& args, CliConfig& config, std::string& error);
-
-// Every option as typed: "--begin", and "-b" for the ones with a short form.
-std::vector<std::string> OptionSpellings();
-
-// A level in dBfs ("-inf" not included) to the nearest slider position; false when outside -144.0..0.0.
-bool LevelToPosition(const std::string& text, int32_t& position);
 
 std::string UsageText();
 // The few lines printed for a bare "tacetix-cli".

@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
   }
   InputList inputs(config.Recursive, config.NulSeparated, std::cin);
   const ProcessSettings& settings = config.Request.Settings;
-  const bool oneFolder = settings.FolderMode == 2;
+  const bool oneFolder = settings.FolderMode == FolderKind::OtherFolder;
   inputs.SkipOutputs(oneFolder ? "" : settings.FolderText, oneFolder ? settings.FolderText : "");
   const bool listsRead = inputs.Expand(config.Inputs);
   for (const std::string& problem : inputs.Problems) Complain(problem);

@@ -10,77 +10,9 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// A record's name field as RFC 4180 reads it: a quote inside is doubled, and a line break,
-// which would end the record, is written as one space. Other names keep their bytes.
-std::string QuotedField(const std::string& text) {
-  std::string field(1, FieldQuote);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == FieldQuote) field += "\"\"";
-    else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    else field += c == '\r' || c == '\n' ? ' ' : c;
-  }
-  return field + FieldQuote;
-}
-
-std::string NoneOrQuoted(const std::string& text) { return text.empty() ? "none" : Quoted(text); }
-
-std::string BitsLine(const LogHeaderSnapshot& snapshot) {
-  std::string line = "Bit depth: " + snapshot.BitsText;
-  if (snapshot.BitsChoice != 0) {
-    line += snapshot.BitsMode == 0 ? ", convert all" : snapshot.BitsMode == 1 ? ", only up" : ", only down";
-  }
-  return line;
-}
-
-// Quoted as the records' names are: a folder may hold a quote (or a line break) where the
-// prefix and the suffix cannot.
-std::string FolderLine(const LogHeaderSnapshot& snapshot) {
-  if (snapshot.FolderSubfolder) return "Output folder: subfolder " + QuotedField(snapshot.SubfolderText);
-  return "Output folder: " + QuotedField(snapshot.OtherFolderText);
-}
-
-// One end of the file: the remove line and, only when removing, its threshold.
-void SilenceLines(LogStream& stream, const std::string& where, const std::string& thresholdName, bool remove,
-                  bool digitalZero, const std::string& thresholdText) {
-  stream.Line("remove silence at " + where + ": " + YesNoText(remove));
-  if (remove) stream.Line(thresholdName + ": " + (digitalZero ? std::string("-inf") : thresholdText));
-}
-
-// A length in ms, written only when it is not 0 and its end is cut at all.
-void MsLine(LogStream& stream, const std::string& name, int32_t ms, bool cut) {
-  if (ms != 0 && cut) stream.Line(name + ": " + std::to_string(ms) + " ms");
-}
-
-void ProcessingLines(LogStream& stream, const LogHeaderSnapshot& snapshot) {
-  stream.Line("PROCESSING OPTIONS");
-  SilenceLines(stream, "beginning", "Threshold beginning", snapshot.RemoveBegin, snapshot.DigitalZeroBegin,
-               snapshot.ThresholdBeginText);
-  MsLine(stream, "Keep silence at beginning", snapshot.KeepBeginMs, snapshot.RemoveBegin);
-  MsLine(stream, "Fade in", snapshot.FadeInMs, snapshot.RemoveBegin);
-  SilenceLines(stream, "end", "Threshold end", snapshot.RemoveEnd, snapshot.DigitalZeroEnd, snapshot.ThresholdEndText);
-  MsLine(stream, "Keep silence at end", snapshot.KeepEndMs, snapshot.RemoveEnd);
-  MsLine(stream, "Fade out", snapshot.FadeOutMs, snapshot.RemoveEnd);
-  MsLine(stream, "Ignore clicks shorter than", snapshot.IgnoreClicksMs, snapshot.RemoveBegin || snapshot.RemoveEnd);
-  stream.Line("normalize: " + YesNoText(snapshot.Normalize));
-  if (snapshot.Normalize && snapshot.NormalizeLoudnessText.empty())
-    stream.Line("normalize to: " + snapshot.NormalizeText);
-  if (snapshot.Normalize && !snapshot.NormalizeLoudnessText.empty())
-    stream.Line("Normalize to: " + snapshot.NormalizeLoudnessText);
-  stream.Line("");
-}
-
-void OutputLines(LogStream& stream, const LogHeaderSnapshot& snapshot) {
-  stream.Line("OUTPUT OPTIONS");
-  stream.Line(BitsLine(snapshot));
-  if (!snapshot.DitherText.empty()) stream.Line("Dither: " + snapshot.DitherText);
-  stream.Line("Prefix: " + NoneOrQuoted(snapshot.Prefix));
-  stream.Line("Suffix: " + NoneOrQuoted(snapshot.Suffix));
-  stream.Line(FolderLine(snapshot));
-  stream.Line("Create files even if nothing changed: " + YesNoText(snapshot.CreateIfUnchanged));
-  stream.Line("Overwrite existing files: " + YesNoText(snapshot.Overwrite));
-  stream.Line("Stop on error: " + YesNoText(snapshot.StopOnError));
-  if (snapshot.KeepMetadata) stream.Line("Keep metadata: " + YesNoText(true));
+void Section(LogStream& stream, const char* title, const std::vector<std::string>& lines) {
+  stream.Line(title);
+  for (const std::string& line : lines) stream.Line(line);
   stream.Line("");
 }
 
@@ -107,6 +39,19 @@ bool OpenLog(LogStream& stream, const std::string& name) {
 }
 
 }  // namespace
+
+// A record's name field as RFC 4180 reads it: a quote inside is doubled, and a line break,
+// which would end the record, is written as one space. Other names keep their bytes.
+std::string QuotedField(const std::string& text) {
+  std::string field(1, FieldQuote);
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == FieldQuote) field += "\"\"";
+    else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    else field += c == '\r' || c == '\n' ? ' ' : c;
+  }
+  return field + FieldQuote;
+}
 
 // The stream's state is looked at after every line, and cleared again, so that a
 // full disk is remembered for the end of the run while the run itself goes on. Each line goes
@@ -174,8 +119,8 @@ int WriteLogHeader(LogStream& stream, const std::string& name, const LogSettings
   stream.Line("Tacetix v" TACETIX_VERSION " - Logfile");
   stream.Line("start processing " + DateTimeText());
   stream.Line("");
-  ProcessingLines(stream, snapshot);
-  OutputLines(stream, snapshot);
+  Section(stream, "PROCESSING OPTIONS", snapshot.Processing);
+  Section(stream, "OUTPUT OPTIONS", snapshot.Output);
   LogOptionLines(stream, settings);
   return 0;
 }

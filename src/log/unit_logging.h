@@ -7,6 +7,7 @@
 #include <fstream>
 #include <locale>
 #include <string>
+#include <vector>
 
 namespace tacetix {
 
@@ -22,6 +23,9 @@ struct LogSettings {
 // The quote around a record's text fields; as the field separator it would end every
 // quoted name in the middle, so neither front end accepts it there.
 constexpr char FieldQuote = '"';
+// A name as RFC 4180 reads it, in the records and the header alike: quoted, a quote inside
+// doubled, a line break written as one space.
+std::string QuotedField(const std::string& text);
 
 // Why a character cannot separate the log's fields; None when it can. The checks run in this
 // order, so a clash that choosing the other decimal separator mends is told as such.
@@ -35,37 +39,11 @@ enum class SeparatorFault {
 };
 SeparatorFault FieldSeparatorFault(char field, char sepaDeci);
 
-// What the header block states, taken from the window's controls (or the CLI's
-// options) when the run starts. Level texts are the displays' own, e.g. "-96.0 dBfs".
+// What the header block states of the run's options, in ready lines: the processing
+// section's and the output section's. The log's own options it states itself.
 struct LogHeaderSnapshot {
-  bool RemoveBegin = true;
-  bool DigitalZeroBegin = true;
-  std::string ThresholdBeginText;
-  bool RemoveEnd = true;
-  bool DigitalZeroEnd = true;
-  std::string ThresholdEndText;
-  // Natural cuts in ms; a line each only when not 0, so a default header is unchanged.
-  int32_t KeepBeginMs = 0;
-  int32_t FadeInMs = 0;
-  int32_t KeepEndMs = 0;
-  int32_t FadeOutMs = 0;
-  int32_t IgnoreClicksMs = 0;
-  bool Normalize = false;
-  std::string NormalizeText;
-  std::string NormalizeLoudnessText;       // "-23.0 LUFS (true peak -1.0 dBTP)" in place of the level; "" for a peak
-  std::string DitherText;                  // "triangular" or "shaped"; "" writes no line
-  std::string BitsText = "same as input";  // the selected entry of the bit-depth list
-  int32_t BitsChoice = 0;                  // its index; 0 writes no conversion mode
-  int32_t BitsMode = 0;                    // 0 convert all, 1 only up, 2 only down
-  std::string Prefix;
-  std::string Suffix;
-  bool FolderSubfolder = true;  // "Source folder with" a subfolder, else "Other folder"
-  std::string SubfolderText;
-  std::string OtherFolderText;
-  bool CreateIfUnchanged = false;
-  bool Overwrite = false;
-  bool StopOnError = true;
-  bool KeepMetadata = false;  // stated only when on, so a run without it logs as before
+  std::vector<std::string> Processing;
+  std::vector<std::string> Output;
 };
 
 // The open log of one run. Remembers whether any write failed after the open.

@@ -44,15 +44,15 @@ void TForm1::BindOptions() {
       {"loudness", spin_Lufs, CHOICE(LoudnessTenths), 0, "The loudness to normalise to (LUFS, 0.1 a step).", radio_NormLoudness, cbx_Normalize},
       {"true-peak", spin_TruePeak, CHOICE(TruePeakTenths), 0, "The highest true peak the gain may reach (dBTP, 0.1 a step); the gain is lowered to meet it.", radio_NormLoudness, cbx_Normalize},
       {"bits", combo_Bits, CHOICE(BitsChoice), 0, "The bit depth of the output files."},
-      {"bits-mode", radio_BitsAll, CHOICE(BitsMode), ConvertAll, "Convert every file to the chosen bit depth."},
-      {"bits-mode", radio_BitsUp, CHOICE(BitsMode), OnlyUp, "Convert only files of a lower bit depth; others keep theirs."},
-      {"bits-mode", radio_BitsDown, CHOICE(BitsMode), OnlyDown, "Convert only files of a higher bit depth; others keep theirs."},
+      {"bits-mode", radio_BitsAll, CHOICE(BitsMode), int32_t(BitsModeKind::All), "Convert every file to the chosen bit depth."},
+      {"bits-mode", radio_BitsUp, CHOICE(BitsMode), int32_t(BitsModeKind::Up), "Convert only files of a lower bit depth; others keep theirs."},
+      {"bits-mode", radio_BitsDown, CHOICE(BitsMode), int32_t(BitsModeKind::Down), "Convert only files of a higher bit depth; others keep theirs."},
       {"dither", combo_Dither, CHOICE(Dither), 0, "Noise added before rounding to fewer bits: off, triangular (1 step) or shaped towards high frequencies."},
       {"prefix", edit_Prefix, CHOICE(Prefix), 0, "Text put before each output file's name."},
       {"suffix", edit_Suffix, CHOICE(Suffix), 0, "Text put after each output file's name, before \".wav\"."},
-      {"folder-mode", radio_FolderSubfolder, CHOICE(FolderSubfolder), 1, "Write each output into a subfolder of its source's folder."},
+      {"folder-mode", radio_FolderSubfolder, CHOICE(FolderMode), int32_t(FolderKind::Subfolder), "Write each output into a subfolder of its source's folder."},
       {"subfolder", edit_FolderSubfolder, CHOICE(SubfolderText), 0, "The subfolder's name (created where missing)."},
-      {"folder-mode", radio_FolderOther, CHOICE(FolderSubfolder), 0, "Write every output into one folder."},
+      {"folder-mode", radio_FolderOther, CHOICE(FolderMode), int32_t(FolderKind::OtherFolder), "Write every output into one folder."},
       {"output-dir", edit_FolderOther, CHOICE(OtherFolderText), 0, "The folder for every output."},
       {"simulate", cbx_Simulation, CHOICE(Simulation), 1, "Do everything but write wave files and folders; the log tells what would happen."},
       {"logfile", cbx_Logfile, CHOICE(LogEnabled), 1, "Write a log of the run's options and one line of results per file."},
@@ -125,7 +125,10 @@ void ShowChoice(const OptionBinding& row, RunChoices& choices) {
       [&](auto* field) {
         if constexpr (std::is_same_v<decltype(field), std::string*>)
           static_cast<QLineEdit*>(row.Control)->setText(QFile::decodeName(field->c_str()));
-        else ShowNumber(row.Control, qobject_cast<QRadioButton*>(row.Control) ? *field == row.Value : *field);
+        else {
+          const auto number = static_cast<int32_t>(*field);
+          ShowNumber(row.Control, qobject_cast<QRadioButton*>(row.Control) ? number == row.Value : number);
+        }
       },
       row.Field(choices));
 }

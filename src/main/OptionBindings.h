@@ -9,6 +9,8 @@
 #include <string>
 #include <variant>
 
+#include "options/ProcessSettings.h"
+
 class QAbstractButton;
 class QLineEdit;
 class QObject;
@@ -18,7 +20,7 @@ namespace tacetix {
 
 struct RunChoices;
 
-using ChoiceField = std::variant<bool*, int32_t*, std::string*>;
+using ChoiceField = std::variant<bool*, int32_t*, std::string*, BitsModeKind*, DitherKind*, FolderKind*>;
 
 struct OptionBinding {
   // tacetix-cli's long option that sets the same choice (a box may mean its opposite, as

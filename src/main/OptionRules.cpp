@@ -103,7 +103,7 @@ void TForm1::UpdateRadioBits() {
   const int choice = combo_Bits->currentIndex();
   radio_BitsAll->setEnabled(choice != 0);
   const bool directional = choice >= 0 && choice < static_cast<int>(BitDepthChoices.size()) &&
-                           BitDepthChoices[static_cast<size_t>(choice)].ModesApply;
+                           BitDepthChoices[static_cast<size_t>(choice)].ModesApply();
   radio_BitsUp->setEnabled(directional);
   radio_BitsDown->setEnabled(directional);
 }

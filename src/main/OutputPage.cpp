@@ -48,7 +48,9 @@ QGroupBox* BuildBitsGroup(TForm1& form) {
   auto* group = Named(new QGroupBox(QStringLiteral(" Bit &depth ")), "gbox_Bits");
   auto* row = new QHBoxLayout(group);
   form.combo_Bits = Named(new QComboBox(group), "combo_Bits");
-  for (const BitDepthChoice& choice : BitDepthChoices) form.combo_Bits->addItem(QString::fromLatin1(choice.Text));
+  for (const BitDepthChoice& choice : BitDepthChoices)
+    form.combo_Bits->addItem(QString::fromLatin1(choice.Name.Caption));
+  form.combo_Bits->setCurrentIndex(0);
   form.combo_Bits->setMaxVisibleItems(form.combo_Bits->count());
   form.combo_Bits->setMinimumWidth(153);
   form.radio_BitsAll = MakeRadio(group, "radio_BitsAll", "convert &all");

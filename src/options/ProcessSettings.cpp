@@ -1,4 +1,4 @@
-// The level sliders' scale and the table of bit-depth choices.
+// The level sliders' scale.
 #include "options/ProcessSettings.h"
 
 #include <charconv>
@@ -6,18 +6,6 @@
 #include "wave/LevelTime.h"
 
 namespace tacetix {
-
-const std::array<BitDepthChoice, 9> BitDepthChoices = {{
-    {"same as input", -1, -1, false},
-    {"8 bit unsigned integer", 8, 1, false},
-    {"12 bit signed integer", 12, 1, true},
-    {"16 bit signed integer", 16, 1, true},
-    {"20 bit signed integer", 20, 1, true},
-    {"24 bit signed integer", 24, 1, true},
-    {"32 bit signed integer", 32, 1, true},
-    {"32 bit float", 32, 3, true},
-    {"64 bit float", 64, 3, false},
-}};
 
 namespace {
 // The slider step is the single-precision 0.1, multiplied in extended precision,

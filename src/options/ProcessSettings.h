@@ -7,52 +7,89 @@
 
 namespace tacetix {
 
-enum BitsModeKind : int32_t { ConvertAll = 0, OnlyUp = 1, OnlyDown = 2 };
+// Which files a bit-depth choice converts.
+enum class BitsModeKind : int32_t { All, Up, Down };
 // Noise added before an integer output rounds to fewer bits than its input holds.
-enum DitherKind : int32_t { NoDither = 0, TriangularDither = 1, ShapedDither = 2 };
+enum class DitherKind : int32_t { None, Triangular, Shaped };
+// Where the outputs go: a subfolder of each source's folder, or one other folder.
+enum class FolderKind : int32_t { Subfolder, OtherFolder };
+// The sample type of an output; the values are the format tags that say it.
+enum class TargetSamples : int16_t { AsInput = -1, Integer = 1, Float = 3 };
 
-struct BitDepthChoice {
-  const char* Text;
-  int32_t Bits;     // -1 = as the input
-  int16_t Tag;      // 1 integer PCM, 3 IEEE float, -1 = as the input
-  bool ModesApply;  // "only up" / "only down" mean something for this choice
+// One value of a choice: as the command line spells it, as the window shows it, and as the log
+// states it (null: as the window shows it; "" states nothing).
+struct ValueName {
+  const char* Word;
+  const char* Caption;
+  const char* LogWord = nullptr;
+  constexpr const char* Logged() const { return LogWord ? LogWord : Caption; }
 };
 
-// The nine entries of the bit-depth list, in list order.
-extern const std::array<BitDepthChoice, 9> BitDepthChoices;
+// When "only up" or "only down" converts a file to a depth. At 32 bits the depth alone does not
+// tell an integer from a float, so those choices go by the sample type.
+enum class ConvertWhen : uint8_t { Always, FewerBits, MoreBits, IntegerSamples, FloatSamples };
 
-// Snapshot of the options, taken once when a run starts; the run never reads controls.
-struct ProcessSettings {
+struct BitDepthChoice {
+  ValueName Name;  // "16", "16 bit signed integer"
+  int32_t Bits;    // -1 = as the input
+  TargetSamples Samples;
+  ConvertWhen Up = ConvertWhen::Always;  // Always: the modes mean nothing for this choice
+  ConvertWhen Down = ConvertWhen::Always;
+  bool ModesApply() const { return Up != ConvertWhen::Always; }
+};
+
+// The entries of the bit-depth list, in list order.
+inline constexpr std::array<BitDepthChoice, 9> BitDepthChoices = {{
+    {{"same", "same as input"}, -1, TargetSamples::AsInput},
+    {{"8", "8 bit unsigned integer"}, 8, TargetSamples::Integer},
+    {{"12", "12 bit signed integer"}, 12, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
+    {{"16", "16 bit signed integer"}, 16, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
+    {{"20", "20 bit signed integer"}, 20, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
+    {{"24", "24 bit signed integer"}, 24, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::MoreBits},
+    {{"32", "32 bit signed integer"}, 32, TargetSamples::Integer, ConvertWhen::FewerBits, ConvertWhen::FloatSamples},
+    {{"32f", "32 bit float"}, 32, TargetSamples::Float, ConvertWhen::IntegerSamples, ConvertWhen::FloatSamples},
+    {{"64f", "64 bit float"}, 64, TargetSamples::Float},
+}};
+
+// The choices a run takes as the user made them: the user's choices and the run's settings
+// share them, so the one is handed to the other whole.
+struct SharedChoices {
   bool Simulation = false;
   bool LogEnabled = false;
   std::string Prefix;
   std::string Suffix;
-  int32_t FolderMode = 1;  // 1 subfolder of the source folder, 2 one other folder
-  std::string FolderText;
+  FolderKind FolderMode = FolderKind::Subfolder;
   bool Normalize = false;
   bool CreateIfUnchanged = false;
   bool Overwrite = false;
   bool StopOnError = true;
-  int32_t BitsChoice = 0;
-  int32_t BitsMode = ConvertAll;
+  int32_t BitsChoice = 0;  // index into BitDepthChoices
+  BitsModeKind BitsMode = BitsModeKind::All;
+  // With Normalize: the kept range to an integrated loudness rather than its peak to a level.
+  bool NormalizeLoudness = false;
+  DitherKind Dither = DitherKind::None;
+  bool KeepMetadata = false;   // outputs carry the input's descriptive chunks and markers
+  int32_t IgnoreClicksMs = 0;  // sound shorter than this at either end counts as silence
+
+  bool operator==(const SharedChoices&) const = default;
+};
+
+// Snapshot of the options, taken once when a run starts; the run never reads controls.
+struct ProcessSettings : SharedChoices {
+  std::string FolderText;
   bool RemoveBegin = true;
   bool RemoveEnd = true;
   double ThresholdBegin = 0.0;  // linear factor; 0.0 = digital zero
   double ThresholdEnd = 0.0;
   double NormalizeTarget = 1.0;   // linear factor
   double NormalizeLevelDb = 0.0;  // the target in dBfs, for the log's gain column
-  // With Normalize: the kept range to an integrated loudness rather than its peak to a level.
-  bool NormalizeLoudness = false;
   double LoudnessTarget = -23.0;  // LUFS
   double TruePeakCeiling = -1.0;  // dBTP; the loudness gain is lowered so the true peak stays below
-  int32_t Dither = NoDither;
-  bool KeepMetadata = false;  // outputs carry the input's descriptive chunks and markers
   // Natural cuts, in milliseconds; 0 leaves the cut where the scans put it.
-  int32_t KeepBeginMs = 0;     // silence kept before the first sound, 0..MaxKeepFadeMs
-  int32_t KeepEndMs = 0;       // and after the last
-  int32_t FadeInMs = 0;        // fade over the output's first ms when its beginning was cut
-  int32_t FadeOutMs = 0;       // and over its last when its end was cut
-  int32_t IgnoreClicksMs = 0;  // sound shorter than this at either end counts as silence
+  int32_t KeepBeginMs = 0;  // silence kept before the first sound, 0..MaxKeepFadeMs
+  int32_t KeepEndMs = 0;    // and after the last
+  int32_t FadeInMs = 0;     // fade over the output's first ms when its beginning was cut
+  int32_t FadeOutMs = 0;    // and over its last when its end was cut
 
   bool operator==(const ProcessSettings&) const = default;
 };

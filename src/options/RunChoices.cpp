@@ -1,103 +1,92 @@
-// The user's choices to the settings of a run and its log header.
+// The user's choices to the settings of a run and its log header, with the rules that join
+// options: the linked end, peak or loudness, and the true peak under the loudness.
 #include "options/RunChoices.h"
 
 #include <algorithm>
-#include <cmath>
+
+#include "options/OptionTable.h"
 
 namespace tacetix {
 namespace {
 
 double ThresholdOf(const EndChoices& end) { return end.DigitalZero ? 0.0 : SliderFactor(end.Position); }
 
-// Tenths to the value the log and the meter use, always with a full stop.
-std::string TenthsText(int32_t tenths, const char* unit) {
-  const int32_t magnitude = tenths < 0 ? -tenths : tenths;
-  return (tenths < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10) + " " + unit;
+const OptionRow* Named(std::span<const OptionRow* const> given, std::string_view name) {
+  const OptionRow* row = nullptr;  // the last one, as the last given counts
+  for (const OptionRow* r : given)
+    if (name == r->Long) row = r;
+  return row;
 }
 
-const char* const DitherNames[] = {"", "triangular", "shaped"};
+std::string RefusalOf(const RunChoices& c, std::span<const OptionRow* const> given) {
+  // One gain per file: to a peak level or to a loudness, not both.
+  if (Named(given, "loudness") && Named(given, "normalize")) return "--loudness and --normalize exclude each other";
+  if (Named(given, "true-peak") && !Named(given, "loudness"))
+    return "--true-peak: the ceiling of --loudness; give --loudness LUFS";
+  // Linked, the end keeps and fades as the beginning does; a value for the end alone would
+  // be dropped without a word.
+  const OptionRow* endOnly = nullptr;
+  for (const OptionRow* r : given)
+    if (r == FindOption("keep-end") || r == FindOption("fade-out")) endOnly = r;
+  if (c.Linked && endOnly)
+    return "--" + std::string(endOnly->Long) + ": the end follows the beginning; give --end LEVEL to set it apart";
+  return "";
+}
+
+// What the run does: a linked end does what the beginning does, a loudness is normalised to
+// only with normalising on, and values outside their lists fall back to the first entry.
+RunChoices Joined(const RunChoices& choices) {
+  RunChoices c = choices;
+  if (c.Linked) c.End = c.Begin;
+  c.NormalizeLoudness = c.Normalize && c.NormalizeLoudness;
+  c.LoudnessTenths = std::clamp(c.LoudnessTenths, MinLoudnessTenths, 0);
+  c.TruePeakTenths = std::clamp(c.TruePeakTenths, MinTruePeakTenths, 0);
+  if (c.Dither != DitherKind::Triangular && c.Dither != DitherKind::Shaped) c.Dither = DitherKind::None;
+  if (c.BitsChoice < 0 || c.BitsChoice >= static_cast<int32_t>(BitDepthChoices.size())) c.BitsChoice = 0;
+  if (c.BitsMode != BitsModeKind::Up && c.BitsMode != BitsModeKind::Down) c.BitsMode = BitsModeKind::All;
+  return c;
+}
 
 ProcessSettings SettingsOf(const RunChoices& c) {
-  // Linked, the end's own choices wait unused until it is set apart again.
-  const EndChoices& end = c.Linked ? c.Begin : c.End;
   ProcessSettings s;
-  s.Simulation = c.Simulation;
-  s.LogEnabled = c.LogEnabled;
-  s.Prefix = c.Prefix;
-  s.Suffix = c.Suffix;
-  s.FolderMode = c.FolderSubfolder ? 1 : 2;
-  s.FolderText = c.FolderSubfolder ? c.SubfolderText : c.OtherFolderText;
-  s.Normalize = c.Normalize;
-  s.CreateIfUnchanged = c.CreateIfUnchanged;
-  s.Overwrite = c.Overwrite;
-  s.StopOnError = c.StopOnError;
-  s.BitsChoice = c.BitsChoice;
-  s.BitsMode = c.BitsMode;
+  static_cast<SharedChoices&>(s) = c;
+  s.FolderText = c.FolderMode == FolderKind::Subfolder ? c.SubfolderText : c.OtherFolderText;
   s.RemoveBegin = c.Begin.Remove;
-  s.RemoveEnd = end.Remove;
+  s.RemoveEnd = c.End.Remove;
   s.ThresholdBegin = ThresholdOf(c.Begin);
-  s.ThresholdEnd = ThresholdOf(end);
+  s.ThresholdEnd = ThresholdOf(c.End);
   s.NormalizeTarget = SliderFactor(c.NormalizePosition);
   s.NormalizeLevelDb = SliderToDb(c.NormalizePosition);
-  s.NormalizeLoudness = c.Normalize && c.NormalizeLoudness;
-  s.LoudnessTarget = std::clamp(c.LoudnessTenths, MinLoudnessTenths, 0) / 10.0;
-  s.TruePeakCeiling = std::clamp(c.TruePeakTenths, MinTruePeakTenths, 0) / 10.0;
-  s.Dither = c.Dither == TriangularDither || c.Dither == ShapedDither ? c.Dither : NoDither;
-  s.KeepMetadata = c.KeepMetadata;
+  s.LoudnessTarget = c.LoudnessTenths / 10.0;
+  s.TruePeakCeiling = c.TruePeakTenths / 10.0;
   s.KeepBeginMs = c.Begin.KeepMs;
-  s.KeepEndMs = end.KeepMs;
+  s.KeepEndMs = c.End.KeepMs;
   s.FadeInMs = c.Begin.FadeMs;
-  s.FadeOutMs = end.FadeMs;
-  s.IgnoreClicksMs = c.IgnoreClicksMs;
+  s.FadeOutMs = c.End.FadeMs;
   return s;
 }
 
-// The header states what the run does, so a linked end shows the beginning's choices.
-LogHeaderSnapshot HeaderOf(const RunChoices& c, const ProcessSettings& s) {
-  const EndChoices& end = c.Linked ? c.Begin : c.End;
+// Every row states its own lines, in the header's order.
+LogHeaderSnapshot HeaderOf(const RunChoices& c) {
+  std::vector<const OptionRow*> stating;
+  for (const OptionRow& row : AllOptions())
+    if (row.State) stating.push_back(&row);
+  std::stable_sort(stating.begin(), stating.end(),
+                   [](const OptionRow* a, const OptionRow* b) { return a->Log < b->Log; });
   LogHeaderSnapshot h;
-  h.RemoveBegin = s.RemoveBegin;
-  h.DigitalZeroBegin = c.Begin.DigitalZero;
-  h.ThresholdBeginText = SliderText(c.Begin.Position);
-  h.RemoveEnd = s.RemoveEnd;
-  h.DigitalZeroEnd = end.DigitalZero;
-  h.ThresholdEndText = SliderText(end.Position);
-  h.KeepBeginMs = s.KeepBeginMs;
-  h.FadeInMs = s.FadeInMs;
-  h.KeepEndMs = s.KeepEndMs;
-  h.FadeOutMs = s.FadeOutMs;
-  h.IgnoreClicksMs = s.IgnoreClicksMs;
-  h.Normalize = s.Normalize;
-  h.NormalizeText = SliderText(c.NormalizePosition);
-  if (s.NormalizeLoudness) {
-    h.NormalizeLoudnessText = TenthsText(static_cast<int32_t>(std::lround(s.LoudnessTarget * 10)), "LUFS") +
-                              " (true peak " +
-                              TenthsText(static_cast<int32_t>(std::lround(s.TruePeakCeiling * 10)), "dBTP") + ")";
-  }
-  h.DitherText = DitherNames[s.Dither];
-  // A choice outside the list converts nothing (as the run treats it): the header says so.
-  const bool knownBits = c.BitsChoice >= 0 && c.BitsChoice < static_cast<int32_t>(BitDepthChoices.size());
-  h.BitsText = BitDepthChoices[knownBits ? static_cast<size_t>(c.BitsChoice) : 0].Text;
-  h.BitsChoice = c.BitsChoice;
-  h.BitsMode = c.BitsMode;
-  h.Prefix = c.Prefix;
-  h.Suffix = c.Suffix;
-  h.FolderSubfolder = c.FolderSubfolder;
-  h.SubfolderText = c.SubfolderText;
-  h.OtherFolderText = c.OtherFolderText;
-  h.CreateIfUnchanged = c.CreateIfUnchanged;
-  h.Overwrite = c.Overwrite;
-  h.StopOnError = c.StopOnError;
-  h.KeepMetadata = c.KeepMetadata;
+  for (const OptionRow* row : stating)
+    row->State(c, row->Log.Section == LogSection::Processing ? h.Processing : h.Output);
   return h;
 }
 
 }  // namespace
 
-RunDescription DescribeRun(const RunChoices& choices) {
+RunDescription DescribeRun(const RunChoices& choices, std::span<const OptionRow* const> given) {
   RunDescription run;
-  run.Settings = SettingsOf(choices);
-  run.Header = HeaderOf(choices, run.Settings);
+  run.Refusal = RefusalOf(choices, given);
+  const RunChoices joined = Joined(choices);
+  run.Settings = SettingsOf(joined);
+  run.Header = HeaderOf(joined);
   return run;
 }
 

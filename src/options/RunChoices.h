@@ -1,9 +1,10 @@
 // What the user chose for a run, as both front ends hold it (slider positions, ticks,
-// milliseconds, names), and the one rule that turns it into the run's settings and the
+// milliseconds, names), and the rules that join them into the run's settings and the
 // header its log states.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "log/unit_logging.h"
@@ -20,37 +21,27 @@ struct EndChoices {
   int32_t FadeMs = 0;  // in at the beginning, out at the end
 };
 
-struct RunChoices {
+struct RunChoices : SharedChoices {
   EndChoices Begin;
   EndChoices End;      // whatever the end's controls hold; unused while linked
   bool Linked = true;  // the end removes, thresholds, keeps and fades as the beginning does
-  int32_t IgnoreClicksMs = 0;
-  bool Normalize = false;
   int32_t NormalizePosition = SliderMax;
-  bool NormalizeLoudness = false;  // with Normalize: to a loudness, not a peak
-  int32_t LoudnessTenths = -230;   // target, tenths of a LUFS
-  int32_t TruePeakTenths = -10;    // ceiling, tenths of a dBTP
-  int32_t Dither = NoDither;
-  int32_t BitsChoice = 0;  // index into BitDepthChoices
-  int32_t BitsMode = ConvertAll;
-  std::string Prefix;
-  std::string Suffix;
-  bool FolderSubfolder = true;  // a subfolder of each source's folder, else one other folder
+  int32_t LoudnessTenths = -230;  // target, tenths of a LUFS
+  int32_t TruePeakTenths = -10;   // ceiling, tenths of a dBTP
   std::string SubfolderText;
   std::string OtherFolderText;
-  bool CreateIfUnchanged = false;
-  bool Overwrite = false;
-  bool Simulation = false;
-  bool StopOnError = true;
-  bool KeepMetadata = false;
-  bool LogEnabled = false;
 };
+
+struct OptionRow;
 
 struct RunDescription {
   ProcessSettings Settings;
   LogHeaderSnapshot Header;
+  std::string Refusal;  // why the options given do not go together; "" when they do
 };
 
-RunDescription DescribeRun(const RunChoices& choices);
+// given: the rows the user named (the command line's options), for the rules that refuse a
+// value that would be dropped without a word; the window's controls cannot contradict.
+RunDescription DescribeRun(const RunChoices& choices, std::span<const OptionRow* const> given = {});
 
 }  // namespace tacetix

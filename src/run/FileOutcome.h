@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "options/ProcessSettings.h"
 #include "signal/Loudness.h"
 #include "wave/FailureKind.h"
 
@@ -19,8 +20,8 @@ enum class GainNote { None, LimitedByTruePeak, NotMeasured };
 
 // The working values of one file.
 struct FileOutcome {
-  int32_t TargetBits = -1;    // -1 = as the input
-  int16_t TargetFormat = -1;  // 1 integer, 3 float, -1 = as the input
+  int32_t TargetBits = -1;  // -1 = as the input
+  TargetSamples TargetFormat = TargetSamples::AsInput;
   bool Changed = false;
   bool StartFound = false;
   bool EndFound = false;

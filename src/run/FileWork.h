@@ -44,6 +44,11 @@ struct Work {
 
 inline bool Pump(Work& w) { return w.C.Progress.Cancelled(); }
 
+// The format the outcome asks of the output; the sample type's values are the format tags.
+inline FormatChoice TargetChoice(const FileOutcome& o) {
+  return {o.TargetBits, static_cast<int16_t>(o.TargetFormat), -1};
+}
+
 // Forward passes and scans (FileScans.cpp).
 int NextBlock(Work& w, int64_t blockStart, int32_t& n);
 int ScanBeginning(Work& w);

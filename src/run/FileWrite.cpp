@@ -44,7 +44,7 @@ int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   const WaveReader& source = w.C.File.Reader;
   WaveWriter& f = w.C.File.Writer;
   OutputDescription& d = w.Output;
-  d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), {w.O.TargetBits, w.O.TargetFormat, -1});
+  d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), TargetChoice(w.O));
   d.ExpectedSamples = keptSamples;
   d.Replace = w.C.Settings.Overwrite;
   if (f.Create(outputPath, std::move(d)) != 0) {
@@ -61,9 +61,9 @@ int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
 // Integer outputs go through the quantizer when they dither, or when some value may pass their
 // range and be counted: floats, or a gain that lifts the peak above full scale.
 std::optional<OutputQuantizer> QuantizerFor(const Work& w, const SampleCoding& to, const long double* gain) {
-  const int32_t dither = DitherApplies(w.In, to) ? w.C.Settings.Dither : NoDither;
+  const DitherKind dither = DitherApplies(w.In, to) ? w.C.Settings.Dither : DitherKind::None;
   const bool mayClip = w.In.IsFloat || w.In.BytesPerSample == 8 || (gain && *gain * w.O.PeakMagnitude > 1.0L);
-  if (to.IsFloat || (dither == NoDither && !mayClip)) return std::nullopt;
+  if (to.IsFloat || (dither == DitherKind::None && !mayClip)) return std::nullopt;
   return OutputQuantizer(to, dither, w.Ch);
 }
 

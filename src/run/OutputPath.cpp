@@ -58,8 +58,9 @@ OutputPath PlanOutputPath(const std::string& sourcePath, const ProcessSettings& 
   OutputPath out;
   const std::string sourceFolder = FolderPart(sourcePath);
   out.FileName = settings.Prefix + BaseName(FileNamePart(sourcePath)) + settings.Suffix + ".wav";
-  out.Folder = settings.FolderMode == 1 ? sourceFolder + BackslashIfNeeded(sourceFolder) + settings.FolderText
-                                        : settings.FolderText;
+  out.Folder = settings.FolderMode == FolderKind::Subfolder
+                   ? sourceFolder + BackslashIfNeeded(sourceFolder) + settings.FolderText
+                   : settings.FolderText;
   out.Path = out.Folder + BackslashIfNeeded(out.Folder) + out.FileName;
   return out;
 }

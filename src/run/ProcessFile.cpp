@@ -61,8 +61,7 @@ void FillFormatFields(Work& w) {
 void NoteExtensibleBits(Work& w) {
   if (!w.C.Record || !w.Output.Extras.Extensible) return;
   const WaveReader& source = w.C.File.Reader;
-  const FormatBody f =
-      DeriveOutputFormat(source.Format(), source.IsFloat(), {w.O.TargetBits, w.O.TargetFormat, -1}).Body;
+  const FormatBody f = DeriveOutputFormat(source.Format(), source.IsFloat(), TargetChoice(w.O)).Body;
   if (f.Channels != 0) w.C.Record->bits_out = 8u * (f.BlockAlign / f.Channels);
 }
 

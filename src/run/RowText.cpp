@@ -109,6 +109,6 @@ std::string PreviewCutText(FileResult result, const FileOutcome& outcome, const 
   return text;
 }
 
-bool CountsClipped(const ProcessSettings& s) { return s.NormalizeLoudness || s.Dither != NoDither; }
+bool CountsClipped(const ProcessSettings& s) { return s.NormalizeLoudness || s.Dither != DitherKind::None; }
 
 }  // namespace tacetix

@@ -153,7 +153,7 @@ constexpr bool HasAvx2Loops() { return false; }
 
 }  // namespace
 
-OutputQuantizer::OutputQuantizer(const SampleCoding& to, int32_t dither, int32_t channels, SimdLevel level)
+OutputQuantizer::OutputQuantizer(const SampleCoding& to, DitherKind dither, int32_t channels, SimdLevel level)
     : Dither(dither), Ch(std::max(channels, 1)), Avx2(HasAvx2Loops() && level >= SimdLevel::AVX2),
       Errors(static_cast<size_t>(Ch), std::array<double, 5>{}) {
   const int32_t bits = ScaleBits(to);
@@ -216,7 +216,7 @@ void ShapeStereo(double* v, const double* noise, int32_t n, int32_t channel, std
 // Counting alone leaves the values to the encoder's own rounding; triangular dither keeps no
 // state, so only shaped dither follows the channels.
 void OutputQuantizer::Apply(double* values, int32_t n, int64_t firstSample) {
-  if (Dither == NoDither) {
+  if (Dither == DitherKind::None) {
     for (int32_t i = 0; i < n; ++i) {
       const double k = RoundToInteger(values[i] * StepsPerUnit);
       if (std::isfinite(k) && (k < Lowest || k > Highest)) ++ClipCount;
@@ -230,7 +230,7 @@ void OutputQuantizer::Apply(double* values, int32_t n, int64_t firstSample) {
     FillNoise(noise, m);
     double* v = values + start;
     const Steps steps{StepsPerUnit, UnitsPerStep, Lowest, Highest};
-    if (Dither == TriangularDither) {
+    if (Dither == DitherKind::Triangular) {
       ClipCount += (Avx2 ? avx2::Triangular : base::Triangular)(v, noise, m, steps);
       continue;
     }

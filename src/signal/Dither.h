@@ -26,9 +26,9 @@ bool DitherApplies(const SampleCoding& from, const SampleCoding& to);
 // seed: two runs write the same bytes.
 class OutputQuantizer {
  public:
-  // dither: NoDither counts only.
+  // dither: None counts only.
   // level: the vector instructions its loops may use (tests compare the levels).
-  OutputQuantizer(const SampleCoding& to, int32_t dither, int32_t channels, SimdLevel level = DetectedSimdLevel());
+  OutputQuantizer(const SampleCoding& to, DitherKind dither, int32_t channels, SimdLevel level = DetectedSimdLevel());
   // n values, the first of which is output sample firstSample (its channel is firstSample % channels).
   void Apply(double* values, int32_t n, int64_t firstSample);
   uint64_t Clipped() const { return ClipCount; }
@@ -46,7 +46,7 @@ class OutputQuantizer {
   static constexpr int32_t NoiseBlock = 2048;  // a multiple of NoiseLanes
   void FillNoise(double* noise, int32_t n);
 
-  int32_t Dither;
+  DitherKind Dither;
   int32_t Ch;
   bool Avx2;
   double StepsPerUnit;  // steps of the output's depth in 1.0, as the encoder scales

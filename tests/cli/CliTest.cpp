@@ -179,8 +179,7 @@ TEST(CliOptionsTest, LinkedEndFollowsTheBeginningInSettingsAndHeader) {
   std::string error;
   ASSERT_TRUE(tacetix::ParseCommandLine({"--begin", "-50", "--suffix", "_x", "a.wav"}, c, error)) << error;
   EXPECT_EQ(c.Request.Settings.ThresholdEnd, c.Request.Settings.ThresholdBegin);
-  EXPECT_EQ(c.Request.Header.ThresholdEndText, "-50.0 dBfs");
-  EXPECT_FALSE(c.Request.Header.DigitalZeroEnd);
+  EXPECT_EQ(c.Request.Header.Processing.at(3), "Threshold end: -50.0 dBfs");
 
   tacetix::CliConfig d;
   ASSERT_TRUE(tacetix::ParseCommandLine({"--no-trim-begin", "--end", "-70", "--suffix", "_x", "a.wav"}, d, error));

@@ -272,7 +272,7 @@ void ExpectTimeReferencesMoved(const std::vector<uint8_t>& input, const std::vec
 ProcessSettings SettingsFrom(uint8_t choice, uint8_t levels) {
   ProcessSettings s;
   s.BitsChoice = choice % 9;
-  s.BitsMode = (choice / 9) % 3;
+  s.BitsMode = static_cast<BitsModeKind>((choice / 9) % 3);
   s.CreateIfUnchanged = (choice & 0x80) != 0;
   s.RemoveBegin = (levels & 0x01) == 0;
   s.RemoveEnd = (levels & 0x02) == 0;

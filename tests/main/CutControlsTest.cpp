@@ -70,9 +70,12 @@ TEST_F(CutControls, LinkedEndShowsAndUsesTheBeginningsValues) {
   s = Form->CaptureSettings();
   EXPECT_EQ(s.KeepEndMs, 120);
   EXPECT_EQ(s.FadeOutMs, 25);
-  const tacetix::LogHeaderSnapshot h = Form->CaptureLogHeader();
-  EXPECT_EQ(std::vector<int32_t>({h.KeepBeginMs, h.FadeInMs, h.KeepEndMs, h.FadeOutMs, h.IgnoreClicksMs}),
-            std::vector<int32_t>({120, 25, 120, 25, 8}));
+  const std::vector<std::string> h = Form->CaptureLogHeader().Processing;
+  EXPECT_EQ(
+      std::vector<std::string>(h.begin() + 2, h.end() - 1),
+      std::vector<std::string>({"Keep silence at beginning: 120 ms", "Fade in: 25 ms", "remove silence at end: Yes",
+                                "Threshold end: -inf", "Keep silence at end: 120 ms", "Fade out: 25 ms",
+                                "Ignore clicks shorter than: 8 ms"}));
   Form->UpdateSliderValues();  // the start-state pass again must not take the mirror for the end's own
 
   link->setChecked(false);

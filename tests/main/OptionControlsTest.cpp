@@ -145,7 +145,7 @@ TEST_F(ConversionRadios, FollowTheBitDepthChoiceAndKeepTheirCheck) {
   bits->setCurrentIndex(1);
   EXPECT_FALSE(On("radio_BitsUp"));
   EXPECT_TRUE(Checked("radio_BitsUp")) << "disabling never unchecks";
-  EXPECT_EQ(Form->CaptureSettings().BitsMode, tacetix::OnlyUp);
+  EXPECT_EQ(Form->CaptureSettings().BitsMode, tacetix::BitsModeKind::Up);
 }
 
 class NameFields : public WindowTest {

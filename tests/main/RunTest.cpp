@@ -161,10 +161,10 @@ TEST_F(Snapshot, ALinkedEndFollowsTheBeginning) {
   EXPECT_TRUE(settings.RemoveEnd);
   EXPECT_EQ(settings.ThresholdBegin, 1.0);
   EXPECT_EQ(settings.ThresholdEnd, 1.0);
-  tacetix::LogHeaderSnapshot header = Form->CaptureLogHeader();
-  EXPECT_TRUE(header.RemoveEnd);
-  EXPECT_FALSE(header.DigitalZeroEnd);
-  EXPECT_EQ(header.ThresholdEndText, header.ThresholdBeginText);
+  const std::vector<std::string> header = Form->CaptureLogHeader().Processing;
+  EXPECT_EQ(std::vector<std::string>(header.begin(), header.begin() + 4),
+            std::vector<std::string>({"remove silence at beginning: Yes", "Threshold beginning: 0.0 dBfs",
+                                      "remove silence at end: Yes", "Threshold end: 0.0 dBfs"}));
 
   Find<QCheckBox>("cbx_Link")->setChecked(false);
   Find<QCheckBox>("cbx_Remove2")->setEnabled(true);
@@ -185,15 +185,15 @@ TEST_F(Snapshot, ReadsNamesFolderBitsAndNormalizing) {
   const tacetix::ProcessSettings settings = Form->CaptureSettings();
   EXPECT_EQ(settings.Prefix, "p");
   EXPECT_EQ(settings.Suffix, "s");
-  EXPECT_EQ(settings.FolderMode, 2);
+  EXPECT_EQ(settings.FolderMode, tacetix::FolderKind::OtherFolder);
   EXPECT_EQ(settings.FolderText, "/tmp/out");
   EXPECT_EQ(settings.BitsChoice, 3);
-  EXPECT_EQ(settings.BitsMode, tacetix::OnlyDown);
+  EXPECT_EQ(settings.BitsMode, tacetix::BitsModeKind::Down);
   EXPECT_TRUE(settings.Normalize);
   EXPECT_NEAR(settings.NormalizeLevelDb, -6.0, 1e-6);
   EXPECT_NEAR(settings.NormalizeTarget, 0.501187, 1e-6);
   EXPECT_TRUE(settings.StopOnError);
-  EXPECT_EQ(Form->CaptureLogHeader().BitsText, "16 bit signed integer");
+  EXPECT_EQ(Form->CaptureLogHeader().Output.at(0), "Bit depth: 16 bit signed integer, only down");
 }
 
 // The loudness controls and the dither list reach the run and its header; setting a value
@@ -204,26 +204,26 @@ TEST_F(Snapshot, ReadsLoudnessAndDither) {
     std::function<void()> Set;
     bool Loudness;
     double Lufs, Ceiling;
-    int32_t Dither;
-    std::string HeaderText;  // the loudness line's text
+    tacetix::DitherKind Dither;
+    std::string HeaderText;  // the loudness line's text, after "Normalize to: "
   };
   const Case cases[] = {
-      {"defaults", [] {}, false, -23.0, -1.0, tacetix::NoDither, ""},
+      {"defaults", [] {}, false, -23.0, -1.0, tacetix::DitherKind::None, ""},
       {"target set", [this] { Find<QDoubleSpinBox>("spin_Lufs")->setValue(-16.0); }, true, -16.0, -1.0,
-       tacetix::NoDither, "-16.0 LUFS (true peak -1.0 dBTP)"},
+       tacetix::DitherKind::None, "-16.0 LUFS (true peak -1.0 dBTP)"},
       {"ceiling set, shaped",
        [this] {
          Find<QDoubleSpinBox>("spin_TruePeak")->setValue(-2.5);
          Find<QComboBox>("combo_Dither")->setCurrentIndex(2);
        },
-       true, -23.0, -2.5, tacetix::ShapedDither, "-23.0 LUFS (true peak -2.5 dBTP)"},
+       true, -23.0, -2.5, tacetix::DitherKind::Shaped, "-23.0 LUFS (true peak -2.5 dBTP)"},
       {"back to peak, triangular",
        [this] {
          Find<QDoubleSpinBox>("spin_Lufs")->setValue(-14.0);
          Find<QRadioButton>("radio_NormPeak")->setChecked(true);
          Find<QComboBox>("combo_Dither")->setCurrentIndex(1);
        },
-       false, -14.0, -1.0, tacetix::TriangularDither, ""},
+       false, -14.0, -1.0, tacetix::DitherKind::Triangular, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -240,7 +240,9 @@ TEST_F(Snapshot, ReadsLoudnessAndDither) {
     EXPECT_DOUBLE_EQ(settings.LoudnessTarget, c.Lufs);
     EXPECT_DOUBLE_EQ(settings.TruePeakCeiling, c.Ceiling);
     EXPECT_EQ(settings.Dither, c.Dither);
-    EXPECT_EQ(Form->CaptureLogHeader().NormalizeLoudnessText, c.HeaderText);
+    const std::vector<std::string> header = Form->CaptureLogHeader().Processing;
+    const std::string last = header.back().rfind("Normalize to: ", 0) == 0 ? header.back().substr(14) : "";
+    EXPECT_EQ(last, c.HeaderText);
   }
 }
 

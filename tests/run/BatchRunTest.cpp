@@ -104,7 +104,7 @@ TEST_F(BatchRunTest, RefusalsKeepTheirWordsAndCountAsErrors) {
   // With stop on error, a folder that cannot be made ends the run at once.
   FakeFrontEnd fe2;
   Req.Settings.StopOnError = true;
-  Req.Settings.FolderMode = 2;
+  Req.Settings.FolderMode = tacetix::FolderKind::OtherFolder;
   Req.Settings.FolderText = Dir.File("no/such");
   r = RunBatch(Req, fe2);
   EXPECT_EQ(fe2.Final(0), RowStatus::FolderRefused);

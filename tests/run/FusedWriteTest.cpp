@@ -51,7 +51,7 @@ Bytes ExpectedData(const std::string& source, const FileOutcome& o, const Proces
   std::vector<double> kept(all.begin() + o.KeepFirst, all.begin() + o.KeepLast + 1);
   if (s.Normalize)
     for (double& v : kept) v = static_cast<double>(static_cast<long double>(o.Gain) * v);
-  EXPECT_EQ(in.CreateOutput(scratch, o.TargetBits, o.TargetFormat, -1), 0);
+  EXPECT_EQ(in.CreateOutput(scratch, o.TargetBits, static_cast<int16_t>(o.TargetFormat), -1), 0);
   EXPECT_EQ(in.WriteSamples(kept.data(), static_cast<int32_t>(kept.size()), n), 0);
   EXPECT_EQ(in.CloseOutput(), 0);
   return ReadFile(scratch);

@@ -38,7 +38,7 @@ TEST(OutputPathTest, NamesAndSubfolder) {
 TEST(OutputPathTest, OtherFolderWithOrWithoutTrailingSeparator) {
   TempDir dir;
   ProcessSettings s;
-  s.FolderMode = 2;
+  s.FolderMode = tacetix::FolderKind::OtherFolder;
   s.Suffix = "_n";
   s.FolderText = dir.Path().string();
   const std::string expected = (dir.Path() / "take_n.wav").string();
@@ -50,7 +50,7 @@ TEST(OutputPathTest, OtherFolderWithOrWithoutTrailingSeparator) {
 TEST(OutputPathTest, RefusesWhatCannotOrMustNotBeWritten) {
   TempDir dir;
   ProcessSettings s;
-  s.FolderMode = 2;
+  s.FolderMode = tacetix::FolderKind::OtherFolder;
   s.Suffix = "_n";
   s.FolderText = dir.File("missing/deeper");  // only one level is created
   EXPECT_EQ(BuildOutputPath(dir.File("a.wav"), s).Verdict, PathVerdict::FolderRefused);
@@ -88,7 +88,7 @@ TEST(OutputPathTest, NeverNamesTheSourceItself) {
   EXPECT_EQ(BuildOutputPath(src, s).Verdict, PathVerdict::SameAsInput);
   // Through a link to the source's folder as well.
   fs::create_directory_symlink(dir.Path(), dir.File("link"));
-  s.FolderMode = 2;
+  s.FolderMode = tacetix::FolderKind::OtherFolder;
   s.FolderText = dir.File("link");
   s.Overwrite = true;
   EXPECT_EQ(BuildOutputPath(src, s).Verdict, PathVerdict::SameAsInput);

@@ -33,7 +33,7 @@ class OutputSafetyTest : public ::testing::Test {
   RunRequest Req;
 
   void SetUp() override {
-    Req.Settings.FolderMode = 2;
+    Req.Settings.FolderMode = tacetix::FolderKind::OtherFolder;
     Req.Settings.FolderText = Dir.File("out");
     fs::create_directory(Req.Settings.FolderText);
   }

@@ -87,7 +87,7 @@ RunPicture RunWith(const ProcessSettings& settings, int32_t jobs, const std::str
   const auto moved = std::find(req.Files.begin(), req.Files.end(), dir.File(early));
   if (!early.empty()) std::rotate(req.Files.begin() + at, moved, moved + 1);
   req.Settings = settings;
-  req.Settings.FolderMode = 2;
+  req.Settings.FolderMode = tacetix::FolderKind::OtherFolder;
   req.Settings.FolderText = dir.File(folder);
   req.Settings.LogEnabled = true;
   req.LogName = dir.File("run.log");

@@ -173,23 +173,31 @@ TEST_F(ProcessFileTest, ConvertsTheBitDepth) {
 
 TEST_F(ProcessFileTest, BitDepthChoicesUnderTheThreeModes) {
   struct Case {
-    int32_t choice, mode, bits, tag;
+    int32_t choice;
+    BitsModeKind mode;
+    int32_t bits, tag;
     int32_t targetBits;
     bool changed;
     bool extensible = false;  // the same samples under the extensible tag
   };
   const Case cases[] = {
-      {0, ConvertAll, 16, 1, -1, false},     {1, OnlyUp, 16, 1, 8, true},  // 8 bit ignores the mode
-      {8, OnlyDown, 16, 1, 64, true},                                      // 64 float ignores the mode
-      {3, OnlyUp, 16, 1, -1, false},                                       // already 16
-      {5, OnlyUp, 16, 1, 24, true},          {3, OnlyDown, 24, 1, 16, true},
-      {2, OnlyDown, 8, 1, -1, false},        {6, OnlyDown, 32, 3, 32, true},  // 32 float down to 32 integer
-      {6, OnlyDown, 24, 1, -1, false},       {6, OnlyUp, 24, 1, 32, true},
-      {7, OnlyDown, 32, 3, 32, false},  // target equals the input
-      {7, OnlyUp, 32, 1, 32, true},     // any integer input goes up to float
-      {7, OnlyUp, 64, 3, -1, false},         {4, ConvertAll, 20, 1, 20, false},
-      {6, OnlyDown, 32, 3, 32, true, true},  {7, OnlyUp, 24, 1, 32, true, true},
-      {7, OnlyDown, 24, 1, -1, false, true},
+      {0, BitsModeKind::All, 16, 1, -1, false},
+      {1, BitsModeKind::Up, 16, 1, 8, true},     // 8 bit ignores the mode
+      {8, BitsModeKind::Down, 16, 1, 64, true},  // 64 float ignores the mode
+      {3, BitsModeKind::Up, 16, 1, -1, false},   // already 16
+      {5, BitsModeKind::Up, 16, 1, 24, true},
+      {3, BitsModeKind::Down, 24, 1, 16, true},
+      {2, BitsModeKind::Down, 8, 1, -1, false},
+      {6, BitsModeKind::Down, 32, 3, 32, true},  // 32 float down to 32 integer
+      {6, BitsModeKind::Down, 24, 1, -1, false},
+      {6, BitsModeKind::Up, 24, 1, 32, true},
+      {7, BitsModeKind::Down, 32, 3, 32, false},  // target equals the input
+      {7, BitsModeKind::Up, 32, 1, 32, true},     // any integer input goes up to float
+      {7, BitsModeKind::Up, 64, 3, -1, false},
+      {4, BitsModeKind::All, 20, 1, 20, false},
+      {6, BitsModeKind::Down, 32, 3, 32, true, true},
+      {7, BitsModeKind::Up, 24, 1, 32, true, true},
+      {7, BitsModeKind::Down, 24, 1, -1, false, true},
   };
   for (const Case& c : cases) {
     ProcessSettings s;
@@ -197,8 +205,10 @@ TEST_F(ProcessFileTest, BitDepthChoicesUnderTheThreeModes) {
     s.BitsMode = c.mode;
     FileOutcome o;
     DecideTarget(s, c.bits, c.extensible ? 0xFFFE - 0x10000 : c.tag, c.tag == 3, o);
-    EXPECT_EQ(o.TargetBits, c.targetBits) << "choice " << c.choice << " mode " << c.mode << " bits " << c.bits;
-    EXPECT_EQ(o.Changed, c.changed) << "choice " << c.choice << " mode " << c.mode << " bits " << c.bits;
+    EXPECT_EQ(o.TargetBits, c.targetBits)
+        << "choice " << c.choice << " mode " << static_cast<int>(c.mode) << " bits " << c.bits;
+    EXPECT_EQ(o.Changed, c.changed) << "choice " << c.choice << " mode " << static_cast<int>(c.mode) << " bits "
+                                    << c.bits;
   }
 }
 

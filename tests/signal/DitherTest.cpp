@@ -44,16 +44,16 @@ TEST_F(OneFileTest, DitherIsReproducibleKeepsSilenceAndRemovesHarmonics) {
                  In()),
       0);
   struct Case {
-    int32_t Dither;
+    DitherKind Dither;
     bool Harmonics;
   };
-  const Case cases[] = {{NoDither, true}, {TriangularDither, false}, {ShapedDither, false}};
+  const Case cases[] = {{DitherKind::None, true}, {DitherKind::Triangular, false}, {DitherKind::Shaped, false}};
   double band[3] = {};  // the noise between 2.5 and 4.5 kHz as sox measures it, dB
   S.RemoveBegin = S.RemoveEnd = false;
   S.BitsChoice = 3;  // 16 bit
   S.Overwrite = true;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.Dither);
+    SCOPED_TRACE(static_cast<int>(c.Dither));
     S.Dither = c.Dither;
     ASSERT_EQ(RunFile(S, In(), Out(), &Record), FileResult::Done);
     const Bytes first = ReadFile(Out());
@@ -72,11 +72,13 @@ TEST_F(OneFileTest, DitherIsReproducibleKeepsSilenceAndRemovesHarmonics) {
     EXPECT_EQ(Outcome.Clipped, 0u);
     std::string stats;
     ASSERT_EQ(RunCommand("sox " + ShellQuote(Out()) + " -n trim 0.5 2 sinc 2500-4500 stats 2>&1", &stats), 0);
-    band[c.Dither] = std::stod(stats.substr(stats.find("RMS lev dB") + 10));
+    band[static_cast<int>(c.Dither)] = std::stod(stats.substr(stats.find("RMS lev dB") + 10));
   }
   // Shaped dither moves its noise out of the band where the ear is most sensitive: the error
   // fed back the wrong way round would put it 6 dB above triangular's.
-  EXPECT_LT(band[ShapedDither], band[TriangularDither] - 3.0) << band[ShapedDither] << " " << band[TriangularDither];
+  const double shaped = band[static_cast<int>(DitherKind::Shaped)];
+  const double triangular = band[static_cast<int>(DitherKind::Triangular)];
+  EXPECT_LT(shaped, triangular - 3.0) << shaped << " " << triangular;
 }
 
 // Dither only where bits are lost, each run against the same without dither: none from 16 to
@@ -106,11 +108,11 @@ TEST_F(OneFileTest, DitherOnlyWhereBitsAreLostAndClipsCountOnBothSides) {
     S.Normalize = c.Amplitude < 1.0;  // a gain, up to half of full scale
     S.NormalizeTarget = 0.5;
     Bytes plain;
-    for (int32_t dither : {NoDither, TriangularDither}) {
+    for (DitherKind dither : {DitherKind::None, DitherKind::Triangular}) {
       S.Dither = dither;
       ASSERT_EQ(RunFile(S, In(), Out(), &Record), FileResult::Done);
-      EXPECT_EQ(Outcome.Clipped, c.Clipped) << dither;
-      if (dither == NoDither) plain = ReadFile(Out());
+      EXPECT_EQ(Outcome.Clipped, c.Clipped) << static_cast<int>(dither);
+      if (dither == DitherKind::None) plain = ReadFile(Out());
       else EXPECT_EQ(ReadFile(Out()) != plain, c.Dithered);
     }
   }
@@ -126,7 +128,8 @@ TEST(DitherLevels, VectorAndPlainLoopsAgree) {
   std::vector<double> values(5003);
   for (size_t i = 0; i < values.size(); ++i) values[i] = 1.2 * std::sin(0.001 * static_cast<double>(i * i));
   values[7] = 0.0, values[8] = std::nan(""), values[9] = HUGE_VAL, values[4999] = -HUGE_VAL;
-  OutputQuantizer plain(to, TriangularDither, 2, SimdLevel::Scalar), vector(to, TriangularDither, 2, SimdLevel::AVX2);
+  OutputQuantizer plain(to, DitherKind::Triangular, 2, SimdLevel::Scalar),
+      vector(to, DitherKind::Triangular, 2, SimdLevel::AVX2);
   std::vector<double> a = values, b = values;
   for (int32_t start = 0; start < 5003; start += 1001) {
     plain.Apply(a.data() + start, std::min(1001, 5003 - start), start);
