@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "run/BatchRun.h"
 #include "options/OptionTable.h"
+#include "run/BatchRun.h"
 
 namespace tacetix {
 
