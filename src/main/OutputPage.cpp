@@ -13,6 +13,7 @@
 
 #include "main/Widgets.h"
 #include "main/unit_main.h"
+#include "options/OptionTable.h"
 #include "options/ProcessSettings.h"
 
 namespace tacetix {
@@ -64,9 +65,10 @@ QGroupBox* BuildBitsGroup(TForm1& form) {
   row->addWidget(form.radio_BitsUp);
   row->addWidget(form.radio_BitsDown);
   row->addSpacing(12);
-  // Only outputs of fewer bits than their input dither; the list's order is DitherKind's.
+  // Only outputs of fewer bits than their input dither; the option's values are in DitherKind's order.
   form.combo_Dither = Named(new QComboBox(group), "combo_Dither");
-  form.combo_Dither->addItems({QStringLiteral("off"), QStringLiteral("triangular"), QStringLiteral("shaped")});
+  for (const ValueName& kind : FindOption("dither")->Values)
+    form.combo_Dither->addItem(QString::fromLatin1(kind.Caption));
   row->addWidget(MakeLabel(group, "lab_Dither", "Dither"));
   row->addWidget(form.combo_Dither);
   row->addStretch(1);

@@ -99,13 +99,13 @@ void WindowFrontEnd::BeginBusy() {
 void WindowFrontEnd::EndBusy(bool rowsTouched) {
   BusyNow = false;
   Form.EndOperation();
-  const int tag = Form.SortTag();
   if (Progress && rowsTouched) {
     const auto took = std::chrono::duration_cast<std::chrono::seconds>(RunProgress::Clock::now() - Started);
     Form.lab_Progress->setText(QString::fromStdString(Progress->FileText() + ", " + ClockText(took) + " in all"));
   }
   // Sorted by Status or Reason, the order no longer matches the new words.
-  if (rowsTouched && tag >= 11 && tag <= 14) {
+  const int column = Form.SortColumn();
+  if (rowsTouched && (column == FileListModel::ColStatus || column == FileListModel::ColReason)) {
     Form.UpdateSortArrow(false);
     Form.SetSortTag(0);
   }

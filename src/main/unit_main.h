@@ -89,6 +89,8 @@ class TForm1 : public QMainWindow {
   void lview_FilesColumnClick(int column);
   void UpdateSortArrow(bool show);
   int SortTag() const { return SortTagValue; }
+  // The column the list is sorted by, or -1 while it keeps the order of adding.
+  int SortColumn() const { return SortTagValue > 0 ? (SortTagValue - 1) / 2 : -1; }
   void SetSortTag(int tag) { SortTagValue = tag; }
   FileListModel& Files() { return *FileModel; }
 
