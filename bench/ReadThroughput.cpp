@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -14,7 +14,7 @@ cases=(
   'wave|#include "log/unit_logging.h"|refused'
   'wave|#include <QString>|refused'
   'log|#include "TacetixVersion.h"|ok'
-  'log|#include "wave/WaveClass.h"|refused'
+  'log|#include "wave/WaveReader.h"|refused'
   'log|  #  include <QtWidgets/QDialog>|refused'
   'run|#include "log/unit_logging.h"|ok'
   'run|#include <sys/stat.h>|ok'

@@ -13,7 +13,7 @@
 #include "WindowFixture.h"
 #include "main/unit_About.h"
 #include "main/unit_LogOptions.h"
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "WindowFixture.h"
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 
 namespace {
 

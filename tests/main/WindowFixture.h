@@ -19,7 +19,7 @@
 
 #include "main/unit_main.h"
 #include "support/TestSupport.h"
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 
 // Silence, then `sound` samples of sound, then silence: the kept part is exactly the sound.
 inline QString PaddedWave(const testsupport::TempDir& dir, const std::string& name, int sound) {

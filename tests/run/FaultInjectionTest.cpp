@@ -9,7 +9,7 @@
 #include "support/ChildLimit.h"
 #include "support/OneFileFixture.h"
 #include "support/TestSupport.h"
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 
 using namespace tacetix;
 using namespace testsupport;

@@ -9,8 +9,8 @@
 
 #include "support/OneFileFixture.h"
 #include "support/TestSupport.h"
+#include "support/WaveClass.h"
 #include "wave/SampleBlock.h"
-#include "wave/WaveClass.h"
 
 using namespace tacetix;
 using namespace testsupport;

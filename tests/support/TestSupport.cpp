@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 
 namespace testsupport {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "support/TestSupport.h"
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 
 using namespace tacetix;
 using namespace testsupport;

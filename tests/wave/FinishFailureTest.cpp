@@ -3,7 +3,7 @@
 
 #include "support/ChildLimit.h"
 #include "support/TestSupport.h"
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 
 using namespace tacetix;
 using namespace testsupport;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "support/TestSupport.h"
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 #include "wave/WaveReader.h"
 
 using namespace tacetix;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 
 namespace peers {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "support/TestSupport.h"
+#include "support/WaveClass.h"
 #include "wave/LevelTime.h"
 #include "wave/RiffLayout.h"
-#include "wave/WaveClass.h"
 
 using namespace tacetix;
 using namespace testsupport;

@@ -1,5 +1,5 @@
 // The source-and-output object over a reader and a writer.
-#include "wave/WaveClass.h"
+#include "support/WaveClass.h"
 
 namespace tacetix {
 
