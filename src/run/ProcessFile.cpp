@@ -1,22 +1,15 @@
-// One file: open, target format, silence scans, peak and gain, output decision, write.
+// One file's steps in their order: open, target format, the scans, the kept range, the gain,
+// the output decision and the write, and what stopped the file when it did not get through.
 #include "run/ProcessFile.h"
 
-#include "run/FileWork.h"
-
-#include <algorithm>
-#include <cmath>
 #include <exception>
 #include <new>
 #include <optional>
 
+#include "run/FileWork.h"
 #include "run/OutputMetadata.h"
-#include "signal/Dither.h"
-#include "signal/Fades.h"
 #include "signal/NaturalCuts.h"
-#include "signal/SoundRegions.h"
-#include "wave/LevelTime.h"
 #include "wave/OutputFormat.h"
-#include "wave/SampleBlock.h"
 
 namespace tacetix {
 namespace steps {
