@@ -40,6 +40,17 @@ bool InputList::Expand(const std::vector<InputSource>& inputs) {
 }
 
 bool InputList::ReadList(const std::string& name) {
+  // A folder opens as a stream that then fails every read, and an empty name fails with an
+  // empty name in its message: both are said in words that tell what to change.
+  if (name.empty()) {
+    Problems.push_back("--files-from: the list's name is empty");
+    return false;
+  }
+  std::error_code ec;
+  if (name != "-" && fs::is_directory(name, ec)) {
+    Problems.push_back(name + ": is a folder, not a list of files");
+    return false;
+  }
   std::ifstream file;
   if (name != "-") {
     file.open(name, std::ios::binary);

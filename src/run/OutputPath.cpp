@@ -41,6 +41,12 @@ bool SameFile(const std::string& a, const std::string& b) {
   return fs::equivalent(fs::path(a), fs::path(b), ec) && !ec;
 }
 
+// Making a folder where a file stands fails with "File exists", which reads as no fault.
+std::string FolderRefusal(const std::string& folder, const std::error_code& made) {
+  std::error_code ec;
+  return !made || fs::exists(fs::path(folder), ec) ? "not a folder" : made.message();
+}
+
 }  // namespace
 
 char PathSeparator() { return static_cast<char>(fs::path::preferred_separator); }
@@ -78,8 +84,7 @@ OutputPath BuildOutputPath(const std::string& sourcePath, const ProcessSettings&
     out.FolderMade = made;
     if (!made && !FolderExists(out.Folder)) {
       out.Verdict = PathVerdict::FolderRefused;
-      out.Reason = out.Folder.empty() ? "no output folder given"
-                                      : out.Folder + ": " + (ec ? ec.message() : "not a folder");
+      out.Reason = out.Folder.empty() ? "no output folder given" : out.Folder + ": " + FolderRefusal(out.Folder, ec);
       return out;
     }
   }

@@ -5,6 +5,7 @@
 #include <exception>
 #include <new>
 #include <optional>
+#include <string>
 
 #include "run/FileWork.h"
 #include "run/OutputMetadata.h"
@@ -73,6 +74,8 @@ int PlanSteps(Work& w, const std::string& inputPath) {
   w.CountedFrom = w.T;
   // A RIFF size field cannot say more than 4 GiB: the rest of a streamed data chunk is not read.
   if (source.IgnoredDataBytes() > 0) w.O.Notes.push_back("data past 4 GiB ignored");
+  if (source.MissingDataBytes() > 0)
+    w.O.Notes.push_back("data chunk ends " + std::to_string(source.MissingDataBytes()) + " bytes early");
   w.Cuts = CutFramesFor(s, w.Info.SampleRate);
   DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.In.IsFloat, w.O);
   const bool formatChanged = w.O.Changed;

@@ -73,6 +73,8 @@ int RIFFFile::ReadHeader(bool sizeCheck) {
   if (!Input->Seek(0) || !Input->Read(head, 8, got)) return SystemFailure(FailureKind::CannotRead);
   const bool riff = got == 8 && (std::memcmp(head, "RIFF", 4) == 0 || IsForm64(head));
   if (riff && !Input->Read(FormType.data(), 4, got)) return SystemFailure(FailureKind::CannotRead);
+  if (got == 8 && std::memcmp(head, "RIFX", 4) == 0)
+    return Refuse(FailureKind::Unsupported, "big-endian WAV (RIFX) is not read");
   if (!riff || got < 4) return Refuse(FailureKind::NotWave, "not a WAV file: no RIFF header");
   ChunkRead = false;
   ChunkBodyStart = 12;

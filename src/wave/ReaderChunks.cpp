@@ -62,6 +62,7 @@ int WaveReader::LocateChunks() {
   const uint64_t inFile = static_cast<uint64_t>(std::max<int64_t>(0, InputSize - DataOffset));
   DataLength = static_cast<int64_t>(std::min(chunk.size, inFile));
   if (!IsRF64() && chunk.size == MaxRiffSize && inFile > MaxRiffSize) DataPastSize = inFile - MaxRiffSize;
+  if (chunk.size > inFile && !(chunk.size == MaxRiffSize && !IsRF64())) DataShortBy = chunk.size - inFile;
   if (ListChunks) ListRest();
   return WalkCancelled() ? 1 : 0;
 }

@@ -79,6 +79,7 @@ void WaveReader::ResetReader() {
   DataOffset = 0;
   DataLength = 0;
   DataPastSize = 0;
+  DataShortBy = 0;
   InputFormat = {};
   SubFormatCode = 0;
   Mask = 0;
@@ -128,19 +129,20 @@ int WaveReader::ReadFormat() {
 int WaveReader::CheckFormat() const {
   const FormatBody& f = InputFormat;
   if (!IsFloat() && !IsInteger()) return 1;
-  if (f.Channels == 0 || f.BlockAlign % f.Channels != 0) return 1;
+  if (f.Channels == 0 || f.BlockAlign % f.Channels != 0 || f.SampleRate == 0) return 1;
   const int32_t container = f.BlockAlign / f.Channels;
   if (!IsCodecContainer(container) || f.SampleRate > 0x7FFFFFFFu) return 1;
   if (IsFloat()) return container == 4 || container == 8 ? 0 : 1;
   return container == 8 && IsInteger() ? 1 : 0;
 }
 
-// A fmt whose channels and block align do not hold together is broken; one that holds
-// together describes samples that are not processed.
+// A fmt whose channels and block align do not hold together, or that gives no rate, is broken;
+// one that holds together describes samples that are not processed.
 FailureKind WaveReader::FormatRefusalKind() const {
   const FormatBody& f = InputFormat;
   if (!IsFloat() && !IsInteger()) return FailureKind::Unsupported;
-  return f.Channels == 0 || f.BlockAlign % f.Channels != 0 ? FailureKind::Malformed : FailureKind::Unsupported;
+  const bool broken = f.Channels == 0 || f.BlockAlign % f.Channels != 0 || f.SampleRate == 0;
+  return broken ? FailureKind::Malformed : FailureKind::Unsupported;
 }
 
 std::string WaveReader::FormatRefusal() const {
@@ -151,6 +153,7 @@ std::string WaveReader::FormatRefusal() const {
   if (f.Channels == 0) return "fmt chunk: no channels";
   if (f.BlockAlign % f.Channels != 0)
     return "fmt chunk: block align " + std::to_string(f.BlockAlign) + " is no whole number of bytes a channel";
+  if (f.SampleRate == 0) return "fmt chunk: sample rate 0 Hz";
   const int32_t container = f.BlockAlign / f.Channels;
   if (!IsCodecContainer(container)) return "samples of " + std::to_string(container) + " bytes are not supported";
   if (f.SampleRate > 0x7FFFFFFFu) return "sample rate " + std::to_string(f.SampleRate) + " Hz is out of range";

@@ -70,6 +70,10 @@ class WaveReader : public RIFFFile {
   // declare, which a streaming writer that did not know the length left behind; they are not
   // read. 0 for every other file.
   uint64_t IgnoredDataBytes() const { return DataPastSize; }
+  // Bytes a data chunk declares past the end of the file (a copy or a recording cut short);
+  // the samples up to the end are read. 0 when the file holds all, or declares the streaming
+  // writers' unknown length.
+  uint64_t MissingDataBytes() const { return DataShortBy; }
 
  private:
   using RIFFFile::OpenInput;  // the options come with Open
@@ -91,6 +95,7 @@ class WaveReader : public RIFFFile {
   int64_t DataOffset = 0;
   int64_t DataLength = 0;
   uint64_t DataPastSize = 0;
+  uint64_t DataShortBy = 0;
   FormatBody InputFormat{};
   int32_t SubFormatCode = 0;
   uint32_t Mask = 0;

@@ -44,10 +44,11 @@ std::vector<long> AsInt16(const std::vector<double>& samples) {
 struct BadCase {
   const char* Name;
   Bytes File;
-  bool Done;             // else "I/O error"
-  const char* Reason;    // of the I/O error
-  const char* Kind;      // the report's
-  bool Missing = false;  // no file of that name at all
+  bool Done;                   // else "I/O error"
+  const char* Reason;          // of the I/O error
+  const char* Kind;            // the report's
+  bool Missing = false;        // no file of that name at all
+  const char* Note = nullptr;  // of a done file, on the error stream and in the report
 };
 
 std::vector<BadCase> HeaderCases() {
@@ -67,9 +68,11 @@ std::vector<BadCase> HeaderCases() {
       {"riff-header-only", WavBuilder{}.Build(), false, "fmt chunk missing", "malformed"},
       {"cut-in-fmt", cut(30), false, runsPast, "malformed"},
       {"cut-in-data-header", cut(40), false, "data chunk missing", "malformed"},
-      // the data is cut to the file: 2 silent samples, no output due
-      {"cut-in-data", cut(49), true, nullptr, "none"},
-      {"rifx", rifx.Fmt(1, 1, 8000, 16).Data(tone).Build(), false, noRiff, "not_wave"},
+      // the data is cut to the file: 2 silent samples, no output due; the 7 bytes missing are told
+      {"cut-in-data", cut(49), true, nullptr, "none", false, "data chunk ends 7 bytes early"},
+      {"data-size-past-end", WavBuilder{}.Fmt(1, 1, 8000, 16).ChunkDeclared("data", 1000, tone).Build(), true, nullptr,
+       "none", false, "data chunk ends 988 bytes early"},
+      {"rifx", rifx.Fmt(1, 1, 8000, 16).Data(tone).Build(), false, "big-endian WAV (RIFX) is not read", "unsupported"},
       {"form-avi", avi.Fmt(1, 1, 8000, 16).Data(tone).Build(), false, "not a WAV file: RIFF form is not WAVE",
        "not_wave"},
       {"fmt-id-misspelt", WavBuilder{}.Chunk("fmt_", fmt).Data(tone).Build(), false, "fmt chunk missing", "malformed"},
@@ -98,8 +101,8 @@ std::vector<BadCase> HeaderCases() {
       {"container-5-bytes", WavBuilder{}.Fmt(1, 1, 8000, 40, 5).Data(tone).Build(), false,
        "samples of 5 bytes are not supported", "unsupported"},
       {"a-law", WavBuilder{}.Fmt(6, 1, 8000, 8).Data(tone).Build(), false, "unsupported format: A-law", "unsupported"},
-      // No program reads a wave file without a rate, so no output is made for one; a second try cannot mend it.
-      {"rate-0", WavBuilder{}.Fmt(1, 1, 0, 16).Data(tone).Build(), false, "OUT: sample rate 0", "unsupported"},
+      // No program reads a wave file without a rate: the source is at fault, not the output.
+      {"rate-0", WavBuilder{}.Fmt(1, 1, 0, 16).Data(tone).Build(), false, "fmt chunk: sample rate 0 Hz", "malformed"},
       {"missing", {}, false, "No such file or directory", "cannot_open", true},
   };
 }
@@ -120,12 +123,14 @@ TEST_F(BadInputTest, EveryMalformedHeaderGetsOneStatusLine) {
     const std::string line = !c.Done   ? "tacetix-cli: " + path + ": I/O error (" + reason + ")\n"
                              : written ? "done: " + path + " -> " + output + "\n"
                                        : "silent: " + path + " (no output)\n";
-    EXPECT_EQ(Out, line + summary + "\n");
+    const std::string note = c.Note ? "tacetix-cli: " + path + ": " + c.Note + "\n" : "";
+    EXPECT_EQ(Out, line + note + summary + "\n");
     // Scripts tell the failures apart by the report's kind, whatever the words say.
     std::smatch kind;
     const std::string report = ReadText(Dir.File("r.jsonl"));
     ASSERT_TRUE(std::regex_search(report, kind, std::regex("\"kind\":\"([a-z_]+)\""))) << report;
     EXPECT_EQ(kind[1].str(), c.Kind);
+    EXPECT_EQ(report.find("\"notes\":[") != std::string::npos, c.Note != nullptr) << report;
     if (!c.Missing) {
       EXPECT_EQ(ReadFile(path), c.File) << "the source changed";
     }

@@ -145,7 +145,7 @@ TEST_F(FaultCliTest, SubfolderNameTakenByAFile) {
   SmallFiles();
   WriteFile(Dir.File("out"), {'x'});
   EXPECT_EQ(Cli("--keep-going --subfolder out a.wav c.wav"), 1);
-  const std::string taken = Dir.File("out") + ": File exists";
+  const std::string taken = Dir.File("out") + ": not a folder";
   EXPECT_EQ(Out, ErrorLine("error creating output folder", "a.wav", taken) +
                      ErrorLine("error creating output folder", "c.wav", taken) +
                      "0 files processed ok, 2 with errors\n");

@@ -76,6 +76,15 @@ TEST_F(InputsReportTest, FileListsByLineAndByNulWithOddNames) {
   EXPECT_EQ(Cli("--subfolder q extra.wav --files-from missing.txt"), 2);
   EXPECT_EQ(Err, "tacetix-cli: missing.txt: No such file or directory\n");
   EXPECT_FALSE(fs::exists(Dir.File("q")));
+  // A folder, and no name at all, are said as such.
+  fs::create_directory(Dir.File("lists"));
+  for (const auto& [list, why] :
+       {std::pair<std::string, std::string>{"lists", "lists: is a folder, not a list of files"},
+        {"''", "--files-from: the list's name is empty"}}) {
+    EXPECT_EQ(Cli("--subfolder q extra.wav --files-from " + list), 2);
+    EXPECT_EQ(Err, "tacetix-cli: " + why + "\n");
+    EXPECT_FALSE(fs::exists(Dir.File("q")));
+  }
 }
 
 TEST_F(InputsReportTest, FoldersNeedRecursiveAndFilesNamedTwiceRunOnce) {
