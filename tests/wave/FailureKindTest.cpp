@@ -39,7 +39,9 @@ TEST(FailureKindTest, ReaderRefusalsFromMemoryAndFromAFile) {
   const Bytes data = Pcm16({1, -2, 3, -4});
   const Bytes fmt16 = FmtBody(1, 2, 44100, 16);
   WavBuilder notRiff;
-  notRiff.riffId = "RIFX";
+  notRiff.riffId = "FORM";
+  WavBuilder rifx;  // big-endian: a wave file, in a byte order that is not read
+  rifx.riffId = "RIFX";
   WavBuilder notWave;
   notWave.formType = "AVI ";
   WavBuilder rf64;
@@ -63,6 +65,8 @@ TEST(FailureKindTest, ReaderRefusalsFromMemoryAndFromAFile) {
        FailureKind::None},
       {"empty", {}, {}, FailureKind::NotWave},
       {"not RIFF", notRiff.Fmt(1, 2, 44100, 16).Data(data).Build(), {}, FailureKind::NotWave},
+      {"RIFX", rifx.Fmt(1, 2, 44100, 16).Data(data).Build(), {}, FailureKind::Unsupported},
+      {"rate 0", WavBuilder{}.Fmt(1, 2, 0, 16).Data(data).Build(), {}, FailureKind::Malformed},
       {"not WAVE", notWave.Fmt(1, 2, 44100, 16).Data(data).Build(), {}, FailureKind::NotWave},
       {"RF64 without ds64", rf64.Fmt(1, 2, 44100, 16).Data(data).Build(), {}, FailureKind::Malformed},
       {"RIFF size checked", wrongSize, checked, FailureKind::Malformed},
