@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "main/RunInWindow.h"
 #include "main/unit_About.h"
 #include "main/unit_LogOptions.h"
 #include "main/unit_main.h"
@@ -29,7 +30,8 @@ bool RunLogFileDialog(QWidget* owner, QString& path) {
       {QStringLiteral("Logfiles (*.log)"), QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*.*)")});
   dialog.setFilter(dialog.filter() | QDir::Hidden);
   dialog.setSizeGripEnabled(true);
-  if (!path.isEmpty()) dialog.selectFile(path);
+  if (QFileInfo(path).isDir()) dialog.setDirectory(path);
+  else if (!path.isEmpty()) dialog.selectFile(path);
   // The file may be new, its folder may not: a mistyped folder would only show at the
   // next run. The dialog comes back until the name is usable or the user cancels.
   for (;;) {
@@ -75,7 +77,10 @@ void TForm1::bt_LogOptionsClick() {
 }
 
 void TForm1::bt_LogBrowseClick() {
-  QString path = edit_Logfile->text();
+  // The dialog starts where the run would write the log: a bare name goes beside the first file.
+  const QStringList files = FileModel->Paths();
+  QString path = LogPathFor(edit_Logfile->text(), files);
+  if (path.isEmpty() && !files.isEmpty()) path = QFileInfo(files.constFirst()).absolutePath();
   if (ChooseLogFile(path)) edit_Logfile->setText(path);
 }
 

@@ -37,7 +37,7 @@ void TForm1::BindOptions() {
       {"keep-end", spin_Keep2, CHOICE(End.KeepMs), 0, "Silence kept after the sound (ms).", nullptr, nullptr, nullptr, spin_Keep1},
       {"fade-out", spin_Fade2, CHOICE(End.FadeMs), 0, "Fade-out over the end of what is kept (ms).", nullptr, nullptr, nullptr, spin_Fade1},
       {"ignore-clicks", spin_IgnoreClicks, CHOICE(IgnoreClicksMs), 0, "Sound shorter than this (ms) inside the silence is cut with it."},
-      {"normalize-to", cbx_Normalize, CHOICE(Normalize), 1, "Scale what is kept so that its peak reaches the level on the slider."},
+      {"normalize-to", cbx_Normalize, CHOICE(Normalize), 1, "Scale what is kept so that its peak reaches the level on the slider, or its loudness the level in LUFS below."},
       {"normalize-mode", radio_NormPeak, CHOICE(NormalizeLoudness), 0, "Normalise by the peak: the loudest sample reaches the level on the slider."},
       {"normalize", track_Normalize, CHOICE(NormalizePosition), 0, "The peak level to normalise to", radio_NormPeak, cbx_Normalize, edit_Normalize},
       {"normalize-mode", radio_NormLoudness, CHOICE(NormalizeLoudness), 1, "Normalise by the integrated loudness (EBU R128), with a ceiling for the true peak."},

@@ -106,6 +106,7 @@ void TForm1::UpdateRadioBits() {
                            BitDepthChoices[static_cast<size_t>(choice)].ModesApply();
   radio_BitsUp->setEnabled(directional);
   radio_BitsDown->setEnabled(directional);
+  UpdateDitherTip(choice != 0);
 }
 
 void TForm1::ConnectOptionHandlers() {

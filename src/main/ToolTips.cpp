@@ -1,5 +1,6 @@
 // What each control does, with its unit, shown when the pointer rests on it (an option
 // control's text is its binding row's); and why "&Process" cannot start, while it cannot.
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -31,6 +32,7 @@ void TForm1::SetToolTips() {
     row.Control->setToolTip(tip);
     if (row.Level != nullptr) row.Level->setToolTip(tip);
   }
+  UpdateDitherTip(combo_Bits->currentIndex() != 0);
   const Tip tips[] = {
       {bt_FolderOther, "Choose the folder for every output."},
       {bt_LogOptions, "What the log holds and its separators."},
@@ -40,6 +42,14 @@ void TForm1::SetToolTips() {
       {bt_Preview, "Show the current file's waveform and what the run would cut (V, or a double-click)."},
       {bt_NotAdded, "Which files the last add refused, and why."}};
   for (const Tip& tip : tips) tip.Control->setToolTip(QString::fromUtf8(tip.Text));
+}
+
+void TForm1::UpdateDitherTip(bool converting) {
+  // An output of its input's depth loses no bits, so no noise can hide the rounding.
+  combo_Dither->setEnabled(converting);
+  combo_Dither->setToolTip(converting ? QString::fromUtf8(BindingOf(combo_Dither)->Tip)
+                                      : QStringLiteral("Off while the bit depth is \"same as input\": no output has "
+                                                       "fewer bits than its source, so there is nothing to dither."));
 }
 
 void TForm1::UpdateProcessTip(bool idle, int rows, bool named, bool notASubfolder) {

@@ -130,6 +130,7 @@ class TForm1 : public QMainWindow {
   void UpdateCutControls();
   // The conversion radios follow the bit-depth choice; which one is checked never changes.
   void UpdateRadioBits();
+  void UpdateDitherTip(bool converting);
   void edit_PrefixSuffixChange(QLineEdit* sender);
   void edit_FolderSubfolderChange();
   void edit_FolderOtherChange();

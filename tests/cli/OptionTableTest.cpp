@@ -209,6 +209,38 @@ TEST(OptionTableTest, HelpManPageAndCompletionFollowTheTable) {
   }
 }
 
+// A reader searches the rendered page for an option: a narrow terminal must not hyphenate one,
+// so every mention in the source is found whole on the screen.
+TEST(OptionTableTest, EveryMentionOfAnOptionIsFoundInThePageRenderedNarrow) {
+  const std::string page = std::string(TACETIX_SOURCE_DIR) + "/docs/man/tacetix-cli.1";
+  const std::string source = testsupport::ReadText(page);
+  if (!testsupport::HaveProgram("man")) {
+    EXPECT_NE(source.find("\n.nh\n"), std::string::npos) << "hyphenation is on";
+    return;
+  }
+  std::string shown;
+  ASSERT_EQ(
+      testsupport::RunCommand(
+          "MANWIDTH=60 MAN_KEEP_FORMATTING= man -l " + testsupport::ShellQuote(page) + " 2>/dev/null | col -b", &shown),
+      0);
+  auto count = [](const std::string& text, const std::string& word) {
+    size_t n = 0;
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+    return n;
+  };
+  std::string written;  // the page without its comments
+  std::istringstream lines(source);
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind(".\\\"", 0) != 0) written += line + "\n";
+  for (const tacetix::OptionRow& row : tacetix::AllOptions()) {
+    const std::string name = std::string("--") + row.Long;
+    std::string roff;  // as roff writes it, each hyphen a \-
+    for (char ch : name) roff += ch == '-' ? std::string("\\-") : std::string(1, ch);
+    EXPECT_GT(count(written, roff), 0u) << name;
+    EXPECT_EQ(count(shown, name), count(written, roff)) << name;
+  }
+}
+
 TEST(OptionTableTest, BashCompletionOffersOptionsAndValues) {
   const std::string library = "/usr/share/bash-completion/bash_completion";
   ASSERT_TRUE(std::filesystem::exists(library)) << "bash-completion is required";

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSlider>
 #include <QTimer>
@@ -74,6 +75,18 @@ TEST_F(LogControls, BrowseStartsFromTheNameAndWorksEvenWhileBusy) {
   };
   Click("bt_LogBrowse");
   EXPECT_EQ(Find<QLineEdit>("edit_Logfile")->text(), "/var/tmp/chosen.log") << "a cancel changes nothing";
+
+  // With files listed, it starts where the run writes a bare name: beside the first file.
+  Form->ChooseLogFile = [&](QString& path) {
+    startedAt.push_back(path);
+    return false;
+  };
+  const QString folder = QFileInfo(QString::fromStdString(Dir.File("a.wav"))).absolutePath();
+  for (const char* name : {"run.log", ""}) {
+    Find<QLineEdit>("edit_Logfile")->setText(QString::fromLatin1(name));
+    Click("bt_LogBrowse");
+    EXPECT_EQ(startedAt.back(), name[0] ? folder + "/run.log" : folder) << name;
+  }
 }
 
 TEST_F(LogControls, TheFileDialogRefusesAMissingFolderAndKeepsALongPathWhole) {

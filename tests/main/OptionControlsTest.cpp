@@ -129,17 +129,26 @@ using ConversionRadios = WindowTest;
 
 TEST_F(ConversionRadios, FollowTheBitDepthChoiceAndKeepTheirCheck) {
   auto* bits = Find<QComboBox>("combo_Bits");
+  // Dither follows "convert all": only a conversion can take bits away.
+  const QString ditherTip = Find<QComboBox>("combo_Dither")->toolTip();
+  EXPECT_FALSE(On("combo_Dither")) << "the window opens on \"same as input\"";
   const std::tuple<const char*, bool, bool> rules[] = {{"16 bit signed integer", true, true},
                                                        {"8 bit unsigned integer", true, false},
                                                        {"64 bit float", true, false},
                                                        {"32 bit float", true, true},
                                                        {"same as input", false, false}};
+  std::vector<QString> tips;
   for (const auto& [text, all, directional] : rules) {
     bits->setCurrentIndex(bits->findText(QString::fromLatin1(text)));
     EXPECT_EQ(On("radio_BitsAll"), all) << text;
     EXPECT_EQ(On("radio_BitsUp"), directional) << text;
     EXPECT_EQ(On("radio_BitsDown"), directional) << text;
+    EXPECT_EQ(On("combo_Dither"), all) << text;
+    tips.push_back(Find<QComboBox>("combo_Dither")->toolTip());
   }
+  EXPECT_EQ(tips.back(), ditherTip);
+  EXPECT_NE(tips.front(), ditherTip) << "a disabled Dither says why";
+  EXPECT_TRUE(ditherTip.contains("same as input")) << ditherTip.toStdString();
   bits->setCurrentIndex(3);
   Find<QRadioButton>("radio_BitsUp")->setChecked(true);
   bits->setCurrentIndex(1);

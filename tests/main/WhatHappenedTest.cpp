@@ -146,6 +146,8 @@ TEST_F(WhatHappened, EveryOptionControlExplainsItselfAndProcessSaysWhyItCannotSt
       EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString();
     }
   }
+  const QString normalize = Find<QWidget>("cbx_Normalize")->toolTip();
+  EXPECT_TRUE(normalize.contains("peak") && normalize.contains("loudness")) << normalize.toStdString();
   std::vector<QString> tips = {Button("bt_Process")->toolTip()};
   Form->AddFiles({Wave("a.wav")});
   tips.push_back(Button("bt_Process")->toolTip());
