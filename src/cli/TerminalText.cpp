@@ -38,9 +38,9 @@ constexpr char32_t Combining[][2] = {{0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591
                                      {0x064B, 0x065F}, {0x0E31, 0x0E31}, {0x0E34, 0x0E3A}, {0x0E47, 0x0E4E},
                                      {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF}, {0x200B, 0x200F}, {0x20D0, 0x20FF},
                                      {0x302A, 0x302F}, {0x3099, 0x309A}, {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F}};
-constexpr char32_t Wide[][2] = {{0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF}, {0x3400, 0x4DBF},
-                                {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
-                                {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
+constexpr char32_t Wide[][2] = {{0x1100, 0x115F},   {0x2E80, 0x303E},  {0x3041, 0x33FF}, {0x3400, 0x4DBF},
+                                {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},  {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
+                                {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},  {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
                                 {0x1F900, 0x1F9FF}, {0x20000, 0x3FFFD}};
 
 size_t Columns(const Glyph& glyph) {
@@ -71,7 +71,8 @@ std::string Escaped(const std::string& bytes) {
 
 std::string TerminalName(const std::string& name) {
   bool control = false;
-  for (size_t at = 0; at < name.size() && !control; at += Decode(name, at).Bytes) control = IsControl(Decode(name, at).Code);
+  for (size_t at = 0; at < name.size() && !control; at += Decode(name, at).Bytes)
+    control = IsControl(Decode(name, at).Code);
   if (!control) return name;
   // Runs of plain text in single quotes, runs of control characters in $'...', side by side;
   // a name that begins with a control character begins with '' all the same, as ls writes it.

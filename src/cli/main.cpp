@@ -43,7 +43,8 @@ void CatchStopSignals() {
 }
 
 // Ends the process by the signal's own default action; the status is still what a shell says
-// of it (128 + signal) should the signal not end the process after all.
+// of it (128 + signal) should the signal not end the process after all (the kernel drops it
+// for a container's PID 1).
 [[noreturn]] void DieOf(int signal) {
   std::cout.flush();
   std::cerr.flush();
