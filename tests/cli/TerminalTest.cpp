@@ -103,12 +103,15 @@ TEST_F(TerminalTest, LinesForPeopleQuoteNamesThatHoldControlCharacters) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Quoted);
     WriteWav16(Dir.File(c.Stem + ".wav"), 1, {0, 0, 100, -100, 0});
-    ASSERT_EQ(Run(Call("--suffix _t --report run.jsonl -- *.wav").SeparateErr()), 0) << Err;
+    // Named twice: the note on the error stream names it too.
+    ASSERT_EQ(Run(Call("--suffix _t --report run.jsonl -- *.wav *.wav").SeparateErr()), 0) << Err;
     const std::string dir = Dir.Path().string() + "/";
-    const bool quoted = c.Quoted != c.Stem;
-    const std::string q = quoted ? "'" : "";
-    EXPECT_EQ(Out, "done: " + q + dir + c.Quoted + ".wav" + q + " -> " + q + dir + c.Quoted + "_t.wav" + q +
-                       "\n1 file processed ok\n");
+    const std::string q = c.Quoted != c.Stem ? "'" : "";
+    const std::string source = q + dir + c.Quoted + ".wav" + q;
+    EXPECT_EQ(Out, "done: " + source + " -> " + q + dir + c.Quoted + "_t.wav" + q + "\n1 file processed ok\n");
+    EXPECT_EQ(Err.rfind("tacetix-cli: " + source + ": ", 0), 0u) << Err;
+    ASSERT_EQ(Run(Call("--preview " + ShellQuote(Dir.File(c.Stem + ".wav")) + " --preview-out p.png")), 0) << Out;
+    EXPECT_EQ(Out.rfind(source + ": ", 0), 0u) << Out;
     // The report keeps the name's bytes.
     EXPECT_NE(ReadText(Dir.File("run.jsonl")).find(c.Json), std::string::npos);
     std::filesystem::remove(Dir.File(c.Stem + ".wav"));
