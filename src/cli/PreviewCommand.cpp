@@ -18,9 +18,9 @@ bool ScanStretch(const std::string& path, WaveOverview& view) {
 
 int WritePreview(const CliConfig& config, std::ostream& lines, std::ostream& errors) {
   const PreviewPlan plan = PlanPreview(config.PreviewFile, config.Request.Settings);
-  const std::string path = TerminalName(config.PreviewFile);
+  const std::string shown = TerminalName(config.PreviewFile);
   if (plan.Result != FileResult::Done) {
-    errors << "tacetix-cli: " << path << ": " << PreviewCutText(plan) << '\n';
+    errors << "tacetix-cli: " << shown << ": " << PreviewCutText(plan) << '\n';
     return 1;
   }
   const int64_t frames = plan.Frames();
@@ -32,7 +32,7 @@ int WritePreview(const CliConfig& config, std::ostream& lines, std::ostream& err
   WaveOverview end(last.First, last.Count, config.PreviewWidth / 2);
   if (!ScanStretch(config.PreviewFile, whole) || !ScanStretch(config.PreviewFile, begin) ||
       !ScanStretch(config.PreviewFile, end)) {
-    errors << "tacetix-cli: " << path << ": cannot be read\n";
+    errors << "tacetix-cli: " << shown << ": cannot be read\n";
     return 1;
   }
   const PreviewScale scale = config.PreviewDecibels ? PreviewScale::Decibels : PreviewScale::Linear;
@@ -43,7 +43,7 @@ int WritePreview(const CliConfig& config, std::ostream& lines, std::ostream& err
            << (why.empty() ? FailureText(FailureKind::CannotWrite) : why) << '\n';
     return 1;
   }
-  lines << path << ": " << PreviewCutText(plan) << '\n';
+  lines << shown << ": " << PreviewCutText(plan) << '\n';
   return 0;
 }
 
