@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/TerminalText.h"
 #include "run/RowText.h"
 
 namespace tacetix {
@@ -35,7 +36,7 @@ void CliFrontEnd::NoteOutputState() {
 // A file that got no output says so: its word is still "done", but "done: a -> b" would
 // name a file that was never written.
 void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
-  if (r.OutputMade) S.Lines << "done: " << file << " -> " << r.OutputPath << '\n';
+  if (r.OutputMade) S.Lines << "done: " << file << " -> " << TerminalName(r.OutputPath) << '\n';
   else if (r.Silent) S.Lines << "silent: " << file << " (" << NoOutputWords << ")\n";
   else S.Lines << "unchanged: " << file << " (" << NoOutputText(false) << ")\n";
   if (S.Verbose) S.Lines << "  " << FiguresText(r, Normalize) << '\n';
@@ -49,13 +50,16 @@ void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
   NoteOutputState();
 }
 
+// The lines for people quote a name that would steer the terminal; the report keeps its bytes.
 void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
-  const std::string& file = Files[static_cast<size_t>(row)];
+  const std::string& source = Files[static_cast<size_t>(row)];
+  const std::string file = TerminalName(source);
   ClearProgressLine();
   ++EndedCount;
   if (!S.Quiet)
     for (const std::string& path : result.RemovedTemporaries)
-      S.Errors << "tacetix-cli: removed a temporary file an ended process left: " << path << '\n' << std::flush;
+      S.Errors << "tacetix-cli: removed a temporary file an ended process left: " << TerminalName(path) << '\n'
+               << std::flush;
   if (result.Status == RowStatus::Done) {
     ++DoneCount;
     if (!S.Quiet) WriteDoneLine(file, result);
@@ -66,7 +70,7 @@ void CliFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
     if (!result.Reason.empty()) S.Errors << " (" << result.Reason << ")";
     S.Errors << '\n' << std::flush;
   }
-  if (Report) Report->Record(file, result, Normalize);
+  if (Report) Report->Record(source, result, Normalize);
   // The report is the run's result for scripts: one that lost a record is cancelled too.
   if (Report && Report->WriteFailed()) OutputLost = true;
 }
@@ -104,29 +108,18 @@ void CliFrontEnd::SetFileProgress(int32_t percent) {
   LineOpen = true;
 }
 
-namespace {
-// Columns a UTF-8 text takes, one a character (continuation bytes take none).
-size_t Width(const std::string& text, size_t from = 0) {
-  size_t width = 0;
-  for (size_t i = from; i < text.size(); ++i) width += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-  return width;
-}
-}  // namespace
-
 std::string ProgressText(int32_t row, size_t rows, int32_t percent, const std::string& file, int columns) {
   char head[64];
   std::snprintf(head, sizeof head, "%d/%zu %3d%% ", row + 1, rows, static_cast<int>(percent));
   const size_t room = columns > 1 ? static_cast<size_t>(columns - 1) : 0;
   std::string text = head;
-  if (Width(text) >= room) return text.substr(0, room);
-  const size_t nameRoom = room - Width(text);
-  if (Width(file) <= nameRoom) return text + file;
+  if (text.size() >= room) return text.substr(0, room);
+  const size_t nameRoom = room - text.size();
+  const std::string name = TerminalName(file);
+  if (ScreenColumns(name) <= nameRoom) return text + name;
   if (nameRoom < 4) return text;
   // The end of the name tells the files apart: "...take 12.wav".
-  size_t start = 0;
-  while (start < file.size() && Width(file, start) > nameRoom - 3) ++start;
-  while (start < file.size() && (static_cast<unsigned char>(file[start]) & 0xC0) == 0x80) ++start;
-  return text + "..." + file.substr(start);
+  return text + "..." + name.substr(TailStart(name, nameRoom - 3));
 }
 
 bool CliFrontEnd::Pump() { return OutputLost || (Cancel && *Cancel != 0); }

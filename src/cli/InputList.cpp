@@ -2,6 +2,7 @@
 // walked in name order, and every file kept once however it was spelled.
 #include "cli/InputList.h"
 
+#include "cli/TerminalText.h"
 #include "run/FolderWalk.h"
 
 #include <sys/stat.h>
@@ -55,7 +56,7 @@ bool InputList::ReadList(const std::string& name) {
   if (name != "-") {
     file.open(name, std::ios::binary);
     if (!file) {
-      Problems.push_back(name + ": " + std::strerror(errno));
+      Problems.push_back(TerminalName(name) + ": " + std::strerror(errno));
       return false;
     }
   }
@@ -67,7 +68,7 @@ bool InputList::ReadList(const std::string& name) {
     if (!entry.empty()) Add(entry);
   }
   if (in.bad()) {
-    Problems.push_back((name == "-" ? std::string("standard input") : name) + ": read error");
+    Problems.push_back((name == "-" ? std::string("standard input") : TerminalName(name)) + ": read error");
     return false;
   }
   return true;
@@ -82,7 +83,7 @@ void InputList::Add(const std::string& name) {
   std::error_code ec;
   if (!fs::is_directory(path, ec)) AddFile(path);
   else if (Recursive) Walk(path);
-  else Problems.push_back(path + ": is a folder (use --recursive)");
+  else Problems.push_back(TerminalName(path) + ": is a folder (use --recursive)");
 }
 
 void InputList::AddFile(const std::string& path) {
@@ -95,7 +96,9 @@ void InputList::AddFile(const std::string& path) {
     return;
   }
   const std::string& first = Files[it->second];
-  Notes.push_back(path + (first == path ? ": named more than once" : ": same file as " + first) + ", processed once");
+  Notes.push_back(TerminalName(path) +
+                  (first == path ? ": named more than once" : ": same file as " + TerminalName(first)) +
+                  ", processed once");
 }
 
 void InputList::SkipOutputs(const std::string& subfolderName, const std::string& outputFolder) {
@@ -113,7 +116,7 @@ void InputList::Walk(const std::string& folder) {
   WaveWalk walk;
   walk.SkipFolder = [this](const fs::path& entry) {
     if (!IsOutputFolder(entry)) return false;
-    Notes.push_back(entry.string() + ": output folder, not read");
+    Notes.push_back(TerminalName(entry.string()) + ": output folder, not read");
     return true;
   };
   walk.File = [this](const std::string& path) { AddFile(path); };

@@ -1,5 +1,6 @@
 #include "cli/PreviewCommand.h"
 
+#include "cli/TerminalText.h"
 #include "preview/PngFile.h"
 #include "run/RowText.h"
 
@@ -16,10 +17,10 @@ bool ScanStretch(const std::string& path, WaveOverview& view) {
 }  // namespace
 
 int WritePreview(const CliConfig& config, std::ostream& lines, std::ostream& errors) {
-  const std::string& path = config.PreviewFile;
-  const PreviewPlan plan = PlanPreview(path, config.Request.Settings);
+  const PreviewPlan plan = PlanPreview(config.PreviewFile, config.Request.Settings);
+  const std::string shown = TerminalName(config.PreviewFile);
   if (plan.Result != FileResult::Done) {
-    errors << "tacetix-cli: " << path << ": " << PreviewCutText(plan) << '\n';
+    errors << "tacetix-cli: " << shown << ": " << PreviewCutText(plan) << '\n';
     return 1;
   }
   const int64_t frames = plan.Frames();
@@ -29,19 +30,20 @@ int WritePreview(const CliConfig& config, std::ostream& lines, std::ostream& err
   WaveOverview whole(0, frames, config.PreviewWidth);
   WaveOverview begin(first.First, first.Count, config.PreviewWidth / 2);
   WaveOverview end(last.First, last.Count, config.PreviewWidth / 2);
-  if (!ScanStretch(path, whole) || !ScanStretch(path, begin) || !ScanStretch(path, end)) {
-    errors << "tacetix-cli: " << path << ": cannot be read\n";
+  if (!ScanStretch(config.PreviewFile, whole) || !ScanStretch(config.PreviewFile, begin) ||
+      !ScanStretch(config.PreviewFile, end)) {
+    errors << "tacetix-cli: " << shown << ": cannot be read\n";
     return 1;
   }
   const PreviewScale scale = config.PreviewDecibels ? PreviewScale::Decibels : PreviewScale::Linear;
   const Picture sheet = DrawPreviewSheet(whole, begin, end, plan, scale, config.PreviewWidth, config.PreviewHeight);
   std::string why;
   if (WritePng(config.PreviewOut, sheet, why) != 0) {
-    errors << "tacetix-cli: " << config.PreviewOut << ": "
+    errors << "tacetix-cli: " << TerminalName(config.PreviewOut) << ": "
            << (why.empty() ? FailureText(FailureKind::CannotWrite) : why) << '\n';
     return 1;
   }
-  lines << path << ": " << PreviewCutText(plan) << '\n';
+  lines << shown << ": " << PreviewCutText(plan) << '\n';
   return 0;
 }
 

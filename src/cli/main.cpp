@@ -26,17 +26,31 @@ void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
   // A stop asked for by the system (timeout, logout, shutdown) cancels as Ctrl+C does, so
   // a partly written output still gets its header; left to the default it would claim no data.
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGHUP, &action, nullptr);
+  // One ignored by whoever started the run (nohup, a script's background job) stays ignored.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction before {};
+    sigaction(signal, nullptr, &before);
+    if (before.sa_handler != SIG_IGN) sigaction(signal, &action, nullptr);
+  }
   // A reader that goes away (| head) must not kill the run between two files: the failed
   // write that follows cancels it instead, and the log is still closed properly.
   std::signal(SIGPIPE, SIG_IGN);
   // A file size limit (ulimit -f) must fail the write that reaches it, not kill the run: the
   // file ends in an I/O error, its output is removed, and the log and the report are closed.
   std::signal(SIGXFSZ, SIG_IGN);
+}
+
+// Ends the process by the signal's own default action; the status is still what a shell says
+// of it (128 + signal) should the signal not end the process after all (the kernel drops it
+// for a container's PID 1).
+[[noreturn]] void DieOf(int signal) {
+  std::cout.flush();
+  std::cerr.flush();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+  std::_Exit(128 + signal);
 }
 
 // A progress line needs a terminal that can go back to the line's start: stderr a terminal,
@@ -166,6 +180,8 @@ int main(int argc, char** argv) {
   CatchStopSignals();
   const int status = Run(config, !inputs.Problems.empty());
   // Cleaned up (partial outputs finished, log and report closed), the run ends as the signal
-  // would have ended it: a shell loop stops on Ctrl+C, a job engine tells a cancel from a failure.
-  return CancelRequested != 0 ? 128 + CancelRequested : status;
+  // would have ended it: bash stops a loop on Ctrl+C only when the child died of the signal,
+  // and a job engine tells a cancel from a failure.
+  if (CancelRequested != 0) DieOf(CancelRequested);
+  return status;
 }

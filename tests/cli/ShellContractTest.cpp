@@ -1,6 +1,7 @@
 // What a shell script relies on: "-" is standard input or output where a stream can stand for a
 // file and refused elsewhere (no file or folder named "-" appears), a stop at the first error names
-// the files it never started, and a run a signal stopped exits as the shell expects (128 + signal).
+// the files it never started, and a run a signal stopped dies of it after its cleanup, so a
+// shell loop stops too.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -56,23 +57,42 @@ TEST_F(ShellContractTest, DashFormsStopOnErrorAndExitStatus) {
   }
 }
 
-TEST_F(ShellContractTest, StopBySignalExitsWithTheSignalsStatus) {
+TEST_F(ShellContractTest, StopBySignalEndsTheRunAsTheSignalWould) {
   // Five minutes of stereo 16-bit: long enough to be stopped in the middle.
   std::vector<int16_t> tone(48000 * 2 * 300, 1000);
   WriteWav16(Dir.File("long.wav"), 2, tone);
-  for (int signal : {SIGINT, SIGTERM}) {
-    SCOPED_TRACE(signal);
+  const std::string args = "--bits 64f --suffix _t long.wav c.wav --report run.jsonl";
+  // Ctrl+C reaches the loop's whole process group; bash goes on only past a child that exited.
+  const std::string loop = "bash -c \"for f in a b c; do '" + std::string(TACETIX_CLI) + "' " + args +
+                           "; done; echo after\"";
+  struct Case {
+    const char* Name;
+    CliCall Call;
+    int Sent;    // once the output has data
+    int DiesOf;  // 0: the run goes on to its end
+  };
+  const Case cases[] = {
+      {"INT", Call(args), SIGINT, SIGINT},
+      {"TERM", Call(args), SIGTERM, SIGTERM},
+      {"HUP", Call(args), SIGHUP, SIGHUP},
+      {"bash loop, INT to the group", CliCall("setsid", loop).In(Dir.Path()), SIGINT, SIGINT},
+      {"HUP ignored by the parent (nohup)", Call(args).AfterShell("trap '' HUP; "), SIGHUP, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
     fs::remove(Dir.File("long_t.wav"));
-    CliChild cli(Call("--bits 64f --suffix _t long.wav c.wav --report run.jsonl"));
+    CliChild cli(c.Call);
     for (int i = 0; i < 500 && OutputBytesSoFar(Dir.File("long_t.wav")) <= 44; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    cli.Signal(signal);
+    cli.SignalGroup(c.Sent);
     const CliResult run = cli.Finish();
-    EXPECT_EQ(run.Status, 128 + signal) << run.Out;
-    EXPECT_NE(run.Out.find("1 not started"), std::string::npos) << run.Out;
+    EXPECT_EQ(run.KilledBy, c.DiesOf) << run.Out;
+    EXPECT_EQ(run.Status, c.DiesOf != 0 ? 128 + c.DiesOf : 0) << run.Out;
+    EXPECT_EQ(run.Out.find("after"), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find("1 not started") != std::string::npos, c.DiesOf != 0) << run.Out;
     EXPECT_EQ(run.Out.find("-k goes on"), std::string::npos) << run.Out;
     // The cleanup came first: the report ends with its summary, no temporary file is left.
-    EXPECT_NE(ReadText(Dir.File("run.jsonl")).find("\"cancelled\":true"), std::string::npos);
+    EXPECT_EQ(ReadText(Dir.File("run.jsonl")).find("\"cancelled\":true") != std::string::npos, c.DiesOf != 0);
     for (const auto& entry : fs::directory_iterator(Dir.Path()))
       EXPECT_NE(entry.path().filename().string().rfind(".long", 0), 0u) << entry.path();
   }

@@ -81,8 +81,13 @@ void CliChild::Signal(int signal) const {
   if (pid_ > 0) ::kill(pid_, signal);
 }
 
+void CliChild::SignalGroup(int signal) const {
+  if (pid_ > 0) ::kill(::getpgid(pid_) == pid_ ? -pid_ : pid_, signal);
+}
+
 void CliChild::Kill() {
   if (pid_ > 0) {
+    if (::getpgid(pid_) == pid_) ::kill(-pid_, SIGKILL);
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
   }
@@ -140,6 +145,7 @@ CliResult CliChild::Finish() {
   if (ended) {
     pid_ = -1;
     result.Status = StatusOf(status);
+    result.KilledBy = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return result;
   }
   if (pid_ > 0) ADD_FAILURE() << "still running after " << call_.Timeout.count() << " s, killed: " << ShellLine(call_);

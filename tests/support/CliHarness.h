@@ -57,7 +57,8 @@ struct CliCall {
 struct CliResult {
   int Status = -1;  // exit code, 128 + signal for a child a signal ended (as a shell says), -1 when timed out
   std::string Out;
-  std::string Err;  // empty when merged into Out
+  std::string Err;   // empty when merged into Out
+  int KilledBy = 0;  // the signal that ended the child, 0 when it exited
 };
 
 // A started child; Finish collects it. The shell execs the program, so Signal reaches the program.
@@ -69,6 +70,9 @@ class CliChild {
   CliChild& operator=(const CliChild&) = delete;
   // Sends signal to the child while it runs (never to a pid that is not its own).
   void Signal(int signal) const;
+  // Sends signal to the child's process group when the child leads one (setsid), as a terminal's
+  // Ctrl+C does; else to the child alone.
+  void SignalGroup(int signal) const;
   // Reads both streams to their end and waits for the child, killing it past the time limit.
   CliResult Finish();
 
