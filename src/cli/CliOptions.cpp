@@ -143,8 +143,8 @@ bool Parser::Take(const OptionRow& row, const std::string& text) {
   if (!ParseOptionValue(row, text, value, error)) return Fail(error);
   Given.push_back(&row);
   if (std::string_view(row.Long).rfind("preview-", 0) == 0) PreviewOptionUsed = true;
-  if (row.Set) row.Set(Choices, value);
-  else if (const CliField* field = CliFieldOf(row)) field->Take(*this, value);
+  if (ApplyOption(row, Choices, value)) return true;
+  if (const CliField* field = CliFieldOf(row)) field->Take(*this, value);
   else return Fail("--" + std::string(row.Long) + ": not an option of the command line");
   return true;
 }

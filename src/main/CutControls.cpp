@@ -1,6 +1,6 @@
 // The natural-cut controls of the "Processing" page: "Keep" and "Fade" in each of the
-// Beginning and End groups, and "Ignore clicks shorter than" below them; their enabling
-// and link rules.
+// Beginning and End groups, and "Ignore clicks shorter than" below them. They act only where
+// their end is cut; linked, the end keeps and fades as the beginning does.
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -41,41 +41,38 @@ void TForm1::AddCutRow(QGridLayout* grid, QWidget* group, int which) {
   row->addStretch(1);
   grid->addWidget(keepLabel, 3, 0);
   grid->addLayout(row, 3, 1, 1, 3);
-  (begin ? lab_Keep1 : lab_Keep2) = keepLabel;
-  (begin ? spin_Keep1 : spin_Keep2) = keep;
-  (begin ? lab_Fade1 : lab_Fade2) = fadeLabel;
-  (begin ? spin_Fade1 : spin_Fade2) = fade;
+  if (begin) {
+    auto cut = [this] { return cbx_Remove1->isChecked(); };
+    // clang-format off
+    Bind({.Key = "keep-begin", .Control = keep, .Tip = "Silence kept before the sound (ms).", .Live = cut});
+    Bind({.Key = "fade-in", .Control = fade, .Tip = "Fade-in over the start of what is kept (ms).", .Live = cut});
+    // clang-format on
+    return;
+  }
+  auto cut = [this] { return !cbx_Link->isChecked() && cbx_Remove2->isChecked(); };
+  // clang-format off
+  Bind({.Key = "keep-end", .Control = keep, .Tip = "Silence kept after the sound (ms).",
+        .Follows = BindingControl("keep-begin"), .Live = cut});
+  Bind({.Key = "fade-out", .Control = fade, .Tip = "Fade-out over the end of what is kept (ms).",
+        .Follows = BindingControl("fade-in"), .Live = cut});
+  // clang-format on
 }
 
 QLayout* TForm1::BuildIgnoreClicksRow(QWidget* page) {
-  lab_IgnoreClicks = MakeLabel(page, "lab_IgnoreClicks", "Ignore clicks shorter than");
-  spin_IgnoreClicks = MakeMsSpin(page, "spin_IgnoreClicks", MaxIgnoreClicksMs);
-  lab_IgnoreClicks->setBuddy(spin_IgnoreClicks);
+  auto* label = MakeLabel(page, "lab_IgnoreClicks", "Ignore clicks shorter than");
+  auto* spin = MakeMsSpin(page, "spin_IgnoreClicks", MaxIgnoreClicksMs);
+  label->setBuddy(spin);
   auto* row = new QHBoxLayout();
-  row->addWidget(lab_IgnoreClicks);
-  row->addWidget(spin_IgnoreClicks);
+  row->addWidget(label);
+  row->addWidget(spin);
   row->addStretch(1);
-  return row;
-}
-
-void TForm1::UpdateCutControls() {
-  const bool begin = cbx_Remove1->isChecked();
-  const bool end = !cbx_Link->isChecked() && cbx_Remove2->isChecked();
-  for (QWidget* control : {static_cast<QWidget*>(lab_Keep1), static_cast<QWidget*>(spin_Keep1),
-                           static_cast<QWidget*>(lab_Fade1), static_cast<QWidget*>(spin_Fade1)})
-    control->setEnabled(begin);
-  for (QWidget* control : {static_cast<QWidget*>(lab_Keep2), static_cast<QWidget*>(spin_Keep2),
-                           static_cast<QWidget*>(lab_Fade2), static_cast<QWidget*>(spin_Fade2)})
-    control->setEnabled(end);
   // Linked, the end removes what the beginning does.
-  lab_IgnoreClicks->setEnabled(begin || end);
-  spin_IgnoreClicks->setEnabled(begin || end);
-}
-
-void TForm1::ConnectCutControls() {
-  for (QCheckBox* box : {cbx_Link, cbx_Remove1, cbx_Remove2})
-    connect(box, &QCheckBox::toggled, this, [this] { UpdateCutControls(); });
-  UpdateCutControls();
+  // clang-format off
+  Bind({.Key = "ignore-clicks", .Control = spin,
+        .Tip = "Sound shorter than this (ms) inside the silence is cut with it.",
+        .Live = [this] { return cbx_Remove1->isChecked() || (!cbx_Link->isChecked() && cbx_Remove2->isChecked()); }});
+  // clang-format on
+  return row;
 }
 
 }  // namespace tacetix

@@ -19,6 +19,7 @@
 #include "main/ElidedLabel.h"
 #include "main/Widgets.h"
 #include "main/unit_main.h"
+#include "options/RunChoices.h"
 
 namespace tacetix {
 
@@ -138,6 +139,29 @@ QWidget* TForm1::BuildThresholdGroup(int which) {
   grid->addWidget(track, 1, 3, 2, 1);
   grid->setColumnStretch(3, 1);
   grid->setColumnMinimumWidth(0, 50);
+  if (begin) {
+    // clang-format off
+    Bind({.Key = "no-trim-begin", .Control = remove, .Field = TACETIX_FIELD(Begin.Remove), .Value = 1,
+          .Tip = "Cut the silence at the beginning of each file."});
+    Bind({.Key = "begin-mode", .Control = zero, .Field = TACETIX_FIELD(Begin.DigitalZero), .Value = 1,
+          .Tip = "Only samples of exactly zero count as silence at the beginning."});
+    Bind({.Key = "begin-mode", .Control = other, .Field = TACETIX_FIELD(Begin.DigitalZero), .Value = 0,
+          .Tip = "Samples below the level on the slider count as silence at the beginning."});
+    Bind({.Key = "begin", .Control = track, .Field = TACETIX_FIELD(Begin.Position),
+          .Tip = "The beginning's silence level", .Mode = other, .Level = edit});
+    // clang-format on
+  } else {
+    // clang-format off
+    Bind({.Key = "no-trim-end", .Control = remove, .Field = TACETIX_FIELD(End.Remove), .Value = 1,
+          .Tip = "Cut the silence at the end of each file.", .Follows = cbx_Remove1});
+    Bind({.Key = "end-mode", .Control = zero, .Field = TACETIX_FIELD(End.DigitalZero), .Value = 1,
+          .Tip = "Only samples of exactly zero count as silence at the end.", .Follows = radio_digital0_1});
+    Bind({.Key = "end-mode", .Control = other, .Field = TACETIX_FIELD(End.DigitalZero), .Value = 0,
+          .Tip = "Samples below the level on the slider count as silence at the end.", .Follows = radio_other1});
+    Bind({.Key = "end", .Control = track, .Field = TACETIX_FIELD(End.Position), .Tip = "The end's silence level",
+          .Mode = other, .Level = edit, .Follows = track_Threshold1});
+    // clang-format on
+  }
   AddCutRow(grid, group, which);
   (begin ? cbx_Remove1 : cbx_Remove2) = remove;
   (begin ? lab_Threshold1 : lab_Threshold2) = label;
@@ -152,6 +176,10 @@ QWidget* TForm1::BuildProcessingPage() {
   auto* page = new QWidget();
   auto* column = new QVBoxLayout(page);
   cbx_Link = MakeCheck(page, "cbx_Link", "&Link silence removal of beginning and end");
+  // clang-format off
+  Bind({.Key = "link", .Control = cbx_Link, .Field = TACETIX_FIELD(Linked), .Value = 1,
+        .Tip = "Cut the end with the Beginning's settings; untick to set the end apart."});
+  // clang-format on
   column->addWidget(cbx_Link);
   gbox_Beginning = static_cast<QGroupBox*>(BuildThresholdGroup(1));
   gbox_End = static_cast<QGroupBox*>(BuildThresholdGroup(2));
@@ -171,6 +199,16 @@ QWidget* TForm1::BuildProcessingPage() {
   normalize->addWidget(radio_NormPeak);
   normalize->addWidget(LevelEditSized(edit_Normalize));
   normalize->addWidget(track_Normalize, 1);
+  // clang-format off
+  Bind({.Key = "normalize-to", .Control = cbx_Normalize, .Field = TACETIX_FIELD(Normalize), .Value = 1,
+        .Tip = "Scale what is kept so that its peak reaches the level on the slider, or its loudness the level "
+               "in LUFS below."});
+  Bind({.Key = "normalize-mode", .Control = radio_NormPeak, .Field = TACETIX_FIELD(NormalizeLoudness), .Value = 0,
+        .Tip = "Normalise by the peak: the loudest sample reaches the level on the slider."});
+  Bind({.Key = "normalize", .Control = track_Normalize, .Field = TACETIX_FIELD(NormalizePosition),
+        .Tip = "The peak level to normalise to", .Mode = radio_NormPeak, .Box = cbx_Normalize,
+        .Level = edit_Normalize});
+  // clang-format on
   column->addLayout(normalize);
   column->addLayout(BuildLoudnessRow(page));
   column->addStretch(1);
@@ -192,19 +230,28 @@ QDoubleSpinBox* MakeTenthsSpin(QWidget* parent, const char* name, int32_t lowest
 // true-peak ceiling that may lower its gain.
 QLayout* TForm1::BuildLoudnessRow(QWidget* page) {
   auto* row = new QHBoxLayout();
-  radio_NormLoudness = MakeRadio(page, "radio_NormLoudness", "loudness");
+  auto* loudness = MakeRadio(page, "radio_NormLoudness", "loudness");
   auto* modes = Named(new QButtonGroup(page), "group_NormMode");
   modes->addButton(radio_NormPeak);
-  modes->addButton(radio_NormLoudness);
-  spin_Lufs = MakeTenthsSpin(page, "spin_Lufs", MinLoudnessTenths, " LUFS");
-  spin_TruePeak = MakeTenthsSpin(page, "spin_TruePeak", MinTruePeakTenths, " dBTP");
+  modes->addButton(loudness);
+  auto* lufs = MakeTenthsSpin(page, "spin_Lufs", MinLoudnessTenths, " LUFS");
+  auto* truePeak = MakeTenthsSpin(page, "spin_TruePeak", MinTruePeakTenths, " dBTP");
   row->addSpacing(cbx_Normalize->sizeHint().width() + 8);
-  row->addWidget(radio_NormLoudness);
-  row->addWidget(spin_Lufs);
+  row->addWidget(loudness);
+  row->addWidget(lufs);
   row->addSpacing(12);
   row->addWidget(MakeLabel(page, "lab_TruePeak", "true peak at most"));
-  row->addWidget(spin_TruePeak);
+  row->addWidget(truePeak);
   row->addStretch(1);
+  // clang-format off
+  Bind({.Key = "normalize-mode", .Control = loudness, .Field = TACETIX_FIELD(NormalizeLoudness), .Value = 1,
+        .Tip = "Normalise by the integrated loudness (EBU R128), with a ceiling for the true peak."});
+  Bind({.Key = "loudness", .Control = lufs, .Tip = "The loudness to normalise to (LUFS, 0.1 a step).",
+        .Mode = loudness, .Box = cbx_Normalize});
+  Bind({.Key = "true-peak", .Control = truePeak,
+        .Tip = "The highest true peak the gain may reach (dBTP, 0.1 a step); the gain is lowered to meet it.",
+        .Mode = loudness, .Box = cbx_Normalize});
+  // clang-format on
   return row;
 }
 
@@ -230,23 +277,13 @@ void TForm1::BuildStatusBar() {
 }
 
 void TForm1::SetTabOrder() {
-  // The page control, its pages' controls, then the buttons beside the pages. Controls of
-  // hidden pages are skipped, so Tab walks only the page on show.
-  // clang-format off
-  const QList<QWidget*> chain = {
-      PageControl1,
-      lview_Files, bt_Add, bt_AddFolder, bt_Delete, bt_All, bt_None, bt_Reverse, bt_Reset, bt_Preview,
-      cbx_Link, cbx_Remove1, radio_digital0_1, radio_other1, edit_Threshold1, track_Threshold1,
-      spin_Keep1, spin_Fade1,
-      cbx_Remove2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2,
-      spin_Keep2, spin_Fade2, spin_IgnoreClicks,
-      cbx_Normalize, radio_NormPeak, edit_Normalize, track_Normalize, radio_NormLoudness, spin_Lufs, spin_TruePeak,
-      combo_Bits, radio_BitsAll, radio_BitsUp, radio_BitsDown, combo_Dither,
-      edit_Prefix, edit_Suffix, radio_FolderSubfolder, radio_FolderOther, edit_FolderSubfolder,
-      bt_FolderOther, edit_FolderOther, cbx_Simulation, cbx_Logfile, bt_LogOptions, bt_LogBrowse,
-      edit_Logfile, cbx_NoChange, cbx_Overwrite, cbx_StopOnError, cbx_KeepMetadata,
-      bt_Process, bt_Cancel, bt_About, bt_NotAdded};
-  // clang-format on
+  // The page control, the list and its buttons, the option controls in the order the pages
+  // bound them, then the buttons beside the pages. Controls of hidden pages are skipped, so
+  // Tab walks only the page on show.
+  QList<QWidget*> chain = {PageControl1, lview_Files, bt_Add,     bt_AddFolder, bt_Delete,
+                           bt_All,       bt_None,     bt_Reverse, bt_Reset,     bt_Preview};
+  chain.append(QList<QWidget*>(TabChain.begin(), TabChain.end()));
+  chain.append({bt_Process, bt_Cancel, bt_About, bt_NotAdded});
   for (int i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 

@@ -1,15 +1,15 @@
-// The window's option controls, one row each: the choice a control sets, its tooltip, and
-// the mode it selects. Reading a run's choices, the defaults, the tooltips, the preview's
-// replanning and the keys a control keeps all go by these rows, so a control bound here
-// takes part in all of them.
+// The window's option controls, one row each: the choice a control sets, its tooltip, the mode
+// it selects and when it is live. Each page binds a control where it places it; reading a run's
+// choices, the defaults, the tooltips, the enabling, the preview's replanning, the Tab order
+// and the keys a control keeps all go by these rows, so a control bound there takes part in
+// all of them.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <variant>
 
-#include "options/ProcessSettings.h"
+#include "options/ChoiceField.h"
 
 class QAbstractButton;
 class QLineEdit;
@@ -20,23 +20,26 @@ namespace tacetix {
 
 struct RunChoices;
 
-using ChoiceField = std::variant<bool*, int32_t*, std::string*, BitsModeKind*, DitherKind*, FolderKind*>;
-
 struct OptionBinding {
   // tacetix-cli's long option that sets the same choice (a box may mean its opposite, as
   // "keep-going" does "Stop on error"), or the window's own name for a choice it lacks;
   // the radios of one choice share its key and differ in Value.
-  const char* Key;
-  QWidget* Control;
-  ChoiceField (*Field)(RunChoices&);  // nullptr: the control sets nothing in the choices
-  int32_t Value;                      // a radio's: its field takes it while the radio is checked
-  const char* Tip;
+  const char* Key = "";
+  QWidget* Control = nullptr;
+  // null: the field of the option row of the same name, or nothing when it has none
+  FieldOf Field = nullptr;
+  int32_t Value = 0;  // a radio's: its field takes it while the radio is checked
+  const char* Tip = "";
   // A level or target: a change selects the mode it belongs to and ticks the box that turns
   // that mode on, so the run uses what the user just set.
   QAbstractButton* Mode = nullptr;
   QAbstractButton* Box = nullptr;
   QLineEdit* Level = nullptr;  // a level slider's text
   QWidget* Follows = nullptr;  // an end's control: the beginning's, which it shows while linked
+  // While false the control (and the label that names it) is off, as it could not act; its
+  // tooltip then says why, where OffTip does.
+  std::function<bool()> Live = nullptr;
+  const char* OffTip = nullptr;
 };
 
 // The control's state into its field of choices, and back.

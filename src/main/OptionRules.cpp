@@ -52,7 +52,7 @@ void TForm1::UpdateSliderValues() {
   cbx_Remove1Click();
   cbx_Remove2Click();
   cbx_LinkClick();
-  UpdateCutControls();
+  UpdateLiveControls();
 }
 
 // Linked, the end's controls show the beginning's choices, which the run uses; the end's own
@@ -106,7 +106,6 @@ void TForm1::UpdateRadioBits() {
                            BitDepthChoices[static_cast<size_t>(choice)].ModesApply();
   radio_BitsUp->setEnabled(directional);
   radio_BitsDown->setEnabled(directional);
-  UpdateDitherTip(choice != 0);
 }
 
 void TForm1::ConnectOptionHandlers() {
@@ -134,7 +133,8 @@ void TForm1::ConnectOptionHandlers() {
       QTimer::singleShot(0, this, showLinkedEnd);
     });
   }
-  ConnectCutControls();
+  for (const OptionBinding& row : OptionBindings) OnChange(row, this, [this] { UpdateLiveControls(); });
+  UpdateLiveControls();
   ConnectNameFields();
   ConnectLogControls();
 }

@@ -15,6 +15,7 @@
 #include "main/unit_main.h"
 #include "options/OptionTable.h"
 #include "options/ProcessSettings.h"
+#include "options/RunChoices.h"
 
 namespace tacetix {
 
@@ -65,13 +66,27 @@ QGroupBox* BuildBitsGroup(TForm1& form) {
   row->addWidget(form.radio_BitsUp);
   row->addWidget(form.radio_BitsDown);
   row->addSpacing(12);
-  // Only outputs of fewer bits than their input dither; the option's values are in DitherKind's order.
-  form.combo_Dither = Named(new QComboBox(group), "combo_Dither");
-  for (const ValueName& kind : FindOption("dither")->Values)
-    form.combo_Dither->addItem(QString::fromLatin1(kind.Caption));
+  auto* dither = Named(new QComboBox(group), "combo_Dither");
+  for (const ValueName& kind : FindOption("dither")->Values) dither->addItem(QString::fromLatin1(kind.Caption));
   row->addWidget(MakeLabel(group, "lab_Dither", "Dither"));
-  row->addWidget(form.combo_Dither);
+  row->addWidget(dither);
   row->addStretch(1);
+  // clang-format off
+  form.Bind({.Key = "bits", .Control = form.combo_Bits, .Tip = "The bit depth of the output files."});
+  form.Bind({.Key = "bits-mode", .Control = form.radio_BitsAll, .Value = int32_t(BitsModeKind::All),
+             .Tip = "Convert every file to the chosen bit depth."});
+  form.Bind({.Key = "bits-mode", .Control = form.radio_BitsUp, .Value = int32_t(BitsModeKind::Up),
+             .Tip = "Convert only files of a lower bit depth; others keep theirs."});
+  form.Bind({.Key = "bits-mode", .Control = form.radio_BitsDown, .Value = int32_t(BitsModeKind::Down),
+             .Tip = "Convert only files of a higher bit depth; others keep theirs."});
+  // An output of its input's depth loses no bits, so no noise can hide the rounding.
+  form.Bind({.Key = "dither", .Control = dither,
+             .Tip = "Noise added before rounding to fewer bits: off, triangular (1 step) or shaped towards high "
+                    "frequencies.",
+             .Live = [&form] { return form.combo_Bits->currentIndex() != 0; },
+             .OffTip = "Off while the bit depth is \"same as input\": no output has fewer bits than its source, "
+                       "so there is nothing to dither."});
+  // clang-format on
   return group;
 }
 
@@ -115,6 +130,22 @@ QGroupBox* BuildFilesGroup(TForm1& form) {
   grid->addWidget(form.edit_FolderOther, 2, 2, 1, 3);
   grid->setColumnStretch(2, 1);
   grid->setColumnStretch(4, 1);
+  // clang-format off
+  form.Bind({.Key = "prefix", .Control = form.edit_Prefix, .Field = TACETIX_FIELD(Prefix),
+             .Tip = "Text put before each output file's name."});
+  form.Bind({.Key = "suffix", .Control = form.edit_Suffix, .Field = TACETIX_FIELD(Suffix),
+             .Tip = "Text put after each output file's name, before \".wav\"."});
+  form.Bind({.Key = "folder-mode", .Control = form.radio_FolderSubfolder, .Field = TACETIX_FIELD(FolderMode),
+             .Value = int32_t(FolderKind::Subfolder),
+             .Tip = "Write each output into a subfolder of its source's folder."});
+  form.Bind({.Key = "folder-mode", .Control = form.radio_FolderOther, .Field = TACETIX_FIELD(FolderMode),
+             .Value = int32_t(FolderKind::OtherFolder), .Tip = "Write every output into one folder."});
+  form.Bind({.Key = "subfolder", .Control = form.edit_FolderSubfolder, .Field = TACETIX_FIELD(SubfolderText),
+             .Tip = "The subfolder's name (created where missing)."});
+  form.TabStop(form.bt_FolderOther);
+  form.Bind({.Key = "output-dir", .Control = form.edit_FolderOther, .Field = TACETIX_FIELD(OtherFolderText),
+             .Tip = "The folder for every output."});
+  // clang-format on
   return group;
 }
 
@@ -130,6 +161,16 @@ QHBoxLayout* BuildLogRow(TForm1& form, QWidget* page) {
   row->addWidget(form.bt_LogOptions);
   row->addWidget(form.bt_LogBrowse);
   row->addWidget(form.edit_Logfile, 1);
+  // clang-format off
+  form.Bind({.Key = "logfile", .Control = form.cbx_Logfile, .Field = TACETIX_FIELD(LogEnabled), .Value = 1,
+             .Tip = "Write a log of the run's options and one line of results per file."});
+  // clang-format on
+  form.TabStop(form.bt_LogOptions);
+  form.TabStop(form.bt_LogBrowse);
+  // clang-format off
+  form.Bind({.Key = "log", .Control = form.edit_Logfile,
+             .Tip = "The log file. A name without a folder goes into the folder of the list's first file."});
+  // clang-format on
   return row;
 }
 
@@ -146,6 +187,16 @@ QHBoxLayout* BuildSwitchesRow(TForm1& form, QWidget* page) {
   checks->addWidget(form.cbx_StopOnError);
   checks->addWidget(form.cbx_KeepMetadata);
   checks->addStretch(1);
+  // clang-format off
+  form.Bind({.Key = "create-unchanged", .Control = form.cbx_NoChange, .Field = TACETIX_FIELD(CreateIfUnchanged),
+             .Value = 1, .Tip = "Write an output also for a file in which nothing would change."});
+  form.Bind({.Key = "overwrite", .Control = form.cbx_Overwrite, .Field = TACETIX_FIELD(Overwrite), .Value = 1,
+             .Tip = "Replace output files that exist already (never a source file)."});
+  form.Bind({.Key = "keep-going", .Control = form.cbx_StopOnError, .Field = TACETIX_FIELD(StopOnError), .Value = 1,
+             .Tip = "Stop the run at the first file that fails."});
+  form.Bind({.Key = "keep-metadata", .Control = form.cbx_KeepMetadata, .Field = TACETIX_FIELD(KeepMetadata),
+             .Value = 1, .Tip = "Carry the source's metadata chunks into its output, moved with the cut."});
+  // clang-format on
   form.lab_Warning = MakeLabel(page, "lab_Warning", WarningText);
   form.lab_Warning->setWordWrap(true);
   form.lab_Warning->setFixedWidth(186);
@@ -177,6 +228,10 @@ QWidget* TForm1::BuildOutputPage() {
   column->addSpacing(8);
   cbx_Simulation = MakeCheck(page, "cbx_Simulation", "&Simulation (no output except logfile)");
   column->addWidget(cbx_Simulation);
+  // clang-format off
+  Bind({.Key = "simulate", .Control = cbx_Simulation, .Field = TACETIX_FIELD(Simulation), .Value = 1,
+        .Tip = "Do everything but write wave files and folders; the log tells what would happen."});
+  // clang-format on
   column->addLayout(BuildLogRow(*this, page));
   column->addSpacing(8);
   column->addLayout(BuildSwitchesRow(*this, page));

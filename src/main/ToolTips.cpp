@@ -1,6 +1,7 @@
 // What each control does, with its unit, shown when the pointer rests on it (an option
 // control's text is its binding row's); and why "&Process" cannot start, while it cannot.
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -30,9 +31,10 @@ void TForm1::SetToolTips() {
     if (qobject_cast<QSlider*>(row.Control)) tip += level;
     if (qobject_cast<QSpinBox*>(row.Control)) tip += QString::fromLatin1(LinkedNote);
     row.Control->setToolTip(tip);
+    row.Control->setProperty("OnTip", tip);
     if (row.Level != nullptr) row.Level->setToolTip(tip);
   }
-  UpdateDitherTip(combo_Bits->currentIndex() != 0);
+  UpdateLiveControls();
   const Tip tips[] = {
       {bt_FolderOther, "Choose the folder for every output."},
       {bt_LogOptions, "What the log holds and its separators."},
@@ -44,12 +46,16 @@ void TForm1::SetToolTips() {
   for (const Tip& tip : tips) tip.Control->setToolTip(QString::fromUtf8(tip.Text));
 }
 
-void TForm1::UpdateDitherTip(bool converting) {
-  // An output of its input's depth loses no bits, so no noise can hide the rounding.
-  combo_Dither->setEnabled(converting);
-  combo_Dither->setToolTip(converting ? QString::fromUtf8(BindingOf(combo_Dither)->Tip)
-                                      : QStringLiteral("Off while the bit depth is \"same as input\": no output has "
-                                                       "fewer bits than its source, so there is nothing to dither."));
+void TForm1::UpdateLiveControls() {
+  for (const OptionBinding& row : OptionBindings) {
+    if (!row.Live) continue;
+    const bool live = row.Live();
+    row.Control->setEnabled(live);
+    for (QLabel* label : row.Control->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+      if (label->buddy() == row.Control) label->setEnabled(live);
+    if (row.OffTip != nullptr)
+      row.Control->setToolTip(live ? row.Control->property("OnTip").toString() : QString::fromUtf8(row.OffTip));
+  }
 }
 
 void TForm1::UpdateProcessTip(bool idle, int rows, bool named, bool notASubfolder) {

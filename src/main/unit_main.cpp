@@ -37,7 +37,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   FileModel = new FileListModel(this);
   BuildWindow();
-  BindOptions();
   ShowDefaults();
   SetToolTips();
   ConnectHandlers();

@@ -114,8 +114,12 @@ class TForm1 : public QMainWindow {
   // An exception caught in a handler, as a status text.
   void ReportFailure(const QString& operation, const char* what);
 
-  // The option controls, one row each (OptionBindings.h).
+  // The option controls, one row each (OptionBindings.h), in the order the pages bind them.
   const std::vector<OptionBinding>& Bindings() const { return OptionBindings; }
+  // A page binds each option control where it places it; Tab walks the bound controls, and
+  // the page's other stops, in the order they were bound.
+  void Bind(OptionBinding row);
+  void TabStop(QWidget* control);
   // Option controls. A level slider's move is a change to a position other than the one
   // in its "Tag" property; only a move selects its mode and ticks its box.
   void track_Threshold1Change();
@@ -125,12 +129,10 @@ class TForm1 : public QMainWindow {
   void cbx_LinkClick();
   void cbx_Remove1Click();
   void cbx_Remove2Click();
-  // Keep, fade and ignore-clicks spins: enabled with their group's removal; linked, the
-  // end's spins show the beginning's values and get their own back on unlinking.
-  void UpdateCutControls();
+  // Each bound control that cannot act now is off, with the label that names it.
+  void UpdateLiveControls();
   // The conversion radios follow the bit-depth choice; which one is checked never changes.
   void UpdateRadioBits();
-  void UpdateDitherTip(bool converting);
   void edit_PrefixSuffixChange(QLineEdit* sender);
   void edit_FolderSubfolderChange();
   void edit_FolderOtherChange();
@@ -198,9 +200,8 @@ class TForm1 : public QMainWindow {
   void AddCutRow(QGridLayout* grid, QWidget* group, int which);
   QLayout* BuildIgnoreClicksRow(QWidget* page);
   QLayout* BuildLoudnessRow(QWidget* page);
-  void ConnectCutControls();
-  void BindOptions();
   const OptionBinding* BindingOf(const QObject* control) const;
+  QWidget* BindingControl(const char* key) const;
   void ShowDefaults();
   void BuildStatusBar();
   void SetTabOrder();
@@ -281,30 +282,16 @@ class TForm1 : public QMainWindow {
   QRadioButton* radio_other2 = nullptr;
   TAlignedEdit* edit_Threshold2 = nullptr;
   QSlider* track_Threshold2 = nullptr;
-  QLabel* lab_Keep1 = nullptr;
-  QSpinBox* spin_Keep1 = nullptr;
-  QLabel* lab_Fade1 = nullptr;
-  QSpinBox* spin_Fade1 = nullptr;
-  QLabel* lab_Keep2 = nullptr;
-  QSpinBox* spin_Keep2 = nullptr;
-  QLabel* lab_Fade2 = nullptr;
-  QSpinBox* spin_Fade2 = nullptr;
-  QLabel* lab_IgnoreClicks = nullptr;
-  QSpinBox* spin_IgnoreClicks = nullptr;
   QCheckBox* cbx_Normalize = nullptr;
   TAlignedEdit* edit_Normalize = nullptr;
   QSlider* track_Normalize = nullptr;
   QRadioButton* radio_NormPeak = nullptr;
-  QRadioButton* radio_NormLoudness = nullptr;
-  QDoubleSpinBox* spin_Lufs = nullptr;
-  QDoubleSpinBox* spin_TruePeak = nullptr;
 
   QGroupBox* gbox_Bits = nullptr;
   QComboBox* combo_Bits = nullptr;
   QRadioButton* radio_BitsAll = nullptr;
   QRadioButton* radio_BitsUp = nullptr;
   QRadioButton* radio_BitsDown = nullptr;
-  QComboBox* combo_Dither = nullptr;
   QGroupBox* gbox_Files = nullptr;
   QLabel* lab_FileOther = nullptr;
   QLabel* lab_Prefix = nullptr;
@@ -331,6 +318,7 @@ class TForm1 : public QMainWindow {
  private:
   FileListModel* FileModel = nullptr;
   std::vector<OptionBinding> OptionBindings;
+  std::vector<QWidget*> TabChain;
   QPointer<Tfrm_About> AboutDialog;
   QPointer<Tfrm_LogOptions> LogOptionsDialog;
   QPointer<Tfrm_Preview> PreviewDialog;

@@ -5,6 +5,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <type_traits>
+#include <variant>
 
 #include "options/RunChoices.h"
 
@@ -101,10 +103,10 @@ const OptionRow Rows[] = {
     {.Long = "keep-begin", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
      .Help = "keep MS milliseconds (0-10000) of silence before the\n"
              "first sound; --keep-end after the last; --keep both.",
-     .Set = [](auto& c, auto& v) { c.Begin.KeepMs = v.Number; }, .Log = {L::Processing, 20},
+     .Field = TACETIX_FIELD(Begin.KeepMs), .Log = {L::Processing, 20},
      .State = [](auto& c, auto& l) { StateMs("Keep silence at beginning", c.Begin.KeepMs, c.Begin.Remove, l); }},
     {.Long = "keep-end", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
-     .Set = [](auto& c, auto& v) { c.End.KeepMs = v.Number; }, .Log = {L::Processing, 50},
+     .Field = TACETIX_FIELD(End.KeepMs), .Log = {L::Processing, 50},
      .State = [](auto& c, auto& l) { StateMs("Keep silence at end", c.End.KeepMs, c.End.Remove, l); }},
     {.Long = "keep", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
      .Set = [](auto& c, auto& v) { c.Begin.KeepMs = c.End.KeepMs = v.Number; }},
@@ -112,16 +114,16 @@ const OptionRow Rows[] = {
      .Help = "fade the first MS milliseconds (0-10000) of the\noutput in, only when the beginning was cut;\n"
              "--fade-out the last ones out; --fade both. While\nthe end follows the beginning it keeps and fades\n"
              "as the beginning does: give --end to use\n--keep-end or --fade-out.",
-     .Set = [](auto& c, auto& v) { c.Begin.FadeMs = v.Number; }, .Log = {L::Processing, 30},
+     .Field = TACETIX_FIELD(Begin.FadeMs), .Log = {L::Processing, 30},
      .State = [](auto& c, auto& l) { StateMs("Fade in", c.Begin.FadeMs, c.Begin.Remove, l); }},
     {.Long = "fade-out", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
-     .Set = [](auto& c, auto& v) { c.End.FadeMs = v.Number; }, .Log = {L::Processing, 60},
+     .Field = TACETIX_FIELD(End.FadeMs), .Log = {L::Processing, 60},
      .State = [](auto& c, auto& l) { StateMs("Fade out", c.End.FadeMs, c.End.Remove, l); }},
     {.Long = "fade", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxKeepFadeMs,
      .Set = [](auto& c, auto& v) { c.Begin.FadeMs = c.End.FadeMs = v.Number; }},
     {.Long = "ignore-clicks", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS",
      .Max = MaxIgnoreClicksMs, .Help = "sound shorter than MS milliseconds (0-1000) at\neither end counts as silence.",
-     .Set = [](auto& c, auto& v) { c.IgnoreClicksMs = v.Number; }, .Log = {L::Processing, 70},
+     .Field = TACETIX_FIELD(IgnoreClicksMs), .Log = {L::Processing, 70},
      .State = [](auto& c, auto& l) {
        StateMs("Ignore clicks shorter than", c.IgnoreClicksMs, c.Begin.Remove || c.End.Remove, l);
      }},
@@ -139,6 +141,7 @@ const OptionRow Rows[] = {
              "is kept to LUFS, -70.0 to 0.0 (-23.0 is broadcast),\n"
              "with one gain a file; not with --normalize.",
      .Set = [](auto& c, auto& v) { c.Normalize = c.NormalizeLoudness = true; c.LoudnessTenths = v.Number; },
+     .Field = TACETIX_FIELD(LoudnessTenths),
      .Log = {L::Processing, 90},
      .State = [](auto& c, auto& l) {
        if (c.Normalize && c.NormalizeLoudness)
@@ -148,10 +151,10 @@ const OptionRow Rows[] = {
     {.Long = "true-peak", .Kind = K::Tenths, .Group = G::Processing, .Placeholder = "DBTP", .Min = MinTruePeakTenths,
      .Unit = "dBTP",
      .Help = "with --loudness: lower the gain so the true peak\nstays at or below DBTP, -9.0 to 0.0 (default -1.0).",
-     .Set = [](auto& c, auto& v) { c.TruePeakTenths = v.Number; }},
+     .Field = TACETIX_FIELD(TruePeakTenths)},
     {.Long = "bits", .Short = 'b', .Kind = K::Choice, .Group = G::Processing, .Placeholder = "DEPTH",
      .Values = BitsNames, .Help = "same (default), 8, 12, 16, 20, 24, 32, 32f, 64f.",
-     .Set = [](auto& c, auto& v) { c.BitsChoice = v.Number; }, .Log = {L::Output, 10},
+     .Field = TACETIX_FIELD(BitsChoice), .Log = {L::Output, 10},
      .State = [](auto& c, auto& l) {
        const std::string mode = BitsModeNames[static_cast<size_t>(c.BitsMode)].Logged();
        l.push_back("Bit depth: " + std::string(BitsNames[static_cast<size_t>(c.BitsChoice)].Logged()) +
@@ -159,11 +162,11 @@ const OptionRow Rows[] = {
      }},
     {.Long = "bits-mode", .Kind = K::Choice, .Group = G::Processing, .Placeholder = "MODE", .Values = BitsModeNames,
      .Help = "all (default), up, down.",
-     .Set = [](auto& c, auto& v) { c.BitsMode = static_cast<BitsModeKind>(v.Number); }},
+     .Field = TACETIX_FIELD(BitsMode)},
     {.Long = "dither", .Kind = K::Choice, .Group = G::Processing, .Placeholder = "KIND", .Values = DitherNames,
      .Help = "none (default), tpdf (triangular) or shaped (noise\nshaped) when the output has fewer bits than the\n"
              "input; the same bytes every run, silence stays 0.",
-     .Set = [](auto& c, auto& v) { c.Dither = static_cast<DitherKind>(v.Number); }, .Log = {L::Output, 20},
+     .Field = TACETIX_FIELD(Dither), .Log = {L::Output, 20},
      .State = [](auto& c, auto& l) {
        const std::string word = DitherNames[static_cast<size_t>(c.Dither)].Logged();
        if (!word.empty()) l.push_back("Dither: " + word);
@@ -317,6 +320,53 @@ bool ParseNumber(const OptionRow& row, const std::string& text, OptionValue& val
 }  // namespace
 
 std::span<const OptionRow> AllOptions() { return Rows; }
+
+int32_t FieldNumber(const ChoiceField& field) {
+  return std::visit(
+      [](auto at) -> int32_t {
+        using T = decltype(at);
+        if constexpr (std::is_same_v<T, EnumField>) return at.Get(at.At);
+        else if constexpr (std::is_same_v<T, std::string*>) return 0;
+        else return static_cast<int32_t>(*at);
+      },
+      field);
+}
+
+void SetFieldNumber(const ChoiceField& field, int32_t number) {
+  std::visit(
+      [number](auto at) {
+        using T = decltype(at);
+        if constexpr (std::is_same_v<T, EnumField>) at.Set(at.At, number);
+        else if constexpr (std::is_same_v<T, bool*>) *at = number != 0;
+        else if constexpr (std::is_same_v<T, int32_t*>) *at = number;
+      },
+      field);
+}
+
+bool ApplyOption(const OptionRow& row, RunChoices& choices, const OptionValue& value) {
+  if (row.Set) {
+    row.Set(choices, value);
+    return true;
+  }
+  if (!row.Field) return false;
+  const ChoiceField field = row.Field(choices);
+  if (auto* text = std::get_if<std::string*>(&field)) **text = value.Text;
+  else SetFieldNumber(field, row.TakesValue() ? value.Number : 1);
+  return true;
+}
+
+void ClampToRows(RunChoices& choices) {
+  for (const OptionRow& row : Rows) {
+    if (!row.Field || std::holds_alternative<std::string*>(row.Field(choices))) continue;
+    const ChoiceField field = row.Field(choices);
+    const int32_t number = FieldNumber(field);
+    if (!row.Values.empty()) {
+      if (number < 0 || number >= static_cast<int32_t>(row.Values.size())) SetFieldNumber(field, 0);
+    } else if (row.Kind != OptionKind::Flag) {
+      SetFieldNumber(field, std::clamp(number, row.Min, row.Max));
+    }
+  }
+}
 
 const OptionRow* FindOption(std::string_view longName) {
   for (const OptionRow& row : Rows)

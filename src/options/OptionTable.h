@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "options/ChoiceField.h"
 #include "options/ProcessSettings.h"
 
 namespace tacetix {
@@ -71,6 +72,9 @@ struct OptionRow {
   // The user's choice it sets; null for a front end's own (the command line's switches, the log's
   // settings), which the front end binds by the long name.
   void (*Set)(RunChoices&, const OptionValue&) = nullptr;
+  // The field the value goes to as it is (without Set), that the window's control of the
+  // option shows, and that a run holds within Min..Max or Values.
+  FieldOf Field = nullptr;
   // The lines it gives the log's header, in their place there, from the choices after
   // DescribeRun joined them.
   LogPlace Log = {};
@@ -80,6 +84,11 @@ struct OptionRow {
 };
 
 std::span<const OptionRow> AllOptions();
+// Sets the choice the row names; false for a row of a front end's own.
+bool ApplyOption(const OptionRow& row, RunChoices& choices, const OptionValue& value);
+// Every numeric field a row names, back within its range: a value outside falls back to the
+// first of the row's values, or to the nearest end of its range.
+void ClampToRows(RunChoices& choices);
 const OptionRow* FindOption(std::string_view longName);
 
 // The value of one option as typed; false with the one-line message ("--keep: milliseconds

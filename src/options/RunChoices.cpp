@@ -34,16 +34,12 @@ std::string RefusalOf(const RunChoices& c, std::span<const OptionRow* const> giv
 }
 
 // What the run does: a linked end does what the beginning does, a loudness is normalised to
-// only with normalising on, and values outside their lists fall back to the first entry.
+// only with normalising on, and every value is held within its row's range.
 RunChoices Joined(const RunChoices& choices) {
   RunChoices c = choices;
   if (c.Linked) c.End = c.Begin;
   c.NormalizeLoudness = c.Normalize && c.NormalizeLoudness;
-  c.LoudnessTenths = std::clamp(c.LoudnessTenths, MinLoudnessTenths, 0);
-  c.TruePeakTenths = std::clamp(c.TruePeakTenths, MinTruePeakTenths, 0);
-  if (c.Dither != DitherKind::Triangular && c.Dither != DitherKind::Shaped) c.Dither = DitherKind::None;
-  if (c.BitsChoice < 0 || c.BitsChoice >= static_cast<int32_t>(BitDepthChoices.size())) c.BitsChoice = 0;
-  if (c.BitsMode != BitsModeKind::Up && c.BitsMode != BitsModeKind::Down) c.BitsMode = BitsModeKind::All;
+  ClampToRows(c);
   return c;
 }
 

@@ -116,6 +116,20 @@ TEST(RunChoicesTest, ALinkedEndFollowsTheBeginningInSettingsAndHeader) {
                 r.Header.Processing.back() == "Normalize to: -23.1 LUFS (true peak -9.0 dBTP)" &&
                 Has(r.Header.Output, "Dither: shaped");
        }},
+      {"values outside their rows: the first value, or the nearest end of the range",
+       [](RunChoices& c) {
+         c.IgnoreClicksMs = 1001;
+         c.Dither = static_cast<tacetix::DitherKind>(3);
+         c.BitsChoice = 9;
+         c.BitsMode = static_cast<tacetix::BitsModeKind>(-1);
+       },
+       {true, false, 840, 120, 15},
+       join(BeginApart, join(linkedEnd, {"Ignore clicks shorter than: 1000 ms"})),
+       [](const RunDescription& r) {
+         return r.Settings.IgnoreClicksMs == 1000 && r.Settings.Dither == tacetix::DitherKind::None &&
+                r.Settings.BitsChoice == 0 && r.Settings.BitsMode == tacetix::BitsModeKind::All &&
+                Has(r.Header.Output, "Bit depth: same as input");
+       }},
       {"loudness chosen, normalising off",
        [](RunChoices& c) { c.NormalizeLoudness = true; },
        {true, false, 840, 120, 15},
