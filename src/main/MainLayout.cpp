@@ -139,37 +139,42 @@ QWidget* TForm1::BuildThresholdGroup(int which) {
   grid->addWidget(track, 1, 3, 2, 1);
   grid->setColumnStretch(3, 1);
   grid->setColumnMinimumWidth(0, 50);
-  if (begin) {
-    // clang-format off
-    Bind({.Key = "no-trim-begin", .Control = remove, .Field = TACETIX_FIELD(Begin.Remove), .Value = 1,
-          .Tip = "Cut the silence at the beginning of each file."});
-    Bind({.Key = "begin-mode", .Control = zero, .Field = TACETIX_FIELD(Begin.DigitalZero), .Value = 1,
-          .Tip = "Only samples of exactly zero count as silence at the beginning."});
-    Bind({.Key = "begin-mode", .Control = other, .Field = TACETIX_FIELD(Begin.DigitalZero), .Value = 0,
-          .Tip = "Samples below the level on the slider count as silence at the beginning."});
-    Bind({.Key = "begin", .Control = track, .Field = TACETIX_FIELD(Begin.Position),
-          .Tip = "The beginning's silence level", .Mode = other, .Level = edit});
-    // clang-format on
-  } else {
-    // clang-format off
-    Bind({.Key = "no-trim-end", .Control = remove, .Field = TACETIX_FIELD(End.Remove), .Value = 1,
-          .Tip = "Cut the silence at the end of each file.", .Follows = cbx_Remove1});
-    Bind({.Key = "end-mode", .Control = zero, .Field = TACETIX_FIELD(End.DigitalZero), .Value = 1,
-          .Tip = "Only samples of exactly zero count as silence at the end.", .Follows = radio_digital0_1});
-    Bind({.Key = "end-mode", .Control = other, .Field = TACETIX_FIELD(End.DigitalZero), .Value = 0,
-          .Tip = "Samples below the level on the slider count as silence at the end.", .Follows = radio_other1});
-    Bind({.Key = "end", .Control = track, .Field = TACETIX_FIELD(End.Position), .Tip = "The end's silence level",
-          .Mode = other, .Level = edit, .Follows = track_Threshold1});
-    // clang-format on
-  }
-  AddCutRow(grid, group, which);
   (begin ? cbx_Remove1 : cbx_Remove2) = remove;
   (begin ? lab_Threshold1 : lab_Threshold2) = label;
   (begin ? radio_digital0_1 : radio_digital0_2) = zero;
   (begin ? radio_other1 : radio_other2) = other;
   (begin ? edit_Threshold1 : edit_Threshold2) = edit;
   (begin ? track_Threshold1 : track_Threshold2) = track;
+  BindThresholdControls(which);
+  AddCutRow(grid, group, which);
   return group;
+}
+
+// The end's controls show the beginning's while linked (Follows).
+void TForm1::BindThresholdControls(int which) {
+  if (which == 1) {
+    // clang-format off
+    Bind({.Key = "no-trim-begin", .Control = cbx_Remove1, .Field = TACETIX_FIELD(Begin.Remove), .Value = 1,
+          .Tip = "Cut the silence at the beginning of each file."});
+    Bind({.Key = "begin-mode", .Control = radio_digital0_1, .Field = TACETIX_FIELD(Begin.DigitalZero), .Value = 1,
+          .Tip = "Only samples of exactly zero count as silence at the beginning."});
+    Bind({.Key = "begin-mode", .Control = radio_other1, .Field = TACETIX_FIELD(Begin.DigitalZero), .Value = 0,
+          .Tip = "Samples below the level on the slider count as silence at the beginning."});
+    Bind({.Key = "begin", .Control = track_Threshold1, .Field = TACETIX_FIELD(Begin.Position),
+          .Tip = "The beginning's silence level", .Mode = radio_other1, .Level = edit_Threshold1});
+    // clang-format on
+    return;
+  }
+  // clang-format off
+  Bind({.Key = "no-trim-end", .Control = cbx_Remove2, .Field = TACETIX_FIELD(End.Remove), .Value = 1,
+        .Tip = "Cut the silence at the end of each file.", .Follows = cbx_Remove1});
+  Bind({.Key = "end-mode", .Control = radio_digital0_2, .Field = TACETIX_FIELD(End.DigitalZero), .Value = 1,
+        .Tip = "Only samples of exactly zero count as silence at the end.", .Follows = radio_digital0_1});
+  Bind({.Key = "end-mode", .Control = radio_other2, .Field = TACETIX_FIELD(End.DigitalZero), .Value = 0,
+        .Tip = "Samples below the level on the slider count as silence at the end.", .Follows = radio_other1});
+  Bind({.Key = "end", .Control = track_Threshold2, .Field = TACETIX_FIELD(End.Position),
+        .Tip = "The end's silence level", .Mode = radio_other2, .Level = edit_Threshold2, .Follows = track_Threshold1});
+  // clang-format on
 }
 
 QWidget* TForm1::BuildProcessingPage() {

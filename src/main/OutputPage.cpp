@@ -90,6 +90,25 @@ QGroupBox* BuildBitsGroup(TForm1& form) {
   return group;
 }
 
+void BindFileNames(TForm1& form) {
+  // clang-format off
+  form.Bind({.Key = "prefix", .Control = form.edit_Prefix, .Field = TACETIX_FIELD(Prefix),
+             .Tip = "Text put before each output file's name."});
+  form.Bind({.Key = "suffix", .Control = form.edit_Suffix, .Field = TACETIX_FIELD(Suffix),
+             .Tip = "Text put after each output file's name, before \".wav\"."});
+  form.Bind({.Key = "folder-mode", .Control = form.radio_FolderSubfolder, .Field = TACETIX_FIELD(FolderMode),
+             .Value = int32_t(FolderKind::Subfolder),
+             .Tip = "Write each output into a subfolder of its source's folder."});
+  form.Bind({.Key = "folder-mode", .Control = form.radio_FolderOther, .Field = TACETIX_FIELD(FolderMode),
+             .Value = int32_t(FolderKind::OtherFolder), .Tip = "Write every output into one folder."});
+  form.Bind({.Key = "subfolder", .Control = form.edit_FolderSubfolder, .Field = TACETIX_FIELD(SubfolderText),
+             .Tip = "The subfolder's name (created where missing)."});
+  form.TabStop(form.bt_FolderOther);
+  form.Bind({.Key = "output-dir", .Control = form.edit_FolderOther, .Field = TACETIX_FIELD(OtherFolderText),
+             .Tip = "The folder for every output."});
+  // clang-format on
+}
+
 QGroupBox* BuildFilesGroup(TForm1& form) {
   auto* group = Named(new QGroupBox(QStringLiteral(" File/folder names ")), "gbox_Files");
   auto* grid = new QGridLayout(group);
@@ -130,22 +149,7 @@ QGroupBox* BuildFilesGroup(TForm1& form) {
   grid->addWidget(form.edit_FolderOther, 2, 2, 1, 3);
   grid->setColumnStretch(2, 1);
   grid->setColumnStretch(4, 1);
-  // clang-format off
-  form.Bind({.Key = "prefix", .Control = form.edit_Prefix, .Field = TACETIX_FIELD(Prefix),
-             .Tip = "Text put before each output file's name."});
-  form.Bind({.Key = "suffix", .Control = form.edit_Suffix, .Field = TACETIX_FIELD(Suffix),
-             .Tip = "Text put after each output file's name, before \".wav\"."});
-  form.Bind({.Key = "folder-mode", .Control = form.radio_FolderSubfolder, .Field = TACETIX_FIELD(FolderMode),
-             .Value = int32_t(FolderKind::Subfolder),
-             .Tip = "Write each output into a subfolder of its source's folder."});
-  form.Bind({.Key = "folder-mode", .Control = form.radio_FolderOther, .Field = TACETIX_FIELD(FolderMode),
-             .Value = int32_t(FolderKind::OtherFolder), .Tip = "Write every output into one folder."});
-  form.Bind({.Key = "subfolder", .Control = form.edit_FolderSubfolder, .Field = TACETIX_FIELD(SubfolderText),
-             .Tip = "The subfolder's name (created where missing)."});
-  form.TabStop(form.bt_FolderOther);
-  form.Bind({.Key = "output-dir", .Control = form.edit_FolderOther, .Field = TACETIX_FIELD(OtherFolderText),
-             .Tip = "The folder for every output."});
-  // clang-format on
+  BindFileNames(form);
   return group;
 }
 

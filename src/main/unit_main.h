@@ -197,6 +197,7 @@ class TForm1 : public QMainWindow {
   QWidget* BuildProcessingPage();
   QWidget* BuildOutputPage();
   QWidget* BuildThresholdGroup(int which);
+  void BindThresholdControls(int which);
   void AddCutRow(QGridLayout* grid, QWidget* group, int which);
   QLayout* BuildIgnoreClicksRow(QWidget* page);
   QLayout* BuildLoudnessRow(QWidget* page);
