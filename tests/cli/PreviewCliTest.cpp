@@ -10,7 +10,8 @@ using clitest::CliFixture;
 using testsupport::RunCommand;
 using testsupport::ShellQuote;
 
-// Checks every chunk's CRC and the rows' size; prints "WIDTH HEIGHT R,G,B" of the pixel at (0, 1).
+// Checks every chunk's CRC and the rows' size; prints "WIDTH HEIGHT R,G,B ..." of the column x = 40
+// (in the plot, by the scale).
 const char* PngPeer = R"PY(
 import struct, sys, zlib
 b = open(sys.argv[1], 'rb').read()
@@ -26,8 +27,8 @@ while at < len(b):
 w, h, depth, colour = struct.unpack('>IIBB', ihdr[:10])
 rows = zlib.decompress(idat)
 assert (depth, colour) == (8, 2) and len(rows) == h * (1 + 3 * w)
-px = rows[(1 + 3 * w) + 1:(1 + 3 * w) + 4]
-print(w, h, ','.join(str(c) for c in px))
+px = [rows[y * (1 + 3 * w) + 1 + 3 * 40:y * (1 + 3 * w) + 4 + 3 * 40] for y in range(h)] if w > 40 else []
+print(w, h, ' '.join(','.join(str(c) for c in p) for p in px))
 )PY";
 
 std::string Match(const std::string& text, const char* pattern) {
