@@ -47,7 +47,7 @@ Rgb InkRgb(Ink ink);
 enum class TextAnchor : uint8_t { Left, Centre, Right };
 
 // One thing to paint, in paint order. A fill covers X0..X1-1 by Y0..Y1-1; a line runs from
-// (X0, Y0) to (X1, Y1), both ends included, and is level or upright; a text stands on the
+// (X0, Y0) to (X1, Y1), both ends included, and is level or upright (a dashed one level); a text stands on the
 // baseline Y0 at X0 as Anchor says, X1 being its width as the layout measured it.
 struct Shape {
   enum class Kind : uint8_t { Fill, Line, DashedLine, Text } What;

@@ -45,6 +45,7 @@ std::vector<std::pair<int32_t, std::string>> StepTicks(double start, double span
 // Text of a value with the typographic minus.
 std::string Signed(double value, int32_t decimals, bool plus) {
   const double shown = std::round(value * std::pow(10.0, decimals)) / std::pow(10.0, decimals);
+  if (shown == 0) return "0";
   std::string text = FixedText(std::fabs(shown), decimals);
   if (shown < 0) return "\xE2\x88\x92" + text;
   return (plus && shown > 0 ? "+" : "") + text;

@@ -75,6 +75,34 @@ TEST_F(PreviewCliTest, TheCutShowsAtTheLeftEdge) {
   EXPECT_NE(Peer("cut.png"), Peer("kept.png"));
 }
 
+// Every text of an SVG file, a line each, as Python's XML parser reads them.
+const char* SvgTexts = R"PY(
+import sys, xml.etree.ElementTree as tree
+for t in tree.parse(sys.argv[1]).iter('{http://www.w3.org/2000/svg}text'):
+    print(t.text)
+)PY";
+
+// The cut falls at 0.4 s and 2.4 s: the SVG names both on its ruler, the thresholds by their
+// levels, the file and the line of numbers as text; a peer renders it at its size.
+TEST_F(PreviewCliTest, TheSvgCarriesTheCutTimesAndLabelsAsText) {
+  ASSERT_EQ(Cli("--preview take.wav --preview-out cut.SVG --preview-width 900 --begin -60 --end -55"), 0);
+  const std::string line = Out.substr(Out.find(": ") + 2, Out.find('\n') - Out.find(": ") - 2);
+  std::string texts;
+  ASSERT_EQ(RunCommand("python3 -c " + ShellQuote(SvgTexts) + " " + ShellQuote(Dir.File("cut.SVG")), &texts), 0);
+  for (const std::string& wanted : std::vector<std::string>{"0:00.400", "0:02.400",
+                                                            "begin \u2212"
+                                                            "60.0 dB",
+                                                            "end \u2212"
+                                                            "55.0 dB",
+                                                            "take.wav", "level in dBFS",
+                                                            "first second, 0:00.000\u2013"
+                                                            "0:01.000",
+                                                            line})
+    EXPECT_NE(("\n" + texts).find("\n" + wanted), std::string::npos) << wanted << " in:\n" << texts;
+  ASSERT_EQ(RunCommand("rsvg-convert " + ShellQuote(Dir.File("cut.SVG")) + " -o " + ShellQuote(Dir.File("r.png"))), 0);
+  EXPECT_EQ(Peer("r.png").substr(0, 8), "900 360 ");
+}
+
 TEST_F(PreviewCliTest, FailuresAreTheirKinds) {
   const struct {
     const char* Args;
