@@ -284,7 +284,7 @@ int32_t ScaleWidth(const ViewRequest& q, const TextMetrics& metrics) {
 }
 
 int32_t HeadHeight(const ViewRequest& q, int32_t width, const TextMetrics& metrics) {
-  int32_t head = q.Legend ? DescribeLegend(nullptr, 0, 0, width, q.Scale, metrics) : 0;
+  int32_t head = q.Legend ? DescribeLegend(nullptr, 0, 0, width - ScaleWidth(q, metrics) - 2, q.Scale, metrics) : 0;
   if (!Caption(q).empty()) head += metrics.LineHeight() + 2;
   // Room for the top label of the scale, which stands half a line above the plot.
   return std::max(head, metrics.LineHeight() / 2 + 1);
@@ -321,7 +321,8 @@ ViewFrame DescribeView(Drawing& into, const ViewRequest& q, const TextMetrics& m
   ViewFrame frame;
   if (!q.Overview || a.Width < 2 || a.Height < 2) return frame;
   const int32_t head = HeadHeight(q, a.Width, metrics), left = ScaleWidth(q, metrics);
-  if (q.Legend) DescribeLegend(&into, a.X + 2, a.Y + 1, a.Width - 4, q.Scale, metrics);
+  // Over the plot, not the scale, whose top label stands half a line above the plot.
+  if (q.Legend) DescribeLegend(&into, a.X + left, a.Y + 1, a.Width - left - 2, q.Scale, metrics);
   const std::string caption = Caption(q);
   if (!caption.empty())
     into.Text(a.X + left, a.Y + head - metrics.Descent - 2, TextAnchor::Left, caption, metrics.Width(caption),
