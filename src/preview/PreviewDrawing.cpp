@@ -265,6 +265,7 @@ int32_t DescribeLegend(Drawing* d, int32_t x, int32_t y, int32_t width, PreviewS
     return left;
   };
   for (const LegendItem& item : LegendItems) {
+    if (item.Sign == LegendItem::Dashes && scale != PreviewScale::Decibels) continue;  // drawn on the dB scale only
     const int32_t w = metrics.Width(item.Words), left = place(size + 3 + w);
     if (!d) continue;
     LegendSign(*d, item, x + left, y + top, size);
