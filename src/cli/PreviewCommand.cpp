@@ -1,7 +1,12 @@
 #include "cli/PreviewCommand.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "cli/TerminalText.h"
 #include "preview/PngFile.h"
+#include "preview/PreviewPicture.h"
+#include "preview/SvgFile.h"
 #include "run/RowText.h"
 
 namespace tacetix {
@@ -12,6 +17,17 @@ namespace {
 bool ScanStretch(const std::string& path, WaveOverview& view) {
   WaveReader reader;
   return reader.Open(path) == 0 && view.Scan(reader, {}) == 0;
+}
+
+bool EndsWith(const std::string& name, std::string_view end) {
+  return name.size() >= end.size() && std::equal(end.rbegin(), end.rend(), name.rbegin(), [](char a, char b) {
+           return a == std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
+// A name ending in .svg gets SVG, any other a PNG.
+int WriteSheet(const std::string& path, const Drawing& sheet, std::string& why) {
+  return EndsWith(path, ".svg") ? WriteSvg(path, sheet, why) : WritePng(path, PaintPicture(sheet), why);
 }
 
 }  // namespace
@@ -36,9 +52,10 @@ int WritePreview(const CliConfig& config, std::ostream& lines, std::ostream& err
     return 1;
   }
   const PreviewScale scale = config.PreviewDecibels ? PreviewScale::Decibels : PreviewScale::Linear;
-  const Picture sheet = DrawPreviewSheet(whole, begin, end, plan, scale, config.PreviewWidth, config.PreviewHeight);
+  const Drawing sheet = DescribeSheet(config.PreviewFile, whole, begin, end, plan, scale, config.PreviewWidth,
+                                      config.PreviewHeight, PictureMetrics());
   std::string why;
-  if (WritePng(config.PreviewOut, sheet, why) != 0) {
+  if (WriteSheet(config.PreviewOut, sheet, why) != 0) {
     errors << "tacetix-cli: " << TerminalName(config.PreviewOut) << ": "
            << (why.empty() ? FailureText(FailureKind::CannotWrite) : why) << '\n';
     return 1;

@@ -1,4 +1,5 @@
-// tacetix-cli --preview: the cut of one file as a line of numbers and a PNG picture, with nothing processed.
+// tacetix-cli --preview: the cut of one file as a line of numbers and a picture (PNG, or SVG by its name), with nothing
+// processed.
 #pragma once
 
 #include <ostream>

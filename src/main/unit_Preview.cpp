@@ -26,6 +26,7 @@ constexpr int32_t SecondBins = 2048;
 // How often the picture follows an overview that is still being read.
 constexpr int RepaintMs = 40;
 
+const char* const MeasuringText = "measuring\xE2\x80\xA6";
 const char* const HelpText =
     "Esc closes  \xC2\xB7  Left/Up, Right/Down: previous, next file  \xC2\xB7  Home, End: first, last second "
     "(again: whole file)";
@@ -57,6 +58,7 @@ void Tfrm_Preview::BuildLayout() {
   view_Waveform = Named(new WaveformView(this), "view_Waveform");
   view_FirstSecond = Named(new WaveformView(this), "view_FirstSecond");
   view_LastSecond = Named(new WaveformView(this), "view_LastSecond");
+  view_Waveform->SetLegend(true);
   view_FirstSecond->setToolTip(QStringLiteral("The first second (Home)"));
   view_LastSecond->setToolTip(QStringLiteral("The last second (End)"));
   lab_PreviewCut = MakeLabel(this, "lab_PreviewCut", "");
@@ -106,6 +108,8 @@ void Tfrm_Preview::ShowFile(const QString& path) {
     lab_PreviewCut->clear();
     return;
   }
+  // The last file's figures go at once: this file's come when its plan is made.
+  lab_PreviewCut->setText(QString::fromUtf8(MeasuringText));
   StartOverview();
   StartPlan();
 }
@@ -143,8 +147,8 @@ void Tfrm_Preview::ReadOverview(int generation, const std::string& path, const s
   auto whole = std::make_shared<WaveOverview>(0, frames, WholeBins);
   auto begin = std::make_shared<WaveOverview>(first.First, first.Count, SecondBins);
   auto end = std::make_shared<WaveOverview>(last.First, last.Count, SecondBins);
-  QMetaObject::invokeMethod(this, [this, generation, whole, begin, end] {
-    if (generation == OverviewGeneration) ShowOverviews(whole, begin, end);
+  QMetaObject::invokeMethod(this, [this, generation, whole, begin, end, rate = info.SampleRate, frames] {
+    if (generation == OverviewGeneration) ShowOverviews(whole, begin, end, rate, frames);
   });
   const auto cancelled = [&stop] { return stop.load(); };
   // The seconds first: a few blocks, and the cut lies there.
@@ -176,7 +180,8 @@ void Tfrm_Preview::StartPlan() {
 }
 
 void Tfrm_Preview::ShowOverviews(std::shared_ptr<WaveOverview> whole, std::shared_ptr<WaveOverview> first,
-                                 std::shared_ptr<WaveOverview> last) {
+                                 std::shared_ptr<WaveOverview> last, int32_t rate, int64_t frames) {
+  for (WaveformView* view : {view_Waveform, view_FirstSecond, view_LastSecond}) view->SetTiming(rate, frames);
   Whole = std::move(whole);
   First = std::move(first);
   Last = std::move(last);

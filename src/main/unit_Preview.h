@@ -8,7 +8,7 @@
 
 #include "main/BackgroundTask.h"
 #include "options/ProcessSettings.h"
-#include "preview/PreviewPicture.h"
+#include "preview/PreviewDrawing.h"
 
 class QCheckBox;
 class QLabel;
@@ -55,7 +55,7 @@ class Tfrm_Preview : public QDialog {
   void OverviewRead(bool complete);
   void StartPlan();
   void ShowOverviews(std::shared_ptr<WaveOverview> whole, std::shared_ptr<WaveOverview> first,
-                     std::shared_ptr<WaveOverview> last);
+                     std::shared_ptr<WaveOverview> last, int32_t rate = 0, int64_t frames = 0);
   void ShowPlan(std::shared_ptr<const PreviewPlan> plan);
   void ShowZoom(Zoom zoom);
   void ApplyScale();

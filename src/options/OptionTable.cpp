@@ -245,7 +245,7 @@ const OptionRow Rows[] = {
              "and draw it into a PNG picture (the whole file, its\n"
              "first and last second; cut parts red, kept silence\nblue, fades, thresholds, clicks passed over)."},
     {.Long = "preview-out", .Kind = K::Path, .Group = G::Preview, .Placeholder = "PNG",
-     .Help = "the picture's name (default preview.png)."},
+     .Help = "the picture's name (default preview.png); SVG when\nit ends in .svg."},
     {.Long = "preview-width", .Kind = K::Count, .Group = G::Preview, .Placeholder = "N", .Min = 16, .Max = 8192,
      .Unit = "pixels", .Help = "its width in pixels, 16-8192 (default 1200);"},
     {.Long = "preview-height", .Kind = K::Count, .Group = G::Preview, .Placeholder = "N", .Min = 16, .Max = 4096,

@@ -1,174 +1,69 @@
-// The preview's drawing: per column a shade for what the run does there, the waveform's
-// lowest-to-highest stroke, then the lines and marks over it.
+// Fills, level and upright lines (dashed two on, two off) and texts blended by the glyphs' coverage.
 #include "preview/PreviewPicture.h"
 
 #include <algorithm>
-#include <cmath>
 
-#include "wave/LevelTime.h"
+#include "preview/PreviewText.h"
 
 namespace tacetix {
 
 namespace {
 
-struct Colour {
-  uint8_t R, G, B;
+struct Glyph {
+  char32_t Point;
+  const char* Coverage;
 };
-constexpr Colour Paper{250, 250, 250}, CutShade{255, 214, 214}, KeptSilenceShade{214, 232, 255}, Wave{40, 70, 120},
-    CutWave{150, 120, 120}, Axis{200, 200, 200}, CutEdge{190, 30, 30}, BeginLine{215, 110, 0}, EndLine{0, 140, 60},
-    FadeCurve{150, 0, 150}, ClickMark{240, 140, 0};
+#include "preview/PreviewFontGlyphs.inc"
 
-// Below this many dB the dB view shows nothing, unless a threshold lies lower.
-constexpr double FloorDb = -96.0;
+const Glyph* GlyphOf(char32_t point) {
+  const auto* end = std::end(Glyphs);
+  const auto* found =
+      std::lower_bound(std::begin(Glyphs), end, point, [](const Glyph& g, char32_t p) { return g.Point < p; });
+  if (found != end && found->Point == point) return found;
+  return point == 0xFFFD ? nullptr : GlyphOf(0xFFFD);
+}
 
-class Painter {
+class Canvas {
  public:
-  Painter(Picture& picture, PictureArea area) : P(picture), A(area) {}
-  void Dot(int32_t x, int32_t y, Colour c) {
-    if (x < 0 || y < 0 || x >= A.Width || y >= A.Height) return;
-    const size_t at = (static_cast<size_t>(A.Y + y) * static_cast<size_t>(P.Width) + static_cast<size_t>(A.X + x)) * 3;
-    P.Rgb[at] = c.R, P.Rgb[at + 1] = c.G, P.Rgb[at + 2] = c.B;
+  explicit Canvas(Picture& p) : P(p) {}
+  void Blend(int32_t x, int32_t y, Rgb c, int32_t alpha) {
+    if (x < 0 || y < 0 || x >= P.Width || y >= P.Height) return;
+    uint8_t* at = &P.Rgb[(static_cast<size_t>(y) * static_cast<size_t>(P.Width) + static_cast<size_t>(x)) * 3];
+    for (uint8_t part : {c.R, c.G, c.B}) *at = static_cast<uint8_t>((part * alpha + *at * (15 - alpha) + 7) / 15), ++at;
   }
-  void Column(int32_t x, int32_t top, int32_t bottom, Colour c) {
-    for (int32_t y = std::max(top, 0); y <= std::min(bottom, A.Height - 1); ++y) Dot(x, y, c);
+  void Fill(const Shape& s) {
+    const Rgb c = InkRgb(s.Colour);
+    for (int32_t y = std::max(s.Y0, 0); y < std::min(s.Y1, P.Height); ++y)
+      for (int32_t x = std::max(s.X0, 0); x < std::min(s.X1, P.Width); ++x) Blend(x, y, c, 15);
   }
-  void Row(int32_t y, int32_t from, int32_t to, Colour c) {
-    for (int32_t x = from; x < to; ++x) Dot(x, y, c);
+  void Line(const Shape& s) {
+    const Rgb c = InkRgb(s.Colour);
+    const bool dashed = s.What == Shape::Kind::DashedLine;
+    int32_t step = 0;
+    for (int32_t y = std::min(s.Y0, s.Y1); y <= std::max(s.Y0, s.Y1); ++y)
+      for (int32_t x = std::min(s.X0, s.X1); x <= std::max(s.X0, s.X1); ++x, ++step)
+        if (!dashed || step % 4 < 2) Blend(x, y, c, 15);
   }
-  int32_t Width() const { return A.Width; }
-  int32_t Height() const { return A.Height; }
+  void Text(const Shape& s) {
+    const Rgb c = InkRgb(s.Colour);
+    int32_t x = s.Left();
+    for (char32_t point : CodePoints(s.Words)) {
+      if (const Glyph* g = GlyphOf(point)) PaintGlyph(*g, x, s.Y0 - GlyphAscent, c);
+      x += GlyphWidth;
+    }
+  }
 
  private:
+  void PaintGlyph(const Glyph& g, int32_t left, int32_t top, Rgb c) {
+    for (int32_t row = 0; row < GlyphAscent + GlyphDescent; ++row)
+      for (int32_t col = 0; col < GlyphWidth; ++col) {
+        const char digit = g.Coverage[row * GlyphWidth + col];
+        const int32_t alpha = digit <= '9' ? digit - '0' : digit - 'a' + 10;
+        if (alpha > 0) Blend(left + col, top + row, c, alpha);
+      }
+  }
   Picture& P;
-  PictureArea A;
 };
-
-// How far from the middle line a magnitude reaches, 0..1, on either scale.
-struct Scale {
-  PreviewScale Kind;
-  double Floor;
-  double Reach(double magnitude) const {
-    if (Kind == PreviewScale::Linear) return std::min(magnitude, 1.0);
-    if (!(magnitude > 0.0)) return 0.0;
-    return std::clamp((20.0 * std::log10(magnitude) - Floor) / -Floor, 0.0, 1.0);
-  }
-};
-
-double LowestThresholdDb(const ProcessSettings& s) {
-  double lowest = FloorDb;
-  for (double t : {s.ThresholdBegin, s.ThresholdEnd})
-    if (t > 0.0) lowest = std::min(lowest, 20.0 * std::log10(t) - 12.0);
-  return std::max(lowest, -150.0);
-}
-
-// The plan's ranges in frames; frames outside every range are as the file has them.
-struct Ranges {
-  bool Known = false, Silent = false;
-  int64_t KeepFirst = 0, KeepLast = 0, SoundFirst = 0, SoundLast = 0;
-  explicit Ranges(const PreviewPlan* plan) {
-    if (!plan || plan->Result != FileResult::Done || plan->Info.Channels < 1) return;
-    const int64_t ch = plan->Info.Channels, last = plan->Frames() - 1;
-    const FileOutcome& o = plan->Outcome;
-    Known = true;
-    Silent = o.Silent;
-    KeepFirst = o.KeepFirst / ch, SoundFirst = o.SoundFirst / ch;
-    KeepLast = std::min(o.KeepLast / ch, last), SoundLast = std::min(o.SoundLast / ch, last);
-  }
-  bool Cut(int64_t f) const { return Known && (Silent || f < KeepFirst || f > KeepLast); }
-  bool KeptSilence(int64_t f) const { return Known && !Cut(f) && (f < SoundFirst || f > SoundLast); }
-};
-
-struct View {
-  const WaveOverview& O;
-  int32_t Width;
-  int64_t FrameAt(int32_t x) const { return O.FirstFrame() + (O.FrameCount() * x + Width / 2) / Width; }
-  int32_t XOf(int64_t frame) const {
-    return static_cast<int32_t>((frame - O.FirstFrame()) * Width / std::max<int64_t>(O.FrameCount(), 1));
-  }
-};
-
-void DrawColumns(Painter& p, const View& v, const Ranges& r, const Scale& s) {
-  const int32_t mid = p.Height() / 2, half = std::max(p.Height() / 2 - 2, 1), bins = v.O.Bins();
-  const int32_t done = v.O.BinsDone();
-  for (int32_t x = 0; x < p.Width(); ++x) {
-    const int64_t frame = v.FrameAt(x);
-    const bool cut = r.Cut(frame);
-    p.Column(x, 0, p.Height() - 1, cut ? CutShade : r.KeptSilence(frame) ? KeptSilenceShade : Paper);
-    p.Dot(x, mid, Axis);
-    const int32_t b0 = static_cast<int32_t>(int64_t{x} * bins / p.Width());
-    const int32_t b1 = std::max(b0 + 1, static_cast<int32_t>(int64_t{x + 1} * bins / p.Width()));
-    float lo = 0.0f, hi = 0.0f;
-    bool any = false;
-    for (int32_t b = b0; b < std::min(b1, done); ++b) {
-      if (v.O.Lowest(b) > v.O.Highest(b)) continue;
-      lo = any ? std::min(lo, v.O.Lowest(b)) : v.O.Lowest(b);
-      hi = any ? std::max(hi, v.O.Highest(b)) : v.O.Highest(b);
-      any = true;
-    }
-    if (!any) continue;
-    const Colour c = cut ? CutWave : Wave;
-    if (s.Kind == PreviewScale::Linear) {
-      p.Column(x, mid - static_cast<int32_t>(std::lround(s.Reach(std::max(hi, 0.0f)) * half)),
-               mid + static_cast<int32_t>(std::lround(s.Reach(std::max(-lo, 0.0f)) * half)), c);
-    } else {
-      const auto reach = static_cast<int32_t>(std::lround(s.Reach(std::max(std::fabs(lo), std::fabs(hi))) * half));
-      p.Column(x, mid - reach, mid + reach, c);
-    }
-  }
-}
-
-void DrawThresholds(Painter& p, const View& v, const PreviewPlan& plan, const Scale& s) {
-  if (s.Kind != PreviewScale::Decibels) return;
-  const int32_t mid = p.Height() / 2, half = std::max(p.Height() / 2 - 2, 1);
-  // The beginning's line over the first half of the file, the end's over the second.
-  const int32_t split = std::clamp(v.XOf(plan.Frames() / 2), 0, p.Width());
-  const struct {
-    bool On;
-    double Level;
-    int32_t From, To;
-    Colour C;
-  } lines[] = {{plan.Settings.RemoveBegin, plan.Settings.ThresholdBegin, 0, split, BeginLine},
-               {plan.Settings.RemoveEnd, plan.Settings.ThresholdEnd, split, p.Width(), EndLine}};
-  for (const auto& line : lines) {
-    if (!line.On || !(line.Level > 0.0)) continue;
-    const auto reach = static_cast<int32_t>(std::lround(s.Reach(line.Level) * half));
-    for (int32_t x = line.From; x < line.To; x += 4) {
-      p.Row(mid - reach, x, std::min(x + 2, line.To), line.C);
-      p.Row(mid + reach, x, std::min(x + 2, line.To), line.C);
-    }
-  }
-}
-
-void DrawFades(Painter& p, const View& v, const Ranges& r, const PreviewPlan& plan, const Scale& s) {
-  if (!plan.Fades.Active() || r.Silent) return;
-  const int32_t mid = p.Height() / 2, half = std::max(p.Height() / 2 - 2, 1);
-  for (int32_t x = 0; x < p.Width(); ++x) {
-    const int64_t frame = v.FrameAt(x);
-    if (frame < r.KeepFirst || frame > r.KeepLast) continue;
-    const long double factor = plan.Fades.FactorAt(frame - r.KeepFirst);
-    if (factor >= 1.0L) continue;
-    const auto reach = static_cast<int32_t>(std::lround(s.Reach(static_cast<double>(factor)) * half));
-    p.Column(x, mid - reach - 1, mid - reach, FadeCurve);
-    p.Column(x, mid + reach, mid + reach + 1, FadeCurve);
-  }
-}
-
-void DrawMarks(Painter& p, const View& v, const Ranges& r, const PreviewPlan& plan) {
-  const int64_t end = v.O.FirstFrame() + v.O.FrameCount();
-  for (const FrameSpan& click : plan.PassedClicks) {
-    if (click.Last < v.O.FirstFrame() || click.First >= end) continue;
-    const int32_t x = v.XOf(click.First);
-    for (int32_t k = 0; k < 5; ++k) {
-      p.Row(k, x - (4 - k), x + (4 - k) + 1, ClickMark);
-      p.Row(p.Height() - 1 - k, x - (4 - k), x + (4 - k) + 1, ClickMark);
-    }
-  }
-  if (!r.Known || r.Silent) return;
-  for (int64_t edge : {r.KeepFirst, r.KeepLast + 1}) {
-    if (edge <= v.O.FirstFrame() || edge >= end) continue;
-    p.Column(v.XOf(edge), 0, p.Height() - 1, CutEdge);
-  }
-}
 
 }  // namespace
 
@@ -176,37 +71,25 @@ Picture::Picture(int32_t width, int32_t height)
     : Width(std::max(width, 1)), Height(std::max(height, 1)),
       Rgb(static_cast<size_t>(Width) * static_cast<size_t>(Height) * 3, 255) {}
 
-void DrawPreview(Picture& into, PictureArea area, const WaveOverview& view, const PreviewPlan* plan,
-                 PreviewScale scale) {
-  area.Width = std::min(area.Width, into.Width - area.X);
-  area.Height = std::min(area.Height, into.Height - area.Y);
-  if (area.Width < 1 || area.Height < 1) return;
-  Painter p(into, area);
-  const View v{view, area.Width};
-  const Ranges r(plan);
-  const bool planned = r.Known;
-  const Scale s{scale, planned ? LowestThresholdDb(plan->Settings) : FloorDb};
-  DrawColumns(p, v, r, s);
-  if (!planned) return;
-  DrawThresholds(p, v, *plan, s);
-  DrawFades(p, v, r, *plan, s);
-  DrawMarks(p, v, r, *plan);
+const TextMetrics& PictureMetrics() {
+  static const TextMetrics metrics{GlyphAscent, GlyphDescent, [](const std::string& text) {
+                                     return static_cast<int32_t>(CodePoints(text).size()) * GlyphWidth;
+                                   }};
+  return metrics;
 }
 
-FrameStretch ZoomStretch(int64_t frames, int32_t rate, bool last) {
-  const int64_t count = std::min<int64_t>(frames, std::max(rate, 1));
-  return {last ? frames - count : 0, count};
-}
-
-Picture DrawPreviewSheet(const WaveOverview& whole, const WaveOverview& first, const WaveOverview& last,
-                         const PreviewPlan& plan, PreviewScale scale, int32_t width, int32_t height) {
-  Picture sheet(width, height);
-  const int32_t gap = 4, top = (sheet.Height - gap) * 2 / 3, below = sheet.Height - top - gap;
-  const int32_t halfWidth = (sheet.Width - gap) / 2;
-  DrawPreview(sheet, {0, 0, sheet.Width, top}, whole, &plan, scale);
-  DrawPreview(sheet, {0, top + gap, halfWidth, below}, first, &plan, scale);
-  DrawPreview(sheet, {sheet.Width - halfWidth, top + gap, halfWidth, below}, last, &plan, scale);
-  return sheet;
+Picture PaintPicture(const Drawing& drawing) {
+  Picture picture(drawing.Width, drawing.Height);
+  Canvas canvas(picture);
+  for (const Shape& s : drawing.Shapes) {
+    switch (s.What) {
+      case Shape::Kind::Fill: canvas.Fill(s); break;
+      case Shape::Kind::Line:
+      case Shape::Kind::DashedLine: canvas.Line(s); break;
+      case Shape::Kind::Text: canvas.Text(s); break;
+    }
+  }
+  return picture;
 }
 
 }  // namespace tacetix

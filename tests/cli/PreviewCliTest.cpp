@@ -10,7 +10,8 @@ using clitest::CliFixture;
 using testsupport::RunCommand;
 using testsupport::ShellQuote;
 
-// Checks every chunk's CRC and the rows' size; prints "WIDTH HEIGHT R,G,B" of the pixel at (0, 1).
+// Checks every chunk's CRC and the rows' size; prints "WIDTH HEIGHT R,G,B ..." of the column x = 40
+// (in the plot, by the scale).
 const char* PngPeer = R"PY(
 import struct, sys, zlib
 b = open(sys.argv[1], 'rb').read()
@@ -26,8 +27,8 @@ while at < len(b):
 w, h, depth, colour = struct.unpack('>IIBB', ihdr[:10])
 rows = zlib.decompress(idat)
 assert (depth, colour) == (8, 2) and len(rows) == h * (1 + 3 * w)
-px = rows[(1 + 3 * w) + 1:(1 + 3 * w) + 4]
-print(w, h, ','.join(str(c) for c in px))
+px = [rows[y * (1 + 3 * w) + 1 + 3 * 40:y * (1 + 3 * w) + 4 + 3 * 40] for y in range(h)] if w > 40 else []
+print(w, h, ' '.join(','.join(str(c) for c in p) for p in px))
 )PY";
 
 std::string Match(const std::string& text, const char* pattern) {
@@ -72,6 +73,34 @@ TEST_F(PreviewCliTest, TheCutShowsAtTheLeftEdge) {
   ASSERT_EQ(Cli("--preview take.wav --preview-out cut.png --begin -60"), 0);
   ASSERT_EQ(Cli("--preview take.wav --preview-out kept.png --begin -60 --no-trim-begin"), 0);
   EXPECT_NE(Peer("cut.png"), Peer("kept.png"));
+}
+
+// Every text of an SVG file, a line each, as Python's XML parser reads them.
+const char* SvgTexts = R"PY(
+import sys, xml.etree.ElementTree as tree
+for t in tree.parse(sys.argv[1]).iter('{http://www.w3.org/2000/svg}text'):
+    print(t.text)
+)PY";
+
+// The cut falls at 0.4 s and 2.4 s: the SVG names both on its ruler, the thresholds by their
+// levels, the file and the line of numbers as text; a peer renders it at its size.
+TEST_F(PreviewCliTest, TheSvgCarriesTheCutTimesAndLabelsAsText) {
+  ASSERT_EQ(Cli("--preview take.wav --preview-out cut.SVG --preview-width 900 --begin -60 --end -55"), 0);
+  const std::string line = Out.substr(Out.find(": ") + 2, Out.find('\n') - Out.find(": ") - 2);
+  std::string texts;
+  ASSERT_EQ(RunCommand("python3 -c " + ShellQuote(SvgTexts) + " " + ShellQuote(Dir.File("cut.SVG")), &texts), 0);
+  for (const std::string& wanted : std::vector<std::string>{"0:00.400", "0:02.400",
+                                                            "begin \u2212"
+                                                            "60.0 dB",
+                                                            "end \u2212"
+                                                            "55.0 dB",
+                                                            "take.wav", "level in dBFS",
+                                                            "first second, 0:00.000\u2013"
+                                                            "0:01.000",
+                                                            line})
+    EXPECT_NE(("\n" + texts).find("\n" + wanted), std::string::npos) << wanted << " in:\n" << texts;
+  ASSERT_EQ(RunCommand("rsvg-convert " + ShellQuote(Dir.File("cut.SVG")) + " -o " + ShellQuote(Dir.File("r.png"))), 0);
+  EXPECT_EQ(Peer("r.png").substr(0, 8), "900 360 ");
 }
 
 TEST_F(PreviewCliTest, FailuresAreTheirKinds) {

@@ -20,6 +20,7 @@
 
 #include "metadata/KeptMetadata.h"
 #include "preview/PreviewPicture.h"
+#include "preview/SvgFile.h"
 #include "run/ProcessFile.h"
 #include "run/RowFile.h"
 #include "wave/WaveReader.h"
@@ -303,8 +304,9 @@ void CheckPreview(const ProcessSettings& settings, FileResult result, const File
   Expect(reader.Open(Paths().Input) == 0, "a planned file opens again");
   WaveOverview whole(0, plan.Frames(), 64);
   Expect(whole.Scan(reader, {}) == 0 && whole.BinsDone() == 64, "the overview reads to the end");
-  Picture picture(64, 32);
-  DrawPreview(picture, {0, 0, 64, 32}, whole, &plan, PreviewScale::Decibels);
+  const Drawing sheet =
+      DescribeSheet("f.wav", whole, whole, whole, plan, PreviewScale::Decibels, 64, 32, PictureMetrics());
+  Expect(PaintPicture(sheet).Rgb.size() == 64 * 32 * 3 && !SvgText(sheet).empty(), "the sheet paints at its size");
 }
 
 // sampleCount: the input's samples in whole frames (the end of the kept range when the end is kept).
