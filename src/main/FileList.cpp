@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPushButton>
 #include <QSet>
 #include <QTreeView>
@@ -247,6 +248,8 @@ int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
 void TForm1::AddFiles(const QStringList& paths, bool keepOrder) {
   BeginOperation();
   SetStatus(QStringLiteral("Adding %1 files, searching for dublicates...").arg(paths.size()));
+  // The last run's count and time no longer describe the list.
+  lab_Progress->clear();
   int refused = 0;
   int added = 0;
   NotAdded.clear();

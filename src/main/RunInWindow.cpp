@@ -33,6 +33,8 @@ void WindowFrontEnd::SetRowStatus(int32_t row, RowStatus status) {
     CurrentRow = row;
     if (Progress) Progress->RowStarted(row);
     FollowRow(row);
+  } else if (Progress && status != RowStatus::NotStarted) {
+    Progress->RowEnded(row);
   }
   Form.Files().SetStatus(row, RowWord(status));
   ShowProgress();
@@ -43,7 +45,11 @@ void WindowFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   if (!reason.empty()) Form.Files().SetStatusReason(row, QString::fromStdString(reason));
 }
 
-void WindowFrontEnd::SetStatus(const std::string& text) { Form.SetStatus(QString::fromStdString(text)); }
+// The run's last word puts the bar back at 0: what the run did stays beside the summary.
+void WindowFrontEnd::SetStatus(const std::string& text) {
+  Form.SetStatus(QString::fromStdString(text));
+  if (!FinalText.isEmpty()) ShowFinal();
+}
 
 // The run's own percentages count rows; the bar shows the share of the bytes instead.
 void WindowFrontEnd::SetStatusProgress(const std::string& text, int32_t /*percent*/) {
@@ -53,8 +59,8 @@ void WindowFrontEnd::SetStatusProgress(const std::string& text, int32_t /*percen
 
 void WindowFrontEnd::SetProgress(int32_t /*percent*/) { ShowProgress(); }
 
-void WindowFrontEnd::SetFileProgress(int32_t percent) {
-  if (Progress) Progress->FileFraction(percent / 100.0);
+void WindowFrontEnd::SetFileProgress(int32_t row, int32_t percent) {
+  if (Progress) Progress->RowFraction(row, percent / 100.0);
   ShowProgress();
 }
 
@@ -65,6 +71,11 @@ void WindowFrontEnd::ShowProgress() {
   const QString text =
       QString::fromStdString(Progress->FileText() + ", " + Progress->TimeText(RunProgress::Clock::now()));
   if (text != Form.lab_Progress->text()) Form.lab_Progress->setText(text);
+}
+
+void WindowFrontEnd::ShowFinal() {
+  Form.SetProgress(Progress->Percent());
+  Form.lab_Progress->setText(FinalText);
 }
 
 // The list shows the row being processed, unless the user has scrolled the previous one out of sight.
@@ -101,7 +112,8 @@ void WindowFrontEnd::EndBusy(bool rowsTouched) {
   Form.EndOperation();
   if (Progress && rowsTouched) {
     const auto took = std::chrono::duration_cast<std::chrono::seconds>(RunProgress::Clock::now() - Started);
-    Form.lab_Progress->setText(QString::fromStdString(Progress->FileText() + ", " + ClockText(took) + " in all"));
+    FinalText = QString::fromStdString(Progress->FileText() + ", " + ClockText(took) + " in all");
+    ShowFinal();
   }
   // Sorted by Status or Reason, the order no longer matches the new words.
   const int column = Form.SortColumn();

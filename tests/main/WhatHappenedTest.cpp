@@ -42,22 +42,37 @@ TEST_F(WhatHappened, ARunShowsWhichFileOfHowManyAndTheShareOfTheBytes) {
   Form->AddFiles({Wave("a.wav", 8000, 16, 1, 300), Wave("b.wav", 8000, 16, 1, 100), Wave("c.wav", 8000, 16, 1, 100)});
   Find<QLineEdit>("edit_Suffix")->setText("_x");
   std::string during;
-  int percent = -1;
+  std::vector<int> percents;
+  auto bar = [&] { percents.push_back(Find<QProgressBar>("ProgressBar1")->value()); };
   Form->RunBatchFunction = [&](const tacetix::RunRequest& request, tacetix::RunFrontEnd& frontEnd) {
     frontEnd.BeginBusy();
     frontEnd.SetRowStatus(1, tacetix::RowStatus::Processing);
     frontEnd.SetStatusProgress("Processing", 33);
     during = Find<QLabel>("lab_Progress")->text().toStdString();
-    percent = Find<QProgressBar>("ProgressBar1")->value();
+    bar();
+    frontEnd.SetFileProgress(2, 100);  // a worker's file ahead of the turn
+    bar();
+    for (int32_t row : {1, 2}) {
+      frontEnd.SetRowStatus(row, tacetix::RowStatus::Processing);
+      frontEnd.SetRowStatus(row, tacetix::RowStatus::Done);  // silent: no write moved its bar
+    }
     frontEnd.EndBusy(true);
+    frontEnd.SetStatus("3 files processed ok");
+    bar();
     EXPECT_GT(request.Jobs, 0);
     return tacetix::RunResult{};
   };
   Click("bt_Process");
   EXPECT_EQ(during, "file 2 of 3, 0:00 elapsed");
-  // a.wav holds 600 of the 1,000 bytes of samples; with headers, a little less than 60 %.
-  EXPECT_GE(percent, 55);
-  EXPECT_LE(percent, 60);
+  ASSERT_EQ(percents.size(), 3u);
+  // a.wav holds 600 of the 1,000 bytes of samples; with headers, a little less than 60 %; c.wav
+  // done ahead adds a little more than 20 %; the end is all of it.
+  EXPECT_TRUE(percents[0] >= 55 && percents[0] <= 60) << percents[0];
+  EXPECT_TRUE(percents[1] >= 76 && percents[1] <= 80) << percents[1];
+  EXPECT_EQ(percents[2], 100);
+  EXPECT_EQ(Find<QLabel>("lab_Progress")->text(), "file 3 of 3, 0:00 in all");
+  Form->AddFiles({Wave("d.wav")});
+  EXPECT_EQ(Find<QLabel>("lab_Progress")->text(), "");
 }
 
 TEST_F(WhatHappened, TheListFollowsTheRunningRowUntilTheUserScrollsAway) {
