@@ -5,9 +5,11 @@
 #include <QComboBox>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
+#include <set>
 
 #include "WindowFixture.h"
 #include "main/RunInWindow.h"
@@ -141,6 +143,52 @@ TEST_F(WhatHappened, ALongStatusWordTakesRoomFromThePathsWithoutAHorizontalScrol
   EXPECT_FALSE(List()->horizontalScrollBar()->isVisible());
   const QHeaderView* header = List()->header();
   EXPECT_GE(header->sectionSize(5), List()->fontMetrics().horizontalAdvance("output file already exists"));
+}
+
+// The text a cell of the list is drawn with, and how it is cut where it does not fit.
+struct CellPeek : QStyledItemDelegate {
+  static QStyleOptionViewItem Option(QTreeView* view, int row, int column) {
+    const QModelIndex index = view->model()->index(row, column);
+    QStyleOptionViewItem option;
+    option.initFrom(view->viewport());
+    option.rect = view->visualRect(index);
+    option.widget = view;
+    const auto* delegate = qobject_cast<const QStyledItemDelegate*>(view->itemDelegate());
+    (delegate->*(&CellPeek::initStyleOption))(&option, index);
+    return option;
+  }
+  // What the style draws of it: cut to its text rectangle less a margin either side.
+  static QString Shown(QTreeView* view, int row, int column) {
+    const QStyleOptionViewItem option = Option(view, row, column);
+    const QStyle* style = view->style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    const int width = style->subElementRect(QStyle::SE_ItemViewItemText, &option, view).width() - 2 * margin;
+    return option.fontMetrics.elidedText(option.text, option.textElideMode, width);
+  }
+};
+
+TEST_F(WhatHappened, NamesOfOneFolderStayApartAndLongReasonsKeepTheirEnds) {
+  const QString folder = QStringLiteral("/home/someone/recordings/session of the twelfth/");
+  std::vector<tacetix::FileRow> rows(7);
+  for (int i = 0; i < 7; ++i)
+    rows[static_cast<size_t>(i)].Path =
+        folder +
+        QStringLiteral("take 0%1 (%2).wav").arg(i + 1).arg(i < 4 ? "rough mix, second half" : "final mix, second half");
+  Form->Files().AppendRows(std::move(rows));
+  for (int i = 0; i < 7; ++i) {
+    Form->Files().SetStatus(i, "output file already exists");
+    Form->Files().SetStatusReason(i, folder + "out/" + QFileInfo(Form->Files().Row(i).Path).fileName());
+  }
+  QTest::qWait(0);
+  std::set<QString> shown;
+  for (int i = 0; i < 7; ++i) {
+    const QString file = CellPeek::Shown(List(), i, 0);
+    EXPECT_TRUE(file.endsWith(".wav")) << file.toStdString();
+    shown.insert(file);
+    EXPECT_EQ(CellPeek::Option(List(), i, ReasonColumn).textElideMode, Qt::ElideMiddle);
+    EXPECT_EQ(List()->model()->index(i, 0).data(Qt::ToolTipRole).toString(), Form->Files().Row(i).Path);
+  }
+  EXPECT_EQ(shown.size(), 7u);
 }
 
 TEST_F(WhatHappened, ARelativeLogNameGoesBesideTheFirstListedFile) {
