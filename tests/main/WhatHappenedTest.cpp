@@ -124,6 +124,19 @@ TEST_F(WhatHappened, AFolderAddsEveryWaveBelowItAndTheRefusalsAreListedWithReaso
   Click("bt_NotAdded");
 }
 
+TEST_F(WhatHappened, FolderAddsWhatRecursiveWouldInItsOrderWithoutTheOutputFolder) {
+  for (const char* name : {"take/a.wav", "take/B.wav", "take/kb/a.wav", "take/kb/B.wav"}) {
+    std::filesystem::create_directories(std::filesystem::path(Dir.File(name)).parent_path());
+    Wave(name);
+  }
+  Find<QLineEdit>("edit_FolderSubfolder")->setText("kb");
+  Form->ChooseSourceFolder = [this] { return QString::fromStdString(Dir.File("take")); };
+  Click("bt_AddFolder");
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_EQ(Name(0) + " " + Name(1), "B.wav a.wav");  // by bytes, as -r and the command line
+  EXPECT_EQ(Status(), "2 files added, 1 not added");
+}
+
 TEST_F(WhatHappened, CommandLineFilesKeepTheirOrderAndExtensibleFilesShowTheirLength) {
   const std::string sox = Dir.File("sox24.wav");
   ASSERT_EQ(
