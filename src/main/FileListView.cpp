@@ -4,6 +4,7 @@
 #include "main/FileListView.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QHeaderView>
 #include <QPainter>
 #include <QProxyStyle>
@@ -102,12 +103,13 @@ class ColumnSharing : public QObject {
   ColumnSharing(QTreeView* view, FileListModel* model) : QObject(view), View(view), Model(model) {
     view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     view->viewport()->installEventFilter(this);
+    // A run changes only the words of its rows; their paths stay.
     connect(model, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& top, const QModelIndex& bottom) { Measure(top.row(), bottom.row()); });
+            [this](const QModelIndex& top, const QModelIndex& bottom) { Measure(top.row(), bottom.row(), false); });
     connect(model, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex&, int first, int last) { Measure(first, last); });
-    connect(model, &QAbstractItemModel::modelReset, this, [this] { Measure(0, Model->rowCount() - 1); });
-    Measure(0, -1);
+            [this](const QModelIndex&, int first, int last) { Measure(first, last, true); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { Measure(0, Model->rowCount() - 1, true); });
+    Measure(0, -1, true);
   }
 
  protected:
@@ -118,6 +120,12 @@ class ColumnSharing : public QObject {
 
  private:
   int TextWidth(const QString& text) const { return View->fontMetrics().horizontalAdvance(text) + CellPadding; }
+  // A run gives most rows one of a few words: each is measured once.
+  int WordWidth(const QString& text) {
+    auto it = Widths.constFind(text);
+    if (it == Widths.constEnd()) it = Widths.insert(text, TextWidth(text));
+    return *it;
+  }
   // A file name with the row's icon beside it.
   int NameWidth(const QString& path) const {
     const int icon = View->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, View) + 4;
@@ -125,18 +133,19 @@ class ColumnSharing : public QObject {
   }
 
   // A change of many rows is a reset of the whole column (a new run): the widths start again.
-  void Measure(int first, int last) {
+  void Measure(int first, int last, bool paths) {
     const bool whole = last - first > 64 || (first == 0 && last == Model->rowCount() - 1);
     if (whole) {
       StatusWidth = TextWidth(QString::fromLatin1(WidestTexts[FileListModel::ColStatus]));
       ReasonWidth = TextWidth(QString::fromLatin1(WidestTexts[FileListModel::ColReason]));
-      FileNameWidth = 0;
+      if (paths) FileNameWidth = 0;
+      if (Widths.size() > 256) Widths.clear();
     }
     for (int row = std::max(first, 0); row <= last && row < Model->rowCount(); ++row) {
       const FileRow& r = Model->Row(row);
-      StatusWidth = std::max(StatusWidth, TextWidth(r.Status));
-      ReasonWidth = std::max(ReasonWidth, TextWidth(r.StatusReason));
-      FileNameWidth = std::max(FileNameWidth, NameWidth(r.Path));
+      StatusWidth = std::max(StatusWidth, WordWidth(r.Status));
+      ReasonWidth = std::max(ReasonWidth, WordWidth(r.StatusReason));
+      if (paths) FileNameWidth = std::max(FileNameWidth, NameWidth(r.Path));
     }
     Share();
   }
@@ -169,6 +178,7 @@ class ColumnSharing : public QObject {
   int StatusWidth = 0;
   int ReasonWidth = 0;
   int FileNameWidth = 0;  // the widest file name, with its icon
+  QHash<QString, int> Widths;
 };
 
 }  // namespace

@@ -47,6 +47,7 @@ class WindowFrontEnd : public RunFrontEnd {
   std::unique_ptr<RunProgress> Progress;  // from the start of the run
   RunProgress::Clock::time_point Started;
   RunProgress::Clock::time_point LastPumped;
+  QString RowText;               // "Processing ..." of the row in turn, until a frame shows it
   QString FinalText;             // "file 38 of 38, 0:32 in all" once the run has ended
   int32_t CurrentRowShown = -1;  // the last row the list was scrolled to
   bool BusyNow = false;
