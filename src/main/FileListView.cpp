@@ -49,9 +49,23 @@ class FileColumnDelegate : public QStyledItemDelegate {
     // The style keeps a margin either side of the text within its rectangle.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option->widget) + 1;
     const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, option, option->widget);
-    if (text.width() > 2 * margin)
-      option->text = ElidedPath(option->text, option->fontMetrics, text.width() - 2 * margin);
+    if (text.width() > 2 * margin) option->text = Elided(option->text, option->fontMetrics, text.width() - 2 * margin);
   }
+
+ private:
+  // A running batch repaints the same rows many times a second: each path is cut once a width.
+  QString Elided(const QString& path, const QFontMetrics& metrics, int width) const {
+    if (width != CutWidth || Cut.size() > 4096) {
+      Cut.clear();
+      CutWidth = width;
+    }
+    auto it = Cut.constFind(path);
+    if (it == Cut.constEnd()) it = Cut.insert(path, ElidedPath(path, metrics, width));
+    return *it;
+  }
+
+  mutable QHash<QString, QString> Cut;
+  mutable int CutWidth = -1;
 };
 
 // Styles disagree on the header arrow (Qt's own convention points down for ascending on
