@@ -45,21 +45,16 @@ TEST_F(WhatHappened, ARunShowsWhichFileOfHowManyAndTheShareOfTheBytes) {
   Find<QLineEdit>("edit_Suffix")->setText("_x");
   std::string during;
   std::vector<int> percents;
-  // The window shows what moved at its next frame, some 30 a second.
-  auto frame = [&](tacetix::RunFrontEnd& frontEnd) {
-    QTest::qWait(40);
-    frontEnd.Pump();
-  };
   auto bar = [&] { percents.push_back(Find<QProgressBar>("ProgressBar1")->value()); };
   Form->RunBatchFunction = [&](const tacetix::RunRequest& request, tacetix::RunFrontEnd& frontEnd) {
     frontEnd.BeginBusy();
     frontEnd.SetRowStatus(1, tacetix::RowStatus::Processing);
     frontEnd.SetStatusProgress("Processing", 33);
-    frame(frontEnd);
+    Frame(frontEnd);
     during = Find<QLabel>("lab_Progress")->text().toStdString();
     bar();
     frontEnd.SetFileProgress(2, 100);  // a worker's file ahead of the turn
-    frame(frontEnd);
+    Frame(frontEnd);
     bar();
     for (int32_t row : {1, 2}) {
       frontEnd.SetRowStatus(row, tacetix::RowStatus::Processing);
@@ -91,20 +86,16 @@ TEST_F(WhatHappened, TheListFollowsTheRunningRowUntilTheUserScrollsAway) {
   auto visible = [&](int row) {
     return List()->viewport()->rect().intersects(List()->visualRect(List()->model()->index(row, 0)));
   };
-  auto frame = [&](tacetix::RunFrontEnd& frontEnd) {
-    QTest::qWait(40);
-    frontEnd.Pump();
-  };
   Form->RunBatchFunction = [&](const tacetix::RunRequest&, tacetix::RunFrontEnd& frontEnd) {
     frontEnd.BeginBusy();
     frontEnd.SetRowStatus(0, tacetix::RowStatus::Processing);
-    frame(frontEnd);
+    Frame(frontEnd);
     frontEnd.SetRowStatus(80, tacetix::RowStatus::Processing);
-    frame(frontEnd);
+    Frame(frontEnd);
     seen.push_back(visible(80));
     List()->scrollToTop();
     frontEnd.SetRowStatus(81, tacetix::RowStatus::Processing);
-    frame(frontEnd);
+    Frame(frontEnd);
     seen.push_back(visible(81));
     frontEnd.EndBusy(true);
     return tacetix::RunResult{};
