@@ -4,11 +4,13 @@
 // steadier figure on a shared machine), the medians and the window's ratios.
 // The window runs offscreen unless QT_QPA_PLATFORM says otherwise.
 //   tacetix_bench_window CLI [CORPUS (/tmp/tacetix-window-corpus)]
-// Environment: COUNT (200), RUNS (3).
+// Environment: COUNT (200), RUNS (3), LOUDNESS (LUFS: both normalise to it; unset: plain trims).
 #include <sys/resource.h>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
@@ -68,8 +70,11 @@ Times WindowRun(TForm1& form) {
   return {std::chrono::duration<double>(Clock::now() - start).count(), CpuSeconds(RUSAGE_SELF) - cpu};
 }
 
+const char* Loudness() { return std::getenv("LOUDNESS"); }
+
 Times CliRun(const std::string& cli, const std::vector<std::string>& files) {
   std::string command = "'" + cli + "' -q -j 0 --overwrite --subfolder cli";
+  if (Loudness()) command += std::string(" --loudness ") + Loudness();
   for (const std::string& file : files) command += " '" + file + "'";
   const auto start = Clock::now();
   const double cpu = CpuSeconds(RUSAGE_CHILDREN);
@@ -102,6 +107,11 @@ int main(int argc, char* argv[]) {
   form.AddFiles(paths);
   form.edit_FolderSubfolder->setText(QStringLiteral("window"));
   form.cbx_Overwrite->setChecked(true);
+  if (Loudness()) {
+    form.findChild<QCheckBox*>("cbx_Normalize")->setChecked(true);
+    form.findChild<QRadioButton*>("radio_NormLoudness")->setChecked(true);
+    form.findChild<QDoubleSpinBox*>("spin_Lufs")->setValue(std::atof(Loudness()));
+  }
   std::vector<double> window, terminal, windowCpu, terminalCpu;
   for (int run = 0; run < EnvCount("RUNS", 3); ++run) {
     const Times w = WindowRun(form);

@@ -20,10 +20,16 @@ void CliFrontEnd::ClearProgressLine() {
   LineOpen = false;
 }
 
+void CliFrontEnd::BeginBusy() {
+  Started = true;
+  if (S.ProgressLine) Progress = std::make_unique<RunProgress>(RunProgress::SizesOf(Files), RunProgress::Clock::now());
+}
+
 void CliFrontEnd::SetRowStatus(int32_t row, RowStatus status) {
   if (status != RowStatus::Processing) return;
   CurrentRow = row;
   LastPercent = -1;
+  if (Progress) Progress->RowStarted(row);
 }
 
 // A status line that cannot be written (a closed pipe, a full disk) ends the run as Ctrl+C
@@ -99,11 +105,15 @@ void CliFrontEnd::SetStatusProgress(const std::string&, int32_t) {}
 // The run's share is what the window's bar shows; the terminal counts files instead.
 void CliFrontEnd::SetProgress(int32_t) {}
 
-void CliFrontEnd::SetFileProgress(int32_t percent) {
-  if (!S.ProgressLine || percent == LastPercent || CurrentRow < 0) return;
-  LastPercent = percent;
+// With workers, the files ahead of the one in turn move the share too.
+void CliFrontEnd::SetFileProgress(int32_t row, int32_t percent) {
+  if (!Progress || CurrentRow < 0) return;
+  Progress->RowFraction(row, percent / 100.0);
+  const int32_t shown = Progress->InProgressPercent();
+  if (shown == LastPercent) return;
+  LastPercent = shown;
   S.Errors << "\r\033[K"
-           << ProgressText(CurrentRow, Files.size(), percent, Files[static_cast<size_t>(CurrentRow)], S.Columns)
+           << ProgressText(CurrentRow, Files.size(), shown, Files[static_cast<size_t>(CurrentRow)], S.Columns)
            << std::flush;
   LineOpen = true;
 }

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <csignal>
+#include <memory>
 #include <ostream>
 #include <vector>
 
 #include "cli/JsonReport.h"
 #include "run/BatchRun.h"
+#include "run/RunProgress.h"
 
 namespace tacetix {
 
@@ -32,9 +34,9 @@ class CliFrontEnd : public RunFrontEnd {
   void SetStatus(const std::string& text) override;
   void SetStatusProgress(const std::string& text, int32_t percent) override;
   void SetProgress(int32_t percent) override;
-  void SetFileProgress(int32_t percent) override;
+  void SetFileProgress(int32_t row, int32_t percent) override;
   bool Pump() override;
-  void BeginBusy() override { Started = true; }
+  void BeginBusy() override;
   // Every listed file ended done.
   bool AllDone() const { return DoneCount == static_cast<int32_t>(Files.size()); }
 
@@ -50,6 +52,7 @@ class CliFrontEnd : public RunFrontEnd {
   const volatile std::sig_atomic_t* Cancel;
   int32_t CurrentRow = -1;
   int32_t LastPercent = -1;
+  std::unique_ptr<RunProgress> Progress;  // with a progress line: the files in progress by their bytes
   bool LineOpen = false;
   bool Started = false;  // the log was opened and the files' turn has come
   int32_t DoneCount = 0;
@@ -57,8 +60,9 @@ class CliFrontEnd : public RunFrontEnd {
   bool OutputLost = false;  // a write to the status lines failed: the run is cancelled
 };
 
-// "37/200  45% FILE": the row among the rows, the file's own progress and as much of its name's
-// end as fits in columns - 1 (the last column would wrap on some terminals).
+// "37/200  45% FILE": the row among the rows, the share of the bytes of the files in progress
+// (with one job, the file's own progress) and as much of its name's end as fits in columns - 1
+// (the last column would wrap on some terminals).
 std::string ProgressText(int32_t row, size_t rows, int32_t percent, const std::string& file, int columns);
 
 }  // namespace tacetix

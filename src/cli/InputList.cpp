@@ -101,21 +101,10 @@ void InputList::AddFile(const std::string& path) {
                   ", processed once");
 }
 
-void InputList::SkipOutputs(const std::string& subfolderName, const std::string& outputFolder) {
-  SubfolderName = subfolderName;
-  OutputFolder = outputFolder;
-}
-
-bool InputList::IsOutputFolder(const fs::path& folder) {
-  std::error_code ec;
-  if (!SubfolderName.empty() && folder.filename() == SubfolderName) return true;
-  return !OutputFolder.empty() && fs::equivalent(folder, OutputFolder, ec);
-}
-
 void InputList::Walk(const std::string& folder) {
   WaveWalk walk;
   walk.SkipFolder = [this](const fs::path& entry) {
-    if (!IsOutputFolder(entry)) return false;
+    if (!OutputsOf || !IsOutputFolderOf(entry, *OutputsOf)) return false;
     Notes.push_back(TerminalName(entry.string()) + ": output folder, not read");
     return true;
   };

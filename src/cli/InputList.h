@@ -19,10 +19,9 @@ class InputList {
   // Reads the lists and walks the folders, in the order given. false when a list could not
   // be read: then nothing should be processed.
   bool Expand(const std::vector<InputSource>& inputs);
-  // Folders a walk leaves out: the run's own outputs of an earlier run would come back as
-  // inputs. subfolderName: the name of the output subfolder in every folder ("" none);
-  // outputFolder: the one output folder ("" none).
-  void SkipOutputs(const std::string& subfolderName, const std::string& outputFolder);
+  // A walk leaves out the folders a run with these settings writes its outputs to (kept
+  // until the expansion ends).
+  void SkipOutputs(const ProcessSettings& settings) { OutputsOf = &settings; }
 
   std::vector<std::string> Files;     // full paths, each file once, in the order named
   std::vector<std::string> Problems;  // "NAME: what is wrong", for the error stream
@@ -33,13 +32,11 @@ class InputList {
   void Add(const std::string& name);
   void AddFile(const std::string& path);
   void Walk(const std::string& folder);
-  bool IsOutputFolder(const std::filesystem::path& folder);
 
   bool Recursive;
   bool NulSeparated;
   std::istream& StandardInput;
-  std::string SubfolderName;
-  std::string OutputFolder;
+  const ProcessSettings* OutputsOf = nullptr;
   // A file as the system knows it (device and inode), or its path when it has none.
   std::unordered_map<std::string, size_t> Seen;
 };

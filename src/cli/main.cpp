@@ -168,9 +168,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   InputList inputs(config.Recursive, config.NulSeparated, std::cin);
-  const ProcessSettings& settings = config.Request.Settings;
-  const bool oneFolder = settings.FolderMode == FolderKind::OtherFolder;
-  inputs.SkipOutputs(oneFolder ? "" : settings.FolderText, oneFolder ? settings.FolderText : "");
+  inputs.SkipOutputs(config.Request.Settings);
   const bool listsRead = inputs.Expand(config.Inputs);
   for (const std::string& problem : inputs.Problems) Complain(problem);
   if (!config.Quiet)

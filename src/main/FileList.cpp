@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPushButton>
 #include <QSet>
 #include <QTreeView>
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
 #include "main/unit_main.h"
@@ -93,7 +95,8 @@ void TForm1::bt_AddClick() {
 void TForm1::bt_AddFolderClick() {
   if (!bt_AddFolder->isEnabled()) return;
   const QString folder = ChooseSourceFolder ? ChooseSourceFolder() : RunSourceFolderDialog(this);
-  if (!folder.isEmpty()) AddFiles({folder});
+  // In the walk's order, as the same folder named on the command line (or to -r) is.
+  if (!folder.isEmpty()) AddFiles({folder}, true);
 }
 
 void TForm1::bt_NotAddedClick() {
@@ -127,14 +130,22 @@ void TForm1::Refuse(const QString& path, const QString& reason, int& refused) {
   ++refused;
 }
 
+// A folder adds what -r would: its wave files in the walk's order, without the folders the
+// output settings of the moment write to.
 QStringList TForm1::ExpandFolders(const QStringList& paths, int& refused) {
   QStringList files;
+  const ProcessSettings settings = CaptureSettings();
   for (const QString& path : paths) {
     if (!QFileInfo(path).isDir()) {
       files.append(path);
       continue;
     }
     WaveWalk walk;
+    walk.SkipFolder = [&](const std::filesystem::path& folder) {
+      if (!IsOutputFolderOf(folder, settings)) return false;
+      Refuse(QFile::decodeName(folder.c_str()), QStringLiteral("output folder, not read"), refused);
+      return true;
+    };
     walk.File = [&files](const std::string& file) { files.append(QFile::decodeName(file.c_str())); };
     walk.Problem = [&](const std::string& problem) { Refuse(path, QString::fromLocal8Bit(problem.c_str()), refused); };
     WalkWaveFolder(QFile::encodeName(path).toStdString(), walk);
@@ -247,6 +258,8 @@ int TForm1::AnalyzeQueue(const QStringList& queue, int& refused) {
 void TForm1::AddFiles(const QStringList& paths, bool keepOrder) {
   BeginOperation();
   SetStatus(QStringLiteral("Adding %1 files, searching for dublicates...").arg(paths.size()));
+  // The last run's count and time no longer describe the list.
+  lab_Progress->clear();
   int refused = 0;
   int added = 0;
   NotAdded.clear();

@@ -1,7 +1,10 @@
 // How lview_Files looks: its columns, their smallest widths and how they share the list's
-// width, paths cut at the left so that the file name stays in sight, and a sort arrow that
-// points up for ascending.
+// width, paths cut so that the file names stay apart, and a sort arrow that points up for
+// ascending.
+#include "main/FileListView.h"
+
 #include <QApplication>
+#include <QHash>
 #include <QHeaderView>
 #include <QPainter>
 #include <QProxyStyle>
@@ -26,9 +29,13 @@ constexpr const char* WidestTexts[FileListModel::ColumnCount] = {
 constexpr int CellPadding = 16;
 // A reason wider than this share of the list leaves the rest to the tooltip, so the paths keep room.
 constexpr double ReasonShare = 0.25;
+// File takes up to this share of the list from Status and Reason to show its longest file name.
+constexpr double FileNameShare = 0.5;
 
-// Rows of one folder differ only at the end of their paths; a cut at the right would
-// make them all look alike.
+// Rows of one folder differ only at the end of their paths, often in the middle of their
+// names; a cut at the right would make them all look alike. Status words and reasons lose
+// their middle too: "output file already exists" and "output file is input file" differ at
+// the end, and a reason ends with the file it names. Their tooltips and Ctrl+C hold them whole.
 class FileColumnDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
@@ -36,8 +43,29 @@ class FileColumnDelegate : public QStyledItemDelegate {
  protected:
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
     QStyledItemDelegate::initStyleOption(option, index);
-    if (index.column() == FileListModel::ColFile) option->textElideMode = Qt::ElideLeft;
+    option->textElideMode = Qt::ElideMiddle;
+    if (index.column() != FileListModel::ColFile) return;
+    const QStyle* style = option->widget ? option->widget->style() : QApplication::style();
+    // The style keeps a margin either side of the text within its rectangle.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option->widget) + 1;
+    const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, option, option->widget);
+    if (text.width() > 2 * margin) option->text = Elided(option->text, option->fontMetrics, text.width() - 2 * margin);
   }
+
+ private:
+  // A running batch repaints the same rows many times a second: each path is cut once a width.
+  QString Elided(const QString& path, const QFontMetrics& metrics, int width) const {
+    if (width != CutWidth || Cut.size() > 4096) {
+      Cut.clear();
+      CutWidth = width;
+    }
+    auto it = Cut.constFind(path);
+    if (it == Cut.constEnd()) it = Cut.insert(path, ElidedPath(path, metrics, width));
+    return *it;
+  }
+
+  mutable QHash<QString, QString> Cut;
+  mutable int CutWidth = -1;
 };
 
 // Styles disagree on the header arrow (Qt's own convention points down for ascending on
@@ -89,12 +117,13 @@ class ColumnSharing : public QObject {
   ColumnSharing(QTreeView* view, FileListModel* model) : QObject(view), View(view), Model(model) {
     view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     view->viewport()->installEventFilter(this);
+    // A run changes only the words of its rows; their paths stay.
     connect(model, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& top, const QModelIndex& bottom) { Measure(top.row(), bottom.row()); });
+            [this](const QModelIndex& top, const QModelIndex& bottom) { Measure(top.row(), bottom.row(), false); });
     connect(model, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex&, int first, int last) { Measure(first, last); });
-    connect(model, &QAbstractItemModel::modelReset, this, [this] { Measure(0, Model->rowCount() - 1); });
-    Measure(0, -1);
+            [this](const QModelIndex&, int first, int last) { Measure(first, last, true); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { Measure(0, Model->rowCount() - 1, true); });
+    Measure(0, -1, true);
   }
 
  protected:
@@ -105,41 +134,76 @@ class ColumnSharing : public QObject {
 
  private:
   int TextWidth(const QString& text) const { return View->fontMetrics().horizontalAdvance(text) + CellPadding; }
+  // A run gives most rows one of a few words: each is measured once.
+  int WordWidth(const QString& text) {
+    auto it = Widths.constFind(text);
+    if (it == Widths.constEnd()) it = Widths.insert(text, TextWidth(text));
+    return *it;
+  }
+  // A file name with the row's icon beside it.
+  int NameWidth(const QString& path) const {
+    const int icon = View->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, View) + 4;
+    return TextWidth(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)) + icon;
+  }
 
   // A change of many rows is a reset of the whole column (a new run): the widths start again.
-  void Measure(int first, int last) {
+  void Measure(int first, int last, bool paths) {
     const bool whole = last - first > 64 || (first == 0 && last == Model->rowCount() - 1);
     if (whole) {
       StatusWidth = TextWidth(QString::fromLatin1(WidestTexts[FileListModel::ColStatus]));
       ReasonWidth = TextWidth(QString::fromLatin1(WidestTexts[FileListModel::ColReason]));
+      if (paths) FileNameWidth = 0;
+      if (Widths.size() > 256) Widths.clear();
     }
     for (int row = std::max(first, 0); row <= last && row < Model->rowCount(); ++row) {
-      StatusWidth = std::max(StatusWidth, TextWidth(Model->Row(row).Status));
-      ReasonWidth = std::max(ReasonWidth, TextWidth(Model->Row(row).StatusReason));
+      const FileRow& r = Model->Row(row);
+      StatusWidth = std::max(StatusWidth, WordWidth(r.Status));
+      ReasonWidth = std::max(ReasonWidth, WordWidth(r.StatusReason));
+      if (paths) FileNameWidth = std::max(FileNameWidth, NameWidth(r.Path));
     }
     Share();
   }
 
+  // Names kept apart come first: Reason, then Status give up room down to their smallest
+  // widths for File to show its longest name (up to FileNameShare of the list).
   void Share() {
     QHeaderView* header = View->header();
     const int available = View->viewport()->width();
     int fixed = 0;
     for (int c = FileListModel::ColBits; c < FileListModel::ColStatus; ++c) fixed += header->sectionSize(c);
-    const int reason = std::min(ReasonWidth, std::max(ColumnMinimumWidths[FileListModel::ColReason],
-                                                      static_cast<int>(available * ReasonShare)));
-    header->resizeSection(FileListModel::ColStatus, StatusWidth);
+    const int reasonLeast = ColumnMinimumWidths[FileListModel::ColReason];
+    const int statusLeast = ColumnMinimumWidths[FileListModel::ColStatus];
+    int reason = std::min(ReasonWidth, std::max(reasonLeast, static_cast<int>(available * ReasonShare)));
+    int status = StatusWidth;
+    const int fileWanted = std::min(FileNameWidth, static_cast<int>(available * FileNameShare));
+    int missing = fileWanted - (available - fixed - status - reason);
+    const int fromReason = std::clamp(missing, 0, std::max(reason - reasonLeast, 0));
+    reason -= fromReason;
+    missing -= fromReason;
+    status -= std::clamp(missing, 0, std::max(status - statusLeast, 0));
+    header->resizeSection(FileListModel::ColStatus, status);
     header->resizeSection(FileListModel::ColReason, reason);
-    header->resizeSection(FileListModel::ColFile, std::max(ColumnMinimumWidths[FileListModel::ColFile],
-                                                           available - fixed - StatusWidth - reason));
+    header->resizeSection(FileListModel::ColFile,
+                          std::max(ColumnMinimumWidths[FileListModel::ColFile], available - fixed - status - reason));
   }
 
   QTreeView* View;
   FileListModel* Model;
   int StatusWidth = 0;
   int ReasonWidth = 0;
+  int FileNameWidth = 0;  // the widest file name, with its icon
+  QHash<QString, int> Widths;
 };
 
 }  // namespace
+
+QString ElidedPath(const QString& path, const QFontMetrics& metrics, int width) {
+  if (width <= 0 || metrics.horizontalAdvance(path) <= width) return path;
+  const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+  const QString left = metrics.elidedText(path, Qt::ElideLeft, width);
+  if (left.size() > name.size()) return left;  // the ellipsis and at least the whole name
+  return metrics.elidedText(name, Qt::ElideMiddle, width);
+}
 
 void TForm1::BuildFileListView(QWidget* page) {
   lview_Files = Named(new QTreeView(page), "lview_Files");

@@ -28,14 +28,17 @@ QString LogPathFor(const QString& name, const QStringList& files) {
 
 WindowFrontEnd::WindowFrontEnd(TForm1& form, const std::vector<std::string>& files) : Form(form), Files(files) {}
 
+// The run's calls only note what moved; the next frame (Pump) shows it. A batch of short files
+// gives many rows a frame, and drawing the bar, the texts and the list's place for each of
+// them cost the window a good part of the run's time.
 void WindowFrontEnd::SetRowStatus(int32_t row, RowStatus status) {
   if (status == RowStatus::Processing) {
     CurrentRow = row;
     if (Progress) Progress->RowStarted(row);
-    FollowRow(row);
+  } else if (Progress && status != RowStatus::NotStarted) {
+    Progress->RowEnded(row);
   }
   Form.Files().SetStatus(row, RowWord(status));
-  ShowProgress();
 }
 
 void WindowFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
@@ -43,42 +46,54 @@ void WindowFrontEnd::SetRowResult(int32_t row, const RowResult& result) {
   if (!reason.empty()) Form.Files().SetStatusReason(row, QString::fromStdString(reason));
 }
 
-void WindowFrontEnd::SetStatus(const std::string& text) { Form.SetStatus(QString::fromStdString(text)); }
+// The run's last word puts the bar back at 0: what the run did stays beside the summary.
+void WindowFrontEnd::SetStatus(const std::string& text) {
+  Form.SetStatus(QString::fromStdString(text));
+  if (!FinalText.isEmpty()) ShowFinal();
+}
 
 // The run's own percentages count rows; the bar shows the share of the bytes instead.
 void WindowFrontEnd::SetStatusProgress(const std::string& text, int32_t /*percent*/) {
-  Form.SetStatusProgress(QString::fromStdString(text), Progress ? Progress->Percent() : 0);
-  ShowProgress();
+  RowText = QString::fromStdString(text);
 }
 
-void WindowFrontEnd::SetProgress(int32_t /*percent*/) { ShowProgress(); }
+void WindowFrontEnd::SetProgress(int32_t /*percent*/) {}
 
-void WindowFrontEnd::SetFileProgress(int32_t percent) {
-  if (Progress) Progress->FileFraction(percent / 100.0);
-  ShowProgress();
+void WindowFrontEnd::SetFileProgress(int32_t row, int32_t percent) {
+  if (Progress) Progress->RowFraction(row, percent / 100.0);
 }
 
 void WindowFrontEnd::ShowProgress() {
+  // The bar repaints at once whenever its value changes: it is set once a frame.
+  const int32_t percent = Progress ? Progress->Percent() : 0;
+  if (!RowText.isEmpty()) Form.SetStatusProgress(std::exchange(RowText, QString()), percent);
+  if (CurrentRow >= 0) FollowRow(CurrentRow);
   if (!Progress) return;
-  Form.SetProgress(Progress->Percent());
-  // Pumped a hundred times a second: the label is repainted only when its text changes.
+  Form.SetProgress(percent);
+  // The label is laid out and repainted only when its text changes.
   const QString text =
       QString::fromStdString(Progress->FileText() + ", " + Progress->TimeText(RunProgress::Clock::now()));
   if (text != Form.lab_Progress->text()) Form.lab_Progress->setText(text);
+}
+
+void WindowFrontEnd::ShowFinal() {
+  Form.SetProgress(Progress->Percent());
+  Form.lab_Progress->setText(FinalText);
 }
 
 // The list shows the row being processed, unless the user has scrolled the previous one out of sight.
 void WindowFrontEnd::FollowRow(int32_t row) {
   QTreeView* view = Form.lview_Files;
   const QModelIndex previous = Form.Files().index(CurrentRowShown, 0);
+  if (row == CurrentRowShown) return;
   if (CurrentRowShown >= 0 && !view->viewport()->rect().intersects(view->visualRect(previous))) return;
   CurrentRowShown = row;
   view->scrollTo(Form.Files().index(row, 0));
 }
 
 bool WindowFrontEnd::Pump() {
-  // The run pumps at every row; a batch of short files would repaint the window at every one
-  // of them. Some 30 frames a second keep the window live and a cancel prompt.
+  // The run pumps at every row and every block; some 30 frames a second keep the window live
+  // and a cancel prompt.
   const auto now = RunProgress::Clock::now();
   if (now - LastPumped < std::chrono::milliseconds(33)) return Form.CancelRequested;
   LastPumped = now;
@@ -98,10 +113,12 @@ void WindowFrontEnd::BeginBusy() {
 
 void WindowFrontEnd::EndBusy(bool rowsTouched) {
   BusyNow = false;
+  ShowProgress();  // the last frame: the list shows where the run ended
   Form.EndOperation();
   if (Progress && rowsTouched) {
     const auto took = std::chrono::duration_cast<std::chrono::seconds>(RunProgress::Clock::now() - Started);
-    Form.lab_Progress->setText(QString::fromStdString(Progress->FileText() + ", " + ClockText(took) + " in all"));
+    FinalText = QString::fromStdString(Progress->FileText() + ", " + ClockText(took) + " in all");
+    ShowFinal();
   }
   // Sorted by Status or Reason, the order no longer matches the new words.
   const int column = Form.SortColumn();

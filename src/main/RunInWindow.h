@@ -27,7 +27,7 @@ class WindowFrontEnd : public RunFrontEnd {
   void SetStatus(const std::string& text) override;
   void SetStatusProgress(const std::string& text, int32_t percent) override;
   void SetProgress(int32_t percent) override;
-  void SetFileProgress(int32_t percent) override;
+  void SetFileProgress(int32_t row, int32_t percent) override;
   // Handles the window's events once, then reports the cancel flag.
   bool Pump() override;
   void BeginBusy() override;
@@ -38,6 +38,8 @@ class WindowFrontEnd : public RunFrontEnd {
 
  private:
   void ShowProgress();
+  // The run has ended: the share it did and its time in all.
+  void ShowFinal();
   void FollowRow(int32_t row);
 
   TForm1& Form;
@@ -45,6 +47,8 @@ class WindowFrontEnd : public RunFrontEnd {
   std::unique_ptr<RunProgress> Progress;  // from the start of the run
   RunProgress::Clock::time_point Started;
   RunProgress::Clock::time_point LastPumped;
+  QString RowText;               // "Processing ..." of the row in turn, until a frame shows it
+  QString FinalText;             // "file 38 of 38, 0:32 in all" once the run has ended
   int32_t CurrentRowShown = -1;  // the last row the list was scrolled to
   bool BusyNow = false;
   int32_t CurrentRow = -1;  // the last row that showed Processing

@@ -15,6 +15,13 @@ bool HasWaveExtension(const std::string& name) {
   return ext == ".wav";
 }
 
+bool IsOutputFolderOf(const fs::path& folder, const ProcessSettings& settings) {
+  if (settings.FolderText.empty()) return false;
+  if (settings.FolderMode == FolderKind::Subfolder) return folder.filename() == settings.FolderText;
+  std::error_code ec;
+  return fs::equivalent(folder, settings.FolderText, ec);
+}
+
 // Depth first in name order, so a folder's files come out as a sorted listing shows them.
 // Links to folders are not followed: a link back up would never end.
 void WalkWaveFolder(const std::string& folder, const WaveWalk& walk) {

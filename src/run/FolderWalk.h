@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "options/ProcessSettings.h"
+
 namespace tacetix {
 
 struct WaveWalk {
@@ -20,6 +22,11 @@ struct WaveWalk {
 };
 
 void WalkWaveFolder(const std::string& folder, const WaveWalk& walk);
+
+// Whether a run with these settings writes its outputs into the folder: a subfolder of its
+// name below any folder, or its one output folder. A walk leaves such a folder out, or an
+// earlier run's outputs would come back as sources (and the next run write into kb/kb/).
+bool IsOutputFolderOf(const std::filesystem::path& folder, const ProcessSettings& settings);
 
 // Whether a name ends in ".wav", in any case.
 bool HasWaveExtension(const std::string& name);

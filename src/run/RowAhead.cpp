@@ -20,7 +20,7 @@ constexpr std::chrono::milliseconds PumpInterval{10};
 
 RowAhead::RowAhead(int32_t jobs, int32_t rowCount, const ProcessSettings& settings, PlaceFn place, JobFn job)
     : Jobs(jobs), RowCount(rowCount), StopOnError(settings.StopOnError), Place(std::move(place)),
-      MakeJob(std::move(job)), Workers(jobs, settings) {}
+      MakeJob(std::move(job)), Workers(jobs, rowCount, settings) {}
 
 bool RowAhead::ClaimedEarlier(const std::string& key) const {
   for (auto it = Claimed.lower_bound(Turn); it != Claimed.end(); ++it)

@@ -27,6 +27,8 @@ class RowAhead {
   }
   // The last row handed to a worker, -1 when none.
   int32_t LastSubmitted() const { return LastJob; }
+  // How far a worker is through the row's file, 0..100 (100 once its work is over).
+  int32_t PercentOf(int32_t row) const { return Workers.PercentOf(row); }
   // The run ends before the turn of row `first`: every running file stops at its next block,
   // each row handed out from first on is waited for and its output removed, and a folder that
   // placing such a row made goes again once empty. Nothing is left of them on disk.

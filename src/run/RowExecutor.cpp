@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "run/RowAhead.h"
 
@@ -22,6 +23,7 @@ class SingleThreadExecutor final : public RowExecutor {
   OutputPath Placement(int32_t row) override { return Place(row); }
   RowDone Take(int32_t row, const OutputPath& out, Clock::time_point rowStart) override {
     RowJob job = MakeJob(row, out);
+    Progress.ForRow(row);
     return ProcessJob(job, Settings, Buffer.get(), Progress, RowProgress{row, PerFileShare}, rowStart);
   }
   void DiscardFrom(int32_t) override {}
@@ -35,22 +37,43 @@ class SingleThreadExecutor final : public RowExecutor {
   std::unique_ptr<double[]> Buffer;
 };
 
-// Rows handed to workers ahead of their turn; the run's wait for one pumps its front end.
+// Rows handed to workers ahead of their turn; the run's wait for one pumps its front end and
+// passes on how far each file in the workers' hands has come.
 class WorkerExecutor final : public RowExecutor {
  public:
   WorkerExecutor(int32_t jobs, int32_t rowCount, const ProcessSettings& settings, RunFrontEnd& frontEnd, PlaceFn place,
                  JobFn job)
-      : Fe(frontEnd), Ahead(jobs, rowCount, settings, std::move(place), std::move(job)) {}
+      : Fe(frontEnd), Ahead(jobs, rowCount, settings, std::move(place), std::move(job)),
+        Shown(static_cast<size_t>(rowCount), 0) {}
 
   OutputPath Placement(int32_t row) override { return Ahead.Placement(row); }
   RowDone Take(int32_t row, const OutputPath&, Clock::time_point) override {
-    return Ahead.Wait(row, [this] { return Fe.Pump(); });
+    // The row in turn is shown at once, though a worker may have finished it long ago.
+    Shown[static_cast<size_t>(row)] = -1;
+    RowDone done = Ahead.Wait(row, [this, row] {
+      ShowProgress(row);
+      return Fe.Pump();
+    });
+    ShowProgress(row);
+    return done;
   }
   void DiscardFrom(int32_t first) override { Ahead.DiscardFrom(first); }
 
  private:
+  // Only what moved since it was last shown: the wait asks a hundred times a second.
+  void ShowProgress(int32_t from) {
+    for (int32_t row = from; row <= Ahead.LastSubmitted(); ++row) {
+      const int32_t percent = Ahead.PercentOf(row);
+      int32_t& shown = Shown[static_cast<size_t>(row)];
+      if (percent == shown) continue;
+      shown = percent;
+      Fe.SetFileProgress(row, percent);
+    }
+  }
+
   RunFrontEnd& Fe;
   RowAhead Ahead;
+  std::vector<int32_t> Shown;  // each row's percent as the front end last got it
 };
 
 }  // namespace

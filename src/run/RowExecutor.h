@@ -34,12 +34,14 @@ class RowExecutor {
 class FrontEndProgress final : public FileProgress {
  public:
   explicit FrontEndProgress(RunFrontEnd& frontEnd) : Fe(frontEnd) {}
+  void ForRow(int32_t row) { Row = row; }
   bool Cancelled() override { return Fe.Pump(); }
   void Progress(int32_t percent) override { Fe.SetProgress(percent); }
-  void OwnProgress(int32_t percent) override { Fe.SetFileProgress(percent); }
+  void OwnProgress(int32_t percent) override { Fe.SetFileProgress(Row, percent); }
 
  private:
   RunFrontEnd& Fe;
+  int32_t Row = 0;
 };
 
 // Workers with more than one job and more than one row (the one-thread run when no thread

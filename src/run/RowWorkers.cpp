@@ -7,23 +7,26 @@
 namespace tacetix {
 namespace {
 
-// What a worker's file sees of the run: only the cancel. Statuses, progress and the log
-// are the run's, given in list order when each row's turn comes.
-class CancelOnly : public FileProgress {
+// What a worker's file sees of the run: the cancel, and its own progress for the run to pass
+// on. Statuses and the log are the run's, given in list order when each row's turn comes.
+class WorkerProgress : public FileProgress {
  public:
-  explicit CancelOnly(const std::atomic<bool>& cancel) : Cancel(cancel) {}
+  WorkerProgress(const std::atomic<bool>& cancel, std::atomic<int32_t>& percent) : Cancel(cancel), Percent(percent) {}
   bool Cancelled() override { return Cancel.load(std::memory_order_relaxed); }
   void Progress(int32_t) override {}
+  void OwnProgress(int32_t percent) override { Percent.store(percent, std::memory_order_relaxed); }
 
  private:
   const std::atomic<bool>& Cancel;
+  std::atomic<int32_t>& Percent;
 };
 
 }  // namespace
 
 // Fewer threads than asked for (a limit on threads) still serve every row; none at all is
 // the caller's to handle, with nothing left running.
-RowWorkers::RowWorkers(int32_t count, const ProcessSettings& settings) : Settings(settings) {
+RowWorkers::RowWorkers(int32_t count, int32_t rowCount, const ProcessSettings& settings)
+    : Settings(settings), Percents(std::make_unique<std::atomic<int32_t>[]>(static_cast<size_t>(rowCount))) {
   try {
     for (int32_t i = 0; i < count; ++i) Threads.emplace_back([this] { WorkerLoop(); });
   } catch (const std::system_error&) {
@@ -81,6 +84,7 @@ void RowWorkers::WorkerLoop() {
     RowDone done = Settle(job, buffer);
     // A taken name is found at the move, in the row's turn: here only a failed file counts.
     if (done.Result == FileResult::Failed) Failed.store(true);
+    Percents[static_cast<size_t>(job.Row)].store(100, std::memory_order_relaxed);
     {
       std::lock_guard<std::mutex> guard(Lock);
       Results.emplace(job.Row, std::move(done));
@@ -114,7 +118,7 @@ RowDone RowWorkers::Settle(RowJob& job, std::unique_ptr<double[]>& buffer) {
 }
 
 RowDone RowWorkers::Process(RowJob& job, double* buffer) {
-  CancelOnly progress(CancelFlag);
+  WorkerProgress progress(CancelFlag, Percents[static_cast<size_t>(job.Row)]);
   return ProcessJob(job, Settings, buffer, progress, RowProgress{job.Row, 0.0f}, std::chrono::steady_clock::now());
 }
 

@@ -20,7 +20,8 @@ namespace tacetix {
 // A fixed set of threads, each with its own transfer buffer, taking rows in the order given.
 class RowWorkers {
  public:
-  RowWorkers(int32_t count, const ProcessSettings& settings);
+  // rowCount: the run's rows, each of which may be submitted once.
+  RowWorkers(int32_t count, int32_t rowCount, const ProcessSettings& settings);
   ~RowWorkers();  // cancels the files still running and waits for every thread
   RowWorkers(const RowWorkers&) = delete;
   RowWorkers& operator=(const RowWorkers&) = delete;
@@ -34,6 +35,8 @@ class RowWorkers {
   bool FailureSeen() const { return Failed.load(); }
   // Rows submitted whose result is not yet there.
   int32_t Running() const;
+  // How far the row's file is, 0..100: 0 until a worker writes it, 100 once its work is over.
+  int32_t PercentOf(int32_t row) const { return Percents[static_cast<size_t>(row)].load(std::memory_order_relaxed); }
 
  private:
   void WorkerLoop();
@@ -43,6 +46,7 @@ class RowWorkers {
   const ProcessSettings& Settings;
   std::atomic<bool> CancelFlag{false};
   std::atomic<bool> Failed{false};
+  std::unique_ptr<std::atomic<int32_t>[]> Percents;  // a row each, written by the worker that has it
   mutable std::mutex Lock;
   std::condition_variable JobReady;
   std::condition_variable ResultReady;

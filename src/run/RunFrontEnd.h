@@ -46,8 +46,9 @@ class RunFrontEnd {
   // Status text and progress percent (0..100), painted at the next pump.
   virtual void SetStatusProgress(const std::string& text, int32_t percent) = 0;
   virtual void SetProgress(int32_t percent) = 0;
-  // The current file's own progress (0..100) as its write moves; the run's thread only.
-  virtual void SetFileProgress(int32_t percent) { (void)percent; }
+  // A file's own progress (0..100) as its write moves: the row in turn's, or that of a row a
+  // worker took ahead of its turn (reaching 100 when its work is over). The run's thread only.
+  virtual void SetFileProgress(int32_t row, int32_t percent) { (void)row, (void)percent; }
   // Lets the front end handle its events once; true when a cancel has been requested.
   virtual bool Pump() = 0;
   // The output path worked out for a row (also when the row is then refused).

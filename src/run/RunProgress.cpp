@@ -1,6 +1,7 @@
 #include "run/RunProgress.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -20,6 +21,7 @@ RunProgress::RunProgress(std::vector<uint64_t> sizes, Clock::time_point start) :
     sum += std::max<uint64_t>(size, 1);
   }
   Before.push_back(sum);
+  Fractions.assign(sizes.size(), 0.0);
 }
 
 std::vector<uint64_t> RunProgress::SizesOf(const std::vector<std::string>& files) {
@@ -34,21 +36,39 @@ std::vector<uint64_t> RunProgress::SizesOf(const std::vector<std::string>& files
 }
 
 void RunProgress::RowStarted(int32_t row) {
-  Row = row;
-  Fraction = 0.0;
+  Row = std::clamp<int32_t>(row, 0, std::max<int32_t>(static_cast<int32_t>(Fractions.size()) - 1, 0));
+  Furthest = std::max(Furthest, Row);
 }
 
-void RunProgress::FileFraction(double fraction) { Fraction = std::clamp(fraction, 0.0, 1.0); }
+void RunProgress::RowFraction(int32_t row, double fraction) {
+  if (row < 0 || static_cast<size_t>(row) >= Fractions.size()) return;
+  Fractions[static_cast<size_t>(row)] = std::clamp(fraction, 0.0, 1.0);
+  Furthest = std::max(Furthest, row);
+}
+
+std::pair<double, double> RunProgress::AheadBytes() const {
+  double done = 0.0, all = 0.0;
+  const int32_t last = std::min<int32_t>(Furthest, static_cast<int32_t>(Fractions.size()) - 1);
+  for (int32_t r = std::max(Row, 0); r <= last; ++r) {
+    const size_t row = static_cast<size_t>(r);
+    done += Own(row) * Fractions[row];
+    all += Own(row);
+  }
+  return {done, all};
+}
 
 double RunProgress::DoneShare() const {
-  const size_t rows = Before.size() - 1;
-  if (Row < 0 || rows == 0) return 0.0;
-  const size_t row = std::min(static_cast<size_t>(Row), rows - 1);
-  const double own = static_cast<double>(Before[row + 1] - Before[row]);
-  return (static_cast<double>(Before[row]) + own * Fraction) / static_cast<double>(Before.back());
+  if (Row < 0 || Fractions.empty()) return 0.0;
+  const size_t behind = std::min(static_cast<size_t>(Row), Fractions.size());
+  return (static_cast<double>(Before[behind]) + AheadBytes().first) / static_cast<double>(Before.back());
 }
 
 int32_t RunProgress::Percent() const { return static_cast<int32_t>(DoneShare() * 100.0); }
+
+int32_t RunProgress::InProgressPercent() const {
+  const auto [done, all] = AheadBytes();
+  return all > 0.0 ? static_cast<int32_t>(std::nearbyint(done / all * 100.0)) : 0;
+}
 
 std::string RunProgress::FileText() const {
   return "file " + std::to_string(std::max(Row, 0) + 1) + " of " + std::to_string(Before.size() - 1);

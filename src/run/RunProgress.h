@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tacetix {
@@ -21,9 +22,17 @@ class RunProgress {
   // The row's turn has come: every earlier row is behind the run.
   void RowStarted(int32_t row);
   // How much of the current row's file is done, 0..1.
-  void FileFraction(double fraction);
+  void FileFraction(double fraction) { RowFraction(Row, fraction); }
+  // How much of a row's file is done, 0..1: the row in turn, or one that workers took ahead of
+  // it. Rows behind the run are done already.
+  void RowFraction(int32_t row, double fraction);
+  // The row got its final word: its file is behind the run whatever part of it was read.
+  void RowEnded(int32_t row) { RowFraction(row, 1.0); }
   // Of the whole run, 0..100, rounded down so that 100 means finished.
   int32_t Percent() const;
+  // Of the files in progress (from the row in turn to the furthest one begun), by their bytes,
+  // 0..100: with one job, the current file's own share.
+  int32_t InProgressPercent() const;
   // "file 37 of 200"
   std::string FileText() const;
   // "0:12 elapsed", with ", about 0:40 left" once enough is done to tell.
@@ -31,11 +40,15 @@ class RunProgress {
 
  private:
   double DoneShare() const;
+  double Own(size_t row) const { return static_cast<double>(Before[row + 1] - Before[row]); }
+  // Bytes done of the rows from the one in turn to the furthest begun, and their bytes in all.
+  std::pair<double, double> AheadBytes() const;
 
-  std::vector<uint64_t> Before;  // bytes of the rows ahead of each row; one more entry: all
+  std::vector<uint64_t> Before;   // bytes of the rows ahead of each row; one more entry: all
+  std::vector<double> Fractions;  // of each row at or past the turn, as last reported
   Clock::time_point Start;
   int32_t Row = -1;
-  double Fraction = 0.0;
+  int32_t Furthest = -1;  // the furthest row with a fraction reported
 };
 
 // "0:07", "12:34", "1:02:03"

@@ -53,7 +53,10 @@ TruePeakMeter::TruePeakMeter(int32_t channels, int32_t sampleRate, bool everywhe
   Bound *= 1.0 + 1e-9;
 }
 
-double TruePeakMeter::Interpolated(const double* window) const {
+// Most of a loudness run's time goes round this short loop, whose speed hangs on where the link
+// puts it: 32 bytes past a cache line, the window ran a fifth slower than the CLI with the same
+// code. On a line of its own, every program that links it runs it alike.
+__attribute__((aligned(64))) double TruePeakMeter::Interpolated(const double* window) const {
   double largest = 0.0;
   for (int32_t p = 0; p + 1 < Phases; ++p) {
     const double* c = Coeffs.data() + static_cast<size_t>(p) * Taps;

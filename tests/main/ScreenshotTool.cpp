@@ -57,7 +57,8 @@ TEST_F(PageScreenshots, DISABLED_Screenshots) {
     }
     frontEnd.SetRowStatus(2, tacetix::RowStatus::Processing);
     frontEnd.SetStatusProgress("Processing \"" + request.Files[2] + "\"", 0);
-    frontEnd.SetFileProgress(40);
+    frontEnd.SetFileProgress(2, 40);
+    frontEnd.Pump();
     Shoot("run-progress");
     frontEnd.EndBusy(true);
     return tacetix::RunResult{};

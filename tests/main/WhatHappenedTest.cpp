@@ -5,9 +5,11 @@
 #include <QComboBox>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
+#include <set>
 
 #include "WindowFixture.h"
 #include "main/RunInWindow.h"
@@ -42,22 +44,39 @@ TEST_F(WhatHappened, ARunShowsWhichFileOfHowManyAndTheShareOfTheBytes) {
   Form->AddFiles({Wave("a.wav", 8000, 16, 1, 300), Wave("b.wav", 8000, 16, 1, 100), Wave("c.wav", 8000, 16, 1, 100)});
   Find<QLineEdit>("edit_Suffix")->setText("_x");
   std::string during;
-  int percent = -1;
+  std::vector<int> percents;
+  auto bar = [&] { percents.push_back(Find<QProgressBar>("ProgressBar1")->value()); };
   Form->RunBatchFunction = [&](const tacetix::RunRequest& request, tacetix::RunFrontEnd& frontEnd) {
     frontEnd.BeginBusy();
     frontEnd.SetRowStatus(1, tacetix::RowStatus::Processing);
     frontEnd.SetStatusProgress("Processing", 33);
+    Frame(frontEnd);
     during = Find<QLabel>("lab_Progress")->text().toStdString();
-    percent = Find<QProgressBar>("ProgressBar1")->value();
+    bar();
+    frontEnd.SetFileProgress(2, 100);  // a worker's file ahead of the turn
+    Frame(frontEnd);
+    bar();
+    for (int32_t row : {1, 2}) {
+      frontEnd.SetRowStatus(row, tacetix::RowStatus::Processing);
+      frontEnd.SetRowStatus(row, tacetix::RowStatus::Done);  // silent: no write moved its bar
+    }
     frontEnd.EndBusy(true);
+    frontEnd.SetStatus("3 files processed ok");
+    bar();
     EXPECT_GT(request.Jobs, 0);
     return tacetix::RunResult{};
   };
   Click("bt_Process");
   EXPECT_EQ(during, "file 2 of 3, 0:00 elapsed");
-  // a.wav holds 600 of the 1,000 bytes of samples; with headers, a little less than 60 %.
-  EXPECT_GE(percent, 55);
-  EXPECT_LE(percent, 60);
+  ASSERT_EQ(percents.size(), 3u);
+  // a.wav holds 600 of the 1,000 bytes of samples; with headers, a little less than 60 %; c.wav
+  // done ahead adds a little more than 20 %; the end is all of it.
+  EXPECT_TRUE(percents[0] >= 55 && percents[0] <= 60) << percents[0];
+  EXPECT_TRUE(percents[1] >= 76 && percents[1] <= 80) << percents[1];
+  EXPECT_EQ(percents[2], 100);
+  EXPECT_EQ(Find<QLabel>("lab_Progress")->text(), "file 3 of 3, 0:00 in all");
+  Form->AddFiles({Wave("d.wav")});
+  EXPECT_EQ(Find<QLabel>("lab_Progress")->text(), "");
 }
 
 TEST_F(WhatHappened, TheListFollowsTheRunningRowUntilTheUserScrollsAway) {
@@ -70,10 +89,13 @@ TEST_F(WhatHappened, TheListFollowsTheRunningRowUntilTheUserScrollsAway) {
   Form->RunBatchFunction = [&](const tacetix::RunRequest&, tacetix::RunFrontEnd& frontEnd) {
     frontEnd.BeginBusy();
     frontEnd.SetRowStatus(0, tacetix::RowStatus::Processing);
+    Frame(frontEnd);
     frontEnd.SetRowStatus(80, tacetix::RowStatus::Processing);
+    Frame(frontEnd);
     seen.push_back(visible(80));
     List()->scrollToTop();
     frontEnd.SetRowStatus(81, tacetix::RowStatus::Processing);
+    Frame(frontEnd);
     seen.push_back(visible(81));
     frontEnd.EndBusy(true);
     return tacetix::RunResult{};
@@ -107,6 +129,19 @@ TEST_F(WhatHappened, AFolderAddsEveryWaveBelowItAndTheRefusalsAreListedWithReaso
   Click("bt_NotAdded");
 }
 
+TEST_F(WhatHappened, FolderAddsWhatRecursiveWouldInItsOrderWithoutTheOutputFolder) {
+  for (const char* name : {"take/a.wav", "take/B.wav", "take/kb/a.wav", "take/kb/B.wav"}) {
+    std::filesystem::create_directories(std::filesystem::path(Dir.File(name)).parent_path());
+    Wave(name);
+  }
+  Find<QLineEdit>("edit_FolderSubfolder")->setText("kb");
+  Form->ChooseSourceFolder = [this] { return QString::fromStdString(Dir.File("take")); };
+  Click("bt_AddFolder");
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_EQ(Name(0) + " " + Name(1), "B.wav a.wav");  // by bytes, as -r and the command line
+  EXPECT_EQ(Status(), "2 files added, 1 not added");
+}
+
 TEST_F(WhatHappened, CommandLineFilesKeepTheirOrderAndExtensibleFilesShowTheirLength) {
   const std::string sox = Dir.File("sox24.wav");
   ASSERT_EQ(
@@ -126,6 +161,52 @@ TEST_F(WhatHappened, ALongStatusWordTakesRoomFromThePathsWithoutAHorizontalScrol
   EXPECT_FALSE(List()->horizontalScrollBar()->isVisible());
   const QHeaderView* header = List()->header();
   EXPECT_GE(header->sectionSize(5), List()->fontMetrics().horizontalAdvance("output file already exists"));
+}
+
+// The text a cell of the list is drawn with, and how it is cut where it does not fit.
+struct CellPeek : QStyledItemDelegate {
+  static QStyleOptionViewItem Option(QTreeView* view, int row, int column) {
+    const QModelIndex index = view->model()->index(row, column);
+    QStyleOptionViewItem option;
+    option.initFrom(view->viewport());
+    option.rect = view->visualRect(index);
+    option.widget = view;
+    const auto* delegate = qobject_cast<const QStyledItemDelegate*>(view->itemDelegate());
+    (delegate->*(&CellPeek::initStyleOption))(&option, index);
+    return option;
+  }
+  // What the style draws of it: cut to its text rectangle less a margin either side.
+  static QString Shown(QTreeView* view, int row, int column) {
+    const QStyleOptionViewItem option = Option(view, row, column);
+    const QStyle* style = view->style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    const int width = style->subElementRect(QStyle::SE_ItemViewItemText, &option, view).width() - 2 * margin;
+    return option.fontMetrics.elidedText(option.text, option.textElideMode, width);
+  }
+};
+
+TEST_F(WhatHappened, NamesOfOneFolderStayApartAndLongReasonsKeepTheirEnds) {
+  const QString folder = QStringLiteral("/home/someone/recordings/session of the twelfth/");
+  std::vector<tacetix::FileRow> rows(7);
+  for (int i = 0; i < 7; ++i)
+    rows[static_cast<size_t>(i)].Path =
+        folder +
+        QStringLiteral("take 0%1 (%2).wav").arg(i + 1).arg(i < 4 ? "rough mix, second half" : "final mix, second half");
+  Form->Files().AppendRows(std::move(rows));
+  for (int i = 0; i < 7; ++i) {
+    Form->Files().SetStatus(i, "output file already exists");
+    Form->Files().SetStatusReason(i, folder + "out/" + QFileInfo(Form->Files().Row(i).Path).fileName());
+  }
+  QTest::qWait(0);
+  std::set<QString> shown;
+  for (int i = 0; i < 7; ++i) {
+    const QString file = CellPeek::Shown(List(), i, 0);
+    EXPECT_TRUE(file.endsWith(".wav")) << file.toStdString();
+    shown.insert(file);
+    EXPECT_EQ(CellPeek::Option(List(), i, ReasonColumn).textElideMode, Qt::ElideMiddle);
+    EXPECT_EQ(List()->model()->index(i, 0).data(Qt::ToolTipRole).toString(), Form->Files().Row(i).Path);
+  }
+  EXPECT_EQ(shown.size(), 7u);
 }
 
 TEST_F(WhatHappened, ARelativeLogNameGoesBesideTheFirstListedFile) {

@@ -18,6 +18,7 @@
 #include <filesystem>
 
 #include "main/unit_main.h"
+#include "run/RunFrontEnd.h"
 #include "support/TestSupport.h"
 #include "support/WaveClass.h"
 
@@ -102,6 +103,11 @@ class WindowTest : public testing::Test {
     for (int i = 0; i < count; ++i)
       rows[static_cast<size_t>(i)].Path = QStringLiteral("/f/%1.wav").arg(first + i, 2, 10, QLatin1Char('0'));
     Form->Files().AppendRows(std::move(rows));
+  }
+  // A running batch shows what moved at its next frame, some 30 a second.
+  static void Frame(tacetix::RunFrontEnd& frontEnd) {
+    QTest::qWait(40);
+    frontEnd.Pump();
   }
   void ClickHeader(int column) {
     QHeaderView* header = List()->header();

@@ -107,6 +107,14 @@ RunPicture RunWith(const ProcessSettings& settings, int32_t jobs, const std::str
   return p;
 }
 
+// Each row with an output written, and the last percent its file's progress reached (-1: none).
+std::map<int32_t, int32_t> WriteProgress(const FakeFrontEnd& fe) {
+  std::map<int32_t, int32_t> last;
+  for (const auto& [row, results] : fe.Results)
+    if (results.back().OutputMade) last[row] = fe.FileProgress.count(row) ? fe.FileProgress.at(row) : -1;
+  return last;
+}
+
 }  // namespace
 
 TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
@@ -138,6 +146,8 @@ TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
     s.BitsChoice = c.Bits;
     const RunPicture one = RunWith(s, 1, c.Early, c.At, c.Folder);
     EXPECT_TRUE(one.Folders.count(c.Folder));
+    std::map<int32_t, int32_t> written = WriteProgress(one.Fe);
+    for (auto& [row, percent] : written) percent = 100;
     for (int32_t jobs : {2, 3, 8}) {
       SCOPED_TRACE(std::string(c.Name) + ", jobs " + std::to_string(jobs));
       const RunPicture many = RunWith(s, jobs, c.Early, c.At, c.Folder);
@@ -147,7 +157,10 @@ TEST(ParallelRun, EveryJobCountGivesTheOneThreadRunsStatusesRecordsAndOutputs) {
       EXPECT_EQ(many.Log, one.Log);
       EXPECT_EQ(many.Outputs, one.Outputs);
       EXPECT_EQ(many.Folders, one.Folders);
+      // The bar moves with the workers' files as with the one thread's.
+      EXPECT_EQ(WriteProgress(many.Fe), written);
     }
+    EXPECT_EQ(WriteProgress(one.Fe), written);
   }
 }
 

@@ -17,6 +17,7 @@ struct FakeFrontEnd : tacetix::RunFrontEnd {
   int BusyEnds = 0;
 
   std::map<int32_t, std::vector<tacetix::RowResult>> Results;  // every result each row was given
+  std::map<int32_t, int32_t> FileProgress;                     // the last percent of each row's file
 
   void SetRowStatus(int32_t row, tacetix::RowStatus status) override { RowStatuses[row].push_back(status); }
   void SetRowResult(int32_t row, const tacetix::RowResult& result) override { Results[row].push_back(result); }
@@ -29,6 +30,7 @@ struct FakeFrontEnd : tacetix::RunFrontEnd {
     Progress.push_back(percent);
   }
   void SetProgress(int32_t percent) override { Progress.push_back(percent); }
+  void SetFileProgress(int32_t row, int32_t percent) override { FileProgress[row] = percent; }
   bool Pump() override {
     ++Pumps;
     return CancelAtPump > 0 && Pumps >= CancelAtPump;
