@@ -365,6 +365,7 @@ void Run::CloseLog() {
     Log.Line(Res.Summary);
   }
   Res.LogWriteError = WriteLogFooter(Log, Req.Log) != 0;
+  if (Log.WriteError != 0) Res.LogWriteReason = std::strerror(Log.WriteError);
   LogOpen = false;
 }
 
@@ -393,7 +394,8 @@ RunResult Run::Execute() {
   Fe.EndBusy(Res.OkCount + Res.ErrorCount > 0);
   Res.Summary = SummaryText(Res.OkCount, Res.ErrorCount, Res.Cancelled);
   CloseLog();
-  Fe.SetStatus(Res.LogWriteError ? Res.Summary + " (error writing to Logfile)" : Res.Summary);
+  const std::string reason = Res.LogWriteReason.empty() ? "" : ": " + Res.LogWriteReason;
+  Fe.SetStatus(Res.LogWriteError ? Res.Summary + " (error writing to Logfile" + reason + ")" : Res.Summary);
   return Res;
 }
 

@@ -93,17 +93,20 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
 TEST_F(FaultCliTest, LogOnAFullDiskIsReportedAfterTheSummary) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   SmallFiles();
-  EXPECT_EQ(Cli("--subfolder out --log /dev/full a.wav c.wav"), 1);
+  EXPECT_EQ(Cli("--subfolder out --log /dev/full a.wav c.wav"), 3);
+  const std::string full = std::strerror(ENOSPC);
   EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + Line("done", "c.wav", Dir.File("out/c.wav")) +
-                     "2 files processed ok (error writing to Logfile)\n"
-                     "tacetix-cli: /dev/full: error writing to Logfile\n");
+                     "2 files processed ok (error writing to Logfile: " + full +
+                     ")\n"
+                     "tacetix-cli: /dev/full: error writing to Logfile (" +
+                     full + ")\n");
   ExpectOutputsReadable(Dir.File("out"));
   ExpectSourcesUnchanged();
 }
 
 TEST_F(FaultCliTest, LogInAMissingFolderStopsBeforeAnyFile) {
   SmallFiles();
-  EXPECT_EQ(Cli("--subfolder out --log no/such/run.log a.wav"), 1);
+  EXPECT_EQ(Cli("--subfolder out --log no/such/run.log a.wav"), 3);
   EXPECT_EQ(Out, "tacetix-cli: Error writing to Logfile. Processing stopped. (no/such/run.log: " +
                      std::string(std::strerror(ENOENT)) + ")\n");
   EXPECT_FALSE(fs::exists(Dir.File("out")));
@@ -286,7 +289,7 @@ TEST_F(FaultCliTest, AClosedPipeCancelsTheRunAndTheLogIsClosed) {
     ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && { sleep 0.3; " + cli +
                          " 2>err; echo $? >rc; } | true"),
               0);
-    EXPECT_EQ(ReadText(Dir.File("rc")), "1\n");
+    EXPECT_EQ(ReadText(Dir.File("rc")), "3\n");
     EXPECT_TRUE(fs::exists(Dir.File("a_t.wav")));
     EXPECT_FALSE(fs::exists(Dir.File("c_t.wav")));
     const std::string log = ReadText(Dir.File("run.log"));
