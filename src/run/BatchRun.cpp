@@ -147,12 +147,13 @@ void Run::ReleaseOutput() {
 }
 
 // The first row that writes into a folder clears it of the temporary files that killed runs
-// left there. In the row's turn, so that the rows reported name them as one job would.
+// left there (of any machine, with an age given). In the row's turn, so that the rows reported name them as one job
+// would.
 std::vector<std::string> Run::SweepFolderOf(const std::string& outputPath) {
   if (S.Simulation) return {};
   const std::string folder = std::filesystem::path(outputPath).parent_path().string();
   if (!SweptFolders.insert(folder).second) return {};
-  return RemoveOrphanedTemporaries(folder);
+  return RemoveOrphanedTemporaries(folder, int64_t{S.StaleTemporaryMinutes} * 60);
 }
 
 void Run::StartRow(int32_t row) {
