@@ -40,7 +40,8 @@ done
 dpkg-deb -f "$cliDeb" Homepage | grep -q . && fail "Homepage given while unset"
 # A build of what CHANGELOG.md lists as unreleased is a snapshot named by its commit, never the
 # release before it.
-if sed -n '/^## \[Unreleased\]/,/^## \[[0-9]/p' "$source/CHANGELOG.md" | grep -q '^- '; then
+unreleased="$(sed -n '/^## \[Unreleased\]/,/^## \[[0-9]/p' "$source/CHANGELOG.md")"
+if grep -q '^- ' <<<"$unreleased"; then
   commit="$(git -C "$source" log -1 --format=%h 2>/dev/null)" || commit=unreleased
   [[ "$packageVersion" == "$version+git"*".$commit"* || "$packageVersion" == "$version+unreleased" ]] ||
     fail "a build after release $version is packaged as $packageVersion"
