@@ -150,12 +150,10 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   const RunResult result = RunBatch(request, frontEnd);
   const bool failed = result.Cancelled || !frontEnd.AllDone() || inputProblems;
   // A refused log name is a usage error: nothing was touched.
-  if (!result.LogRefusal.empty()) {
-    Complain(result.LogRefusal);
-    return 2;
-  }
-  bool lost = !result.Started || result.LogWriteError;
-  if (!result.Started) Complain(result.Summary + " (" + request.LogName + ": " + result.LogOpenReason + ")");
+  const bool logRefused = !result.LogRefusal.empty();
+  if (logRefused) Complain(result.LogRefusal);
+  else if (!result.Started) Complain(result.Summary + " (" + request.LogName + ": " + result.LogOpenReason + ")");
+  bool lost = (!result.Started && !logRefused) || result.LogWriteError;
   if (result.LogWriteError) Complain(WithReason(request.LogName + ": error writing to Logfile", result.LogWriteReason));
   if (report.IsOpen() && !report.Finish(result, request.Files.size(), request.Settings.Simulation)) {
     Complain(WithReason(config.ReportName + ": error writing the report", ReasonOf(report.WriteError())));
@@ -165,6 +163,7 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
     Complain(WithReason("error writing to standard output", ReasonOf(frontEnd.LinesError())));
     lost = true;
   }
+  if (logRefused) return 2;
   return lost ? RecordsLost : failed ? 1 : 0;
 }
 

@@ -154,8 +154,8 @@ void Run::ReleaseOutput() {
 }
 
 // The first row that writes into a folder clears it of the temporary files that killed runs
-// left there (of any machine, with an age given). In the row's turn, so that the rows reported name them as one job
-// would.
+// left there (any machine's, with an age given). In the row's turn, so that the rows reported
+// name them as one job would.
 std::vector<std::string> Run::SweepFolderOf(const std::string& outputPath) {
   if (S.Simulation) return {};
   const std::string folder = std::filesystem::path(outputPath).parent_path().string();
