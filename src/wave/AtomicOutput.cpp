@@ -148,7 +148,6 @@ bool AtomicOutput::Create(const std::string& finalPath, bool replace, FileHandle
   }
   NotRegular = HoldsOtherThanFile(finalPath);
   if (NotRegular) return false;
-  bool folderMadeAgain = false;
   for (int attempt = 0; attempt < CreateAttempts; ++attempt) {
     const std::string candidate = TemporaryNameFor(finalPath, RandomTag());
     if (handle.CreateNew(candidate)) {
@@ -156,14 +155,6 @@ bool AtomicOutput::Create(const std::string& finalPath, bool replace, FileHandle
       TempPath = candidate;
       Replace = replace;
       return true;
-    }
-    // Another run that shares the folder (a shard of a scaled-out job) removes it when it made
-    // it for files that failed and it is empty: made again once, its last level only.
-    if (errno == ENOENT && !folderMadeAgain) {
-      folderMadeAgain = true;
-      const size_t slash = finalPath.find_last_of('/');
-      if (slash != std::string::npos && slash > 0 && ::mkdir(finalPath.substr(0, slash).c_str(), 0777) == 0) continue;
-      errno = ENOENT;
     }
     if (errno != EEXIST) return false;
   }

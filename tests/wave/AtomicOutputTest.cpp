@@ -6,8 +6,6 @@
 
 #include "support/TestSupport.h"
 #include "support/WaveClass.h"
-#include "wave/AtomicOutput.h"
-#include "wave/FileHandle.h"
 
 using namespace tacetix;
 using namespace testsupport;
@@ -55,21 +53,4 @@ TEST(AtomicOutput, TheOutputAppearsOnlyWhenClosedEvenUnderTheLongestName) {
     EXPECT_EQ(ReadFile(out).size(), 44u);
     EXPECT_EQ(temporaries(), 0);
   }
-}
-
-// Another run sharing the output folder removes it when it made it for files that failed and it
-// is empty: a write placed there meanwhile makes its last level again, and nothing above it.
-TEST(AtomicOutput, AFolderRemovedSinceThePlacementIsMadeAgainItsLastLevelOnly) {
-  TempDir dir;
-  struct Case {
-    std::string Out;
-    bool Made;
-  };
-  for (const Case& c : {Case{dir.File("gone/o.wav"), true}, Case{dir.File("no/such/o.wav"), false}}) {
-    AtomicOutput output;
-    FileHandle handle;
-    EXPECT_EQ(output.Create(c.Out, false, handle), c.Made) << c.Out;
-    EXPECT_EQ(fs::is_directory(fs::path(c.Out).parent_path()), c.Made) << c.Out;
-  }
-  EXPECT_FALSE(fs::exists(dir.File("no")));
 }
