@@ -3,19 +3,16 @@
 # runs the installed programs (tacetix-cli --version and one real trim, tacetix --version with
 # no display) and lints the packages; a whole install into another prefix holds nothing that
 # only a package is.
-# Usage: deb_package_test.sh BUILD_DIR VERSION PACKAGE_VERSION [cli|cli+gui] [hardened|plain]
-# (VERSION: the release the programs name; PACKAGE_VERSION: the packages', a snapshot's after it;
+# Usage: deb_package_test.sh BUILD_DIR VERSION [cli|cli+gui] [hardened|plain]
+# (VERSION: the release the programs name, the packages' own or the one their snapshot follows;
 # cli: a build without the window, which must make the command line's package alone;
 # hardened: a build without flags of its own, whose programs must carry Debian's hardening)
 set -euo pipefail
 build="$1"
 version="$2"
-packageVersion="$3"
-packages="${4:-cli+gui}"
-hardening="${5:-plain}"
+packages="${3:-cli+gui}"
+hardening="${4:-plain}"
 source="$(dirname "$0")/../.."
-# The packages are the packaging's first revision of the upstream version.
-debVersion="$packageVersion-1"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -23,8 +20,12 @@ for tool in cpack dpkg-shlibdeps lintian python3; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (./test.sh installs what this test needs)"
 done
 
+# cpack builds first, which configures again after a commit: the version is read off the package.
 (cd "$build" && cpack -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log" >&2; fail "cpack"; }
 arch="$(dpkg --print-architecture)"
+packageVersion="$(cd "$scratch/out" && ls tacetix-cli_*_"$arch".deb 2>/dev/null | sed -n 's/^tacetix-cli_\(.*\)-1_.*/\1/p' || true)"
+# The packages are the packaging's first revision of the upstream version.
+debVersion="$packageVersion-1"
 cliDeb="$scratch/out/tacetix-cli_${debVersion}_${arch}.deb"
 guiDeb="$scratch/out/tacetix_${debVersion}_${arch}.deb"
 [ -f "$cliDeb" ] || fail "no package $cliDeb"
