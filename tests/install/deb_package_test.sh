@@ -39,12 +39,13 @@ for check in "$cliDeb:Package:tacetix-cli" "$cliDeb:Version:$debVersion" "$cliDe
   dpkg-deb -f "$deb" "$field" | grep -qx "$value" || fail "control field $field of $(basename "$deb")"
 done
 dpkg-deb -f "$cliDeb" Homepage | grep -q . && fail "Homepage given while unset"
-# A build of what CHANGELOG.md lists as unreleased is a snapshot named by its commit, never the
-# release before it.
+# A build of what CHANGELOG.md lists as unreleased is a snapshot named by a commit of these
+# sources (the one built from, HEAD or before it), never the release before it.
 unreleased="$(sed -n '/^## \[Unreleased\]/,/^## \[[0-9]/p' "$source/CHANGELOG.md")"
 if grep -q '^- ' <<<"$unreleased"; then
-  commit="$(git -C "$source" log -1 --format=%h 2>/dev/null)" || commit=unreleased
-  [[ "$packageVersion" == "$version+git"*".$commit"* || "$packageVersion" == "$version+unreleased" ]] ||
+  commit="$(sed -n "s/^$version+git[0-9]\{8\}\.\([0-9a-f]\{7,\}\)\(\.dirty\.[0-9a-f]\{8\}\)\{0,1\}\$/\1/p" <<<"$packageVersion")"
+  [ "$packageVersion" = "$version+unreleased" ] ||
+    { [ -n "$commit" ] && git -C "$source" merge-base --is-ancestor "$commit" HEAD; } ||
     fail "a build after release $version is packaged as $packageVersion"
 else
   [ "$packageVersion" = "$version" ] || fail "release $version is packaged as $packageVersion"
