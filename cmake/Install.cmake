@@ -68,27 +68,35 @@ if(TACETIX_HOMEPAGE)
   set(TACETIX_COPYRIGHT_SOURCE "\nSource: ${TACETIX_HOMEPAGE}")
 endif()
 configure_file(${TACETIX_DATA}/debian/copyright.in ${TACETIX_GENERATED}/copyright @ONLY)
-execute_process(COMMAND date -u -R -d "${TACETIX_RELEASE_DATE} 12:00"
+execute_process(COMMAND date -u -R -d "${TACETIX_PACKAGE_DATE} 12:00"
                 OUTPUT_VARIABLE TACETIX_RELEASE_TIME OUTPUT_STRIP_TRAILING_WHITESPACE)
 configure_file(${TACETIX_DATA}/debian/changelog.in ${TACETIX_GENERATED}/changelog.Debian @ONLY)
 execute_process(COMMAND gzip -9n -c ${TACETIX_GENERATED}/changelog.Debian
                 OUTPUT_FILE ${TACETIX_GENERATED}/changelog.Debian.gz)
 execute_process(COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/CHANGELOG.md OUTPUT_FILE ${TACETIX_GENERATED}/changelog.gz)
-set(packageDocs ${TACETIX_GENERATED}/copyright ${TACETIX_GENERATED}/changelog.gz ${TACETIX_GENERATED}/changelog.Debian.gz)
+set(packageDocs ${TACETIX_GENERATED}/copyright ${TACETIX_GENERATED}/changelog.gz)
 # Each package carries them in its own name's folder, where Debian looks (DOCDIR would say
 # "Tacetix"); the README and the scale-out recipes go with the command line.
 set(cliDocs ${CMAKE_INSTALL_DATAROOTDIR}/doc/tacetix-cli)
 install(FILES ${packageDocs} ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/scale-out.md
         DESTINATION ${cliDocs} COMPONENT cli)
-# What lintian is told to leave alone, each with its reason in the file.
+# What only a Debian package is: its own changelog and what lintian is told to leave alone (each
+# with its reason in the file). The packages install a component at a time; a whole install
+# (`cmake --install`, into /usr/local say) leaves them out.
 set(overrides ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides)
-install(FILES ${TACETIX_DATA}/debian/lintian-overrides DESTINATION ${overrides} RENAME tacetix-cli COMPONENT cli)
+function(tacetix_install_debian_files package component)
+  install(FILES ${TACETIX_GENERATED}/changelog.Debian.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package}
+          COMPONENT ${component} EXCLUDE_FROM_ALL)
+  install(FILES ${TACETIX_DATA}/debian/lintian-overrides DESTINATION ${overrides} RENAME ${package}
+          COMPONENT ${component} EXCLUDE_FROM_ALL)
+endfunction()
+tacetix_install_debian_files(tacetix-cli cli)
 
 if(NOT TARGET tacetix)
   return()
 endif()
 install(FILES ${packageDocs} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tacetix COMPONENT gui)
-install(FILES ${TACETIX_DATA}/debian/lintian-overrides DESTINATION ${overrides} RENAME tacetix COMPONENT gui)
+tacetix_install_debian_files(tacetix gui)
 tacetix_install_program(tacetix gui)
 install(FILES ${TACETIX_DATA}/${TACETIX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         COMPONENT gui)

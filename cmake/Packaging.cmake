@@ -1,14 +1,15 @@
 # `cpack -G DEB` (or the target `package`) in a build folder makes two packages from the install
-# components: tacetix-cli_VERSION-1_ARCH.deb, which needs only the C and C++ run-time libraries
-# and zlib (the preview's PNG files),
+# components: tacetix-cli_VERSION-1_ARCH.deb, which needs the C and C++ run-time libraries, the
+# loudness meter, zlib (the preview's PNG files) and python3 (tacetix-merge-reports),
 # and tacetix_VERSION-1_ARCH.deb, the window, on top of it. A build without the window makes the
-# first alone. dpkg-shlibdeps computes the run-time dependencies.
+# first alone. VERSION is TACETIX_PACKAGE_VERSION (cmake/PackageVersion.cmake).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tacetix)
+set(CPACK_PACKAGE_VERSION ${TACETIX_PACKAGE_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Tacetix authors")
 set(CPACK_PACKAGE_CONTACT "${TACETIX_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${TACETIX_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch silence trimmer for WAV files")
+# No summary for both: each package's short description is the first line of its own.
 set(tacetixAbout
     "Tacetix cuts the silence at the beginning and end of WAV recordings, below a\n"
     "threshold or only digital zero, optionally normalises the peak of what is kept\n"
@@ -37,9 +38,11 @@ set(CPACK_DEBIAN_CLI_DESCRIPTION
     "batch from scripts and job engines, and tacetix-merge-reports, which joins\n"
     "the reports of runs over the shards of one archive.")
 string(REPLACE ";" "" CPACK_DEBIAN_CLI_DESCRIPTION "${CPACK_DEBIAN_CLI_DESCRIPTION}")
-set(CPACK_DEBIAN_CLI_PACKAGE_SUGGESTS python3)
-# The loudness meter; small, and without anything of a desktop.
-set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS libebur128-1)
+# What dpkg-shlibdeps cannot find in the programs: the interpreter of tacetix-merge-reports, which
+# the slimmest images (debian:12-slim) lack. The libraries the programs link it adds itself, once
+# each, with the versions they need.
+set(cliDepends python3)
+list(JOIN cliDepends ", " CPACK_DEBIAN_CLI_PACKAGE_DEPENDS)
 if(TARGET tacetix)
   list(APPEND CPACK_COMPONENTS_ALL gui)
   set(CPACK_DEBIAN_GUI_PACKAGE_NAME tacetix)
@@ -47,6 +50,6 @@ if(TARGET tacetix)
       "batch silence trimmer for WAV files (desktop program)\n${tacetixAbout}\n"
       "This package holds the desktop program, tacetix.")
   string(REPLACE ";" "" CPACK_DEBIAN_GUI_DESCRIPTION "${CPACK_DEBIAN_GUI_DESCRIPTION}")
-  set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "tacetix-cli (= ${PROJECT_VERSION}-${TACETIX_DEBIAN_REVISION})")
+  set(CPACK_DEBIAN_GUI_PACKAGE_DEPENDS "tacetix-cli (= ${TACETIX_PACKAGE_VERSION}-${TACETIX_DEBIAN_REVISION})")
 endif()
 include(CPack)

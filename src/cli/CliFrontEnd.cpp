@@ -1,6 +1,7 @@
 #include "cli/CliFrontEnd.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "cli/TerminalText.h"
@@ -36,12 +37,14 @@ void CliFrontEnd::SetRowStatus(int32_t row, RowStatus status) {
 // would: the lines of the later files would be lost, and so would their meaning. Error lines
 // go to their own stream and still get out.
 void CliFrontEnd::NoteOutputState() {
-  if (!S.Lines) OutputLost = true;
+  if (!S.Lines && !LinesLost) LinesErrorNumber = errno;
+  if (!S.Lines) LinesLost = OutputLost = true;
 }
 
 // A file that got no output says so: its word is still "done", but "done: a -> b" would
 // name a file that was never written.
 void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
+  errno = 0;
   if (r.OutputMade) S.Lines << "done: " << file << " -> " << TerminalName(r.OutputPath) << '\n';
   else if (r.Silent) S.Lines << "silent: " << file << " (" << NoOutputWords << ")\n";
   else S.Lines << "unchanged: " << file << " (" << NoOutputText(false) << ")\n";
@@ -95,6 +98,7 @@ void CliFrontEnd::SetStatus(const std::string& text) {
     line.insert(std::min(line.find(" ("), line.size()), ", " + std::to_string(notStarted) + " not started" +
                                                             (S.StopOnError && !cancelled ? " (-k goes on)" : ""));
   }
+  errno = 0;
   if (!S.Quiet) S.Lines << line << '\n' << std::flush;
   NoteOutputState();
 }

@@ -39,6 +39,9 @@ class CliFrontEnd : public RunFrontEnd {
   void BeginBusy() override;
   // Every listed file ended done.
   bool AllDone() const { return DoneCount == static_cast<int32_t>(Files.size()); }
+  // A line for people could not be written; LinesError() is the system's error number (0: none given).
+  bool LinesFailed() const { return LinesLost; }
+  int LinesError() const { return LinesErrorNumber; }
 
  private:
   void ClearProgressLine();
@@ -57,7 +60,9 @@ class CliFrontEnd : public RunFrontEnd {
   bool Started = false;  // the log was opened and the files' turn has come
   int32_t DoneCount = 0;
   int32_t EndedCount = 0;   // files that got their final word; the rest were never started
-  bool OutputLost = false;  // a write to the status lines failed: the run is cancelled
+  bool OutputLost = false;  // a write to the status lines or the report failed: the run is cancelled
+  bool LinesLost = false;
+  int LinesErrorNumber = 0;
 };
 
 // "37/200  45% FILE": the row among the rows, the share of the bytes of the files in progress

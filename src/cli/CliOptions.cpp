@@ -29,6 +29,11 @@ struct Parser {
     Error = message;
     return false;
   }
+  // A fixed text stays whole in the program, where a spelling check of the binary reads it.
+  bool Fail(const char* message) {
+    Error = message;
+    return false;
+  }
   bool Take(const OptionRow& row, const std::string& text);
   bool ParseSeparator(const OptionRow& row, const std::string& value);
   bool PreviewOptionsAlone();
@@ -64,8 +69,10 @@ bool Parser::TakeFileName(const std::string& name) {
   return true;
 }
 
-// What the log's field separator would break; the decimal separator may still change.
-std::string SeparatorFaultText(SeparatorFault fault) {
+// What the log's field separator would break; the decimal separator may still change. Fixed
+// texts stay whole in the program: a std::string made of one is built from pieces of it, and a
+// piece such as "the nam" reads as a misspelling to a spelling check of the binary.
+const char* SeparatorFaultText(SeparatorFault fault) {
   switch (fault) {
     case SeparatorFault::Quote: return "--log-separator: '\"' is the quote around the names";
     case SeparatorFault::LineBreak: return "--log-separator: a line break ends the records";

@@ -40,11 +40,14 @@ Examples:
 
 Exit status:
   0    every file ended "done"
-  1    a file did not, a folder was given without --recursive, or the log or
-       the report failed
+  1    a file did not, or a folder was given without --recursive
   2    usage error, a list of files could not be read, or the log or the
        report is named like a source, an output or a wave file: nothing was
        processed
+  3    the run's own records could not be written: the log or the report
+       could not be created or written, or standard output could not be
+       written (a full disk, a closed pipe); the reason is on standard error.
+       Not every file's result is recorded: run it again once that is mended
   130  stopped by Ctrl+C (SIGINT); 143 by SIGTERM, 129 by SIGHUP. The file in
        progress ends "cancelled", what it wrote kept as a readable WAV where
        the name was free, and the log and the report are closed first.

@@ -2,6 +2,7 @@
 // names are bytes, which no JSON library here writes back unchanged.
 #include "cli/JsonReport.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -104,8 +105,16 @@ bool JsonReport::Open(const std::string& name, std::ostream& standardOutput) {
 }
 
 void JsonReport::Write(const std::string& line) {
+  errno = 0;
   *Out << line << '\n' << std::flush;
-  if (!*Out) Failed = true;
+  NoteState(*Out);
+}
+
+// errno as the failed write left it: the first failure's reason is the one to tell.
+void JsonReport::NoteState(const std::ostream& stream) {
+  if (stream || Failed) return;
+  Failed = true;
+  FailedErrno = errno;
 }
 
 void JsonReport::Record(const std::string& source, const RowResult& r, bool normalize) {
@@ -166,8 +175,9 @@ bool JsonReport::Finish(const RunResult& run, size_t listed, bool simulated) {
   Field(line, "seconds", Number(Seconds));
   Write(line + '}');
   if (File.is_open()) {
+    errno = 0;
     File.close();
-    if (File.fail()) Failed = true;
+    NoteState(File);
   }
   return !Failed;
 }

@@ -31,13 +31,17 @@ class JsonReport {
   bool Finish(const RunResult& run, size_t listed, bool simulated);
   // A record could not be written (a closed pipe, a full disk).
   bool WriteFailed() const { return Failed; }
+  // The system's error number of the first failed write; 0 when it gave none.
+  int WriteError() const { return FailedErrno; }
 
  private:
   void Write(const std::string& line);
+  void NoteState(const std::ostream& stream);
 
   std::ofstream File;
   std::ostream* Out = nullptr;
   bool Failed = false;
+  int FailedErrno = 0;
   bool KeepMetadata = false;
   bool LoudnessFields = false;
   std::map<std::string, int32_t> Statuses;  // keyed by word: the summary lists them in the words' order

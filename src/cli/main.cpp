@@ -102,6 +102,25 @@ std::string PreviewOutRefusal(const tacetix::CliConfig& config) {
   return tacetix::AudioFileRefusal(name, "preview");
 }
 
+// The run's own records (the log, the report, the lines on standard output) could not all be
+// written or created: what became of the files is not all told, and a run again may mend it
+// (a full disk), where a file that failed would fail again.
+constexpr int RecordsLost = 3;
+
+std::string WithReason(const std::string& text, const std::string& reason) {
+  return reason.empty() ? text : text + " (" + reason + ")";
+}
+std::string ReasonOf(int error) { return error != 0 ? std::strerror(error) : ""; }
+
+// What went to standard output got there, or the error stream says why not (errno is the failed
+// write's) and the status is that of records lost.
+int StandardOutputStatus(int status) {
+  std::cout.flush();
+  if (std::cout) return status;
+  Complain(WithReason("error writing to standard output", ReasonOf(errno)));
+  return RecordsLost;
+}
+
 // The run itself; 0 when every file ended "done" and everything was written.
 int Run(const tacetix::CliConfig& config, bool inputProblems) {
   using namespace tacetix;
@@ -114,7 +133,7 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   }
   if (!config.ReportName.empty() && !report.Open(config.ReportName, std::cout)) {
     Complain(config.ReportName + ": " + std::strerror(errno));
-    return 1;
+    return RecordsLost;
   }
   report.SetKeepMetadata(request.Settings.KeepMetadata);
   report.SetLoudnessFields(CountsClipped(request.Settings));
@@ -129,18 +148,23 @@ int Run(const tacetix::CliConfig& config, bool inputProblems) {
   CliFrontEnd frontEnd(streams, request.Files, request.Settings.Normalize, report.IsOpen() ? &report : nullptr,
                        &CancelRequested);
   const RunResult result = RunBatch(request, frontEnd);
-  bool failed = result.Cancelled || !frontEnd.AllDone() || inputProblems;
+  const bool failed = result.Cancelled || !frontEnd.AllDone() || inputProblems;
   // A refused log name is a usage error: nothing was touched.
   const bool logRefused = !result.LogRefusal.empty();
   if (logRefused) Complain(result.LogRefusal);
   else if (!result.Started) Complain(result.Summary + " (" + request.LogName + ": " + result.LogOpenReason + ")");
-  if (result.LogWriteError) Complain(request.LogName + ": error writing to Logfile");
+  bool lost = (!result.Started && !logRefused) || result.LogWriteError;
+  if (result.LogWriteError) Complain(WithReason(request.LogName + ": error writing to Logfile", result.LogWriteReason));
   if (report.IsOpen() && !report.Finish(result, request.Files.size(), request.Settings.Simulation)) {
-    Complain(config.ReportName + ": error writing the report");
-    failed = true;
+    Complain(WithReason(config.ReportName + ": error writing the report", ReasonOf(report.WriteError())));
+    lost = true;
+  }
+  if (frontEnd.LinesFailed()) {
+    Complain(WithReason("error writing to standard output", ReasonOf(frontEnd.LinesError())));
+    lost = true;
   }
   if (logRefused) return 2;
-  return (failed || !result.Started || result.LogWriteError) ? 1 : 0;
+  return lost ? RecordsLost : failed ? 1 : 0;
 }
 
 }  // namespace
@@ -158,12 +182,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (config.ShowHelp || config.ShowVersion) {
+    errno = 0;
     std::cout << (config.ShowHelp ? UsageText() : VersionText());
-    return 0;
+    return StandardOutputStatus(0);
   }
   if (!config.PreviewFile.empty()) {
     const std::string refusal = PreviewOutRefusal(config);
-    if (refusal.empty()) return WritePreview(config, std::cout, std::cerr);
+    if (refusal.empty()) return StandardOutputStatus(WritePreview(config, std::cout, std::cerr));
     Complain(refusal);
     return 2;
   }

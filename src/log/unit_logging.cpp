@@ -2,6 +2,8 @@
 // and the closing, with every write failure after the open remembered.
 #include "log/unit_logging.h"
 
+#include <cerrno>
+
 #include "TacetixVersion.h"
 
 namespace tacetix {
@@ -31,6 +33,7 @@ bool OpenLog(LogStream& stream, const std::string& name) {
   if (stream.Out.is_open()) stream.Out.close();
   stream.Out.clear();
   stream.WriteFailed = false;
+  stream.WriteError = 0;
   if (name.empty()) return false;
   stream.Out.open(name, std::ios::out | std::ios::trunc | std::ios::binary);
   if (stream.Out.is_open()) return true;
@@ -57,13 +60,19 @@ std::string QuotedField(const std::string& text) {
 // full disk is remembered for the end of the run while the run itself goes on. Each line goes
 // to the file at once: a run that dies later keeps the records of the files before.
 void LogStream::Line(const std::string& text) {
+  errno = 0;
   Out.write(text.data(), static_cast<std::streamsize>(text.size()));
   Out.write("\r\n", 2);
   Out.flush();
-  if (!Out) {
-    WriteFailed = true;
-    Out.clear();
-  }
+  NoteState();
+}
+
+// The first failure's reason is the one to tell: later writes fail for the same cause.
+void LogStream::NoteState() {
+  if (Out) return;
+  if (!WriteFailed) WriteError = errno;
+  WriteFailed = true;
+  Out.clear();
 }
 
 Logfile::Logfile() { Clear(); }
@@ -129,12 +138,12 @@ int WriteLogHeader(LogStream& stream, const std::string& name, const LogSettings
 // and the close are checked as well as the lines written before them.
 int WriteLogFooter(LogStream& stream, const LogSettings& settings) {
   if (!settings.ProcInfOnly) stream.Line("end processing " + DateTimeText());
+  errno = 0;
   stream.Out.flush();
-  if (!stream.Out) stream.WriteFailed = true;
-  stream.Out.clear();
+  stream.NoteState();
+  errno = 0;
   stream.Out.close();
-  if (!stream.Out) stream.WriteFailed = true;
-  stream.Out.clear();
+  stream.NoteState();
   return stream.WriteFailed ? 1 : 0;
 }
 

@@ -50,8 +50,11 @@ struct LogHeaderSnapshot {
 struct LogStream {
   std::ofstream Out;
   bool WriteFailed = false;
+  int WriteError = 0;  // the system's error number of the first failed write; 0 when it gave none
   // Writes text and the CR LF line end and flushes; records a failure instead of throwing.
   void Line(const std::string& text);
+  // Remembers a failure that the stream's state shows, with errno as the write left it.
+  void NoteState();
 };
 
 // The twelve result fields of one file and the writer of the column and record lines.

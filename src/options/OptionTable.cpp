@@ -200,6 +200,14 @@ const OptionRow Rows[] = {
      .State = [](auto& c, auto& l) { l.push_back("Overwrite existing files: " + YesNoText(c.Overwrite)); }},
     {.Long = "simulate", .Short = 'n', .Kind = K::Flag, .Group = G::OutputFiles,
      .Help = "do everything but create folders and wave files.", .Set = [](auto& c, auto&) { c.Simulation = true; }},
+    // Another machine's running process cannot be told from a killed one: only by the time its
+    // file has not changed, which the user knows better than any default.
+    {.Long = "clean-temporaries", .Kind = K::Count, .Group = G::OutputFiles, .Placeholder = "MIN", .Min = 1,
+     .Max = MaxStaleTemporaryMinutes, .Unit = "minutes",
+     .Help = "also remove temporary outputs of this program in\nthe output folders that nothing wrote to for MIN\n"
+             "minutes (1-10080), whatever machine made them\n(a killed container's); those of this machine's\n"
+             "ended runs go without it.",
+     .Set = [](auto& c, auto& v) { c.StaleTemporaryMinutes = v.Number; }},
     {.Long = "keep-metadata", .Kind = K::Flag, .Group = G::OutputFiles,
      .Help = "carry INFO, bext, iXML, markers and loops into the\noutputs, moved with the cut; other chunks are\n"
              "dropped and named (-v, --report). Outputs of more\nthan 2 channels or 16 bits keep the speaker layout.",

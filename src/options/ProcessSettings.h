@@ -70,6 +70,9 @@ struct SharedChoices {
   DitherKind Dither = DitherKind::None;
   bool KeepMetadata = false;   // outputs carry the input's descriptive chunks and markers
   int32_t IgnoreClicksMs = 0;  // sound shorter than this at either end counts as silence
+  // Any machine's temporary outputs in an output folder that nothing wrote to for this long are
+  // removed; 0: only those of this machine's ended processes.
+  int32_t StaleTemporaryMinutes = 0;
 
   bool operator==(const SharedChoices&) const = default;
 };
@@ -97,6 +100,7 @@ struct ProcessSettings : SharedChoices {
 constexpr int32_t SliderMax = 1440;
 constexpr int32_t MaxKeepFadeMs = 10000;
 constexpr int32_t MaxIgnoreClicksMs = 1000;
+constexpr int32_t MaxStaleTemporaryMinutes = 10080;  // a week
 // Loudness targets and true-peak ceilings in tenths: -70.0..0.0 LUFS and -9.0..0.0 dBTP.
 constexpr int32_t MinLoudnessTenths = -700;
 constexpr int32_t MinTruePeakTenths = -90;

@@ -53,6 +53,8 @@ struct PendingRow {
   End How = End::Open;
   std::unique_ptr<RowFile> File;  // the row's file object, holding any partial output
   std::string Output;             // the output path, once the row has one
+  std::string Folder;             // the output folder, once the row is placed
+  bool FolderMade = false;        // the row's placement created Folder
 };
 
 class Run {
@@ -83,6 +85,8 @@ class Run {
   void Settle(bool runEnds);
   std::optional<RowStatus> ErrorStatus(bool runEnds) const;
   void ReleaseOutput();
+  void NoteFolder();
+  void RemoveFoldersOfFailures();
   std::vector<std::string> SweepFolderOf(const std::string& outputPath);
   void CloseLog();
   // Gives a started row its final status and its result.
@@ -112,6 +116,9 @@ class Run {
   std::set<std::string> SimulatedNames;
   // Output folders cleared of what killed runs left.
   std::set<std::string> SweptFolders;
+  // Output folders made for rows that then failed, and the folders of rows done.
+  std::set<std::string> FoldersOfFailures;
+  std::set<std::string> FoldersOfDone;
   void IndexSources();
   bool IsListedSource(const std::string& path) const;
   std::unique_ptr<RowExecutor> Exec;
@@ -147,12 +154,13 @@ void Run::ReleaseOutput() {
 }
 
 // The first row that writes into a folder clears it of the temporary files that killed runs
-// left there. In the row's turn, so that the rows reported name them as one job would.
+// left there (any machine's, with an age given). In the row's turn, so that the rows reported
+// name them as one job would.
 std::vector<std::string> Run::SweepFolderOf(const std::string& outputPath) {
   if (S.Simulation) return {};
   const std::string folder = std::filesystem::path(outputPath).parent_path().string();
   if (!SweptFolders.insert(folder).second) return {};
-  return RemoveOrphanedTemporaries(folder);
+  return RemoveOrphanedTemporaries(folder, int64_t{S.StaleTemporaryMinutes} * 60);
 }
 
 void Run::StartRow(int32_t row) {
@@ -180,6 +188,7 @@ void Run::Settle(bool runEnds) {
   if (!Pending.Active) return;
   Pending.Active = false;
   ReleaseOutput();
+  NoteFolder();
   if (Pending.How == End::Done) {
     if (S.Simulation && Current.OutputMade) SimulatedNames.insert(ResolvedPath(Pending.Output));
     EndRow(Pending.Row, RowStatus::Done);
@@ -195,6 +204,22 @@ void Run::Settle(bool runEnds) {
     Current.Kind = FailureKind::Cancelled;
   }
   EndRow(Pending.Row, *status);
+}
+
+// A done row keeps its folder, with or without an output; one that failed had its folder made
+// for nothing, unless it keeps what a cancel cut short there.
+void Run::NoteFolder() {
+  if (Pending.How == End::Done) FoldersOfDone.insert(Pending.Folder);
+  else if (Pending.FolderMade && Current.PartialOutput.empty()) FoldersOfFailures.insert(Pending.Folder);
+}
+
+// Once every row has settled and no worker writes: a folder made only for rows that failed goes
+// again, if nothing was written into it (an empty folder is all a removal takes).
+void Run::RemoveFoldersOfFailures() {
+  for (const std::string& folder : FoldersOfFailures) {
+    std::error_code ec;
+    if (FoldersOfDone.count(folder) == 0) std::filesystem::remove(folder, ec);
+  }
 }
 
 void Run::EndRow(int32_t row, RowStatus status) {
@@ -260,6 +285,8 @@ bool Run::ProcessRow(int32_t row) {
   const OutputPath out = Exec->Placement(row);
   Current.OutputPath = out.Path.empty() ? out.Folder + BackslashIfNeeded(out.Folder) + out.FileName : out.Path;
   Fe.SetRowOutput(row, Current.OutputPath);
+  Pending.Folder = out.Folder;
+  Pending.FolderMade = out.FolderMade;
   if (out.Verdict != PathVerdict::Ok) return Refuse(row, out);
   Current.RemovedTemporaries = SweepFolderOf(out.Path);
   Pending.Output = out.Path;
@@ -365,6 +392,7 @@ void Run::CloseLog() {
     Log.Line(Res.Summary);
   }
   Res.LogWriteError = WriteLogFooter(Log, Req.Log) != 0;
+  if (Log.WriteError != 0) Res.LogWriteReason = std::strerror(Log.WriteError);
   LogOpen = false;
 }
 
@@ -390,10 +418,12 @@ RunResult Run::Execute() {
   }
   DiscardHandedOut();
   Settle(true);
+  RemoveFoldersOfFailures();
   Fe.EndBusy(Res.OkCount + Res.ErrorCount > 0);
   Res.Summary = SummaryText(Res.OkCount, Res.ErrorCount, Res.Cancelled);
   CloseLog();
-  Fe.SetStatus(Res.LogWriteError ? Res.Summary + " (error writing to Logfile)" : Res.Summary);
+  const std::string reason = Res.LogWriteReason.empty() ? "" : ": " + Res.LogWriteReason;
+  Fe.SetStatus(Res.LogWriteError ? Res.Summary + " (error writing to Logfile" + reason + ")" : Res.Summary);
   return Res;
 }
 

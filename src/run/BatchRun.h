@@ -28,6 +28,7 @@ struct RunResult {
   int32_t ErrorCount = 0;
   bool Cancelled = false;
   bool LogWriteError = false;  // a write to the log failed after it was opened
+  std::string LogWriteReason;  // the system's reason for that failure; "" when it gave none
   std::string LogRefusal;      // why the log was refused before it was opened ("" if it was not)
   std::string LogOpenReason;   // the system's reason when the log could not be created
   std::string Summary;         // the final status text

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 #include "signal/Dither.h"
 #include "signal/Fades.h"
@@ -18,6 +20,15 @@ int FailOutput(Work& w, const std::string& outputPath) {
   w.Reason = OutputReason(outputPath, w.C.File.Writer);
   w.Kind = OutputFailureKind(w.C.File.Writer);
   return Failed;
+}
+
+// Another run sharing the output folder (a shard of a scaled-out job) removes it when it made it
+// for files that failed and it is empty; placed there meanwhile, the output makes it again, its
+// last level only, as the placement did.
+void MakeFolderAgain(const std::string& outputPath) {
+  const std::filesystem::path folder = std::filesystem::path(outputPath).parent_path();
+  std::error_code ec;
+  if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) std::filesystem::create_directory(folder, ec);
 }
 
 int32_t WriteProgress(const Work& w, int64_t pos) {
@@ -47,6 +58,7 @@ int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), TargetChoice(w.O));
   d.ExpectedSamples = keptSamples;
   d.Replace = w.C.Settings.Overwrite;
+  MakeFolderAgain(outputPath);
   if (f.Create(outputPath, std::move(d)) != 0) {
     // Created but without its first header (a format no header can hold, a full disk): an
     // empty or cut header is no wave file, so it never reaches its name.

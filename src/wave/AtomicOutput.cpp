@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 
 namespace tacetix {
 namespace {
@@ -111,21 +112,27 @@ bool AllDigits(const std::string& text) {
          std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
-// The id of the process of this machine that wrote a temporary file named name, or 0 when the
-// name does not follow the pattern exactly or names another machine. Read from the end, since
-// the output's own name may hold anything.
-pid_t OwnerOf(const std::string& name) {
+bool HostTokenChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_'; }
+
+// Who wrote a temporary file named name, read from the end, since the output's own name may hold
+// anything: false when the name does not follow the pattern exactly.
+bool OwnerOf(const std::string& name, pid_t& pid, std::string& host) {
   const size_t dash = name.rfind('-');
   if (dash == std::string::npos || name.size() - dash - 1 != TagLength || !AllAlphanumeric(name.substr(dash + 1)))
-    return 0;
+    return false;
   const size_t at = name.rfind('@', dash);
-  if (at == std::string::npos || HostToken().empty() || name.substr(at + 1, dash - at - 1) != HostToken()) return 0;
+  if (at == std::string::npos) return false;
+  host = name.substr(at + 1, dash - at - 1);
   const size_t markerLength = std::char_traits<char>::length(TempMarker);
   const size_t marker = name.rfind(TempMarker, at);
   // A dot and at least one byte of the output's name come before the marker.
-  if (marker == std::string::npos || marker < 2 || name[0] != '.') return 0;
-  const std::string pid = name.substr(marker + markerLength, at - marker - markerLength);
-  return pid.size() <= 9 && AllDigits(pid) ? static_cast<pid_t>(std::stol(pid)) : 0;
+  if (marker == std::string::npos || marker < 2 || name[0] != '.' ||
+      !std::all_of(host.begin(), host.end(), HostTokenChar))
+    return false;
+  const std::string id = name.substr(marker + markerLength, at - marker - markerLength);
+  if (id.size() > 9 || !AllDigits(id)) return false;
+  pid = static_cast<pid_t>(std::stol(id));
+  return pid > 0;
 }
 
 // Only a process that is certainly gone: one of another user still runs (EPERM).
@@ -178,18 +185,29 @@ void AtomicOutput::Discard() {
   TempPath.clear();
 }
 
-std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder) {
+namespace {
+
+// This machine's temporary files go once their process has ended; another machine's cannot be
+// told from a running one but by the time nothing wrote to them.
+bool Orphaned(const std::string& path, const std::string& name, int64_t staleSeconds) {
+  pid_t pid = 0;
+  std::string host;
+  struct stat st {};
+  if (!OwnerOf(name, pid, host) || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (!HostToken().empty() && host == HostToken()) return ProcessGone(pid);
+  return staleSeconds > 0 && static_cast<int64_t>(std::time(nullptr)) - st.st_mtime >= staleSeconds;
+}
+
+}  // namespace
+
+std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder, int64_t staleSeconds) {
   std::vector<std::string> removed;
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return removed;
   const std::string lead = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   while (const dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
-    const pid_t pid = OwnerOf(name);
-    struct stat st {};
-    const std::string path = lead + name;
-    if (pid <= 0 || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !ProcessGone(pid)) continue;
-    if (::unlink(path.c_str()) == 0) removed.push_back(path);
+    const std::string path = lead + entry->d_name;
+    if (Orphaned(path, entry->d_name, staleSeconds) && ::unlink(path.c_str()) == 0) removed.push_back(path);
   }
   ::closedir(dir);
   std::sort(removed.begin(), removed.end());

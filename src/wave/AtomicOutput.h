@@ -4,6 +4,7 @@
 // ever followed. A name held by a folder, FIFO, socket or device is never taken over.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,9 @@ class AtomicOutput {
 
 // Removes from folder the temporary files that a process of this machine left when it was
 // killed: names that follow the temporary pattern exactly, with this host's name and the id of
-// a process that no longer runs. Another host's files, a running process's and anything else
-// are left alone. Gives the paths removed, in name order.
-std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder);
+// a process that no longer runs. With staleSeconds, also those of any other host that nothing
+// wrote to for that long (a killed container's, whose host name no later run has). A running
+// process's of this host and anything else are left alone. Gives the paths removed, in name order.
+std::vector<std::string> RemoveOrphanedTemporaries(const std::string& folder, int64_t staleSeconds = 0);
 
 }  // namespace tacetix

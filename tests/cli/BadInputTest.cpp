@@ -136,6 +136,8 @@ TEST_F(BadInputTest, EveryMalformedHeaderGetsOneStatusLine) {
     }
     if (written) ExpectReadableWav(output);
     EXPECT_TRUE(c.Done || !written) << "a failed file left an output";
+    // The folder made for its output goes with a failure; a file done keeps it, output or not.
+    EXPECT_EQ(fs::exists(Dir.File("out")), c.Done);
     fs::remove_all(Dir.File("out"));
   }
 }

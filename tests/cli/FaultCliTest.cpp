@@ -93,17 +93,20 @@ TEST_F(FaultCliTest, WriteThatFailsHalfWayEndsTheFileInIoError) {
 TEST_F(FaultCliTest, LogOnAFullDiskIsReportedAfterTheSummary) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   SmallFiles();
-  EXPECT_EQ(Cli("--subfolder out --log /dev/full a.wav c.wav"), 1);
+  EXPECT_EQ(Cli("--subfolder out --log /dev/full a.wav c.wav"), 3);
+  const std::string full = std::strerror(ENOSPC);
   EXPECT_EQ(Out, Line("done", "a.wav", Dir.File("out/a.wav")) + Line("done", "c.wav", Dir.File("out/c.wav")) +
-                     "2 files processed ok (error writing to Logfile)\n"
-                     "tacetix-cli: /dev/full: error writing to Logfile\n");
+                     "2 files processed ok (error writing to Logfile: " + full +
+                     ")\n"
+                     "tacetix-cli: /dev/full: error writing to Logfile (" +
+                     full + ")\n");
   ExpectOutputsReadable(Dir.File("out"));
   ExpectSourcesUnchanged();
 }
 
 TEST_F(FaultCliTest, LogInAMissingFolderStopsBeforeAnyFile) {
   SmallFiles();
-  EXPECT_EQ(Cli("--subfolder out --log no/such/run.log a.wav"), 1);
+  EXPECT_EQ(Cli("--subfolder out --log no/such/run.log a.wav"), 3);
   EXPECT_EQ(Out, "tacetix-cli: Error writing to Logfile. Processing stopped. (no/such/run.log: " +
                      std::string(std::strerror(ENOENT)) + ")\n");
   EXPECT_FALSE(fs::exists(Dir.File("out")));
@@ -286,7 +289,7 @@ TEST_F(FaultCliTest, AClosedPipeCancelsTheRunAndTheLogIsClosed) {
     ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) + " && { sleep 0.3; " + cli +
                          " 2>err; echo $? >rc; } | true"),
               0);
-    EXPECT_EQ(ReadText(Dir.File("rc")), "1\n");
+    EXPECT_EQ(ReadText(Dir.File("rc")), "3\n");
     EXPECT_TRUE(fs::exists(Dir.File("a_t.wav")));
     EXPECT_FALSE(fs::exists(Dir.File("c_t.wav")));
     const std::string log = ReadText(Dir.File("run.log"));
@@ -346,7 +349,8 @@ TEST_F(FaultCliTest, AnOutputCutShortNeverReplacesAFileAndIsNeverLeftUnnamed) {
 }
 
 // A run that writes into a folder removes the temporary files that killed processes of this
-// machine left there, once, and names them; nothing else that looks like one is touched.
+// machine left there, once, and names them; nothing else that looks like one is touched. With
+// --clean-temporaries, also any machine's that nothing wrote to for that long.
 TEST_F(FaultCliTest, TemporaryFilesOfEndedProcessesAreRemovedByTheNextRun) {
   Tone("long.wav", "-r 48000 -c 2 -b 16", "synth 600 sine 440");
   Tone("a.wav", "-r 8000 -c 1 -b 16", "synth 0.2 sine 300 pad 0.05 0.05");
@@ -360,28 +364,43 @@ TEST_F(FaultCliTest, TemporaryFilesOfEndedProcessesAreRemovedByTheNextRun) {
   const std::string host = killed.substr(at + 1, dash - at - 1);
   const std::string deadPid = killed.substr(killed.rfind('-', at) + 1, at - killed.rfind('-', at) - 1);
   const std::string livePid = std::to_string(::getpid());
+  const std::string other = ".x.wav.tacetix-" + deadPid + "@elsewhere" + host;
   struct Case {
     std::string Name;
-    bool Removed;
+    int MinutesOld;     // since the last write
+    bool Removed;       // by a run without --clean-temporaries
+    bool RemovedStale;  // else by the next, with --clean-temporaries 60
   };
-  const Case cases[] = {{killed, true},
-                        {".x.wav.tacetix-" + deadPid + "@" + host + "-Zz9Zz9", true},
-                        {".x.wav.tacetix-" + livePid + "@" + host + "-Zz9Zz9", false},
-                        {".x.wav.tacetix-" + deadPid + "@elsewhere" + host + "-Zz9Zz9", false},
-                        {".x.wav.tacetix-" + deadPid + "@" + host + "-Zz9Zz", false},
-                        {"x.wav.tacetix-" + deadPid + "@" + host + "-Zz9Zz9", false},
-                        {".x.wav.tacetix-Zz9Zz9", false}};
-  std::string removed;
+  const Case cases[] = {{killed, 0, true, false},
+                        {".x.wav.tacetix-" + deadPid + "@" + host + "-Zz9Zz9", 0, true, false},
+                        {".x.wav.tacetix-" + livePid + "@" + host + "-Zz9Zz9", 120, false, false},
+                        {other + "-Zz9Zz9", 59, false, false},
+                        {other + "-Zz9Zz8", 61, false, true},
+                        {".x.wav.tacetix-" + deadPid + "@other_pod-2.x-Zz9Zz9", 61, false, true},
+                        {".x.wav.tacetix-" + deadPid + "@other:pod-Zz9Zz9", 61, false, false},
+                        {".x.wav.tacetix-" + deadPid + "@" + host + "-Zz9Zz", 120, false, false},
+                        {"x.wav.tacetix-" + deadPid + "@" + host + "-Zz9Zz9", 120, false, false},
+                        {".x.wav.tacetix-Zz9Zz9", 120, false, false}};
   for (const Case& c : cases) {
     if (c.Name != killed) WriteFile(Dir.File(c.Name), {'t'});
-    if (c.Removed) removed += (removed.empty() ? "" : ",") + ("\"" + Dir.File(c.Name) + "\"");
+    fs::last_write_time(Dir.File(c.Name), fs::file_time_type::clock::now() - std::chrono::minutes(c.MinutesOld));
   }
-  EXPECT_EQ(Run(Call("-j 2 --suffix _t --report r.jsonl a.wav b.wav").SeparateErr()), 0);
-  for (const Case& c : cases) EXPECT_EQ(fs::exists(Dir.File(c.Name)), !c.Removed) << c.Name;
-  for (const Case& c : cases) EXPECT_EQ(Err.find(Dir.File(c.Name) + "\n") != std::string::npos, c.Removed) << Err;
-  const std::string report = ReadText(Dir.File("r.jsonl"));
-  const size_t first = report.find("\"removed_temporaries\":[" + removed + "]");
-  EXPECT_NE(first, std::string::npos) << report;
-  EXPECT_EQ(report.find("\"removed_temporaries\"", first + 1), std::string::npos) << "named once";
+  for (const bool stale : {false, true}) {
+    SCOPED_TRACE(stale ? "--clean-temporaries 60" : "without --clean-temporaries");
+    std::string removed;
+    for (const Case& c : cases)
+      if (stale ? c.RemovedStale : c.Removed)
+        removed += (removed.empty() ? "" : ",") + ("\"" + Dir.File(c.Name) + "\"");
+    const std::string options = stale ? "--clean-temporaries 60 --overwrite " : "";
+    EXPECT_EQ(Run(Call("-j 2 --suffix _t --report r.jsonl " + options + "a.wav b.wav").SeparateErr()), 0);
+    for (const Case& c : cases)
+      EXPECT_EQ(fs::exists(Dir.File(c.Name)), !c.Removed && !(stale && c.RemovedStale)) << c.Name;
+    for (const Case& c : cases)
+      EXPECT_EQ(Err.find(Dir.File(c.Name) + "\n") != std::string::npos, stale ? c.RemovedStale : c.Removed) << Err;
+    const std::string report = ReadText(Dir.File("r.jsonl"));
+    const size_t first = report.find("\"removed_temporaries\":[" + removed + "]");
+    EXPECT_NE(first, std::string::npos) << report;
+    EXPECT_EQ(report.find("\"removed_temporaries\"", first + 1), std::string::npos) << "named once";
+  }
   ExpectSourcesUnchanged();
 }

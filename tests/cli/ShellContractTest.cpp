@@ -4,7 +4,9 @@
 // shell loop stops too.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <thread>
@@ -33,26 +35,37 @@ TEST_F(ShellContractTest, DashFormsStopOnErrorAndExitStatus) {
     int Status;
     const char* StdoutHas;  // "" when standard output stays empty
     const char* Made;       // a file the run must make ("" none)
+    std::string ErrHas;     // the system's reason the error stream must give ("" none)
   };
+  const std::string full = std::strerror(ENOSPC);
   const Case cases[] = {
-      {"--suffix _t --log - a.wav", std::nullopt, 2, "", ""},
-      {"-o - a.wav", std::nullopt, 2, "", ""},
-      {"--output-dir=- a.wav", std::nullopt, 2, "", ""},
-      {"--suffix _t -", "a.wav\n", 2, "", ""},
-      {"--suffix _t -- -", "a.wav\n", 2, "", ""},
-      {"--suffix _t --files-from -", "a.wav\n", 0, "1 file processed ok", "a_t.wav"},
-      {"--suffix _t --report - a.wav", std::nullopt, 0, "{\"source\":", "a_t.wav"},
-      {"--suffix _t -o ./- a.wav", std::nullopt, 0, "1 file processed ok", "-/a_t.wav"},
+      {"--suffix _t --log - a.wav", std::nullopt, 2, "", "", ""},
+      {"-o - a.wav", std::nullopt, 2, "", "", ""},
+      {"--output-dir=- a.wav", std::nullopt, 2, "", "", ""},
+      {"--suffix _t -", "a.wav\n", 2, "", "", ""},
+      {"--suffix _t -- -", "a.wav\n", 2, "", "", ""},
+      {"--suffix _t --files-from -", "a.wav\n", 0, "1 file processed ok", "a_t.wav", ""},
+      {"--suffix _t --report - a.wav", std::nullopt, 0, "{\"source\":", "a_t.wav", ""},
+      {"--suffix _t -o ./- a.wav", std::nullopt, 0, "1 file processed ok", "-/a_t.wav", ""},
       {"--suffix _t a.wav broken.wav c.wav d.wav", std::nullopt, 1,
-       "1 file processed ok, 1 with errors, 2 not started (-k goes on)", "a_t.wav"},
-      {"--suffix _t -k a.wav broken.wav c.wav", std::nullopt, 1, "2 files processed ok, 1 with errors\n", "c_t.wav"},
+       "1 file processed ok, 1 with errors, 2 not started (-k goes on)", "a_t.wav", ""},
+      {"--suffix _t -k a.wav broken.wav c.wav", std::nullopt, 1, "2 files processed ok, 1 with errors\n", "c_t.wav",
+       ""},
+      // What the run itself writes, lost: said with the system's reason, and a status of its own.
+      {"--help >/dev/full", std::nullopt, 3, "", "", full},
+      {"--suffix _t a.wav c.wav >/dev/full", std::nullopt, 3, "", "a_t.wav", full},
+      {"--suffix _t --report - a.wav >/dev/full", std::nullopt, 3, "", "a_t.wav", full},
+      {"--suffix _t --report /dev/full a.wav", std::nullopt, 3, "done: ", "a_t.wav", full},
+      {"--suffix _t --log /dev/full a.wav", std::nullopt, 3, "1 file processed ok", "a_t.wav", full},
+      {"--suffix _t --log no/run.log a.wav", std::nullopt, 3, "", "", std::strerror(ENOENT)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Args);
     for (const char* stale : {"-", "a_t.wav", "c_t.wav"}) fs::remove_all(Dir.File(stale));
     EXPECT_EQ(Run(Call(c.Args).WithInput(c.Input).SeparateErr()), c.Status) << Err;
     EXPECT_TRUE(*c.StdoutHas ? Out.find(c.StdoutHas) != std::string::npos : Out.empty()) << Out;
-    EXPECT_TRUE(c.Status != 2 || !Err.empty()) << Err;
+    EXPECT_TRUE(c.Status < 2 || !Err.empty()) << Err;
+    EXPECT_NE(Err.find(c.ErrHas), std::string::npos) << Err;
     EXPECT_TRUE(*c.Made ? fs::exists(Dir.File(c.Made)) : !fs::exists(Dir.File("-"))) << c.Made;
   }
 }

@@ -2,7 +2,9 @@
 # The recipes of docs/scale-out.md as the page gives them, so that the page cannot drift from what
 # is tested: the shard-making find (an earlier run's outputs left out), the Slurm script's body
 # with a made-up SLURM_ARRAY_TASK_ID, and the Kubernetes container's command as PID 1 of a PID
-# namespace of its own, stopped with SIGTERM: within 2 s, exit 143, no temporary file left.
+# namespace of its own, stopped with SIGTERM: within 2 s, exit 143, no temporary file left, the
+# one a killed pod (another host) left an hour ago removed and a fresh one of a running pod kept.
+# The image's Dockerfile takes the package whatever its version and runs as no root.
 # Usage: scale_out_recipes_test.sh TACETIX_CLI DOC
 set -euo pipefail
 cliDir=$(dirname "$(realpath "$1")")
@@ -57,6 +59,11 @@ tail -n 1 "shard-$first.jsonl" | grep -q '"cancelled":false' || fail "the Slurm 
 # The container's command as PID 1, on a shard of the long file and a short one, stopped once the
 # long one's output is begun.
 printf '%s\0' "$work/archive/b/long.wav" "$work/archive/b/3.wav" > shard-900
+mkdir -p "$work/archive/b/trimmed"
+killedPod="$work/archive/b/trimmed/.3.wav.tacetix-17@tacetix-900-x7k2p-Ab12Cd"
+runningPod="$work/archive/b/trimmed/.3.wav.tacetix-17@tacetix-900-q9z4m-Ab12Cd"
+touch -d '61 minutes ago' "$killedPod"
+touch -d '59 minutes ago' "$runningPod"
 mapfile -d '' entry < <(block '## Kubernetes: a Job with indexed completions' yaml | python3 -c '
 import sys, yaml
 def first(node, key):  # the first value of key, depth first: the containers of the pod template
@@ -80,7 +87,8 @@ for _ in $(seq 1 1000); do
 done
 pid1=$(pgrep -P "$outer") || fail "no process in the namespace"
 [ "$(tr '\0' ' ' < "/proc/$pid1/cmdline")" = "$(printf '%s ' tacetix-cli -q -k --overwrite --subfolder trimmed \
-  --begin -60 --bits 24 -0 --files-from shard-900 --report shard-900.jsonl --log-short --log shard-900.log)" ] ||
+  --begin -60 --bits 24 --clean-temporaries 60 -0 --files-from shard-900 --report shard-900.jsonl --log-short \
+  --log shard-900.log)" ] ||
   fail "PID 1 is not tacetix-cli: $(tr '\0' ' ' < "/proc/$pid1/cmdline")"
 start=$(date +%s%N)
 kill -TERM "$pid1"
@@ -89,7 +97,19 @@ wait "$outer" || rc=$?
 elapsed=$((($(date +%s%N) - start) / 1000000))
 [ "$rc" -eq 143 ] || fail "the stopped container exited $rc, not 143"
 [ "$elapsed" -lt 2000 ] || fail "the container took $elapsed ms to stop"
-leftovers=$(find "$work/archive" -name '.*.tacetix-*')
+leftovers=$(find "$work/archive" -name '.*.tacetix-*' ! -path "$runningPod")
 [ -z "$leftovers" ] || fail "temporary files left: $leftovers"
+[ -f "$runningPod" ] || fail "a running pod's temporary file was removed"
 tail -n 1 shard-900.jsonl | grep -q '"cancelled":true' || fail "the stopped shard's report is not closed"
+# The image: the package cpack makes, of any version, and a user that is not root.
+dockerfile=$(block '## Kubernetes: a Job with indexed completions' dockerfile)
+for pattern in $(sed -n 's/^COPY \([^ ]*\) .*/\1/p' <<<"$dockerfile") \
+  $(grep -o '/tmp/[^ ]*\.deb' <<<"$dockerfile"); do
+  # shellcheck disable=SC2053 # the recipe's name is a pattern
+  [[ "tacetix-cli_2.0~rc1+git20261208.1a2b3c4-1_arm64.deb" == ${pattern#/tmp/} ]] ||
+    fail "the Dockerfile's $pattern is not any version's package"
+done
+user=$(sed -n 's/^USER \(.*\)/\1/p' <<<"$dockerfile" | tail -n 1)
+[ -n "$user" ] && [[ ! "$user" =~ ^(root|0)(:|$) ]] || fail "the image runs as root: USER '${user}'"
+
 echo "recipes ok: shards from find, Slurm task of shard-$first, container stopped in $elapsed ms"

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Builds the Debian packages from a build folder, unpacks them into a scratch root with dpkg -x,
 # runs the installed programs (tacetix-cli --version and one real trim, tacetix --version with
-# no display) and lints the packages.
+# no display) and lints the packages; a whole install into another prefix holds nothing that
+# only a package is.
 # Usage: deb_package_test.sh BUILD_DIR VERSION [cli|cli+gui] [hardened|plain]
-# (cli: a build without the window, which must make the command line's package alone;
+# (VERSION: the release the programs name, the packages' own or the one their snapshot follows;
+# cli: a build without the window, which must make the command line's package alone;
 # hardened: a build without flags of its own, whose programs must carry Debian's hardening)
 set -euo pipefail
 build="$1"
 version="$2"
 packages="${3:-cli+gui}"
 hardening="${4:-plain}"
-# The packages are the packaging's first revision of the upstream version.
-debVersion="$version-1"
+source="$(dirname "$0")/../.."
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -19,8 +20,12 @@ for tool in cpack dpkg-shlibdeps lintian python3; do
   command -v "$tool" >/dev/null || fail "$tool is not installed (./test.sh installs what this test needs)"
 done
 
+# cpack builds first, which configures again after a commit: the version is read off the package.
 (cd "$build" && cpack -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log" >&2; fail "cpack"; }
 arch="$(dpkg --print-architecture)"
+packageVersion="$(cd "$scratch/out" && ls tacetix-cli_*_"$arch".deb 2>/dev/null | sed -n 's/^tacetix-cli_\(.*\)-1_.*/\1/p' || true)"
+# The packages are the packaging's first revision of the upstream version.
+debVersion="$packageVersion-1"
 cliDeb="$scratch/out/tacetix-cli_${debVersion}_${arch}.deb"
 guiDeb="$scratch/out/tacetix_${debVersion}_${arch}.deb"
 [ -f "$cliDeb" ] || fail "no package $cliDeb"
@@ -34,13 +39,30 @@ for check in "$cliDeb:Package:tacetix-cli" "$cliDeb:Version:$debVersion" "$cliDe
   dpkg-deb -f "$deb" "$field" | grep -qx "$value" || fail "control field $field of $(basename "$deb")"
 done
 dpkg-deb -f "$cliDeb" Homepage | grep -q . && fail "Homepage given while unset"
+# A build of what CHANGELOG.md lists as unreleased is a snapshot named by a commit of these
+# sources (the one built from, HEAD or before it), never the release before it.
+unreleased="$(sed -n '/^## \[Unreleased\]/,/^## \[[0-9]/p' "$source/CHANGELOG.md")"
+if grep -q '^- ' <<<"$unreleased"; then
+  commit="$(sed -n "s/^$version+git[0-9]\{8\}\.\([0-9a-f]\{7,\}\)\(\.dirty\.[0-9a-f]\{8\}\)\{0,1\}\$/\1/p" <<<"$packageVersion")"
+  [ "$packageVersion" = "$version+unreleased" ] ||
+    { [ -n "$commit" ] && git -C "$source" merge-base --is-ancestor "$commit" HEAD; } ||
+    fail "a build after release $version is packaged as $packageVersion"
+else
+  [ "$packageVersion" = "$version" ] || fail "release $version is packaged as $packageVersion"
+fi
+[ "$(dpkg-deb -f "$cliDeb" Description | head -n 1)" != "$(dpkg-deb -f "$guiDeb" Description 2>/dev/null | head -n 1)" ] ||
+  fail "both packages have the short description $(dpkg-deb -f "$cliDeb" Description | head -n 1)"
 # The command line must not pull in the window's libraries: libc and libstdc++ (and the
 # compiler's run-time support they come with) the loudness meter, and zlib for the preview's PNG files, only.
 cliDepends="$(dpkg-deb -f "$cliDeb" Depends)"
-for dependency in $(tr ',' '\n' <<<"$cliDepends" | sed 's/ *(.*//; s/^ *//'); do
-  [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1|libebur128-1|zlib1g)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
+dependencies="$(tr ',' '\n' <<<"$cliDepends" | sed 's/ *(.*//; s/^ *//')"
+for dependency in $dependencies; do
+  [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1|libebur128-1|zlib1g|python3)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
 done
-[[ "$cliDepends" == *libebur128-1* ]] || fail "tacetix-cli's Depends lacks libebur128-1: $cliDepends"
+[ -z "$(sort <<<"$dependencies" | uniq -d)" ] || fail "tacetix-cli names a dependency twice: $cliDepends"
+for dependency in libebur128-1 python3; do
+  grep -qx "$dependency" <<<"$dependencies" || fail "tacetix-cli's Depends lacks $dependency: $cliDepends"
+done
 
 root="$scratch/root"
 dpkg -x "$cliDeb" "$root"
@@ -83,6 +105,12 @@ guiPart() {
     [ -f "$root/$file" ] || fail "tacetix lacks /$file"
   done
   ! ldd "$root/usr/bin/tacetix" | grep -q "not found" || fail "the window's libraries do not resolve"
+  # The software centre offers the package for the programs its metadata names.
+  local binary listing
+  listing="$(dpkg-deb -c "$guiDeb")"
+  for binary in $(sed -n 's|.*<binary>\(.*\)</binary>.*|\1|p' "$root/usr/share/metainfo/org.tacetix.Tacetix.metainfo.xml"); do
+    grep -q " \./usr/bin/$binary\$" <<<"$listing" || fail "the AppStream file names $binary, which tacetix lacks"
+  done
   ! readelf -S "$root/usr/bin/tacetix" | grep -q '\.comment' || fail "tacetix keeps its .comment section"
   local depends
   depends="$(dpkg-deb -f "$guiDeb" Depends)"
@@ -96,6 +124,13 @@ guiPart() {
   [ "$window" = "$(printf 'tacetix %s\nLicence: MIT' "$version")" ] || fail "tacetix --version: $window"
 }
 [ "$packages" = cli ] || guiPart
+
+# A whole install elsewhere (/usr/local) is no Debian package: no lintian overrides, no
+# changelog.Debian.gz.
+cmake --install "$build" --prefix "$scratch/local" >"$scratch/install.log" 2>&1 || { cat "$scratch/install.log" >&2; fail "cmake --install"; }
+[ -x "$scratch/local/bin/tacetix-cli" ] || fail "cmake --install left out tacetix-cli"
+packageOnly="$(cd "$scratch/local" && find . -path '*/lintian/*' -o -name 'changelog.Debian*')"
+[ -z "$packageOnly" ] || fail "cmake --install installs what only a package is: $packageOnly"
 
 cli="$root/usr/bin/tacetix-cli"
 [ "$("$cli" --version)" = "$(printf 'tacetix-cli %s\nLicence: MIT' "$version")" ] || fail "--version: $("$cli" --version)"
@@ -116,11 +151,11 @@ with wave.open(sys.argv[1]) as cut:
     sys.exit(0 if cut.getnframes() == 2000 and cut.getframerate() == 8000 else 1)
 PY
 
-# Every tag lintian still finds (with --pedantic, informational ones too) is listed in the
-# test's output; errors and warnings fail it.
+# Every tag lintian finds fails the test, informational and pedantic ones too (a spelling
+# error in a program is one); each is listed in the test's output.
 for deb in "$scratch/out"/*.deb; do
   lintianStatus=0
-  lintian --pedantic -I --fail-on error,warning "$deb" >"$scratch/lintian.out" 2>"$scratch/lintian.err" ||
+  lintian --pedantic -I --fail-on error,warning,info,pedantic "$deb" >"$scratch/lintian.out" 2>"$scratch/lintian.err" ||
     lintianStatus=$?
   echo "lintian $(basename "$deb") (status $lintianStatus):"
   cat "$scratch/lintian.out"

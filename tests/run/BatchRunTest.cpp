@@ -1,6 +1,8 @@
 // The run over a list with a fake front end: statuses, counts, summaries, cancel, simulation, log.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "support/FakeFrontEnd.h"
@@ -223,7 +225,8 @@ TEST_F(BatchRunTest, LogWriteFailureIsReportedAfterTheSummary) {
   RunResult r = Run();
   EXPECT_TRUE(r.LogWriteError);
   EXPECT_EQ(r.OkCount, 1);
-  EXPECT_EQ(Fe.Statuses.back(), "1 file processed ok (error writing to Logfile)");
+  EXPECT_EQ(Fe.Statuses.back(),
+            "1 file processed ok (error writing to Logfile: " + std::string(std::strerror(ENOSPC)) + ")");
 }
 
 TEST_F(BatchRunTest, LogRecordsUseTheSnapshotGain) {

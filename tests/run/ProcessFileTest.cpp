@@ -250,3 +250,13 @@ TEST_F(ProcessFileTest, BrokenOrEmptyInputsFail) {
   EXPECT_EQ(Outcome.Kind, FailureKind::Malformed);
   EXPECT_FALSE(std::filesystem::exists(Out()));
 }
+
+// Another run sharing the output folder may remove it as empty after this file's placement (a
+// shard whose files there failed): the write makes its last level again, and nothing above it.
+TEST_F(ProcessFileTest, AnOutputFolderRemovedSinceThePlacementIsMadeAgainItsLastLevelOnly) {
+  WriteWav16(In(), 1, {0, 100, -100, 0});
+  EXPECT_EQ(Run(In(), Dir.File("gone/out.wav")), FileResult::Done);
+  EXPECT_TRUE(std::filesystem::exists(Dir.File("gone/out.wav")));
+  EXPECT_EQ(Run(In(), Dir.File("no/such/out.wav")), FileResult::Failed);
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("no")));
+}
