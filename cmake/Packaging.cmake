@@ -38,8 +38,8 @@ set(CPACK_DEBIAN_CLI_DESCRIPTION
     "the reports of runs over the shards of one archive.")
 string(REPLACE ";" "" CPACK_DEBIAN_CLI_DESCRIPTION "${CPACK_DEBIAN_CLI_DESCRIPTION}")
 set(CPACK_DEBIAN_CLI_PACKAGE_SUGGESTS python3)
-# The loudness meter; small, and without anything of a desktop.
-set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS libebur128-1)
+# The loudness meter and the FLAC codec; small, and without anything of a desktop.
+set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "libebur128-1, libflac12")
 if(TARGET tacetix)
   list(APPEND CPACK_COMPONENTS_ALL gui)
   set(CPACK_DEBIAN_GUI_PACKAGE_NAME tacetix)

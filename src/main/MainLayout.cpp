@@ -241,7 +241,7 @@ void TForm1::SetTabOrder() {
       cbx_Remove2, radio_digital0_2, radio_other2, edit_Threshold2, track_Threshold2,
       spin_Keep2, spin_Fade2, spin_IgnoreClicks,
       cbx_Normalize, radio_NormPeak, edit_Normalize, track_Normalize, radio_NormLoudness, spin_Lufs, spin_TruePeak,
-      combo_Bits, radio_BitsAll, radio_BitsUp, radio_BitsDown, combo_Dither,
+      combo_Bits, radio_BitsAll, radio_BitsUp, radio_BitsDown, combo_Dither, combo_OutputType,
       edit_Prefix, edit_Suffix, radio_FolderSubfolder, radio_FolderOther, edit_FolderSubfolder,
       bt_FolderOther, edit_FolderOther, cbx_Simulation, cbx_Logfile, bt_LogOptions, bt_LogBrowse,
       edit_Logfile, cbx_NoChange, cbx_Overwrite, cbx_StopOnError, cbx_KeepMetadata,

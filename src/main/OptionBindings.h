@@ -20,7 +20,7 @@ namespace tacetix {
 
 struct RunChoices;
 
-using ChoiceField = std::variant<bool*, int32_t*, std::string*, BitsModeKind*, DitherKind*, FolderKind*>;
+using ChoiceField = std::variant<bool*, int32_t*, std::string*, BitsModeKind*, DitherKind*, FolderKind*, OutputKind*>;
 
 struct OptionBinding {
   // tacetix-cli's long option that sets the same choice (a box may mean its opposite, as

@@ -71,6 +71,12 @@ QGroupBox* BuildBitsGroup(TForm1& form) {
     form.combo_Dither->addItem(QString::fromLatin1(kind.Caption));
   row->addWidget(MakeLabel(group, "lab_Dither", "Dither"));
   row->addWidget(form.combo_Dither);
+  row->addSpacing(12);
+  form.combo_OutputType = Named(new QComboBox(group), "combo_OutputType");
+  for (const ValueName& type : FindOption("format")->Values)
+    form.combo_OutputType->addItem(QString::fromLatin1(type.Caption));
+  row->addWidget(MakeLabel(group, "lab_OutputType", "Type"));
+  row->addWidget(form.combo_OutputType);
   row->addStretch(1);
   return group;
 }

@@ -131,6 +131,7 @@ class TForm1 : public QMainWindow {
   // The conversion radios follow the bit-depth choice; which one is checked never changes.
   void UpdateRadioBits();
   void UpdateDitherTip(bool converting);
+  void ExcludeFloatFlac();
   void edit_PrefixSuffixChange(QLineEdit* sender);
   void edit_FolderSubfolderChange();
   void edit_FolderOtherChange();
@@ -305,6 +306,7 @@ class TForm1 : public QMainWindow {
   QRadioButton* radio_BitsUp = nullptr;
   QRadioButton* radio_BitsDown = nullptr;
   QComboBox* combo_Dither = nullptr;
+  QComboBox* combo_OutputType = nullptr;
   QGroupBox* gbox_Files = nullptr;
   QLabel* lab_FileOther = nullptr;
   QLabel* lab_Prefix = nullptr;

@@ -23,6 +23,11 @@ std::string RefusalOf(const RunChoices& c, std::span<const OptionRow* const> giv
   if (Named(given, "loudness") && Named(given, "normalize")) return "--loudness and --normalize exclude each other";
   if (Named(given, "true-peak") && !Named(given, "loudness"))
     return "--true-peak: the ceiling of --loudness; give --loudness LUFS";
+  // FLAC holds integers only.
+  if (c.OutputType == OutputKind::Flac && c.BitsChoice > 0 &&
+      c.BitsChoice < static_cast<int32_t>(BitDepthChoices.size()) &&
+      BitDepthChoices[static_cast<size_t>(c.BitsChoice)].Samples == TargetSamples::Float)
+    return "--format flac: FLAC holds integer samples; choose an integer --bits";
   // Linked, the end keeps and fades as the beginning does; a value for the end alone would
   // be dropped without a word.
   const OptionRow* endOnly = nullptr;
@@ -44,6 +49,8 @@ RunChoices Joined(const RunChoices& choices) {
   if (c.Dither != DitherKind::Triangular && c.Dither != DitherKind::Shaped) c.Dither = DitherKind::None;
   if (c.BitsChoice < 0 || c.BitsChoice >= static_cast<int32_t>(BitDepthChoices.size())) c.BitsChoice = 0;
   if (c.BitsMode != BitsModeKind::Up && c.BitsMode != BitsModeKind::Down) c.BitsMode = BitsModeKind::All;
+  if (c.OutputType < OutputKind::Same || c.OutputType > OutputKind::Aiff) c.OutputType = OutputKind::Same;
+  c.FlacLevel = std::clamp(c.FlacLevel, 0, MaxFlacLevel);
   return c;
 }
 

@@ -1,4 +1,4 @@
-// Every wave file below a folder, as the CLI's --recursive and the window's folder drops
+// Every audio file (WAV, FLAC, AIFF) below a folder, as the CLI's --recursive and the window's folder drops
 // collect them: depth first in name order, links to folders not followed.
 #pragma once
 
@@ -21,7 +21,7 @@ struct WaveWalk {
 
 void WalkWaveFolder(const std::string& folder, const WaveWalk& walk);
 
-// Whether a name ends in ".wav", in any case.
-bool HasWaveExtension(const std::string& name);
+// Whether a name ends in ".wav", ".flac", ".aif", ".aiff" or ".aifc", in any case.
+bool HasSourceExtension(const std::string& name);
 
 }  // namespace tacetix

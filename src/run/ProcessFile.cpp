@@ -9,6 +9,7 @@
 
 #include "run/FileWork.h"
 #include "run/OutputMetadata.h"
+#include "run/OutputPath.h"
 #include "signal/NaturalCuts.h"
 #include "wave/OutputFormat.h"
 
@@ -42,7 +43,7 @@ void FillFormatFields(Work& w) {
   rec->channels_in = static_cast<uint32_t>(w.Info.Channels);
   // The depths the samples are read and written with, which a fmt at odds with its container
   // does not say.
-  const WaveReader& source = w.C.File.Reader;
+  const SampleSource& source = w.C.File.Reader;
   const int32_t bitsRead = CodedBits(source.Format(), source.IsFloat());
   rec->bits_in = static_cast<uint32_t>(bitsRead);
   rec->hz_in = static_cast<uint32_t>(w.Info.SampleRate);
@@ -54,7 +55,7 @@ void FillFormatFields(Work& w) {
 // metadata in one is written with the container's bits.
 void NoteExtensibleBits(Work& w) {
   if (!w.C.Record || !w.Output.Extras.Extensible) return;
-  const WaveReader& source = w.C.File.Reader;
+  const SampleSource& source = w.C.File.Reader;
   const FormatBody f = DeriveOutputFormat(source.Format(), source.IsFloat(), TargetChoice(w.O)).Body;
   if (f.Channels != 0) w.C.Record->bits_out = 8u * (f.BlockAlign / f.Channels);
 }
@@ -62,9 +63,9 @@ void NoteExtensibleBits(Work& w) {
 // Everything up to the output: the scans, the kept range, the gain and whether an output is due.
 int PlanSteps(Work& w, const std::string& inputPath) {
   const ProcessSettings& s = w.C.Settings;
-  WaveReader& source = w.C.File.Reader;
+  SourceReader& source = w.C.File.Reader;
   // A long chunk walk pumps too, so that a cancel need not wait for it.
-  const int opened = source.Open(inputPath, {false, s.KeepMetadata, [&w] { return Pump(w); }});
+  const int opened = source.Open(inputPath, {false, s.KeepMetadata, [&w] { return Pump(w); }, true});
   if (opened != 0) return source.WalkCancelled() ? Cancel : Failed;
   if (source.GetInfo(w.Info) != 0) return Failed;
   w.Ch = w.Info.Channels;
@@ -78,6 +79,8 @@ int PlanSteps(Work& w, const std::string& inputPath) {
     w.O.Notes.push_back("data chunk ends " + std::to_string(source.MissingDataBytes()) + " bytes early");
   w.Cuts = CutFramesFor(s, w.Info.SampleRate);
   DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.In.IsFloat, w.O);
+  // A file written in another type than its own changes, as one converted to another depth does.
+  w.O.Changed = w.O.Changed || OutputContainer(inputPath, s.OutputType) != source.Container();
   const bool formatChanged = w.O.Changed;
   FillFormatFields(w);
   if (s.RemoveBegin) {
@@ -105,14 +108,17 @@ int PlanSteps(Work& w, const std::string& inputPath) {
 
 int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPath) {
   const ProcessSettings& s = w.C.Settings;
-  WaveReader& source = w.C.File.Reader;
+  SourceReader& source = w.C.File.Reader;
   if (int r = PlanSteps(w, inputPath)) return r;
   const bool writes = w.O.OutputDue && !s.Simulation;
   if (!writes) {
     if (int r = CountRest(w)) return r;
   }
   // Also when simulating: the report then names what the outputs would drop.
-  if (w.O.OutputDue && s.KeepMetadata) {
+  // The carried chunks are WAVE chunks: an AIFF or FLAC output goes without them, and says so.
+  const bool waveOutput = OutputContainer(outputPath, OutputKind::Same) == AudioContainer::Wave;
+  if (w.O.OutputDue && s.KeepMetadata && !waveOutput) w.O.Notes.push_back("metadata not carried into this type");
+  if (w.O.OutputDue && s.KeepMetadata && waveOutput) {
     std::optional<OutputExtras> extras = PrepareKeptMetadata(source, w.Info, w.T, w.O, [&w] { return Pump(w); });
     if (!extras) return Cancel;
     w.Output.Extras = std::move(*extras);

@@ -1,4 +1,4 @@
-// Little-endian integers from and to bytes, by shifting: endian-safe, no aliasing tricks.
+// Little-endian (and big-endian) integers from and to bytes, by shifting: endian-safe, no aliasing tricks.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,23 @@ inline uint64_t Load64(const uint8_t* p) { return uint64_t{Load32(p)} | uint64_t
 inline void Store64(uint8_t* p, uint64_t v) {
   Store32(p, static_cast<uint32_t>(v));
   Store32(p + 4, static_cast<uint32_t>(v >> 32));
+}
+
+// Big-endian, as IFF (AIFF) and FLAC store their fields.
+inline uint16_t LoadBig16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+
+inline uint32_t LoadBig32(const uint8_t* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+}
+
+inline void StoreBig16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v >> 8);
+  p[1] = static_cast<uint8_t>(v);
+}
+
+inline void StoreBig32(uint8_t* p, uint32_t v) {
+  StoreBig16(p, v >> 16);
+  StoreBig16(p + 2, v);
 }
 
 }  // namespace tacetix

@@ -35,12 +35,13 @@ for check in "$cliDeb:Package:tacetix-cli" "$cliDeb:Version:$debVersion" "$cliDe
 done
 dpkg-deb -f "$cliDeb" Homepage | grep -q . && fail "Homepage given while unset"
 # The command line must not pull in the window's libraries: libc and libstdc++ (and the
-# compiler's run-time support they come with) the loudness meter, and zlib for the preview's PNG files, only.
+# compiler's run-time support they come with) the loudness meter, libFLAC, and zlib for the preview's PNG files, only.
 cliDepends="$(dpkg-deb -f "$cliDeb" Depends)"
 for dependency in $(tr ',' '\n' <<<"$cliDepends" | sed 's/ *(.*//; s/^ *//'); do
-  [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1|libebur128-1|zlib1g)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
+  [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1|libebur128-1|libflac12|zlib1g)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
 done
 [[ "$cliDepends" == *libebur128-1* ]] || fail "tacetix-cli's Depends lacks libebur128-1: $cliDepends"
+[[ "$cliDepends" == *libflac12* ]] || fail "tacetix-cli's Depends lacks libflac12: $cliDepends"
 
 root="$scratch/root"
 dpkg -x "$cliDeb" "$root"
