@@ -16,7 +16,9 @@ namespace {
 constexpr uint32_t AifcVersion1 = 0xA2805140;
 constexpr uint64_t MaxFormSize = 0xFFFFFFFF;
 
-void Put(std::vector<uint8_t>& b, const char* id) { b.insert(b.end(), id, id + 4); }
+void Put(std::vector<uint8_t>& b, const char* id) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(id[i]));
+}
 void Put32(std::vector<uint8_t>& b, uint32_t v) {
   b.resize(b.size() + 4);
   StoreBig32(b.data() + b.size() - 4, v);
@@ -43,8 +45,9 @@ class AiffOutput final : public EncodedOutput {
     Format = format;
     Size = format.BlockAlign / format.Channels;
     Float = format.FormatTag == TagFloat;
+    FrontSize = Front(0).size();
     const uint64_t most = static_cast<uint64_t>(std::max<int64_t>(0, expectedSamples)) * static_cast<uint64_t>(Size);
-    if (Front(0).size() - 8 + most + 1 > MaxFormSize) {
+    if (FrontSize - 8 + most + 1 > MaxFormSize) {
       Kind = FailureKind::Unsupported;
       Reason = "an AIFF output cannot pass 4 GiB";
       return false;
@@ -56,7 +59,7 @@ class AiffOutput final : public EncodedOutput {
     if (Size == 1) {
       for (uint8_t& b : Scratch) b ^= 0x80u;
     } else {
-      for (uint8_t* p = Scratch.data(); p < Scratch.data() + Scratch.size(); p += Size) std::reverse(p, p + Size);
+      SwapEach(Scratch.data(), static_cast<size_t>(count), Size);
     }
     if (DataBytes + Scratch.size() + FrontBytes() - 8 + 1 > MaxFormSize) {
       Kind = FailureKind::CannotWrite;
@@ -75,7 +78,7 @@ class AiffOutput final : public EncodedOutput {
   void Abandon() override {}
 
  private:
-  size_t FrontBytes() const { return Front(0).size(); }
+  size_t FrontBytes() const { return FrontSize; }
   bool Write(uint64_t at, const std::vector<uint8_t>& bytes) {
     size_t put = 0;
     return File->Seek(static_cast<int64_t>(at)) && (bytes.empty() || File->Write(bytes.data(), bytes.size(), put));
@@ -119,6 +122,7 @@ class AiffOutput final : public EncodedOutput {
   int32_t Size = 0;
   bool Float = false;
   uint64_t DataBytes = 0;
+  size_t FrontSize = 0;
   std::vector<uint8_t> Scratch;
 };
 

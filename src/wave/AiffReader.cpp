@@ -22,8 +22,8 @@ struct Compression {
 };
 
 constexpr Compression Readable[] = {
-    {"NONE", AiffCoding::BigInteger, 0},   {"twos", AiffCoding::BigInteger, 0}, {"sowt", AiffCoding::LittleInteger, 0},
-    {"fl32", AiffCoding::BigFloat, 4},     {"FL32", AiffCoding::BigFloat, 4},   {"fl64", AiffCoding::BigFloat, 8},
+    {"NONE", AiffCoding::BigInteger, 0}, {"twos", AiffCoding::BigInteger, 0}, {"sowt", AiffCoding::LittleInteger, 0},
+    {"fl32", AiffCoding::BigFloat, 4},   {"FL32", AiffCoding::BigFloat, 4},   {"fl64", AiffCoding::BigFloat, 8},
     {"FL64", AiffCoding::BigFloat, 8},
 };
 
@@ -35,8 +35,8 @@ std::string CompressionName(const uint8_t* type) {
   const struct {
     const char* Type;
     const char* Name;
-  } known[] = {{"ulaw", "mu-law"},   {"ULAW", "mu-law"},   {"alaw", "A-law"},    {"ALAW", "A-law"},
-               {"ima4", "IMA ADPCM"}, {"MAC3", "MACE 3:1"}, {"MAC6", "MACE 6:1"}, {"GSM ", "GSM 6.10"},
+  } known[] = {{"ulaw", "mu-law"},    {"ULAW", "mu-law"},   {"alaw", "A-law"},     {"ALAW", "A-law"},
+               {"ima4", "IMA ADPCM"}, {"MAC3", "MACE 3:1"}, {"MAC6", "MACE 6:1"},  {"GSM ", "GSM 6.10"},
                {"Qclp", "QCELP"},     {"QDMC", "QDesign"},  {"QDM2", "QDesign 2"}, {"raw ", "offset binary"}};
   for (const auto& k : known)
     if (id == k.Type) return shown + " (" + k.Name + ")";
@@ -52,7 +52,7 @@ void ToWaveBytes(uint8_t* bytes, int32_t count, int32_t size, AiffCoding coding)
     return;
   }
   if (coding == AiffCoding::LittleInteger) return;
-  for (uint8_t* p = bytes; p < bytes + static_cast<size_t>(count) * size; p += size) std::reverse(p, p + size);
+  SwapEach(bytes, static_cast<size_t>(count), size);
 }
 
 }  // namespace
@@ -110,7 +110,8 @@ int AiffReader::ReadHeader(bool sizeCheck) {
   uint8_t head[12] = {};
   size_t got = 0;
   if (!Input->Seek(0) || !Input->Read(head, 12, got)) return SystemFailure(FailureKind::CannotRead);
-  if (got < 12 || std::memcmp(head, "FORM", 4) != 0) return Refuse(FailureKind::NotWave, "not an AIFF file: no FORM header");
+  if (got < 12 || std::memcmp(head, "FORM", 4) != 0)
+    return Refuse(FailureKind::NotWave, "not an AIFF file: no FORM header");
   Extended = std::memcmp(head + 8, "AIFC", 4) == 0;
   if (!Extended && std::memcmp(head + 8, "AIFF", 4) != 0)
     return Refuse(FailureKind::NotWave, "not an AIFF file: FORM is not AIFF or AIFC");

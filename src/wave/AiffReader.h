@@ -59,9 +59,9 @@ class AiffReader : public RIFFFile, public SampleSource {
   AiffCoding Stored = AiffCoding::BigInteger;
   bool Extended = false;
   bool CommonRead = false;
-  int64_t Frames = 0;         // as COMM declares them
-  int64_t DataOffset = 0;     // first sample byte
-  int64_t DataLength = 0;     // bytes of whole samples read
+  int64_t Frames = 0;      // as COMM declares them
+  int64_t DataOffset = 0;  // first sample byte
+  int64_t DataLength = 0;  // bytes of whole samples read
   uint64_t DataShortBy = 0;
   int64_t SoundBodyOffset = 0;
   uint64_t SoundBodySize = 0;

@@ -1,7 +1,9 @@
 // Little-endian (and big-endian) integers from and to bytes, by shifting: endian-safe, no aliasing tricks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace tacetix {
 
@@ -43,6 +45,30 @@ inline void StoreBig16(uint8_t* p, uint32_t v) {
 inline void StoreBig32(uint8_t* p, uint32_t v) {
   StoreBig16(p, v >> 16);
   StoreBig16(p + 2, v);
+}
+
+// Reverses the bytes of each of count values of size bytes (2, 3, 4 or 8) in place: AIFF's
+// samples to WAVE's and back. Loops of one size each, which the compiler vectorises.
+inline void SwapEach(uint8_t* p, size_t count, int32_t size) {
+  switch (size) {
+    case 2:
+      for (size_t i = 0; i < count; ++i) std::swap(p[2 * i], p[2 * i + 1]);
+      break;
+    case 3:
+      for (size_t i = 0; i < count; ++i) std::swap(p[3 * i], p[3 * i + 2]);
+      break;
+    case 4:
+      for (size_t i = 0; i < count; ++i) {
+        std::swap(p[4 * i], p[4 * i + 3]);
+        std::swap(p[4 * i + 1], p[4 * i + 2]);
+      }
+      break;
+    case 8:
+      for (size_t i = 0; i < count; ++i)
+        for (int j = 0; j < 4; ++j) std::swap(p[8 * i + j], p[8 * i + 7 - j]);
+      break;
+    default: break;
+  }
 }
 
 }  // namespace tacetix

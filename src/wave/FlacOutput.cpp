@@ -51,10 +51,9 @@ class FlacOutput final : public EncodedOutput {
     FLAC__stream_encoder_set_total_samples_estimate(Encoder, frames);
     SeekTable = FLAC__metadata_object_new(FLAC__METADATA_TYPE_SEEKTABLE);
     if (!SeekTable) return NoMemory();
-    if (frames > 0 &&
-        (!FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
-             SeekTable, SeekPointSeconds * format.SampleRate, frames) ||
-         !FLAC__metadata_object_seektable_template_sort(SeekTable, true)))
+    if (frames > 0 && (!FLAC__metadata_object_seektable_template_append_spaced_points_by_samples(
+                           SeekTable, SeekPointSeconds * format.SampleRate, frames) ||
+                       !FLAC__metadata_object_seektable_template_sort(SeekTable, true)))
       return NoMemory();
     FLAC__StreamMetadata* blocks[] = {SeekTable};
     if (frames > 0) FLAC__stream_encoder_set_metadata(Encoder, blocks, 1);

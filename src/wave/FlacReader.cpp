@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace tacetix {
 
@@ -13,6 +14,9 @@ namespace {
 
 constexpr int32_t MaxChannels = 8;
 constexpr int64_t FramesPerPoll = 64;
+// A stream whose samples fit keeps them from the check's decoding, and every later read copies
+// them: the file is decoded once. Larger ones are decoded again where the run reads.
+constexpr uint64_t KeptBytesBudget = uint64_t{256} << 20;
 
 FLAC__StreamDecoder* Dec(void* d) { return static_cast<FLAC__StreamDecoder*>(d); }
 
@@ -76,13 +80,15 @@ struct FlacReader::Glue {
       return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
     }
     const FLAC__FrameHeader& h = frame->header;
-    if (static_cast<int32_t>(h.channels) != r->InputFormat.Channels || static_cast<int32_t>(h.bits_per_sample) != r->Bits) {
+    if (static_cast<int32_t>(h.channels) != r->InputFormat.Channels ||
+        static_cast<int32_t>(h.bits_per_sample) != r->Bits) {
       if (r->StreamError.empty())
-        r->StreamError = "frame at sample frame " + std::to_string(r->Counting ? r->Counted : r->DecoderAt / r->InputFormat.Channels) +
+        r->StreamError = "frame at sample frame " +
+                         std::to_string(r->Counting ? r->Counted : r->DecoderAt / r->InputFormat.Channels) +
                          " differs from STREAMINFO in channels or bits";
       return FLAC__STREAM_DECODER_WRITE_STATUS_ABORT;
     }
-    if (r->Counting) r->Counted += h.blocksize;
+    if (r->Counting) r->Count(frame, buffer);
     else r->TakeFrame(frame, buffer);
     return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
   }
@@ -127,7 +133,8 @@ int FlacReader::Close() {
   InputFormat = {};
   Bits = 0;
   StatedSamples = Samples = 0;
-  InfoSeen = Stopped = Counting = false;
+  InfoSeen = Stopped = Counting = Keeping = Kept = false;
+  std::vector<uint8_t>().swap(Decoded);
   Pending.clear();
   PendingAt = 0;
   DecoderAt = Counted = FramesSeen = 0;
@@ -170,7 +177,8 @@ int FlacReader::Start(const ReadOptions& options) {
 int FlacReader::DecoderFailure(const char* what) {
   if (Stopped) return Refuse(FailureKind::Cancelled, std::string(FailureText(FailureKind::Cancelled)));
   const FLAC__StreamDecoderState state = FLAC__stream_decoder_get_state(Dec(Decoder));
-  if (state == FLAC__STREAM_DECODER_MEMORY_ALLOCATION_ERROR) return Refuse(FailureKind::NoMemory, std::string(FailureText(FailureKind::NoMemory)));
+  if (state == FLAC__STREAM_DECODER_MEMORY_ALLOCATION_ERROR)
+    return Refuse(FailureKind::NoMemory, std::string(FailureText(FailureKind::NoMemory)));
   if (!StreamError.empty()) return Refuse(FailureKind::Malformed, "FLAC stream: " + StreamError);
   return Refuse(FailureKind::Malformed, std::string("FLAC stream: ") + what);
 }
@@ -218,6 +226,13 @@ int FlacReader::CheckStream() {
 int FlacReader::Verify() {
   Counting = true;
   Counted = 0;
+  const auto size = static_cast<uint64_t>((Bits + 7) / 8);
+  Keeping = StatedSamples > 0 && static_cast<uint64_t>(StatedSamples) * size <= KeptBytesBudget;
+  try {
+    if (Keeping) Decoded.reserve(static_cast<size_t>(StatedSamples) * size);
+  } catch (const std::bad_alloc&) {
+    Keeping = false;
+  }
   const bool ran = FLAC__stream_decoder_process_until_end_of_stream(Dec(Decoder));
   Counting = false;
   if (!ran || !StreamError.empty()) return DecoderFailure("cut off or broken");
@@ -233,7 +248,23 @@ int FlacReader::Verify() {
   if (InitDecoder() != 0) return 1;
   StatedSamples = stated;
   Samples = found;
+  Kept = Keeping && Decoded.size() == static_cast<size_t>(found) * size;
+  if (!Kept) std::vector<uint8_t>().swap(Decoded);
   return 0;
+}
+
+// A frame of the check: counted, and kept while the stream stays within what it stated.
+void FlacReader::Count(const void* frame, const int32_t* const* channels) {
+  Counted += static_cast<const FLAC__Frame*>(frame)->header.blocksize;
+  if (!Keeping) return;
+  TakeFrame(frame, channels);
+  if (Decoded.size() + Pending.size() > Decoded.capacity()) {
+    Keeping = false;
+    std::vector<uint8_t>().swap(Decoded);
+  } else {
+    Decoded.insert(Decoded.end(), Pending.begin(), Pending.end());
+  }
+  Pending.clear();
 }
 
 void FlacReader::TakeFrame(const void* frame, const int32_t* const* channels) {
@@ -274,6 +305,10 @@ int FlacReader::SeekSample(int64_t index) {
   if (!Decoder || Samples == 0 || index >= Samples) return 1;
   ReadPosition = -1;
   if (index < 0) return 0;
+  if (Kept) {
+    ReadPosition = index;
+    return 0;
+  }
   const auto size = static_cast<size_t>((Bits + 7) / 8);
   const auto ready = static_cast<int64_t>((Pending.size() - PendingAt) / size);
   // Within the frame at hand, or at the start of the next: no seek.
@@ -281,7 +316,8 @@ int FlacReader::SeekSample(int64_t index) {
     Pending.clear();
     PendingAt = 0;
     Seeking = true;
-    const bool sought = FLAC__stream_decoder_seek_absolute(Dec(Decoder), static_cast<FLAC__uint64>(index / InputFormat.Channels));
+    const bool sought =
+        FLAC__stream_decoder_seek_absolute(Dec(Decoder), static_cast<FLAC__uint64>(index / InputFormat.Channels));
     Seeking = false;
     if (!sought || Pending.empty() || DecoderAt > index) {
       FLAC__stream_decoder_flush(Dec(Decoder));
@@ -316,9 +352,15 @@ bool FlacReader::FillPending() {
 
 int FlacReader::ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered) {
   delivered = 0;
-  if (requested < 1 || !dest || ReadPosition < 0 || !Decoder || ReadPosition != DecoderAt) return 1;
+  if (requested < 1 || !dest || ReadPosition < 0 || !Decoder || (!Kept && ReadPosition != DecoderAt)) return 1;
   if (ReadPosition >= Samples) return 2;
   const auto size = static_cast<size_t>((Bits + 7) / 8);
+  if (Kept) {
+    delivered = static_cast<int32_t>(std::min<int64_t>(requested, Samples - ReadPosition));
+    std::memcpy(dest, Decoded.data() + static_cast<size_t>(ReadPosition) * size, static_cast<size_t>(delivered) * size);
+    ReadPosition += delivered;
+    return 0;
+  }
   const int64_t wanted = std::min<int64_t>(requested, Samples - ReadPosition);
   while (delivered < wanted) {
     if (PendingAt >= Pending.size() && !FillPending()) {
@@ -327,7 +369,8 @@ int FlacReader::ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& deliv
       return DecoderFailure("cut off or broken");
     }
     const auto n = static_cast<int32_t>(std::min<int64_t>(wanted - delivered, (Pending.size() - PendingAt) / size));
-    std::memcpy(dest + static_cast<size_t>(delivered) * size, Pending.data() + PendingAt, static_cast<size_t>(n) * size);
+    std::memcpy(dest + static_cast<size_t>(delivered) * size, Pending.data() + PendingAt,
+                static_cast<size_t>(n) * size);
     PendingAt += static_cast<size_t>(n) * size;
     delivered += n;
   }

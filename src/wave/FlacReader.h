@@ -52,6 +52,7 @@ class FlacReader final : public SampleSource {
   int DecoderFailure(const char* what);
   bool FillPending();
   void TakeFrame(const void* frame, const int32_t* const* channels);
+  void Count(const void* frame, const int32_t* const* channels);
 
   FileSource FileInput;
   MemorySource MemoryInput;
@@ -74,6 +75,11 @@ class FlacReader final : public SampleSource {
   bool Seeking = false;       // a seek is under way: the frame it lands in says where it is
   bool Counting = false;      // the whole-stream check: frames are counted, not kept
   int64_t Counted = 0;
+  // The check's decoded samples as WAVE bytes, while they fit the budget (Keeping) and once
+  // complete (Kept): then the reads copy from them and the decoder stays where it is.
+  std::vector<uint8_t> Decoded;
+  bool Keeping = false;
+  bool Kept = false;
   int64_t FramesSeen = 0;
   std::string StreamError;  // the first error libFLAC reported, with where
   std::vector<ChunkEntry> NoChunks;

@@ -20,9 +20,8 @@ class FormatsCliTest : public clitest::CliFixture {
   std::string F(const std::string& name) const { return ShellQuote(Dir.File(name)); }
   // 3 s of noise between 0.4 s and 0.6 s of digital silence, 24 bits, undithered.
   void MakeSource(const std::string& name, const std::string& format = "-b 24") {
-    ASSERT_EQ(RunCommand("sox -D -n -r 44100 -c 2 " + format + " " + F(name) +
-                         " synth 3 pinknoise vol 0.4 pad 0.4 0.6"),
-              0);
+    ASSERT_EQ(
+        RunCommand("sox -D -n -r 44100 -c 2 " + format + " " + F(name) + " synth 3 pinknoise vol 0.4 pad 0.4 0.6"), 0);
   }
   // Every sample as a 32-bit integer at the top of its word (or a float), as ffmpeg decodes it
   // (sox refuses to convert a 12-bit WAV).
