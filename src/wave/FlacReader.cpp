@@ -14,9 +14,6 @@ namespace {
 
 constexpr int32_t MaxChannels = 8;
 constexpr int64_t FramesPerPoll = 64;
-// A stream whose samples fit keeps them from the check's decoding, and every later read copies
-// them: the file is decoded once. Larger ones are decoded again where the run reads.
-constexpr uint64_t KeptBytesBudget = uint64_t{256} << 20;
 
 FLAC__StreamDecoder* Dec(void* d) { return static_cast<FLAC__StreamDecoder*>(d); }
 
@@ -168,6 +165,7 @@ int FlacReader::OpenMemory(const uint8_t* data, size_t length, const ReadOptions
 int FlacReader::Start(const ReadOptions& options) {
   if (!Input->Size(InputSize)) return Refuse(FailureKind::CannotOpen, SystemErrorText(Input->LastError()));
   Poll = options.WalkPoll;
+  KeptBudget = options.KeptBytes;
   int r = InitDecoder();
   if (r == 0 && (options.VerifyStream || StatedSamples == 0)) r = Verify();
   Poll = nullptr;
@@ -227,7 +225,7 @@ int FlacReader::Verify() {
   Counting = true;
   Counted = 0;
   const auto size = static_cast<uint64_t>((Bits + 7) / 8);
-  Keeping = StatedSamples > 0 && static_cast<uint64_t>(StatedSamples) * size <= KeptBytesBudget;
+  Keeping = StatedSamples > 0 && static_cast<uint64_t>(StatedSamples) * size <= KeptBudget;
   try {
     if (Keeping) Decoded.reserve(static_cast<size_t>(StatedSamples) * size);
   } catch (const std::bad_alloc&) {

@@ -78,6 +78,7 @@ class FlacReader final : public SampleSource {
   // The check's decoded samples as WAVE bytes, while they fit the budget (Keeping) and once
   // complete (Kept): then the reads copy from them and the decoder stays where it is.
   std::vector<uint8_t> Decoded;
+  uint64_t KeptBudget = 0;
   bool Keeping = false;
   bool Kept = false;
   int64_t FramesSeen = 0;

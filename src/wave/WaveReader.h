@@ -30,6 +30,9 @@ struct ReadOptions {
   // is broken or the audio misses its MD5 signature or frame count: nothing is written from
   // it. Without this, only the header is read (a stream of no stated length is still counted).
   bool VerifyStream = false;
+  // FLAC: the most bytes of decoded samples the check keeps for the reads that follow (then
+  // the stream is decoded once); a larger stream is decoded again, sought where it is read.
+  uint64_t KeptBytes = uint64_t{256} << 20;
 };
 
 class WaveReader : public RIFFFile, public SampleSource {

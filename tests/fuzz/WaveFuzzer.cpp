@@ -388,6 +388,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SourceReader file;
     ReadOptions checked;
     checked.VerifyStream = true;
+    // Inputs of odd length read FLAC by seeking the decoder, the others from what the check kept.
+    if (size % 2) checked.KeptBytes = 0;
     if (file.OpenMemory(data, size, checked) == 0 && file.GetInfo(info) == 0) {
       Expect(info.Channels > 0 && info.BytesPerSample > 0 && info.SampleCount >= 0, "sane info");
       ReadPass(file, info, 0, buffer.data());

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "wave/AiffReader.h"
@@ -74,6 +75,14 @@ struct HeaderCase {
   int64_t Samples = 0;
   Bytes First;  // the first sample as WAVE data holds it
 };
+
+HeaderCase Refused(const char* name, Bytes file, FailureKind kind) {
+  HeaderCase c;
+  c.Name = name;
+  c.File = std::move(file);
+  c.Kind = kind;
+  return c;
+}
 
 }  // namespace
 
@@ -160,22 +169,24 @@ TEST(AiffReaderTest, HeaderCases) {
        44100,
        2,
        {0x00, 0x40}},
-      {"mu-law refused", Form("AIFC", {Comm(1, 2, 16, 8000, "ulaw"), Ssnd({1, 2})}), FailureKind::Unsupported},
-      {"ima4 refused", Form("AIFC", {Comm(1, 2, 16, 8000, "ima4"), Ssnd({1, 2})}), FailureKind::Unsupported},
-      {"33 bits", Form("AIFF", {Comm(1, 1, 33, 8000), Ssnd({1, 2, 3, 4, 5})}), FailureKind::Unsupported},
-      {"rate NaN", Form("AIFF", {Comm(1, 1, 16, -1), Ssnd({1, 2})}), FailureKind::Malformed},
-      {"rate zero", Form("AIFF", {Comm(1, 1, 16, 0), Ssnd({1, 2})}), FailureKind::Malformed},
-      {"rate huge", Form("AIFF", {Comm(1, 1, 16, 1e15), Ssnd({1, 2})}), FailureKind::Unsupported},
-      {"no channels", Form("AIFF", {Comm(0, 1, 16, 8000), Ssnd({1, 2})}), FailureKind::Malformed},
-      {"COMM too short", Form("AIFF", {Chunk("COMM", Bytes(10, 0)), Ssnd({1, 2})}), FailureKind::Malformed},
-      {"AIFF-C COMM without its type", Form("AIFC", {Comm(1, 1, 16, 8000), Ssnd({1, 2})}), FailureKind::Malformed},
-      {"no COMM", Form("AIFF", {Ssnd({1, 2})}), FailureKind::Malformed},
-      {"no SSND", Form("AIFF", {Comm(1, 1, 16, 8000)}), FailureKind::Malformed},
-      {"SSND offset past its data", Form("AIFF", {Comm(1, 1, 16, 8000), Ssnd({1, 2}, 3)}), FailureKind::Malformed},
-      {"SSND block size past its data", Form("AIFF", {Comm(1, 1, 16, 8000), Ssnd({1, 2}, 0, 4096)}),
-       FailureKind::Malformed},
-      {"SSND without samples", Form("AIFF", {Comm(1, 1, 16, 8000), Ssnd({})}), FailureKind::Malformed},
-      {"8SVX form", Form("8SVX", {Comm(1, 1, 16, 8000), Ssnd({1, 2})}), FailureKind::NotWave},
+      Refused("mu-law refused", Form("AIFC", {Comm(1, 2, 16, 8000, "ulaw"), Ssnd({1, 2})}), FailureKind::Unsupported),
+      Refused("ima4 refused", Form("AIFC", {Comm(1, 2, 16, 8000, "ima4"), Ssnd({1, 2})}), FailureKind::Unsupported),
+      Refused("33 bits", Form("AIFF", {Comm(1, 1, 33, 8000), Ssnd({1, 2, 3, 4, 5})}), FailureKind::Unsupported),
+      Refused("rate NaN", Form("AIFF", {Comm(1, 1, 16, -1), Ssnd({1, 2})}), FailureKind::Malformed),
+      Refused("rate zero", Form("AIFF", {Comm(1, 1, 16, 0), Ssnd({1, 2})}), FailureKind::Malformed),
+      Refused("rate huge", Form("AIFF", {Comm(1, 1, 16, 1e15), Ssnd({1, 2})}), FailureKind::Unsupported),
+      Refused("no channels", Form("AIFF", {Comm(0, 1, 16, 8000), Ssnd({1, 2})}), FailureKind::Malformed),
+      Refused("COMM too short", Form("AIFF", {Chunk("COMM", Bytes(10, 0)), Ssnd({1, 2})}), FailureKind::Malformed),
+      Refused("AIFF-C COMM without its type", Form("AIFC", {Comm(1, 1, 16, 8000), Ssnd({1, 2})}),
+              FailureKind::Malformed),
+      Refused("no COMM", Form("AIFF", {Ssnd({1, 2})}), FailureKind::Malformed),
+      Refused("no SSND", Form("AIFF", {Comm(1, 1, 16, 8000)}), FailureKind::Malformed),
+      Refused("SSND offset past its data", Form("AIFF", {Comm(1, 1, 16, 8000), Ssnd({1, 2}, 3)}),
+              FailureKind::Malformed),
+      Refused("SSND block size past its data", Form("AIFF", {Comm(1, 1, 16, 8000), Ssnd({1, 2}, 0, 4096)}),
+              FailureKind::Malformed),
+      Refused("SSND without samples", Form("AIFF", {Comm(1, 1, 16, 8000), Ssnd({})}), FailureKind::Malformed),
+      Refused("8SVX form", Form("8SVX", {Comm(1, 1, 16, 8000), Ssnd({1, 2})}), FailureKind::NotWave),
   };
   for (const HeaderCase& c : cases) {
     SCOPED_TRACE(c.Name);
