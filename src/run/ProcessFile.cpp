@@ -106,6 +106,19 @@ int PlanSteps(Work& w, const std::string& inputPath) {
   return Continue;
 }
 
+// A FLAC output of a FLAC source carries its comments, pictures and application blocks; other
+// pairs of types carry nothing yet, and say so.
+void KeepOtherMetadata(Work& w, AudioContainer output) {
+  const std::shared_ptr<const FlacBlocks> blocks = w.C.File.Reader.FlacMetadata();
+  if (output == AudioContainer::Flac && blocks) {
+    w.Output.FlacMetadata = blocks;
+    w.O.DroppedChunks = blocks->Dropped;
+    return;
+  }
+  if (blocks) w.O.DroppedChunks = blocks->All;
+  w.O.Notes.push_back("metadata not carried into this type");
+}
+
 int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPath) {
   const ProcessSettings& s = w.C.Settings;
   SourceReader& source = w.C.File.Reader;
@@ -115,14 +128,16 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     if (int r = CountRest(w)) return r;
   }
   // Also when simulating: the report then names what the outputs would drop.
-  // The carried chunks are WAVE chunks: an AIFF or FLAC output goes without them, and says so.
-  const bool waveOutput = OutputContainer(outputPath, OutputKind::Same) == AudioContainer::Wave;
-  if (w.O.OutputDue && s.KeepMetadata && !waveOutput) w.O.Notes.push_back("metadata not carried into this type");
-  if (w.O.OutputDue && s.KeepMetadata && waveOutput) {
+  const AudioContainer output = OutputContainer(outputPath, OutputKind::Same);
+  if (w.O.OutputDue && s.KeepMetadata && output != AudioContainer::Wave) KeepOtherMetadata(w, output);
+  if (w.O.OutputDue && s.KeepMetadata && output == AudioContainer::Wave) {
     std::optional<OutputExtras> extras = PrepareKeptMetadata(source, w.Info, w.T, w.O, [&w] { return Pump(w); });
     if (!extras) return Cancel;
     w.Output.Extras = std::move(*extras);
     NoteExtensibleBits(w);
+    // A FLAC source's blocks have no place in a WAV output.
+    if (const auto blocks = source.FlacMetadata())
+      w.O.DroppedChunks.insert(w.O.DroppedChunks.end(), blocks->All.begin(), blocks->All.end());
   }
   return writes ? WriteKept(w, outputPath) : Continue;
 }

@@ -9,7 +9,7 @@
 
 namespace tacetix {
 
-std::unique_ptr<EncodedOutput> MakeFlacOutput(int32_t level);
+std::unique_ptr<EncodedOutput> MakeFlacOutput(int32_t level, std::shared_ptr<const FlacBlocks> blocks);
 
 namespace {
 
@@ -128,9 +128,10 @@ class AiffOutput final : public EncodedOutput {
 
 }  // namespace
 
-std::unique_ptr<EncodedOutput> MakeEncodedOutput(AudioContainer container, int32_t level) {
+std::unique_ptr<EncodedOutput> MakeEncodedOutput(AudioContainer container, int32_t level,
+                                                 std::shared_ptr<const FlacBlocks> blocks) {
   if (container == AudioContainer::Aiff) return std::make_unique<AiffOutput>();
-  if (container == AudioContainer::Flac) return MakeFlacOutput(level);
+  if (container == AudioContainer::Flac) return MakeFlacOutput(level, std::move(blocks));
   return nullptr;
 }
 

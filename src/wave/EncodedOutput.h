@@ -9,6 +9,7 @@
 
 #include "wave/FailureKind.h"
 #include "wave/FileHandle.h"
+#include "wave/FlacMetadata.h"
 #include "wave/SampleSource.h"
 #include "wave/WaveFormat.h"
 
@@ -31,7 +32,9 @@ class EncodedOutput {
   std::string Reason;  // "" for a failed write, which the system's error says
 };
 
-// The output of a container other than Wave; level: FLAC's compression level.
-std::unique_ptr<EncodedOutput> MakeEncodedOutput(AudioContainer container, int32_t level);
+// The output of a container other than Wave; level: FLAC's compression level; blocks: what a
+// FLAC output carries besides its STREAMINFO and seek table (may be null).
+std::unique_ptr<EncodedOutput> MakeEncodedOutput(AudioContainer container, int32_t level,
+                                                 std::shared_ptr<const FlacBlocks> blocks);
 
 }  // namespace tacetix

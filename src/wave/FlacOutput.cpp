@@ -26,7 +26,7 @@ int32_t LoadSample(const uint8_t* p, int32_t size, int32_t shift) {
 
 class FlacOutput final : public EncodedOutput {
  public:
-  explicit FlacOutput(int32_t level) : Level(level) {}
+  FlacOutput(int32_t level, std::shared_ptr<const FlacBlocks> blocks) : Level(level), Blocks(std::move(blocks)) {}
   ~FlacOutput() override {
     Abandon();
     if (SeekTable) FLAC__metadata_object_delete(SeekTable);
@@ -55,8 +55,12 @@ class FlacOutput final : public EncodedOutput {
                            SeekTable, SeekPointSeconds * format.SampleRate, frames) ||
                        !FLAC__metadata_object_seektable_template_sort(SeekTable, true)))
       return NoMemory();
-    FLAC__StreamMetadata* blocks[] = {SeekTable};
-    if (frames > 0) FLAC__stream_encoder_set_metadata(Encoder, blocks, 1);
+    // The encoder fills the seek table and leaves the carried blocks as they are.
+    std::vector<FLAC__StreamMetadata*> blocks;
+    if (frames > 0) blocks.push_back(SeekTable);
+    if (Blocks) blocks.insert(blocks.end(), Blocks->Carried.begin(), Blocks->Carried.end());
+    if (!blocks.empty())
+      FLAC__stream_encoder_set_metadata(Encoder, blocks.data(), static_cast<uint32_t>(blocks.size()));
     Position = 0;
     if (!File->Seek(0)) return false;
     const FLAC__StreamEncoderInitStatus init =
@@ -134,6 +138,7 @@ class FlacOutput final : public EncodedOutput {
   }
 
   int32_t Level;
+  std::shared_ptr<const FlacBlocks> Blocks;
   FileHandle* File = nullptr;
   FLAC__StreamEncoder* Encoder = nullptr;
   FLAC__StreamMetadata* SeekTable = nullptr;
@@ -146,6 +151,8 @@ class FlacOutput final : public EncodedOutput {
 
 }  // namespace
 
-std::unique_ptr<EncodedOutput> MakeFlacOutput(int32_t level) { return std::make_unique<FlacOutput>(level); }
+std::unique_ptr<EncodedOutput> MakeFlacOutput(int32_t level, std::shared_ptr<const FlacBlocks> blocks) {
+  return std::make_unique<FlacOutput>(level, std::move(blocks));
+}
 
 }  // namespace tacetix

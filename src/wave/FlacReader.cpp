@@ -2,6 +2,7 @@
 // bytes, and the whole-stream check that keeps a broken stream from being written.
 #include "wave/FlacReader.h"
 
+#include <FLAC/metadata.h>
 #include <FLAC/stream_decoder.h>
 
 #include <algorithm>
@@ -24,6 +25,20 @@ const char* ErrorName(FLAC__StreamDecoderErrorStatus status) {
     case FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH: return "frame CRC mismatch";
     case FLAC__STREAM_DECODER_ERROR_STATUS_UNPARSEABLE_STREAM: return "unparseable stream";
     default: return "bad metadata";
+  }
+}
+
+// Kept blocks past this many bytes together are left behind: the pictures of a source are
+// held whole until its output is written.
+constexpr uint64_t KeptBlockBytes = uint64_t{64} << 20;
+
+const char* BlockName(FLAC__MetadataType type) {
+  switch (type) {
+    case FLAC__METADATA_TYPE_APPLICATION: return "APPLICATION";
+    case FLAC__METADATA_TYPE_VORBIS_COMMENT: return "VORBIS_COMMENT";
+    case FLAC__METADATA_TYPE_PICTURE: return "PICTURE";
+    case FLAC__METADATA_TYPE_CUESHEET: return "CUESHEET";
+    default: return "";
   }
 }
 
@@ -91,7 +106,10 @@ struct FlacReader::Glue {
   }
   static void Metadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* block, void* client) {
     auto* r = static_cast<FlacReader*>(client);
-    if (block->type != FLAC__METADATA_TYPE_STREAMINFO) return;
+    if (block->type != FLAC__METADATA_TYPE_STREAMINFO) {
+      r->Keep(block);
+      return;
+    }
     const FLAC__StreamMetadata_StreamInfo& info = block->data.stream_info;
     r->InfoSeen = true;
     r->InputFormat.Channels = static_cast<uint16_t>(info.channels);
@@ -130,7 +148,9 @@ int FlacReader::Close() {
   InputFormat = {};
   Bits = 0;
   StatedSamples = Samples = 0;
-  InfoSeen = Stopped = Counting = Keeping = Kept = false;
+  InfoSeen = Stopped = Counting = Keeping = Kept = ListBlocks = false;
+  Blocks.reset();
+  KeptBlockTotal = 0;
   std::vector<uint8_t>().swap(Decoded);
   Pending.clear();
   PendingAt = 0;
@@ -166,6 +186,7 @@ int FlacReader::Start(const ReadOptions& options) {
   if (!Input->Size(InputSize)) return Refuse(FailureKind::CannotOpen, SystemErrorText(Input->LastError()));
   Poll = options.WalkPoll;
   KeptBudget = options.KeptBytes;
+  ListBlocks = options.ListChunks;
   int r = InitDecoder();
   if (r == 0 && (options.VerifyStream || StatedSamples == 0)) r = Verify();
   Poll = nullptr;
@@ -187,6 +208,13 @@ int FlacReader::InitDecoder() {
   Decoder = FLAC__stream_decoder_new();
   if (!Decoder) return Refuse(FailureKind::NoMemory, std::string(FailureText(FailureKind::NoMemory)));
   FLAC__stream_decoder_set_md5_checking(Dec(Decoder), true);
+  // The blocks are taken at the first open only; the decoder starts again after the check.
+  if (ListBlocks && !Blocks) {
+    Blocks = std::make_shared<FlacBlocks>();
+    for (FLAC__MetadataType type : {FLAC__METADATA_TYPE_APPLICATION, FLAC__METADATA_TYPE_VORBIS_COMMENT,
+                                    FLAC__METADATA_TYPE_PICTURE, FLAC__METADATA_TYPE_CUESHEET})
+      FLAC__stream_decoder_set_metadata_respond(Dec(Decoder), type);
+  }
   InputPosition = 0;
   InfoSeen = false;
   StreamError.clear();
@@ -263,6 +291,26 @@ void FlacReader::Count(const void* frame, const int32_t* const* channels) {
     Decoded.insert(Decoded.end(), Pending.begin(), Pending.end());
   }
   Pending.clear();
+}
+
+void FlacReader::Keep(const void* metadata) {
+  const auto* block = static_cast<const FLAC__StreamMetadata*>(metadata);
+  const char* name = BlockName(block->type);
+  if (!Blocks || !*name) return;
+  Blocks->All.emplace_back(name);
+  // A cue sheet's indexes would have to move with the cut: it is left behind, and named.
+  if (block->type == FLAC__METADATA_TYPE_CUESHEET) {
+    Blocks->Dropped.emplace_back(name);
+    return;
+  }
+  KeptBlockTotal += block->length;
+  FLAC__StreamMetadata* copy = KeptBlockTotal <= KeptBlockBytes ? FLAC__metadata_object_clone(block) : nullptr;
+  if (copy) Blocks->Carried.push_back(copy);
+  else Blocks->Dropped.push_back(std::string(name) + " (too large)");
+}
+
+FlacBlocks::~FlacBlocks() {
+  for (FLAC__StreamMetadata* block : Carried) FLAC__metadata_object_delete(block);
 }
 
 void FlacReader::TakeFrame(const void* frame, const int32_t* const* channels) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "wave/ByteSource.h"
+#include "wave/FlacMetadata.h"
 #include "wave/SampleSource.h"
 #include "wave/WaveReader.h"
 
@@ -39,6 +40,7 @@ class FlacReader final : public SampleSource {
   const std::string& FailReason() const override { return Reason; }
   FailureKind FailKind() const override { return Kind; }
   bool WalkCancelled() const override { return Stopped; }
+  std::shared_ptr<const FlacBlocks> FlacMetadata() const override { return Blocks; }
 
   // libFLAC's callbacks reach the reader through these (FlacReader.cpp).
   struct Glue;
@@ -53,6 +55,7 @@ class FlacReader final : public SampleSource {
   bool FillPending();
   void TakeFrame(const void* frame, const int32_t* const* channels);
   void Count(const void* frame, const int32_t* const* channels);
+  void Keep(const void* block);
 
   FileSource FileInput;
   MemorySource MemoryInput;
@@ -79,6 +82,9 @@ class FlacReader final : public SampleSource {
   // complete (Kept): then the reads copy from them and the decoder stays where it is.
   std::vector<uint8_t> Decoded;
   uint64_t KeptBudget = 0;
+  bool ListBlocks = false;  // the open lists the metadata: its blocks are kept for the output
+  std::shared_ptr<FlacBlocks> Blocks;
+  uint64_t KeptBlockTotal = 0;
   bool Keeping = false;
   bool Kept = false;
   int64_t FramesSeen = 0;

@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "wave/FailureKind.h"
+#include "wave/FlacMetadata.h"
 #include "wave/SampleCodecs.h"
 #include "wave/WaveFormat.h"
 
@@ -43,6 +45,8 @@ class SampleSource {
   virtual uint64_t MissingDataBytes() const { return 0; }
   // The WAVE chunks of the source in file order when the open listed them; empty for others.
   virtual const std::vector<ChunkEntry>& Chunks() const = 0;
+  // A FLAC source opened with its metadata listed: the blocks an output may carry; null for others.
+  virtual std::shared_ptr<const FlacBlocks> FlacMetadata() const { return nullptr; }
   // Exactly length bytes of the source from offset; 1 when they are not all there.
   virtual int ReadInputBytes(int64_t offset, uint8_t* dest, size_t length) = 0;
   virtual const std::string& FailReason() const = 0;

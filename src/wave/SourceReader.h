@@ -46,6 +46,7 @@ class SourceReader final : public SampleSource {
   const std::string& FailReason() const override { return Active->FailReason(); }
   FailureKind FailKind() const override { return Active->FailKind(); }
   bool WalkCancelled() const override { return Active->WalkCancelled(); }
+  std::shared_ptr<const FlacBlocks> FlacMetadata() const override { return Active->FlacMetadata(); }
 
  private:
   SampleSource* Pick(const uint8_t* head, size_t length, const std::string& path);

@@ -130,3 +130,28 @@ TEST_F(FormatsCliTest, BrokenFlacSourcesWriteNothing) {
   EXPECT_TRUE(std::filesystem::exists(Dir.File("good_o.flac")));
   EXPECT_EQ(Cli("-q --format flac --bits 32f --suffix _p good.wav"), 2) << Out;
 }
+
+// Kept metadata: a FLAC output of a FLAC source carries its tags and pictures (metaflac reads
+// them back); its cue sheet, whose indexes the cut would move, is left behind and named; a WAV
+// output names every block it lacks.
+TEST_F(FormatsCliTest, FlacBlocksCarriedIntoFlacAndNamedElsewhere) {
+  MakeSource("m.wav", "-b 16");
+  WriteFile(Dir.File("pic.png"), Bytes{'P', 'N', 'G'});
+  const std::string cue = "FILE \"m.wav\" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
+  ASSERT_EQ(RunCommand("printf '" + cue + "' > " + F("m.cue") + " && flac -s -o " + F("m.flac") + " " + F("m.wav") +
+                       " && metaflac --set-tag=TITLE=Take --set-tag=ARTIST=Me --import-cuesheet-from=" + F("m.cue") +
+                       " --import-picture-from='3|image/png|cover|1x1x24|" + Dir.File("pic.png") + "' " + F("m.flac")),
+            0);
+  ASSERT_EQ(Cli("-q --keep-metadata --begin -50 --suffix _k --report r.jsonl m.flac"), 0) << Out;
+  std::string tags, listing;
+  ASSERT_EQ(RunCommand("metaflac --export-tags-to=- " + F("m_k.flac"), &tags), 0);
+  EXPECT_NE(tags.find("TITLE=Take\nARTIST=Me\n"), std::string::npos) << tags;
+  ASSERT_EQ(RunCommand("metaflac --list " + F("m_k.flac"), &listing), 0);
+  EXPECT_NE(listing.find("(PICTURE)"), std::string::npos) << listing;
+  EXPECT_EQ(listing.find("(CUESHEET)"), std::string::npos) << listing;
+  EXPECT_NE(Report().find("\"dropped_chunks\":[\"CUESHEET\"]"), std::string::npos) << Report();
+  EXPECT_EQ(RunCommand("flac -s -t " + F("m_k.flac")), 0);
+  ASSERT_EQ(Cli("-q --keep-metadata --begin -50 --format wav --suffix _w --report r.jsonl m.flac"), 0) << Out;
+  EXPECT_NE(Report().find("\"dropped_chunks\":[\"VORBIS_COMMENT\",\"CUESHEET\",\"PICTURE\"]"), std::string::npos)
+      << Report();
+}

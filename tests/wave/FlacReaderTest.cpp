@@ -18,7 +18,8 @@ TEST(FlacReaderTest, SoughtReadsGiveTheEncodedSamples) {
   for (int i = 0; i < 3 * 48000; ++i) values.push_back(static_cast<int16_t>((i * 7919) % 20011 - 10005));
   WriteWav16(dir.File("a.wav"), 3, values);
   // Frames of 1152 samples: the positions below fall inside frames and on their edges.
-  ASSERT_EQ(RunCommand("flac -s -b 1152 --channel-map=none -o " + ShellQuote(dir.File("a.flac")) + " " + ShellQuote(dir.File("a.wav"))),
+  ASSERT_EQ(RunCommand("flac -s -b 1152 --channel-map=none -o " + ShellQuote(dir.File("a.flac")) + " " +
+                       ShellQuote(dir.File("a.wav"))),
             0);
   const Bytes flac = ReadFile(dir.File("a.flac"));
   const auto total = static_cast<int64_t>(values.size());
