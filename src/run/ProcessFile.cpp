@@ -106,16 +106,23 @@ int PlanSteps(Work& w, const std::string& inputPath) {
   return Continue;
 }
 
-// A FLAC output of a FLAC source carries its comments, pictures and application blocks; other
-// pairs of types carry nothing yet, and say so.
+// A FLAC output of a FLAC source carries its comments, pictures and application blocks, an AIFF
+// output of an AIFF source its text chunks; other pairs of types carry nothing yet, and say so.
 void KeepOtherMetadata(Work& w, AudioContainer output) {
   const std::shared_ptr<const FlacBlocks> blocks = w.C.File.Reader.FlacMetadata();
+  const std::shared_ptr<const AiffChunks> chunks = w.C.File.Reader.AiffMetadata();
   if (output == AudioContainer::Flac && blocks) {
-    w.Output.FlacMetadata = blocks;
+    w.Output.Carried.Flac = blocks;
     w.O.DroppedChunks = blocks->Dropped;
     return;
   }
+  if (output == AudioContainer::Aiff && chunks) {
+    w.Output.Carried.Aiff = chunks;
+    w.O.DroppedChunks = chunks->Dropped;
+    return;
+  }
   if (blocks) w.O.DroppedChunks = blocks->All;
+  if (chunks) w.O.DroppedChunks = chunks->All;
   w.O.Notes.push_back("metadata not carried into this type");
 }
 
@@ -135,9 +142,11 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     if (!extras) return Cancel;
     w.Output.Extras = std::move(*extras);
     NoteExtensibleBits(w);
-    // A FLAC source's blocks have no place in a WAV output.
+    // A FLAC source's blocks and an AIFF source's chunks have no place in a WAV output.
     if (const auto blocks = source.FlacMetadata())
       w.O.DroppedChunks.insert(w.O.DroppedChunks.end(), blocks->All.begin(), blocks->All.end());
+    if (const auto chunks = source.AiffMetadata())
+      w.O.DroppedChunks.insert(w.O.DroppedChunks.end(), chunks->All.begin(), chunks->All.end());
   }
   return writes ? WriteKept(w, outputPath) : Continue;
 }

@@ -40,6 +40,7 @@ void PutExtended80(std::vector<uint8_t>& b, uint32_t rate) {
 
 class AiffOutput final : public EncodedOutput {
  public:
+  explicit AiffOutput(std::shared_ptr<const AiffChunks> chunks) : Chunks(std::move(chunks)) {}
   bool Start(FileHandle& file, const FormatBody& format, int64_t expectedSamples) override {
     File = &file;
     Format = format;
@@ -109,6 +110,12 @@ class AiffOutput final : public EncodedOutput {
     Put(b, "COMM");
     Put32(b, static_cast<uint32_t>(comm.size()));
     b.insert(b.end(), comm.begin(), comm.end());
+    for (const AiffChunks::Chunk& c : Chunks ? Chunks->Carried : std::vector<AiffChunks::Chunk>{}) {
+      for (char ch : c.Id) b.push_back(static_cast<uint8_t>(ch));
+      Put32(b, static_cast<uint32_t>(c.Body.size()));
+      b.insert(b.end(), c.Body.begin(), c.Body.end());
+      if (c.Body.size() % 2) b.push_back(0);
+    }
     Put(b, "SSND");
     Put32(b, static_cast<uint32_t>(8 + dataBytes));
     Put32(b, 0);  // offset
@@ -117,6 +124,7 @@ class AiffOutput final : public EncodedOutput {
     return b;
   }
 
+  std::shared_ptr<const AiffChunks> Chunks;
   FileHandle* File = nullptr;
   FormatBody Format{};
   int32_t Size = 0;
@@ -128,10 +136,9 @@ class AiffOutput final : public EncodedOutput {
 
 }  // namespace
 
-std::unique_ptr<EncodedOutput> MakeEncodedOutput(AudioContainer container, int32_t level,
-                                                 std::shared_ptr<const FlacBlocks> blocks) {
-  if (container == AudioContainer::Aiff) return std::make_unique<AiffOutput>();
-  if (container == AudioContainer::Flac) return MakeFlacOutput(level, std::move(blocks));
+std::unique_ptr<EncodedOutput> MakeEncodedOutput(AudioContainer container, int32_t level, EncodedMetadata metadata) {
+  if (container == AudioContainer::Aiff) return std::make_unique<AiffOutput>(std::move(metadata.Aiff));
+  if (container == AudioContainer::Flac) return MakeFlacOutput(level, std::move(metadata.Flac));
   return nullptr;
 }
 

@@ -45,6 +45,15 @@ std::string CompressionName(const uint8_t* type) {
 
 int32_t BytesForBits(int32_t bits) { return (bits + 7) / 8; }
 
+// The text chunks carried whole; all together at most this many bytes (an ID3 tag may hold
+// pictures), the rest left behind and named.
+constexpr const char* TextChunks[] = {"NAME", "AUTH", "(c) ", "ANNO", "COMT", "ID3 "};
+constexpr uint64_t CarriedLimit = uint64_t{64} << 20;
+
+bool Printable(const char* id) {
+  return std::all_of(id, id + 4, [](char c) { return c >= 32 && c < 127; });
+}
+
 // Stored bytes to WAVE bytes in place: little-endian, and 8-bit samples unsigned.
 void ToWaveBytes(uint8_t* bytes, int32_t count, int32_t size, AiffCoding coding) {
   if (size == 1) {
@@ -71,6 +80,7 @@ AiffReader::~AiffReader() { AiffReader::CloseInput(); }
 
 int AiffReader::Open(const std::string& path, const ReadOptions& options) {
   SetWalkPoll(options.WalkPoll);
+  ListChunks = options.ListChunks;
   const int r = OpenInput(path, options.SizeCheck);
   SetWalkPoll(nullptr);
   return r;
@@ -78,6 +88,7 @@ int AiffReader::Open(const std::string& path, const ReadOptions& options) {
 
 int AiffReader::OpenMemory(const uint8_t* data, size_t length, const ReadOptions& options) {
   SetWalkPoll(options.WalkPoll);
+  ListChunks = options.ListChunks;
   const int r = RIFFFile::OpenMemory(data, length, options.SizeCheck);
   SetWalkPoll(nullptr);
   return r;
@@ -95,6 +106,8 @@ void AiffReader::Reset() {
   SoundBodyOffset = 0;
   SoundBodySize = 0;
   ReadPosition = -1;
+  Metadata = ListChunks ? std::make_shared<AiffChunks>() : nullptr;
+  CarriedBytes = 0;
 }
 
 int AiffReader::CloseInput() {
@@ -134,9 +147,47 @@ int AiffReader::WalkChunks() {
     } else if (std::memcmp(chunk.id, "SSND", 4) == 0 && SoundBodyOffset == 0) {
       SoundBodyOffset = ChunkBodyStart;
       SoundBodySize = chunk.size;
+    } else {
+      Note(chunk);
     }
   }
-  return ReadSoundData(chunk);
+  if (ReadSoundData(chunk) != 0) return 1;
+  ListRest();
+  return WalkCancelled() ? 1 : 0;
+}
+
+// The chunks after the samples. As with WAV, whatever ends this walk early only ends the list.
+void AiffReader::ListRest() {
+  if (!Metadata) return;
+  ChunkHeader chunk{};
+  while (NextChunk(chunk) == 0) {
+    if (ChunkBodyStart > InputSize || chunk.size > static_cast<uint64_t>(InputSize - ChunkBodyStart)) break;
+    Note(chunk);
+  }
+  if (!WalkCancelled()) ClearFailure();
+}
+
+// A chunk the walk met besides COMM and SSND: a text chunk is carried, anything else named.
+void AiffReader::Note(const ChunkHeader& chunk) {
+  if (!Metadata) return;
+  const std::string name = Printable(chunk.id) ? std::string(chunk.id, 4) : std::string("a chunk");
+  Metadata->All.push_back(name);
+  const bool text = std::any_of(std::begin(TextChunks), std::end(TextChunks),
+                                [&](const char* id) { return std::memcmp(chunk.id, id, 4) == 0; });
+  const bool inFile = ChunkBodyStart <= InputSize && chunk.size <= static_cast<uint64_t>(InputSize - ChunkBodyStart);
+  if (!text || !inFile || CarriedBytes + chunk.size > CarriedLimit) {
+    Metadata->Dropped.push_back(text ? name + (inFile ? " (too large)" : " (cut off)") : name);
+    return;
+  }
+  AiffChunks::Chunk kept;
+  std::memcpy(kept.Id.data(), chunk.id, 4);
+  kept.Body.resize(static_cast<size_t>(chunk.size));
+  if (ReadInputBytes(ChunkBodyStart, kept.Body.data(), kept.Body.size()) != 0) {
+    Metadata->Dropped.push_back(name + " (cut off)");
+    return;
+  }
+  CarriedBytes += chunk.size;
+  Metadata->Carried.push_back(std::move(kept));
 }
 
 int AiffReader::ReadCommon(const ChunkHeader& chunk) {

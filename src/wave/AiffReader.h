@@ -42,6 +42,7 @@ class AiffReader : public RIFFFile, public SampleSource {
   const std::string& FailReason() const override { return RIFFFile::FailReason(); }
   FailureKind FailKind() const override { return RIFFFile::FailKind(); }
   bool WalkCancelled() const override { return RIFFFile::WalkCancelled(); }
+  std::shared_ptr<const AiffChunks> AiffMetadata() const override { return Metadata; }
   // The form is AIFF-C.
   bool IsCompressedForm() const { return Extended; }
 
@@ -54,6 +55,8 @@ class AiffReader : public RIFFFile, public SampleSource {
   int ReadCompression(const uint8_t* type, int32_t bits);
   int ReadSoundData(const ChunkHeader& chunk);
   int CheckCommon(double rate, int32_t bits);
+  void Note(const ChunkHeader& chunk);
+  void ListRest();
 
   FormatBody InputFormat{};
   AiffCoding Stored = AiffCoding::BigInteger;
@@ -67,6 +70,9 @@ class AiffReader : public RIFFFile, public SampleSource {
   uint64_t SoundBodySize = 0;
   int64_t ReadPosition = -1;  // in bytes from DataOffset
   std::vector<ChunkEntry> NoChunks;
+  bool ListChunks = false;
+  std::shared_ptr<AiffChunks> Metadata;  // listed: the chunks an output may carry
+  uint64_t CarriedBytes = 0;
 };
 
 // The value of an 80-bit IEEE 754 extended number, big-endian, as AIFF states its rate; NaN

@@ -32,9 +32,13 @@ class EncodedOutput {
   std::string Reason;  // "" for a failed write, which the system's error says
 };
 
-// The output of a container other than Wave; level: FLAC's compression level; blocks: what a
-// FLAC output carries besides its STREAMINFO and seek table (may be null).
-std::unique_ptr<EncodedOutput> MakeEncodedOutput(AudioContainer container, int32_t level,
-                                                 std::shared_ptr<const FlacBlocks> blocks);
+// What an AIFF or FLAC output carries besides its format and samples; each may be null.
+struct EncodedMetadata {
+  std::shared_ptr<const FlacBlocks> Flac;  // blocks besides STREAMINFO and the seek table
+  std::shared_ptr<const AiffChunks> Aiff;  // chunks between COMM and SSND
+};
+
+// The output of a container other than Wave; level: FLAC's compression level.
+std::unique_ptr<EncodedOutput> MakeEncodedOutput(AudioContainer container, int32_t level, EncodedMetadata metadata);
 
 }  // namespace tacetix

@@ -6,6 +6,7 @@
 // of the data); FailReason and FailKind then tell why.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,6 +21,18 @@ namespace tacetix {
 
 // The container a source is read from, and an output written in.
 enum class AudioContainer : uint8_t { Wave, Aiff, Flac };
+
+// The text chunks (NAME, AUTH, "(c) ", ANNO, COMT, "ID3 ") an AIFF source gives an AIFF output
+// under Keep metadata, whole and in file order, and the chunks left behind by name.
+struct AiffChunks {
+  struct Chunk {
+    std::array<char, 4> Id{};
+    std::vector<uint8_t> Body;
+  };
+  std::vector<Chunk> Carried;
+  std::vector<std::string> Dropped;  // of an AIFF output
+  std::vector<std::string> All;      // of an output of another type, which carries none
+};
 
 class SampleSource {
  public:
@@ -47,6 +60,8 @@ class SampleSource {
   virtual const std::vector<ChunkEntry>& Chunks() const = 0;
   // A FLAC source opened with its metadata listed: the blocks an output may carry; null for others.
   virtual std::shared_ptr<const FlacBlocks> FlacMetadata() const { return nullptr; }
+  // The same for an AIFF source.
+  virtual std::shared_ptr<const AiffChunks> AiffMetadata() const { return nullptr; }
   // Exactly length bytes of the source from offset; 1 when they are not all there.
   virtual int ReadInputBytes(int64_t offset, uint8_t* dest, size_t length) = 0;
   virtual const std::string& FailReason() const = 0;

@@ -47,6 +47,7 @@ class SourceReader final : public SampleSource {
   FailureKind FailKind() const override { return Active->FailKind(); }
   bool WalkCancelled() const override { return Active->WalkCancelled(); }
   std::shared_ptr<const FlacBlocks> FlacMetadata() const override { return Active->FlacMetadata(); }
+  std::shared_ptr<const AiffChunks> AiffMetadata() const override { return Active->AiffMetadata(); }
 
  private:
   SampleSource* Pick(const uint8_t* head, size_t length, const std::string& path);

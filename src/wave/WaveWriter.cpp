@@ -58,7 +58,7 @@ int WaveWriter::Create(const std::string& path, OutputDescription description) {
 }
 
 int WaveWriter::StartEncoded() {
-  Encoded = MakeEncodedOutput(Description.Container, Description.FlacLevel, Description.FlacMetadata);
+  Encoded = MakeEncodedOutput(Description.Container, Description.FlacLevel, Description.Carried);
   DataOffset = 0;
   if (Encoded->Start(File, Format(), Description.ExpectedSamples)) return 0;
   return Encoded->Kind != FailureKind::None ? Refuse(Encoded->Kind, Encoded->Reason) : SystemFailure();

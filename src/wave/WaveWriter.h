@@ -66,8 +66,8 @@ struct OutputDescription {
   // The output's container; an AIFF or FLAC output carries no extras.
   AudioContainer Container = AudioContainer::Wave;
   int32_t FlacLevel = 5;
-  // A FLAC output's carried blocks (Vorbis comments, pictures, application blocks); may be null.
-  std::shared_ptr<const FlacBlocks> FlacMetadata;
+  // What an AIFF or FLAC output carries of its source's metadata.
+  EncodedMetadata Carried;
 };
 
 class WaveWriter {

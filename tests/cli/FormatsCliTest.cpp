@@ -155,3 +155,35 @@ TEST_F(FormatsCliTest, FlacBlocksCarriedIntoFlacAndNamedElsewhere) {
   EXPECT_NE(Report().find("\"dropped_chunks\":[\"VORBIS_COMMENT\",\"CUESHEET\",\"PICTURE\"]"), std::string::npos)
       << Report();
 }
+
+// Kept metadata AIFF to AIFF: the text chunks are carried (ffprobe reads them as tags); a MARK,
+// whose positions the cut would move, is left behind and named, as every chunk is for WAV.
+TEST_F(FormatsCliTest, AiffTextChunksCarriedIntoAiff) {
+  auto chunk = [](const char* id, const std::string& body) {
+    Bytes b(id, id + 4);
+    for (int shift = 24; shift >= 0; shift -= 8) b.push_back(static_cast<uint8_t>(body.size() >> shift));
+    b.insert(b.end(), body.begin(), body.end());
+    if (body.size() % 2) b.push_back(0);
+    return b;
+  };
+  std::vector<int16_t> noise;
+  for (int i = 0; i < 20000; ++i) noise.push_back(static_cast<int16_t>((i * 7919) % 6007 - 3003));
+  WriteWav16(Dir.File("t.wav"), 2, noise);
+  ASSERT_EQ(RunCommand("sox " + F("t.wav") + " " + F("plain.aiff")), 0);
+  const Bytes plain = ReadFile(Dir.File("plain.aiff"));
+  Bytes form(plain.begin(), plain.begin() + 12);
+  for (const Bytes& c :
+       {chunk("NAME", "Take"), chunk("AUTH", "Me!"), chunk("MARK", std::string("\0\1\0\1\0\0\0\x64\2m1\0", 12))})
+    form.insert(form.end(), c.begin(), c.end());
+  form.insert(form.end(), plain.begin() + 12, plain.end());
+  const size_t size = form.size() - 8;
+  for (int i = 0; i < 4; ++i) form[4 + static_cast<size_t>(i)] = static_cast<uint8_t>(size >> (24 - 8 * i));
+  WriteFile(Dir.File("t.aiff"), form);
+  ASSERT_EQ(Cli("-q --keep-metadata --create-unchanged --suffix _k --report r.jsonl t.aiff"), 0) << Out;
+  EXPECT_NE(Report().find("\"dropped_chunks\":[\"MARK\"]"), std::string::npos) << Report();
+  std::string tags;
+  ASSERT_EQ(RunCommand("ffprobe -v error -show_entries format_tags -of csv=p=0 " + F("t_k.aiff"), &tags), 0);
+  EXPECT_EQ(tags, "Take,Me!\n");
+  ASSERT_EQ(Cli("-q --keep-metadata --format wav --suffix _w --report r.jsonl t.aiff"), 0) << Out;
+  EXPECT_NE(Report().find("\"NAME\",\"AUTH\",\"MARK\""), std::string::npos) << Report();
+}
