@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace tacetix {
@@ -52,20 +53,31 @@ inline void StoreBig32(uint8_t* p, uint32_t v) {
 inline void SwapEach(uint8_t* p, size_t count, int32_t size) {
   switch (size) {
     case 2:
-      for (size_t i = 0; i < count; ++i) std::swap(p[2 * i], p[2 * i + 1]);
+      for (size_t i = 0; i < count; ++i) {
+        uint16_t v;
+        std::memcpy(&v, p + 2 * i, 2);
+        v = __builtin_bswap16(v);
+        std::memcpy(p + 2 * i, &v, 2);
+      }
       break;
     case 3:
       for (size_t i = 0; i < count; ++i) std::swap(p[3 * i], p[3 * i + 2]);
       break;
     case 4:
       for (size_t i = 0; i < count; ++i) {
-        std::swap(p[4 * i], p[4 * i + 3]);
-        std::swap(p[4 * i + 1], p[4 * i + 2]);
+        uint32_t v;
+        std::memcpy(&v, p + 4 * i, 4);
+        v = __builtin_bswap32(v);
+        std::memcpy(p + 4 * i, &v, 4);
       }
       break;
     case 8:
-      for (size_t i = 0; i < count; ++i)
-        for (int j = 0; j < 4; ++j) std::swap(p[8 * i + j], p[8 * i + 7 - j]);
+      for (size_t i = 0; i < count; ++i) {
+        uint64_t v;
+        std::memcpy(&v, p + 8 * i, 8);
+        v = __builtin_bswap64(v);
+        std::memcpy(p + 8 * i, &v, 8);
+      }
       break;
     default: break;
   }
