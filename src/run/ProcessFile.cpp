@@ -61,11 +61,13 @@ void NoteExtensibleBits(Work& w) {
 }
 
 // Everything up to the output: the scans, the kept range, the gain and whether an output is due.
-int PlanSteps(Work& w, const std::string& inputPath) {
+// writing: a FLAC source is checked whole first, so that nothing is written from a broken one; a
+// plan alone (the preview, replanned at every change of the options) reads only what it scans.
+int PlanSteps(Work& w, const std::string& inputPath, bool writing) {
   const ProcessSettings& s = w.C.Settings;
   SourceReader& source = w.C.File.Reader;
   // A long chunk walk pumps too, so that a cancel need not wait for it.
-  const int opened = source.Open(inputPath, {false, s.KeepMetadata, [&w] { return Pump(w); }, true});
+  const int opened = source.Open(inputPath, {false, s.KeepMetadata, [&w] { return Pump(w); }, writing});
   if (opened != 0) return source.WalkCancelled() ? Cancel : Failed;
   if (source.GetInfo(w.Info) != 0) return Failed;
   w.Ch = w.Info.Channels;
@@ -129,7 +131,7 @@ void KeepOtherMetadata(Work& w, AudioContainer output) {
 int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPath) {
   const ProcessSettings& s = w.C.Settings;
   SourceReader& source = w.C.File.Reader;
-  if (int r = PlanSteps(w, inputPath)) return r;
+  if (int r = PlanSteps(w, inputPath, true)) return r;
   const bool writes = w.O.OutputDue && !s.Simulation;
   if (!writes) {
     if (int r = CountRest(w)) return r;
@@ -184,7 +186,7 @@ FileResult ProcessFileSealed(FileContext& context, const std::string& inputPath,
 
 FileResult PlanFile(FileContext& context, const std::string& inputPath, FileOutcome& outcome) {
   Work w(context);
-  const int r = PlanSteps(w, inputPath);
+  const int r = PlanSteps(w, inputPath, false);
   outcome = w.O;
   context.File.Reader.ClearReadPosition();
   if (r == Continue) return FileResult::Done;

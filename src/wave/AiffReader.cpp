@@ -151,7 +151,7 @@ int AiffReader::WalkChunks() {
       Note(chunk);
     }
   }
-  if (ReadSoundData(chunk) != 0) return 1;
+  if (ReadSoundData() != 0) return 1;
   ListRest();
   return WalkCancelled() ? 1 : 0;
 }
@@ -201,12 +201,9 @@ int AiffReader::ReadCommon(const ChunkHeader& chunk) {
   Frames = LoadBig32(body + 2);
   const int32_t bits = LoadBig16(body + 6);
   const double rate = LoadExtended80(body + 8);
-  if (Extended) {
-    if (ReadCompression(body + 18, bits) != 0) return 1;
-  } else {
-    InputFormat.BlockAlign = 1;  // set by CheckCommon
-  }
-  if (!Extended || Stored != AiffCoding::BigFloat) {
+  if (Extended && ReadCompression(body + 18) != 0) return 1;
+  // A float's size comes with its compression type; COMM's sample size is that of integers.
+  if (Stored != AiffCoding::BigFloat) {
     if (bits < 1 || bits > 32)
       return Refuse(FailureKind::Unsupported, "integer samples of " + std::to_string(bits) + " bits are not supported");
     InputFormat.BitsPerSample = static_cast<uint16_t>(bits);
@@ -215,12 +212,11 @@ int AiffReader::ReadCommon(const ChunkHeader& chunk) {
   return CheckCommon(rate, InputFormat.BitsPerSample);
 }
 
-int AiffReader::ReadCompression(const uint8_t* type, int32_t bits) {
+int AiffReader::ReadCompression(const uint8_t* type) {
   for (const Compression& c : Readable) {
     if (std::memcmp(type, c.Type, 4) != 0) continue;
     Stored = c.Coding;
     if (c.Bytes != 0) InputFormat.BitsPerSample = static_cast<uint16_t>(8 * c.Bytes);
-    (void)bits;
     return 0;
   }
   return Refuse(FailureKind::Unsupported, "unsupported format: AIFF-C compression " + CompressionName(type));
@@ -244,7 +240,7 @@ int AiffReader::CheckCommon(double rate, int32_t bits) {
 }
 
 // The samples start offset bytes into SSND's data; COMM's frame count says how many there are.
-int AiffReader::ReadSoundData(const ChunkHeader&) {
+int AiffReader::ReadSoundData() {
   if (SoundBodySize < SoundHeadBytes) return Refuse(FailureKind::Malformed, "SSND chunk too short");
   uint8_t head[SoundHeadBytes] = {};
   size_t got = 0;

@@ -52,8 +52,8 @@ class AiffReader : public RIFFFile, public SampleSource {
   void Reset();
   int WalkChunks();
   int ReadCommon(const ChunkHeader& chunk);
-  int ReadCompression(const uint8_t* type, int32_t bits);
-  int ReadSoundData(const ChunkHeader& chunk);
+  int ReadCompression(const uint8_t* type);
+  int ReadSoundData();
   int CheckCommon(double rate, int32_t bits);
   void Note(const ChunkHeader& chunk);
   void ListRest();
