@@ -10,10 +10,10 @@ log="$build/run-build.log"
 if [ "${1:-}" = "--cli" ]; then
   shift
   target=tacetix-cli program="$build/src/cli/tacetix-cli" gui=OFF
-  ensure_packages cmake g++ make pkg-config libebur128-dev zlib1g-dev
+  ensure_packages cmake g++ make pkg-config libebur128-dev libflac-dev zlib1g-dev
 else
   target=tacetix program="$build/src/main/tacetix" gui=ON
-  ensure_packages cmake g++ make pkg-config libebur128-dev zlib1g-dev qt6-base-dev
+  ensure_packages cmake g++ make pkg-config libebur128-dev libflac-dev zlib1g-dev qt6-base-dev
 fi
 mkdir -p "$build"
 configure=()

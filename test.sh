@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./scripts/deps.sh
-ensure_packages cmake g++ make pkg-config libebur128-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev sox ffmpeg \
+ensure_packages cmake g++ make pkg-config libebur128-dev libflac-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev sox ffmpeg flac \
   qt6-base-dev xvfb xauth python3 python3-yaml parallel bash-completion procps util-linux \
   desktop-file-utils appstream librsvg2-bin dpkg-dev file lintian mediainfo sndfile-programs
 build="${BUILD_DIR:-build}"

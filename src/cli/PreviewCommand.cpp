@@ -15,7 +15,7 @@ namespace {
 
 // The columns of one stretch, read through a reader of its own.
 bool ScanStretch(const std::string& path, WaveOverview& view) {
-  WaveReader reader;
+  SourceReader reader;
   return reader.Open(path) == 0 && view.Scan(reader, {}) == 0;
 }
 

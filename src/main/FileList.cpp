@@ -34,7 +34,8 @@ namespace {
 QStringList RunSourceDialog(QWidget* owner) {
   QFileDialog dialog(owner, QStringLiteral("Source files..."));
   dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setNameFilters({QStringLiteral("Wave files (*.wav)"), QStringLiteral("All files (*.*)")});
+  dialog.setNameFilters(
+      {QStringLiteral("Audio files (*.wav *.flac *.aif *.aiff *.aifc)"), QStringLiteral("All files (*.*)")});
   dialog.setFilter(dialog.filter() | QDir::Hidden);
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles();

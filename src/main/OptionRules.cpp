@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStandardItemModel>
 #include <QTimer>
 #include <vector>
 
@@ -108,6 +109,21 @@ void TForm1::UpdateRadioBits() {
   radio_BitsDown->setEnabled(directional);
 }
 
+// FLAC holds integers: while it is the type, the float depths cannot be chosen, and while a
+// float depth is chosen, FLAC cannot.
+void TForm1::ExcludeFloatFlac() {
+  auto* depths = qobject_cast<QStandardItemModel*>(combo_Bits->model());
+  auto* types = qobject_cast<QStandardItemModel*>(combo_OutputType->model());
+  if (!depths || !types) return;
+  const bool flac = combo_OutputType->currentIndex() == static_cast<int>(OutputKind::Flac);
+  const int bits = combo_Bits->currentIndex();
+  const bool floatDepth = bits > 0 && bits < static_cast<int>(BitDepthChoices.size()) &&
+                          BitDepthChoices[static_cast<size_t>(bits)].Samples == TargetSamples::Float;
+  for (size_t i = 0; i < BitDepthChoices.size(); ++i)
+    if (BitDepthChoices[i].Samples == TargetSamples::Float) depths->item(static_cast<int>(i))->setEnabled(!flac);
+  types->item(static_cast<int>(OutputKind::Flac))->setEnabled(!floatDepth);
+}
+
 void TForm1::ConnectOptionHandlers() {
   for (const OptionBinding& row : OptionBindings) {
     if (row.Level != nullptr) OnChange(row, this, [this, &row] { LevelSliderChange(row); });
@@ -118,6 +134,8 @@ void TForm1::ConnectOptionHandlers() {
   connect(cbx_Remove1, &QCheckBox::toggled, this, [this] { cbx_Remove1Click(); });
   connect(cbx_Remove2, &QCheckBox::toggled, this, [this] { cbx_Remove2Click(); });
   connect(combo_Bits, &QComboBox::currentIndexChanged, this, [this] { UpdateRadioBits(); });
+  connect(combo_Bits, &QComboBox::currentIndexChanged, this, [this] { ExcludeFloatFlac(); });
+  connect(combo_OutputType, &QComboBox::currentIndexChanged, this, [this] { ExcludeFloatFlac(); });
   auto showLinkedEnd = [this] {
     if (cbx_Link->isChecked()) cbx_LinkClick();
   };

@@ -70,6 +70,12 @@ QGroupBox* BuildBitsGroup(TForm1& form) {
   for (const ValueName& kind : FindOption("dither")->Values) dither->addItem(QString::fromLatin1(kind.Caption));
   row->addWidget(MakeLabel(group, "lab_Dither", "Dither"));
   row->addWidget(dither);
+  row->addSpacing(12);
+  form.combo_OutputType = Named(new QComboBox(group), "combo_OutputType");
+  for (const ValueName& type : FindOption("format")->Values)
+    form.combo_OutputType->addItem(QString::fromLatin1(type.Caption));
+  row->addWidget(MakeLabel(group, "lab_OutputType", "Type"));
+  row->addWidget(form.combo_OutputType);
   row->addStretch(1);
   // clang-format off
   form.Bind({.Key = "bits", .Control = form.combo_Bits, .Tip = "The bit depth of the output files."});
@@ -86,6 +92,9 @@ QGroupBox* BuildBitsGroup(TForm1& form) {
              .Live = [&form] { return form.combo_Bits->currentIndex() != 0; },
              .OffTip = "Off while the bit depth is \"same as input\": no output has fewer bits than its source, "
                        "so there is nothing to dither."});
+  form.Bind({.Key = "format", .Control = form.combo_OutputType,
+             .Tip = "The output files' type: that of each source, WAV, FLAC or AIFF. FLAC holds integers: it "
+                    "excludes the float depths."});
   // clang-format on
   return group;
 }
@@ -95,7 +104,7 @@ void BindFileNames(TForm1& form) {
   form.Bind({.Key = "prefix", .Control = form.edit_Prefix, .Field = TACETIX_FIELD(Prefix),
              .Tip = "Text put before each output file's name."});
   form.Bind({.Key = "suffix", .Control = form.edit_Suffix, .Field = TACETIX_FIELD(Suffix),
-             .Tip = "Text put after each output file's name, before \".wav\"."});
+             .Tip = "Text put after each output file's name, before its extension."});
   form.Bind({.Key = "folder-mode", .Control = form.radio_FolderSubfolder, .Field = TACETIX_FIELD(FolderMode),
              .Value = int32_t(FolderKind::Subfolder),
              .Tip = "Write each output into a subfolder of its source's folder."});

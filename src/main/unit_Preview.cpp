@@ -130,7 +130,7 @@ void Tfrm_Preview::StartOverview() {
 
 // On the task's thread: everything it gives the window goes through the window's event queue.
 void Tfrm_Preview::ReadOverview(int generation, const std::string& path, const std::atomic<bool>& stop) {
-  WaveReader reader;
+  SourceReader reader;
   WaveInfo info{};
   if (reader.Open(path) != 0 || reader.GetInfo(info) != 0 || info.Channels < 1) {
     const QString why = QString::fromStdString(reader.FailReason());

@@ -133,6 +133,7 @@ class TForm1 : public QMainWindow {
   void UpdateLiveControls();
   // The conversion radios follow the bit-depth choice; which one is checked never changes.
   void UpdateRadioBits();
+  void ExcludeFloatFlac();
   void edit_PrefixSuffixChange(QLineEdit* sender);
   void edit_FolderSubfolderChange();
   void edit_FolderOtherChange();
@@ -293,6 +294,7 @@ class TForm1 : public QMainWindow {
   QRadioButton* radio_BitsAll = nullptr;
   QRadioButton* radio_BitsUp = nullptr;
   QRadioButton* radio_BitsDown = nullptr;
+  QComboBox* combo_OutputType = nullptr;
   QGroupBox* gbox_Files = nullptr;
   QLabel* lab_FileOther = nullptr;
   QLabel* lab_Prefix = nullptr;

@@ -28,6 +28,12 @@ constexpr std::array<ValueName, BitDepthChoices.size()> BitsNames = [] {
   for (size_t i = 0; i < names.size(); ++i) names[i] = BitDepthChoices[i].Name;
   return names;
 }();
+constexpr std::array<ValueName, 4> OutputTypeNames = {{
+    {"same", "same as source", ""},
+    {"wav", "WAV"},
+    {"flac", "FLAC"},
+    {"aiff", "AIFF"},
+}};
 constexpr std::array<ValueName, 3> SeparatorNames = {{{"comma", ","}, {"semicolon", ";"}, {"tab", "\t"}}};
 constexpr std::array<ValueName, 2> ScaleNames = {{{"db", "dB"}, {"linear", "linear"}}};
 
@@ -172,11 +178,24 @@ const OptionRow Rows[] = {
        if (!word.empty()) l.push_back("Dither: " + word);
      }},
 
+    {.Long = "format", .Kind = K::Choice, .Group = G::OutputFiles, .Placeholder = "TYPE", .Values = OutputTypeNames,
+     .Help = "the outputs' file type: same (as the source,\ndefault), wav, flac or aiff; the extension names it.",
+     .Field = TACETIX_FIELD(OutputType), .Log = {L::Output, 25},
+     .State = [](auto& c, auto& l) {
+       const std::string word = OutputTypeNames[static_cast<size_t>(c.OutputType)].Logged();
+       if (!word.empty()) l.push_back("Output type: " + word);
+     }},
+    {.Long = "flac-level", .Kind = K::Count, .Group = G::OutputFiles, .Placeholder = "N", .Max = MaxFlacLevel,
+     .Unit = "a level", .Help = "compression of FLAC outputs, 0-8 (default 5).",
+     .Field = TACETIX_FIELD(FlacLevel), .Log = {L::Output, 26},
+     .State = [](auto& c, auto& l) {
+       if (c.FlacLevel != 5) l.push_back("FLAC level: " + std::to_string(c.FlacLevel));
+     }},
     {.Long = "prefix", .Kind = K::Text, .Group = G::OutputFiles, .Placeholder = "TEXT",
      .Help = "put TEXT before the output file names.", .Set = [](auto& c, auto& v) { c.Prefix = TrimLeft(v.Text); },
      .Log = {L::Output, 30}, .State = [](auto& c, auto& l) { l.push_back("Prefix: " + NoneOrQuoted(c.Prefix)); }},
     {.Long = "suffix", .Kind = K::Text, .Group = G::OutputFiles, .Placeholder = "TEXT",
-     .Help = "put TEXT after the output file names (before .wav).",
+     .Help = "put TEXT after the output file names (before\nthe extension).",
      .Set = [](auto& c, auto& v) { c.Suffix = TrimRight(v.Text); }, .Log = {L::Output, 40},
      .State = [](auto& c, auto& l) { l.push_back("Suffix: " + NoneOrQuoted(c.Suffix)); }},
     {.Long = "subfolder", .Kind = K::Text, .Group = G::OutputFiles, .Placeholder = "NAME",
@@ -219,8 +238,8 @@ const OptionRow Rows[] = {
     {.Long = "null", .Short = '0', .Kind = K::Flag, .Group = G::InputFiles,
      .Help = "names in the lists end with a NUL, not a newline\n(as find -print0 writes them)."},
     {.Long = "recursive", .Short = 'r', .Kind = K::Flag, .Group = G::InputFiles,
-     .Help = "take every *.wav file below a folder given, in\nname order; links to folders are not followed,\n"
-             "nor the run's --subfolder and --output-dir.\nA file named twice is processed once."},
+     .Help = "take every .wav, .flac, .aif, .aiff and .aifc file\nbelow a folder given, in name order; links to\n"
+             "folders are not followed, nor the run's --subfolder\nand --output-dir. A file named twice is processed\nonce."},
 
     // Each job holds a 2 MB buffer and two open files; far more jobs than cores only queue.
     {.Long = "jobs", .Short = 'j', .Kind = K::Count, .Group = G::RunAndMessages, .Placeholder = "N", .Max = 256,

@@ -13,6 +13,8 @@ enum class BitsModeKind : int32_t { All, Up, Down };
 enum class DitherKind : int32_t { None, Triangular, Shaped };
 // Where the outputs go: a subfolder of each source's folder, or one other folder.
 enum class FolderKind : int32_t { Subfolder, OtherFolder };
+// The container of the outputs: the source's own, or one for all.
+enum class OutputKind : int32_t { Same, Wave, Flac, Aiff };
 // The sample type of an output; the values are the format tags that say it.
 enum class TargetSamples : int16_t { AsInput = -1, Integer = 1, Float = 3 };
 
@@ -73,6 +75,8 @@ struct SharedChoices {
   // Any machine's temporary outputs in an output folder that nothing wrote to for this long are
   // removed; 0: only those of this machine's ended processes.
   int32_t StaleTemporaryMinutes = 0;
+  OutputKind OutputType = OutputKind::Same;
+  int32_t FlacLevel = 5;  // libFLAC's compression level of FLAC outputs, 0..8
 
   bool operator==(const SharedChoices&) const = default;
 };
@@ -101,6 +105,7 @@ constexpr int32_t SliderMax = 1440;
 constexpr int32_t MaxKeepFadeMs = 10000;
 constexpr int32_t MaxIgnoreClicksMs = 1000;
 constexpr int32_t MaxStaleTemporaryMinutes = 10080;  // a week
+constexpr int32_t MaxFlacLevel = 8;
 // Loudness targets and true-peak ceilings in tenths: -70.0..0.0 LUFS and -9.0..0.0 dBTP.
 constexpr int32_t MinLoudnessTenths = -700;
 constexpr int32_t MinTruePeakTenths = -90;

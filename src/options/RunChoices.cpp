@@ -23,6 +23,11 @@ std::string RefusalOf(const RunChoices& c, std::span<const OptionRow* const> giv
   if (Named(given, "loudness") && Named(given, "normalize")) return "--loudness and --normalize exclude each other";
   if (Named(given, "true-peak") && !Named(given, "loudness"))
     return "--true-peak: the ceiling of --loudness; give --loudness LUFS";
+  // FLAC holds integers only.
+  if (c.OutputType == OutputKind::Flac && c.BitsChoice > 0 &&
+      c.BitsChoice < static_cast<int32_t>(BitDepthChoices.size()) &&
+      BitDepthChoices[static_cast<size_t>(c.BitsChoice)].Samples == TargetSamples::Float)
+    return "--format flac: FLAC holds integer samples; choose an integer --bits";
   // Linked, the end keeps and fades as the beginning does; a value for the end alone would
   // be dropped without a word.
   const OptionRow* endOnly = nullptr;

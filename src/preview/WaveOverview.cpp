@@ -44,7 +44,7 @@ void WaveOverview::Take(const double* values, int32_t count, int64_t firstSample
   }
 }
 
-int WaveOverview::Scan(WaveReader& reader, const std::function<bool()>& cancelled) {
+int WaveOverview::Scan(SampleSource& reader, const std::function<bool()>& cancelled) {
   WaveInfo info{};
   if (reader.GetInfo(info) != 0 || info.Channels < 1) return 1;
   const DecodeFn decode = DecoderFor(reader.Coding());

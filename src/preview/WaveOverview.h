@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "wave/WaveReader.h"
+#include "wave/SourceReader.h"
 
 namespace tacetix {
 
@@ -19,7 +19,7 @@ class WaveOverview {
   WaveOverview(int64_t firstFrame, int64_t frameCount, int32_t bins);
   // Reads the stretch from an open reader, a block at a time; cancelled is asked before each.
   // 0 when every column is done, 1 when the reader failed, -1 when cancelled.
-  int Scan(WaveReader& reader, const std::function<bool()>& cancelled);
+  int Scan(SampleSource& reader, const std::function<bool()>& cancelled);
 
   int64_t FirstFrame() const { return First; }
   int64_t FrameCount() const { return Count; }

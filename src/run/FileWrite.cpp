@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "run/OutputPath.h"
 #include "signal/Dither.h"
 #include "signal/Fades.h"
 #include "wave/OutputFormat.h"
@@ -52,12 +53,20 @@ long double WriteGain(const Work& w) {
 }
 
 int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
-  const WaveReader& source = w.C.File.Reader;
+  const SampleSource& source = w.C.File.Reader;
   WaveWriter& f = w.C.File.Writer;
   OutputDescription& d = w.Output;
   d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), TargetChoice(w.O));
   d.ExpectedSamples = keptSamples;
   d.Replace = w.C.Settings.Overwrite;
+  // The extension the placement gave the output names its container.
+  d.Container = OutputContainer(outputPath, OutputKind::Same);
+  d.FlacLevel = w.C.Settings.FlacLevel;
+  if (d.Container == AudioContainer::Flac && d.Format.Ok() && d.Format.Body.FormatTag == TagFloat) {
+    w.Reason = "float samples: FLAC holds integers; choose an integer bit depth for this file";
+    w.Kind = FailureKind::Unsupported;
+    return Failed;
+  }
   MakeFolderAgain(outputPath);
   if (f.Create(outputPath, std::move(d)) != 0) {
     // Created but without its first header (a format no header can hold, a full disk): an

@@ -8,11 +8,12 @@
 namespace tacetix {
 namespace fs = std::filesystem;
 
-bool HasWaveExtension(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string ext = name.substr(name.size() - 4);
+bool HasSourceExtension(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string ext = name.substr(dot);
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext == ".wav";
+  return ext == ".wav" || ext == ".flac" || ext == ".aif" || ext == ".aiff" || ext == ".aifc";
 }
 
 bool IsOutputFolderOf(const fs::path& folder, const ProcessSettings& settings) {
@@ -43,7 +44,7 @@ void WalkWaveFolder(const std::string& folder, const WaveWalk& walk) {
       walk.Unreadable(entry.string());
     } else if (fs::is_directory(own)) {
       if (!walk.SkipFolder || !walk.SkipFolder(entry)) WalkWaveFolder(entry.string(), walk);
-    } else if (HasWaveExtension(entry.filename().string()) && !fs::is_directory(fs::status(entry, ec))) {
+    } else if (HasSourceExtension(entry.filename().string()) && !fs::is_directory(fs::status(entry, ec))) {
       walk.File(entry.string());
     }
   }

@@ -1,4 +1,4 @@
-// Every wave file below a folder, as the CLI's --recursive and the window's folder drops
+// Every audio file (WAV, FLAC, AIFF) below a folder, as the CLI's --recursive and the window's folder drops
 // collect them: depth first in name order, links to folders not followed.
 #pragma once
 
@@ -28,7 +28,7 @@ void WalkWaveFolder(const std::string& folder, const WaveWalk& walk);
 // earlier run's outputs would come back as sources (and the next run write into kb/kb/).
 bool IsOutputFolderOf(const std::filesystem::path& folder, const ProcessSettings& settings);
 
-// Whether a name ends in ".wav", in any case.
-bool HasWaveExtension(const std::string& name);
+// Whether a name ends in ".wav", ".flac", ".aif", ".aiff" or ".aifc", in any case.
+bool HasSourceExtension(const std::string& name);
 
 }  // namespace tacetix

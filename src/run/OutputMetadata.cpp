@@ -26,7 +26,7 @@ std::vector<bool> TooLarge(const std::vector<ChunkEntry>& entries) {
 }
 
 // The chunk's body when it may be carried; a LIST's type even when its body is too large.
-SourceChunk LoadChunk(WaveReader& file, const ChunkEntry& entry, bool tooLarge) {
+SourceChunk LoadChunk(SampleSource& file, const ChunkEntry& entry, bool tooLarge) {
   SourceChunk c;
   c.Id = entry.Id;
   if (!CarriedId(entry.Id)) return c;
@@ -44,7 +44,7 @@ SourceChunk LoadChunk(WaveReader& file, const ChunkEntry& entry, bool tooLarge) 
 // Makes the carried chunks again from the source, which stays open while the output is written.
 class SourceChunkMaker : public ChunkMaker {
  public:
-  SourceChunkMaker(WaveReader& source, KeptChunkChooser chooser) : Source(source), Chooser(std::move(chooser)) {}
+  SourceChunkMaker(SampleSource& source, KeptChunkChooser chooser) : Source(source), Chooser(std::move(chooser)) {}
   bool Make(size_t index, std::vector<uint8_t>& body) override {
     SourceChunk c = LoadChunk(Source, Entries[index], false);
     return c.NotRead == ChunkDrop::None && Chooser.Remake(std::move(c), body) == ChunkDrop::None;
@@ -52,13 +52,13 @@ class SourceChunkMaker : public ChunkMaker {
   std::vector<ChunkEntry> Entries;  // in the order of OutputExtras::Carried
 
  private:
-  WaveReader& Source;
+  SampleSource& Source;
   KeptChunkChooser Chooser;
 };
 
 }  // namespace
 
-std::optional<OutputExtras> PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples,
+std::optional<OutputExtras> PrepareKeptMetadata(SampleSource& source, const WaveInfo& info, int64_t wholeSamples,
                                                 FileOutcome& outcome, const std::function<bool()>& cancelled) {
   const int64_t ch = info.Channels;
   const int64_t lastSample = std::min<int64_t>(outcome.KeepLast, wholeSamples - 1);

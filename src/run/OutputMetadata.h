@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "run/FileOutcome.h"
-#include "wave/WaveReader.h"
+#include "wave/SampleSource.h"
 #include "wave/WaveWriter.h"
 
 namespace tacetix {
@@ -18,7 +18,7 @@ namespace tacetix {
 // out too. The extras' maker reads the chunks again from source as the writer writes them:
 // source stays open until the output is finished. cancelled is asked after each chunk that may
 // be carried is read and rewritten; true stops the choice there and gives no extras.
-std::optional<OutputExtras> PrepareKeptMetadata(WaveReader& source, const WaveInfo& info, int64_t wholeSamples,
+std::optional<OutputExtras> PrepareKeptMetadata(SampleSource& source, const WaveInfo& info, int64_t wholeSamples,
                                                 FileOutcome& outcome, const std::function<bool()>& cancelled);
 
 }  // namespace tacetix

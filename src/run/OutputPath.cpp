@@ -1,6 +1,8 @@
 // Output folder and file name of one source file.
 #include "run/OutputPath.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -47,7 +49,35 @@ std::string FolderRefusal(const std::string& folder, const std::error_code& made
   return !made || fs::exists(fs::path(folder), ec) ? "not a folder" : made.message();
 }
 
+std::string LowerExtension(const std::string& name) {
+  const size_t dot = name.find_last_of('.');
+  std::string ext = dot == std::string::npos ? "" : name.substr(dot);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext;
+}
+
+const char* ExtensionOf(AudioContainer container) {
+  switch (container) {
+    case AudioContainer::Flac: return ".flac";
+    case AudioContainer::Aiff: return ".aiff";
+    default: return ".wav";
+  }
+}
+
 }  // namespace
+
+AudioContainer OutputContainer(const std::string& sourcePath, OutputKind kind) {
+  switch (kind) {
+    case OutputKind::Wave: return AudioContainer::Wave;
+    case OutputKind::Flac: return AudioContainer::Flac;
+    case OutputKind::Aiff: return AudioContainer::Aiff;
+    default: break;
+  }
+  const std::string ext = LowerExtension(FileNamePart(sourcePath));
+  if (ext == ".flac") return AudioContainer::Flac;
+  if (ext == ".aif" || ext == ".aiff" || ext == ".aifc") return AudioContainer::Aiff;
+  return AudioContainer::Wave;
+}
 
 char PathSeparator() { return static_cast<char>(fs::path::preferred_separator); }
 
@@ -63,7 +93,8 @@ std::string FileNamePart(const std::string& path) { return path.substr(FolderEnd
 OutputPath PlanOutputPath(const std::string& sourcePath, const ProcessSettings& settings) {
   OutputPath out;
   const std::string sourceFolder = FolderPart(sourcePath);
-  out.FileName = settings.Prefix + BaseName(FileNamePart(sourcePath)) + settings.Suffix + ".wav";
+  const char* extension = ExtensionOf(OutputContainer(sourcePath, settings.OutputType));
+  out.FileName = settings.Prefix + BaseName(FileNamePart(sourcePath)) + settings.Suffix + extension;
   out.Folder = settings.FolderMode == FolderKind::Subfolder
                    ? sourceFolder + BackslashIfNeeded(sourceFolder) + settings.FolderText
                    : settings.FolderText;

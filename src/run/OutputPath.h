@@ -4,6 +4,7 @@
 #include <string>
 
 #include "options/ProcessSettings.h"
+#include "wave/SampleSource.h"
 
 namespace tacetix {
 
@@ -31,6 +32,10 @@ std::string BackslashIfNeeded(const std::string& path);
 std::string FolderPart(const std::string& path);
 std::string FileNamePart(const std::string& path);
 
+// The container a source's output is written in: the one chosen, or for "same" the one the
+// source's name says (.flac, .aif/.aiff/.aifc; WAV for every other name), so that the
+// output's extension always names its type.
+AudioContainer OutputContainer(const std::string& sourcePath, OutputKind kind);
 // The output folder, name and path of a source, worked out without touching the disk.
 OutputPath PlanOutputPath(const std::string& sourcePath, const ProcessSettings& settings);
 // Works out the output folder and name, creates the folder unless simulating, and

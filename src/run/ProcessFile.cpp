@@ -9,6 +9,7 @@
 
 #include "run/FileWork.h"
 #include "run/OutputMetadata.h"
+#include "run/OutputPath.h"
 #include "signal/NaturalCuts.h"
 #include "wave/OutputFormat.h"
 
@@ -42,7 +43,7 @@ void FillFormatFields(Work& w) {
   rec->channels_in = static_cast<uint32_t>(w.Info.Channels);
   // The depths the samples are read and written with, which a fmt at odds with its container
   // does not say.
-  const WaveReader& source = w.C.File.Reader;
+  const SampleSource& source = w.C.File.Reader;
   const int32_t bitsRead = CodedBits(source.Format(), source.IsFloat());
   rec->bits_in = static_cast<uint32_t>(bitsRead);
   rec->hz_in = static_cast<uint32_t>(w.Info.SampleRate);
@@ -54,17 +55,19 @@ void FillFormatFields(Work& w) {
 // metadata in one is written with the container's bits.
 void NoteExtensibleBits(Work& w) {
   if (!w.C.Record || !w.Output.Extras.Extensible) return;
-  const WaveReader& source = w.C.File.Reader;
+  const SampleSource& source = w.C.File.Reader;
   const FormatBody f = DeriveOutputFormat(source.Format(), source.IsFloat(), TargetChoice(w.O)).Body;
   if (f.Channels != 0) w.C.Record->bits_out = 8u * (f.BlockAlign / f.Channels);
 }
 
 // Everything up to the output: the scans, the kept range, the gain and whether an output is due.
-int PlanSteps(Work& w, const std::string& inputPath) {
+// writing: a FLAC source is checked whole first, so that nothing is written from a broken one; a
+// plan alone (the preview, replanned at every change of the options) reads only what it scans.
+int PlanSteps(Work& w, const std::string& inputPath, bool writing) {
   const ProcessSettings& s = w.C.Settings;
-  WaveReader& source = w.C.File.Reader;
+  SourceReader& source = w.C.File.Reader;
   // A long chunk walk pumps too, so that a cancel need not wait for it.
-  const int opened = source.Open(inputPath, {false, s.KeepMetadata, [&w] { return Pump(w); }});
+  const int opened = source.Open(inputPath, {false, s.KeepMetadata, [&w] { return Pump(w); }, writing});
   if (opened != 0) return source.WalkCancelled() ? Cancel : Failed;
   if (source.GetInfo(w.Info) != 0) return Failed;
   w.Ch = w.Info.Channels;
@@ -78,6 +81,8 @@ int PlanSteps(Work& w, const std::string& inputPath) {
     w.O.Notes.push_back("data chunk ends " + std::to_string(source.MissingDataBytes()) + " bytes early");
   w.Cuts = CutFramesFor(s, w.Info.SampleRate);
   DecideTarget(s, w.Info.BitsPerSample, w.Info.FormatTag, w.In.IsFloat, w.O);
+  // A file written in another type than its own changes, as one converted to another depth does.
+  w.O.Changed = w.O.Changed || OutputContainer(inputPath, s.OutputType) != source.Container();
   const bool formatChanged = w.O.Changed;
   FillFormatFields(w);
   if (s.RemoveBegin) {
@@ -103,20 +108,47 @@ int PlanSteps(Work& w, const std::string& inputPath) {
   return Continue;
 }
 
+// A FLAC output of a FLAC source carries its comments, pictures and application blocks, an AIFF
+// output of an AIFF source its text chunks; other pairs of types carry nothing yet, and say so.
+void KeepOtherMetadata(Work& w, AudioContainer output) {
+  const std::shared_ptr<const FlacBlocks> blocks = w.C.File.Reader.FlacMetadata();
+  const std::shared_ptr<const AiffChunks> chunks = w.C.File.Reader.AiffMetadata();
+  if (output == AudioContainer::Flac && blocks) {
+    w.Output.Carried.Flac = blocks;
+    w.O.DroppedChunks = blocks->Dropped;
+    return;
+  }
+  if (output == AudioContainer::Aiff && chunks) {
+    w.Output.Carried.Aiff = chunks;
+    w.O.DroppedChunks = chunks->Dropped;
+    return;
+  }
+  if (blocks) w.O.DroppedChunks = blocks->All;
+  if (chunks) w.O.DroppedChunks = chunks->All;
+  w.O.Notes.push_back("metadata not carried into this type");
+}
+
 int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPath) {
   const ProcessSettings& s = w.C.Settings;
-  WaveReader& source = w.C.File.Reader;
-  if (int r = PlanSteps(w, inputPath)) return r;
+  SourceReader& source = w.C.File.Reader;
+  if (int r = PlanSteps(w, inputPath, true)) return r;
   const bool writes = w.O.OutputDue && !s.Simulation;
   if (!writes) {
     if (int r = CountRest(w)) return r;
   }
   // Also when simulating: the report then names what the outputs would drop.
-  if (w.O.OutputDue && s.KeepMetadata) {
+  const AudioContainer output = OutputContainer(outputPath, OutputKind::Same);
+  if (w.O.OutputDue && s.KeepMetadata && output != AudioContainer::Wave) KeepOtherMetadata(w, output);
+  if (w.O.OutputDue && s.KeepMetadata && output == AudioContainer::Wave) {
     std::optional<OutputExtras> extras = PrepareKeptMetadata(source, w.Info, w.T, w.O, [&w] { return Pump(w); });
     if (!extras) return Cancel;
     w.Output.Extras = std::move(*extras);
     NoteExtensibleBits(w);
+    // A FLAC source's blocks and an AIFF source's chunks have no place in a WAV output.
+    if (const auto blocks = source.FlacMetadata())
+      w.O.DroppedChunks.insert(w.O.DroppedChunks.end(), blocks->All.begin(), blocks->All.end());
+    if (const auto chunks = source.AiffMetadata())
+      w.O.DroppedChunks.insert(w.O.DroppedChunks.end(), chunks->All.begin(), chunks->All.end());
   }
   return writes ? WriteKept(w, outputPath) : Continue;
 }
@@ -154,7 +186,7 @@ FileResult ProcessFileSealed(FileContext& context, const std::string& inputPath,
 
 FileResult PlanFile(FileContext& context, const std::string& inputPath, FileOutcome& outcome) {
   Work w(context);
-  const int r = PlanSteps(w, inputPath);
+  const int r = PlanSteps(w, inputPath, false);
   outcome = w.O;
   context.File.Reader.ClearReadPosition();
   if (r == Continue) return FileResult::Done;

@@ -2,13 +2,13 @@
 // them from its start to its final word, so a partial output is closed in the row's turn.
 #pragma once
 
-#include "wave/WaveReader.h"
+#include "wave/SourceReader.h"
 #include "wave/WaveWriter.h"
 
 namespace tacetix {
 
 struct RowFile {
-  WaveReader Reader;  // declared first: the output is closed before the source
+  SourceReader Reader;  // declared first: the output is closed before the source
   WaveWriter Writer;
 
   // Finishes and closes an output still open and moves it onto its name; true when the row's

@@ -2,19 +2,19 @@
 #include "run/SourceFacts.h"
 
 #include "wave/LevelTime.h"
-#include "wave/WaveReader.h"
+#include "wave/SourceReader.h"
 
 namespace tacetix {
 
 struct SourceProbe::Reader {
-  WaveReader Wave;
+  SourceReader Wave;
   ReadOptions Options;
 };
 
 namespace {
 
 // An extensible header names its samples in its sub-format: the length counts them as such.
-WaveInfo LengthInfo(const WaveReader& file, WaveInfo info) {
+WaveInfo LengthInfo(const SampleSource& file, WaveInfo info) {
   if (static_cast<uint16_t>(info.FormatTag) == TagExtensible &&
       (file.SubFormat() == TagPCM || file.SubFormat() == TagFloat))
     info.FormatTag = file.SubFormat();
@@ -34,7 +34,7 @@ bool SourceProbe::Read(const std::string& path, SourceFacts& facts) {
   WaveInfo info{};
   if (File->Wave.GetInfo(info) != 0) return false;
   info = LengthInfo(File->Wave, info);
-  File->Wave.CloseInput();
+  File->Wave.Close();
   facts.Bits = static_cast<uint32_t>(info.BitsPerSample);
   facts.Hz = static_cast<uint32_t>(info.SampleRate);
   facts.Channels = static_cast<uint32_t>(info.Channels);

@@ -1,7 +1,10 @@
-// Little-endian integers from and to bytes, by shifting: endian-safe, no aliasing tricks.
+// Little-endian (and big-endian) integers from and to bytes, by shifting: endian-safe, no aliasing tricks.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 namespace tacetix {
 
@@ -26,6 +29,58 @@ inline uint64_t Load64(const uint8_t* p) { return uint64_t{Load32(p)} | uint64_t
 inline void Store64(uint8_t* p, uint64_t v) {
   Store32(p, static_cast<uint32_t>(v));
   Store32(p + 4, static_cast<uint32_t>(v >> 32));
+}
+
+// Big-endian, as IFF (AIFF) and FLAC store their fields.
+inline uint16_t LoadBig16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+
+inline uint32_t LoadBig32(const uint8_t* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
+}
+
+inline void StoreBig16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v >> 8);
+  p[1] = static_cast<uint8_t>(v);
+}
+
+inline void StoreBig32(uint8_t* p, uint32_t v) {
+  StoreBig16(p, v >> 16);
+  StoreBig16(p + 2, v);
+}
+
+// Reverses the bytes of each of count values of size bytes (2, 3, 4 or 8) in place: AIFF's
+// samples to WAVE's and back. Loops of one size each, which the compiler vectorises.
+inline void SwapEach(uint8_t* p, size_t count, int32_t size) {
+  switch (size) {
+    case 2:
+      for (size_t i = 0; i < count; ++i) {
+        uint16_t v;
+        std::memcpy(&v, p + 2 * i, 2);
+        v = __builtin_bswap16(v);
+        std::memcpy(p + 2 * i, &v, 2);
+      }
+      break;
+    case 3:
+      for (size_t i = 0; i < count; ++i) std::swap(p[3 * i], p[3 * i + 2]);
+      break;
+    case 4:
+      for (size_t i = 0; i < count; ++i) {
+        uint32_t v;
+        std::memcpy(&v, p + 4 * i, 4);
+        v = __builtin_bswap32(v);
+        std::memcpy(p + 4 * i, &v, 4);
+      }
+      break;
+    case 8:
+      for (size_t i = 0; i < count; ++i) {
+        uint64_t v;
+        std::memcpy(&v, p + 8 * i, 8);
+        v = __builtin_bswap64(v);
+        std::memcpy(p + 8 * i, &v, 8);
+      }
+      break;
+    default: break;
+  }
 }
 
 }  // namespace tacetix

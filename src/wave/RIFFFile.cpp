@@ -76,11 +76,7 @@ int RIFFFile::ReadHeader(bool sizeCheck) {
   if (got == 8 && std::memcmp(head, "RIFX", 4) == 0)
     return Refuse(FailureKind::Unsupported, "big-endian WAV (RIFX) is not read");
   if (!riff || got < 4) return Refuse(FailureKind::NotWave, "not a WAV file: no RIFF header");
-  ChunkRead = false;
-  ChunkBodyStart = 12;
-  WalkBufferLength = 0;
-  ChunksWalked = 0;
-  WalkStopped = false;
+  StartWalk(12);
   uint64_t riffSize = Load32(head + 4);
   if (IsForm64(head)) {
     if (int r = ReadDs64(std::string(reinterpret_cast<const char*>(head), 4))) return r;
@@ -89,6 +85,14 @@ int RIFFFile::ReadHeader(bool sizeCheck) {
   if (sizeCheck && static_cast<uint64_t>(InputSize - 8) != riffSize)
     return Refuse(FailureKind::Malformed, "RIFF size does not match the file size");
   return 0;
+}
+
+void RIFFFile::StartWalk(int64_t firstChunk) {
+  ChunkRead = false;
+  ChunkBodyStart = firstChunk;
+  WalkBufferLength = 0;
+  ChunksWalked = 0;
+  WalkStopped = false;
 }
 
 // An RF64 file's ds64 chunk, which must come first: the walk then starts after it.
@@ -166,7 +170,7 @@ int RIFFFile::NextChunk(ChunkHeader& chunk) {
   size_t got = 0;
   const bool readOk = ReadHeaderAt(ChunkBodyStart, head, got);
   std::memcpy(CurrentChunk.id, head, 4);
-  CurrentChunk.size = Ds64Size(CurrentChunk.id, Load32(head + 4));
+  CurrentChunk.size = BigEndianSizes ? LoadBig32(head + 4) : Ds64Size(CurrentChunk.id, Load32(head + 4));
   ChunkRead = true;
   ChunkBodyStart += 8;
   chunk = CurrentChunk;

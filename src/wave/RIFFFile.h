@@ -51,6 +51,8 @@ class RIFFFile {
  protected:
   // Called every 1024 chunk headers of a walk; true stops the walk.
   void SetWalkPoll(std::function<bool()> poll) { WalkPoll = std::move(poll); }
+  // Makes the next NextChunk read the chunk header at firstChunk, as the first of a walk.
+  void StartWalk(int64_t firstChunk);
   // Where a body of size bytes starting at bodyStart ends, pad byte included.
   static int64_t ChunkEnd(int64_t bodyStart, uint64_t size, int64_t fileSize);
   // Keeps the kind and the reason and returns the failure code 1.
@@ -65,9 +67,10 @@ class RIFFFile {
   bool InputOpen = false;
   std::array<char, 4> FormType{};
   ChunkHeader CurrentChunk{};
-  bool ChunkRead = false;      // a chunk header has been read since ReadHeader
-  int64_t ChunkBodyStart = 0;  // absolute offset of CurrentChunk's body
-  int64_t InputSize = 0;       // size of the input, queried by ReadHeader
+  bool ChunkRead = false;       // a chunk header has been read since ReadHeader
+  int64_t ChunkBodyStart = 0;   // absolute offset of CurrentChunk's body
+  int64_t InputSize = 0;        // size of the input, queried by ReadHeader
+  bool BigEndianSizes = false;  // the chunk sizes are IFF's (AIFF), not RIFF's
 
  private:
   bool ReadHeaderAt(int64_t offset, uint8_t* head, size_t& got);

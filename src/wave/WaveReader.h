@@ -11,6 +11,7 @@
 
 #include "wave/RIFFFile.h"
 #include "wave/SampleCodecs.h"
+#include "wave/SampleSource.h"
 #include "wave/WaveFormat.h"
 
 namespace tacetix {
@@ -25,9 +26,16 @@ struct ReadOptions {
   bool ListChunks = false;
   // Called every 1024 chunk headers of the walk; true stops it (FailKind Cancelled).
   std::function<bool()> WalkPoll;
+  // A FLAC source is decoded whole at the open, polled as a walk is, and refused when a frame
+  // is broken or the audio misses its MD5 signature or frame count: nothing is written from
+  // it. Without this, only the header is read (a stream of no stated length is still counted).
+  bool VerifyStream = false;
+  // FLAC: the most bytes of decoded samples the check keeps for the reads that follow (then
+  // the stream is decoded once); a larger stream is decoded again, sought where it is read.
+  uint64_t KeptBytes = uint64_t{256} << 20;
 };
 
-class WaveReader : public RIFFFile {
+class WaveReader : public RIFFFile, public SampleSource {
  public:
   WaveReader();
   ~WaveReader() override;
@@ -39,41 +47,45 @@ class WaveReader : public RIFFFile {
   int ReadHeader(bool sizeCheck) override;
   // Closes the source and resets the reader. Always 0.
   int CloseInput() override;
-  int Close() { return CloseInput(); }
+  int Close() override { return CloseInput(); }
   // Loads the format once.
   int ReadFormat();
-  int GetInfo(WaveInfo& info);
+  int GetInfo(WaveInfo& info) override;
   // Sets the read position to sample index (not frame); 1 when it lies at or past the end.
-  int SeekSample(int64_t index);
-  int ClearReadPosition();
+  int SeekSample(int64_t index) override;
+  int ClearReadPosition() override;
   // Decodes up to requested samples into dest; 2 when the read position was already at the end.
-  int ReadSamples(double* dest, int32_t requested, int32_t& delivered);
+  int ReadSamples(double* dest, int32_t requested, int32_t& delivered) override;
   // As ReadSamples, but stores the samples' bytes as the source holds them, in one read
   // (dest has room for requested samples of Coding's size).
-  int ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered);
-  SampleCoding Coding() const;
+  int ReadSampleBytes(uint8_t* dest, int32_t requested, int32_t& delivered) override;
+  SampleCoding Coding() const override;
   // Chunks of the source in file order, fmt and data included (not an RF64 file's ds64, which
   // belongs to its header); empty unless the open listed them.
-  const std::vector<ChunkEntry>& Chunks() const { return ChunkList; }
+  const std::vector<ChunkEntry>& Chunks() const override { return ChunkList; }
   // Exactly length bytes of the source from offset; 1 when they are not all there.
-  int ReadInputBytes(int64_t offset, uint8_t* dest, size_t length);
+  int ReadInputBytes(int64_t offset, uint8_t* dest, size_t length) override;
   // dwChannelMask of an extensible fmt of 40 bytes or more, else 0.
-  uint32_t ChannelMask() const { return Mask; }
-  const FormatBody& Format() const { return InputFormat; }
+  uint32_t ChannelMask() const override { return Mask; }
+  const FormatBody& Format() const override { return InputFormat; }
+  AudioContainer Container() const override { return AudioContainer::Wave; }
   // The GUID's leading code of an extensible fmt; 0 = none.
-  int32_t SubFormat() const { return SubFormatCode; }
+  int32_t SubFormat() const override { return SubFormatCode; }
   // The samples are float (by tag, or by an extensible fmt's sub-format).
-  bool IsFloat() const;
+  bool IsFloat() const override;
   // Samples in the data chunk as the source holds it; 0 when no format is known.
   int64_t SampleCount() const;
   // Bytes of a RIFF (not RF64) file's data chunk past the largest size its 32-bit field can
   // declare, which a streaming writer that did not know the length left behind; they are not
   // read. 0 for every other file.
-  uint64_t IgnoredDataBytes() const { return DataPastSize; }
+  uint64_t IgnoredDataBytes() const override { return DataPastSize; }
   // Bytes a data chunk declares past the end of the file (a copy or a recording cut short);
   // the samples up to the end are read. 0 when the file holds all, or declares the streaming
   // writers' unknown length.
-  uint64_t MissingDataBytes() const { return DataShortBy; }
+  uint64_t MissingDataBytes() const override { return DataShortBy; }
+  const std::string& FailReason() const override { return RIFFFile::FailReason(); }
+  FailureKind FailKind() const override { return RIFFFile::FailKind(); }
+  bool WalkCancelled() const override { return RIFFFile::WalkCancelled(); }
 
  private:
   using RIFFFile::OpenInput;  // the options come with Open

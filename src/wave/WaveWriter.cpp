@@ -42,6 +42,7 @@ int WaveWriter::Create(const std::string& path, OutputDescription description) {
   MovedOn = false;
   Description = std::move(description);
   // Create tells why: the folder takes no new file (errno), or the name holds no regular file.
+  Encoded.reset();
   if (!Target.Create(path, Description.Replace, File))
     return Target.NotRegularFile() ? Refuse(FailureKind::NotRegularFile)
                                    : Refuse(FailureKind::CannotWrite, SystemErrorText(errno));
@@ -51,8 +52,16 @@ int WaveWriter::Create(const std::string& path, OutputDescription description) {
   if (!File.Seek(0)) return SystemFailure();
   const OutputFormat& format = Description.Format;
   if (!format.Ok()) return Refuse(format.Kind, format.Reason);
+  if (Description.Container != AudioContainer::Wave) return StartEncoded();
   PlanFront();
   return WriteFront();
+}
+
+int WaveWriter::StartEncoded() {
+  Encoded = MakeEncodedOutput(Description.Container, Description.FlacLevel, Description.Carried);
+  DataOffset = 0;
+  if (Encoded->Start(File, Format(), Description.ExpectedSamples)) return 0;
+  return Encoded->Kind != FailureKind::None ? Refuse(Encoded->Kind, Encoded->Reason) : SystemFailure();
 }
 
 // The chunks given, headers and pad bytes included, each made as it is written; put counts
@@ -88,6 +97,7 @@ int WaveWriter::WriteFront() {
 }
 
 int WaveWriter::Rewind() {
+  if (Encoded) return Open && Written == 0 ? 0 : 1;
   if (!Open || !File.Seek(DataOffset)) return 1;
   Written = 0;
   return 0;
@@ -108,6 +118,7 @@ int WaveWriter::StartWrite(int32_t count, int32_t& bytesPerSample) {
   // Refuse data the header's sizes could not describe: without room for 64-bit sizes (the
   // output was not expected to need them) the 32-bit ones end a little below 4 GiB.
   const int64_t limit = Reserve ? MaxRF64DataBytes : RiffDataLimit();
+  if (Encoded) return 0;
   if (Written + int64_t{count} * bytesPerSample > limit)
     return Refuse(FailureKind::CannotWrite, "output would pass 4 GiB");
   return File.Seek(DataOffset + Written) ? 0 : SystemFailure();
@@ -130,7 +141,10 @@ int WaveWriter::WriteSamples(const double* source, int32_t count, int32_t& writt
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[static_cast<size_t>(bytesPerSample) * TransferBlock]);
   for (int32_t n = std::min(count, TransferBlock); n > 0; n = std::min(count, TransferBlock)) {
     encode(buffer.get(), source + written, n, Format().BitsPerSample);
-    if (!AppendBytes(buffer.get(), static_cast<size_t>(n) * bytesPerSample)) return SystemFailure();
+    if (Encoded) {
+      int32_t put = 0;
+      if (WriteSampleBytes(buffer.get(), n, put) != 0) return 1;
+    } else if (!AppendBytes(buffer.get(), static_cast<size_t>(n) * bytesPerSample)) return SystemFailure();
     written += n;
     count -= n;
   }
@@ -141,6 +155,14 @@ int WaveWriter::WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& 
   written = 0;
   int32_t bytesPerSample = 0;
   if (!source || StartWrite(count, bytesPerSample) != 0) return 1;
+  if (Encoded) {
+    Pending = true;
+    if (!Encoded->Append(source, count))
+      return Encoded->Kind != FailureKind::None ? Refuse(Encoded->Kind, Encoded->Reason) : SystemFailure();
+    Written += int64_t{count} * bytesPerSample;
+    written = count;
+    return 0;
+  }
   if (!AppendBytes(source, static_cast<size_t>(count) * bytesPerSample)) return SystemFailure();
   written = count;
   return 0;
@@ -151,6 +173,10 @@ int WaveWriter::WriteSampleBytes(const uint8_t* source, int32_t count, int32_t& 
 int WaveWriter::Finish() {
   if (!Open) return 1;
   Pending = false;
+  if (Encoded) {
+    if (Encoded->Finish()) return 0;
+    return Encoded->Kind != FailureKind::None ? Refuse(Encoded->Kind, Encoded->Reason) : SystemFailure();
+  }
   std::vector<uint8_t> tail(static_cast<size_t>(Written & 1), 0);  // the pad byte
   const std::vector<uint8_t>& after = Description.Extras.AfterData;
   tail.insert(tail.end(), after.begin(), after.end());
@@ -218,6 +244,7 @@ int WaveWriter::KeepPartial() {
 }
 
 void WaveWriter::Discard() {
+  if (Encoded) Encoded->Abandon();
   if (!Open && !Sealed) return;
   if (Open) File.Close();
   Open = false;

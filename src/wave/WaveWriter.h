@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "wave/AtomicOutput.h"
+#include "wave/EncodedOutput.h"
 #include "wave/FailureKind.h"
 #include "wave/FileHandle.h"
 #include "wave/OutputFormat.h"
@@ -62,6 +63,11 @@ struct OutputDescription {
   int64_t ExpectedSamples = 0;
   // The move at Close may take over a file of the name; false: only a free name (else NameTaken).
   bool Replace = true;
+  // The output's container; an AIFF or FLAC output carries no extras.
+  AudioContainer Container = AudioContainer::Wave;
+  int32_t FlacLevel = 5;
+  // What an AIFF or FLAC output carries of its source's metadata.
+  EncodedMetadata Carried;
 };
 
 class WaveWriter {
@@ -130,9 +136,11 @@ class WaveWriter {
   uint64_t RiffSize(int64_t dataLength) const;
   bool WriteCarried(const std::vector<size_t>& chunks, uint64_t& put);
   int WriteFront();
+  int StartEncoded();
   bool WriteTail(uint64_t& put);
 
   OutputDescription Description;
+  std::unique_ptr<EncodedOutput> Encoded;  // the body of an AIFF or FLAC output
   FileHandle File;
   AtomicOutput Target;
   bool Open = false;

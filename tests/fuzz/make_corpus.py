@@ -252,9 +252,104 @@ PEER_FILES = [
 ]
 
 
+def ext80(rate):
+    """An 80-bit extended number as AIFF's COMM holds its rate; raw 10 bytes pass through."""
+    if isinstance(rate, bytes):
+        return rate
+    if rate == 0:
+        return bytes(10)
+    e = int(math.floor(math.log2(rate)))
+    return struct.pack(">HQ", 16383 + e, int(rate * 2 ** (63 - e)))
+
+
+def bchunk(cid, body, declared=None, pad=True):
+    size = len(body) if declared is None else declared
+    out = cid + struct.pack(">I", size) + body
+    if pad and len(body) % 2:
+        out += b"\0"
+    return out
+
+
+def comm(channels=1, frames=64, bits=16, rate=8000, ctype=None):
+    body = struct.pack(">HIH", channels, frames, bits) + ext80(rate)
+    if ctype is not None:
+        body += ctype + b"\x00\x00"
+    return bchunk(b"COMM", body)
+
+
+def ssnd(samples, offset=0, block=0, declared=None):
+    return bchunk(b"SSND", struct.pack(">II", offset, block) + samples, declared)
+
+
+def form(*chunks, ftype=b"AIFF"):
+    body = ftype + b"".join(chunks)
+    return b"FORM" + struct.pack(">I", len(body)) + body
+
+
+def aiff_files():
+    tone = b"".join(struct.pack(">h", 0 if i < 8 or i > 56 else int(9000 * math.sin(i / 3))) for i in range(64))
+    return {
+        "aiff-s16.aiff": form(comm(), ssnd(tone)),
+        "aiff-s8-stereo.aiff": form(comm(2, 32, 8), ssnd(bytes((i * 37) & 0xFF for i in range(64)))),
+        "aiff-s24.aiff": form(comm(1, 21, 24), ssnd(tone[:63])),
+        "aiff-s12.aiff": form(comm(1, 64, 12), ssnd(tone)),
+        "aifc-sowt.aifc": form(comm(1, 64, 16, 8000, b"sowt"), ssnd(tone[::-1]), ftype=b"AIFC"),
+        "aifc-fl32.aifc": form(comm(1, 32, 32, 8000, b"fl32"), ssnd(b"".join(struct.pack(">f", math.sin(i)) for i in range(32))), ftype=b"AIFC"),
+        "aifc-fl64.aifc": form(comm(1, 16, 64, 8000, b"fl64"), ssnd(b"".join(struct.pack(">d", math.sin(i)) for i in range(16))), ftype=b"AIFC"),
+        "aifc-ulaw.aifc": form(comm(1, 64, 16, 8000, b"ulaw"), ssnd(tone[:64]), ftype=b"AIFC"),
+        "bad-aiff-comm-after-ssnd.aiff": form(ssnd(tone), comm()),
+        "bad-aiff-odd-pad.aiff": form(bchunk(b"NAME", b"abc"), comm(), ssnd(tone)),
+        "bad-aiff-odd-unpadded.aiff": form(bchunk(b"NAME", b"abc", pad=False), comm(), ssnd(tone)),
+        "bad-aiff-rate-nan.aiff": form(comm(rate=b"\x7f\xff\xc0" + bytes(7)), ssnd(tone)),
+        "bad-aiff-rate-zero.aiff": form(comm(rate=0), ssnd(tone)),
+        "bad-aiff-rate-huge.aiff": form(comm(rate=b"\x43\xff\x80" + bytes(7)), ssnd(tone)),
+        "bad-aiff-rate-tiny.aiff": form(comm(rate=b"\x00\x01\x80" + bytes(7)), ssnd(tone)),
+        "bad-aiff-ssnd-offset.aiff": form(comm(), ssnd(tone, offset=1000)),
+        "bad-aiff-ssnd-block.aiff": form(comm(), ssnd(tone, block=100000)),
+        "bad-aiff-ssnd-past-end.aiff": form(comm(), ssnd(tone, declared=100000), ),
+        "bad-aiff-frames-huge.aiff": form(comm(frames=0xFFFFFFFF), ssnd(tone)),
+        "bad-aiff-no-comm.aiff": form(ssnd(tone)),
+        "bad-aiff-comm-short.aiff": form(bchunk(b"COMM", bytes(6)), ssnd(tone)),
+        "bad-aiff-channels-0.aiff": form(comm(channels=0), ssnd(tone)),
+        "bad-aiff-bits-40.aiff": form(comm(bits=40), ssnd(tone)),
+    }
+
+
+def flac_files():
+    """FLAC seeds from the flac tool, and the same streams broken: cut, lying, overrunning."""
+    out = {}
+    src = os.path.join(CORPUS, ".flac-src.wav")
+    with open(src, "wb") as f:
+        f.write(riff(chunk(b"fmt ", fmt(channels=2, rate=8000)), chunk(b"data", tone16(600))))
+    for level, blocksize in (("0", "256"), ("8", "1152")):
+        enc = subprocess.run(["flac", "-s", "--no-padding", "-" + level, "-b", blocksize, "-c", src], capture_output=True, check=True).stdout
+        out["flac-%s.flac" % level] = enc
+    os.unlink(src)
+    good = out["flac-8.flac"]
+    # STREAMINFO: 4 bytes magic, 4 of block header, then its 34-byte body.
+    out["bad-flac-cut.flac"] = good[: len(good) * 2 // 3]
+    lie = bytearray(good)
+    lie[8 + 13] = (lie[8 + 13] & 0xF0) | 0x0F  # total samples far more than held
+    out["bad-flac-total-lie.flac"] = bytes(lie)
+    bits = bytearray(good)
+    bits[8 + 12] ^= 0x01  # bits per sample off by 16 in STREAMINFO alone
+    out["bad-flac-bits-lie.flac"] = bytes(bits)
+    md5 = bytearray(good)
+    md5[8 + 20] ^= 0xFF
+    out["bad-flac-md5.flac"] = bytes(md5)
+    crc = bytearray(good)
+    crc[len(good) // 2] ^= 0x5A
+    out["bad-flac-crc.flac"] = bytes(crc)
+    block = bytearray(good)
+    block[4] = 0x80 | 4  # last block: a VORBIS_COMMENT whose length runs past the end
+    block[5:8] = b"\xff\xff\xff"
+    out["bad-flac-block-past-end.flac"] = bytes(block[:8 + 34]) + b"\x00" * 16
+    return out
+
+
 def main():
     os.makedirs(CORPUS, exist_ok=True)
-    for name, data in {**built_files(), **metadata_files(), **loudness_files()}.items():
+    for name, data in {**built_files(), **metadata_files(), **loudness_files(), **aiff_files(), **flac_files()}.items():
         with open(os.path.join(CORPUS, name), "wb") as f:
             f.write(data)
     for name, cmd in PEER_FILES:

@@ -53,14 +53,14 @@ fi
 [ "$(dpkg-deb -f "$cliDeb" Description | head -n 1)" != "$(dpkg-deb -f "$guiDeb" Description 2>/dev/null | head -n 1)" ] ||
   fail "both packages have the short description $(dpkg-deb -f "$cliDeb" Description | head -n 1)"
 # The command line must not pull in the window's libraries: libc and libstdc++ (and the
-# compiler's run-time support they come with) the loudness meter, and zlib for the preview's PNG files, only.
+# compiler's run-time support they come with) the loudness meter, libFLAC, and zlib for the preview's PNG files, only.
 cliDepends="$(dpkg-deb -f "$cliDeb" Depends)"
 dependencies="$(tr ',' '\n' <<<"$cliDepends" | sed 's/ *(.*//; s/^ *//')"
 for dependency in $dependencies; do
-  [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1|libebur128-1|zlib1g|python3)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
+  [[ "$dependency" =~ ^(libc6|libstdc\+\+6|libgcc-s1|libebur128-1|libflac12|zlib1g|python3)$ ]] || fail "tacetix-cli depends on $dependency: $cliDepends"
 done
 [ -z "$(sort <<<"$dependencies" | uniq -d)" ] || fail "tacetix-cli names a dependency twice: $cliDepends"
-for dependency in libebur128-1 python3; do
+for dependency in libebur128-1 libflac12 python3; do
   grep -qx "$dependency" <<<"$dependencies" || fail "tacetix-cli's Depends lacks $dependency: $cliDepends"
 done
 

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTabWidget>
 
 #include "WindowFixture.h"
@@ -155,6 +156,28 @@ TEST_F(ConversionRadios, FollowTheBitDepthChoiceAndKeepTheirCheck) {
   EXPECT_FALSE(On("radio_BitsUp"));
   EXPECT_TRUE(Checked("radio_BitsUp")) << "disabling never unchecks";
   EXPECT_EQ(Form->CaptureSettings().BitsMode, tacetix::BitsModeKind::Up);
+}
+
+// FLAC holds integers: while it is the type the float depths cannot be chosen, and while a
+// float depth is chosen FLAC cannot; the run then writes what the combos show.
+TEST_F(ConversionRadios, FlacAndTheFloatDepthsExcludeEachOther) {
+  auto* bits = Find<QComboBox>("combo_Bits");
+  auto* type = Find<QComboBox>("combo_OutputType");
+  auto enabled = [](QComboBox* box, const char* text) {
+    const auto* model = qobject_cast<QStandardItemModel*>(box->model());
+    return model->item(box->findText(QString::fromLatin1(text)))->isEnabled();
+  };
+  type->setCurrentIndex(type->findText("FLAC"));
+  EXPECT_FALSE(enabled(bits, "32 bit float"));
+  EXPECT_FALSE(enabled(bits, "64 bit float"));
+  EXPECT_TRUE(enabled(bits, "24 bit signed integer"));
+  EXPECT_EQ(Form->CaptureSettings().OutputType, tacetix::OutputKind::Flac);
+  type->setCurrentIndex(type->findText("AIFF"));
+  bits->setCurrentIndex(bits->findText("64 bit float"));
+  EXPECT_FALSE(enabled(type, "FLAC"));
+  EXPECT_TRUE(enabled(type, "WAV"));
+  bits->setCurrentIndex(bits->findText("16 bit signed integer"));
+  EXPECT_TRUE(enabled(type, "FLAC"));
 }
 
 class NameFields : public WindowTest {
