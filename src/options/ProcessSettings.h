@@ -70,6 +70,12 @@ struct SharedChoices {
   DitherKind Dither = DitherKind::None;
   bool KeepMetadata = false;   // outputs carry the input's descriptive chunks and markers
   int32_t IgnoreClicksMs = 0;  // sound shorter than this at either end counts as silence
+  // Splitting into parts: at silences of at least SplitGapMs, or at the SplitCount - 1 longest.
+  int32_t SplitGapMs = 0;         // 0 with SplitCount 0: no splitting
+  int32_t SplitMinPartMs = 0;     // a shorter part joins its neighbour
+  int32_t SplitCount = 0;         // 0: every gap splits
+  bool SplitGainPerPart = false;  // normalising: each part by itself rather than one gain a source
+  bool SplitLabels = false;       // a label file of the parts beside them
 
   bool operator==(const SharedChoices&) const = default;
 };
@@ -97,6 +103,8 @@ struct ProcessSettings : SharedChoices {
 constexpr int32_t SliderMax = 1440;
 constexpr int32_t MaxKeepFadeMs = 10000;
 constexpr int32_t MaxIgnoreClicksMs = 1000;
+constexpr int32_t MaxSplitMs = 3600000;  // an hour
+constexpr int32_t MaxSplitCount = 9999;
 // Loudness targets and true-peak ceilings in tenths: -70.0..0.0 LUFS and -9.0..0.0 dBTP.
 constexpr int32_t MinLoudnessTenths = -700;
 constexpr int32_t MinTruePeakTenths = -90;
