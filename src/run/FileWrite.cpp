@@ -15,8 +15,8 @@ namespace steps {
 namespace {
 
 int FailOutput(Work& w, const std::string& outputPath) {
-  w.Reason = OutputReason(outputPath, w.C.File.Writer);
-  w.Kind = OutputFailureKind(w.C.File.Writer);
+  w.Reason = OutputReason(outputPath, w.Writer());
+  w.Kind = OutputFailureKind(w.Writer());
   return Failed;
 }
 
@@ -42,7 +42,7 @@ long double WriteGain(const Work& w) {
 
 int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   const WaveReader& source = w.C.File.Reader;
-  WaveWriter& f = w.C.File.Writer;
+  WaveWriter& f = w.Writer();
   OutputDescription& d = w.Output;
   d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), TargetChoice(w.O));
   d.ExpectedSamples = keptSamples;
@@ -82,7 +82,7 @@ std::string OutputReason(const std::string& outputPath, const WaveWriter& writer
 }
 
 int WriteKept(Work& w, const std::string& outputPath) {
-  WaveWriter& f = w.C.File.Writer;
+  WaveWriter& f = w.Writer();
   int64_t pos = w.O.KeepFirst;
   // Without one whole frame there is nothing to write, as with data of no samples at all.
   if (w.T == 0) {

@@ -1,0 +1,91 @@
+// Splitting through tacetix-cli, judged by sox: every part is readable and holds the source's
+// samples from where its keep begins to where it ends; the parts' names, labels and records;
+// a part whose name is taken leaves no part at all.
+#include <cstring>
+#include <filesystem>
+
+#include "CliFixture.h"
+
+using namespace testsupport;
+
+namespace {
+
+constexpr uint32_t Rate = 48000;
+constexpr int64_t Keep = 4800;  // --keep 100 at 48 kHz
+
+struct Tone {
+  int64_t First, Last;  // frames, inclusive
+};
+// Three sounds between silences of 1.5 and 2.5 s, with silence at both ends.
+constexpr Tone Tones[] = {{9600, 57599}, {129600, 187199}, {307200, 331199}};
+constexpr int64_t Frames = 345600;
+
+class SplitCliTest : public clitest::CliFixture {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(HaveProgram("sox")) << "sox is required for this test";
+    Source.assign(static_cast<size_t>(Frames * 2), 0);
+    for (const Tone& t : Tones)
+      for (int64_t f = t.First; f <= t.Last; ++f)
+        for (int c = 0; c < 2; ++c)
+          Source[static_cast<size_t>(f * 2 + c)] = static_cast<int16_t>(900 + (f * 7 + c) % 5000);
+    WriteWav16(Dir.File("src.wav"), 2, Source, Rate);
+  }
+  // The part's samples as sox decodes them.
+  std::vector<int16_t> SoxSamples(const std::string& path) {
+    Bytes raw;
+    EXPECT_EQ(RunCommandBytes("sox " + ShellQuote(path) + " -t raw -e signed -b 16 -L -", raw), 0) << path;
+    std::vector<int16_t> s(raw.size() / 2);
+    std::memcpy(s.data(), raw.data(), s.size() * 2);
+    return s;
+  }
+  std::vector<int16_t> Source;
+};
+
+TEST_F(SplitCliTest, EveryPartHoldsTheSourceFromItsKeepToItsKeep) {
+  ASSERT_EQ(Cli("--split-gap 1000 --keep 100 -o out --log log.csv --log-short --log-names-only --split-labels src.wav"),
+            0)
+      << Out;
+  std::string labels;
+  for (size_t i = 0; i < std::size(Tones); ++i) {
+    const std::string name = "src-0" + std::to_string(i + 1) + ".wav";
+    SCOPED_TRACE(name);
+    clitest::ExpectReadableWav(Dir.File("out/" + name));
+    const int64_t first = Tones[i].First - Keep, last = Tones[i].Last + Keep;
+    const std::vector<int16_t> expected(Source.begin() + first * 2, Source.begin() + (last + 1) * 2);
+    EXPECT_TRUE(SoxSamples(Dir.File("out/" + name)) == expected);
+    char line[128];
+    std::snprintf(line, sizeof line, "%.6f\t%.6f\t%s\n", first / 48000.0, (last + 1) / 48000.0, name.c_str());
+    labels += line;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out/src.wav")));
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out/src-04.wav")));
+  EXPECT_EQ(ReadText(Dir.File("out/src.txt")), labels);
+  const std::string log = ReadText(Dir.File("log.csv"));
+  EXPECT_NE(log.find("\"src.wav\";2;16;48000;345600;4800;62399;\"unknown\";0.000000;\"src-01.wav\";16;57600"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(";302400;335999;\"unknown\";0.000000;\"src-03.wav\";16;33600"), std::string::npos) << log;
+}
+
+// The silence a part keeps stops at the middle of its gap; a count keeps the longest gap only.
+TEST_F(SplitCliTest, ACountSplitsAtTheLongestGapAndKeepStopsHalfway) {
+  ASSERT_EQ(Cli("--split-count 2 --keep 2000 -o out src.wav"), 0) << Out;
+  const int64_t middle = Tones[1].Last + 1 + (Tones[2].First - Tones[1].Last - 1) / 2;        // 2.5 s gap: 60000 each
+  EXPECT_EQ(SoxSamples(Dir.File("out/src-01.wav")).size(), static_cast<size_t>(middle * 2));  // keep reaches frame 0
+  EXPECT_EQ(SoxSamples(Dir.File("out/src-02.wav")).size(), static_cast<size_t>((Frames - middle) * 2));
+}
+
+// One part's name taken: the source's parts are all or nothing, and the file there stays.
+TEST_F(SplitCliTest, ATakenPartNameLeavesNoPart) {
+  std::filesystem::create_directory(Dir.File("out"));
+  WriteFile(Dir.File("out/src-02.wav"), Bytes{'k', 'e', 'e', 'p'});
+  EXPECT_NE(Cli("--split-gap 1000 -o out src.wav"), 0);
+  EXPECT_NE(Out.find("src-02.wav"), std::string::npos) << Out;
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out/src-01.wav")));
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out/src-03.wav")));
+  EXPECT_EQ(ReadFile(Dir.File("out/src-02.wav")), (Bytes{'k', 'e', 'e', 'p'}));
+  EXPECT_TRUE(TemporaryOutputs(Dir.File("out/src-01.wav")).empty());
+}
+
+}  // namespace
