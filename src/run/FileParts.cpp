@@ -14,8 +14,8 @@ namespace {
 // The samples of the sound the ends were cut to: [SoundFirst, SoundLast], whole frames.
 int64_t SoundEnd(const Work& w) { return std::min(w.O.SoundLast + 1, w.T); }
 
-// Splitting without a pass of its own to ride: the sound is read for its gaps alone.
-int ScanGaps(Work& w) {
+// With clicks ignored every sample of the sound is read for its gaps.
+int ScanGapsWhole(Work& w) {
   if (w.C.File.Reader.SeekSample(w.O.SoundFirst) != 0) return Failed;
   int32_t n = 0;
   for (int64_t pos = w.O.SoundFirst; pos < SoundEnd(w); pos += n) {
@@ -25,6 +25,27 @@ int ScanGaps(Work& w) {
     FeedGaps(w, pos, n);
   }
   w.C.File.Reader.ClearReadPosition();
+  return Continue;
+}
+
+// Splitting without a pass of its own to ride: the sound is read for its gaps alone, only
+// where it must be without clicks ignored, whole with them.
+int ScanGaps(Work& w) {
+  if (w.Cuts.IgnoreClicks > 1) return ScanGapsWhole(w);
+  bool cancelled = false;
+  const SampleWindow read = [&w, &cancelled](int64_t first, int32_t count) -> const uint8_t* {
+    cancelled = Pump(w);
+    int32_t n = 0;
+    if (cancelled || w.C.File.Reader.SeekSample(first) != 0) return nullptr;
+    if (w.C.File.Reader.ReadSampleBytes(w.Block, count, n) != 0 || n != count) return nullptr;
+    return w.Block;
+  };
+  std::vector<FrameSpan> gaps;
+  const bool ok = FindGapsSparse(read, w.O.SoundFirst, SoundEnd(w), BlockValues, w.In, w.C.Settings.ThresholdBegin,
+                                 w.Ch, w.Gaps->MinGapFrames(), gaps);
+  w.C.File.Reader.ClearReadPosition();
+  if (!ok) return cancelled ? Cancel : Failed;
+  w.Gaps->Take(std::move(gaps));
   return Continue;
 }
 

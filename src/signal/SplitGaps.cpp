@@ -103,6 +103,71 @@ std::vector<FrameSpan> GapScan::Finish() {
 
 namespace {
 
+// Reads forwards from sample from to end for the first loud sample: its frame, or -1 (none,
+// or a read failed: failed says which).
+int64_t NextSound(const SampleWindow& read, int64_t from, int64_t end, int32_t maxRead, const SampleCoding& coding,
+                  double threshold, int32_t channels, bool& failed) {
+  for (int64_t p = from; p < end;) {
+    const auto n = static_cast<int32_t>(std::min<int64_t>(maxRead, end - p));
+    const uint8_t* bytes = read(p, n);
+    if (!bytes) {
+      failed = true;
+      return -1;
+    }
+    const int32_t k = FirstAbove(bytes, n, coding, threshold);
+    if (k >= 0) return (p + k) / channels;
+    p += n;
+  }
+  return -1;
+}
+
+// The last loud frame of the samples [from, to), read backwards in pieces that grow from a
+// few thousand samples; -1 when all are silent (or a read failed).
+int64_t LastSoundBefore(const SampleWindow& read, int64_t from, int64_t to, int32_t maxRead, const SampleCoding& coding,
+                        double threshold, int32_t channels, bool& failed) {
+  int64_t piece = std::min<int64_t>(4096 - 4096 % channels, maxRead);
+  for (int64_t hi = to; hi > from;) {
+    const int64_t lo = std::max(from, hi - piece);
+    const uint8_t* bytes = read(lo, static_cast<int32_t>(hi - lo));
+    if (!bytes) {
+      failed = true;
+      return -1;
+    }
+    const int32_t k = LastAbove(bytes, static_cast<int32_t>(hi - lo), coding, threshold);
+    if (k >= 0) return (lo + k) / channels;
+    hi = lo;
+    piece = std::min<int64_t>(piece * 2, maxRead);
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool FindGapsSparse(const SampleWindow& read, int64_t first, int64_t end, int32_t maxRead, const SampleCoding& coding,
+                    double threshold, int32_t channels, int64_t minGap, std::vector<FrameSpan>& gaps) {
+  const int32_t ch = std::max(channels, 1);
+  maxRead = std::max(maxRead - maxRead % ch, ch);
+  minGap = std::max<int64_t>(minGap, 1);
+  bool failed = false;
+  int64_t sound = NextSound(read, first, end, maxRead, coding, threshold, ch, failed);
+  while (sound >= 0) {
+    const int64_t from = (sound + 1) * ch;
+    const int64_t to = std::min(end, (sound + minGap + 1) * ch);
+    const int64_t last = LastSoundBefore(read, from, to, maxRead, coding, threshold, ch, failed);
+    if (last >= 0) {
+      sound = last;
+      continue;
+    }
+    if (failed || to == end) break;
+    const int64_t next = NextSound(read, to, end, maxRead, coding, threshold, ch, failed);
+    if (next >= 0) gaps.push_back({sound + 1, next - 1});
+    sound = next;
+  }
+  return !failed;
+}
+
+namespace {
+
 int64_t Length(const FrameSpan& s) { return s.Last - s.First + 1; }
 
 // The count - 1 longest gaps, in order; all of them without a count.

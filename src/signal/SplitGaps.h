@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "signal/NaturalCuts.h"
@@ -33,6 +34,9 @@ class GapScan {
   void Feed(const uint8_t* bytes, int32_t count, int64_t firstSample, const SampleCoding& coding, double threshold);
   // The gaps in frames, in order; call once all is fed.
   std::vector<FrameSpan> Finish();
+  // For a search that reads in its own way (FindGapsSparse): its gap length, and its gaps.
+  int64_t MinGapFrames() const { return MinGap; }
+  void Take(std::vector<FrameSpan> gaps) { Found = std::move(gaps); }
 
  private:
   void FeedPlain(const uint8_t* bytes, int32_t count, int64_t firstSample, const SampleCoding& coding,
@@ -50,6 +54,18 @@ class GapScan {
   int64_t Anchor = 0, Edge = 0;
   std::vector<FrameSpan> Found;
 };
+
+// Reads count samples from sample first of the file; null when they cannot be read (or the
+// reading is cancelled). What it gives stays valid until the next read.
+using SampleWindow = std::function<const uint8_t*(int64_t first, int32_t count)>;
+
+// The gaps GapScan finds without clicks ignored, from the sound at or after sample first to
+// sample end (both the first of a frame), reading only what it must: after a sound, the frames
+// a gap would fill are searched from their end, a piece at a time, so in sound a short read
+// skips a gap's length; a silence found that long is followed forwards to its end. At most
+// maxRead samples a read. false when a read failed; gaps then holds those found so far.
+bool FindGapsSparse(const SampleWindow& read, int64_t first, int64_t end, int32_t maxRead, const SampleCoding& coding,
+                    double threshold, int32_t channels, int64_t minGap, std::vector<FrameSpan>& gaps);
 
 // The parts of a kept range (frames, its padding included) whose sound starts at soundFirst
 // and ends at soundLast, cut at gaps: with a count, the Count - 1 longest (the earlier of
