@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <string>
 
 #include "wave/LevelTime.h"
 
@@ -73,8 +75,16 @@ struct Ranges {
     Silent = o.Silent;
     KeepFirst = o.KeepFirst / ch, SoundFirst = o.SoundFirst / ch;
     KeepLast = std::min(o.KeepLast / ch, last), SoundLast = std::min(o.SoundLast / ch, last);
+    for (const PartOutcome& part : o.Parts) Parts.push_back({part.First / ch, part.Last / ch});
   }
-  bool Cut(int64_t f) const { return Known && (Silent || f < KeepFirst || f > KeepLast); }
+  std::vector<FrameSpan> Parts;  // split: each part's frames; the gaps between them are cut
+  bool Cut(int64_t f) const { return Known && (Silent || f < KeepFirst || f > KeepLast || InGap(f)); }
+  bool InGap(int64_t f) const {
+    if (Parts.size() < 2) return false;
+    const auto after = std::upper_bound(Parts.begin(), Parts.end(), f,
+                                        [](int64_t frame, const FrameSpan& p) { return frame < p.First; });
+    return after != Parts.begin() && f > std::prev(after)->Last && after != Parts.end();
+  }
   bool KeptSilence(int64_t f) const { return Known && !Cut(f) && (f < SoundFirst || f > SoundLast); }
 };
 
@@ -170,6 +180,36 @@ void DrawMarks(Painter& p, const View& v, const Ranges& r, const PreviewPlan& pl
   }
 }
 
+// Digits of three by five cells of two pixels, a row of bits (the leftmost the highest) per line.
+constexpr uint8_t DigitRows[10][5] = {{7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 3, 1, 7},
+                                      {5, 5, 7, 1, 1}, {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 1, 2, 2},
+                                      {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7}};
+
+void DrawNumber(Painter& p, int32_t x, int32_t y, size_t number, Colour c) {
+  const std::string digits = std::to_string(number);
+  for (size_t i = 0; i < digits.size(); ++i)
+    for (int32_t row = 0; row < 5; ++row)
+      for (int32_t bit = 0; bit < 3; ++bit) {
+        if (!(DigitRows[digits[i] - '0'][row] & (4 >> bit))) continue;
+        const int32_t left = x + static_cast<int32_t>(i) * 8 + bit * 2;
+        p.Row(y + row * 2, left, left + 2, c);
+        p.Row(y + row * 2 + 1, left, left + 2, c);
+      }
+}
+
+// A split file: a line where each part begins and ends, and the part's number by its start.
+void DrawParts(Painter& p, const View& v, const Ranges& r) {
+  if (!r.Known || r.Silent || r.Parts.empty()) return;
+  const int64_t end = v.O.FirstFrame() + v.O.FrameCount();
+  for (size_t i = 0; i < r.Parts.size(); ++i) {
+    const FrameSpan& part = r.Parts[i];
+    for (int64_t edge : {part.First, part.Last + 1})
+      if (edge > v.O.FirstFrame() && edge < end) p.Column(v.XOf(edge), 0, p.Height() - 1, CutEdge);
+    if (part.Last < v.O.FirstFrame() || part.First >= end) continue;
+    DrawNumber(p, std::max(v.XOf(part.First), 0) + 4, 8, i + 1, CutEdge);
+  }
+}
+
 }  // namespace
 
 Picture::Picture(int32_t width, int32_t height)
@@ -191,6 +231,7 @@ void DrawPreview(Picture& into, PictureArea area, const WaveOverview& view, cons
   DrawThresholds(p, v, *plan, s);
   DrawFades(p, v, r, *plan, s);
   DrawMarks(p, v, r, *plan);
+  DrawParts(p, v, r);
 }
 
 FrameStretch ZoomStretch(int64_t frames, int32_t rate, bool last) {

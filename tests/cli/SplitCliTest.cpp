@@ -3,6 +3,8 @@
 // a part whose name is taken leaves no part at all.
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <regex>
 
 #include "CliFixture.h"
 
@@ -74,6 +76,30 @@ TEST_F(SplitCliTest, ACountSplitsAtTheLongestGapAndKeepStopsHalfway) {
   const int64_t middle = Tones[1].Last + 1 + (Tones[2].First - Tones[1].Last - 1) / 2;        // 2.5 s gap: 60000 each
   EXPECT_EQ(SoxSamples(Dir.File("out/src-01.wav")).size(), static_cast<size_t>(middle * 2));  // keep reaches frame 0
   EXPECT_EQ(SoxSamples(Dir.File("out/src-02.wav")).size(), static_cast<size_t>((Frames - middle) * 2));
+}
+
+// Two jobs write what one job writes: the same parts, log and report lines, in list order.
+TEST_F(SplitCliTest, TwoJobsGiveWhatOneGives) {
+  for (const char* copy : {"b.wav", "c.wav"}) std::filesystem::copy_file(Dir.File("src.wav"), Dir.File(copy));
+  const std::string args = "--split-gap 1000 --split-count 3 --keep 50 --fade 20 --normalize -1 --split-gain part "
+                           "--log-short --log-names-only --report ";
+  std::map<std::string, std::string> seen[2];
+  for (int jobs : {1, 2}) {
+    const std::string out = "o" + std::to_string(jobs);
+    ASSERT_EQ(Cli(args + out + ".jsonl --log " + out + ".csv -j " + std::to_string(jobs) + " -o " + out +
+                  " src.wav b.wav c.wav"),
+              0)
+        << Out;
+    for (const auto& entry : std::filesystem::directory_iterator(Dir.File(out)))
+      seen[jobs - 1][entry.path().filename().string()] = ReadText(entry.path().string());
+    // The report without its seconds and folder names.
+    std::string report =
+        std::regex_replace(ReadText(Dir.File(out + ".jsonl")), std::regex("\"seconds\":[0-9.e-]+"), "");
+    seen[jobs - 1]["report"] = std::regex_replace(report, std::regex("/" + out + "/"), "/");
+    seen[jobs - 1]["log"] = ReadText(Dir.File(out + ".csv"));
+  }
+  EXPECT_EQ(seen[0].size(), 9u + 2u);
+  EXPECT_TRUE(seen[0] == seen[1]);
 }
 
 // One part's name taken: the source's parts are all or nothing, and the file there stays.
