@@ -177,6 +177,9 @@ int WriteParts(Work& w, const std::string& outputPath) {
   w.O.DroppedChunks = std::move(dropped);
   w.O.Clipped = clipped;
   if (w.C.Record && clipped > 0) w.C.Record->clipped = clipped;
+  if (w.C.Settings.KeepMetadata)
+    for (std::string& note : CuePointsBetweenParts(w.C.File.Reader, w.O.Parts, w.Ch))
+      w.O.Notes.push_back(std::move(note));
   return Continue;
 }
 

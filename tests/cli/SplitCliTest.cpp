@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "CliFixture.h"
+#include "support/WavBuilder.h"
 
 using namespace testsupport;
 
@@ -100,6 +101,44 @@ TEST_F(SplitCliTest, TwoJobsGiveWhatOneGives) {
   }
   EXPECT_EQ(seen[0].size(), 9u + 2u);
   EXPECT_TRUE(seen[0] == seen[1]);
+}
+
+// Kept metadata: every part has the tags, the bext time reference of its first frame and the cue
+// points it holds, moved; a point between parts is named. ffprobe and sndfile-info read them.
+TEST_F(SplitCliTest, EveryPartCarriesItsMetadata) {
+  ASSERT_TRUE(HaveProgram("ffprobe") && HaveProgram("sndfile-info"));
+  Bytes bext(602, 0);
+  bext[338] = 0xA0, bext[339] = 0x86, bext[340] = 0x01;  // time reference 100000
+  Bytes cue;
+  Put32(cue, 3);
+  for (uint32_t id : {1u, 2u, 3u}) {
+    const uint32_t at = id == 1 ? 20000 : id == 2 ? 90000 : 140000;  // in part 1, between, in part 2
+    for (uint32_t field : {id, at, 0x61746164u, 0u, 0u, at}) Put32(cue, field);
+  }
+  Bytes data(Source.size() * 2);
+  std::memcpy(data.data(), Source.data(), data.size());
+  const Bytes info = [] {
+    Bytes b;
+    PutId(b, "INFO");
+    const Bytes name = ChunkBytes("INAM", Bytes{'T', 'a', 'k', 'e', 0});
+    b.insert(b.end(), name.begin(), name.end());
+    return b;
+  }();
+  WriteFile(
+      Dir.File("m.wav"),
+      WavBuilder().Fmt(1, 2, Rate, 16).Chunk("bext", bext).Chunk("LIST", info).Data(data).Chunk("cue ", cue).Build());
+  ASSERT_EQ(Cli("--split-gap 1000 --keep-metadata -o out m.wav"), 0) << Out;
+  EXPECT_NE(Out.find("m.wav: cue point 2 at frame 90000 dropped: between parts"), std::string::npos) << Out;
+  for (size_t i = 0; i < std::size(Tones); ++i) {
+    const std::string part = Dir.File("out/m-0" + std::to_string(i + 1) + ".wav");
+    std::string tags, cues;
+    ASSERT_EQ(RunCommand("ffprobe -v error -show_entries format_tags " + ShellQuote(part), &tags), 0);
+    EXPECT_NE(tags.find("time_reference=" + std::to_string(100000 + Tones[i].First)), std::string::npos) << tags;
+    EXPECT_NE(tags.find("title=Take"), std::string::npos) << tags;
+    ASSERT_EQ(RunCommand("sndfile-info " + ShellQuote(part) + " | grep 'Cue ID'", &cues), i == 2 ? 1 : 0);
+    const std::string expected = i == 0 ? "Cue ID :  1  Pos : 10400 " : "Cue ID :  3  Pos : 10400 ";
+    if (i < 2) EXPECT_NE(cues.find(expected), std::string::npos) << cues;
+  }
 }
 
 // One part's name taken: the source's parts are all or nothing, and the file there stays.
