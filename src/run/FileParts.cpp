@@ -52,7 +52,10 @@ int ScanGaps(Work& w) {
 // Each part's own peak (and loudness) and gain; the record's figures are the part's.
 int PartGains(Work& w) {
   const FileOutcome whole = w.O;
+  GainNote note = GainNote::None;  // the file's: a part not measured says most, then one limited
+  MeterLimit limit = MeterLimit::None;
   for (PartOutcome& part : w.O.Parts) {
+    w.O.Note = GainNote::None;
     w.O.KeepFirst = part.First;
     w.O.KeepLast = part.Last;
     w.O.Peak = w.O.PeakMagnitude = 0.0;
@@ -61,6 +64,10 @@ int PartGains(Work& w) {
     part.Peak = w.O.Peak;
     part.PeakMagnitude = w.O.PeakMagnitude;
     part.Gain = w.O.Gain;
+    if (w.O.Note == GainNote::NotMeasured || (w.O.Note == GainNote::LimitedByTruePeak && note == GainNote::None)) {
+      note = w.O.Note;
+      limit = w.O.Loudness.Limit;
+    }
     if (w.C.Record) {
       part.PeakDb = w.C.Record->peakdb;
       part.AmpDb = w.C.Record->ampdb;
@@ -79,6 +86,8 @@ int PartGains(Work& w) {
   w.O = whole;
   w.O.Parts = std::move(parts);
   w.O.Changed = changed;
+  w.O.Note = note;
+  w.O.Loudness.Limit = limit;
   return Continue;
 }
 
