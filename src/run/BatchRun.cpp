@@ -365,8 +365,9 @@ void Run::MovePartsInTurn(RowDone& done) {
 void Run::WriteLabels() {
   const std::string path = LabelPath(Pending.Output);
   std::string why;
-  if (IsListedSource(path) || SourceIds.HoldsFileAt(path))
-    why = path + ": " + std::string(FailureText(FailureKind::SameAsInput));
+  const bool isLog = S.LogEnabled && ResolvedPath(path) == ResolvedPath(Req.LogName);
+  if (isLog || IsListedSource(path) || SourceIds.HoldsFileAt(path))
+    why = path + ": " + (isLog ? std::string("the log") : std::string(FailureText(FailureKind::SameAsInput)));
   else if (!S.Simulation) why = WriteSplitLabels(path, LabelText(Current.Parts), S.Overwrite);
   if (!why.empty()) Current.Notes.push_back("no labels: " + why);
 }
