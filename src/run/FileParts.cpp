@@ -165,6 +165,8 @@ int PlanSplit(Work& w) {
 int WriteParts(Work& w, const std::string& outputPath) {
   RowFile& file = w.C.File;
   const FileOutcome whole = w.O;
+  w.SplitFirst = whole.Parts.front().First;
+  w.SplitLast = whole.Parts.back().Last;
   uint64_t clipped = 0;
   w.O.DroppedChunks.clear();
   for (size_t i = 0; i < whole.Parts.size(); ++i) {

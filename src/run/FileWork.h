@@ -41,6 +41,10 @@ struct Work {
   std::optional<GapScan> Gaps;
   WaveWriter* PartWriter = nullptr;
   WaveWriter& Writer() { return PartWriter ? *PartWriter : C.File.Writer; }
+  // The samples the write's progress runs over: the kept range, a split file's whole one.
+  int64_t SplitFirst = 0, SplitLast = 0;
+  int64_t ProgressFirst() const { return PartWriter ? SplitFirst : O.KeepFirst; }
+  int64_t ProgressLast() const { return PartWriter ? SplitLast : O.KeepLast; }
   // Non-finite samples are counted as the passes read the blocks: [0, CountedTo) by the
   // forward passes, [CountedFrom, T) by the end scan, so no sample is counted twice.
   int64_t NonFinite = 0;

@@ -21,15 +21,15 @@ int FailOutput(Work& w, const std::string& outputPath) {
 }
 
 int32_t WriteProgress(const Work& w, int64_t pos) {
-  const long double kept = static_cast<long double>(w.O.KeepLast) - w.O.KeepFirst + 1;
-  const long double share = (static_cast<long double>(pos) - w.O.KeepFirst + 1) / kept + w.C.Row.RowIndex;
+  const long double kept = static_cast<long double>(w.ProgressLast()) - w.ProgressFirst() + 1;
+  const long double share = (static_cast<long double>(pos) - w.ProgressFirst() + 1) / kept + w.C.Row.RowIndex;
   const long double pct = std::nearbyint(share * static_cast<long double>(w.C.Row.PerFileShare));
   return static_cast<int32_t>(std::clamp<long double>(pct, 0, 100));
 }
 
 int32_t FilePercent(const Work& w, int64_t pos) {
-  const long double kept = static_cast<long double>(w.O.KeepLast) - w.O.KeepFirst + 1;
-  const long double pct = std::nearbyint((static_cast<long double>(pos) - w.O.KeepFirst + 1) / kept * 100.0L);
+  const long double kept = static_cast<long double>(w.ProgressLast()) - w.ProgressFirst() + 1;
+  const long double pct = std::nearbyint((static_cast<long double>(pos) - w.ProgressFirst() + 1) / kept * 100.0L);
   return static_cast<int32_t>(std::clamp<long double>(pct, 0, 100));
 }
 
