@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/TerminalText.h"
+#include "run/PartOutputs.h"
 #include "run/RowText.h"
 
 namespace tacetix {
@@ -45,10 +46,14 @@ void CliFrontEnd::NoteOutputState() {
 // name a file that was never written.
 void CliFrontEnd::WriteDoneLine(const std::string& file, const RowResult& r) {
   errno = 0;
-  if (r.OutputMade) S.Lines << "done: " << file << " -> " << TerminalName(r.OutputPath) << '\n';
+  if (r.OutputMade && !r.Parts.empty())
+    S.Lines << "done: " << file << " -> " << TerminalName(PartPath(r.OutputPath, 0, r.Parts.size())) << " ("
+            << PartsText(r.Parts.size()) << ")\n";
+  else if (r.OutputMade) S.Lines << "done: " << file << " -> " << TerminalName(r.OutputPath) << '\n';
   else if (r.Silent) S.Lines << "silent: " << file << " (" << NoOutputWords << ")\n";
   else S.Lines << "unchanged: " << file << " (" << NoOutputText(false) << ")\n";
   if (S.Verbose) S.Lines << "  " << FiguresText(r, Normalize) << '\n';
+  if (S.Verbose && !r.Parts.empty()) S.Lines << "  " << PartsListText(PartFramesOf(r.Parts), r.Figures.hz_in) << '\n';
   if (S.Verbose && r.OutputMade && !r.DroppedChunks.empty()) {
     S.Lines << "  dropped chunks:";
     for (const std::string& name : r.DroppedChunks)

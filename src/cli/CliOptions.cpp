@@ -199,7 +199,9 @@ bool Parser::RunOptionsHold() {
        {std::pair{"--prefix", c.Prefix}, {"--suffix", c.Suffix}, {"--subfolder", c.SubfolderText}})
     if (text.find_first_of(RefusedChars) != std::string::npos)
       return Fail(std::string(name) + ": may not hold any of \\ / | \" : * ? < >");
-  if (c.Prefix.empty() && c.Suffix.empty() && c.SubfolderText.empty() && c.OtherFolderText.empty())
+  // Parts take names of their own (NAME-01...): beside the sources they replace none.
+  const bool split = c.SplitGapMs > 0 || c.SplitCount > 0;
+  if (!split && c.Prefix.empty() && c.Suffix.empty() && c.SubfolderText.empty() && c.OtherFolderText.empty())
     return Fail("give --prefix, --suffix, --subfolder or --output-dir: the outputs would replace the sources");
   // Both would write beside the sources or into their parent, not into a folder of outputs.
   if (c.FolderMode == FolderKind::Subfolder && (c.SubfolderText == "." || c.SubfolderText == ".."))

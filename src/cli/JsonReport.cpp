@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "run/PartOutputs.h"
 #include "run/RowText.h"
 
 namespace tacetix {
@@ -69,6 +70,23 @@ void Field(std::string& object, const std::string& name, const std::string& valu
   object += value;
 }
 
+// A split file's parts: each its output, frames in the source and, normalising, its levels.
+std::string PartsList(const RowResult& r, bool levels) {
+  std::string list = "[";
+  for (size_t i = 0; i < r.Parts.size(); ++i) {
+    const Logfile& p = r.Parts[i];
+    std::string part;
+    Field(part, "output", Text(PartPath(r.OutputPath, i, r.Parts.size())));
+    Field(part, "start_frame", std::to_string(p.startsample));
+    Field(part, "end_frame", std::to_string(p.endsample));
+    Field(part, "frames", std::to_string(p.samples_out));
+    Field(part, "peak_db", levels && p.peakdb_known ? Number(p.peakdb) : "null");
+    Field(part, "gain_db", levels ? Number(p.ampdb) : "null");
+    list += (i == 0 ? "" : ",") + part + "}";
+  }
+  return list + "]";
+}
+
 }  // namespace
 
 void AppendJsonString(std::string& out, const std::string& bytes) {
@@ -129,7 +147,7 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   const bool levels = r.FiguresKnown && normalize && !r.Silent;
   std::string line;
   Field(line, "source", Text(source));
-  Field(line, "output", done && r.OutputMade ? Text(r.OutputPath) : "null");
+  Field(line, "output", done && r.OutputMade && r.Parts.empty() ? Text(r.OutputPath) : "null");
   if (!r.PartialOutput.empty()) Field(line, "partial_output", Text(r.PartialOutput));
   Field(line, "status", Text(StatusWord(r.Status)));
   Field(line, "reason", reason.empty() ? "null" : Text(reason));
@@ -153,6 +171,8 @@ void JsonReport::Record(const std::string& source, const RowResult& r, bool norm
   // Only when there is something to say, so the records of other files stay as they were.
   if (r.FiguresKnown && f.nonfinite > 0) Field(line, "non_finite_samples", std::to_string(f.nonfinite));
   if (!r.Notes.empty()) Field(line, "notes", TextList(r.Notes));
+  if (done && !r.Parts.empty()) Field(line, "parts", PartsList(r, levels));
+  if (!r.KeptParts.empty()) Field(line, "parts_kept", TextList(r.KeptParts));
   Write(line + '}');
 }
 

@@ -75,4 +75,27 @@ QLayout* TForm1::BuildIgnoreClicksRow(QWidget* page) {
   return row;
 }
 
+// Splitting goes with the cut: each part is cut as the ends are. The per-part gain acts only
+// with a split and a gain.
+QLayout* TForm1::BuildSplitRow(QWidget* page) {
+  auto* label = MakeLabel(page, "lab_SplitGap", "Split at silences of at least");
+  auto* spin = MakeMsSpin(page, "spin_SplitGap", MaxSplitMs);
+  label->setBuddy(spin);
+  auto* perPart = MakeCheck(page, "cbx_SplitGainPart", "normalise each part by itself");
+  auto* row = new QHBoxLayout();
+  row->addWidget(label);
+  row->addWidget(spin);
+  row->addSpacing(16);
+  row->addWidget(perPart);
+  row->addStretch(1);
+  // clang-format off
+  Bind({.Key = "split-gap", .Control = spin,
+        .Tip = "Cut each file into parts at every silence at least this long (ms); 0 keeps it whole."});
+  Bind({.Key = "split-gain", .Control = perPart, .Value = 1,
+        .Tip = "Give each part its own gain rather than one gain for all parts of a file.",
+        .Live = [this, spin] { return spin->value() > 0 && cbx_Normalize->isChecked(); }});
+  // clang-format on
+  return row;
+}
+
 }  // namespace tacetix

@@ -216,6 +216,8 @@ QWidget* TForm1::BuildProcessingPage() {
   // clang-format on
   column->addLayout(normalize);
   column->addLayout(BuildLoudnessRow(page));
+  column->addSpacing(16);
+  column->addLayout(BuildSplitRow(page));
   column->addStretch(1);
   return page;
 }

@@ -201,6 +201,7 @@ class TForm1 : public QMainWindow {
   void BindThresholdControls(int which);
   void AddCutRow(QGridLayout* grid, QWidget* group, int which);
   QLayout* BuildIgnoreClicksRow(QWidget* page);
+  QLayout* BuildSplitRow(QWidget* page);
   QLayout* BuildLoudnessRow(QWidget* page);
   const OptionBinding* BindingOf(const QObject* control) const;
   QWidget* BindingControl(const char* key) const;

@@ -35,6 +35,7 @@ constexpr std::array<ValueName, 4> OutputTypeNames = {{
     {"aiff", "AIFF"},
 }};
 constexpr std::array<ValueName, 3> SeparatorNames = {{{"comma", ","}, {"semicolon", ";"}, {"tab", "\t"}}};
+constexpr std::array<ValueName, 2> SplitGainNames = {{{"file", "one gain a file"}, {"part", "each part by itself"}}};
 constexpr std::array<ValueName, 2> ScaleNames = {{{"db", "dB"}, {"linear", "linear"}}};
 
 // The help's name column: two spaces, the short form or four spaces, the long form and its value.
@@ -133,6 +134,31 @@ const OptionRow Rows[] = {
      .State = [](auto& c, auto& l) {
        StateMs("Ignore clicks shorter than", c.IgnoreClicksMs, c.Begin.Remove || c.End.Remove, l);
      }},
+    {.Long = "split-gap", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxSplitMs,
+     .Help = "split each file into parts at every silence of at\nleast MS milliseconds (0-3600000) inside what is\n"
+             "kept; parts are named NAME-01, NAME-02, ... (a file\nwithout such a silence is one part, NAME-01).",
+     .Field = TACETIX_FIELD(SplitGapMs), .Log = {L::Processing, 72},
+     .State = [](auto& c, auto& l) { StateMs("Split at silences of at least", c.SplitGapMs, true, l); }},
+    {.Long = "split-count", .Kind = K::Count, .Group = G::Processing, .Placeholder = "N", .Max = MaxSplitCount,
+     .Unit = "a count",
+     .Help = "split into at most N parts (0-9999) at the N-1\nlongest silences (of at least --split-gap); fewer\n"
+             "silences give fewer parts and a note.",
+     .Field = TACETIX_FIELD(SplitCount), .Log = {L::Processing, 74},
+     .State = [](auto& c, auto& l) { if (c.SplitCount > 0) l.push_back("Split into parts: " + std::to_string(c.SplitCount)); }},
+    {.Long = "split-min-part", .Kind = K::Milliseconds, .Group = G::Processing, .Placeholder = "MS", .Max = MaxSplitMs,
+     .Help = "a part shorter than MS milliseconds joins the part\nafter it (the last the one before).",
+     .Field = TACETIX_FIELD(SplitMinPartMs), .Log = {L::Processing, 76},
+     .State = [](auto& c, auto& l) {
+       StateMs("Shortest part", c.SplitMinPartMs, c.SplitGapMs > 0 || c.SplitCount > 0, l);
+     }},
+    {.Long = "split-gain", .Kind = K::Choice, .Group = G::Processing, .Placeholder = "HOW", .Values = SplitGainNames,
+     .Help = "normalising split files: file (default, one gain\nfor all parts of a file) or part (each by itself).",
+     .Field = TACETIX_FIELD(SplitGainPerPart), .Log = {L::Processing, 78},
+     .State = [](auto& c, auto& l) { if (c.SplitGainPerPart) l.push_back("Split gain: each part by itself"); }},
+    {.Long = "split-labels", .Kind = K::Flag, .Group = G::Processing,
+     .Help = "write NAME.txt beside the parts: a label per part\n(start, end in seconds of the source, name; tabs).",
+     .Field = TACETIX_FIELD(SplitLabels), .Log = {L::Processing, 79},
+     .State = [](auto& c, auto& l) { if (c.SplitLabels) l.push_back("Split labels: " + YesNoText(true)); }},
     {.Long = "normalize", .Kind = K::Level, .Group = G::Processing, .Placeholder = "LEVEL",
      .Help = "normalise the peak of what is kept to LEVEL dBfs.",
      .Set = [](auto& c, auto& v) { c.Normalize = true; c.NormalizeLoudness = false; c.NormalizePosition = v.Number; },

@@ -77,6 +77,12 @@ struct SharedChoices {
   int32_t StaleTemporaryMinutes = 0;
   OutputKind OutputType = OutputKind::Same;
   int32_t FlacLevel = 5;  // libFLAC's compression level of FLAC outputs, 0..8
+  // Splitting into parts: at silences of at least SplitGapMs, or at the SplitCount - 1 longest.
+  int32_t SplitGapMs = 0;         // 0 with SplitCount 0: no splitting
+  int32_t SplitMinPartMs = 0;     // a shorter part joins its neighbour
+  int32_t SplitCount = 0;         // 0: every gap splits
+  bool SplitGainPerPart = false;  // normalising: each part by itself rather than one gain a source
+  bool SplitLabels = false;       // a label file of the parts beside them
 
   bool operator==(const SharedChoices&) const = default;
 };
@@ -106,6 +112,8 @@ constexpr int32_t MaxKeepFadeMs = 10000;
 constexpr int32_t MaxIgnoreClicksMs = 1000;
 constexpr int32_t MaxStaleTemporaryMinutes = 10080;  // a week
 constexpr int32_t MaxFlacLevel = 8;
+constexpr int32_t MaxSplitMs = 3600000;  // an hour
+constexpr int32_t MaxSplitCount = 9999;
 // Loudness targets and true-peak ceilings in tenths: -70.0..0.0 LUFS and -9.0..0.0 dBTP.
 constexpr int32_t MinLoudnessTenths = -700;
 constexpr int32_t MinTruePeakTenths = -90;

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <string>
 
 #include "preview/PreviewLegend.h"
 #include "preview/PreviewRuler.h"
@@ -36,8 +38,16 @@ struct Ranges {
     Silent = o.Silent;
     KeepFirst = o.KeepFirst / ch, SoundFirst = o.SoundFirst / ch;
     KeepLast = std::min(o.KeepLast / ch, last), SoundLast = std::min(o.SoundLast / ch, last);
+    for (const PartOutcome& part : o.Parts) Parts.push_back({part.First / ch, part.Last / ch});
   }
-  bool Cut(int64_t f) const { return Known && (Silent || f < KeepFirst || f > KeepLast); }
+  std::vector<FrameSpan> Parts;  // split: each part's frames; the gaps between them are cut
+  bool Cut(int64_t f) const { return Known && (Silent || f < KeepFirst || f > KeepLast || InGap(f)); }
+  bool InGap(int64_t f) const {
+    if (Parts.size() < 2) return false;
+    const auto after = std::upper_bound(Parts.begin(), Parts.end(), f,
+                                        [](int64_t frame, const FrameSpan& part) { return frame < part.First; });
+    return after != Parts.begin() && after != Parts.end() && f > std::prev(after)->Last;
+  }
   bool KeptSilence(int64_t f) const { return Known && !Cut(f) && (f < SoundFirst || f > SoundLast); }
   Ink Shade(int64_t f) const { return Cut(f) ? Ink::CutShade : KeptSilence(f) ? Ink::KeptSilenceShade : Ink::Paper; }
 };
@@ -151,7 +161,14 @@ std::vector<std::pair<int32_t, int64_t>> CutEdges(const Plot& p, const Ranges& r
   std::vector<std::pair<int32_t, int64_t>> edges;
   if (!r.Known || r.Silent) return edges;
   const int64_t end = p.O.FirstFrame() + p.O.FrameCount();
-  for (int64_t edge : {r.KeepFirst, r.KeepLast + 1})
+  std::vector<int64_t> frames = {r.KeepFirst, r.KeepLast + 1};
+  // A split file's inner cuts: where each part but the last ends and the next begins.
+  for (size_t i = 0; i + 1 < r.Parts.size(); ++i) {
+    frames.push_back(r.Parts[i].Last + 1);
+    frames.push_back(r.Parts[i + 1].First);
+  }
+  std::sort(frames.begin(), frames.end());
+  for (int64_t edge : frames)
     if (edge > p.O.FirstFrame() && edge < end) edges.emplace_back(std::min(p.XOf(edge), p.A.Width - 1), edge);
   return edges;
 }
@@ -166,6 +183,13 @@ void DescribeMarks(const Plot& p, const Ranges& r, const PreviewPlan& plan) {
   }
   for (const auto& [x, frame] : CutEdges(p, r))
     p.D.Line(p.A.X + x, p.A.Y, p.A.X + x, p.A.Y + p.A.Height - 1, Ink::CutEdge);
+  // Each part's number by its start.
+  for (size_t i = 0; r.Parts.size() > 1 && i < r.Parts.size(); ++i) {
+    if (r.Parts[i].Last < p.O.FirstFrame() || r.Parts[i].First >= end) continue;
+    const std::string number = std::to_string(i + 1);
+    p.D.Text(p.A.X + std::max(p.XOf(r.Parts[i].First), 0) + 3, p.A.Y + 12, TextAnchor::Left, number,
+             static_cast<int32_t>(8 * number.size()), Ink::CutEdge);
+  }
 }
 
 void DescribeScale(const Plot& p, const std::vector<Tick>& levels, const TextMetrics& metrics) {

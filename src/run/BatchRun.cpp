@@ -19,8 +19,10 @@
 #include "run/AudioSignature.h"
 #include "run/FileIdentity.h"
 #include "run/OutputPath.h"
+#include "run/PartOutputs.h"
 #include "run/RowExecutor.h"
 #include "run/RowText.h"
+#include "signal/SplitGaps.h"
 #include "wave/AtomicOutput.h"
 
 namespace tacetix {
@@ -78,6 +80,10 @@ class Run {
   void NameOutput(Logfile& record, const OutputPath& out) const;
   void StartExecutor();
   void MoveInTurn(RowDone& done);
+  void MovePartsInTurn(RowDone& done);
+  PathVerdict PartVerdict(const std::string& path) const;
+  void SettleParts();
+  void WriteLabels();
   void DiscardHandedOut();
   OutputPath PlaceOutput(const std::string& file) const;
   bool SimulatedName(const std::string& path) const;
@@ -122,6 +128,8 @@ class Run {
   void IndexSources();
   bool IsListedSource(const std::string& path) const;
   std::unique_ptr<RowExecutor> Exec;
+  // Splitting: the part whose name the row's turn refused.
+  PartsMoved PartRefusal;
 };
 
 bool Run::OpenLog() {
@@ -143,6 +151,12 @@ std::string Run::LogConflict() const { return SideFileConflict(Req, Req.LogName,
 // any other row's output is removed, so no file cut short by a failure stands under its name.
 void Run::ReleaseOutput() {
   if (!Pending.File) return;
+  if (!Pending.File->Parts.empty() && Pending.How == End::Cancelled)
+    Current.KeptParts = Pending.File->KeepPartialParts();
+  for (const std::string& part : Current.KeptParts) {
+    FileId id;
+    if (IdentityOf(part, id)) WrittenIds.Add(id);
+  }
   bool moved = false;
   if (Pending.How == End::Done) moved = Pending.File->ReleaseOutput();
   else if (Pending.How == End::Cancelled) moved = Pending.File->KeepPartialOutput();
@@ -168,6 +182,7 @@ void Run::StartRow(int32_t row) {
   Pending.Row = row;
   Pending.Active = true;
   Current = RowResult{};
+  PartRefusal = PartsMoved{};
   RowStart = Clock::now();
 }
 
@@ -189,6 +204,10 @@ void Run::Settle(bool runEnds) {
   Pending.Active = false;
   ReleaseOutput();
   NoteFolder();
+  if (Pending.How == End::Done && !Current.Parts.empty()) {
+    SettleParts();
+    return;
+  }
   if (Pending.How == End::Done) {
     if (S.Simulation && Current.OutputMade) SimulatedNames.insert(ResolvedPath(Pending.Output));
     EndRow(Pending.Row, RowStatus::Done);
@@ -201,6 +220,7 @@ void Run::Settle(bool runEnds) {
   if (!status) return;
   if (*status == RowStatus::Cancelled) {
     Current.Reason = Current.PartialOutput.empty() ? "" : PartialOutputNote(Current.PartialOutput);
+    if (!Current.KeptParts.empty()) Current.Reason = KeptPartsNote(Current.KeptParts);
     Current.Kind = FailureKind::Cancelled;
   }
   EndRow(Pending.Row, *status);
@@ -254,6 +274,12 @@ bool Run::SimulatedName(const std::string& path) const {
 
 OutputPath Run::PlaceOutput(const std::string& file) const {
   OutputPath out = BuildOutputPath(file, S);
+  // Split, the name itself is never written: its parts' names are checked in the row's turn.
+  if (SplittingSet(S) && out.Verdict != PathVerdict::FolderRefused) {
+    out.Verdict = PathVerdict::Ok;
+    out.Reason.clear();
+    return out;
+  }
   if (out.Verdict != PathVerdict::Ok) return out;
   // With Overwrite on, an output named like another row's source (or a hard link to one)
   // would replace that source, and one named like an earlier row's output that output.
@@ -328,6 +354,7 @@ void Run::StartExecutor() {
 // spellings of one folder that path resolution cannot join) is taken, as it is for one job.
 void Run::MoveInTurn(RowDone& done) {
   if (done.Result != FileResult::Done || !done.File) return;
+  if (!done.Outcome.Parts.empty()) return MovePartsInTurn(done);
   if (done.File->Writer.IsSealed() && WrittenIds.HoldsFileAt(Pending.Output)) {
     done.File->DiscardOutput();
     done.Result = FileResult::NameTaken;
@@ -335,6 +362,56 @@ void Run::MoveInTurn(RowDone& done) {
     return;
   }
   done.Result = MoveOutput(*done.File, Pending.Output, done.Outcome);
+}
+
+// A part may not replace a source, an output of this run or (without Overwrite) any file.
+PathVerdict Run::PartVerdict(const std::string& path) const {
+  if (IsListedSource(path) || SourceIds.HoldsFileAt(path)) return PathVerdict::SameAsInput;
+  if (WrittenIds.HoldsFileAt(path) || SimulatedName(path)) return PathVerdict::ExistsRefused;
+  std::error_code ec;
+  if (!S.Overwrite && std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+    return PathVerdict::ExistsRefused;
+  return PathVerdict::Ok;
+}
+
+// A split file's parts take their names together, or none does; simulating, their names are
+// checked as a run would check them.
+void Run::MovePartsInTurn(RowDone& done) {
+  if (!done.Outcome.OutputDue) return;
+  PartCheck check = [this](const std::string& path) { return PartVerdict(path); };
+  if (S.Simulation) {
+    for (size_t i = 0; i < done.Outcome.Parts.size(); ++i)
+      done.File->PartPaths.push_back(PartPath(Pending.Output, i, done.Outcome.Parts.size()));
+  }
+  PartRefusal = MoveParts(*done.File, check, done.Outcome);
+  done.Result = PartRefusal.Result;
+  if (done.Result == FileResult::Failed) PartRefusal = PartsMoved{};
+}
+
+// The label file beside the parts; a file it may not replace, or a failed write, is a note.
+void Run::WriteLabels() {
+  const std::string path = LabelPath(Pending.Output);
+  std::string why;
+  const bool isLog = S.LogEnabled && ResolvedPath(path) == ResolvedPath(Req.LogName);
+  if (isLog || IsListedSource(path) || SourceIds.HoldsFileAt(path))
+    why = path + ": " + (isLog ? std::string("the log") : std::string(FailureText(FailureKind::SameAsInput)));
+  else if (!S.Simulation) why = WriteSplitLabels(path, LabelText(Current.Parts), S.Overwrite);
+  if (!why.empty()) Current.Notes.push_back("no labels: " + why);
+}
+
+// A split file done: a record a part, every part's name taken, and its labels.
+void Run::SettleParts() {
+  for (size_t i = 0; i < Current.Parts.size(); ++i) {
+    const std::string path = PartPath(Pending.Output, i, Current.Parts.size());
+    FileId id;
+    if (S.Simulation) SimulatedNames.insert(ResolvedPath(path));
+    else if (IdentityOf(path, id)) WrittenIds.Add(id);
+  }
+  if (S.SplitLabels) WriteLabels();
+  EndRow(Pending.Row, RowStatus::Done);
+  if (LogOpen)
+    for (const Logfile& part : Current.Parts) part.WriteRecord(Log, Req.Log.SepaDeci);
+  ++Res.OkCount;
 }
 
 // After a stop or a cancel, the rows placed ahead end as one job leaves rows it never started:
@@ -370,7 +447,8 @@ bool Run::TakeResult(const RowDone& done) {
   if (done.Result == FileResult::NameTaken) {  // the rename is the last word on an existing name
     Current.Reason = Pending.Output;           // as for a name found taken before the file started
     Pending.How = End::Refused;
-    EndRow(Pending.Row, RowStatus::ExistsRefused);
+    if (!PartRefusal.Name.empty()) Current.Reason = PartRefusal.Name;
+    EndRow(Pending.Row, PartRefusal.Name.empty() ? RowStatus::ExistsRefused : RefusalStatus(PartRefusal.Verdict));
     return !S.StopOnError;
   }
   Current.OutputMade = done.Outcome.OutputDue;
@@ -380,6 +458,12 @@ bool Run::TakeResult(const RowDone& done) {
   Current.DroppedChunks = done.Outcome.DroppedChunks;
   NoteLoudness(done.Outcome);
   Current.Notes = done.Outcome.Notes;
+  if (done.Outcome.OutputDue) {
+    for (size_t i = 0; i < done.Outcome.Parts.size(); ++i)
+      Current.Parts.push_back(PartRecord(Record, done.Outcome.Parts, i,
+                                         static_cast<int32_t>(std::max<uint32_t>(Record.channels_in, 1)),
+                                         S.Normalize && S.SplitGainPerPart));
+  }
   Pending.How = End::Done;
   Settle(false);
   return true;

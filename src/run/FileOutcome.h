@@ -18,6 +18,18 @@ enum class FileResult { Done, Failed, Cancelled, NameTaken };
 // What a loudness gain had to give way to.
 enum class GainNote { None, LimitedByTruePeak, NotMeasured };
 
+// Splitting: one part of the output, in the source's samples, with its own gain.
+struct PartOutcome {
+  int64_t First = 0;  // first sample, the first of a frame
+  int64_t Last = 0;   // last sample, the last of a frame
+  double Peak = 0.0;
+  double PeakMagnitude = 0.0;
+  double Gain = 1.0;
+  double PeakDb = 0.0;  // the record's figures of the part
+  double AmpDb = 0.0;
+  uint64_t Clipped = 0;
+};
+
 // The working values of one file.
 struct FileOutcome {
   int32_t TargetBits = -1;  // -1 = as the input
@@ -37,6 +49,8 @@ struct FileOutcome {
   GainNote Note = GainNote::None;
   uint64_t Clipped = 0;  // output samples the gain, the dither or the conversion saturated
   bool OutputDue = false;
+  // Splitting a file that is not silent: its parts in order (at least one); empty otherwise.
+  std::vector<PartOutcome> Parts;
   std::vector<std::string> DroppedChunks;  // with metadata kept and an output due: what it lacks
   std::vector<std::string> Notes;          // what the user should know of a file that was read
   std::string Reason;                      // after a failure: why, as a user may read it; "" when unknown

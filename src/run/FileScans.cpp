@@ -134,7 +134,7 @@ int ScanEnd(Work& w) {
 int ScanPeak(Work& w) {
   const ProcessSettings& s = w.C.Settings;
   if (w.C.File.Reader.SeekSample(w.O.KeepFirst) != 0) return Failed;
-  const bool limited = NaturalCutsSet(s) || s.NormalizeLoudness;
+  const bool limited = NaturalCutsSet(s) || s.NormalizeLoudness || SplittingSet(s);
   const int64_t peakEnd = limited ? std::min(w.O.KeepLast + 1, w.T) : w.T;
   std::optional<LoudnessMeter> meter;
   if (s.NormalizeLoudness) meter.emplace(w.Ch, w.Info.SampleRate);
@@ -146,6 +146,7 @@ int ScanPeak(Work& w) {
     const auto inRange = static_cast<int32_t>(std::min<int64_t>(n, peakEnd - pos));
     UpdatePeak(w.Block, inRange, w.In, w.O.Peak, w.O.PeakMagnitude);
     if (meter && !meter->Feed(w.Block, inRange, w.In)) return NoMemoryToMeasure(w);
+    if (w.Gaps) FeedGaps(w, pos, inRange);
     if (limited && pos + n >= peakEnd) break;
   }
   w.C.File.Reader.ClearReadPosition();

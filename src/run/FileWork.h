@@ -8,6 +8,7 @@
 
 #include "run/ProcessFile.h"
 #include "signal/Loudness.h"
+#include "signal/SplitGaps.h"
 #include "wave/SampleBlock.h"
 #include "wave/WaveWriter.h"
 
@@ -35,6 +36,15 @@ struct Work {
   OutputDescription Output;              // what the output is made from, once it is due
   std::string Reason;                    // set when the file's own reason would not say enough
   FailureKind Kind = FailureKind::None;  // set where the file's own kind would not say enough
+  // Splitting: the gap search while a pass over the sound runs, and the writer of the part
+  // being written (null: the row's one output).
+  std::optional<GapScan> Gaps;
+  WaveWriter* PartWriter = nullptr;
+  WaveWriter& Writer() { return PartWriter ? *PartWriter : C.File.Writer; }
+  // The samples the write's progress runs over: the kept range, a split file's whole one.
+  int64_t SplitFirst = 0, SplitLast = 0;
+  int64_t ProgressFirst() const { return PartWriter ? SplitFirst : O.KeepFirst; }
+  int64_t ProgressLast() const { return PartWriter ? SplitLast : O.KeepLast; }
   // Non-finite samples are counted as the passes read the blocks: [0, CountedTo) by the
   // forward passes, [CountedFrom, T) by the end scan, so no sample is counted twice.
   int64_t NonFinite = 0;
@@ -55,6 +65,10 @@ int ScanBeginning(Work& w);
 int ScanEnd(Work& w);
 int ScanPeak(Work& w);
 int CountRest(Work& w);
+// Splitting (FileParts.cpp): the gaps fed from a pass, the parts and their gains, their write.
+void FeedGaps(Work& w, int64_t pos, int32_t n);
+int PlanSplit(Work& w);
+int WriteParts(Work& w, const std::string& outputPath);
 // The gain and the record's level figures (FileGain.cpp).
 void DecideGain(Work& w);
 // The output (FileWrite.cpp).

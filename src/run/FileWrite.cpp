@@ -18,8 +18,8 @@ namespace steps {
 namespace {
 
 int FailOutput(Work& w, const std::string& outputPath) {
-  w.Reason = OutputReason(outputPath, w.C.File.Writer);
-  w.Kind = OutputFailureKind(w.C.File.Writer);
+  w.Reason = OutputReason(outputPath, w.Writer());
+  w.Kind = OutputFailureKind(w.Writer());
   return Failed;
 }
 
@@ -33,15 +33,15 @@ void MakeFolderAgain(const std::string& outputPath) {
 }
 
 int32_t WriteProgress(const Work& w, int64_t pos) {
-  const long double kept = static_cast<long double>(w.O.KeepLast) - w.O.KeepFirst + 1;
-  const long double share = (static_cast<long double>(pos) - w.O.KeepFirst + 1) / kept + w.C.Row.RowIndex;
+  const long double kept = static_cast<long double>(w.ProgressLast()) - w.ProgressFirst() + 1;
+  const long double share = (static_cast<long double>(pos) - w.ProgressFirst() + 1) / kept + w.C.Row.RowIndex;
   const long double pct = std::nearbyint(share * static_cast<long double>(w.C.Row.PerFileShare));
   return static_cast<int32_t>(std::clamp<long double>(pct, 0, 100));
 }
 
 int32_t FilePercent(const Work& w, int64_t pos) {
-  const long double kept = static_cast<long double>(w.O.KeepLast) - w.O.KeepFirst + 1;
-  const long double pct = std::nearbyint((static_cast<long double>(pos) - w.O.KeepFirst + 1) / kept * 100.0L);
+  const long double kept = static_cast<long double>(w.ProgressLast()) - w.ProgressFirst() + 1;
+  const long double pct = std::nearbyint((static_cast<long double>(pos) - w.ProgressFirst() + 1) / kept * 100.0L);
   return static_cast<int32_t>(std::clamp<long double>(pct, 0, 100));
 }
 
@@ -54,7 +54,7 @@ long double WriteGain(const Work& w) {
 
 int StartOutput(Work& w, const std::string& outputPath, int64_t keptSamples) {
   const SampleSource& source = w.C.File.Reader;
-  WaveWriter& f = w.C.File.Writer;
+  WaveWriter& f = w.Writer();
   OutputDescription& d = w.Output;
   d.Format = DeriveOutputFormat(source.Format(), source.IsFloat(), TargetChoice(w.O));
   d.ExpectedSamples = keptSamples;
@@ -103,7 +103,7 @@ std::string OutputReason(const std::string& outputPath, const WaveWriter& writer
 }
 
 int WriteKept(Work& w, const std::string& outputPath) {
-  WaveWriter& f = w.C.File.Writer;
+  WaveWriter& f = w.Writer();
   int64_t pos = w.O.KeepFirst;
   // Without one whole frame there is nothing to write, as with data of no samples at all.
   if (w.T == 0) {

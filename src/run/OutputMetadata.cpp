@@ -97,4 +97,30 @@ std::optional<OutputExtras> PrepareKeptMetadata(SampleSource& source, const Wave
   return extras;
 }
 
+std::vector<std::string> CuePointsBetweenParts(SampleSource& source, const std::vector<PartOutcome>& parts,
+                                               int32_t channels) {
+  std::vector<std::string> notes;
+  if (parts.size() < 2 || channels < 1) return notes;
+  for (const ChunkEntry& entry : source.Chunks()) {
+    if (std::memcmp(entry.Id.data(), "cue ", 4) != 0) continue;
+    SourceChunk cue = LoadChunk(source, entry, entry.Size > MaxCarriedChunk);
+    KeptCuePoints points;
+    if (cue.NotRead != ChunkDrop::None || !CutCuePoints(cue.Body, {0, UINT64_MAX - 1}, &points)) return notes;
+    // A part holds the points from its first frame to the frame after its last, as an output does.
+    const auto held = [&](uint64_t at) {
+      return std::any_of(parts.begin(), parts.end(), [&](const PartOutcome& p) {
+        return at >= static_cast<uint64_t>(p.First / channels) && at <= static_cast<uint64_t>(p.Last / channels) + 1;
+      });
+    };
+    const auto first = static_cast<uint64_t>(parts.front().First / channels);
+    const auto last = static_cast<uint64_t>(parts.back().Last / channels);
+    for (const KeptCuePoint& point : points)
+      if (point.Position > first && point.Position < last && !held(point.Position))
+        notes.push_back("cue point " + std::to_string(point.Id) + " at frame " + std::to_string(point.Position) +
+                        " dropped: between parts");
+    return notes;
+  }
+  return notes;
+}
+
 }  // namespace tacetix

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "run/FileOutcome.h"
 #include "wave/SampleSource.h"
@@ -20,5 +22,10 @@ namespace tacetix {
 // be carried is read and rewritten; true stops the choice there and gives no extras.
 std::optional<OutputExtras> PrepareKeptMetadata(SampleSource& source, const WaveInfo& info, int64_t wholeSamples,
                                                 FileOutcome& outcome, const std::function<bool()>& cancelled);
+
+// A split file with metadata kept: the source's cue points that lie in the silence between two
+// parts, which no part holds, each as "cue point ID at frame N dropped: between parts".
+std::vector<std::string> CuePointsBetweenParts(SampleSource& source, const std::vector<PartOutcome>& parts,
+                                               int32_t channels);
 
 }  // namespace tacetix

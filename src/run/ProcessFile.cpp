@@ -10,6 +10,7 @@
 #include "run/FileWork.h"
 #include "run/OutputMetadata.h"
 #include "run/OutputPath.h"
+#include "run/PartOutputs.h"
 #include "signal/NaturalCuts.h"
 #include "wave/OutputFormat.h"
 
@@ -95,15 +96,23 @@ int PlanSteps(Work& w, const std::string& inputPath, bool writing) {
   w.O.SoundFirst = w.O.KeepFirst;
   w.O.SoundLast = w.O.KeepLast;
   if (!w.O.Silent && NaturalCutsSet(s)) PadKeptRange(w, formatChanged);
-  if (s.Normalize && !w.O.Silent) {
+  const bool split = SplittingSet(s) && !w.O.Silent;
+  // With one gain a file the peak scan reads the sound anyway: it finds the gaps as it goes.
+  if (split && s.Normalize && !s.SplitGainPerPart)
+    w.Gaps.emplace(SplitFramesFor(s, w.Cuts, w.Info.SampleRate), w.Cuts, w.Ch);
+  if (s.Normalize && !w.O.Silent && !(split && s.SplitGainPerPart)) {
     if (int r = ScanPeak(w)) return r;
   }
   if (s.Normalize) DecideGain(w);
+  if (split) {
+    if (int r = PlanSplit(w)) return r;
+  }
   w.O.OutputDue = (s.CreateIfUnchanged || w.O.Changed) && !w.O.Silent;
   FillRange(w);
   if (w.C.Record) {
     const Logfile& rec = *w.C.Record;
     w.C.Record->samples_out = w.O.OutputDue ? rec.endsample - rec.startsample + 1 : 0;
+    if (w.O.OutputDue && split) w.C.Record->samples_out = PartFrames(w.O.Parts, w.Ch);
   }
   return Continue;
 }
@@ -150,7 +159,8 @@ int RunSteps(Work& w, const std::string& inputPath, const std::string& outputPat
     if (const auto chunks = source.AiffMetadata())
       w.O.DroppedChunks.insert(w.O.DroppedChunks.end(), chunks->All.begin(), chunks->All.end());
   }
-  return writes ? WriteKept(w, outputPath) : Continue;
+  if (!writes) return Continue;
+  return w.O.Parts.empty() ? WriteKept(w, outputPath) : WriteParts(w, outputPath);
 }
 
 // What stopped the file. A failure the run could not name more closely is the file's own; a

@@ -48,9 +48,42 @@ std::string RowReason(const RowResult& r) {
   return DoneWithoutOutput(r) ? std::string(NoOutputWhy(r.Silent)) : r.Reason;
 }
 
-std::string RowStatusReason(const RowResult& r) { return DoneWithoutOutput(r) ? NoOutputText(r.Silent) : r.Reason; }
+std::string PartsText(size_t count) { return std::to_string(count) + (count == 1 ? " part" : " parts"); }
+
+std::string RowStatusReason(const RowResult& r) {
+  if (r.Status == RowStatus::Done && !r.Parts.empty())
+    return PartsText(r.Parts.size()) + (r.Reason.empty() ? "" : "; " + r.Reason);
+  return DoneWithoutOutput(r) ? NoOutputText(r.Silent) : r.Reason;
+}
 
 std::string PartialOutputNote(const std::string& output) { return "partial output kept: " + output; }
+
+std::string PartsListText(const std::vector<FrameSpan>& parts, int64_t rate) {
+  std::string text = PartsText(parts.size()) + ":";
+  for (size_t i = 0; i < parts.size(); ++i)
+    text += (i == 0 ? " " : ", ") + std::to_string(i + 1) + " at " + ClockText(parts[i].First, rate) + " for " +
+            ClockText(parts[i].Last - parts[i].First + 1, rate);
+  return text;
+}
+
+std::vector<FrameSpan> PartFramesOf(const std::vector<Logfile>& records) {
+  std::vector<FrameSpan> frames;
+  for (const Logfile& r : records)
+    frames.push_back({static_cast<int64_t>(r.startsample), static_cast<int64_t>(r.endsample)});
+  return frames;
+}
+
+std::vector<FrameSpan> PartFramesOf(const FileOutcome& outcome, int32_t channels) {
+  std::vector<FrameSpan> frames;
+  for (const PartOutcome& p : outcome.Parts) frames.push_back({p.First / channels, p.Last / channels});
+  return frames;
+}
+
+std::string KeptPartsNote(const std::vector<std::string>& parts) {
+  std::string text = "parts kept: ";
+  for (size_t i = 0; i < parts.size(); ++i) text += (i == 0 ? "" : ", ") + parts[i];
+  return text;
+}
 
 namespace {
 
@@ -77,6 +110,7 @@ std::string DoneNote(const FileOutcome& outcome) {
 std::string FiguresText(const RowResult& r, bool normalize) {
   const Logfile& f = r.Figures;
   std::string out = r.Silent ? SilentText(f) : FramesText(f) + Format(" kept, %u -> %u bits", f.bits_in, f.bits_out);
+  if (!r.Parts.empty()) out += ", " + PartsText(r.Parts.size());
   if (normalize && f.peakdb_known) out += ", " + PeakGainText(f);
   if (r.LoudnessKnown) out += ", " + LoudnessText(r.LoudnessLufs, r.TruePeakDbtp);
   if (f.nonfinite > 0) out += ", " + std::to_string(f.nonfinite) + " non-finite samples ignored";
@@ -104,6 +138,8 @@ std::string PreviewCutText(FileResult result, const FileOutcome& outcome, const 
     const LoudnessFigures after = LoudnessAfterGain(outcome);
     text += ", " + LoudnessText(after.Lufs, after.TruePeak);
   }
+  if (!outcome.Parts.empty() && f.channels_in > 0)
+    text += "; " + PartsListText(PartFramesOf(outcome, static_cast<int32_t>(f.channels_in)), rate);
   const std::string note = DoneNote(outcome);
   if (!note.empty()) text += " (" + note + ")";
   return text;

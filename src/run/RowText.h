@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "run/BatchRun.h"
 #include "run/ProcessFile.h"
@@ -19,6 +20,15 @@ std::string RowReason(const RowResult& result);
 std::string RowStatusReason(const RowResult& result);
 // A cancelled row's reason when its output cut short was kept: "partial output kept: NAME".
 std::string PartialOutputNote(const std::string& output);
+// "1 part", "12 parts".
+std::string PartsText(size_t count);
+// The parts of a split file, each its first frame and its last: "3 parts: 1 at 0:00.399 for
+// 0:01.201, 2 at ..., 3 at ...", at the source's rate. -v and the preview say the same.
+std::string PartsListText(const std::vector<FrameSpan>& parts, int64_t rate);
+std::vector<FrameSpan> PartFramesOf(const std::vector<Logfile>& records);
+std::vector<FrameSpan> PartFramesOf(const FileOutcome& outcome, int32_t channels);
+// A cancelled split file's reason: "parts kept: NAME-01, NAME-02", the last maybe cut short.
+std::string KeptPartsNote(const std::vector<std::string>& parts);
 // What a done file's figures do not tell: the loudness gain's limit and the samples clipped,
 // joined by "; "; "" when neither.
 std::string DoneNote(const FileOutcome& outcome);

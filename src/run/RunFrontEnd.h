@@ -33,6 +33,10 @@ struct RowResult {
   double TruePeakDbtp = 0.0;
   uint64_t Clipped = 0;            // output samples the gain, the dither or the conversion saturated
   std::vector<std::string> Notes;  // done: what the user should know of how it was read
+  // Split into parts, done: each part's record, in order (its outfile the part's name).
+  std::vector<Logfile> Parts;
+  // Split into parts, cancelled: the parts kept under their names, the last maybe cut short.
+  std::vector<std::string> KeptParts;
 };
 
 // What a run needs from its front end. Everything is called on the run's own thread.

@@ -311,6 +311,12 @@ TEST_F(FaultCliTest, AClosedPipeCancelsTheRunAndTheLogIsClosed) {
 TEST_F(FaultCliTest, AnOutputCutShortNeverReplacesAFileAndIsNeverLeftUnnamed) {
   Tone("long.wav", "-r 48000 -c 2 -b 16", "synth 600 sine 440");
   Tone("a.wav", "-r 8000 -c 1 -b 16", "synth 0.2 sine 300 pad 0.05 0.05");
+  // Split at its one silence: a first part that fits the size limit, then the long one.
+  Tone("first.wav", "-r 48000 -c 2 -b 16", "synth 1 sine 440 pad 0 2");
+  ASSERT_EQ(RunCommand("sox " + ShellQuote(Dir.File("first.wav")) + " " + ShellQuote(Dir.File("long.wav")) + " " +
+                       ShellQuote(Dir.File("split.wav"))),
+            0);
+  Sources[Dir.File("split.wav")] = ReadFile(Dir.File("split.wav"));
   const std::string out = Dir.File("o/long.wav");
   const Bytes earlier = SimpleWav(1, 1, 8000, 16, Bytes(200, 1));
   struct Case {
@@ -318,32 +324,46 @@ TEST_F(FaultCliTest, AnOutputCutShortNeverReplacesAFileAndIsNeverLeftUnnamed) {
     bool Earlier, Cancel;
     int Status;
     bool Kept;
+    bool Split = false;  // split.wav's parts: all or nothing, but a cancel keeps what was written
   };
   for (Case c : {Case{"", false, true, 130, true}, Case{"-j 2 ", false, true, 130, true},
                  Case{"--overwrite ", true, true, 130, false}, Case{"--overwrite -j 2 ", true, true, 130, false},
-                 Case{"", false, false, 1, false}, Case{"--overwrite -j 2 ", true, false, 1, false}}) {
+                 Case{"", false, false, 1, false}, Case{"--overwrite -j 2 ", true, false, 1, false},
+                 Case{"--split-gap 1000 ", false, true, 130, true, true},
+                 Case{"--split-gap 1000 -j 2 ", false, false, 1, false, true}}) {
     SCOPED_TRACE(std::string(c.Args) + (c.Cancel ? "cancel" : "ulimit -f"));
     fs::remove_all(Dir.File("o"));
     fs::create_directory(Dir.File("o"));
     if (c.Earlier) WriteFile(out, earlier);
-    CliCall call = Call(std::string(c.Args) + "-k --bits 64f --output-dir o --report r.jsonl long.wav a.wav");
+    const std::string source = c.Split ? "split.wav" : "long.wav";
+    const std::string cut = c.Split ? Dir.File("o/split-02.wav") : out;  // the output cut short
+    CliCall call = Call(std::string(c.Args) + "-k --bits 64f --output-dir o --report r.jsonl " + source + " a.wav");
     if (!c.Cancel) call.AfterShell("ulimit -f 2048; ");
     CliChild cli(call);
     // Signalled once the temporary file holds data: the name may hold the earlier output.
     std::error_code ec;
     for (int i = 0; c.Cancel && i < 500; ++i) {
-      const auto temporaries = TemporaryOutputs(out);
+      const auto temporaries = TemporaryOutputs(cut);
       if (!temporaries.empty() && fs::file_size(temporaries[0], ec) > 44) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (c.Cancel) cli.Signal(SIGINT);
     EXPECT_EQ(cli.Finish().Status, c.Status);
-    EXPECT_TRUE(TemporaryOutputs(out).empty());
+    EXPECT_TRUE(TemporaryOutputs(cut).empty());
     const std::string report = ReadText(Dir.File("r.jsonl"));
-    EXPECT_EQ(report.find("\"partial_output\":\"" + out + "\"") != std::string::npos, c.Kept) << report;
-    if (c.Kept) clitest::ExpectReadableWav(out);
+    if (c.Split) {
+      const std::string first = Dir.File("o/split-01.wav");
+      EXPECT_EQ(report.find("\"parts_kept\":[\"" + first + "\",\"" + cut + "\"]") != std::string::npos, c.Kept)
+          << report;
+      EXPECT_TRUE(TemporaryOutputs(first).empty());
+      EXPECT_EQ(fs::exists(first), c.Kept);
+      if (c.Kept) clitest::ExpectReadableWav(first);
+    } else {
+      EXPECT_EQ(report.find("\"partial_output\":\"" + out + "\"") != std::string::npos, c.Kept) << report;
+    }
+    if (c.Kept) clitest::ExpectReadableWav(cut);
     else if (c.Earlier) EXPECT_EQ(ReadFile(out), earlier);
-    else EXPECT_FALSE(fs::exists(out));
+    else EXPECT_FALSE(fs::exists(cut));
   }
   ExpectSourcesUnchanged();
 }

@@ -36,12 +36,14 @@ std::string Match(const std::string& text, const char* pattern) {
   return std::regex_search(text, m, std::regex(pattern)) ? m.str(0) : "(none in: " + text + ")";
 }
 
+const char* const Parts = "[0-9]+ parts?:( [0-9]+ at [0-9:.]+ for [0-9:.]+,?)+|$";
+
 class PreviewCliTest : public CliFixture {
  protected:
   void SetUp() override {
     ASSERT_EQ(RunCommand("cd " + ShellQuote(Dir.Path().string()) +
                          " && sox -D -n -r 44100 -b 16 -c 2 s.wav trim 0 0.4 && sox -D -n -r 44100 -b 16 -c 2 t.wav "
-                         "synth 2 sine 440 gain -7 && sox -D s.wav t.wav s.wav s.wav take.wav"),
+                         "synth 2 sine 440 gain -7 && sox -D s.wav t.wav s.wav s.wav t.wav s.wav take.wav"),
               0);
   }
   std::string Peer(const std::string& png) {
@@ -52,9 +54,12 @@ class PreviewCliTest : public CliFixture {
 };
 
 TEST_F(PreviewCliTest, NumbersAreTheRunsAndThePictureIsAPng) {
-  const char* optionSets[] = {"", "--begin -60 --keep 100 --fade 50", "--begin -60 --normalize -1",
+  const char* optionSets[] = {"",
+                              "--begin -60 --keep 100 --fade 50",
+                              "--begin -60 --normalize -1",
                               "--begin -60 --end -40 --ignore-clicks 5 --normalize -3 --bits 24",
-                              "--begin -60 --loudness -20 --true-peak -3"};
+                              "--begin -60 --loudness -20 --true-peak -3",
+                              "--begin -60 --split-gap 500 --keep 100 --fade 10 --split-gain part --normalize -1"};
   for (const std::string options : optionSets) {
     SCOPED_TRACE(options);
     ASSERT_EQ(Cli("--preview take.wav --preview-out p.png --preview-width 300 --preview-height 120 " + options), 0);
@@ -64,6 +69,7 @@ TEST_F(PreviewCliTest, NumbersAreTheRunsAndThePictureIsAPng) {
     EXPECT_EQ(Match(preview, "peak [^,]*, gain [+-][0-9.]+ dB|$"), Match(Out, "peak [^,]*, gain [+-][0-9.]+ dB|$"));
     EXPECT_EQ(Match(preview, "loudness [^,]*, true peak [^ ]* dBTP|$"),
               Match(Out, "loudness [^,]*, true peak [^ ]* dBTP|$"));
+    EXPECT_EQ(Match(preview, Parts), Match(Out, Parts));
     EXPECT_EQ(Peer("p.png").substr(0, 8), "300 120 ");
   }
 }

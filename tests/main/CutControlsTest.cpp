@@ -136,3 +136,30 @@ TEST_F(CutControls, NothingOnTheProcessingPageIsClippedAt96And144Dpi) {
 }
 
 }  // namespace
+
+namespace {
+
+// The split spin reaches the run and its log header; the per-part gain box acts only with a
+// split and a gain.
+TEST_F(CutControls, SplitReachesTheRunAndItsGainBoxNeedsASplitAndAGain) {
+  auto* gap = Find<QSpinBox>("spin_SplitGap");
+  auto* perPart = Find<QCheckBox>("cbx_SplitGainPart");
+  ASSERT_NE(gap, nullptr);
+  ASSERT_NE(perPart, nullptr);
+  EXPECT_EQ(gap->value(), 0);
+  EXPECT_FALSE(On("cbx_SplitGainPart"));
+  gap->setValue(1500);
+  EXPECT_FALSE(On("cbx_SplitGainPart"));
+  Find<QCheckBox>("cbx_Normalize")->setChecked(true);
+  EXPECT_TRUE(On("cbx_SplitGainPart"));
+  perPart->setChecked(true);
+  const tacetix::ProcessSettings s = Form->CaptureSettings();
+  EXPECT_EQ(s.SplitGapMs, 1500);
+  EXPECT_TRUE(s.SplitGainPerPart);
+  const std::vector<std::string> h = Form->CaptureLogHeader().Processing;
+  EXPECT_NE(std::find(h.begin(), h.end(), "Split at silences of at least: 1500 ms"), h.end());
+  gap->setValue(0);
+  EXPECT_FALSE(On("cbx_SplitGainPart"));
+}
+
+}  // namespace
