@@ -88,14 +88,14 @@ for t in tree.parse(sys.argv[1]).iter('{http://www.w3.org/2000/svg}text'):
     print(t.text)
 )PY";
 
-// The cut falls at 0.4 s and 2.4 s: the SVG names both on its ruler, the thresholds by their
+// The cut falls at 0.4 s and 5.2 s: the SVG names both on its ruler, the thresholds by their
 // levels, the file and the line of numbers as text; a peer renders it at its size.
 TEST_F(PreviewCliTest, TheSvgCarriesTheCutTimesAndLabelsAsText) {
   ASSERT_EQ(Cli("--preview take.wav --preview-out cut.SVG --preview-width 900 --begin -60 --end -55"), 0);
   const std::string line = Out.substr(Out.find(": ") + 2, Out.find('\n') - Out.find(": ") - 2);
   std::string texts;
   ASSERT_EQ(RunCommand("python3 -c " + ShellQuote(SvgTexts) + " " + ShellQuote(Dir.File("cut.SVG")), &texts), 0);
-  for (const std::string& wanted : std::vector<std::string>{"0:00.400", "0:02.400",
+  for (const std::string& wanted : std::vector<std::string>{"0:00.400", "0:05.200",
                                                             "begin \u2212"
                                                             "60.0 dB",
                                                             "end \u2212"
