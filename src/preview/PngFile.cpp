@@ -59,9 +59,13 @@ int WritePng(const std::string& path, const Picture& picture, std::string& why) 
   Chunk(png, "IHDR", header);
   Chunk(png, "IDAT", data);
   Chunk(png, "IEND", "");
+  return WriteWholeFile(path, png, why);
+}
+
+int WriteWholeFile(const std::string& path, const std::string& bytes, std::string& why) {
   errno = 0;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out.write(png.data(), static_cast<std::streamsize>(png.size()));
+  if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (out) out.close();
   if (!out) {
     why = errno != 0 ? std::strerror(errno) : "";

@@ -2,10 +2,7 @@
 // texts as text in a monospaced font whose advance the layout counted with.
 #include "preview/SvgFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-
+#include "preview/PngFile.h"
 #include "preview/PreviewPicture.h"
 
 namespace tacetix {
@@ -84,16 +81,7 @@ std::string SvgText(const Drawing& drawing) {
 }
 
 int WriteSvg(const std::string& path, const Drawing& drawing, std::string& why) {
-  const std::string svg = SvgText(drawing);
-  errno = 0;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out.write(svg.data(), static_cast<std::streamsize>(svg.size()));
-  if (out) out.close();
-  if (!out) {
-    why = errno != 0 ? std::strerror(errno) : "";
-    return 1;
-  }
-  return 0;
+  return WriteWholeFile(path, SvgText(drawing), why);
 }
 
 }  // namespace tacetix
