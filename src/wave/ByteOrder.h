@@ -48,37 +48,31 @@ inline void StoreBig32(uint8_t* p, uint32_t v) {
   StoreBig16(p + 2, v);
 }
 
+// Reverses the bytes of each of count words of type T in place.
+template <class T, T (*Swap)(T)>
+inline void SwapWords(uint8_t* p, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    T v;
+    std::memcpy(&v, p + sizeof(T) * i, sizeof(T));
+    v = Swap(v);
+    std::memcpy(p + sizeof(T) * i, &v, sizeof(T));
+  }
+}
+
+inline uint16_t Swap16(uint16_t v) { return __builtin_bswap16(v); }
+inline uint32_t Swap32(uint32_t v) { return __builtin_bswap32(v); }
+inline uint64_t Swap64(uint64_t v) { return __builtin_bswap64(v); }
+
 // Reverses the bytes of each of count values of size bytes (2, 3, 4 or 8) in place: AIFF's
 // samples to WAVE's and back. Loops of one size each, which the compiler vectorises.
 inline void SwapEach(uint8_t* p, size_t count, int32_t size) {
   switch (size) {
-    case 2:
-      for (size_t i = 0; i < count; ++i) {
-        uint16_t v;
-        std::memcpy(&v, p + 2 * i, 2);
-        v = __builtin_bswap16(v);
-        std::memcpy(p + 2 * i, &v, 2);
-      }
-      break;
+    case 2: SwapWords<uint16_t, Swap16>(p, count); break;
     case 3:
       for (size_t i = 0; i < count; ++i) std::swap(p[3 * i], p[3 * i + 2]);
       break;
-    case 4:
-      for (size_t i = 0; i < count; ++i) {
-        uint32_t v;
-        std::memcpy(&v, p + 4 * i, 4);
-        v = __builtin_bswap32(v);
-        std::memcpy(p + 4 * i, &v, 4);
-      }
-      break;
-    case 8:
-      for (size_t i = 0; i < count; ++i) {
-        uint64_t v;
-        std::memcpy(&v, p + 8 * i, 8);
-        v = __builtin_bswap64(v);
-        std::memcpy(p + 8 * i, &v, 8);
-      }
-      break;
+    case 4: SwapWords<uint32_t, Swap32>(p, count); break;
+    case 8: SwapWords<uint64_t, Swap64>(p, count); break;
     default: break;
   }
 }
